@@ -1,0 +1,50 @@
+// farrowdale-cli: headless coding runs ("count") and a pattern tester ("match").
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "text/code_page.h"
+
+namespace farrowdale::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
+    "                       [--templates DIR] [--code-page NAME] [--open] PATH...\n"
+    "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
+    "      files) and writes the reports.\n"
+    "  farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]\n"
+    "      Prints every match of PATTERN in FILE (standard input when absent or \"-\").\n"
+    "  farrowdale-cli --help\n";
+
+}  // namespace
+
+int UsageError(const std::string& complaint) {
+  if (!complaint.empty()) std::cerr << "farrowdale-cli: " << complaint << "\n";
+  std::cerr << kUsage;
+  return 2;
+}
+
+}  // namespace farrowdale::cli
+
+int main(int argc, char** argv) {
+  using namespace farrowdale::cli;
+  std::setlocale(LC_ALL, "");
+  farrowdale::InitSystemCodePageFromLocale();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("");
+  const std::string command = args.front();
+  args.erase(args.begin());
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "count") return RunCountCommand(args);
+  if (command == "match") return RunMatchCommand(args);
+  return UsageError("unknown command \"" + command + "\"");
+}

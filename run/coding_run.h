@@ -1,0 +1,58 @@
+// The coding run behind "Count Now!": reads the tag set afresh, extracts and counts every
+// tag's passages in every ticked file, writes the reports, shows the time and opens the
+// result. Front ends (the window, the command line) supply the request and a host.
+#ifndef FARROWDALE_RUN_CODING_RUN_H_
+#define FARROWDALE_RUN_CODING_RUN_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tagset/tag_set.h"
+
+namespace farrowdale {
+
+struct TFileItem {
+  std::filesystem::path path;  // full path of the text file
+  bool checked = true;
+};
+
+struct TCodingRunRequest {
+  std::filesystem::path tag_set_path;  // empty when no tag set was chosen
+  std::vector<TFileItem> items;        // the file list, in list order
+  bool one_file_mode = false;          // the one-file box is visible and ticked
+  std::filesystem::path corpus_folder;  // the folder label's caption
+};
+
+// What the run needs from its front end.
+class TCodingRunHost {
+ public:
+  virtual ~TCodingRunHost() = default;
+  // A modal information box captioned with the program's title (the time message).
+  virtual void ShowInformation(const std::string& message) = 0;
+  // Opens a file or folder with the desktop's default handler; the outcome is ignored.
+  virtual void ShellOpen(const std::filesystem::path& path) = 0;
+  // Milliseconds from any fixed point, 32 bits, wrapping.
+  virtual uint32_t TickCount() = 0;
+  // The folder that holds the templates (the program's own folder).
+  virtual std::filesystem::path ProgramFolder() = 0;
+  // Called after each ticked file is done; files_done runs from 1 to files_ticked.
+  virtual void Progress(int files_done, int files_ticked) = 0;
+};
+
+// Runs the whole coding run. tag_set is the window's tag table, refilled by the run.
+// Throws Error on failure: then no time message is shown and nothing is opened; reports
+// written for earlier files stay.
+void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
+
+// "<seconds> second(s) used." for a duration in milliseconds.
+std::string FormatElapsedMessage(int32_t milliseconds);
+
+// The per-file report path for a text file: "_result.htm" in place of a final ".txt"
+// (any letter case), appended otherwise; never the text file's own path.
+std::filesystem::path FileReportPath(const std::filesystem::path& text_file);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RUN_CODING_RUN_H_

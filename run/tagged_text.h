@@ -1,0 +1,26 @@
+// Extraction of the passages one tag encloses in the whole text of one file.
+#ifndef FARROWDALE_RUN_TAGGED_TEXT_H_
+#define FARROWDALE_RUN_TAGGED_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+#include "tagset/tag_set.h"
+#include "text/unicode_string_list.h"
+
+namespace farrowdale {
+
+// The pattern begin + "(.*?)" + end, with the begin marker's parentheses escaped when it
+// holds a "(".
+std::string TaggedTextPattern(const TTagInfo& tag);
+
+// Appends every trimmed, non-empty passage between the tag's markers to list, in order of
+// occurrence. Throws the engine's compile error for markers that form no valid pattern.
+void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list);
+// The same on text already converted to narrow text (a run converts each file once).
+void CollectTaggedTextsNarrow(std::string_view narrow_text, const TTagInfo& tag,
+                              TUnicodeStringList& list);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RUN_TAGGED_TEXT_H_

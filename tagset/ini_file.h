@@ -1,0 +1,31 @@
+// TIniFile: reads an INI file the way the Windows private-profile functions do (see
+// ini_file.cpp for every rule and its reason). It only holds the path: each operation reads
+// the file anew. Values and names are narrow text.
+#ifndef FARROWDALE_TAGSET_INI_FILE_H_
+#define FARROWDALE_TAGSET_INI_FILE_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace farrowdale {
+
+class TIniFile {
+ public:
+  explicit TIniFile(std::filesystem::path path) : path_(std::move(path)) {}
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Section names in file order, within the 16384-byte list buffer. A missing or unreadable
+  // file gives none.
+  std::vector<std::string> ReadSections() const;
+  // "key=value" for each key of the section (first occurrence of the section), in file
+  // order, the value as a lookup of that key returns it.
+  std::vector<std::string> ReadSectionValues(const std::string& section) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TAGSET_INI_FILE_H_

@@ -1,0 +1,32 @@
+// The tag table read from a tag set file: one TTagInfo per INI section, in file order.
+#ifndef FARROWDALE_TAGSET_TAG_SET_H_
+#define FARROWDALE_TAGSET_TAG_SET_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tagset/ini_file.h"
+
+namespace farrowdale {
+
+struct TTagInfo {
+  std::string Name;       // section name, trimmed
+  std::string BeginMark;  // value of "begin", trimmed
+  std::string EndMark;    // value of "end", trimmed
+  int32_t ColorValue = 0;  // 0x00BBGGRR
+  std::string Color;       // value of "color", trimmed; "000000" when missing or empty
+};
+
+using TTagArray = std::vector<TTagInfo>;
+
+// True for the separator entries ("-" or an empty name) that a run skips.
+bool IsSkippedTag(const TTagInfo& tag);
+
+// Empties tag_set and refills it from the file. Throws the conversion Error for a colour
+// that is not six hexadecimal digits.
+void LoadTagSet(const TIniFile& ini, TTagArray& tag_set);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TAGSET_TAG_SET_H_

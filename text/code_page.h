@@ -1,0 +1,43 @@
+// The system code page and every conversion between Unicode (UTF-16) and narrow text.
+//
+// Narrow text is bytes in the system code page. The code page is a process-wide setting:
+// chosen from the locale at start-up, settable by tests and by --code-page. Unicode to
+// narrow uses Windows' best-fit characters for windows-1252 and windows-1251, and "?" for
+// anything the code page lacks; narrow to Unicode decodes every byte the way Windows does.
+#ifndef FARROWDALE_TEXT_CODE_PAGE_H_
+#define FARROWDALE_TEXT_CODE_PAGE_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace farrowdale {
+
+// Chooses the code page from the process locale (call setlocale(LC_ALL, "") first): the
+// locale's character set on Linux; plain ASCII ("C"/"POSIX") is taken as windows-1252.
+void InitSystemCodePageFromLocale();
+// Sets the code page by name: "windows-1252", "windows-1251", "UTF-8" or any other ICU
+// converter name. Throws Error for a name nobody knows.
+void SetSystemCodePage(std::string_view name);
+// The canonical name of the code page now in force.
+std::string SystemCodePageName();
+// True when the code page encodes some characters in more than one byte (e.g. UTF-8).
+bool SystemCodePageIsMultiByte();
+
+// Unicode -> narrow. Keeps length information: a U+0000 inside is converted like any other.
+std::string ToNarrow(std::u16string_view text);
+// Narrow -> Unicode, invalid sequences handled as the platform does by default.
+std::u16string ToUnicode(std::string_view text);
+
+// The other-case form of one narrow character (byte), from a 256-entry table built when the
+// code page is chosen. Multi-byte code pages: only ASCII letters have a case.
+unsigned char SwapCase(unsigned char c);
+
+// The narrow form of a native path (file names as the user sees them, the filter subject,
+// names in reports) and the native path for a narrow text.
+std::string PathToNarrow(const std::filesystem::path& path);
+std::filesystem::path NarrowToPath(std::string_view narrow);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TEXT_CODE_PAGE_H_

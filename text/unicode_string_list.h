@@ -1,0 +1,63 @@
+// TUnicodeStringList: an ordered list of UTF-16 strings that reads text files with
+// byte-order-mark detection, writes UTF-16 LE files, joins and splits lines, splits
+// name=value entries and sorts with an exact, reproducible quicksort (report tie orders
+// depend on its exact sequence of comparisons and exchanges).
+#ifndef FARROWDALE_TEXT_UNICODE_STRING_LIST_H_
+#define FARROWDALE_TEXT_UNICODE_STRING_LIST_H_
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace farrowdale {
+
+enum class TextEncoding { SystemCodePage, Utf16Le, Utf16Be, Utf8 };
+
+class TUnicodeStringList {
+ public:
+  // Negative, zero or positive as the entry at the first position comes before, ties with or
+  // comes after the entry at the second. Must not change the list.
+  using Comparison = std::function<int(const TUnicodeStringList&, int, int)>;
+
+  int EntryCount() const;
+  // Throws Error "List index out of bounds (%d)" for a position outside the list.
+  const std::u16string& EntryAt(int position) const;
+  int AddEntry(std::u16string entry);
+  void ClearEntries();
+
+  // Every entry followed by CR LF.
+  std::u16string JoinedText() const;
+  // Replaces the entries by the lines of text: CR, LF and CR LF end a line; U+0000 ends the
+  // text; a final line end gives no empty last entry.
+  void AssignText(std::u16string_view text);
+
+  // Replaces the entries by the lines of the file; throws the file-open Error and leaves the
+  // list unchanged when the file cannot be read.
+  void ReadTextFile(const std::filesystem::path& path);
+  // Creates or replaces the file: FF FE, then JoinedText as UTF-16 LE. Throws the
+  // file-create Error.
+  void WriteTextFile(const std::filesystem::path& path) const;
+
+  std::u16string EntryName(int position) const;
+  std::u16string EntryValue(int position) const;
+  char16_t PairSeparator() const { return u'='; }
+
+  bool MatchCase() const { return match_case_; }
+  void SetMatchCase(bool match_case) { match_case_ = match_case; }
+
+  void SortByText();
+  void SortWith(const Comparison& compare);
+
+ private:
+  std::vector<std::u16string> entries_;
+  bool match_case_ = false;
+};
+
+// The encoding a file's first bytes announce; *bom_length receives the mark's length.
+TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TEXT_UNICODE_STRING_LIST_H_
