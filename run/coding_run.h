@@ -19,9 +19,9 @@ struct TFileItem {
 };
 
 struct TCodingRunRequest {
-  std::filesystem::path tag_set_path;  // empty when no tag set was chosen
-  std::vector<TFileItem> items;        // the file list, in list order
-  bool one_file_mode = false;          // the one-file box is visible and ticked
+  std::filesystem::path tag_set_path;   // empty when no tag set was chosen
+  std::vector<TFileItem> items;         // the file list, in list order
+  bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
 };
 

@@ -18,8 +18,8 @@ struct TStatInfo {
   std::u16string Texts;
 };
 
-using TStatArray = std::vector<TStatInfo>;            // one file, in tag order
-using TStatArrayArray = std::vector<TStatArray>;      // all ticked files, in list order
+using TStatArray = std::vector<TStatInfo>;        // one file, in tag order
+using TStatArrayArray = std::vector<TStatArray>;  // all ticked files, in list order
 
 }  // namespace farrowdale
 

@@ -11,9 +11,9 @@
 namespace farrowdale {
 
 struct TTagInfo {
-  std::string Name;       // section name, trimmed
-  std::string BeginMark;  // value of "begin", trimmed
-  std::string EndMark;    // value of "end", trimmed
+  std::string Name;        // section name, trimmed
+  std::string BeginMark;   // value of "begin", trimmed
+  std::string EndMark;     // value of "end", trimmed
   int32_t ColorValue = 0;  // 0x00BBGGRR
   std::string Color;       // value of "color", trimmed; "000000" when missing or empty
 };

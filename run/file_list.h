@@ -1,0 +1,35 @@
+// The Qt-free rules of the file list, shared by the window and farrowdale-cli: which entries
+// a folder contributes, when two items are the same file, and the pattern filter.
+#ifndef FARROWDALE_RUN_FILE_LIST_H_
+#define FARROWDALE_RUN_FILE_LIST_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace farrowdale {
+
+// Every entry of folder (not descending) whose name ends in ".txt" in any letter case,
+// hidden entries and sub-folders so named included, as folder / name, sorted by name.
+// Throws Error when the folder cannot be read.
+std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder);
+
+// Whether two items name the same file the way the platform's file system compares names:
+// case-sensitively on Linux.
+bool SameItemPath(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The message shown for an item that is already listed.
+std::string DuplicateItemMessage(const std::filesystem::path& item);
+
+// A fresh engine with default settings, one unanchored search of pattern in subject.
+// Throws the engine's EPatternError for a pattern that does not compile.
+bool MatchesFilter(std::string_view pattern, std::string_view subject);
+
+// The folder of an item: its path up to, not including, its last separator (the root keeps
+// its separator).
+std::filesystem::path ItemFolder(const std::filesystem::path& item);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RUN_FILE_LIST_H_
