@@ -1,0 +1,40 @@
+// Tagged-text extraction: a lazy group between the two markers, searched on narrow text.
+#include "run/tagged_text.h"
+
+#include "regex/pattern_engine.h"
+#include "text/code_page.h"
+#include "text/trim.h"
+
+namespace farrowdale {
+
+std::string TaggedTextPattern(const TTagInfo& tag) {
+  std::string begin;
+  if (tag.BeginMark.find('(') == std::string::npos) {
+    // No "(": taken as it stands, a ")" included.
+    begin = tag.BeginMark;
+  } else {
+    for (char c : tag.BeginMark) {
+      if (c == '(' || c == ')') begin += '\\';
+      begin += c;
+    }
+  }
+  return begin + "(.*?)" + tag.EndMark;
+}
+
+void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list) {
+  CollectTaggedTextsNarrow(ToNarrow(text), tag, list);
+}
+
+void CollectTaggedTextsNarrow(std::string_view narrow_text, const TTagInfo& tag,
+                              TUnicodeStringList& list) {
+  // A fresh engine (and compilation) per call keeps every file and tag independent.
+  TPatternEngine engine;
+  engine.SetExpression(TaggedTextPattern(tag));
+  for (bool found = engine.Exec(narrow_text); found; found = engine.ExecNext()) {
+    const std::string passage = engine.MatchedText(1);
+    const std::string_view trimmed = Trim(passage);
+    if (!trimmed.empty()) list.AddEntry(ToUnicode(trimmed));
+  }
+}
+
+}  // namespace farrowdale

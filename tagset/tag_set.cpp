@@ -1,0 +1,75 @@
+// LoadTagSet: one TTagInfo per section of the tag set file, in file order.
+#include "tagset/tag_set.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "text/code_page.h"
+#include "text/collation.h"
+#include "text/error.h"
+#include "text/trim.h"
+
+namespace farrowdale {
+namespace {
+
+// The value of the first "key=value" pair whose key equals wanted ignoring letter case (by
+// the locale's collation), trimmed; empty when no pair matches.
+std::string ValueOf(const std::vector<std::string>& pairs, std::u16string_view wanted) {
+  for (const std::string& pair : pairs) {
+    const size_t equals = pair.find('=');
+    if (equals == std::string::npos) continue;
+    if (CompareText(ToUnicode(std::string_view(pair).substr(0, equals)), wanted, false) == 0) {
+      return std::string(Trim(std::string_view(pair).substr(equals + 1)));
+    }
+  }
+  return {};
+}
+
+std::optional<int> HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return std::nullopt;
+}
+
+// Reads the colour text RRGGBB as the number $BBGGRR. A text that is too short or holds a
+// character that is no hexadecimal digit raises the conversion error naming the "$" text
+// (made of the characters the text has at the positions read).
+int32_t ColorValueOf(std::string_view color) {
+  static constexpr std::array<size_t, 6> kOrder = {4, 5, 2, 3, 0, 1};
+  std::string number = "$";
+  for (size_t index : kOrder) {
+    if (index < color.size()) number += color[index];
+  }
+  if (color.size() < kOrder.size()) throw InvalidIntegerError(number);
+  int32_t value = 0;
+  for (size_t i = 1; i < number.size(); ++i) {
+    const std::optional<int> digit = HexDigit(number[i]);
+    if (!digit) throw InvalidIntegerError(number);
+    value = value * 16 + *digit;
+  }
+  return value;
+}
+
+}  // namespace
+
+bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == "-"; }
+
+void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
+  tag_set.clear();
+  for (const std::string& section : ini.ReadSections()) {
+    TTagInfo& tag = tag_set.emplace_back();
+    tag.Name = std::string(Trim(section));
+    if (IsSkippedTag(tag)) continue;
+    // The section is looked up by its name as the file gives it, untrimmed.
+    const std::vector<std::string> pairs = ini.ReadSectionValues(section);
+    tag.BeginMark = ValueOf(pairs, u"begin");
+    tag.EndMark = ValueOf(pairs, u"end");
+    tag.Color = ValueOf(pairs, u"color");
+    if (tag.Color.empty()) tag.Color = "000000";
+    tag.ColorValue = ColorValueOf(tag.Color);
+  }
+}
+
+}  // namespace farrowdale
