@@ -1,13 +1,277 @@
-// farrowdale-cli count: not built yet.
+// farrowdale-cli count: the window's "Count Now!" run from the command line.
+//
+// Builds the file list the way the window's folder choice does (folders add their *.txt
+// entries sorted by name, files are added as absolute paths, duplicates are reported and
+// skipped), ticks every item or, with --filter, exactly the items whose path the pattern
+// matches, and hands the list to the same RunCoding as the window. stdout carries only the
+// time message; errors go to stderr (exit 1), usage errors too (exit 2).
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "cli/commands.h"
+#include "run/coding_run.h"
+#include "run/file_list.h"
+#include "tagset/tag_set.h"
+#include "text/code_page.h"
+#include "text/trim.h"
+
+extern char** environ;
 
 namespace farrowdale::cli {
+namespace {
 
-int RunCountCommand(const std::vector<std::string>&) {
-  std::cerr << "farrowdale-cli: \"count\" is not available yet\n";
-  return 1;
+namespace fs = std::filesystem;
+
+constexpr const char* kCountHelp =
+    "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
+    "                            [--templates DIR] [--code-page NAME] [--open] PATH...\n"
+    "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
+    "the HTML reports.\n"
+    "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --tagset FILE     the tag set (INI file); a missing file gives an empty tag set\n"
+    "  --one-file        one combined report \"result.htm\" in the corpus folder instead of\n"
+    "                    one \"_result.htm\" report beside each text file\n"
+    "  --filter PATTERN  take only the files whose full path the pattern matches\n"
+    "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
+    "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
+    "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "  --open            open the corpus folder or the combined report when done\n";
+
+struct CountOptions {
+  std::optional<std::string> tag_set;
+  bool one_file = false;
+  std::optional<std::string> filter;
+  std::optional<std::string> folder;
+  std::optional<std::string> templates;
+  std::optional<std::string> code_page;
+  bool open = false;
+  std::vector<std::string> paths;
+};
+
+enum class ParseOutcome { kRun, kHelp, kUsageError };
+
+ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
+                            std::string& complaint) {
+  bool options_ended = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      options.paths.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") return ParseOutcome::kHelp;
+    if (arg == "--one-file") {
+      options.one_file = true;
+      continue;
+    }
+    if (arg == "--open") {
+      options.open = true;
+      continue;
+    }
+    std::optional<std::string>* target = nullptr;
+    if (arg == "--tagset") target = &options.tag_set;
+    if (arg == "--filter") target = &options.filter;
+    if (arg == "--folder") target = &options.folder;
+    if (arg == "--templates") target = &options.templates;
+    if (arg == "--code-page") target = &options.code_page;
+    if (target == nullptr) {
+      complaint = "count: unknown option \"" + arg + "\"";
+      return ParseOutcome::kUsageError;
+    }
+    if (i + 1 >= args.size()) {
+      complaint = "count: " + arg + " needs a value";
+      return ParseOutcome::kUsageError;
+    }
+    *target = args[++i];
+  }
+  if (!options.tag_set) {
+    complaint = "count: --tagset FILE is required";
+    return ParseOutcome::kUsageError;
+  }
+  if (options.filter && Trim(std::string_view(*options.filter)).empty()) {
+    complaint = "count: --filter needs a pattern that is not blank";
+    return ParseOutcome::kUsageError;
+  }
+  if (options.paths.empty()) {
+    complaint = "count: no PATH given";
+    return ParseOutcome::kUsageError;
+  }
+  return ParseOutcome::kRun;
+}
+
+// Absolute, without "." or ".." steps and without a trailing separator.
+fs::path CleanAbsolute(const std::string& given) {
+  fs::path path = fs::absolute(fs::path(given)).lexically_normal();
+  if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
+  return path;
+}
+
+// The file list as the window would hold it after the same folder and file choices.
+struct FileListResult {
+  std::vector<TFileItem> items;
+  fs::path last_folder;  // the folder of the last item added; empty when none was added
+};
+
+void AddItem(FileListResult& list, const fs::path& item, const fs::path& folder) {
+  for (const TFileItem& existing : list.items) {
+    if (SameItemPath(existing.path, item)) {
+      std::cerr << DuplicateItemMessage(item) << '\n';
+      return;
+    }
+  }
+  list.items.push_back(TFileItem{item, true});
+  list.last_folder = folder;
+}
+
+FileListResult BuildFileList(const std::vector<std::string>& paths) {
+  FileListResult list;
+  for (const std::string& given : paths) {
+    const fs::path path = CleanAbsolute(given);
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+      for (const fs::path& item : ListTextFilesOfFolder(path)) AddItem(list, item, path);
+    } else {
+      AddItem(list, path, ItemFolder(path));
+    }
+  }
+  return list;
+}
+
+// Ticks exactly the items whose narrow path the pattern matches, as the Filter button does.
+void ApplyFilter(std::string_view pattern, std::vector<TFileItem>& items) {
+  for (TFileItem& item : items) item.checked = false;
+  for (TFileItem& item : items) item.checked = MatchesFilter(pattern, PathToNarrow(item.path));
+}
+
+fs::path ExecutableFolder() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path() : exe.parent_path();
+}
+
+// Starts the desktop's default handler for path in its own session, its output discarded,
+// and does not wait for it.
+void OpenDetached(const fs::path& path) {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+  for (int fd = 0; fd <= 2; ++fd) {
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  }
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  std::string program = "xdg-open";
+  std::string argument = path.native();
+  char* argv[] = {program.data(), argument.data(), nullptr};
+  pid_t pid;
+  posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+class CliHost : public TCodingRunHost {
+ public:
+  CliHost(fs::path program_folder, bool open, bool show_progress)
+      : program_folder_(std::move(program_folder)), open_(open), show_progress_(show_progress) {}
+
+  void ShowInformation(const std::string& message) override {
+    ClearProgress();
+    std::cout << message << '\n' << std::flush;
+  }
+  void ShellOpen(const fs::path& path) override {
+    if (open_) OpenDetached(path);
+  }
+  uint32_t TickCount() override {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  }
+  fs::path ProgramFolder() override { return program_folder_; }
+  void Progress(int files_done, int files_ticked) override {
+    if (!show_progress_) return;
+    const std::string line =
+        std::to_string(files_done) + " of " + std::to_string(files_ticked) + " file(s) done";
+    std::cerr << '\r' << line << std::flush;
+    progress_width_ = line.size();
+  }
+  // Removes the progress line, so that the next output starts on a clean line.
+  void ClearProgress() {
+    if (progress_width_ == 0) return;
+    std::cerr << '\r' << std::string(progress_width_, ' ') << '\r' << std::flush;
+    progress_width_ = 0;
+  }
+
+ private:
+  fs::path program_folder_;
+  bool open_;
+  bool show_progress_;
+  size_t progress_width_ = 0;
+};
+
+void PrintError(const std::exception& error) {
+  const std::string message = error.what();
+  std::cerr << message;
+  if (message.empty() || message.back() != '\n') std::cerr << '\n';
+}
+
+}  // namespace
+
+int RunCountCommand(const std::vector<std::string>& args) {
+  CountOptions options;
+  std::string complaint;
+  switch (ParseCountArgs(args, options, complaint)) {
+    case ParseOutcome::kHelp:
+      std::cout << kCountHelp;
+      return 0;
+    case ParseOutcome::kUsageError:
+      return UsageError(complaint);
+    case ParseOutcome::kRun:
+      break;
+  }
+
+  CliHost host(options.templates ? CleanAbsolute(*options.templates) : ExecutableFolder(),
+               options.open, isatty(STDERR_FILENO) == 1);
+  try {
+    if (options.code_page) SetSystemCodePage(*options.code_page);
+    FileListResult list = BuildFileList(options.paths);
+    if (options.filter) ApplyFilter(Trim(std::string_view(*options.filter)), list.items);
+
+    TCodingRunRequest request;
+    request.tag_set_path = fs::path(*options.tag_set);
+    request.items = std::move(list.items);
+    request.one_file_mode = options.one_file;
+    if (options.folder) {
+      request.corpus_folder = CleanAbsolute(*options.folder);
+    } else if (!list.last_folder.empty()) {
+      request.corpus_folder = list.last_folder;
+    } else {
+      request.corpus_folder = fs::current_path();
+    }
+    TTagArray tag_set;
+    RunCoding(request, tag_set, host);
+    host.ClearProgress();
+    return 0;
+  } catch (const std::exception& error) {
+    host.ClearProgress();
+    PrintError(error);
+    return 1;
+  }
 }
 
 }  // namespace farrowdale::cli

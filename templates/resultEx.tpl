@@ -1,0 +1,84 @@
+<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; style-src 'unsafe-inline'; img-src data:; base-uri 'none'; form-action 'none'">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<meta name="generator" content="Morrow Farrowdale 1.0">
+<title>Combined coding report &ndash; Morrow Farrowdale</title>
+<style>
+:root {
+  --ink: #1f2328; --muted: #5f6b7a; --rule: #d6dbe1; --band: #f3f6f9;
+  --accent: #2a5d8f; --head: #e8eef4;
+}
+* { box-sizing: border-box; }
+html { background: #fff; color: var(--ink); }
+body {
+  margin: 0 auto; max-width: 1200px; padding: 28px 32px 40px;
+  font: 15px/1.45 "Noto Sans", "DejaVu Sans", "Segoe UI", Helvetica, Arial, sans-serif;
+}
+header { border-bottom: 3px solid var(--accent); padding-bottom: 12px; margin-bottom: 18px; }
+.kicker { margin: 0; color: var(--accent); font-size: 12px; font-weight: 700;
+  letter-spacing: .12em; text-transform: uppercase; }
+h1 { margin: 4px 0 6px; font-size: 26px; font-weight: 700; word-break: break-all; }
+.summary { margin: 0; color: var(--muted); }
+.summary strong { color: var(--ink); }
+.credit { margin: 4px 0 0; color: var(--muted); font-size: 12px; }
+table { width: 100%; border-collapse: collapse; }
+thead th, thead td {
+  background: var(--head); color: var(--ink); font-size: 12px; font-weight: 700;
+  letter-spacing: .04em; text-transform: uppercase; text-align: left;
+  padding: 8px 10px; border-bottom: 2px solid var(--accent); vertical-align: bottom;
+}
+tbody td { padding: 7px 10px; border-bottom: 1px solid var(--rule); vertical-align: top; }
+tr.o td { background: var(--band); }
+.no { width: 3em; text-align: right; color: var(--muted); font-variant-numeric: tabular-nums; }
+thead .no { text-align: right; }
+.n { font-weight: 700; white-space: nowrap; }
+.t { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 13px; white-space: nowrap; }
+.t font { font-weight: 700; }
+.wrap { overflow-x: auto; }
+thead td.f { text-align: center; white-space: nowrap; font-weight: 600; text-transform: none; letter-spacing: 0; }
+tbody td:not([class]) { text-align: center; white-space: nowrap; font-variant-numeric: tabular-nums; }
+span.c { font-weight: 700; }
+span.f { color: var(--muted); }
+tbody .fr { color: var(--muted); }
+div.c { line-height: 1.6; min-width: 14em; overflow-wrap: anywhere; }
+.co, .f, .fr { width: 4.5em; text-align: right; font-variant-numeric: tabular-nums; }
+thead .co, thead .f, thead .fr { text-align: right; }
+tbody .co { font-weight: 700; }
+tbody .f { color: var(--muted); }
+footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
+@media print {
+  @page { size: A4 landscape; margin: 12mm 12mm 14mm; }
+  body { max-width: none; padding: 0; font-size: 10.5pt; }
+  h1 { font-size: 17pt; }
+  thead { display: table-header-group; }
+  tr { break-inside: avoid; page-break-inside: avoid; }
+  thead th, thead td, tr.o td { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  header { border-bottom-width: 2px; }
+  .wrap { overflow: visible; }
+}
+</style>
+</head>
+<body>
+<header>
+<p class="kicker">Morrow Farrowdale &middot; combined coding report</p>
+<h1>{@filename}</h1>
+<p class="summary"><strong>{@hit}</strong> of <strong>{@item}</strong> tags found in the texts below.</p>
+<p class="credit">{@copy} &middot; {@author}</p>
+</header>
+<main>
+<div class="wrap">
+<table>
+<thead>
+<tr>{@table_header}</tr>
+</thead>
+<tbody>
+{@table}
+</tbody>
+</table>
+</div>
+</main>
+<footer>Each file column shows distinct/all passages in that file &middot; Count: distinct passages over all files &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences over all files.</footer>
+</body>
+</html>
