@@ -1,0 +1,238 @@
+// Runs the pattern engine and PCRE2 side by side on random patterns and subjects and
+// compares every match of the scan the program makes (Exec, then ExecNext while it
+// matches): positions of the whole match and of every capture group, and their texts.
+//
+// FARROWDALE_DIFF_SEED and FARROWDALE_DIFF_PATTERNS override the fixed seed and the number
+// of patterns for longer runs.
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "regex/pattern_engine.h"
+#include "tests/regex/random_pattern.h"
+#include "text/code_page.h"
+
+namespace farrowdale {
+namespace {
+
+constexpr uint32_t kDefaultSeed = 20260107;
+constexpr int kDefaultPatterns = 4000;
+constexpr int kSubjectsPerPattern = 8;
+
+std::string Escaped(std::string_view bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
+      out += buffer;
+    }
+  }
+  return out;
+}
+
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
+}
+
+// One match as text: "start+length'text'" for slot 0 and every group ("-" when unset),
+// start zero-based.
+std::string Slot(bool set, size_t start, size_t length, std::string_view text) {
+  if (!set) return "-";
+  return std::to_string(start) + "+" + std::to_string(length) + "'" + Escaped(text) + "'";
+}
+
+// The engine's scan, one line per match; an engine error ends it with "error: message".
+std::string EngineScan(const std::string& pattern, const std::string& subject, int groups) {
+  std::string out;
+  try {
+    TPatternEngine engine;
+    engine.SetExpression(pattern);
+    for (bool matched = engine.Exec(subject); matched; matched = engine.ExecNext()) {
+      for (int slot = 0; slot <= groups; ++slot) {
+        const int pos = engine.MatchPos(slot);
+        const int len = engine.MatchLen(slot);
+        if (slot > 0) out += ' ';
+        out += Slot(pos >= 1 && len >= 0, pos - 1, len, engine.MatchedText(slot));
+      }
+      out += '\n';
+    }
+  } catch (const EPatternError& e) {
+    out += std::string("error: ") + e.what() + "\n";
+  }
+  return out;
+}
+
+struct Pcre2Deleter {
+  void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+  void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+};
+
+class Peer {
+ public:
+  // Compiles with '.' matching every byte and '$' only at the very end; false on error.
+  bool Compile(const std::string& pattern, std::string* error) {
+    int code = 0;
+    PCRE2_SIZE offset = 0;
+    code_.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                              PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY, &code, &offset, nullptr));
+    if (!code_) {
+      PCRE2_UCHAR buffer[256];
+      pcre2_get_error_message(code, buffer, sizeof buffer);
+      *error = reinterpret_cast<char*>(buffer) + std::string(" at ") + std::to_string(offset);
+      return false;
+    }
+    data_.reset(pcre2_match_data_create_from_pattern(code_.get(), nullptr));
+    return true;
+  }
+
+  // The same scan as EngineScan: after a match, the next search starts at its end, one
+  // further when it was empty. False when PCRE2 gave up (match limit).
+  bool Scan(const std::string& subject, int groups, std::string* out) {
+    size_t offset = 0;
+    while (offset <= subject.size()) {
+      const int rc = pcre2_match(code_.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
+                                 subject.size(), offset, 0, data_.get(), nullptr);
+      if (rc == PCRE2_ERROR_NOMATCH) break;
+      if (rc < 0) return false;
+      const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data_.get());
+      for (int slot = 0; slot <= groups; ++slot) {
+        const bool set = slot < rc && ovector[2 * slot] != PCRE2_UNSET;
+        const size_t start = set ? ovector[2 * slot] : 0;
+        const size_t length = set ? ovector[2 * slot + 1] - start : 0;
+        if (slot > 0) *out += ' ';
+        *out += Slot(set, start, length, std::string_view(subject).substr(start, length));
+      }
+      *out += '\n';
+      offset = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
+    }
+    return true;
+  }
+
+ private:
+  std::unique_ptr<pcre2_code, Pcre2Deleter> code_;
+  std::unique_ptr<pcre2_match_data, Pcre2Deleter> data_;
+};
+
+class DifferentialTest : public ::testing::Test {
+ protected:
+  // Case mapping follows the code page; ASCII letters are all the generator relies on.
+  void SetUp() override { SetSystemCodePage("windows-1252"); }
+
+  // Compares one pattern on the subjects; returns false after reporting a mismatch.
+  bool Compare(const std::string& context, const std::string& pattern,
+               const std::string& peer_pattern, int groups,
+               const std::vector<std::string>& subjects) {
+    Peer peer;
+    std::string error;
+    if (!peer.Compile(peer_pattern, &error)) {
+      ADD_FAILURE() << context << "\n  pattern: " << Escaped(pattern)
+                    << "\n  PCRE2 pattern: " << Escaped(peer_pattern)
+                    << "\n  PCRE2 cannot compile it: " << error;
+      return false;
+    }
+    for (const std::string& subject : subjects) {
+      std::string expected;
+      if (!peer.Scan(subject, groups, &expected)) {
+        ++peer_gave_up_;
+        continue;
+      }
+      const std::string actual = EngineScan(pattern, subject, groups);
+      ++compared_;
+      if (actual != expected) {
+        ADD_FAILURE() << context << "\n  pattern: " << Escaped(pattern)
+                      << "\n  PCRE2 pattern: " << Escaped(peer_pattern)
+                      << "\n  subject: " << Escaped(subject) << "\n  engine matches:\n"
+                      << actual << "  PCRE2 matches:\n"
+                      << expected;
+        return false;
+      }
+    }
+    return true;
+  }
+
+  int compared_ = 0;
+  int peer_gave_up_ = 0;
+};
+
+TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2) {
+  const uint32_t seed = static_cast<uint32_t>(EnvInt("FARROWDALE_DIFF_SEED", kDefaultSeed));
+  const int patterns = EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns);
+  RandomPatternGenerator generator(seed);
+  int mismatches = 0;
+  for (int i = 0; i < patterns && mismatches < 10; ++i) {
+    const GeneratedPattern generated = generator.NextPattern();
+    std::vector<std::string> subjects;
+    for (int s = 0; s < kSubjectsPerPattern; ++s) {
+      subjects.push_back(generator.NextSubject(generated));
+    }
+    const std::string context = "seed " + std::to_string(seed) + ", pattern #" + std::to_string(i);
+    if (!Compare(context, generated.pattern, generated.peer_pattern, generated.group_count,
+                 subjects)) {
+      ++mismatches;
+    }
+  }
+  // The comparison means something only when nearly every case ran on both sides.
+  EXPECT_GE(compared_, patterns * kSubjectsPerPattern * 95 / 100)
+      << "PCRE2 gave up on " << peer_gave_up_;
+}
+
+// The scans the program itself makes, and the dialect's corners, spelled out.
+TEST_F(DifferentialTest, FixedCasesMatchLikePcre2) {
+  struct Case {
+    const char* pattern;
+    const char* peer_pattern;
+    int groups;
+    std::vector<std::string> subjects;
+  };
+  const Case cases[] = {
+      {"<e>(.*?)</e>",
+       "<e>(.*?)</e>",
+       1,
+       {"x <e> a </e> y <e>b</e>", "<e>a\r\nb</e><e></e>", "<e>a<e>b</e>c</e>", "<e>open"}},
+      {"a(.*?)b", "a(.*?)b", 1, {"xa1b a2b", "ab", "aab"}},
+      {"a(.*)b", "a(.*)b", 1, {"a1b a2b"}},
+      {"(.*?)", "(.*?)", 1, {"", "abc"}},
+      {"x*", "x*", 0, {"ab", "xa", "", "xx"}},
+      {"^a", "^a", 0, {"aa", "ba"}},
+      {"a$", "a$", 0, {"a\r\n", "aa"}},
+      {"(a|ab){2}c", "(a|ab){2}c", 1, {"aabc", "ababc"}},
+      {"(ab){2}", "(ab){2}", 1, {"xababab"}},
+      {"(a)|b", "(a)|b", 1, {"b", "ab"}},
+      {"\\bfoo\\b", "\\bfoo\\b", 0, {"a foo b", "foo", "foobar", "_foo", "9foo"}},
+      {"[]a]+[^]a]", "[]a]+[^]a]", 0, {"]a]b", "aa"}},
+      {"[a-c-e]+", "[a-c\\-e]+", 0, {"abc-e d"}},
+      {"a{,2}", "a\\{,2\\}", 0, {"a{,2}", "aa"}},
+      {"a{2", "a\\{2", 0, {"a{2", "aa"}},
+      {"{2}", "\\{2\\}", 0, {"{2}"}},
+      {"(?i)a(?-i)b", "(?i)a(?-i)b", 0, {"Ab", "AB"}},
+      {"((?i)a)b", "((?i)a)b", 1, {"Ab", "AB"}},
+      {"(?-g)a+b*", "a+?b*?", 0, {"aabb"}},
+      {"[\xe0-\xff]+", "[\\xE0-\\xFF\\xB8]+", 0, {"\xb8\xe0\xff\xa8"}},
+      {"[\xc0-\xdf]", "[\\xC0-\\xDF\\xA8]", 0, {"\xa8\xb8\xc0"}},
+      {"[\xe0-\xdf]+", "[\\xC0-\\xFF\\xA8\\xB8]+", 0, {"\xa8\xb8\xc0\xff"}},
+      {"(a)\\1", "(a)\\g{1}", 1, {"aa", "ab"}},
+      {"\\2(a)", "\\g{2}(a)", 1, {"aa"}},
+      {"(x*)?a", "(x*)?a", 1, {"a", "xxa"}},
+      {"(a{1,3})*b", "(a{1,3})*b", 1, {"aaaab"}},
+      {"a??a", "a??a", 0, {"aa"}},
+      {"x(?#note)y", "x(?#note)y", 0, {"xy"}},
+  };
+  for (const Case& c : cases) {
+    Compare("fixed case", c.pattern, c.peer_pattern, c.groups, c.subjects);
+  }
+}
+
+}  // namespace
+}  // namespace farrowdale
