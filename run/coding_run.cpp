@@ -55,8 +55,10 @@ class TListedFiles {
   std::set<TFileId> ids_;
 };
 
-// The results of every tag of the tag set that is not skipped, in one file.
-TStatArray CountFile(const std::string& narrow_text, const TTagArray& tag_set, bool one_file_mode) {
+}  // namespace
+
+TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
+                           bool one_file_mode) {
   TStatArray stats;
   TUnicodeStringList extracted;
   TUnicodeStringList freq;
@@ -77,8 +79,6 @@ TStatArray CountFile(const std::string& narrow_text, const TTagArray& tag_set, b
   }
   return stats;
 }
-
-}  // namespace
 
 void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
   const uint32_t start = host.TickCount();
@@ -106,7 +106,7 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       listed_files.CheckReportPath(report);
     }
     const std::string narrow_text = ToNarrow(file_text.JoinedText());
-    TStatArray stats = CountFile(narrow_text, tag_set, one_file_mode);
+    TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));
     } else {

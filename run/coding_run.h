@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "run/stat_info.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
@@ -45,6 +46,13 @@ class TCodingRunHost {
 // Throws Error on failure: then no time message is shown and nothing is opened; reports
 // written for earlier files stay.
 void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
+
+// One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
+// file's whole text already converted to narrow text. Texts holds the hit list, or in
+// one-file mode the extracted texts in sorted order, each followed by CR LF, then one more
+// CR LF (empty when nothing was extracted).
+TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
+                           bool one_file_mode);
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

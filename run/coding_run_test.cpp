@@ -1,0 +1,268 @@
+#include "run/coding_run.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text/code_page.h"
+#include "text/error.h"
+
+namespace farrowdale {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeHost : public TCodingRunHost {
+ public:
+  void ShowInformation(const std::string& message) override { messages.push_back(message); }
+  void ShellOpen(const fs::path& path) override { opened.push_back(path); }
+  uint32_t TickCount() override {
+    if (ticks.empty()) return 0;
+    const uint32_t tick = ticks.front();
+    ticks.pop_front();
+    return tick;
+  }
+  fs::path ProgramFolder() override { return program_folder; }
+  void Progress(int files_done, int files_ticked) override {
+    progress.emplace_back(files_done, files_ticked);
+  }
+
+  std::deque<uint32_t> ticks;
+  fs::path program_folder;
+  std::vector<std::string> messages;
+  std::vector<fs::path> opened;
+  std::vector<std::pair<int, int>> progress;
+};
+
+constexpr char kTagSet[] =
+    "[a]\r\nbegin=<e>\r\nend=</e>\r\ncolor=FF0000\r\n"
+    "[-]\r\nbegin=<x>\r\nend=</x>\r\n"
+    "[b]\r\nbegin=<f>\r\nend=</f>\r\n";
+
+class CodingRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetSystemCodePage("windows-1252");
+    root_ =
+        fs::temp_directory_path() /
+        ("coding_run_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    corpus_ = root_ / "corpus";
+    host_.program_folder = root_ / "program";
+    fs::create_directories(corpus_);
+    fs::create_directories(host_.program_folder);
+    WriteFile(host_.program_folder / "result.tpl", "{@item}|{@hit}|{@table}");
+    WriteFile(host_.program_folder / "resultEx.tpl", "{@table_header}|{@table}");
+    WriteFile(root_ / "tags.ini", kTagSet);
+    request_.tag_set_path = root_ / "tags.ini";
+    request_.corpus_folder = corpus_;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  static void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // A report's text (UTF-16 LE after its mark) as narrow text.
+  static std::string ReadReport(const fs::path& path) {
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                    static_cast<unsigned char>(bytes[i + 1]) << 8);
+    }
+    return ToNarrow(text);
+  }
+
+  void AddItem(const std::string& name, const std::string& text, bool checked = true) {
+    if (!text.empty()) WriteFile(corpus_ / name, text);
+    request_.items.push_back({corpus_ / name, checked});
+  }
+
+  fs::path root_;
+  fs::path corpus_;
+  FakeHost host_;
+  TCodingRunRequest request_;
+  TTagArray tag_set_ = TTagArray(1);  // a stale table, refilled by every run
+};
+
+TEST_F(CodingRunTest, CountTagsInTextFillsOneRecordPerTagNotSkipped) {
+  TTagArray tags;
+  LoadTagSet(TIniFile(root_ / "tags.ini"), tags);
+  const std::string text = "<e>a</e> <e>b</e> <e>a</e>\r\n<e> a </e>\r\n";
+
+  const TStatArray per_file = CountTagsInText(text, tags, false);
+  ASSERT_EQ(per_file.size(), 2u);
+  EXPECT_EQ(per_file[0].Name, "a");
+  EXPECT_EQ(per_file[0].Markers, "<e>...</e>");
+  EXPECT_EQ(per_file[0].Color, "FF0000");
+  EXPECT_EQ(per_file[0].Freq, 4);
+  EXPECT_EQ(per_file[0].Count, 2);
+  EXPECT_EQ(per_file[0].Texts, u"a (3) <br>b (1) <br>");
+  EXPECT_EQ(per_file[1].Name, "b");
+  EXPECT_EQ(per_file[1].Color, "000000");
+  EXPECT_EQ(per_file[1].Freq, 0);
+  EXPECT_EQ(per_file[1].Count, 0);
+  EXPECT_EQ(per_file[1].Texts, u"");
+
+  // One-file mode: the extracted texts in sorted order, each with CR LF, then one more.
+  const TStatArray one_file = CountTagsInText(text, tags, true);
+  ASSERT_EQ(one_file.size(), 2u);
+  EXPECT_EQ(one_file[0].Freq, 4);
+  EXPECT_EQ(one_file[0].Count, 2);
+  EXPECT_EQ(one_file[0].Texts, u"a\r\na\r\na\r\nb\r\n\r\n");
+  EXPECT_EQ(one_file[1].Texts, u"");
+
+  // "Abc" and "abc" are one text.
+  const TStatArray folded = CountTagsInText("<e>Abc</e><e>abc</e>", tags, false);
+  EXPECT_EQ(folded[0].Count, 1);
+  EXPECT_EQ(folded[0].Freq, 2);
+  EXPECT_EQ(folded[0].Texts, u"Abc (2) <br>");
+}
+
+TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
+  AddItem("one.txt", "<e>a</e><e>a</e><e>b</e><e>a</e>");
+  AddItem("TWO.TXT", "nothing here");
+  AddItem("three.txt", "<e>a</e>", false);
+  host_.ticks = {1000, 1050};
+  RunCoding(request_, tag_set_, host_);
+
+  ASSERT_EQ(tag_set_.size(), 3u);
+  EXPECT_EQ(tag_set_[0].Name, "a");
+  const std::string one = ReadReport(corpus_ / "one_result.htm");
+  EXPECT_EQ(one.substr(0, 8), "2|1|<tr>");
+  EXPECT_NE(one.find("<td class=\"co\">2</td><td class=\"f\">4</td>"
+                     "<td class=\"c\">a (3) <br>b (1) <br></td>"),
+            std::string::npos);
+  EXPECT_EQ(ReadReport(corpus_ / "TWO_result.htm").substr(0, 8), "2|0|<tr>");
+  EXPECT_FALSE(fs::exists(corpus_ / "three_result.htm"));
+  EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
+
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"0.05 second(s) used."});
+  EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
+  EXPECT_EQ(host_.progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+}
+
+TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
+  AddItem("one.txt", "<e>a</e><e>a</e><e>b</e><e>a</e>");
+  AddItem("two.txt", "<e>A</e>");
+  AddItem("skipped.txt", "<e>a</e>", false);
+  request_.one_file_mode = true;
+  request_.corpus_folder = corpus_.string() + "/";
+  RunCoding(request_, tag_set_, host_);
+
+  const std::string report = ReadReport(corpus_ / "result.htm");
+  EXPECT_NE(
+      report.find("<td class=\"f\">one.txt</td><td class=\"f\">two.txt</td><td class=\"co\">"),
+      std::string::npos);
+  EXPECT_EQ(report.find("skipped.txt"), std::string::npos);
+  EXPECT_NE(report.find("<td><span class=\"c\">2</span>/<span class=\"f\">4</span></td>"
+                        "<td><span class=\"c\">1</span>/<span class=\"f\">1</span></td>"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
+  ASSERT_EQ(host_.opened.size(), 1u);
+  EXPECT_EQ(host_.opened[0].string(), corpus_.string() + "/result.htm");
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"0 second(s) used."});
+}
+
+TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
+  AddItem("one.txt", "<e>a</e>");
+  AddItem("missing.txt", "");
+  AddItem("three.txt", "<e>a</e>");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_TRUE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_FALSE(fs::exists(corpus_ / "three_result.htm"));
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(host_.opened.empty());
+
+  // One-file mode: no combined report at all.
+  request_.one_file_mode = true;
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
+
+  // A malformed colour stops the run before any file is read.
+  fs::remove(corpus_ / "one_result.htm");
+  WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\ncolor=GG0000\r\n");
+  request_.one_file_mode = false;
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "'$0000GG' is not a valid integer value");
+  }
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(host_.opened.empty());
+}
+
+TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {
+  AddItem("one.txt", "<e>a</e>");
+  AddItem("missing.txt", "");
+  request_.tag_set_path.clear();
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+
+  request_.items.pop_back();
+  request_.tag_set_path = root_ / "absent.ini";
+  RunCoding(request_, tag_set_, host_);
+  EXPECT_TRUE(tag_set_.empty());
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
+}
+
+TEST_F(CodingRunTest, ElapsedTimeMessage) {
+  EXPECT_EQ(FormatElapsedMessage(0), "0 second(s) used.");
+  EXPECT_EQ(FormatElapsedMessage(50), "0.05 second(s) used.");
+  EXPECT_EQ(FormatElapsedMessage(1234), "1.234 second(s) used.");
+  EXPECT_EQ(FormatElapsedMessage(2000), "2 second(s) used.");
+  EXPECT_EQ(FormatElapsedMessage(1234567890), "1234567.89 second(s) used.");
+  EXPECT_EQ(FormatElapsedMessage(-1500), "-1.5 second(s) used.");
+  // The tick count wraps; the difference is taken in 32 bits.
+  host_.ticks = {0xFFFFFFF0u, 0x10u};
+  RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"0.032 second(s) used."});
+}
+
+TEST_F(CodingRunTest, NoReportReplacesAListedFile) {
+  EXPECT_EQ(FileReportPath("/c/a.txt"), fs::path("/c/a_result.htm"));
+  EXPECT_EQ(FileReportPath("/c/A.TXT"), fs::path("/c/A_result.htm"));
+  EXPECT_EQ(FileReportPath("/c.txt/a.Txt"), fs::path("/c.txt/a_result.htm"));
+  EXPECT_EQ(FileReportPath("/c/a.txt.md"), fs::path("/c/a.txt.md_result.htm"));
+  EXPECT_EQ(FileReportPath("/c/notes"), fs::path("/c/notes_result.htm"));
+  EXPECT_EQ(FileReportPath("/c/x_result.htm"), fs::path("/c/x_result.htm_result.htm"));
+
+  // A listed file that bears another file's report name stops the run untouched.
+  AddItem("notes.md", "<e>a</e>");
+  AddItem("notes.md_result.htm", "my own notes");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(corpus_ / "notes.md_result.htm"), "my own notes");
+
+  // So does a link to a listed file.
+  request_.items.clear();
+  AddItem("text.txt", "the text");
+  AddItem("other.md", "<e>a</e>");
+  fs::create_hard_link(corpus_ / "text.txt", corpus_ / "other.md_result.htm");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(corpus_ / "text.txt"), "the text");
+
+  // And the combined report's name.
+  request_.items.clear();
+  AddItem("result.htm", "<e>a</e>");
+  request_.one_file_mode = true;
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(corpus_ / "result.htm"), "<e>a</e>");
+  EXPECT_TRUE(host_.opened.empty());
+}
+
+}  // namespace
+}  // namespace farrowdale

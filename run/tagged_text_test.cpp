@@ -1,0 +1,91 @@
+#include "run/tagged_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "regex/pattern_engine.h"
+#include "text/code_page.h"
+
+namespace farrowdale {
+namespace {
+
+TTagInfo Tag(std::string begin, std::string end) {
+  TTagInfo tag;
+  tag.Name = "t";
+  tag.BeginMark = std::move(begin);
+  tag.EndMark = std::move(end);
+  return tag;
+}
+
+std::vector<std::u16string> Collect(std::u16string_view text, const TTagInfo& tag) {
+  TUnicodeStringList list;
+  CollectTaggedTexts(text, tag, list);
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < list.EntryCount(); ++i) entries.push_back(list.EntryAt(i));
+  return entries;
+}
+
+using Texts = std::vector<std::u16string>;
+
+TEST(TaggedTextTest, PatternEscapesTheBeginMarkersParenthesesOnlyWhenItHoldsAnOpeningOne) {
+  EXPECT_EQ(TaggedTextPattern(Tag("<e>", "</e>")), "<e>(.*?)</e>");
+  EXPECT_EQ(TaggedTextPattern(Tag("(e)", "/e")), "\\(e\\)(.*?)/e");
+  EXPECT_EQ(TaggedTextPattern(Tag("((x)", "(y)")), "\\(\\(x\\)(.*?)(y)");
+  EXPECT_EQ(TaggedTextPattern(Tag("e)", "")), "e)(.*?)");
+  EXPECT_EQ(TaggedTextPattern(Tag("", "")), "(.*?)");
+}
+
+TEST(TaggedTextTest, PassagesAreTrimmedNonEmptyAndInOrder) {
+  SetSystemCodePage("windows-1252");
+  const TTagInfo e = Tag("<e>", "</e>");
+  EXPECT_EQ(Collect(u"x <e> a </e> y <e>b</e>", e), (Texts{u"a", u"b"}));
+  EXPECT_EQ(Collect(u"<e>  </e><e>\r\n</e>", e), Texts{});
+  // A passage may span lines; only its ends are trimmed.
+  EXPECT_EQ(Collect(u"<e> one\r\ntwo\r\n</e>", e), Texts{u"one\r\ntwo"});
+  // No overlap: a begin marker inside a passage starts nothing.
+  EXPECT_EQ(Collect(u"<e>a<e>b</e>c</e>", e), Texts{u"a<e>b"});
+  EXPECT_EQ(Collect(u"<e>open ended", e), Texts{});
+  EXPECT_EQ(Collect(u"<E>upper</E>", e), Texts{});
+  EXPECT_EQ(Collect(u"anything at all", Tag("", "")), Texts{});
+}
+
+TEST(TaggedTextTest, ParenthesesAreLiteralInTheBeginMarkerButNotInTheEndMarker) {
+  SetSystemCodePage("windows-1252");
+  EXPECT_EQ(Collect(u"(a) one </e> a two </e>", Tag("(a)", "</e>")), Texts{u"one"});
+  // "(a)" as end marker is a group matching "a": the passage stops before the "a".
+  EXPECT_EQ(Collect(u"<e>one (a)", Tag("<e>", "(a)")), Texts{u"one ("});
+}
+
+TEST(TaggedTextTest, NarrowConversionBothWays) {
+  SetSystemCodePage("windows-1252");
+  // U+0101 has no windows-1252 character; its best fit is "a". The euro sign round-trips.
+  EXPECT_EQ(Collect(u"<e>\u0101\u20AC</e>", Tag("<e>", "</e>")), Texts{u"a\u20AC"});
+  EXPECT_EQ(Collect(u"<a>x</a>", Tag("<\x80>", "</\x80>")), Texts{});
+  EXPECT_EQ(Collect(u"<\u20AC>x</\u20AC>", Tag("<\x80>", "</\x80>")), Texts{u"x"});
+  // The narrow entry point gives what the Unicode one gives.
+  TUnicodeStringList list;
+  CollectTaggedTextsNarrow("<e>\x80</e>", Tag("<e>", "</e>"), list);
+  ASSERT_EQ(list.EntryCount(), 1);
+  EXPECT_EQ(list.EntryAt(0), u"\u20AC");
+}
+
+TEST(TaggedTextTest, InvalidMarkerRaisesTheCompileErrorAndAppendsNothing) {
+  SetSystemCodePage("windows-1252");
+  TUnicodeStringList list;
+  list.AddEntry(u"kept");
+  try {
+    CollectTaggedTexts(u"x) y", Tag("x)", "y"), list);
+    FAIL() << "no error";
+  } catch (const EPatternError& error) {
+    EXPECT_EQ(error.ErrorNumber(), 104);
+    EXPECT_EQ(std::string(error.what()).rfind("Pattern(comp): ParseReg Unmatched ()", 0), 0u);
+  }
+  EXPECT_THROW(CollectTaggedTexts(u"", Tag("[x", "y"), list), EPatternError);
+  ASSERT_EQ(list.EntryCount(), 1);
+  EXPECT_EQ(list.EntryAt(0), u"kept");
+}
+
+}  // namespace
+}  // namespace farrowdale

@@ -1,0 +1,161 @@
+#include "tagset/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "text/code_page.h"
+
+namespace farrowdale {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetSystemCodePage("windows-1252");
+    dir_ = std::filesystem::temp_directory_path() /
+           ("ini_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  TIniFile Write(const std::string& bytes) {
+    const std::filesystem::path path = dir_ / "tags.ini";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return TIniFile(path);
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(IniFileTest, SectionHeadersAndOrder) {
+  const TIniFile ini = Write(
+      "k=before any header\r\n"
+      " \t[ first ]\r\n"
+      "[second]k=v\r\n"
+      "[open\r\n"
+      "[[bracket]\r\n"
+      "not]\r\n"
+      "[a]b]\n"
+      "[second]\r"
+      "[]\r\n");
+  EXPECT_EQ(ini.ReadSections(), (Names{"first", "second", "open", "[bracket", "a", "second", ""}));
+  // Text after "]" on a header line is no entry.
+  EXPECT_EQ(ini.ReadSectionValues("second"), Names{});
+}
+
+TEST_F(IniFileTest, EntriesKeysAndLineEnds) {
+  const TIniFile ini = Write(
+      "[S]\r\n"
+      "  Begin\t=\t <e> \r\n"
+      "; begin=comment\r\n"
+      "\t;end=comment\r"
+      "no equals sign\n"
+      "c=Data Source=x\n"
+      "BEGIN=second\r\n"
+      "empty=\r\n"
+      "=val5\r\n"
+      "#k=v ;x\r\n"
+      "[T]\r\n"
+      "begin=other\r\n");
+  // Keys in file order; the value of a duplicate key is the first one's.
+  EXPECT_EQ(ini.ReadSectionValues("S"),
+            (Names{"Begin=<e>", "c=Data Source=x", "BEGIN=<e>", "empty=", "=val5", "#k=v ;x"}));
+  // Section names match ignoring case; the name asked for loses spaces, not tabs.
+  EXPECT_EQ(ini.ReadSectionValues("  s "), ini.ReadSectionValues("S"));
+  EXPECT_EQ(ini.ReadSectionValues("\tS"), Names{});
+  EXPECT_EQ(ini.ReadSectionValues("missing"), Names{});
+}
+
+TEST_F(IniFileTest, OnlyTheFirstOfTwoEqualSectionsIsRead) {
+  const TIniFile ini = Write("[S]\r\n[s]\r\nk=v\r\n");
+  EXPECT_EQ(ini.ReadSections(), (Names{"S", "s"}));
+  EXPECT_EQ(ini.ReadSectionValues("s"), Names{});
+}
+
+TEST_F(IniFileTest, OnePairOfEnclosingQuotesIsRemoved) {
+  const TIniFile ini = Write(
+      "[Q]\r\n"
+      "a=  \"  v  \"  \r\n"
+      "b='v'\r\n"
+      "c=\"'v'\"\r\n"
+      "d=\"\"v\"\"\r\n"
+      "e=\"v'\r\n"
+      "f='\"v'\"\r\n"
+      "g=\"\r\n"
+      "h=\"\"\r\n");
+  EXPECT_EQ(ini.ReadSectionValues("Q"),
+            (Names{"a=  v  ", "b=v", "c='v'", "d=\"v\"", "e=\"v'", "f='\"v'\"", "g=\"", "h="}));
+}
+
+TEST_F(IniFileTest, ValuesAreCutTo2047Characters) {
+  const std::string value(3000, 'x');
+  const TIniFile ini = Write("[S]\r\nbegin=" + value + "\r\nq=\"" + value + "\"\r\n");
+  EXPECT_EQ(ini.ReadSectionValues("S"),
+            (Names{"begin=" + value.substr(0, 2047), "q=" + value.substr(0, 2047)}));
+}
+
+TEST_F(IniFileTest, ListBuffersKeepWhatFitsAndCutTheNextName) {
+  // 140 names of 120 characters: 135 fit whole, the 136th keeps 47 characters.
+  std::string sections;
+  std::string keys = "[S]\r\n";
+  Names names;
+  for (int i = 0; i < 140; ++i) {
+    std::string name = std::to_string(1000 + i) + std::string(116, 'n');
+    names.push_back(name);
+    sections += "[" + name + "]\r\n";
+    keys += name + "=v\r\n";
+  }
+  Names expected(names.begin(), names.begin() + 135);
+  expected.push_back(names[135].substr(0, 47));
+  EXPECT_EQ(Write(sections).ReadSections(), expected);
+
+  // The cut key is looked up as cut, and so finds no value.
+  Names expected_pairs;
+  for (int i = 0; i < 135; ++i) expected_pairs.push_back(names[i] + "=v");
+  expected_pairs.push_back(names[135].substr(0, 47) + "=");
+  EXPECT_EQ(Write(keys).ReadSectionValues("S"), expected_pairs);
+
+  // Exact fit: the whole list with its closing zero is 16384 bytes; every name stays whole.
+  // One byte more and the last name loses its last character.
+  const auto sections_with_last = [&](size_t length) {
+    std::string file;
+    for (int i = 0; i < 135; ++i) file += "[" + names[i] + "]\n";
+    return Write(file + "[" + std::string(length, 'z') + "]\n").ReadSections();
+  };
+  Names exact(names.begin(), names.begin() + 135);
+  exact.push_back(std::string(47, 'z'));
+  EXPECT_EQ(sections_with_last(47), exact);
+  EXPECT_EQ(sections_with_last(48), exact);
+}
+
+TEST_F(IniFileTest, EncodingsByByteOrderMark) {
+  // No mark: the bytes are narrow text as they stand (0x9D has no windows-1252 character).
+  EXPECT_EQ(Write("[S\x9D\xE9]\r\n").ReadSections(), Names{"S\x9D\xE9"});
+  // UTF-8 with its mark: converted to the code page, the header on line 1 included.
+  EXPECT_EQ(Write("\xEF\xBB\xBF[\xC3\xA9]\r\nk=\xE2\x82\xAC\r\n").ReadSectionValues("\xE9"),
+            Names{"k=\x80"});
+  // UTF-16 LE with its mark.
+  const char utf16le[] = "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xAC\x20";
+  EXPECT_EQ(Write(std::string(utf16le, sizeof utf16le - 1)).ReadSectionValues("S"),
+            Names{"k=\x80"});
+  // UTF-16 BE is not understood: nothing can be read.
+  EXPECT_EQ(Write(std::string("\xFE\xFF\0[\0S\0]", 8)).ReadSections(), Names{});
+  // A zero character ends the text.
+  EXPECT_EQ(Write(std::string("[A]\r\n\0[B]\r\n", 11)).ReadSections(), Names{"A"});
+}
+
+TEST_F(IniFileTest, MissingFileOrEmptyPathGivesNothing) {
+  EXPECT_EQ(TIniFile(dir_ / "absent.ini").ReadSections(), Names{});
+  EXPECT_EQ(TIniFile(dir_ / "absent.ini").ReadSectionValues("S"), Names{});
+  EXPECT_EQ(TIniFile("").ReadSections(), Names{});
+  EXPECT_EQ(TIniFile(dir_).ReadSections(), Names{});
+}
+
+}  // namespace
+}  // namespace farrowdale
