@@ -1,0 +1,81 @@
+// TFakePlatform: a scripted TPlatform for window tests. Dialog answers are queued in
+// advance (an empty queue answers "cancel" / "No"); every box and shell call is recorded.
+#ifndef FARROWDALE_APP_FAKE_PLATFORM_H_
+#define FARROWDALE_APP_FAKE_PLATFORM_H_
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+
+namespace farrowdale {
+
+class TFakePlatform : public TPlatform {
+ public:
+  struct DialogCall {
+    std::string title_or_filter;
+    std::filesystem::path start;
+  };
+
+  std::deque<std::optional<std::filesystem::path>> folder_answers;
+  std::deque<std::optional<std::filesystem::path>> file_answers;
+  std::deque<bool> confirm_answers;
+  std::vector<DialogCall> folder_calls;
+  std::vector<DialogCall> file_calls;
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::vector<std::string> questions;
+  std::vector<std::filesystem::path> opened;
+  std::filesystem::path program_folder;
+  uint32_t tick = 1000;
+  uint32_t tick_step = 0;  // added after every reading of the clock
+  // Called inside ShowMessage, e.g. to look at the window while the run's box is up.
+  std::function<void()> on_message;
+
+  std::optional<std::filesystem::path> ChooseFolder(const std::string& title,
+                                                    const std::filesystem::path& start) override {
+    folder_calls.push_back({title, start});
+    return Next(folder_answers);
+  }
+  std::optional<std::filesystem::path> ChooseFileToOpen(const std::filesystem::path& initial_folder,
+                                                        const std::string& filter) override {
+    file_calls.push_back({filter, initial_folder});
+    return Next(file_answers);
+  }
+  void ShowMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (on_message) on_message();
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    if (confirm_answers.empty()) return false;
+    const bool answer = confirm_answers.front();
+    confirm_answers.pop_front();
+    return answer;
+  }
+  void ShellOpen(const std::filesystem::path& path) override { opened.push_back(path); }
+  uint32_t TickCount() override {
+    const uint32_t now = tick;
+    tick += tick_step;
+    return now;
+  }
+  std::filesystem::path ProgramFolder() override { return program_folder; }
+
+ private:
+  static std::optional<std::filesystem::path> Next(
+      std::deque<std::optional<std::filesystem::path>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_APP_FAKE_PLATFORM_H_

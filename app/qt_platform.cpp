@@ -1,0 +1,82 @@
+#include "app/qt_platform.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+#include <chrono>
+
+#include "app/dialog_texts.h"
+#include "text/code_page.h"
+
+namespace farrowdale {
+
+namespace {
+
+QString ToQString(const std::string& narrow) {
+  return QString::fromStdU16String(ToUnicode(narrow));
+}
+
+QString PathToQString(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+std::filesystem::path QStringToPath(const QString& text) {
+  return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+int ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+            QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  return box.exec();
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> TQtPlatform::ChooseFolder(const std::string& title,
+                                                               const std::filesystem::path& start) {
+  const QString folder =
+      QFileDialog::getExistingDirectory(parent_, ToQString(title), PathToQString(start));
+  if (folder.isEmpty()) return std::nullopt;
+  return QStringToPath(folder);
+}
+
+std::optional<std::filesystem::path> TQtPlatform::ChooseFileToOpen(
+    const std::filesystem::path& initial_folder, const std::string& filter) {
+  const QString file = QFileDialog::getOpenFileName(
+      parent_, QString(), PathToQString(initial_folder), ToQString(DialogFilter(filter)));
+  if (file.isEmpty()) return std::nullopt;
+  return QStringToPath(file);
+}
+
+void TQtPlatform::ShowMessage(const std::string& text) {
+  ShowBox(parent_, QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), ToQString(text),
+          QMessageBox::Ok);
+}
+
+void TQtPlatform::ShowError(const std::string& text) {
+  ShowBox(parent_, QMessageBox::Critical, QString::fromLatin1(kProgramTitle), ToQString(text),
+          QMessageBox::Ok);
+}
+
+bool TQtPlatform::Confirm(const std::string& question) {
+  return ShowBox(parent_, QMessageBox::Question, QStringLiteral("Confirm"), ToQString(question),
+                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TQtPlatform::ShellOpen(const std::filesystem::path& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(path)));
+}
+
+uint32_t TQtPlatform::TickCount() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::filesystem::path TQtPlatform::ProgramFolder() {
+  return QStringToPath(QCoreApplication::applicationDirPath());
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,35 @@
+// TQtPlatform: the desktop operations of TPlatform through Qt's dialogs, message boxes and
+// desktop services.
+#ifndef FARROWDALE_APP_QT_PLATFORM_H_
+#define FARROWDALE_APP_QT_PLATFORM_H_
+
+#include "app/platform.h"
+
+class QWidget;
+
+namespace farrowdale {
+
+class TQtPlatform : public TPlatform {
+ public:
+  // Dialogs and boxes are centred on parent (may be set later, may be null).
+  explicit TQtPlatform(QWidget* parent = nullptr) : parent_(parent) {}
+  void SetDialogParent(QWidget* parent) { parent_ = parent; }
+
+  std::optional<std::filesystem::path> ChooseFolder(const std::string& title,
+                                                    const std::filesystem::path& start) override;
+  std::optional<std::filesystem::path> ChooseFileToOpen(const std::filesystem::path& initial_folder,
+                                                        const std::string& filter) override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
+  void ShellOpen(const std::filesystem::path& path) override;
+  uint32_t TickCount() override;
+  std::filesystem::path ProgramFolder() override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_APP_QT_PLATFORM_H_
