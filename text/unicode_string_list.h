@@ -36,6 +36,9 @@ class TUnicodeStringList {
   // Replaces the entries by the lines of the file; throws the file-open Error and leaves the
   // list unchanged when the file cannot be read.
   void ReadTextFile(const std::filesystem::path& path);
+  // Replaces the entries by the lines of a file's bytes, decoded as ReadTextFile decodes
+  // them; never touches the disk.
+  void LoadFromBytes(std::string_view bytes);
   // Creates or replaces the file: FF FE, then JoinedText as UTF-16 LE. Throws the
   // file-create Error.
   void WriteTextFile(const std::filesystem::path& path) const;
@@ -57,6 +60,11 @@ class TUnicodeStringList {
 
 // The encoding a file's first bytes announce; *bom_length receives the mark's length.
 TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length);
+// A whole file's bytes as text: the encoding its mark announces (the system code page when
+// there is none), decoded, and ended at the first U+0000. Ill-formed UTF-8 after a UTF-8 mark
+// decodes with U+FFFD in place of each ill-formed part; a character beyond U+FFFF becomes a
+// surrogate pair.
+std::u16string DecodeTextFileBytes(std::string_view bytes);
 
 }  // namespace farrowdale
 

@@ -1,0 +1,258 @@
+// The process-wide system code page and the conversions between Unicode and narrow text.
+//
+// windows-1252 and windows-1251 convert through 256-entry tables with Windows' best fit (ICU
+// lacks most of it and substitutes 0x1A), UTF-8 through the plain loops of utf8.cpp, and every
+// other code page through ICU with "?" for each code unit the code page lacks.
+#include "text/code_page.h"
+
+#include <langinfo.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "text/code_page_table.h"
+#include "text/error.h"
+#include "text/utf8.h"
+
+namespace farrowdale {
+namespace {
+
+enum class Kind { kTable, kUtf8, kIcu };
+
+struct CodePage {
+  std::string name;      // as SystemCodePageName reports it
+  std::string icu_name;  // ICU's canonical converter name
+  Kind kind = Kind::kIcu;
+  bool multi_byte = false;
+  SingleByteTable table;  // kTable only
+  std::array<unsigned char, 256> swap_case;
+};
+
+using ConverterPtr = std::unique_ptr<UConverter, decltype(&ucnv_close)>;
+
+ConverterPtr OpenConverter(std::string_view name) {
+  UErrorCode status = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open(std::string(name).c_str(), &status), &ucnv_close);
+  if (U_FAILURE(status)) converter.reset();
+  return converter;
+}
+
+std::string CanonicalName(std::string_view name) {
+  ConverterPtr converter = OpenConverter(name);
+  if (!converter) return {};
+  UErrorCode status = U_ZERO_ERROR;
+  const char* canonical = ucnv_getName(converter.get(), &status);
+  return U_SUCCESS(status) ? canonical : std::string();
+}
+
+// The name people know a converter by ("ISO-8859-5" rather than ICU's "ibm-915_P100-1995").
+std::string ReadableName(const std::string& icu_name) {
+  for (const char* standard : {"MIME", "IANA"}) {
+    UErrorCode status = U_ZERO_ERROR;
+    const char* name = ucnv_getStandardName(icu_name.c_str(), standard, &status);
+    if (U_SUCCESS(status) && name != nullptr) return name;
+  }
+  return icu_name;
+}
+
+// Windows writes one "?" per UTF-16 code unit it cannot convert; ICU's own substitution would
+// write one per code point and drop default-ignorable characters altogether.
+void QuestionMarkPerUnit(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t length,
+                         UChar32, UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;
+  *status = U_ZERO_ERROR;
+  for (int32_t i = 0; i < length && U_SUCCESS(*status); ++i) {
+    ucnv_cbFromUWriteBytes(args, "?", 1, 0, status);
+  }
+}
+
+ConverterPtr OpenIcuCodePage(const CodePage& code_page) {
+  ConverterPtr converter = OpenConverter(code_page.icu_name);
+  if (!converter) throw Error("Code page \"" + code_page.name + "\" cannot be opened");
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(converter.get(), &QuestionMarkPerUnit, nullptr, nullptr, nullptr, &status);
+  ucnv_setFallback(converter.get(), true);
+  return converter;
+}
+
+// ICU measures text in int32_t.
+void CheckIcuLength(size_t length) {
+  if (length > INT32_MAX / 4) throw Error("Text too long to convert");
+}
+
+std::u16string IcuToUnicode(const CodePage& code_page, std::string_view text) {
+  CheckIcuLength(text.size());
+  ConverterPtr converter = OpenIcuCodePage(code_page);
+  std::u16string result(text.size() * 2 + 1, u'\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(result.data()),
+                                 static_cast<int32_t>(result.size()), text.data(),
+                                 static_cast<int32_t>(text.size()), &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    result.assign(length + 1, u'\0');
+    status = U_ZERO_ERROR;
+    length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(result.data()),
+                           static_cast<int32_t>(result.size()), text.data(),
+                           static_cast<int32_t>(text.size()), &status);
+  }
+  if (U_FAILURE(status)) throw Error("Text cannot be converted from " + code_page.name);
+  result.resize(length);
+  return result;
+}
+
+std::string IcuToNarrow(const CodePage& code_page, std::u16string_view text) {
+  CheckIcuLength(text.size());
+  ConverterPtr converter = OpenIcuCodePage(code_page);
+  const int32_t max_bytes = ucnv_getMaxCharSize(converter.get());
+  std::string result(text.size() * max_bytes + 1, '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t length = ucnv_fromUChars(
+      converter.get(), result.data(), static_cast<int32_t>(result.size()),
+      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status)) throw Error("Text cannot be converted to " + code_page.name);
+  result.resize(length);
+  return result;
+}
+
+std::unique_ptr<CodePage> MakeCodePage(std::string_view requested) {
+  auto code_page = std::make_unique<CodePage>();
+  ConverterPtr converter = OpenConverter(requested);
+  if (requested.empty() || !converter) {
+    throw Error("Unknown code page \"" + std::string(requested) + "\"");
+  }
+  if (ucnv_getMinCharSize(converter.get()) != 1) {
+    throw Error("Code page \"" + std::string(requested) + "\" is not an 8-bit code page");
+  }
+  code_page->icu_name = CanonicalName(requested);
+  if (code_page->icu_name == CanonicalName("windows-1252") ||
+      code_page->icu_name == CanonicalName("windows-1251")) {
+    const bool cyrillic = code_page->icu_name == CanonicalName("windows-1251");
+    code_page->name = cyrillic ? "windows-1251" : "windows-1252";
+    code_page->kind = Kind::kTable;
+    code_page->table = BuildWindowsTable(cyrillic ? 1251 : 1252, code_page->icu_name.c_str());
+    code_page->swap_case = BuildSwapCaseTable(code_page->table.to_unicode);
+    return code_page;
+  }
+  code_page->multi_byte = ucnv_getMaxCharSize(converter.get()) > 1;
+  code_page->swap_case = AsciiSwapCaseTable();
+  if (code_page->icu_name == "UTF-8") {
+    code_page->name = "UTF-8";
+    code_page->kind = Kind::kUtf8;
+    return code_page;
+  }
+  code_page->name = ReadableName(code_page->icu_name);
+  code_page->kind = Kind::kIcu;
+  if (!code_page->multi_byte) {
+    std::array<char16_t, 256> decoded;
+    for (int byte = 0; byte < 256; ++byte) {
+      const std::u16string unit = IcuToUnicode(*code_page, std::string(1, char(byte)));
+      decoded[byte] = unit.size() == 1 ? unit[0] : char16_t{0xFFFD};
+    }
+    code_page->swap_case = BuildSwapCaseTable(decoded);
+  }
+  return code_page;
+}
+
+// Code pages are built once per name and kept for the life of the process, so switching back
+// and forth (tests, --code-page) costs nothing and readers never see a freed table.
+std::mutex registry_mutex;
+std::map<std::string, std::unique_ptr<CodePage>, std::less<>> registry;
+std::atomic<const CodePage*> current{nullptr};
+
+const CodePage& Current() {
+  const CodePage* code_page = current.load(std::memory_order_acquire);
+  if (code_page == nullptr) {
+    // A program that never chose one runs in the C locale, whose choice is windows-1252.
+    SetSystemCodePage("windows-1252");
+    code_page = current.load(std::memory_order_acquire);
+  }
+  return *code_page;
+}
+
+}  // namespace
+
+void InitSystemCodePageFromLocale() {
+  const char* codeset = nl_langinfo(CODESET);
+  const std::string canonical = codeset ? CanonicalName(codeset) : std::string();
+  if (canonical.empty() || canonical == CanonicalName("US-ASCII")) {
+    SetSystemCodePage("windows-1252");
+    return;
+  }
+  try {
+    SetSystemCodePage(codeset);
+  } catch (const Error&) {
+    SetSystemCodePage("windows-1252");
+  }
+}
+
+void SetSystemCodePage(std::string_view name) {
+  std::lock_guard<std::mutex> lock(registry_mutex);
+  auto found = registry.find(name);
+  if (found == registry.end()) {
+    found = registry.emplace(std::string(name), MakeCodePage(name)).first;
+  }
+  current.store(found->second.get(), std::memory_order_release);
+}
+
+std::string SystemCodePageName() { return Current().name; }
+
+bool SystemCodePageIsMultiByte() { return Current().multi_byte; }
+
+std::string ToNarrow(std::u16string_view text) {
+  const CodePage& code_page = Current();
+  switch (code_page.kind) {
+    case Kind::kTable: {
+      std::string result(text.size(), '\0');
+      const unsigned char* from_unicode = code_page.table.from_unicode.data();
+      for (size_t i = 0; i < text.size(); ++i) {
+        result[i] = static_cast<char>(from_unicode[text[i]]);
+      }
+      return result;
+    }
+    case Kind::kUtf8:
+      return Utf16ToUtf8(text, '?');
+    case Kind::kIcu:
+      break;
+  }
+  return IcuToNarrow(code_page, text);
+}
+
+std::u16string ToUnicode(std::string_view text) {
+  const CodePage& code_page = Current();
+  switch (code_page.kind) {
+    case Kind::kTable: {
+      std::u16string result(text.size(), u'\0');
+      const char16_t* to_unicode = code_page.table.to_unicode.data();
+      for (size_t i = 0; i < text.size(); ++i) {
+        result[i] = to_unicode[static_cast<unsigned char>(text[i])];
+      }
+      return result;
+    }
+    case Kind::kUtf8:
+      return Utf8ToUtf16(text);
+    case Kind::kIcu:
+      break;
+  }
+  return IcuToUnicode(code_page, text);
+}
+
+unsigned char SwapCase(unsigned char c) { return Current().swap_case[c]; }
+
+std::string PathToNarrow(const std::filesystem::path& path) {
+  // Linux file names are bytes, normally UTF-8.
+  if (Current().kind == Kind::kUtf8) return path.native();
+  return ToNarrow(Utf8ToUtf16(path.native()));
+}
+
+std::filesystem::path NarrowToPath(std::string_view narrow) {
+  if (Current().kind == Kind::kUtf8) return std::filesystem::path(narrow);
+  return std::filesystem::path(Utf16ToUtf8(ToUnicode(narrow), '?'));
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,193 @@
+#include "text/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "text/code_page_guard.h"
+#include "text/error.h"
+
+namespace farrowdale {
+namespace {
+
+std::string Narrow(std::u16string_view text) { return ToNarrow(text); }
+
+TEST(CodePageTest, Windows1252EncodesWithBestFitAndOneQuestionMarkPerUnit) {
+  CodePageGuard guard("windows-1252");
+  EXPECT_EQ(SystemCodePageName(), "windows-1252");
+  EXPECT_FALSE(SystemCodePageIsMultiByte());
+  EXPECT_EQ(Narrow(u"\u0100"), "A");
+  EXPECT_EQ(Narrow(u"\u2260"), "?");
+  EXPECT_EQ(Narrow(u"\u0416"), "?");
+  EXPECT_EQ(Narrow(u"\u4E2D"), "?");
+  EXPECT_EQ(Narrow(u"\U0001F600"), "??");
+  EXPECT_EQ(Narrow(u"\u221E"), "8");
+  EXPECT_EQ(Narrow(u"\uFF21"), "A");
+  EXPECT_EQ(Narrow(u"\u0141"), "L");
+  EXPECT_EQ(Narrow(u"\u2032\u2033"), "'?");
+  EXPECT_EQ(Narrow(u"\u00E4\u20AC"), "\xE4\x80");
+  // A default-ignorable character is written as "?", not dropped.
+  EXPECT_EQ(Narrow(u"\u2764\uFE0E"), "??");
+  // A U+0000 inside is converted like any other character.
+  EXPECT_EQ(Narrow(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(CodePageTest, Windows1252DecodesEveryByteAndRoundTrips) {
+  CodePageGuard guard("windows-1252");
+  EXPECT_EQ(ToUnicode("\x81\x8D\x8F\x90\x9D"), u"\u0081\u008D\u008F\u0090\u009D");
+  EXPECT_EQ(ToUnicode("\x80\x9F\xE9"), u"\u20AC\u0178\u00E9");
+  EXPECT_EQ(ToUnicode("\xC3\xA9"), u"\u00C3\u00A9");
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  EXPECT_EQ(ToNarrow(ToUnicode(all)), all);
+}
+
+TEST(CodePageTest, Windows1251) {
+  CodePageGuard guard("cp1251");
+  EXPECT_EQ(SystemCodePageName(), "windows-1251");
+  EXPECT_EQ(Narrow(u"\u0100"), "A");
+  EXPECT_EQ(Narrow(u"\u2260"), "?");
+  EXPECT_EQ(Narrow(u"\u0416\u0440"), "\xC6\xF0");
+  EXPECT_EQ(Narrow(u"\u00E4"), "a");
+  EXPECT_EQ(Narrow(u"\u4E2D"), "?");
+  EXPECT_EQ(Narrow(u"\U0001F600"), "??");
+  EXPECT_EQ(Narrow(u"\u221E"), "?");
+  EXPECT_EQ(Narrow(u"\uFF21"), "A");
+  EXPECT_EQ(ToUnicode("\x98\xC6"), u"\u0098\u0416");
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  EXPECT_EQ(ToNarrow(ToUnicode(all)), all);
+}
+
+TEST(CodePageTest, Utf8) {
+  CodePageGuard guard("utf8");
+  EXPECT_EQ(SystemCodePageName(), "UTF-8");
+  EXPECT_TRUE(SystemCodePageIsMultiByte());
+  EXPECT_EQ(Narrow(u"\u00E9\u0416\U0001F600"), "\xC3\xA9\xD0\x96\xF0\x9F\x98\x80");
+  EXPECT_EQ(Narrow(u"a\xD800"
+                   u"b\xDC00"),
+            "a?b?");
+  EXPECT_EQ(ToUnicode("\xF0\x9F\x98\x80"), u"\U0001F600");
+  // Each ill-formed part becomes one U+FFFD and decoding goes on.
+  EXPECT_EQ(ToUnicode("\xC3 x"), u"\uFFFD x");
+  EXPECT_EQ(ToUnicode("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(ToUnicode("\xE0\x80"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(ToUnicode("\xF0\x9F\x98\r\n"), u"\uFFFD\r\n");
+  EXPECT_EQ(ToUnicode("abc\xE2\x82"), u"abc\uFFFD");
+  EXPECT_EQ(ToUnicode("\xF4\x90\x80\x80\xFF"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+  // Past the eight-bytes-at-a-time ASCII loop.
+  EXPECT_EQ(ToUnicode("abcdefghi\xC3\xA9jklmnopqrstuvw"), u"abcdefghi\u00E9jklmnopqrstuvw");
+}
+
+TEST(CodePageTest, OtherCodePagesGoThroughIcu) {
+  CodePageGuard guard("ISO-8859-5");
+  EXPECT_EQ(SystemCodePageName(), "ISO-8859-5");
+  EXPECT_EQ(Narrow(u"\u0416\u4E2D\U0001F600"), "\xB6???");
+  EXPECT_EQ(ToUnicode("\xB6"), u"\u0416");
+  EXPECT_EQ(SwapCase(0xB6), 0xD6);
+  EXPECT_EQ(SwapCase(0xD6), 0xB6);
+}
+
+TEST(CodePageTest, UnknownOrWideCodePageIsRejectedAndNothingChanges) {
+  CodePageGuard guard("windows-1251");
+  EXPECT_THROW(SetSystemCodePage("no-such-code-page"), Error);
+  EXPECT_THROW(SetSystemCodePage("UTF-16"), Error);
+  EXPECT_THROW(SetSystemCodePage(""), Error);
+  EXPECT_EQ(SystemCodePageName(), "windows-1251");
+}
+
+TEST(CodePageTest, InitFromLocaleTakesAsciiAsWindows1252) {
+  CodePageGuard guard("windows-1251");
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
+  InitSystemCodePageFromLocale();
+  EXPECT_EQ(SystemCodePageName(), "windows-1252");
+  if (std::setlocale(LC_ALL, "C.UTF-8") != nullptr) {
+    InitSystemCodePageFromLocale();
+    EXPECT_EQ(SystemCodePageName(), "UTF-8");
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+}
+
+// Expected case partners: CharUpperA/CharLowerA pairs besides a-z <-> A-Z.
+std::array<unsigned char, 256> ExpectedSwaps(std::initializer_list<std::pair<int, int>> pairs,
+                                             std::initializer_list<std::pair<int, int>> ranges,
+                                             std::initializer_list<int> excluded) {
+  std::array<unsigned char, 256> table;
+  for (int byte = 0; byte < 256; ++byte) table[byte] = static_cast<unsigned char>(byte);
+  auto link = [&](int upper, int lower) {
+    table[upper] = static_cast<unsigned char>(lower);
+    table[lower] = static_cast<unsigned char>(upper);
+  };
+  for (int c = 'A'; c <= 'Z'; ++c) link(c, c + 32);
+  for (auto [upper, lower] : pairs) link(upper, lower);
+  for (auto [first_upper, first_lower] : ranges) {
+    for (int i = 0; i < 32; ++i) {
+      if (std::find(excluded.begin(), excluded.end(), first_upper + i) == excluded.end() &&
+          std::find(excluded.begin(), excluded.end(), first_lower + i) == excluded.end()) {
+        link(first_upper + i, first_lower + i);
+      }
+    }
+  }
+  return table;
+}
+
+TEST(CodePageTest, SwapCaseTables) {
+  {
+    CodePageGuard guard("windows-1252");
+    // C0-DE <-> E0-FE except D7 x and F7 /, and DF (sharp s) has no partner.
+    const auto expected = ExpectedSwaps({{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}},
+                                        {{0xC0, 0xE0}}, {0xD7, 0xF7, 0xDF, 0xFF});
+    for (int byte = 0; byte < 256; ++byte) {
+      EXPECT_EQ(SwapCase(static_cast<unsigned char>(byte)), expected[byte]) << "byte " << byte;
+    }
+    EXPECT_EQ(SwapCase(0xB5), 0xB5);
+    EXPECT_EQ(SwapCase(0x83), 0x83);
+  }
+  {
+    CodePageGuard guard("windows-1251");
+    const auto expected = ExpectedSwaps({{0x81, 0x83},
+                                         {0x80, 0x90},
+                                         {0x8A, 0x9A},
+                                         {0x8C, 0x9C},
+                                         {0x8D, 0x9D},
+                                         {0x8E, 0x9E},
+                                         {0x8F, 0x9F},
+                                         {0xA1, 0xA2},
+                                         {0xA3, 0xBC},
+                                         {0xA5, 0xB4},
+                                         {0xA8, 0xB8},
+                                         {0xAA, 0xBA},
+                                         {0xAF, 0xBF},
+                                         {0xB2, 0xB3},
+                                         {0xBD, 0xBE}},
+                                        {{0xC0, 0xE0}}, {});
+    for (int byte = 0; byte < 256; ++byte) {
+      EXPECT_EQ(SwapCase(static_cast<unsigned char>(byte)), expected[byte]) << "byte " << byte;
+    }
+  }
+  {
+    CodePageGuard guard("UTF-8");
+    EXPECT_EQ(SwapCase('q'), 'Q');
+    EXPECT_EQ(SwapCase('Q'), 'q');
+    EXPECT_EQ(SwapCase(0xC3), 0xC3);
+    EXPECT_EQ(SwapCase(0xA9), 0xA9);
+  }
+}
+
+TEST(CodePageTest, PathsBetweenNativeBytesAndNarrowText) {
+  {
+    CodePageGuard guard("UTF-8");
+    EXPECT_EQ(PathToNarrow("/tmp/caf\xC3\xA9/\xFF.txt"), "/tmp/caf\xC3\xA9/\xFF.txt");
+    EXPECT_EQ(NarrowToPath("/tmp/\xFF").native(), "/tmp/\xFF");
+  }
+  {
+    CodePageGuard guard("windows-1252");
+    EXPECT_EQ(PathToNarrow("/tmp/caf\xC3\xA9/\xFF\xD0\x96.txt"), "/tmp/caf\xE9/??.txt");
+    EXPECT_EQ(NarrowToPath("/tmp/caf\xE9").native(), "/tmp/caf\xC3\xA9");
+  }
+}
+
+}  // namespace
+}  // namespace farrowdale

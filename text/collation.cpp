@@ -1,0 +1,54 @@
+// CompareText through two cached ICU collators for the default locale (opening one is costly).
+#include "text/collation.h"
+
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+
+#include <cstring>
+#include <memory>
+
+#include "text/error.h"
+
+namespace farrowdale {
+namespace {
+
+using CollatorPtr = std::unique_ptr<UCollator, decltype(&ucol_close)>;
+
+CollatorPtr OpenCollator(UColAttributeValue strength) {
+  // Under the C or POSIX locale ICU's default is en_US_POSIX, which tells "A" from "a" even
+  // at primary strength; the root collator ignores case as asked.
+  const char* locale = uloc_getDefault();
+  if (std::strcmp(locale, "en_US_POSIX") == 0 || std::strcmp(locale, "c") == 0 ||
+      std::strcmp(locale, "posix") == 0) {
+    locale = "";
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  CollatorPtr collator(ucol_open(locale, &status), &ucol_close);
+  if (U_FAILURE(status)) {
+    status = U_ZERO_ERROR;
+    collator.reset(ucol_open("", &status));
+  }
+  if (U_FAILURE(status)) throw Error("No collation available for the default locale");
+  ucol_setStrength(collator.get(), strength);
+  return collator;
+}
+
+// Comparing through a shared collator is safe from several threads; it is never changed
+// after it is opened.
+const UCollator* Collator(bool match_case) {
+  static const CollatorPtr secondary = OpenCollator(UCOL_SECONDARY);
+  static const CollatorPtr tertiary = OpenCollator(UCOL_TERTIARY);
+  return match_case ? tertiary.get() : secondary.get();
+}
+
+}  // namespace
+
+int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {
+  const UCollationResult result =
+      ucol_strcoll(Collator(match_case), reinterpret_cast<const UChar*>(a.data()),
+                   static_cast<int32_t>(a.size()), reinterpret_cast<const UChar*>(b.data()),
+                   static_cast<int32_t>(b.size()));
+  return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,49 @@
+// The texts of the file errors and the integer conversion error.
+#include "text/error.h"
+
+#include <cstring>
+#include <string>
+
+namespace farrowdale {
+namespace {
+
+// The platform's text for an error code, or the fixed text when the platform has none.
+std::string SystemErrorText(int error_code) {
+  std::string text = std::strerror(error_code);
+  for (unsigned char c : text) {
+    if (c > ' ') return text;
+  }
+  return "Unspecified error (" + std::to_string(error_code) + ") from system.";
+}
+
+// The path made absolute against the current directory and normalised ("." and ".." resolved,
+// "/" separators, no "//" and no trailing separator), as the user would write it.
+std::string AbsolutePathText(const std::filesystem::path& path) {
+  std::error_code ignored;
+  std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+  if (absolute.empty()) absolute = path;
+  std::string text = absolute.lexically_normal().generic_string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+Error FileError(const char* action, const std::filesystem::path& path, int error_code) {
+  return Error(std::string("Cannot ") + action + " file \"" + AbsolutePathText(path) + "\". " +
+               SystemErrorText(error_code));
+}
+
+}  // namespace
+
+Error FileOpenError(const std::filesystem::path& path, int error_code) {
+  return FileError("open", path, error_code);
+}
+
+Error FileCreateError(const std::filesystem::path& path, int error_code) {
+  return FileError("create", path, error_code);
+}
+
+Error InvalidIntegerError(std::string_view text) {
+  return Error("'" + std::string(text) + "' is not a valid integer value");
+}
+
+}  // namespace farrowdale

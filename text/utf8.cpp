@@ -1,0 +1,116 @@
+// UTF-8 decoding with U+FFFD for ill-formed parts, and UTF-8 encoding of UTF-16.
+#include "text/utf8.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace farrowdale {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// True when all 8 bytes at p are ASCII.
+inline bool EightAscii(const unsigned char* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return (word & 0x8080808080808080ULL) == 0;
+}
+
+inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view bytes) {
+  // Every UTF-8 byte gives at most one UTF-16 unit (a 4-byte form gives 2 units).
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* const end = p + bytes.size();
+  while (p < end) {
+    if (*p < 0x80) {
+      while (end - p >= 8 && EightAscii(p)) {
+        for (int i = 0; i < 8; ++i) out[i] = p[i];
+        out += 8;
+        p += 8;
+      }
+      while (p < end && *p < 0x80) *out++ = *p++;
+      continue;
+    }
+    const unsigned char lead = *p;
+    int length;
+    uint32_t value;
+    // The second byte's range depends on the lead (this excludes overlong forms, encoded
+    // surrogates and values beyond U+10FFFF); later bytes are plain continuation bytes.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      value = lead & 0x0F;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      value = lead & 0x07;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      *out++ = kReplacement;
+      ++p;
+      continue;
+    }
+    int taken = 1;
+    for (; taken < length && p + taken < end; ++taken) {
+      const unsigned char c = p[taken];
+      if (taken == 1 ? (c < low || c > high) : !IsContinuation(c)) break;
+      value = (value << 6) | (c & 0x3F);
+    }
+    p += taken;
+    if (taken < length) {
+      *out++ = kReplacement;
+    } else if (value < 0x10000) {
+      *out++ = static_cast<char16_t>(value);
+    } else {
+      value -= 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 + (value >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    }
+  }
+  text.resize(out - text.data());
+  return text;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text, char replacement) {
+  std::string bytes(text.size() * 3, '\0');
+  char* out = bytes.data();
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t unit = text[i];
+    if (unit < 0x80) {
+      *out++ = static_cast<char>(unit);
+    } else if (unit < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (unit >> 6));
+      *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        const uint32_t value = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        ++i;
+        *out++ = static_cast<char>(0xF0 | (value >> 18));
+        *out++ = static_cast<char>(0x80 | ((value >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (value & 0x3F));
+      } else {
+        *out++ = replacement;
+      }
+    } else {
+      *out++ = static_cast<char>(0xE0 | (unit >> 12));
+      *out++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  bytes.resize(out - bytes.data());
+  return bytes;
+}
+
+}  // namespace farrowdale
