@@ -1,0 +1,6 @@
+<!DOCTYPE html>
+<title>{@filename}</title>
+<p>{@hit} of {@item} | {@copy} | {@author}</p>
+<table>
+{@table}
+</table>
