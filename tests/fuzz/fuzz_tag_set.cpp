@@ -1,0 +1,56 @@
+// Fuzzes the INI reader and the tag table built from it. Input: one byte choosing the code
+// page, then the bytes of a tag set file, written to a scratch file of this process (the
+// reader works on paths). A malformed colour is an expected error; anything else is a
+// finding.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tagset/ini_file.h"
+#include "tagset/tag_set.h"
+#include "text/code_page.h"
+#include "text/error.h"
+
+namespace {
+
+void RemoveScratchFile();
+
+const std::filesystem::path& ScratchFile() {
+  static const std::filesystem::path path = [] {
+    std::atexit(RemoveScratchFile);
+    return std::filesystem::temp_directory_path() /
+           ("fuzz_tag_set." + std::to_string(getpid()) + ".ini");
+  }();
+  return path;
+}
+
+void RemoveScratchFile() {
+  std::error_code ignored;
+  std::filesystem::remove(ScratchFile(), ignored);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static constexpr const char* kCodePages[] = {"UTF-8", "windows-1252", "windows-1251"};
+  farrowdale::SetSystemCodePage(kCodePages[data[0] % 3]);
+  {
+    std::ofstream out(ScratchFile(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data) + 1, static_cast<std::streamsize>(size - 1));
+    if (!out) std::abort();
+  }
+  const farrowdale::TIniFile ini(ScratchFile());
+  for (const std::string& section : ini.ReadSections()) ini.ReadSectionValues(section);
+  farrowdale::TTagArray tags;
+  try {
+    farrowdale::LoadTagSet(ini, tags);
+  } catch (const farrowdale::Error&) {
+  }
+  return 0;
+}

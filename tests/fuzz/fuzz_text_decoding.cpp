@@ -1,0 +1,35 @@
+// Fuzzes the decoding of a text file's bytes (byte-order-mark detection, UTF-8, UTF-16 and
+// the system code page) and the line split that follows. Input: one byte choosing the code
+// page, then the file's bytes. Checks that the lines hold no line break and that joining and
+// splitting them again gives the same lines.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "text/code_page.h"
+#include "text/unicode_string_list.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static constexpr const char* kCodePages[] = {"UTF-8", "windows-1252", "windows-1251"};
+  farrowdale::SetSystemCodePage(kCodePages[data[0] % 3]);
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  farrowdale::TUnicodeStringList lines;
+  lines.LoadFromBytes(bytes);
+  for (int i = 0; i < lines.EntryCount(); ++i) {
+    if (lines.EntryAt(i).find_first_of(u"\r\n") != std::u16string::npos) std::abort();
+  }
+  farrowdale::TUnicodeStringList again;
+  again.AssignText(lines.JoinedText());
+  if (again.EntryCount() != lines.EntryCount()) std::abort();
+  for (int i = 0; i < lines.EntryCount(); ++i) {
+    if (again.EntryAt(i) != lines.EntryAt(i)) std::abort();
+  }
+  // The conversions every run applies to the text must take anything the decoder gives.
+  const std::string narrow = farrowdale::ToNarrow(lines.JoinedText());
+  farrowdale::ToUnicode(narrow);
+  return 0;
+}
