@@ -39,6 +39,7 @@
 #include <fstream>
 #include <iterator>
 #include <string_view>
+#include <system_error>
 
 #include "text/code_page.h"
 #include "text/unicode_string_list.h"
@@ -99,7 +100,9 @@ void CutNarrow(std::string& text, size_t max_bytes) {
 
 // The file as narrow text; empty when it cannot be read or is UTF-16 BE.
 std::string ReadNarrowText(const std::filesystem::path& path) {
-  if (path.empty()) return {};
+  // Only a regular file is read: a folder or a pipe of that name is no tag set.
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return {};
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
