@@ -25,18 +25,20 @@ h1 { margin: 4px 0 6px; font-size: 26px; font-weight: 700; word-break: break-all
 .credit { margin: 4px 0 0; color: var(--muted); font-size: 12px; }
 table { width: 100%; border-collapse: collapse; }
 thead th, thead td {
+  white-space: nowrap;
   background: var(--head); color: var(--ink); font-size: 12px; font-weight: 700;
   letter-spacing: .04em; text-transform: uppercase; text-align: left;
   padding: 8px 10px; border-bottom: 2px solid var(--accent); vertical-align: bottom;
 }
 tbody td { padding: 7px 10px; border-bottom: 1px solid var(--rule); vertical-align: top; }
 tr.o td { background: var(--band); }
-.no { width: 3em; text-align: right; color: var(--muted); font-variant-numeric: tabular-nums; }
+.no { width: 1%; text-align: right; color: var(--muted); font-variant-numeric: tabular-nums; }
 thead .no { text-align: right; }
-.n { font-weight: 700; white-space: nowrap; }
-.t { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 13px; white-space: nowrap; }
+.n { width: 1%; font-weight: 700; white-space: nowrap; }
+.t { width: 1%; white-space: nowrap; }
+tbody .t { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 13px; }
 .t font { font-weight: 700; }
-.co, .f, .fr { width: 4.5em; text-align: right; font-variant-numeric: tabular-nums; }
+.co, .f, .fr { width: 1%; white-space: nowrap; text-align: right; font-variant-numeric: tabular-nums; }
 thead .co, thead .f, thead .fr { text-align: right; }
 tbody .co { font-weight: 700; }
 tbody .f { color: var(--muted); }
