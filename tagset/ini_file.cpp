@@ -33,7 +33,9 @@
 // - The section-name list and a section's key list pass through a 16384-byte buffer of
 //   zero-terminated names: the names that fit are kept, the next is cut short (to what fits
 //   of it), the rest are lost.
-// - Anything cut in a UTF-8 code page is cut before an incomplete character.
+// - An empty section name ("[]") is listed like any other name.
+// - Anything cut in a UTF-8 code page is cut before an incomplete character; a name cut to
+//   nothing is lost.
 #include "tagset/ini_file.h"
 
 #include <fstream>
@@ -173,7 +175,7 @@ std::vector<std::string> FitListBuffer(std::vector<std::string> names) {
       kept.push_back(std::move(name));
     } else {
       CutNarrow(name, room);
-      kept.push_back(std::move(name));
+      if (!name.empty()) kept.push_back(std::move(name));
       break;
     }
   }
@@ -206,19 +208,9 @@ std::string LookUpValue(const IniSection& section, std::string_view key) {
   return {};
 }
 
-}  // namespace
-
-std::vector<std::string> TIniFile::ReadSections() const {
-  std::vector<std::string> names;
-  for (IniSection& section : ParseIni(ReadNarrowText(path_))) {
-    names.push_back(std::move(section.name));
-  }
-  return FitListBuffer(std::move(names));
-}
-
-std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
-  const std::vector<IniSection> sections = ParseIni(ReadNarrowText(path_));
-  const IniSection* found = FindSection(sections, section);
+std::vector<std::string> SectionValues(const std::vector<IniSection>& sections,
+                                       std::string_view name) {
+  const IniSection* found = FindSection(sections, name);
   if (found == nullptr) return {};
   std::vector<std::string> keys;
   for (const IniEntry& entry : found->entries) keys.push_back(entry.key);
@@ -227,6 +219,33 @@ std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section)
     pairs.push_back(key + "=" + LookUpValue(*found, key));
   }
   return pairs;
+}
+
+std::vector<std::string> SectionNames(const std::vector<IniSection>& sections) {
+  std::vector<std::string> names;
+  for (const IniSection& section : sections) names.push_back(section.name);
+  return FitListBuffer(std::move(names));
+}
+
+}  // namespace
+
+std::vector<std::string> TIniFile::ReadSections() const {
+  return SectionNames(ParseIni(ReadNarrowText(path_)));
+}
+
+std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
+  return SectionValues(ParseIni(ReadNarrowText(path_)), section);
+}
+
+std::vector<std::pair<std::string, std::vector<std::string>>> TIniFile::ReadAllSectionValues()
+    const {
+  const std::vector<IniSection> sections = ParseIni(ReadNarrowText(path_));
+  std::vector<std::pair<std::string, std::vector<std::string>>> all;
+  for (std::string& name : SectionNames(sections)) {
+    std::vector<std::string> values = SectionValues(sections, name);
+    all.emplace_back(std::move(name), std::move(values));
+  }
+  return all;
 }
 
 }  // namespace farrowdale

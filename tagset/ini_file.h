@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace farrowdale {
@@ -21,6 +22,9 @@ class TIniFile {
   // "key=value" for each key of the section (first occurrence of the section), in file
   // order, the value as a lookup of that key returns it.
   std::vector<std::string> ReadSectionValues(const std::string& section) const;
+  // For each name ReadSections gives, in order: the name and what ReadSectionValues gives
+  // for it, from one reading of the file.
+  std::vector<std::pair<std::string, std::vector<std::string>>> ReadAllSectionValues() const;
 
  private:
   std::filesystem::path path_;

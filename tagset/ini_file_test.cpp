@@ -73,9 +73,13 @@ TEST_F(IniFileTest, EntriesKeysAndLineEnds) {
 }
 
 TEST_F(IniFileTest, OnlyTheFirstOfTwoEqualSectionsIsRead) {
-  const TIniFile ini = Write("[S]\r\n[s]\r\nk=v\r\n");
-  EXPECT_EQ(ini.ReadSections(), (Names{"S", "s"}));
+  const TIniFile ini = Write("[S]\r\n[s]\r\nk=v\r\n[T]\r\nb=1\r\n[t]\r\nb=2\r\n");
+  EXPECT_EQ(ini.ReadSections(), (Names{"S", "s", "T", "t"}));
   EXPECT_EQ(ini.ReadSectionValues("s"), Names{});
+  // The one-reading form gives what the single lookups give.
+  using All = std::vector<std::pair<std::string, Names>>;
+  EXPECT_EQ(ini.ReadAllSectionValues(),
+            (All{{"S", {}}, {"s", {}}, {"T", {"b=1"}}, {"t", {"b=1"}}}));
 }
 
 TEST_F(IniFileTest, OnePairOfEnclosingQuotesIsRemoved) {

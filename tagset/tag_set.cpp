@@ -58,12 +58,12 @@ bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == 
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
   tag_set.clear();
-  for (const std::string& section : ini.ReadSections()) {
+  // One reading of the file; each section's pairs are looked up by its name as the file
+  // gives it, untrimmed.
+  for (const auto& [section, pairs] : ini.ReadAllSectionValues()) {
     TTagInfo& tag = tag_set.emplace_back();
     tag.Name = std::string(Trim(section));
     if (IsSkippedTag(tag)) continue;
-    // The section is looked up by its name as the file gives it, untrimmed.
-    const std::vector<std::string> pairs = ini.ReadSectionValues(section);
     tag.BeginMark = ValueOf(pairs, u"begin");
     tag.EndMark = ValueOf(pairs, u"end");
     tag.Color = ValueOf(pairs, u"color");
