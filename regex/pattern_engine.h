@@ -3,11 +3,14 @@
 // the last call returned true. Compilation is deferred to the first search; compile errors
 // and run-time errors are thrown as EPatternError.
 //
-// (Public contract shared with the rest of the program; the engine's internals may add to
-// this header but keep these operations and their meaning.)
+// A search returns the leftmost position where the pattern matches and, there, the first
+// match in the engine's preference order (not the longest). Patterns and subjects end at
+// their first zero byte. The engine keeps its own copy of the subject; capture positions
+// refer to it. One object must not be used by two threads at once.
 #ifndef FARROWDALE_REGEX_PATTERN_ENGINE_H_
 #define FARROWDALE_REGEX_PATTERN_ENGINE_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,8 @@
 
 namespace farrowdale {
 
+// Message: ErrorText(ErrorNumber), followed by " (pos N)" for compile errors (numbers below
+// 1000), N being the zero-based offset in the pattern where compilation stopped.
 class EPatternError : public Error {
  public:
   EPatternError(const std::string& message, int error_number, int error_position)
@@ -29,6 +34,16 @@ class EPatternError : public Error {
 
 class TPatternEngine {
  public:
+  // Bits of ModifierSet.
+  static constexpr int kModifierI = 1;   // case-insensitive
+  static constexpr int kModifierR = 2;   // Cyrillic range extension in classes (windows-1251)
+  static constexpr int kModifierS = 4;   // "." matches line breaks too
+  static constexpr int kModifierG = 8;   // quantifiers greedy ("?" after one makes it lazy)
+  static constexpr int kModifierM = 16;  // "^" and "$" also at line breaks
+  static constexpr int kModifierX = 32;  // extended syntax: white space and "#" comments
+  // A new object's modifiers: r, s and g on.
+  static constexpr int kDefaultModifiers = kModifierR | kModifierS | kModifierG;
+
   TPatternEngine();
   ~TPatternEngine();
   TPatternEngine(const TPatternEngine&) = delete;
@@ -36,17 +51,48 @@ class TPatternEngine {
 
   // The pattern ends at its first zero byte.
   void SetExpression(std::string_view pattern);
+  const std::string& Expression() const;
   // Searches the subject (up to its first zero byte) from its first character.
   bool Exec(std::string_view subject);
   // Searches again after the last match (one character further after an empty match).
   bool ExecNext();
+  // Searches the current subject from the 1-based offset (length + 1 is its end, where only
+  // an empty match can be found; beyond that the result is false).
+  bool SearchFrom(int offset);
   // Text of capture slot n (0 = whole match); empty when unset or n outside 0..14.
   std::string MatchedText(int slot) const;
   // 1-based start and length of slot n in the subject; -1 when unset.
   int MatchPos(int slot) const;
   int MatchLen(int slot) const;
+  // Number of capture groups of the compiled pattern (0 before a successful compilation).
+  int CaptureGroupCount() const;
 
-  // ... the rest of the engine's state and operations are declared here by the engine.
+  int ModifierSet() const;
+  // Takes effect at the next search (the pattern is then compiled again).
+  void SetModifierSet(int modifiers);
+
+  // The two-character line break that "^", "$" (under m) and "." (without s) never split:
+  // two different characters, or the empty text for none; anything else raises error 128.
+  void SetLinePairedSeparator(std::string_view pair);
+  std::string LinePairedSeparator() const;
+  // Line-break characters for "^", "$" under m and "." without s (default CR, LF).
+  void SetLineBreakSet(std::string_view chars);
+  const std::string& LineBreakSet() const;
+  // Characters of \s (default space, TAB, LF, CR, FF) and of \w, \b, \B (default ASCII
+  // letters, digits and "_"). Used when the pattern is next compiled.
+  void SetWhitespaceSet(std::string_view chars);
+  const std::string& WhitespaceSet() const;
+  void SetWordCharacterSet(std::string_view chars);
+  const std::string& WordCharacterSet() const;
+
+  // The message for an error number ("Unknown error" for numbers without one).
+  static std::string ErrorText(int error_number);
+  // Number of the last error this object raised (0 = none yet).
+  int LastError() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace farrowdale

@@ -1,0 +1,525 @@
+#include "regex/matcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "regex/error_text.h"
+#include "text/code_page.h"
+
+namespace farrowdale::regex {
+namespace {
+
+// Backtracking frames: choice points to resume, and undo records applied on the way back.
+enum FrameOp : int32_t {
+  kResumeNode,          // a: node, b: cursor
+  kResumeGreedyRepeat,  // a: repetition node, b: cursor last tried, c: lowest cursor
+  kResumeLazyRepeat,    // a: repetition node, b: cursor last tried, c: highest cursor
+  kResumeLoopExit,      // a: Loop node, b: cursor (leave the loop after a failed iteration)
+  kResumeLoopIterate,   // a: LoopLazy node, b: cursor (iterate after a failed exit)
+  kUndoCapture,         // a: capture index, b: old value
+  kUndoLoop,            // a: loop index, b: its counter, c: its iteration start
+  kUndoLoopBack,        // a: LoopBack slot, b: old position
+};
+
+// Bounds the walk over zero-width nodes that looks for the literal after a repetition.
+constexpr int kLookAheadSteps = 16;
+
+}  // namespace
+
+struct Matcher::RepeatPlan {
+  int operand;
+  int32_t min;
+  int32_t max;
+  bool greedy;
+  int next;  // the node after the repetition
+  // The Literal that must match right after the repetition, if any.
+  const uint8_t* literal;
+  size_t literal_length;
+};
+
+void Matcher::Prepare(const Program& program, const SubjectView& subject) {
+  code_ = program.code.data();
+  subject_ = &subject;
+  text_ = subject.text;
+  length_ = subject.length;
+  guard_loop_backs_ = program.has_back_refs;
+  if (guard_loop_backs_) {
+    loop_back_slot_.assign(program.code.size(), -1);
+    loop_back_pos_.clear();
+  }
+}
+
+void Matcher::ClearCaptures() { std::fill(std::begin(captures_), std::end(captures_), kUnset); }
+
+bool Matcher::MatchAt(int32_t pos) {
+  loop_index_ = 0;
+  if (guard_loop_backs_) std::fill(loop_back_pos_.begin(), loop_back_pos_.end(), kUnset);
+  stack_.Clear();
+  int32_t end = 0;
+  if (!Run(1, pos, &end)) return false;
+  captures_[0] = pos;
+  captures_[kCaptureSlots] = end;
+  return true;
+}
+
+bool Matcher::IsLineBreakAt(int32_t pos) const {
+  const uint8_t c = text_[pos];
+  if (subject_->line_breaks.Has(c)) return true;
+  return subject_->paired_assigned && c == subject_->paired_head &&
+         text_[pos + 1] == subject_->paired_tail;
+}
+
+bool Matcher::IsWordCharAt(int32_t pos) const {
+  return pos >= 0 && pos < length_ && subject_->word_chars.Has(text_[pos]);
+}
+
+bool Matcher::MatchesOneChar(int node, int32_t pos) const {
+  if (pos >= length_) return false;
+  const uint8_t c = text_[pos];
+  const uint8_t* operand = code_ + OperandOf(node);
+  switch (code_[node]) {
+    case kAnyChar:
+      return true;
+    case kAnyInLine:
+      return !IsLineBreakAt(pos);
+    case kLiteral:
+      return operand[0] != 0 && c == operand[0];
+    case kLiteralNoCase:
+      return operand[0] != 0 && (c == operand[0] || c == SwapCase(operand[0]));
+    case kDigit:
+      return c >= '0' && c <= '9';
+    case kNonDigit:
+      return c < '0' || c > '9';
+    case kAnyOfFew:
+      return c == operand[0] || c == operand[1] || c == operand[2];
+    case kAnyButFew:
+      return c != operand[0] && c != operand[1] && c != operand[2];
+    case kAnyOfSet:
+      return SetHas(operand, c);
+    default:
+      throw MakePatternError(kErrRepeatOperand, 0);
+  }
+}
+
+// False only when the node certainly fails at pos (used to skip hopeless alternatives).
+bool Matcher::CanStartAt(int node, int32_t pos) const {
+  switch (code_[node]) {
+    case kAnyChar:
+    case kAnyInLine:
+    case kLiteral:
+    case kDigit:
+    case kNonDigit:
+    case kAnyOfFew:
+    case kAnyButFew:
+    case kAnyOfSet:
+      return MatchesOneChar(node, pos);
+    default:
+      return true;
+  }
+}
+
+Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
+  RepeatPlan plan{};
+  const uint8_t kind = code_[node];
+  plan.operand = OperandOf(node);
+  plan.min = 0;
+  plan.max = kUnboundedRepeat;
+  if (kind == kPlusRepeat || kind == kPlusRepeatLazy) plan.min = 1;
+  if (kind == kCountRepeat || kind == kCountRepeatLazy) {
+    plan.min = ReadInt32(code_ + plan.operand);
+    plan.max = ReadInt32(code_ + plan.operand + 4);
+    plan.operand += kCountSize;
+  }
+  plan.greedy = kind == kStarRepeat || kind == kPlusRepeat || kind == kCountRepeat;
+  plan.next = NextNode(code_, node);
+  // Group marks, comments and empty nodes change nothing about what must follow, so the
+  // literal after them is what the character after the repetition has to start.
+  int follow = plan.next;
+  for (int step = 0; follow != -1 && step < kLookAheadSteps; ++step) {
+    const uint8_t k = code_[follow];
+    if (k == kLiteral) {
+      plan.literal = code_ + OperandOf(follow);
+      plan.literal_length = std::strlen(reinterpret_cast<const char*>(plan.literal));
+      break;
+    }
+    if (IsGroupOpen(k) || IsGroupClose(k) || k == kComment || k == kEmpty) {
+      follow = NextNode(code_, follow);
+    } else if (k == kAlternative) {
+      const int next = NextNode(code_, follow);
+      if (next != -1 && code_[next] == kAlternative) break;
+      follow = OperandOf(follow);
+    } else {
+      break;
+    }
+  }
+  return plan;
+}
+
+// Length of one repetition unit: the captured text for a back-reference, else 1.
+int32_t Matcher::UnitLength(const RepeatPlan& plan) const {
+  const uint8_t kind = code_[plan.operand];
+  if (kind != kBackRef && kind != kBackRefNoCase) return 1;
+  const int slot = code_[OperandOf(plan.operand)];
+  const int32_t start = captures_[slot];
+  const int32_t end = captures_[kCaptureSlots + slot];
+  if (start == kUnset || end == kUnset || end < start) return 1;
+  return end - start;
+}
+
+// How many units from pos match the operand (at most max).
+int32_t Matcher::CountRun(const RepeatPlan& plan, int32_t pos) const {
+  const int node = plan.operand;
+  const uint8_t kind = code_[node];
+  const int32_t limit = std::min(plan.max, length_ - pos);
+  int32_t n = 0;
+  switch (kind) {
+    case kAnyChar:
+      return limit;
+    case kLiteral: {
+      const uint8_t c = code_[OperandOf(node)];
+      if (c == 0) return 0;
+      while (n < limit && text_[pos + n] == c) ++n;
+      return n;
+    }
+    case kAnyOfSet: {
+      const uint8_t* set = code_ + OperandOf(node);
+      while (n < limit && SetHas(set, text_[pos + n])) ++n;
+      return n;
+    }
+    case kBackRef:
+    case kBackRefNoCase: {
+      const int slot = code_[OperandOf(node)];
+      const int32_t start = captures_[slot];
+      const int32_t end = captures_[kCaptureSlots + slot];
+      if (start == kUnset || end == kUnset || end < start) return 0;
+      const int32_t unit = end - start;
+      // An empty captured text repeats without moving: it counts as just the minimum.
+      if (unit == 0) return plan.min;
+      const bool no_case = kind == kBackRefNoCase;
+      int32_t p = pos;
+      while (n < plan.max && length_ - p >= unit) {
+        for (int32_t i = 0; i < unit; ++i) {
+          const uint8_t want = text_[start + i];
+          if (text_[p + i] != want && !(no_case && text_[p + i] == SwapCase(want))) return n;
+        }
+        p += unit;
+        ++n;
+      }
+      return n;
+    }
+    default:
+      while (n < limit && MatchesOneChar(node, pos + n)) ++n;
+      return n;
+  }
+}
+
+// The highest cursor from `from` down to `lowest` (in steps of the unit) where the literal
+// after the repetition can start, or -1.
+int32_t Matcher::FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest) const {
+  if (from < lowest) return -1;
+  if (plan.literal == nullptr) return from;
+  const uint8_t want = plan.literal[0];
+  const int32_t unit = UnitLength(plan);
+  if (unit == 1) {
+    const void* hit = memrchr(text_ + lowest, want, from - lowest + 1);
+    return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_) : -1;
+  }
+  for (int32_t p = from; p >= lowest; p -= unit) {
+    if (text_[p] == want) return p;
+    if (unit == 0) break;
+  }
+  return -1;
+}
+
+// The lowest cursor from `from` up to `highest` where the literal after the repetition can
+// start, or -1. After "." the whole literal is searched for at once.
+int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) const {
+  if (from > highest) return -1;
+  if (plan.literal == nullptr) return from;
+  const int32_t unit = UnitLength(plan);
+  if (unit == 1) {
+    const void* hit;
+    if (plan.literal_length > 1 && code_[plan.operand] == kAnyChar) {
+      hit = memmem(text_ + from, length_ - from, plan.literal, plan.literal_length);
+    } else {
+      hit = std::memchr(text_ + from, plan.literal[0], highest - from + 1);
+    }
+    if (hit == nullptr) return -1;
+    const int32_t p = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_);
+    return p <= highest ? p : -1;
+  }
+  for (int32_t p = from; p <= highest; p += unit) {
+    if (text_[p] == plan.literal[0]) return p;
+    if (unit == 0) break;
+  }
+  return -1;
+}
+
+bool Matcher::Run(int node, int32_t pos, int32_t* end) {
+  for (;;) {
+    if (node < 0) throw MakePatternError(kErrNoNode, 0);
+    const uint8_t kind = code_[node];
+    switch (kind) {
+      case kEnd:
+        *end = pos;
+        return true;
+      case kSubjectStart:
+        if (pos != 0) goto fail;
+        node = NextNode(code_, node);
+        break;
+      case kSubjectEnd:
+        if (pos != length_) goto fail;
+        node = NextNode(code_, node);
+        break;
+      case kLineStart:
+        if (pos != 0) {
+          const uint8_t c = text_[pos - 1];
+          const SubjectView& s = *subject_;
+          if (s.paired_assigned && c == s.paired_tail && pos >= 2 &&
+              text_[pos - 2] == s.paired_head) {
+            // the tail of a paired separator ends a line
+          } else if (s.paired_assigned && c == s.paired_head && text_[pos] == s.paired_tail) {
+            goto fail;
+          } else if (!s.line_breaks.Has(c)) {
+            goto fail;
+          }
+        }
+        node = NextNode(code_, node);
+        break;
+      case kLineEnd:
+        if (pos != length_) {
+          const uint8_t c = text_[pos];
+          const SubjectView& s = *subject_;
+          if (s.paired_assigned && c == s.paired_head && text_[pos + 1] == s.paired_tail) {
+            // the head of a paired separator starts a line break
+          } else if (s.paired_assigned && c == s.paired_tail && pos >= 1 &&
+                     text_[pos - 1] == s.paired_head) {
+            goto fail;
+          } else if (!s.line_breaks.Has(c)) {
+            goto fail;
+          }
+        }
+        node = NextNode(code_, node);
+        break;
+      case kWordBoundary:
+      case kNotWordBoundary:
+        if ((IsWordCharAt(pos - 1) != IsWordCharAt(pos)) != (kind == kWordBoundary)) goto fail;
+        node = NextNode(code_, node);
+        break;
+      case kAnyChar:
+      case kAnyInLine:
+      case kDigit:
+      case kNonDigit:
+      case kAnyOfFew:
+      case kAnyButFew:
+      case kAnyOfSet:
+        if (!MatchesOneChar(node, pos)) goto fail;
+        ++pos;
+        node = NextNode(code_, node);
+        break;
+      case kLiteral: {
+        const uint8_t* lit = code_ + OperandOf(node);
+        if (lit[0] == 0) goto fail;  // a zero character never occurs in a subject
+        // The subject's terminating zero stops the comparison at its end.
+        for (; *lit != 0; ++lit, ++pos) {
+          if (text_[pos] != *lit) goto fail;
+        }
+        node = NextNode(code_, node);
+        break;
+      }
+      case kLiteralNoCase: {
+        const uint8_t* lit = code_ + OperandOf(node);
+        if (lit[0] == 0) goto fail;
+        for (; *lit != 0; ++lit, ++pos) {
+          if (pos >= length_ || (text_[pos] != *lit && text_[pos] != SwapCase(*lit))) goto fail;
+        }
+        node = NextNode(code_, node);
+        break;
+      }
+      case kBackRef:
+      case kBackRefNoCase: {
+        const int slot = code_[OperandOf(node)];
+        const int32_t start = captures_[slot];
+        const int32_t stop = captures_[kCaptureSlots + slot];
+        if (start == kUnset || stop == kUnset || stop < start) goto fail;
+        if (length_ - pos < stop - start) goto fail;
+        for (int32_t i = start; i < stop; ++i, ++pos) {
+          const uint8_t want = text_[i];
+          if (text_[pos] != want && !(kind == kBackRefNoCase && text_[pos] == SwapCase(want))) {
+            goto fail;
+          }
+        }
+        node = NextNode(code_, node);
+        break;
+      }
+      case kEmpty:
+      case kComment:
+      case kLoopBack:
+        if (kind == kLoopBack && guard_loop_backs_) {
+          int32_t& slot = loop_back_slot_[node];
+          if (slot == -1) {
+            slot = static_cast<int32_t>(loop_back_pos_.size());
+            loop_back_pos_.push_back(kUnset);
+          }
+          // An iteration that matched the empty text is not repeated.
+          if (loop_back_pos_[slot] == pos) goto fail;
+          stack_.Push(kUndoLoopBack, slot, loop_back_pos_[slot]);
+          loop_back_pos_[slot] = pos;
+        }
+        node = NextNode(code_, node);
+        break;
+      case kAlternative: {
+        const int next = NextNode(code_, node);
+        if (next == -1 || code_[next] != kAlternative) {
+          node = OperandOf(node);
+          break;
+        }
+        // A choice: the first alternative that can start here now, the next one later.
+        int alt = node;
+        while (!CanStartAt(OperandOf(alt), pos)) {
+          alt = NextNode(code_, alt);
+          if (alt == -1 || code_[alt] != kAlternative) goto fail;
+        }
+        for (int later = NextNode(code_, alt); later != -1 && code_[later] == kAlternative;
+             later = NextNode(code_, later)) {
+          if (CanStartAt(OperandOf(later), pos)) {
+            stack_.Push(kResumeNode, later, pos);
+            break;
+          }
+        }
+        node = OperandOf(alt);
+        break;
+      }
+      case kStarRepeat:
+      case kPlusRepeat:
+      case kCountRepeat:
+      case kStarRepeatLazy:
+      case kPlusRepeatLazy:
+      case kCountRepeatLazy: {
+        const RepeatPlan plan = PlanRepeat(node);
+        const int32_t count = CountRun(plan, pos);
+        if (count < plan.min) goto fail;
+        const int64_t unit = UnitLength(plan);
+        const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
+        const int32_t highest = static_cast<int32_t>(pos + count * unit);
+        const int32_t p = plan.greedy ? FindGreedyCandidate(plan, highest, lowest)
+                                      : FindLazyCandidate(plan, lowest, highest);
+        if (p < 0) goto fail;
+        stack_.Push(plan.greedy ? kResumeGreedyRepeat : kResumeLazyRepeat, node, p,
+                    plan.greedy ? lowest : highest);
+        pos = p;
+        node = plan.next;
+        break;
+      }
+      case kLoopEntry:
+        if (loop_index_ >= kMaxActiveLoops) throw MakePatternError(kErrLoopStackExceeded, 0);
+        stack_.Push(kUndoLoop, loop_index_, loop_counters_[loop_index_], loop_starts_[loop_index_]);
+        ++loop_index_;
+        loop_counters_[loop_index_] = 0;
+        loop_starts_[loop_index_] = pos;
+        node = NextNode(code_, node);
+        break;
+      case kLoop:
+      case kLoopLazy: {
+        if (loop_index_ == 0) throw MakePatternError(kErrLoopWithoutEntry, 0);
+        const int li = loop_index_;
+        const int32_t counter = loop_counters_[li];
+        const int32_t min = ReadInt32(code_ + OperandOf(node));
+        const int32_t max = ReadInt32(code_ + OperandOf(node) + 4);
+        const int operand = node + ReadInt32(code_ + OperandOf(node) + 8);
+        if (counter < min) {
+          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          loop_counters_[li] = counter + 1;
+          loop_starts_[li] = pos;
+          node = operand;
+          break;
+        }
+        // An iteration that matched the empty text (possible only through back-references)
+        // is not repeated.
+        const bool may_iterate = counter < max && !(counter > 0 && pos == loop_starts_[li]);
+        if (kind == kLoop && may_iterate) {
+          stack_.Push(kResumeLoopExit, node, pos);
+          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          loop_counters_[li] = counter + 1;
+          loop_starts_[li] = pos;
+          node = operand;
+          break;
+        }
+        if (kind == kLoopLazy && may_iterate) stack_.Push(kResumeLoopIterate, node, pos);
+        stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+        --loop_index_;
+        node = NextNode(code_, node);
+        break;
+      }
+      default:
+        if (IsGroupOpen(kind) || IsGroupClose(kind)) {
+          const int index = IsGroupOpen(kind) ? kind - (kGroupOpenFirst - 1)
+                                              : kCaptureSlots + kind - (kGroupCloseFirst - 1);
+          stack_.Push(kUndoCapture, index, captures_[index]);
+          captures_[index] = pos;
+          node = NextNode(code_, node);
+          break;
+        }
+        throw MakePatternError(kErrUnknownNode, 0);
+    }
+    continue;
+
+  fail:
+    // Unwind to the latest choice point, undoing state changes on the way.
+    for (;;) {
+      Frame f;
+      if (!stack_.Pop(f)) return false;
+      switch (f.op) {
+        case kUndoCapture:
+          captures_[f.a] = f.b;
+          continue;
+        case kUndoLoop:
+          loop_index_ = f.a;
+          loop_counters_[f.a] = f.b;
+          loop_starts_[f.a] = f.c;
+          continue;
+        case kUndoLoopBack:
+          loop_back_pos_[f.a] = f.b;
+          continue;
+        case kResumeNode:
+          node = f.a;
+          pos = f.b;
+          break;
+        case kResumeGreedyRepeat:
+        case kResumeLazyRepeat: {
+          const RepeatPlan plan = PlanRepeat(f.a);
+          const int32_t unit = UnitLength(plan);
+          if (unit == 0) continue;  // an empty unit has a single cursor
+          const int32_t p = f.op == kResumeGreedyRepeat ? FindGreedyCandidate(plan, f.b - unit, f.c)
+                                                        : FindLazyCandidate(plan, f.b + unit, f.c);
+          if (p < 0) continue;
+          stack_.Push(f.op, f.a, p, f.c);
+          node = plan.next;
+          pos = p;
+          break;
+        }
+        case kResumeLoopExit: {
+          const int li = loop_index_;
+          stack_.Push(kUndoLoop, li, loop_counters_[li], loop_starts_[li]);
+          --loop_index_;
+          node = NextNode(code_, f.a);
+          pos = f.b;
+          break;
+        }
+        case kResumeLoopIterate: {
+          const int li = loop_index_;
+          const int32_t counter = loop_counters_[li];
+          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          loop_counters_[li] = counter + 1;
+          loop_starts_[li] = f.b;
+          node = f.a + ReadInt32(code_ + OperandOf(f.a) + 8);
+          pos = f.b;
+          break;
+        }
+      }
+      break;
+    }
+  }
+}
+
+}  // namespace farrowdale::regex

@@ -1,0 +1,85 @@
+// The backtracking matcher: runs a compiled program against the subject from one start
+// position.
+//
+// Choices are tried in the engine's preference order (the first alternative, the greedy or
+// lazy order of repetitions, loop iteration before or after the rest); the first path that
+// reaches End wins. Every choice point and every undo record (captures, loop counters) lives
+// on a heap stack, so the native stack depth does not grow with the subject. A failed path
+// leaves the captures and loop counters as they were before it.
+#ifndef FARROWDALE_REGEX_MATCHER_H_
+#define FARROWDALE_REGEX_MATCHER_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "regex/backtrack_stack.h"
+#include "regex/compiler.h"
+#include "regex/program.h"
+
+namespace farrowdale::regex {
+
+// What the matcher needs to know about the subject and the character-set settings.
+struct SubjectView {
+  const uint8_t* text = nullptr;  // text[length] is the terminating zero
+  int32_t length = 0;
+  ByteSet line_breaks;
+  bool paired_assigned = false;  // LinePairedSeparator: head then tail is one line break
+  uint8_t paired_head = 0;
+  uint8_t paired_tail = 0;
+  ByteSet word_chars;
+};
+
+class Matcher {
+ public:
+  static constexpr int32_t kUnset = -1;
+
+  // Binds a program and a subject for the following attempts; both must outlive them.
+  void Prepare(const Program& program, const SubjectView& subject);
+  // Unsets every capture slot.
+  void ClearCaptures();
+  // Runs the program with the cursor at pos (0-based). On success sets slot 0 to the match
+  // and returns true; on failure the captures are as before the call.
+  bool MatchAt(int32_t pos);
+  // Frees backtracking memory beyond the first block.
+  void ReleaseSpareMemory() { stack_.ReleaseSpare(); }
+
+  int32_t CaptureStart(int slot) const { return captures_[slot]; }
+  int32_t CaptureEnd(int slot) const { return captures_[kCaptureSlots + slot]; }
+
+ private:
+  struct RepeatPlan;
+
+  bool Run(int node, int32_t pos, int32_t* end);
+  RepeatPlan PlanRepeat(int node) const;
+  int32_t CountRun(const RepeatPlan& plan, int32_t pos) const;
+  int32_t FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest) const;
+  int32_t FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) const;
+  bool MatchesOneChar(int node, int32_t pos) const;
+  bool CanStartAt(int node, int32_t pos) const;
+  bool IsLineBreakAt(int32_t pos) const;
+  bool IsWordCharAt(int32_t pos) const;
+  int32_t UnitLength(const RepeatPlan& plan) const;
+
+  const uint8_t* code_ = nullptr;
+  const SubjectView* subject_ = nullptr;
+  const uint8_t* text_ = nullptr;
+  int32_t length_ = 0;
+
+  // Slots 0..14: starts, then slots 0..14: ends.
+  int32_t captures_[2 * kCaptureSlots];
+  // Counted loops: counters and iteration start positions, 1..10; loop_index_ active.
+  int32_t loop_counters_[kMaxActiveLoops + 1] = {};
+  int32_t loop_starts_[kMaxActiveLoops + 1] = {};
+  int32_t loop_index_ = 0;
+  // With back-references an iteration of a loop can match the empty text; each LoopBack then
+  // remembers where it was last passed, so an empty iteration is not repeated.
+  bool guard_loop_backs_ = false;
+  std::vector<int32_t> loop_back_slot_;  // by node offset
+  std::vector<int32_t> loop_back_pos_;
+
+  BacktrackStack stack_;
+};
+
+}  // namespace farrowdale::regex
+
+#endif  // FARROWDALE_REGEX_MATCHER_H_

@@ -1,0 +1,230 @@
+#include "regex/pattern_engine.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "regex/compiler.h"
+#include "regex/error_text.h"
+#include "regex/matcher.h"
+#include "regex/program.h"
+#include "regex/search.h"
+#include "regex/search_hints.h"
+
+namespace farrowdale {
+
+using regex::Matcher;
+
+static_assert(TPatternEngine::kModifierI == regex::kModifierI &&
+              TPatternEngine::kModifierR == regex::kModifierR &&
+              TPatternEngine::kModifierS == regex::kModifierS &&
+              TPatternEngine::kModifierG == regex::kModifierG &&
+              TPatternEngine::kModifierM == regex::kModifierM &&
+              TPatternEngine::kModifierX == regex::kModifierX);
+
+namespace {
+
+constexpr std::string_view kDefaultWhitespace(" \t\n\r\f", 5);
+constexpr std::string_view kDefaultWordCharacters =
+    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
+constexpr std::string_view kDefaultLineBreaks = "\r\n";
+constexpr std::string_view kDefaultLinePairedSeparator = "\r\n";
+
+std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+}  // namespace
+
+struct TPatternEngine::State {
+  std::string expression;
+  bool has_subject = false;
+  std::string subject;
+  std::optional<regex::Program> program;
+  regex::SearchHints hints;
+  int modifiers = kDefaultModifiers;
+  std::string whitespace{kDefaultWhitespace};
+  std::string word_characters{kDefaultWordCharacters};
+  std::string line_breaks{kDefaultLineBreaks};
+  regex::SubjectView view;  // paired separator and word characters live here
+  int last_error = 0;
+  Matcher matcher;
+
+  // Runs f, recording the number of any EPatternError it raises.
+  template <typename F>
+  auto Recording(F f) -> decltype(f()) {
+    try {
+      return f();
+    } catch (const EPatternError& e) {
+      last_error = e.ErrorNumber();
+      throw;
+    }
+  }
+
+  void Compile() {
+    regex::CompileSettings settings;
+    settings.modifiers = modifiers;
+    settings.whitespace_set = whitespace;
+    settings.word_character_set = word_characters;
+    settings.line_breaks_defined = !line_breaks.empty() || view.paired_assigned;
+    program = regex::Compile(expression, settings);
+    hints = regex::ComputeSearchHints(*program);
+  }
+
+  bool SearchFrom(int offset) {
+    matcher.ClearCaptures();
+    if (program && program->modifiers != modifiers) program.reset();
+    view.line_breaks = regex::ByteSet();
+    view.line_breaks.AddAll(line_breaks);
+    if (!program) {
+      if (expression.empty()) throw regex::MakePatternError(regex::kErrNoExpression, 0);
+      Compile();
+    }
+    if (program->code[0] != regex::kProgramMagic) {
+      throw regex::MakePatternError(regex::kErrCorruptedProgram, 0);
+    }
+    if (!has_subject) throw regex::MakePatternError(regex::kErrNoInputString, 0);
+    if (offset < 1) throw regex::MakePatternError(regex::kErrOffsetBelowOne, 0);
+    const int32_t length = static_cast<int32_t>(subject.size());
+    if (offset > length + 1) return false;
+    view.text = reinterpret_cast<const uint8_t*>(subject.c_str());
+    view.length = length;
+    matcher.Prepare(*program, view);
+    const bool found = regex::SearchSubject(hints, view, offset - 1, matcher);
+    matcher.ReleaseSpareMemory();
+    return found;
+  }
+};
+
+TPatternEngine::TPatternEngine() : state_(std::make_unique<State>()) {
+  state_->view.word_chars.AddAll(kDefaultWordCharacters);
+  SetLinePairedSeparator(kDefaultLinePairedSeparator);
+  state_->matcher.ClearCaptures();
+}
+
+TPatternEngine::~TPatternEngine() = default;
+
+void TPatternEngine::SetExpression(std::string_view pattern) {
+  pattern = UpToZero(pattern);
+  State& s = *state_;
+  if (pattern == s.expression && s.program) return;
+  s.expression.assign(pattern);
+  s.program.reset();
+}
+
+const std::string& TPatternEngine::Expression() const { return state_->expression; }
+
+bool TPatternEngine::Exec(std::string_view subject) {
+  State& s = *state_;
+  return s.Recording([&] {
+    s.matcher.ClearCaptures();
+    subject = UpToZero(subject);
+    // Positions are 32-bit; length + 1 must stay representable.
+    if (subject.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2)) {
+      throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
+    }
+    s.subject.assign(subject);
+    s.has_subject = true;
+    return s.SearchFrom(1);
+  });
+}
+
+bool TPatternEngine::ExecNext() {
+  State& s = *state_;
+  return s.Recording([&] {
+    const int32_t start = s.matcher.CaptureStart(0);
+    const int32_t end = s.matcher.CaptureEnd(0);
+    if (start == Matcher::kUnset || end == Matcher::kUnset) {
+      throw regex::MakePatternError(regex::kErrExecNextWithoutExec, 0);
+    }
+    return s.SearchFrom(end + 1 + (start == end ? 1 : 0));
+  });
+}
+
+bool TPatternEngine::SearchFrom(int offset) {
+  State& s = *state_;
+  return s.Recording([&] { return s.SearchFrom(offset); });
+}
+
+std::string TPatternEngine::MatchedText(int slot) const {
+  const int pos = MatchPos(slot);
+  if (pos < 0) return std::string();
+  return state_->subject.substr(pos - 1, MatchLen(slot));
+}
+
+int TPatternEngine::MatchPos(int slot) const {
+  const State& s = *state_;
+  if (slot < 0 || slot >= regex::kCaptureSlots || !s.has_subject) return -1;
+  const int32_t start = s.matcher.CaptureStart(slot);
+  const int32_t end = s.matcher.CaptureEnd(slot);
+  if (start == Matcher::kUnset || end == Matcher::kUnset || end < start) return -1;
+  return start + 1;
+}
+
+int TPatternEngine::MatchLen(int slot) const {
+  if (MatchPos(slot) < 0) return -1;
+  return state_->matcher.CaptureEnd(slot) - state_->matcher.CaptureStart(slot);
+}
+
+int TPatternEngine::CaptureGroupCount() const {
+  return state_->program ? state_->program->group_count : 0;
+}
+
+int TPatternEngine::ModifierSet() const { return state_->modifiers; }
+
+void TPatternEngine::SetModifierSet(int modifiers) {
+  state_->modifiers = modifiers & regex::kAllModifiers;
+}
+
+void TPatternEngine::SetLinePairedSeparator(std::string_view pair) {
+  State& s = *state_;
+  regex::SubjectView& v = s.view;
+  s.Recording([&] {
+    pair = UpToZero(pair);
+    if (pair.empty()) {
+      if (v.paired_assigned) s.program.reset();
+      v.paired_assigned = false;
+      return;
+    }
+    if (pair.size() != 2 || pair[0] == pair[1]) {
+      throw regex::MakePatternError(regex::kErrBadLinePairedSeparator, 0);
+    }
+    const auto head = static_cast<uint8_t>(pair[0]);
+    const auto tail = static_cast<uint8_t>(pair[1]);
+    if (v.paired_assigned && v.paired_head == head && v.paired_tail == tail) return;
+    v.paired_assigned = true;
+    v.paired_head = head;
+    v.paired_tail = tail;
+    s.program.reset();
+  });
+}
+
+std::string TPatternEngine::LinePairedSeparator() const {
+  const regex::SubjectView& v = state_->view;
+  if (!v.paired_assigned) return std::string();
+  return std::string{static_cast<char>(v.paired_head), static_cast<char>(v.paired_tail)};
+}
+
+void TPatternEngine::SetLineBreakSet(std::string_view chars) {
+  state_->line_breaks.assign(UpToZero(chars));
+}
+const std::string& TPatternEngine::LineBreakSet() const { return state_->line_breaks; }
+
+void TPatternEngine::SetWhitespaceSet(std::string_view chars) {
+  state_->whitespace.assign(UpToZero(chars));
+}
+const std::string& TPatternEngine::WhitespaceSet() const { return state_->whitespace; }
+
+void TPatternEngine::SetWordCharacterSet(std::string_view chars) {
+  State& s = *state_;
+  s.word_characters.assign(UpToZero(chars));
+  s.view.word_chars = regex::ByteSet();
+  s.view.word_chars.AddAll(s.word_characters);
+}
+const std::string& TPatternEngine::WordCharacterSet() const { return state_->word_characters; }
+
+std::string TPatternEngine::ErrorText(int error_number) {
+  return std::string(regex::PatternErrorText(error_number));
+}
+
+int TPatternEngine::LastError() const { return state_->last_error; }
+
+}  // namespace farrowdale
