@@ -43,7 +43,9 @@ Error FileCreateError(const std::filesystem::path& path, int error_code) {
 }
 
 Error InvalidIntegerError(std::string_view text) {
-  return Error("'" + std::string(text) + "' is not a valid integer value");
+  std::string message = "'";
+  message.append(text).append("' is not a valid integer value");
+  return Error(message);
 }
 
 }  // namespace farrowdale

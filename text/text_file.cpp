@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
+#include <vector>
 
-#include "text/code_page.h"
 #include "text/error.h"
+#include "text/line_splitter.h"
+#include "text/text_decoding.h"
 #include "text/unicode_string_list.h"
-#include "text/utf8.h"
 
 namespace farrowdale {
 namespace {
@@ -35,29 +37,24 @@ class FileDescriptor {
   int fd_;
 };
 
-std::u16string DecodeUtf16(std::string_view bytes, bool big_endian) {
-  std::u16string text(bytes.size() / 2, u'\0');
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const int high = big_endian ? 0 : 1;
-  for (size_t i = 0; i < text.size(); ++i, p += 2) {
-    text[i] = static_cast<char16_t>(p[high] << 8 | p[1 - high]);
-  }
-  return text;
-}
-
-// The whole content of an open file, read in one go (or in large pieces when its size is not
-// known in advance). Returns 0 or the failure code.
-int ReadAll(int fd, std::string& bytes) {
+// The whole content of an open file, read in one go into a buffer that is not zeroed first
+// (or in growing pieces when the size is not known in advance). Returns 0 or the failure code.
+int ReadAll(int fd, std::unique_ptr<char[]>* buffer, size_t* size) {
   struct stat info;
   size_t capacity = 1 << 16;
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
     capacity = static_cast<size_t>(info.st_size) + 1;  // +1 sees the end without regrowing
   }
-  bytes.resize(capacity);
+  std::unique_ptr<char[]> bytes(new char[capacity]);
   size_t used = 0;
   for (;;) {
-    if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-    const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
+    if (used == capacity) {
+      std::unique_ptr<char[]> larger(new char[capacity * 2]);
+      std::memcpy(larger.get(), bytes.get(), used);
+      bytes = std::move(larger);
+      capacity *= 2;
+    }
+    const ssize_t got = ::read(fd, bytes.get() + used, capacity - used);
     if (got < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -65,7 +62,8 @@ int ReadAll(int fd, std::string& bytes) {
     if (got == 0) break;
     used += static_cast<size_t>(got);
   }
-  bytes.resize(used);
+  *buffer = std::move(bytes);
+  *size = used;
   return 0;
 }
 
@@ -85,63 +83,27 @@ int WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length) {
-  *bom_length = 0;
-  if (bytes.size() >= 2) {
-    if (bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-      *bom_length = 2;
-      return TextEncoding::Utf16Le;
-    }
-    if (bytes[0] == '\xFE' && bytes[1] == '\xFF') {
-      *bom_length = 2;
-      return TextEncoding::Utf16Be;
-    }
-  }
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    *bom_length = 3;
-    return TextEncoding::Utf8;
-  }
-  return TextEncoding::SystemCodePage;
-}
-
-std::u16string DecodeTextFileBytes(std::string_view bytes) {
-  size_t bom_length;
-  const TextEncoding encoding = DetectTextEncoding(bytes, &bom_length);
-  bytes.remove_prefix(bom_length);
-  std::u16string text;
-  switch (encoding) {
-    case TextEncoding::Utf16Le:
-      text = DecodeUtf16(bytes, false);
-      break;
-    case TextEncoding::Utf16Be:
-      text = DecodeUtf16(bytes, true);
-      break;
-    case TextEncoding::Utf8:
-      text = Utf8ToUtf16(bytes);
-      break;
-    case TextEncoding::SystemCodePage:
-      text = ToUnicode(bytes);
-      break;
-  }
-  const size_t nul = text.find(u'\0');
-  if (nul != std::u16string::npos) text.resize(nul);
-  return text;
-}
-
 void TUnicodeStringList::LoadFromBytes(std::string_view bytes) {
-  AssignText(DecodeTextFileBytes(bytes));
+  // Decoded piece by piece straight into the lines; the list changes only at the end.
+  std::vector<std::u16string> lines;
+  LineSplitter splitter(&lines);
+  DecodeTextPieces(bytes, kDecodeBlockBytes,
+                   [&splitter](std::u16string_view piece) { return splitter.Feed(piece); });
+  splitter.Finish();
+  entries_.swap(lines);
 }
 
 void TUnicodeStringList::ReadTextFile(const std::filesystem::path& path) {
-  std::string bytes;
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
   {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) throw FileOpenError(path, errno);
     // A read failure (a folder, an I/O error) is reported like a failed open; the list keeps
     // its content either way.
-    if (const int error = ReadAll(file.get(), bytes)) throw FileOpenError(path, error);
+    if (const int error = ReadAll(file.get(), &bytes, &size)) throw FileOpenError(path, error);
   }
-  LoadFromBytes(bytes);
+  LoadFromBytes(std::string_view(bytes.get(), size));
 }
 
 void TUnicodeStringList::WriteTextFile(const std::filesystem::path& path) const {

@@ -6,6 +6,7 @@
 
 #include "text/collation.h"
 #include "text/error.h"
+#include "text/line_splitter.h"
 
 namespace farrowdale {
 
@@ -39,22 +40,9 @@ std::u16string TUnicodeStringList::JoinedText() const {
 
 void TUnicodeStringList::AssignText(std::u16string_view text) {
   entries_.clear();
-  const char16_t* p = text.data();
-  const char16_t* const end = p + text.size();
-  while (p < end && *p != u'\0') {
-    const char16_t* line_end = p;
-    while (line_end < end && *line_end != u'\r' && *line_end != u'\n' && *line_end != u'\0') {
-      ++line_end;
-    }
-    entries_.emplace_back(p, line_end);
-    p = line_end;
-    if (p < end && *p == u'\r') {
-      ++p;
-      if (p < end && *p == u'\n') ++p;
-    } else if (p < end && *p == u'\n') {
-      ++p;
-    }
-  }
+  LineSplitter splitter(&entries_);
+  splitter.Feed(text);
+  splitter.Finish();
 }
 
 std::u16string TUnicodeStringList::EntryName(int position) const {
