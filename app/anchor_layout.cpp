@@ -78,7 +78,13 @@ QSize TAnchorLayout::minimumSize() const { return QSize(0, 0); }
 void TAnchorLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);
   for (int i = 0; i < entries_.size(); ++i) {
-    entries_.at(i).item->setGeometry(Place(i, rect.size()).translated(rect.topLeft()));
+    const QRect place = Place(i, rect.size()).translated(rect.topLeft());
+    // Hidden children are placed too, so that they appear in the right place when shown.
+    if (QWidget* widget = entries_.at(i).item->widget()) {
+      widget->setGeometry(place);
+    } else {
+      entries_.at(i).item->setGeometry(place);
+    }
   }
 }
 
