@@ -77,8 +77,11 @@ QSize TAnchorLayout::minimumSize() const { return QSize(0, 0); }
 
 void TAnchorLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);
+  // Design positions count from the parent's top-left corner, not from its contents (a group
+  // box would otherwise push its children below its title).
+  const QRect area = parentWidget() != nullptr ? parentWidget()->rect() : rect;
   for (int i = 0; i < entries_.size(); ++i) {
-    const QRect place = Place(i, rect.size()).translated(rect.topLeft());
+    const QRect place = Place(i, area.size()).translated(area.topLeft());
     // Hidden children are placed too, so that they appear in the right place when shown.
     if (QWidget* widget = entries_.at(i).item->widget()) {
       widget->setGeometry(place);

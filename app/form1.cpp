@@ -203,8 +203,9 @@ void TForm1::BuildAboutPage() {
   page->AddWidget(Image1_, QRect(20, 24, 125, 125), kAnchorLeftTop);
   Memo1_ = Named(new QPlainTextEdit(AboutText()), "Memo1");
   Memo1_->setFrameShape(QFrame::NoFrame);
+  // Flat on the page: the page's own background shows through.
   QPalette palette = Memo1_->palette();
-  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  palette.setColor(QPalette::Base, Qt::transparent);
   Memo1_->setPalette(palette);
   page->AddWidget(Memo1_, QRect(160, 24, 589, 417), kAnchorAll);
 }
