@@ -1,13 +1,135 @@
-// farrowdale-cli match: not built yet.
+// farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]
+//
+// Runs a fresh engine (default modifiers) over the raw bytes of FILE, or of standard input
+// when FILE is absent or "-": Exec, then ExecNext while it matches (--first: Exec only).
+// Each match prints "start:length" (1-based, bytes of group 0), then a TAB and the text of
+// group 0 and of every capture group of the pattern, escaped. Exit 0 when something
+// matched, 1 when nothing did, 2 on an engine or input error (its message is the last line
+// on stderr) and on usage errors.
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
+#include "regex/pattern_engine.h"
+#include "text/code_page.h"
+#include "text/error.h"
 
 namespace farrowdale::cli {
+namespace {
 
-int RunMatchCommand(const std::vector<std::string>&) {
-  std::cerr << "farrowdale-cli: \"match\" is not available yet\n";
-  return 1;
+// Bytes as one printable line: \\, \t, \n, \r, and \xHH for other control bytes, 0x7F and
+// every byte from 0x80.
+std::string EscapeBytes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (c < 0x20 || c >= 0x7F) {
+          out += "\\x";
+          out += kHex[c >> 4];
+          out += kHex[c & 0xF];
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}
+
+std::string ReadSubject(const std::optional<std::string>& file) {
+  if (!file || *file == "-") {
+    std::string bytes;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) bytes.append(buffer, n);
+    if (std::ferror(stdin)) throw Error("Cannot read the standard input.");
+    return bytes;
+  }
+  const std::filesystem::path path(*file);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FileOpenError(std::filesystem::absolute(path), errno);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+int RunMatchCommand(const std::vector<std::string>& args) {
+  bool first_only = false;
+  std::optional<std::string> code_page;
+  std::vector<std::string> operands;
+  bool options_done = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_done || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      operands.push_back(arg);
+      options_done = true;  // options come before PATTERN
+    } else if (arg == "--") {
+      options_done = true;
+    } else if (arg == "--first") {
+      first_only = true;
+    } else if (arg == "--code-page") {
+      if (i + 1 == args.size()) return UsageError("--code-page needs a code page name");
+      code_page = args[++i];
+    } else {
+      return UsageError("match: unknown option \"" + arg + "\"");
+    }
+  }
+  if (operands.empty()) return UsageError("match: PATTERN is missing");
+  if (operands.size() > 2) return UsageError("match: too many arguments");
+  const std::string& pattern = operands[0];
+  const std::optional<std::string> file =
+      operands.size() == 2 ? std::optional<std::string>(operands[1]) : std::nullopt;
+
+  try {
+    if (code_page) SetSystemCodePage(*code_page);
+    const std::string subject = ReadSubject(file);
+    TPatternEngine engine;
+    engine.SetExpression(pattern);
+    std::string out;
+    bool matched = false;
+    for (bool found = engine.Exec(subject); found; found = !first_only && engine.ExecNext()) {
+      matched = true;
+      out += std::to_string(engine.MatchPos(0)) + ":" + std::to_string(engine.MatchLen(0));
+      for (int group = 0; group <= engine.CaptureGroupCount(); ++group) {
+        out += '\t';
+        out += EscapeBytes(engine.MatchedText(group));
+      }
+      out += '\n';
+      if (out.size() >= (1 << 16)) {
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        out.clear();
+      }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+    return matched ? 0 : 1;
+  } catch (const Error& e) {
+    std::fflush(stdout);
+    std::cerr << e.what() << "\n";
+    return 2;
+  }
 }
 
 }  // namespace farrowdale::cli

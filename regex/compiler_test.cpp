@@ -1,0 +1,179 @@
+#include "regex/compiler.h"
+
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "regex/pattern_engine.h"
+#include "regex/program.h"
+
+namespace farrowdale::regex {
+namespace {
+
+CompileSettings Defaults(int modifiers = TPatternEngine::kDefaultModifiers) {
+  CompileSettings s;
+  s.modifiers = modifiers;
+  s.whitespace_set = std::string_view(" \t\n\r\f", 5);
+  s.word_character_set = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
+  return s;
+}
+
+std::vector<uint8_t> Code(std::string_view pattern,
+                          int modifiers = TPatternEngine::kDefaultModifiers) {
+  return Compile(pattern, Defaults(modifiers)).code;
+}
+
+void AppendInt(std::vector<uint8_t>& v, int32_t x) {
+  uint8_t b[4];
+  WriteInt32(b, x);
+  v.insert(v.end(), b, b + 4);
+}
+// Expected bytes: node kind, link, then operand bytes.
+void AppendNode(std::vector<uint8_t>& v, uint8_t kind, int32_t link,
+                std::vector<uint8_t> operand = {}) {
+  v.push_back(kind);
+  AppendInt(v, link);
+  v.insert(v.end(), operand.begin(), operand.end());
+}
+
+TEST(CompilerTest, ProgramLayoutOfSimplePatterns) {
+  // "ab": Alternative -> End, its operand Literal "ab" -> End.
+  std::vector<uint8_t> want{kProgramMagic};
+  AppendNode(want, kAlternative, 13);
+  AppendNode(want, kLiteral, 8, {'a', 'b', 0});
+  AppendNode(want, kEnd, 0);
+  EXPECT_EQ(Code("ab"), want);
+
+  // "a*": the repetition node holds its operand node.
+  want = {kProgramMagic};
+  AppendNode(want, kAlternative, 17);
+  AppendNode(want, kStarRepeat, 12);
+  AppendNode(want, kLiteral, 0, {'a', 0});
+  AppendNode(want, kEnd, 0);
+  EXPECT_EQ(Code("a*"), want);
+
+  // "a{2,3}?": a lazy counted repetition with min and max.
+  want = {kProgramMagic};
+  AppendNode(want, kAlternative, 25);
+  AppendNode(want, kCountRepeatLazy, 20);
+  AppendInt(want, 2);
+  AppendInt(want, 3);
+  AppendNode(want, kLiteral, 0, {'a', 0});
+  AppendNode(want, kEnd, 0);
+  EXPECT_EQ(Code("a{2,3}?"), want);
+
+  // Without g, "*" is lazy and "?" does not make it greedy.
+  EXPECT_EQ(Code("a*", kModifierS)[6], kStarRepeatLazy);
+  EXPECT_EQ(Code("a*?", kModifierS)[6], kStarRepeatLazy);
+}
+
+TEST(CompilerTest, ClassesAreTinyOrSets) {
+  // The class node's kind and operand (after any leading comment node).
+  auto operand = [](std::string_view pattern) {
+    std::vector<uint8_t> code = Code(pattern);
+    int node = OperandOf(1);
+    while (code[node] == kComment) node = NextNode(code.data(), node);
+    std::vector<uint8_t> out{code[node]};
+    const int size = code[node] == kAnyOfSet ? kSetSize : kFewSize;
+    out.insert(out.end(), code.begin() + OperandOf(node), code.begin() + OperandOf(node) + size);
+    return out;
+  };
+  EXPECT_EQ(operand("[cab]"), (std::vector<uint8_t>{kAnyOfFew, 'a', 'b', 'c'}));
+  // Fewer than three members: the largest repeats; duplicates count once.
+  EXPECT_EQ(operand("[baa]"), (std::vector<uint8_t>{kAnyOfFew, 'a', 'b', 'b'}));
+  EXPECT_EQ(operand("[^x]"), (std::vector<uint8_t>{kAnyButFew, 'x', 'x', 'x'}));
+  EXPECT_EQ(operand("(?i)[a]"), (std::vector<uint8_t>{kAnyOfFew, 'A', 'a', 'a'}));
+  // Four members: a 256-bit set, bit c of byte c / 8; negated: the complement.
+  std::vector<uint8_t> set = operand("[a-d]");
+  ASSERT_EQ(set.size(), size_t{1 + kSetSize});
+  EXPECT_EQ(set[0], kAnyOfSet);
+  EXPECT_EQ(set[1 + ('a' >> 3)], 0x1E);  // bits 1..4 of byte 12 ('a' = 97)
+  std::vector<uint8_t> negated = operand("[^a-d]");
+  EXPECT_EQ(negated[1 + ('a' >> 3)], 0xE1);
+  EXPECT_EQ(negated[1], 0xFF);
+  // \s is a class of the whitespace characters.
+  EXPECT_EQ(operand("\\s")[0], kAnyOfSet);
+}
+
+TEST(CompilerTest, CountedLoopsOnGroups) {
+  // "(ab){2,3}": LoopEntry -> Loop; group -> Loop; Loop back link to the group.
+  std::vector<uint8_t> code = Code("(ab){2,3}");
+  const int entry = 6;
+  ASSERT_EQ(code[entry], kLoopEntry);
+  const int group = entry + kNodeHeaderSize;
+  EXPECT_EQ(code[group], kGroupOpenFirst);
+  const int loop = NextNode(code.data(), entry);
+  ASSERT_EQ(code[loop], kLoop);
+  EXPECT_EQ(ReadInt32(&code[loop + 5]), 2);
+  EXPECT_EQ(ReadInt32(&code[loop + 9]), 3);
+  EXPECT_EQ(loop + ReadInt32(&code[loop + 13]), group);
+  EXPECT_EQ(code[NextNode(code.data(), loop)], kEnd);
+  // Lazy forms on groups use the lazy loop with an open maximum.
+  code = Code("(ab)*?");
+  EXPECT_EQ(code[entry], kLoopEntry);
+  const int lazy = NextNode(code.data(), entry);
+  EXPECT_EQ(code[lazy], kLoopLazy);
+  EXPECT_EQ(ReadInt32(&code[lazy + 9]), kOpenBraceMax);
+  EXPECT_EQ(Compile("(a)(b)((c))", Defaults()).group_count, 4);
+}
+
+struct ErrorCase {
+  std::string pattern;
+  int number;
+  int position;
+};
+
+TEST(CompilerTest, ErrorsCarryNumberMessageAndPosition) {
+  const std::vector<ErrorCase> cases = {
+      {"(a", 103, 2},        {"a)", 104, 1},    {"[z-a]", 109, 3},    {"a**", 107, 2},
+      {"a*??", 107, 3},      {"a*{2}", 107, 2}, {"*a", 115, 1},       {"(+)", 115, 2},
+      {"^{x}", 106, 1},      {"(a*)*", 106, 4}, {"()+", 106, 2},      {"(a|)*", 106, 4},
+      {"(a{0,3})*", 106, 8}, {"\\b+", 106, 2},  {"(?x)a *", 106, 6},  {"\\x{141}", 112, 5},
+      {"\\x4", 111, 3},      {"\\x", 111, 2},   {"\\x{4", 111, 4},    {"\\xg1", 108, 2},
+      {"(?:a)", 127, 2},     {"(?i", 127, 3},   {"a(?#note", 125, 8}, {"a\\", 116, 2},
+      {"[a\\", 110, 3},      {"[a", 113, 2},    {"[]", 113, 2},       {"a{123456789}", 122, 11},
+      {"a{3,2}", 124, 5},    {"[a-\\", 110, 4},
+  };
+  for (const ErrorCase& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    try {
+      Compile(c.pattern, Defaults());
+      ADD_FAILURE() << "compiled";
+    } catch (const EPatternError& e) {
+      EXPECT_EQ(e.ErrorNumber(), c.number);
+      EXPECT_EQ(e.ErrorPosition(), c.position);
+      EXPECT_EQ(std::string(e.what()),
+                TPatternEngine::ErrorText(c.number) + " (pos " + std::to_string(c.position) + ")");
+    }
+  }
+  std::string fourteen, fifteen;
+  for (int i = 0; i < 14; ++i) fourteen += "(a)";
+  EXPECT_NO_THROW(Compile(fourteen, Defaults()));
+  try {
+    Compile(fourteen + "(a)", Defaults());
+    ADD_FAILURE() << "fifteen groups compiled";
+  } catch (const EPatternError& e) {
+    EXPECT_STREQ(e.what(), "Pattern(comp): ParseReg Too Many () (pos 43)");
+  }
+  // Valid neighbours of the errors above.
+  for (const char* ok : {"(a*)?", "(a{1,3})*", "a??", "[a-a]", "{2}", "a{,2}", "a{2", "(?)",
+                         "\\x{}", "(?imsrgx-imsrgx)a", "[\\]]", "a|", "|"}) {
+    EXPECT_NO_THROW(Compile(ok, Defaults())) << ok;
+  }
+}
+
+TEST(CompilerTest, LiteralRunsLeaveTheirLastCharacterToAQuantifier) {
+  // "abc*" is Literal "ab" then a repetition of "c".
+  std::vector<uint8_t> code = Code("abc*");
+  EXPECT_EQ(code[6], kLiteral);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&code[11])), "ab");
+  EXPECT_EQ(code[NextNode(code.data(), 6)], kStarRepeat);
+  // Under x white space inside a run is dropped and "#" ends it.
+  code = Code("(?x)a b#c", kModifierX | TPatternEngine::kDefaultModifiers);
+  const int literal = NextNode(code.data(), 6);
+  EXPECT_EQ(code[literal], kLiteral);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&code[literal + 5])), "ab");
+}
+
+}  // namespace
+}  // namespace farrowdale::regex
