@@ -235,10 +235,16 @@ void TForm1::Connect() {
   auto user_click = [this] {
     if (!setting_from_program_) Guarded(&TForm1::clbFileListClick);
   };
-  connect(clbFileList_, &QListWidget::currentItemChanged, this, user_click);
+  // Selection, not the current item: focus arriving in the list makes its first item current
+  // without the user choosing it.
+  connect(clbFileList_, &QListWidget::itemSelectionChanged, this, user_click);
   connect(clbFileList_, &QListWidget::itemClicked, this, user_click);
-  connect(clbFileList_, &QListWidget::itemChanged, this, [this] {
-    if (!setting_from_program_) Guarded(&TForm1::clbFileListClickCheck);
+  connect(clbFileList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    if (setting_from_program_) return;
+    // A click on an item's box makes it current, as a click anywhere on the item does (the
+    // list view alone would toggle it and leave the current item as it was).
+    if (clbFileList_->currentItem() != item) clbFileList_->setCurrentItem(item);
+    Guarded(&TForm1::clbFileListClickCheck);
   });
   edtFileFilter_->installEventFilter(this);
 }

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -234,7 +235,10 @@ void Form1Test::FolderIntoEmptyList() {
   QVERIFY(platform_->errors.empty());
 
   // Cancelling the picker refreshes from the current ticks.
-  List()->item(0)->setCheckState(Qt::Unchecked);  // no current item: the handler ignores it
+  {
+    const QSignalBlocker quiet(List());  // a tick change no handler has seen
+    List()->item(0)->setCheckState(Qt::Unchecked);
+  }
   QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
   platform_->folder_answers.push_back(std::nullopt);
   QTest::mouseClick(Child<QPushButton>("btnChoseText"), Qt::LeftButton);
@@ -312,6 +316,21 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QCOMPARE(Status(), QString("0 file(s) selected, 2 file(s) in the list."));
   QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
   UserToggle(0);
+
+  // A mouse click on an item's box makes it current, shows its folder and toggles it.
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  Child<QLabel>("lblDir")->setText("elsewhere");
+  const QRect row = List()->visualItemRect(List()->item(1));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                    QPoint(row.left() + 10, row.center().y()));
+  QCOMPARE(List()->currentRow(), 1);
+  QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
+  QCOMPARE(Ticks(), QList<bool>({true, true}));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                    QPoint(row.left() + 10, row.center().y()));
+  QCOMPARE(Ticks(), QList<bool>({true, false}));
+  QCOMPARE(Status(), QString("1 file(s) selected, 2 file(s) in the list."));
 
   // The box is ticked but hidden: the run writes a report beside the one ticked file.
   const fs::path tags = MakeFolder("sets", {}) / "tags.ini";
