@@ -1,10 +1,7 @@
-// Encoding detection and piecewise decoding of a text file's bytes.
+// Encoding detection and chunked decoding of a text file's bytes.
 #include "text/text_decoding.h"
 
-#include <algorithm>
-
 #include "text/code_page.h"
-#include "text/unicode_string_list.h"
 #include "text/utf8.h"
 
 namespace farrowdale {
@@ -20,18 +17,22 @@ std::u16string DecodeUtf16(std::string_view bytes, bool big_endian) {
   return text;
 }
 
-inline bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// Where to end a UTF-8 piece near `end` so that no well-formed sequence is split. A cut
-// before a byte that is not a continuation byte is always safe; when the byte at `end`
-// continues a sequence, its lead is at most 3 bytes back. With 3 continuation bytes before
-// it, the byte at `end` belongs to no sequence and the cut stays. Needs end - start >= 4.
-size_t Utf8Cut(std::string_view bytes, size_t start, size_t end) {
-  if (end >= bytes.size() || !IsContinuation(bytes[end])) return end;
-  for (size_t j = end - 1; j >= end - 3 && j > start; --j) {
-    if (!IsContinuation(bytes[j])) return j;
+// The length of the UTF-8 prefix that can be decoded before more bytes arrive. A cut before a
+// byte that does not continue a sequence never changes the decoding, so only a trailing lead
+// byte with fewer continuation bytes after it than its sequence needs is held back (a lead is
+// at most 3 bytes before the end of its sequence).
+size_t Utf8DecodablePrefix(std::string_view bytes) {
+  const size_t size = bytes.size();
+  for (size_t back = 1; back <= 4 && back <= size; ++back) {
+    const auto c = static_cast<unsigned char>(bytes[size - back]);
+    if ((c & 0xC0) == 0x80) continue;
+    const size_t needed = c >= 0xC2 && c <= 0xDF   ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 1;
+    return needed > back ? size - back : size;
   }
-  return end;
+  return size;
 }
 
 }  // namespace
@@ -55,48 +56,89 @@ TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length) {
   return TextEncoding::SystemCodePage;
 }
 
-void DecodeTextPieces(std::string_view bytes, size_t block_bytes,
-                      const std::function<bool(std::u16string_view)>& sink) {
-  size_t bom_length;
-  const TextEncoding encoding = DetectTextEncoding(bytes, &bom_length);
-  bytes.remove_prefix(bom_length);
-  const bool utf8 = encoding == TextEncoding::Utf8 ||
-                    (encoding == TextEncoding::SystemCodePage && SystemCodePageName() == "UTF-8");
-  const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-  if (encoding == TextEncoding::SystemCodePage && !utf8 && SystemCodePageIsMultiByte()) {
-    block_bytes = bytes.size();  // stateful or multi-byte: no safe place to cut
-  } else if (utf8) {
-    block_bytes = std::max<size_t>(block_bytes, 4);
-  } else if (utf16) {
-    block_bytes = std::max<size_t>(block_bytes & ~size_t{1}, 2);
-  } else {
-    block_bytes = std::max<size_t>(block_bytes, 1);
+void TextDecoder::Feed(std::string_view bytes) {
+  if (stopped_) return;
+  if (detected_ && pending_.empty() && cut_ != Cut::kAtEnd) {
+    Decode(bytes, false);
+    return;
   }
-  size_t start = 0;
-  do {
-    size_t end = bytes.size() - start > block_bytes ? start + block_bytes : bytes.size();
-    if (utf8) end = Utf8Cut(bytes, start, end);
-    const std::string_view block = bytes.substr(start, end - start);
-    start = end;
-    std::u16string text;
-    if (utf16) {
-      text = DecodeUtf16(block, encoding == TextEncoding::Utf16Be);
-    } else if (utf8) {
-      text = Utf8ToUtf16(block);
-    } else {
-      text = ToUnicode(block);
+  pending_.append(bytes);
+  if (!detected_) {
+    if (pending_.size() < 3) return;  // the longest mark
+    Detect();
+  }
+  if (cut_ == Cut::kAtEnd) return;
+  std::string held;
+  held.swap(pending_);
+  Decode(held, false);
+}
+
+void TextDecoder::Finish() {
+  if (stopped_) return;
+  if (!detected_) Detect();
+  std::string held;
+  held.swap(pending_);
+  Decode(held, true);
+}
+
+void TextDecoder::Detect() {
+  size_t bom_length;
+  encoding_ = DetectTextEncoding(pending_, &bom_length);
+  pending_.erase(0, bom_length);
+  detected_ = true;
+  switch (encoding_) {
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+      cut_ = Cut::kUtf16;
+      break;
+    case TextEncoding::Utf8:
+      cut_ = Cut::kUtf8;
+      break;
+    case TextEncoding::SystemCodePage:
+      cut_ = SystemCodePageName() == "UTF-8" ? Cut::kUtf8
+             : SystemCodePageIsMultiByte()   ? Cut::kAtEnd
+                                             : Cut::kAnywhere;
+      break;
+  }
+}
+
+void TextDecoder::Decode(std::string_view bytes, bool at_end) {
+  size_t usable = bytes.size();
+  if (!at_end) {
+    switch (cut_) {
+      case Cut::kAnywhere:
+      case Cut::kAtEnd:  // Feed keeps all of it for the end
+        break;
+      case Cut::kUtf16:
+        usable &= ~size_t{1};
+        break;
+      case Cut::kUtf8:
+        usable = Utf8DecodablePrefix(bytes);
+        break;
     }
-    if (!sink(text)) return;
-  } while (start < bytes.size());
+  }
+  pending_.assign(bytes.substr(usable));
+  bytes = bytes.substr(0, usable);
+  std::u16string text;
+  if (cut_ == Cut::kUtf16) {
+    text = DecodeUtf16(bytes, encoding_ == TextEncoding::Utf16Be);
+  } else if (cut_ == Cut::kUtf8) {
+    text = Utf8ToUtf16(bytes);
+  } else {
+    text = ToUnicode(bytes);
+  }
+  if (!sink_(text)) stopped_ = true;
 }
 
 std::u16string DecodeTextFileBytes(std::string_view bytes) {
   std::u16string text;
-  DecodeTextPieces(bytes, bytes.size(), [&text](std::u16string_view piece) {
+  TextDecoder decoder([&text](std::u16string_view piece) {
     const size_t nul = piece.find(u'\0');
     text.append(piece.substr(0, nul));
     return nul == std::u16string_view::npos;
   });
+  decoder.Feed(bytes);
+  decoder.Finish();
   return text;
 }
 

@@ -14,11 +14,14 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-Lines LinesInPieces(std::string_view bytes, size_t block_bytes) {
+Lines LinesInChunks(std::string_view bytes, size_t chunk_bytes) {
   Lines lines;
   LineSplitter splitter(&lines);
-  DecodeTextPieces(bytes, block_bytes,
-                   [&splitter](std::u16string_view piece) { return splitter.Feed(piece); });
+  TextDecoder decoder([&splitter](std::u16string_view piece) { return splitter.Feed(piece); });
+  for (size_t start = 0; start < bytes.size(); start += chunk_bytes) {
+    decoder.Feed(bytes.substr(start, chunk_bytes));
+  }
+  decoder.Finish();
   splitter.Finish();
   return lines;
 }
@@ -31,8 +34,8 @@ Lines LinesOfWhole(std::string_view bytes) {
   return lines;
 }
 
-// Cutting the bytes into pieces, wherever the cuts fall, must give the lines of the whole.
-TEST(TextDecodingTest, PiecesGiveTheLinesOfTheWhole) {
+// Cutting the bytes into chunks, wherever the cuts fall, must give the lines of the whole.
+TEST(TextDecodingTest, ChunksGiveTheLinesOfTheWhole) {
   const std::string inputs[] = {
       "\xEF\xBB\xBF"
       "a\xF0\x9F\x98\x80\r\n\xC3\xA9\xE2\x82\xAC\r\r\n\n\xF0\x9F\x98\x80\x80"
@@ -44,12 +47,12 @@ TEST(TextDecodingTest, PiecesGiveTheLinesOfTheWhole) {
       "plain\r\nlines\n\rwith \x80\x81\xFF bytes\r",
       std::string("one\r\ntwo\r\nth\0ree\r\nfour", 22),
   };
-  for (const char* code_page : {"windows-1252", "UTF-8", "windows-1251"}) {
+  for (const char* code_page : {"windows-1252", "UTF-8", "windows-1251", "Shift_JIS"}) {
     CodePageGuard guard(code_page);
     for (const std::string& input : inputs) {
       const Lines whole = LinesOfWhole(input);
-      for (size_t block = 1; block <= 9; ++block) {
-        EXPECT_EQ(LinesInPieces(input, block), whole) << code_page << " block " << block;
+      for (size_t chunk = 1; chunk <= 9; ++chunk) {
+        EXPECT_EQ(LinesInChunks(input, chunk), whole) << code_page << " chunk " << chunk;
       }
     }
   }

@@ -1,10 +1,9 @@
 // Reading and writing whole text files: encoding detection, decoding, UTF-16 LE output.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -37,36 +36,6 @@ class FileDescriptor {
   int fd_;
 };
 
-// The whole content of an open file, read in one go into a buffer that is not zeroed first
-// (or in growing pieces when the size is not known in advance). Returns 0 or the failure code.
-int ReadAll(int fd, std::unique_ptr<char[]>* buffer, size_t* size) {
-  struct stat info;
-  size_t capacity = 1 << 16;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    capacity = static_cast<size_t>(info.st_size) + 1;  // +1 sees the end without regrowing
-  }
-  std::unique_ptr<char[]> bytes(new char[capacity]);
-  size_t used = 0;
-  for (;;) {
-    if (used == capacity) {
-      std::unique_ptr<char[]> larger(new char[capacity * 2]);
-      std::memcpy(larger.get(), bytes.get(), used);
-      bytes = std::move(larger);
-      capacity *= 2;
-    }
-    const ssize_t got = ::read(fd, bytes.get() + used, capacity - used);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (got == 0) break;
-    used += static_cast<size_t>(got);
-  }
-  *buffer = std::move(bytes);
-  *size = used;
-  return 0;
-}
-
 // Writes all of data; returns 0 or the failure code.
 int WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -83,27 +52,55 @@ int WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
+// Builds the lines of a file's bytes, fed in chunks, away from the list, so that the list
+// changes only when the whole file has been read.
+class LineLoader {
+ public:
+  LineLoader()
+      : splitter_(&lines_),
+        decoder_([this](std::u16string_view piece) { return splitter_.Feed(piece); }) {}
+  LineLoader(const LineLoader&) = delete;
+  LineLoader& operator=(const LineLoader&) = delete;
+  void Feed(std::string_view bytes) { decoder_.Feed(bytes); }
+  std::vector<std::u16string> Finish() {
+    decoder_.Finish();
+    splitter_.Finish();
+    return std::move(lines_);
+  }
+
+ private:
+  std::vector<std::u16string> lines_;
+  LineSplitter splitter_;
+  TextDecoder decoder_;
+};
+
 void TUnicodeStringList::LoadFromBytes(std::string_view bytes) {
-  // Decoded piece by piece straight into the lines; the list changes only at the end.
-  std::vector<std::u16string> lines;
-  LineSplitter splitter(&lines);
-  DecodeTextPieces(bytes, kDecodeBlockBytes,
-                   [&splitter](std::u16string_view piece) { return splitter.Feed(piece); });
-  splitter.Finish();
-  entries_.swap(lines);
+  LineLoader loader;
+  while (!bytes.empty()) {
+    const size_t chunk = std::min(bytes.size(), kDecodeChunkBytes);
+    loader.Feed(bytes.substr(0, chunk));
+    bytes.remove_prefix(chunk);
+  }
+  entries_ = loader.Finish();
 }
 
 void TUnicodeStringList::ReadTextFile(const std::filesystem::path& path) {
-  std::unique_ptr<char[]> bytes;
-  size_t size = 0;
-  {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) throw FileOpenError(path, errno);
-    // A read failure (a folder, an I/O error) is reported like a failed open; the list keeps
-    // its content either way.
-    if (const int error = ReadAll(file.get(), &bytes, &size)) throw FileOpenError(path, error);
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) throw FileOpenError(path, errno);
+  // The file is read and decoded chunk by chunk. A read failure (a folder, an I/O error) is
+  // reported like a failed open; the list keeps its content.
+  LineLoader loader;
+  std::unique_ptr<char[]> chunk(new char[kDecodeChunkBytes]);
+  for (;;) {
+    const ssize_t got = ::read(file.get(), chunk.get(), kDecodeChunkBytes);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw FileOpenError(path, errno);
+    }
+    if (got == 0) break;
+    loader.Feed(std::string_view(chunk.get(), static_cast<size_t>(got)));
   }
-  LoadFromBytes(std::string_view(bytes.get(), size));
+  entries_ = loader.Finish();
 }
 
 void TUnicodeStringList::WriteTextFile(const std::filesystem::path& path) const {

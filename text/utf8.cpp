@@ -2,18 +2,37 @@
 #include "text/utf8.h"
 
 #include <cstdint>
-#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace farrowdale {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// True when all 8 bytes at p are ASCII.
-inline bool EightAscii(const unsigned char* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080ULL) == 0;
+// Widens the run of ASCII bytes at p (at least 16 bytes must remain) and returns its length,
+// 16 bytes at a time. Writes 16 units at out even when the run is shorter; the output has
+// room, since it never runs ahead of the input.
+inline size_t WidenAscii(const unsigned char* p, const unsigned char* end, char16_t* out) {
+  size_t done = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  while (end - (p + done) >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8), _mm_unpackhi_epi8(bytes, zero));
+    const int non_ascii = _mm_movemask_epi8(bytes);
+    if (non_ascii != 0) return done + __builtin_ctz(non_ascii);
+    done += 16;
+  }
+#endif
+  while (p + done < end && p[done] < 0x80) {
+    out[done] = p[done];
+    ++done;
+  }
+  return done;
 }
 
 inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -28,12 +47,9 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
   const unsigned char* const end = p + bytes.size();
   while (p < end) {
     if (*p < 0x80) {
-      while (end - p >= 8 && EightAscii(p)) {
-        for (int i = 0; i < 8; ++i) out[i] = p[i];
-        out += 8;
-        p += 8;
-      }
-      while (p < end && *p < 0x80) *out++ = *p++;
+      const size_t run = WidenAscii(p, end, out);
+      p += run;
+      out += run;
       continue;
     }
     const unsigned char lead = *p;
