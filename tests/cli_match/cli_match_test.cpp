@@ -1,0 +1,129 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+
+namespace {
+
+struct Result {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class CliMatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        std::filesystem::temp_directory_path() / ("cli_match_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string WriteInput(const std::string& bytes) {
+    const std::filesystem::path path = dir_ / "input.txt";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  // Runs "farrowdale-cli match ARGS" with stdin_bytes on standard input.
+  Result Match(const std::vector<std::string>& args, const std::string& stdin_bytes = "") {
+    const std::filesystem::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
+    std::ofstream(in, std::ios::binary) << stdin_bytes;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int fds[3] = {::open(in.c_str(), O_RDONLY),
+                          ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                          ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+      for (int i = 0; i < 3; ++i) ::dup2(fds[i], i);
+      std::vector<char*> argv{const_cast<char*>(FARROWDALE_CLI_PATH), const_cast<char*>("match")};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      ::execv(FARROWDALE_CLI_PATH, argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Result r;
+    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(out);
+    r.err = ReadFile(err);
+    return r;
+  }
+
+  static std::string LastLine(const std::string& text) {
+    std::string t = text;
+    if (!t.empty() && t.back() == '\n') t.pop_back();
+    return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(CliMatchTest, EveryMatchWithGroupsAndEscapedBytes) {
+  const std::string file = WriteInput("<e>a\tb</e> <e>\r\n\\\x01\x7F\xE9</e><e></e>");
+  Result r = Match({"<e>(.*?)</e>", file});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out,
+            "1:10\t<e>a\\tb</e>\ta\\tb\n"
+            "12:13\t<e>\\r\\n\\\\\\x01\\x7F\\xE9</e>\t\\r\\n\\\\\\x01\\x7F\\xE9\n"
+            "25:7\t<e></e>\t\n");
+  EXPECT_EQ(r.err, "");
+  // --first: Exec only.
+  r = Match({"--first", "<e>(.*?)</e>", file});
+  EXPECT_EQ(r.out, "1:10\t<e>a\\tb</e>\ta\\tb\n");
+}
+
+TEST_F(CliMatchTest, EmptyMatchesAndGroupsOutsideTheMatch) {
+  Result r = Match({"x*"}, "ab");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "1:0\t\n2:0\t\n3:0\t\n");
+  // Every capture group of the pattern gets a column, also one that took no part.
+  r = Match({"(a)|(b)", "-"}, "b");
+  EXPECT_EQ(r.out, "1:1\tb\t\tb\n");
+}
+
+TEST_F(CliMatchTest, ExitCodesAndMessages) {
+  Result r = Match({"z"}, "abc");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "");
+  r = Match({"a)"}, "abc");
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(LastLine(r.err), "Pattern(comp): ParseReg Unmatched () (pos 1)");
+  r = Match({""}, "abc");
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(LastLine(r.err), "Pattern(exec): Not Assigned Expression Property");
+  EXPECT_EQ(Match({}).exit_code, 2);
+  EXPECT_EQ(Match({"--bogus", "a"}).exit_code, 2);
+  EXPECT_EQ(Match({"a", "b", "c"}).exit_code, 2);
+  r = Match({"a", (dir_ / "missing.txt").string()});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(LastLine(r.err).rfind("Cannot open file \"", 0), 0u);
+}
+
+TEST_F(CliMatchTest, CodePageDecidesCaseFolding) {
+  // In windows-1251, 0xC0 and 0xE0 are the two cases of one letter.
+  Result r = Match({"--code-page", "windows-1251", "(?i)\xE0+"}, "x\xC0\xE0");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "2:2\t\\xC0\\xE0\n");
+  r = Match({"--code-page", "no-such-code-page", "a"}, "a");
+  EXPECT_EQ(r.exit_code, 2);
+}
+
+}  // namespace
