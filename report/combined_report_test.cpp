@@ -10,8 +10,8 @@
 namespace farrowdale {
 namespace {
 
-using testing_support::FreshTestFolder;
 using testing_support::ReadBytes;
+using testing_support::ScratchFolder;
 using testing_support::U16;
 using testing_support::Utf16LeFile;
 using testing_support::WriteBytes;
@@ -37,7 +37,7 @@ constexpr char kRowStart1[] =
 
 TEST(CombinedReportTest, RecountsThePooledPassagesOverAllFiles) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", kTemplate);
   const TStatArrayArray results = {
       {Cell("a", 1, 2, u"x\r\nx\r\n\r\n"), Cell("b", 0, 0, u""),
@@ -75,7 +75,7 @@ TEST(CombinedReportTest, RecountsThePooledPassagesOverAllFiles) {
 
 TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", "{@item}/{@hit}/{@table_header}/{@table}|");
   ASSERT_TRUE(WriteCombinedReport({{}, {}}, {"a.txt", "b.txt"}, folder / "resultEx.tpl",
                                   folder / "result.htm"));
@@ -88,20 +88,20 @@ TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
 }
 
 TEST(CombinedReportTest, WritesNothingWithoutFilesOrTemplate) {
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "result.htm", "earlier run");
   EXPECT_FALSE(WriteCombinedReport({}, {}, folder / "resultEx.tpl", folder / "result.htm"));
   EXPECT_FALSE(WriteCombinedReport({{Cell("a", 0, 0, u"")}}, {"a.txt"}, folder / "resultEx.tpl",
                                    folder / "result.htm"));
   EXPECT_EQ(ReadBytes(folder / "result.htm"), "earlier run");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             1);
 }
 
 TEST(CombinedReportTest, APassageWithAnEqualsSignEndsTheReport) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", kTemplate);
   const TStatArrayArray results = {{Cell("a", 2, 2, u"k=v\r\nz\r\n\r\n")}};
   try {
@@ -114,7 +114,7 @@ TEST(CombinedReportTest, APassageWithAnEqualsSignEndsTheReport) {
 }
 
 TEST(CombinedReportTest, RejectsResultsOfDifferentShapes) {
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", kTemplate);
   EXPECT_THROW(WriteCombinedReport({{Cell("a", 0, 0, u"")}, {}}, {"a.txt", "b.txt"},
                                    folder / "resultEx.tpl", folder / "result.htm"),

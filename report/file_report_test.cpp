@@ -8,8 +8,8 @@
 namespace farrowdale {
 namespace {
 
-using testing_support::FreshTestFolder;
 using testing_support::ReadBytes;
+using testing_support::ScratchFolder;
 using testing_support::U16;
 using testing_support::Utf16LeFile;
 using testing_support::WriteBytes;
@@ -30,7 +30,7 @@ TStatInfo Row(std::string name, int32_t count, int32_t freq, std::u16string text
 
 TEST(FileReportTest, WritesOneRowPerTagAndCountsTheTagsFound) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "result.tpl", kTemplate);
   const TStatArray results = {Row("a", 2, 3, u"x (2) <br>y (1) <br>"), Row("b", 0, 0, u""),
                               Row("c", 1, 1, u"<b>z</b> (1) <br>")};
@@ -52,7 +52,7 @@ TEST(FileReportTest, WritesOneRowPerTagAndCountsTheTagsFound) {
 }
 
 TEST(FileReportTest, WritesNothingWithoutResultsOrTemplate) {
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "old_result.htm", "earlier run");
   EXPECT_FALSE(WriteFileReport({}, folder / "result.tpl", folder / "old_result.htm"));
   EXPECT_EQ(ReadBytes(folder / "old_result.htm"), "earlier run");
@@ -66,7 +66,7 @@ TEST(FileReportTest, WritesNothingWithoutResultsOrTemplate) {
 
 TEST(FileReportTest, AReportThatCannotBeCreatedThrows) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "result.tpl", kTemplate);
   const TStatArray results = {Row("a", 0, 0, u"")};
   try {

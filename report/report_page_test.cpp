@@ -11,8 +11,8 @@
 namespace farrowdale {
 namespace {
 
-using testing_support::FreshTestFolder;
 using testing_support::ReadBytes;
+using testing_support::ScratchFolder;
 using testing_support::U16;
 using testing_support::Utf16LeFile;
 using testing_support::WriteBytes;
@@ -51,7 +51,7 @@ TEST(ReportPageTest, EveryStepPassesTheWholeTextThroughTheCodePage) {
 
 TEST(ReportPageTest, APlaceholderBroughtInByAValueIsMetFirst) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   TUnicodeStringList page = Page(u"{@table}|{@filename}|{@copy}|{@author}|{@table_header}");
   SubstitutePlaceholder(page, "{@table}", std::u16string_view(u"[{@filename}]"));
   FinishAndWriteReport(page, folder / "a_result.htm");
@@ -62,7 +62,7 @@ TEST(ReportPageTest, APlaceholderBroughtInByAValueIsMetFirst) {
 
 TEST(ReportPageTest, WrittenReportsHaveAMarkAndCrLfAfterEveryLine) {
   SetSystemCodePage("windows-1252");
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   TUnicodeStringList lone_breaks = Page(u"a\rb\nc");
   FinishAndWriteReport(lone_breaks, folder / "r.htm");
   EXPECT_EQ(ReadBytes(folder / "r.htm"), Utf16LeFile(u"a\r\nb\r\nc\r\n"));
@@ -75,7 +75,7 @@ TEST(ReportPageTest, WrittenReportsHaveAMarkAndCrLfAfterEveryLine) {
 }
 
 TEST(ReportPageTest, OnlyAFileCountsAsATemplate) {
-  const auto folder = FreshTestFolder();
+  const ScratchFolder folder;
   WriteBytes(folder / "result.tpl", "");
   std::filesystem::create_directory(folder / "resultEx.tpl");
   EXPECT_TRUE(TemplateFileExists(folder / "result.tpl"));

@@ -4,6 +4,7 @@
 #define FARROWDALE_REPORT_REPORT_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,16 +14,30 @@
 
 namespace farrowdale::testing_support {
 
-// An empty folder named after the running test.
-inline std::filesystem::path FreshTestFolder() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) /
-      (std::string("report_") + info->test_suite_name() + "_" + info->name());
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
+// An empty folder named after the running test and this process; removed again when the
+// test passed.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ =
+        std::filesystem::path(::testing::TempDir()) /
+        ("report_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    if (!::testing::Test::HasFailure()) std::filesystem::remove_all(path_);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSourceDir = FARROWDALE_E2E_SOURCE_DIR;
-constexpr char kTimeMessage[] = R"(^[0-9]+(\.[0-9]+)? second\(s\) used\.\n$)";
+constexpr char kTimeMessage[] = R"(^[0-9]+([.,][0-9]+)? second\(s\) used\.\n$)";
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +78,8 @@ class CountTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = fs::path(::testing::TempDir()) / (std::string("e2e_") + info->name());
+    root_ =
+        fs::path(::testing::TempDir()) / ("e2e_" + std::to_string(getpid()) + "_" + info->name());
     fs::remove_all(root_);
     fs::create_directories(corpus_ = root_ / "corpus");
     fs::create_directories(programs_ = root_ / "program");
@@ -92,6 +94,7 @@ class CountTest : public ::testing::Test {
       EXPECT_NE(entry.path().filename().string().rfind("tmp.", 0), 0u)
           << "scratch file left: " << entry.path();
     }
+    if (!HasFailure()) fs::remove_all(root_);
   }
 
   // farrowdale-cli count with the test's templates and windows-1252, then args.
