@@ -86,38 +86,46 @@ void CheckIcuLength(size_t length) {
   if (length > INT32_MAX / 4) throw Error("Text too long to convert");
 }
 
+// Runs an ICU conversion into a buffer of the guessed size, and once more with the size ICU
+// asks for when the guess was short.
+template <typename Result, typename Convert>
+Result ConvertWithIcu(size_t guess, Convert convert, const std::string& what) {
+  Result result(guess, 0);
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = convert(result.data(), static_cast<int32_t>(result.size()), &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    result.assign(static_cast<size_t>(length) + 1, 0);
+    status = U_ZERO_ERROR;
+    length = convert(result.data(), static_cast<int32_t>(result.size()), &status);
+  }
+  if (U_FAILURE(status)) throw Error("Text cannot be converted " + what);
+  result.resize(static_cast<size_t>(length));
+  return result;
+}
+
 std::u16string IcuToUnicode(const CodePage& code_page, std::string_view text) {
   CheckIcuLength(text.size());
   ConverterPtr converter = OpenIcuCodePage(code_page);
-  std::u16string result(text.size() * 2 + 1, u'\0');
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(result.data()),
-                                 static_cast<int32_t>(result.size()), text.data(),
-                                 static_cast<int32_t>(text.size()), &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) {
-    result.assign(length + 1, u'\0');
-    status = U_ZERO_ERROR;
-    length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(result.data()),
-                           static_cast<int32_t>(result.size()), text.data(),
-                           static_cast<int32_t>(text.size()), &status);
-  }
-  if (U_FAILURE(status)) throw Error("Text cannot be converted from " + code_page.name);
-  result.resize(length);
-  return result;
+  return ConvertWithIcu<std::u16string>(
+      text.size() + 1,
+      [&](char16_t* out, int32_t capacity, UErrorCode* status) {
+        return ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out), capacity, text.data(),
+                             static_cast<int32_t>(text.size()), status);
+      },
+      "from " + code_page.name);
 }
 
 std::string IcuToNarrow(const CodePage& code_page, std::u16string_view text) {
   CheckIcuLength(text.size());
   ConverterPtr converter = OpenIcuCodePage(code_page);
-  const int32_t max_bytes = ucnv_getMaxCharSize(converter.get());
-  std::string result(text.size() * max_bytes + 1, '\0');
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t length = ucnv_fromUChars(
-      converter.get(), result.data(), static_cast<int32_t>(result.size()),
-      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
-  if (U_FAILURE(status)) throw Error("Text cannot be converted to " + code_page.name);
-  result.resize(length);
-  return result;
+  return ConvertWithIcu<std::string>(
+      text.size() * ucnv_getMaxCharSize(converter.get()) + 1,
+      [&](char* out, int32_t capacity, UErrorCode* status) {
+        return ucnv_fromUChars(converter.get(), out, capacity,
+                               reinterpret_cast<const UChar*>(text.data()),
+                               static_cast<int32_t>(text.size()), status);
+      },
+      "to " + code_page.name);
 }
 
 std::unique_ptr<CodePage> MakeCodePage(std::string_view requested) {
@@ -129,7 +137,8 @@ std::unique_ptr<CodePage> MakeCodePage(std::string_view requested) {
   if (ucnv_getMinCharSize(converter.get()) != 1) {
     throw Error("Code page \"" + std::string(requested) + "\" is not an 8-bit code page");
   }
-  code_page->icu_name = CanonicalName(requested);
+  UErrorCode status = U_ZERO_ERROR;
+  code_page->icu_name = ucnv_getName(converter.get(), &status);
   if (code_page->icu_name == CanonicalName("windows-1252") ||
       code_page->icu_name == CanonicalName("windows-1251")) {
     const bool cyrillic = code_page->icu_name == CanonicalName("windows-1251");

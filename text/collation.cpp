@@ -18,10 +18,7 @@ CollatorPtr OpenCollator(UColAttributeValue strength) {
   // Under the C or POSIX locale ICU's default is en_US_POSIX, which tells "A" from "a" even
   // at primary strength; the root collator ignores case as asked.
   const char* locale = uloc_getDefault();
-  if (std::strcmp(locale, "en_US_POSIX") == 0 || std::strcmp(locale, "c") == 0 ||
-      std::strcmp(locale, "posix") == 0) {
-    locale = "";
-  }
+  if (std::strcmp(locale, "en_US_POSIX") == 0) locale = "";
   UErrorCode status = U_ZERO_ERROR;
   CollatorPtr collator(ucol_open(locale, &status), &ucol_close);
   if (U_FAILURE(status)) {

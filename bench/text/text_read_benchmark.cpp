@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/code_page.h"
@@ -102,7 +104,9 @@ struct BenchFile {
 fs::path bench_dir;
 std::vector<BenchFile> files;
 
-void WriteFile(const char* name, const std::string& bytes) {
+// Writes the bytes up to the last whole line that ends within kFileBytes.
+void WriteFile(const char* name, std::string bytes, std::string_view line_end) {
+  bytes.resize(bytes.rfind(line_end, kFileBytes - line_end.size()) + line_end.size());
   const fs::path path = bench_dir / (std::string(name) + ".txt");
   std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
   files.push_back({name, path, bytes.size()});
@@ -111,12 +115,11 @@ void WriteFile(const char* name, const std::string& bytes) {
 void GenerateFiles() {
   bench_dir = fs::temp_directory_path() / ("farrowdale_text_bench_" + std::to_string(getpid()));
   fs::create_directories(bench_dir);
-  const std::u16string narrow_sized = InterviewText(kFileBytes);
-  WriteFile("windows-1252", ToNarrow(narrow_sized));
-  WriteFile("utf-8", "\xEF\xBB\xBF" + Utf16ToUtf8(narrow_sized, '?'));
-  const std::u16string wide_sized = InterviewText(kFileBytes / 2);
-  WriteFile("utf-16le", Utf16Bytes(wide_sized, false));
-  WriteFile("utf-16be", Utf16Bytes(wide_sized, true));
+  const std::u16string text = InterviewText(kFileBytes);
+  WriteFile("windows-1252", ToNarrow(text), "\r\n");
+  WriteFile("utf-8", "\xEF\xBB\xBF" + Utf16ToUtf8(text, '?'), "\r\n");
+  WriteFile("utf-16le", Utf16Bytes(text, false), std::string_view("\r\0\n\0", 4));
+  WriteFile("utf-16be", Utf16Bytes(text, true), std::string_view("\0\r\0\n", 4));
 }
 
 // The baseline: the file's bytes into memory, nothing more.
