@@ -1,8 +1,11 @@
 #include "text/code_page.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
 
 #include <clocale>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "text/code_page_guard.h"
@@ -78,6 +81,37 @@ TEST(CodePageTest, Utf8) {
   EXPECT_EQ(ToUnicode("\xF4\x90\x80\x80\xFF"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
   // Past the eight-bytes-at-a-time ASCII loop.
   EXPECT_EQ(ToUnicode("abcdefghi\xC3\xA9jklmnopqrstuvw"), u"abcdefghi\u00E9jklmnopqrstuvw");
+}
+
+// ICU's UTF-8 converter replaces each maximal ill-formed part with one U+FFFD, as ours must.
+std::u16string IcuUtf8ToUtf16(const std::string& bytes) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* converter = ucnv_open("UTF-8", &status);
+  std::u16string text(bytes.size() + 1, u'\0');
+  const int32_t length =
+      ucnv_toUChars(converter, reinterpret_cast<UChar*>(text.data()), text.size(), bytes.data(),
+                    static_cast<int32_t>(bytes.size()), &status);
+  ucnv_close(converter);
+  text.resize(length);
+  return text;
+}
+
+TEST(CodePageTest, Utf8DecodingAgreesWithIcuOnRandomBytes) {
+  CodePageGuard guard("UTF-8");
+  // Bytes drawn mostly from the lead and continuation ranges, where the faults would be.
+  const unsigned char kBytes[] = {0x41, 0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0,
+                                  0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xED,
+                                  0xEE, 0xEF, 0xF0, 0xF1, 0xF4, 0xF5, 0xFF};
+  uint32_t state = 1;
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes;
+    const int length = round % 12;
+    for (int i = 0; i < length; ++i) {
+      state = state * 1103515245u + 12345u;
+      bytes += static_cast<char>(kBytes[(state >> 16) % std::size(kBytes)]);
+    }
+    ASSERT_EQ(ToUnicode(bytes), IcuUtf8ToUtf16(bytes)) << testing::PrintToString(bytes);
+  }
 }
 
 TEST(CodePageTest, OtherCodePagesGoThroughIcu) {
