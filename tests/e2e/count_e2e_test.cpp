@@ -25,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSourceDir = FARROWDALE_E2E_SOURCE_DIR;
+const fs::path kShippedTemplates = FARROWDALE_TEMPLATES_DIR;
 constexpr char kTimeMessage[] = R"(^[0-9]+([.,][0-9]+)? second\(s\) used\.\n$)";
 
 std::string ReadBytes(const fs::path& path) {
@@ -329,6 +330,29 @@ TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out.rfind("Usage: farrowdale-cli count", 0), 0u) << result.out;
   EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CountTest, TheShippedTemplatesFillEveryPlaceholderAndForbidScripts) {
+  for (const char* name : {"result.tpl", "resultEx.tpl"}) {
+    const std::string bytes = ReadBytes(kShippedTemplates / name);
+    // Read as system code page text: only ASCII reads the same in every code page.
+    for (char c : bytes) ASSERT_EQ(static_cast<unsigned char>(c) & 0x80, 0) << name;
+    fs::copy_file(kShippedTemplates / name, programs_ / name, fs::copy_options::overwrite_existing);
+  }
+  WriteBytes(tag_set_, kEmotionAndPlaceTags);
+  WriteBytes(corpus_ / "a.txt", "<e>x</e> <e><script>alert(1)</script></e>\r\n");
+  WriteBytes(corpus_ / "b.txt", ">>Oslo!!\r\n");
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), corpus_.string()}));
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
+  for (const char* report : {"a_result.htm", "result.htm"}) {
+    const std::string text = Readable(ReadBytes(corpus_ / report));
+    EXPECT_EQ(text.find("{@"), std::string::npos) << report;
+    EXPECT_NE(
+        text.find("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none';"),
+        std::string::npos)
+        << report;
+    EXPECT_NE(text.find("<script>alert(1)</script>"), std::string::npos) << report;
+  }
 }
 
 }  // namespace
