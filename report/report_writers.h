@@ -17,7 +17,8 @@ bool WriteFileReport(const TStatArray& results, const std::filesystem::path& tem
                      const std::filesystem::path& report_path);
 
 // One report for all files side by side, from "resultEx.tpl". file_names are narrow text,
-// one per element of results.
+// one per element of results; every element of results holds one entry per tag (else
+// std::invalid_argument). Passages are pooled and recounted in memory, no scratch files.
 bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
                          const std::filesystem::path& report_path);
