@@ -50,8 +50,6 @@ int WriteAll(int fd, const char* data, size_t size) {
   return 0;
 }
 
-}  // namespace
-
 // Builds the lines of a file's bytes, fed in chunks, away from the list, so that the list
 // changes only when the whole file has been read.
 class LineLoader {
@@ -73,6 +71,8 @@ class LineLoader {
   LineSplitter splitter_;
   TextDecoder decoder_;
 };
+
+}  // namespace
 
 void TUnicodeStringList::LoadFromBytes(std::string_view bytes) {
   LineLoader loader;

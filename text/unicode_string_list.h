@@ -43,6 +43,8 @@ class TUnicodeStringList {
   // file-create Error.
   void WriteTextFile(const std::filesystem::path& path) const;
 
+  // The part of the entry before its first PairSeparator, and the part after it; both are
+  // empty for an entry without the separator, and EntryValue is empty for a negative position.
   std::u16string EntryName(int position) const;
   std::u16string EntryValue(int position) const;
   char16_t PairSeparator() const { return u'='; }
