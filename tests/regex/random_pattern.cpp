@@ -9,12 +9,11 @@ namespace farrowdale {
 
 namespace {
 
-// Bytes a pattern may hold as literals or class members. No zero byte (it ends a pattern),
-// no byte 11 (PCRE2's "\s" holds it, the engine's does not).
+// Bytes a pattern may hold as literals or class members. No zero byte: it ends a pattern.
 constexpr std::string_view kAsciiPool = "abcxyzABXYZ019 -,=<>/_~!\"'%&:;@#}].*+?()[{|^$\\\r\n\t";
 constexpr std::string_view kHighPool = "\xe9\xc9\xe0\xff\xb8\xa8\x80\xc0\xdf";
 // Subject noise: a few letters both cases, separators, line breaks, high bytes.
-constexpr std::string_view kNoise = "abcxAB01 -_.<>/\r\n\t\xe9\xc9\xe0\xb8]";
+constexpr std::string_view kNoise = "abcxAB01 -_.<>/\r\n\t\v\xe9\xc9\xe0\xb8]";
 
 char OtherCase(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -140,6 +139,8 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::Atom(int depth) {
     const int which = Uniform(0, 5);
     Fragment escape;
     escape.ours = escape.peer = std::string("\\") + kEscapes[which];
+    if (kEscapes[which] == 's') escape.peer = "[\\t\\n\\f\\r ]";
+    if (kEscapes[which] == 'S') escape.peer = "[^\\t\\n\\f\\r ]";
     escape.sample = std::string(1, kEscapeSamples[which]);
     escape.true_width = escape.single = true;
     return escape;
@@ -264,7 +265,8 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::Class() {
           "0123456789", "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_",
           " \t\n\r\f"};
       const int which = Uniform(0, 2);
-      emit(std::string(kClassEscapes[which]), std::string(kClassEscapes[which]));
+      emit(std::string(kClassEscapes[which]),
+           which == 2 ? "\\t\\n\\f\\r " : std::string(kClassEscapes[which]));
       for (char c : kClassEscapeMembers[which]) members.insert(static_cast<unsigned char>(c));
     }
   }

@@ -7,13 +7,14 @@
 // DOLLAR_ENDONLY) for the same language and preference order. The differences spelled out:
 // "\Z" is "\z" for PCRE2, back-references are "\g{n}", the engine's "(?-g)" (every later
 // quantifier lazy) has no PCRE2 form and is dropped while the peer's quantifiers get their
-// lazy "?", and the Cyrillic ranges (bytes 224-255, 192-223, the reversed 224-223) carry
-// their extra members 184 and 168 explicitly.
+// lazy "?", the Cyrillic ranges (bytes 224-255, 192-223, the reversed 224-223) carry their
+// extra members 184 and 168 explicitly, and "\s" is spelled out as TAB, LF, FF, CR and space
+// (PCRE2's also holds byte 11).
 //
 // The generator keeps out what the dialects read differently: quantifiers on atoms that can
 // match the empty text (an error for the engine), nested quantifiers, literal "{", a "-"
-// next to a class escape, high bytes where case-insensitivity is on, "\s" against byte 11,
-// and multi-line or single-line mode changes.
+// next to a class escape, high bytes where case-insensitivity is on, and multi-line or
+// single-line mode changes.
 #ifndef FARROWDALE_TESTS_REGEX_RANDOM_PATTERN_H_
 #define FARROWDALE_TESTS_REGEX_RANDOM_PATTERN_H_
 
