@@ -19,6 +19,7 @@
 #include "text/code_page_table.h"
 #include "text/error.h"
 #include "text/utf8.h"
+#include "text/widen_ascii.h"
 
 namespace farrowdale {
 namespace {
@@ -232,23 +233,38 @@ std::string ToNarrow(std::u16string_view text) {
   return IcuToNarrow(code_page, text);
 }
 
-std::u16string ToUnicode(std::string_view text) {
+void ToUnicode(std::string_view text, std::u16string* out) {
   const CodePage& code_page = Current();
   switch (code_page.kind) {
     case Kind::kTable: {
-      std::u16string result(text.size(), u'\0');
+      out->resize(text.size());
       const char16_t* to_unicode = code_page.table.to_unicode.data();
-      for (size_t i = 0; i < text.size(); ++i) {
-        result[i] = to_unicode[static_cast<unsigned char>(text[i])];
+      const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+      const unsigned char* const end = p + text.size();
+      char16_t* o = out->data();
+      while (p < end) {
+        // Both Windows tables decode ASCII as ASCII.
+        const size_t run = WidenAscii(p, end, o);
+        p += run;
+        o += run;
+        if (p < end) *o++ = to_unicode[*p++];
       }
-      return result;
+      return;
     }
     case Kind::kUtf8:
-      return Utf8ToUtf16(text);
+      out->resize(text.size());
+      out->resize(Utf8ToUtf16(text, out->data()));
+      return;
     case Kind::kIcu:
-      break;
+      *out = IcuToUnicode(code_page, text);
+      return;
   }
-  return IcuToUnicode(code_page, text);
+}
+
+std::u16string ToUnicode(std::string_view text) {
+  std::u16string result;
+  ToUnicode(text, &result);
+  return result;
 }
 
 unsigned char SwapCase(unsigned char c) { return Current().swap_case[c]; }

@@ -28,6 +28,8 @@ bool SystemCodePageIsMultiByte();
 std::string ToNarrow(std::u16string_view text);
 // Narrow -> Unicode, invalid sequences handled as the platform does by default.
 std::u16string ToUnicode(std::string_view text);
+// The same into *out, reusing its storage (for decoding in chunks).
+void ToUnicode(std::string_view text, std::u16string* out);
 
 // The other-case form of one narrow character (byte), from a 256-entry table built when the
 // code page is chosen. Multi-byte code pages: only ASCII letters have a case.

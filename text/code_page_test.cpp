@@ -42,7 +42,10 @@ TEST(CodePageTest, Windows1252DecodesEveryByteAndRoundTrips) {
   EXPECT_EQ(ToUnicode("\x80\x9F\xE9"), u"\u20AC\u0178\u00E9");
   EXPECT_EQ(ToUnicode("\xC3\xA9"), u"\u00C3\u00A9");
   std::string all;
+  std::u16string ascii;
   for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  for (char16_t c = 0; c < 128; ++c) ascii += c;
+  EXPECT_EQ(ToUnicode(all).substr(0, 128), ascii);
   EXPECT_EQ(ToNarrow(ToUnicode(all)), all);
 }
 
@@ -59,7 +62,10 @@ TEST(CodePageTest, Windows1251) {
   EXPECT_EQ(Narrow(u"\uFF21"), "A");
   EXPECT_EQ(ToUnicode("\x98\xC6"), u"\u0098\u0416");
   std::string all;
+  std::u16string ascii;
   for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  for (char16_t c = 0; c < 128; ++c) ascii += c;
+  EXPECT_EQ(ToUnicode(all).substr(0, 128), ascii);
   EXPECT_EQ(ToNarrow(ToUnicode(all)), all);
 }
 

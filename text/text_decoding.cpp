@@ -7,14 +7,14 @@
 namespace farrowdale {
 namespace {
 
-std::u16string DecodeUtf16(std::string_view bytes, bool big_endian) {
-  std::u16string text(bytes.size() / 2, u'\0');
+void DecodeUtf16(std::string_view bytes, bool big_endian, std::u16string* text) {
+  text->resize(bytes.size() / 2);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const int high = big_endian ? 0 : 1;
-  for (size_t i = 0; i < text.size(); ++i, p += 2) {
-    text[i] = static_cast<char16_t>(p[high] << 8 | p[1 - high]);
+  for (char16_t& unit : *text) {
+    unit = static_cast<char16_t>(p[high] << 8 | p[1 - high]);
+    p += 2;
   }
-  return text;
 }
 
 // The length of the UTF-8 prefix that can be decoded before more bytes arrive. A cut before a
@@ -119,15 +119,15 @@ void TextDecoder::Decode(std::string_view bytes, bool at_end) {
   }
   pending_.assign(bytes.substr(usable));
   bytes = bytes.substr(0, usable);
-  std::u16string text;
   if (cut_ == Cut::kUtf16) {
-    text = DecodeUtf16(bytes, encoding_ == TextEncoding::Utf16Be);
+    DecodeUtf16(bytes, encoding_ == TextEncoding::Utf16Be, &decoded_);
   } else if (cut_ == Cut::kUtf8) {
-    text = Utf8ToUtf16(bytes);
+    decoded_.resize(bytes.size());
+    decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
   } else {
-    text = ToUnicode(bytes);
+    ToUnicode(bytes, &decoded_);
   }
-  if (!sink_(text)) stopped_ = true;
+  if (!sink_(decoded_)) stopped_ = true;
 }
 
 std::u16string DecodeTextFileBytes(std::string_view bytes) {

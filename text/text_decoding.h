@@ -45,6 +45,8 @@ class TextDecoder {
   // Bytes not decoded yet: the file's start until its mark is known, the start of a character
   // split between chunks, or all of a multi-byte code page's text.
   std::string pending_;
+  // The decoded piece, its storage reused from chunk to chunk.
+  std::u16string decoded_;
 };
 
 }  // namespace farrowdale

@@ -3,46 +3,19 @@
 
 #include <cstdint>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "text/widen_ascii.h"
 
 namespace farrowdale {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Widens the run of ASCII bytes at p (at least 16 bytes must remain) and returns its length,
-// 16 bytes at a time. Writes 16 units at out even when the run is shorter; the output has
-// room, since it never runs ahead of the input.
-inline size_t WidenAscii(const unsigned char* p, const unsigned char* end, char16_t* out) {
-  size_t done = 0;
-#ifdef __SSE2__
-  const __m128i zero = _mm_setzero_si128();
-  while (end - (p + done) >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8), _mm_unpackhi_epi8(bytes, zero));
-    const int non_ascii = _mm_movemask_epi8(bytes);
-    if (non_ascii != 0) return done + __builtin_ctz(non_ascii);
-    done += 16;
-  }
-#endif
-  while (p + done < end && p[done] < 0x80) {
-    out[done] = p[done];
-    ++done;
-  }
-  return done;
-}
-
 inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 }  // namespace
 
-std::u16string Utf8ToUtf16(std::string_view bytes) {
-  // Every UTF-8 byte gives at most one UTF-16 unit (a 4-byte form gives 2 units).
-  std::u16string text(bytes.size(), u'\0');
-  char16_t* out = text.data();
+size_t Utf8ToUtf16(std::string_view bytes, char16_t* const out_begin) {
+  char16_t* out = out_begin;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();
   while (p < end) {
@@ -94,7 +67,12 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
       *out++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
     }
   }
-  text.resize(out - text.data());
+  return static_cast<size_t>(out - out_begin);
+}
+
+std::u16string Utf8ToUtf16(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0');
+  text.resize(Utf8ToUtf16(bytes, text.data()));
   return text;
 }
 

@@ -8,12 +8,16 @@
 #ifndef FARROWDALE_TEXT_UTF8_H_
 #define FARROWDALE_TEXT_UTF8_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace farrowdale {
 
 std::u16string Utf8ToUtf16(std::string_view bytes);
+// The same into out, which must have room for bytes.size() units (no UTF-8 byte gives more
+// than one unit); returns the number of units written.
+size_t Utf8ToUtf16(std::string_view bytes, char16_t* out);
 // Unpaired surrogates, which UTF-8 cannot carry, become `replacement`.
 std::string Utf16ToUtf8(std::u16string_view text, char replacement);
 
