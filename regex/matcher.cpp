@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "regex/error_text.h"
+#include "regex/literal_search.h"
 #include "text/code_page.h"
 
 namespace farrowdale::regex {
@@ -240,7 +241,7 @@ int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t
   if (unit == 1) {
     const void* hit;
     if (plan.literal_length > 1 && code_[plan.operand] == kAnyChar) {
-      hit = memmem(text_ + from, length_ - from, plan.literal, plan.literal_length);
+      hit = FindLiteral(text_ + from, length_ - from, plan.literal, plan.literal_length);
     } else {
       hit = std::memchr(text_ + from, plan.literal[0], highest - from + 1);
     }

@@ -10,6 +10,7 @@
 #include "regex/program.h"
 #include "regex/search.h"
 #include "regex/search_hints.h"
+#include "regex/subject_buffer.h"
 
 namespace farrowdale {
 
@@ -36,8 +37,7 @@ std::string_view UpToZero(std::string_view text) { return text.substr(0, text.fi
 
 struct TPatternEngine::State {
   std::string expression;
-  bool has_subject = false;
-  std::string subject;
+  regex::SubjectBuffer subject;
   std::optional<regex::Program> program;
   regex::SearchHints hints;
   int modifiers = kDefaultModifiers;
@@ -81,11 +81,11 @@ struct TPatternEngine::State {
     if (program->code[0] != regex::kProgramMagic) {
       throw regex::MakePatternError(regex::kErrCorruptedProgram, 0);
     }
-    if (!has_subject) throw regex::MakePatternError(regex::kErrNoInputString, 0);
+    if (subject.empty()) throw regex::MakePatternError(regex::kErrNoInputString, 0);
     if (offset < 1) throw regex::MakePatternError(regex::kErrOffsetBelowOne, 0);
     const int32_t length = static_cast<int32_t>(subject.size());
     if (offset > length + 1) return false;
-    view.text = reinterpret_cast<const uint8_t*>(subject.c_str());
+    view.text = subject.data();
     view.length = length;
     matcher.Prepare(*program, view);
     const bool found = regex::SearchSubject(hints, view, offset - 1, matcher);
@@ -121,8 +121,7 @@ bool TPatternEngine::Exec(std::string_view subject) {
     if (subject.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2)) {
       throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
     }
-    s.subject.assign(subject);
-    s.has_subject = true;
+    s.subject.Assign(subject);
     return s.SearchFrom(1);
   });
 }
@@ -147,12 +146,12 @@ bool TPatternEngine::SearchFrom(int offset) {
 std::string TPatternEngine::MatchedText(int slot) const {
   const int pos = MatchPos(slot);
   if (pos < 0) return std::string();
-  return state_->subject.substr(pos - 1, MatchLen(slot));
+  return std::string(state_->subject.view().substr(pos - 1, MatchLen(slot)));
 }
 
 int TPatternEngine::MatchPos(int slot) const {
   const State& s = *state_;
-  if (slot < 0 || slot >= regex::kCaptureSlots || !s.has_subject) return -1;
+  if (slot < 0 || slot >= regex::kCaptureSlots || s.subject.empty()) return -1;
   const int32_t start = s.matcher.CaptureStart(slot);
   const int32_t end = s.matcher.CaptureEnd(slot);
   if (start == Matcher::kUnset || end == Matcher::kUnset || end < start) return -1;

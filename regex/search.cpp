@@ -1,6 +1,6 @@
 #include "regex/search.h"
 
-#include <cstring>
+#include "regex/literal_search.h"
 
 namespace farrowdale::regex {
 
@@ -9,20 +9,20 @@ bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t
   matcher.ClearCaptures();
   const uint8_t* text = subject.text;
   const int32_t length = subject.length;
-  if (!hints.must_contain.empty() && memmem(text + start, length - start, hints.must_contain.data(),
-                                            hints.must_contain.size()) == nullptr) {
+  if (!hints.must_contain.empty() &&
+      FindLiteral(text + start, length - start,
+                  reinterpret_cast<const uint8_t*>(hints.must_contain.data()),
+                  hints.must_contain.size()) == nullptr) {
     return false;
   }
   if (hints.anchored) return matcher.MatchAt(start);
   if (hints.start_char != 0) {
     // Every match begins with the first literal: try only where it occurs.
-    const std::string_view literal = hints.start_literal;
+    const auto* literal = reinterpret_cast<const uint8_t*>(hints.start_literal.data());
     for (int32_t p = start; p < length;) {
-      const void* hit = literal.size() == 1
-                            ? std::memchr(text + p, hints.start_char, length - p)
-                            : memmem(text + p, length - p, literal.data(), literal.size());
+      const uint8_t* hit = FindLiteral(text + p, length - p, literal, hints.start_literal.size());
       if (hit == nullptr) return false;
-      const int32_t q = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text);
+      const int32_t q = static_cast<int32_t>(hit - text);
       if (matcher.MatchAt(q)) return true;
       p = q + 1;
     }
