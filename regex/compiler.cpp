@@ -154,6 +154,7 @@ class Compiler {
       group = next_group_++;
       ret = EmitNode(static_cast<NodeKind>(kGroupOpenFirst - 1 + group));
     }
+    int last = ret;  // linking from the previous alternative keeps long alternations linear
     for (bool first = true;; first = false) {
       if (!first) ++pos_;  // the "|"
       int flags = 0;
@@ -161,14 +162,15 @@ class Compiler {
       if (ret == -1) {
         ret = branch;
       } else {
-        Tail(ret, branch);
+        Tail(last, branch);
       }
+      last = branch;
       if (!(flags & kHasWidth)) *flags_out &= ~kHasWidth;
       *flags_out |= flags & kStartsWithRepetition;
       if (Peek() != '|') break;
     }
     int ender = EmitNode(in_group ? static_cast<NodeKind>(kGroupCloseFirst - 1 + group) : kEnd);
-    Tail(ret, ender);
+    Tail(last, ender);
     if (emitting_) {
       for (int br = ret; br != -1; br = NextNode(code_, br)) OperandTail(br, ender);
     }
