@@ -445,7 +445,7 @@ void Form1Test::EnterInTheFilterBox() {
   QCOMPARE(Ticks(), QList<bool>({false, true}));
   QCOMPARE(filter->text(), QString("b\\."));
   filter->clear();
-  QTest::keyClicks(filter, "a");
+  QTest::keyClicks(filter, "/a\\.txt");    // not just "a": the temporary folder's name may hold one
   QTest::keyClick(filter, Qt::Key_Enter);  // the keypad's Enter as well
   QCOMPARE(Ticks(), QList<bool>({true, false}));
 }
