@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace farrowdale::regex {
 namespace {
@@ -12,6 +13,41 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 // Below this size a plain allocation is as cheap.
 constexpr size_t kHugeThreshold = size_t{4} << 20;
+// The largest block kept for the next engine on this thread.
+constexpr size_t kMaxSpare = size_t{256} << 20;
+
+// One released large block per thread: the run makes a fresh engine for every tag of a
+// file, each copying the same text; reusing the block spares the page faults of a new one.
+struct SpareBlock {
+  uint8_t* data = nullptr;
+  size_t capacity = 0;
+  ~SpareBlock() { std::free(data); }
+};
+thread_local SpareBlock spare;
+
+uint8_t* TakeHugeBlock(size_t needed, size_t* capacity) {
+  if (spare.data != nullptr && spare.capacity >= needed) {
+    uint8_t* block = spare.data;
+    *capacity = spare.capacity;
+    spare.data = nullptr;
+    spare.capacity = 0;
+    return block;
+  }
+  const size_t rounded = (needed + kHugePage - 1) / kHugePage * kHugePage;
+  auto* block = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded));
+  if (block == nullptr) throw std::bad_alloc();
+  madvise(block, rounded, MADV_HUGEPAGE);  // advice only: failure changes nothing
+  *capacity = rounded;
+  return block;
+}
+
+void GiveBackHugeBlock(uint8_t* block, size_t capacity) {
+  if (capacity <= kMaxSpare && capacity > spare.capacity) {
+    std::swap(block, spare.data);
+    spare.capacity = capacity;
+  }
+  std::free(block);
+}
 
 }  // namespace
 
@@ -19,7 +55,7 @@ SubjectBuffer::~SubjectBuffer() { Release(); }
 
 void SubjectBuffer::Release() {
   if (huge_) {
-    std::free(data_);
+    GiveBackHugeBlock(data_, capacity_);
   } else {
     delete[] data_;
   }
@@ -33,12 +69,8 @@ void SubjectBuffer::Assign(std::string_view text) {
   if (data_ == nullptr || needed > capacity_) {
     Release();
     if (needed >= kHugeThreshold) {
-      const size_t rounded = (needed + kHugePage - 1) / kHugePage * kHugePage;
-      data_ = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded));
-      if (data_ == nullptr) throw std::bad_alloc();
-      madvise(data_, rounded, MADV_HUGEPAGE);  // advice only: failure changes nothing
+      data_ = TakeHugeBlock(needed, &capacity_);
       huge_ = true;
-      capacity_ = rounded;
     } else {
       data_ = new uint8_t[needed];
       huge_ = false;

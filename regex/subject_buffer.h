@@ -2,7 +2,8 @@
 //
 // Large subjects are copied into memory advised for huge pages: a coded corpus file of tens
 // of megabytes then costs a few dozen page faults instead of thousands. The block is reused
-// while it is large enough.
+// while it is large enough, and one released large block per thread is kept for the next
+// engine.
 #ifndef FARROWDALE_REGEX_SUBJECT_BUFFER_H_
 #define FARROWDALE_REGEX_SUBJECT_BUFFER_H_
 
