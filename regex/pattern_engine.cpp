@@ -116,12 +116,12 @@ bool TPatternEngine::Exec(std::string_view subject) {
   State& s = *state_;
   return s.Recording([&] {
     s.matcher.ClearCaptures();
-    subject = UpToZero(subject);
     // Positions are 32-bit; length + 1 must stay representable.
-    if (subject.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2)) {
+    constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
+    if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
       throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
     }
-    s.subject.Assign(subject);
+    s.subject.Assign(subject);  // up to the first zero byte
     return s.SearchFrom(1);
   });
 }

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -77,9 +78,20 @@ void SubjectBuffer::Assign(std::string_view text) {
       capacity_ = needed;
     }
   }
-  if (!text.empty()) std::memcpy(data_, text.data(), text.size());
-  data_[text.size()] = 0;
-  size_ = text.size();
+  // Copied in cache-sized pieces, each scanned for a zero byte just before it is copied.
+  constexpr size_t kPiece = size_t{64} << 10;
+  size_t copied = 0;
+  while (copied < text.size()) {
+    const size_t piece = std::min(kPiece, text.size() - copied);
+    const char* from = text.data() + copied;
+    const void* zero = std::memchr(from, 0, piece);
+    const size_t length = zero ? static_cast<const char*>(zero) - from : piece;
+    std::memcpy(data_ + copied, from, length);
+    copied += length;
+    if (zero) break;
+  }
+  data_[copied] = 0;
+  size_ = copied;
 }
 
 }  // namespace farrowdale::regex

@@ -20,7 +20,7 @@ class SubjectBuffer {
   SubjectBuffer(const SubjectBuffer&) = delete;
   SubjectBuffer& operator=(const SubjectBuffer&) = delete;
 
-  // Copies text (which must hold no zero byte) and a terminating zero.
+  // Copies text up to its first zero byte, and a terminating zero.
   void Assign(std::string_view text);
   bool empty() const { return data_ == nullptr; }
   const uint8_t* data() const { return data_; }
