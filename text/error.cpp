@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "text/code_page.h"
+
 namespace farrowdale {
 namespace {
 
@@ -17,12 +19,12 @@ std::string SystemErrorText(int error_code) {
 }
 
 // The path made absolute against the current directory and normalised ("." and ".." resolved,
-// "/" separators, no "//" and no trailing separator), as the user would write it.
+// no "//" and no trailing separator), as narrow text like every message.
 std::string AbsolutePathText(const std::filesystem::path& path) {
   std::error_code ignored;
   std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
   if (absolute.empty()) absolute = path;
-  std::string text = absolute.lexically_normal().generic_string();
+  std::string text = PathToNarrow(absolute.lexically_normal());
   if (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
 }

@@ -169,6 +169,10 @@ TEST(ErrorTest, Texts) {
   EXPECT_STREQ(FileCreateError("/x", 0x7fff).what(),
                "Cannot create file \"/x\". Unknown error 32767");
   EXPECT_STREQ(InvalidIntegerError("12x").what(), "'12x' is not a valid integer value");
+  // Messages are narrow text: the native (UTF-8) name in the system code page.
+  CodePageGuard guard("windows-1252");
+  EXPECT_STREQ(FileOpenError("/caf\xC3\xA9.txt", ENOENT).what(),
+               "Cannot open file \"/caf\xE9.txt\". No such file or directory");
 }
 
 }  // namespace
