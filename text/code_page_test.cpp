@@ -139,15 +139,16 @@ TEST(CodePageTest, UnknownOrWideCodePageIsRejectedAndNothingChanges) {
 
 TEST(CodePageTest, InitFromLocaleTakesAsciiAsWindows1252) {
   CodePageGuard guard("windows-1251");
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  struct LocaleGuard {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    ~LocaleGuard() { std::setlocale(LC_ALL, saved.c_str()); }
+  } locale_guard;
   ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
   InitSystemCodePageFromLocale();
   EXPECT_EQ(SystemCodePageName(), "windows-1252");
-  if (std::setlocale(LC_ALL, "C.UTF-8") != nullptr) {
-    InitSystemCodePageFromLocale();
-    EXPECT_EQ(SystemCodePageName(), "UTF-8");
-  }
-  std::setlocale(LC_ALL, saved.c_str());
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  InitSystemCodePageFromLocale();
+  EXPECT_EQ(SystemCodePageName(), "UTF-8");
 }
 
 // Expected case partners: CharUpperA/CharLowerA pairs besides a-z <-> A-Z.
