@@ -14,7 +14,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   static constexpr const char* kCodePages[] = {"UTF-8", "windows-1252", "windows-1251"};
-  farrowdale::SetSystemCodePage(kCodePages[data[0] % 3]);
+  static int code_page = -1;  // set only on a change: building the tables is slow
+  if (code_page != data[0] % 3) {
+    code_page = data[0] % 3;
+    farrowdale::SetSystemCodePage(kCodePages[code_page]);
+  }
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   farrowdale::TUnicodeStringList lines;
