@@ -47,12 +47,23 @@ echo "corpus: $(du -sb "$corpus" | cut -f1) bytes in $files files;" \
 
 markdown=${out:-$work/hyperfine.md}
 hyperfine --warmup 1 --runs "$runs" --export-markdown "$markdown" \
+  --export-json "$work/hyperfine.json" \
   -n "farrowdale-cli count (per-file)" "'$cli' count --tagset '$tagset' '$corpus'" \
   -n "farrowdale-cli count --one-file" "'$cli' count --tagset '$tagset' --one-file '$corpus'" \
   -n "ripgrep + sort + uniq -c" "bash '$here/rg_count.sh' '$corpus' '$work/rg.out'" \
   -n "python3 re + Counter" "python3 '$here/count_passages.py' '$corpus' '$work/py.out'" \
   -n "cat (floor)" "cat '$corpus'/*.txt >/dev/null"
 cat "$markdown"
+# Medians, and each one's ratio to farrowdale-cli count (per-file).
+python3 - "$work/hyperfine.json" <<'PY'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+base = results[0]["median"]
+print("| Command | Median [s] | Median / per-file run |")
+print("|:---|---:|---:|")
+for r in results:
+    print("| `%s` | %.3f | %.2f |" % (r["command"], r["median"], r["median"] / base))
+PY
 
 /usr/bin/time -v "$cli" count --tagset "$tagset" "$corpus" >/dev/null 2>"$work/time.txt"
 largest_report=$(find "$corpus" -name '*_result.htm' -printf '%s\n' | sort -n | tail -1)
