@@ -65,7 +65,13 @@ for r in results:
     print("| `%s` | %.3f | %.2f |" % (r["command"], r["median"], r["median"] / base))
 PY
 
-/usr/bin/time -v "$cli" count --tagset "$tagset" "$corpus" >/dev/null 2>"$work/time.txt"
+# Peak memory of the per-file mode, and of the same command on an empty folder (the
+# process's own baseline: libraries, ICU data).
+peak_kib() {
+  /usr/bin/time -v "$cli" count --tagset "$tagset" "$1" 2>&1 >/dev/null |
+    awk '/Maximum resident/ {print $NF}'
+}
+mkdir "$work/empty"
 largest_report=$(find "$corpus" -name '*_result.htm' -printf '%s\n' | sort -n | tail -1)
-echo "peak memory, per-file mode: $(grep 'Maximum resident' "$work/time.txt" | awk '{print $NF}') KiB;" \
-  "largest per-file report ${largest_report:-0} bytes"
+echo "peak memory, per-file mode: $(peak_kib "$corpus") KiB; on an empty folder:" \
+  "$(peak_kib "$work/empty") KiB; largest per-file report ${largest_report:-0} bytes"
