@@ -80,6 +80,7 @@ std::string EngineScan(const std::string& pattern, const std::string& subject, i
 struct Pcre2Deleter {
   void operator()(pcre2_code* code) const { pcre2_code_free(code); }
   void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+  void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
 };
 
 class Peer {
@@ -97,6 +98,10 @@ class Peer {
       return false;
     }
     data_.reset(pcre2_match_data_create_from_pattern(code_.get(), nullptr));
+    // Room for the long subjects: backtracking over 100,000 iterations needs a large heap.
+    context_.reset(pcre2_match_context_create(nullptr));
+    pcre2_set_heap_limit(context_.get(), 4u << 20);  // KiB
+    pcre2_set_match_limit(context_.get(), 100000000);
     return true;
   }
 
@@ -109,7 +114,7 @@ class Peer {
     size_t offset = 0;
     while (offset <= subject.size()) {
       const int rc = pcre2_match(code_.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
-                                 subject.size(), offset, 0, data_.get(), nullptr);
+                                 subject.size(), offset, 0, data_.get(), context_.get());
       if (rc == PCRE2_ERROR_NOMATCH) break;
       if (rc < 0) return false;
       const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data_.get());
@@ -129,6 +134,7 @@ class Peer {
  private:
   std::unique_ptr<pcre2_code, Pcre2Deleter> code_;
   std::unique_ptr<pcre2_match_data, Pcre2Deleter> data_;
+  std::unique_ptr<pcre2_match_context, Pcre2Deleter> context_;
 };
 
 class DifferentialTest : public ::testing::Test {
@@ -197,6 +203,27 @@ TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2) {
   EXPECT_GE(with_matches_, compared_ / 3) << "too few subjects match to compare anything";
   std::printf("seed %u: %d scans compared, %d with matches, PCRE2 gave up on %d\n", seed, compared_,
               with_matches_, peer_gave_up_);
+}
+
+// Long subjects: a repeated group backtracks over each of its iterations, so these need the
+// engine's backtracking state to grow far beyond what a recursion per iteration could hold.
+TEST_F(DifferentialTest, LongSubjectsMatchLikePcre2) {
+  std::string ab;
+  std::string mixed;
+  for (int i = 0; i < 100000; ++i) {
+    ab += "ab";
+    mixed += (i * 7919) % 3 == 0 ? "b" : "a";
+  }
+  std::string passage = "<e>";
+  for (int i = 0; i < 20000; ++i) passage += "line of text\r\n";
+  passage += "</e> tail <e>x</e>";
+  EXPECT_TRUE(Compare("long subject", "(ab)*", "(ab)*", 1, {ab, ab + "a"}));
+  EXPECT_TRUE(Compare("long subject", "(a|b)+c?", "(a|b)+c?", 1, {mixed}));
+  EXPECT_TRUE(Compare("long subject", "((a|b)b?)*?$", "((a|b)b?)*?$", 2, {mixed}));
+  EXPECT_TRUE(Compare("long subject", "(ab){2,}a", "(ab){2,}a", 1, {ab + "a"}));
+  EXPECT_TRUE(Compare("long subject", "<e>(.*?)</e>", "<e>(.*?)</e>", 1, {passage}));
+  EXPECT_TRUE(Compare("long subject", "<e>((.)*?)</e>", "<e>((.)*?)</e>", 2, {passage}));
+  EXPECT_EQ(peer_gave_up_, 0);
 }
 
 // The scans the program itself makes, and the dialect's corners, spelled out.
