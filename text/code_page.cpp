@@ -218,11 +218,8 @@ std::string ToNarrow(std::u16string_view text) {
   const CodePage& code_page = Current();
   switch (code_page.kind) {
     case Kind::kTable: {
-      std::string result(text.size(), '\0');
-      const unsigned char* from_unicode = code_page.table.from_unicode.data();
-      for (size_t i = 0; i < text.size(); ++i) {
-        result[i] = static_cast<char>(from_unicode[text[i]]);
-      }
+      std::string result;
+      AppendNarrow(text, &result);
       return result;
     }
     case Kind::kUtf8:
@@ -231,6 +228,19 @@ std::string ToNarrow(std::u16string_view text) {
       break;
   }
   return IcuToNarrow(code_page, text);
+}
+
+void AppendNarrow(std::u16string_view text, std::string* out) {
+  const CodePage& code_page = Current();
+  if (code_page.kind != Kind::kTable) {
+    out->append(ToNarrow(text));
+    return;
+  }
+  const size_t start = out->size();
+  out->resize(start + text.size());
+  char* o = out->data() + start;
+  const unsigned char* from_unicode = code_page.table.from_unicode.data();
+  for (char16_t unit : text) *o++ = static_cast<char>(from_unicode[unit]);
 }
 
 void ToUnicode(std::string_view text, std::u16string* out) {

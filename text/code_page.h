@@ -26,6 +26,8 @@ bool SystemCodePageIsMultiByte();
 
 // Unicode -> narrow. Keeps length information: a U+0000 inside is converted like any other.
 std::string ToNarrow(std::u16string_view text);
+// The same, appended to *out.
+void AppendNarrow(std::u16string_view text, std::string* out);
 // Narrow -> Unicode, invalid sequences handled as the platform does by default.
 std::u16string ToUnicode(std::string_view text);
 // The same into *out, reusing its storage (for decoding in chunks).

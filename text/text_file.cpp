@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 #include <vector>
 
 #include "text/error.h"
+#include "text/file_chunks.h"
 #include "text/line_splitter.h"
 #include "text/text_decoding.h"
 #include "text/unicode_string_list.h"
@@ -85,21 +85,9 @@ void TUnicodeStringList::LoadFromBytes(std::string_view bytes) {
 }
 
 void TUnicodeStringList::ReadTextFile(const std::filesystem::path& path) {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) throw FileOpenError(path, errno);
-  // The file is read and decoded chunk by chunk. A read failure (a folder, an I/O error) is
-  // reported like a failed open; the list keeps its content.
+  // The file is read and decoded chunk by chunk; a failure leaves the list as it was.
   LineLoader loader;
-  std::unique_ptr<char[]> chunk(new char[kDecodeChunkBytes]);
-  for (;;) {
-    const ssize_t got = ::read(file.get(), chunk.get(), kDecodeChunkBytes);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw FileOpenError(path, errno);
-    }
-    if (got == 0) break;
-    loader.Feed(std::string_view(chunk.get(), static_cast<size_t>(got)));
-  }
+  ReadFileChunks(path, [&](std::string_view chunk) { loader.Feed(chunk); });
   entries_ = loader.Finish();
 }
 

@@ -1,0 +1,18 @@
+// A whole text file as the narrow text a coding run searches: exactly what
+// ToNarrow(list.JoinedText()) gives after list.ReadTextFile(path) (every line followed by
+// CR LF, the text ended at its first U+0000), made in one pass over the file without the
+// list, its joined text or the file's whole bytes in memory.
+#ifndef FARROWDALE_TEXT_NARROW_TEXT_FILE_H_
+#define FARROWDALE_TEXT_NARROW_TEXT_FILE_H_
+
+#include <filesystem>
+#include <string>
+
+namespace farrowdale {
+
+// Throws the file-open Error as ReadTextFile does.
+std::string ReadNarrowJoinedText(const std::filesystem::path& path);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TEXT_NARROW_TEXT_FILE_H_

@@ -1,0 +1,106 @@
+#include "text/narrow_text_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "text/code_page_guard.h"
+#include "text/error.h"
+#include "text/unicode_string_list.h"
+
+namespace farrowdale {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NarrowTextFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = fs::temp_directory_path() / ("farrowdale_narrow_" + std::to_string(::getpid()));
+  }
+  void TearDown() override { fs::remove(path_); }
+
+  void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+
+  // What a run would search if it went through the list.
+  std::string ThroughTheList() {
+    TUnicodeStringList list;
+    list.ReadTextFile(path_);
+    return ToNarrow(list.JoinedText());
+  }
+
+  fs::path path_;
+};
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+TEST_F(NarrowTextFileTest, LineEndsAndEndOfText) {
+  const CodePageGuard guard("windows-1252");
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"a", "a\r\n"},
+      {"a\r\nb\r\n", "a\r\nb\r\n"},
+      {"a\n\rb", "a\r\n\r\nb\r\n"},
+      {"a\r\r\nb\n\n", "a\r\n\r\nb\r\n\r\n"},
+      {"a\nb\0c\nd", "a\r\nb\r\n"},
+      {std::string("\0abc", 4), ""},
+      {"\xEF\xBB\xBF\xC3\xA9\r", "\xE9\r\n"},
+  };
+  for (const auto& [bytes, expected] : cases) {
+    Write(bytes);
+    EXPECT_EQ(ReadNarrowJoinedText(path_), expected) << testing::PrintToString(bytes);
+  }
+}
+
+TEST_F(NarrowTextFileTest, SurrogatePairSplitBetweenPiecesStaysOneCharacter) {
+  const CodePageGuard guard("UTF-8");
+  // The decoder hands UTF-16 text on in pieces of a chunk's size; put a pair across every
+  // plausible piece border.
+  for (size_t at : {16382u, 16383u, 32766u, 32767u}) {
+    std::u16string text(at, u'x');
+    text += u"\xD83D\xDE00";  // U+1F600
+    text += u"y";
+    Write(Utf16Le(text));
+    const std::string narrow = ReadNarrowJoinedText(path_);
+    EXPECT_EQ(narrow, std::string(at, 'x') + "\xF0\x9F\x98\x80y\r\n") << at;
+  }
+}
+
+TEST_F(NarrowTextFileTest, AgreesWithTheListOnRandomFiles) {
+  // Random bytes from a small alphabet rich in line ends, marks and multi-byte pieces, long
+  // enough to cross chunk borders, under every kind of code page.
+  const std::string alphabet[] = {
+      "a",    "\r",   "\n",   "\r\n", "\n\r",     std::string(1, '\0'), "\xC3\xA9", "\xE2\x82",
+      "\xAC", "\x81", "\xD8", "\xDE", "\x3D\xD8", "\xFF\xFE",           " "};
+  const std::string marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+  std::mt19937 random(20261207);
+  for (const char* code_page : {"windows-1252", "windows-1251", "UTF-8", "Shift_JIS"}) {
+    const CodePageGuard guard(code_page);
+    for (int round = 0; round < 40; ++round) {
+      std::string bytes = marks[random() % 4];
+      const size_t pieces = random() % 2 ? random() % 40 : 20000 + random() % 20000;
+      for (size_t i = 0; i < pieces; ++i) bytes += alphabet[random() % std::size(alphabet)];
+      Write(bytes);
+      ASSERT_EQ(ReadNarrowJoinedText(path_), ThroughTheList())
+          << code_page << " round " << round << " size " << bytes.size();
+    }
+  }
+}
+
+TEST_F(NarrowTextFileTest, MissingFileIsTheOpenError) {
+  EXPECT_THROW(ReadNarrowJoinedText(path_ / "missing.txt"), Error);
+}
+
+}  // namespace
+}  // namespace farrowdale
