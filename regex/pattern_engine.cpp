@@ -69,6 +69,15 @@ struct TPatternEngine::State {
     hints = regex::ComputeSearchHints(*program);
   }
 
+  // Positions are 32-bit; length + 1 must stay representable. Unsets every slot first.
+  void CheckSubjectLength(std::string_view subject) {
+    matcher.ClearCaptures();
+    constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
+    if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
+      throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
+    }
+  }
+
   bool SearchFrom(int offset) {
     matcher.ClearCaptures();
     if (program && program->modifiers != modifiers) program.reset();
@@ -115,13 +124,17 @@ const std::string& TPatternEngine::Expression() const { return state_->expressio
 bool TPatternEngine::Exec(std::string_view subject) {
   State& s = *state_;
   return s.Recording([&] {
-    s.matcher.ClearCaptures();
-    // Positions are 32-bit; length + 1 must stay representable.
-    constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
-    if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
-      throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
-    }
+    s.CheckSubjectLength(subject);
     s.subject.Assign(subject);  // up to the first zero byte
+    return s.SearchFrom(1);
+  });
+}
+
+bool TPatternEngine::ExecInPlace(const std::string& subject) {
+  State& s = *state_;
+  return s.Recording([&] {
+    s.CheckSubjectLength(subject);
+    s.subject.Borrow(subject);  // up to the first zero byte
     return s.SearchFrom(1);
   });
 }

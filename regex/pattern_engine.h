@@ -54,6 +54,10 @@ class TPatternEngine {
   const std::string& Expression() const;
   // Searches the subject (up to its first zero byte) from its first character.
   bool Exec(std::string_view subject);
+  // Exec without the engine's own copy of the subject: the subject is searched where it lies
+  // and must stay alive and unchanged until the last ExecNext or MatchedText (the coding run
+  // searches one file's text with every tag, so this spares a copy per tag).
+  bool ExecInPlace(const std::string& subject);
   // Searches again after the last match (one character further after an empty match).
   bool ExecNext();
   // Searches the current subject from the 1-based offset (length + 1 is its end, where only

@@ -18,6 +18,40 @@ std::string ErrorOf(F f) {
   return "";
 }
 
+// Every match of pattern, as "start:length:group1" pieces, by Exec or by ExecInPlace.
+std::string AllMatches(const std::string& pattern, const std::string& subject, bool in_place) {
+  TPatternEngine engine;
+  engine.SetExpression(pattern);
+  std::string result;
+  bool found = in_place ? engine.ExecInPlace(subject) : engine.Exec(subject);
+  for (; found; found = engine.ExecNext()) {
+    result += std::to_string(engine.MatchPos(0)) + ":" + std::to_string(engine.MatchLen(0)) + ":" +
+              engine.MatchedText(1) + " ";
+  }
+  return result;
+}
+
+TEST(PatternEngineTest, InPlaceSearchFindsWhatTheCopyingSearchFinds) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<e>(.*?)</e>", "x <e> a </e> y <e>b</e><e></e>"},
+      {"(a*)", "baab"},
+      {"(b)$", std::string("ab\0b", 4)},  // the subject ends at its zero byte
+      {"(x)", ""},
+  };
+  for (const auto& [pattern, subject] : cases) {
+    EXPECT_EQ(AllMatches(pattern, subject, true), AllMatches(pattern, subject, false)) << pattern;
+  }
+  EXPECT_EQ(AllMatches("(b)$", std::string("ab\0b", 4), true), "2:1:b ");
+  // A copying Exec after an in-place one must not write into the caller's text.
+  const std::string text = "abc";
+  TPatternEngine engine;
+  engine.SetExpression("b");
+  ASSERT_TRUE(engine.ExecInPlace(text));
+  ASSERT_TRUE(engine.Exec("zzb"));
+  EXPECT_EQ(text, "abc");
+  EXPECT_EQ(engine.MatchPos(0), 3);
+}
+
 TEST(PatternEngineTest, ExtractionScanAndSlots) {
   TPatternEngine engine;
   engine.SetExpression("a(.*?)b");

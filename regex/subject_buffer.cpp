@@ -55,7 +55,9 @@ void GiveBackHugeBlock(uint8_t* block, size_t capacity) {
 SubjectBuffer::~SubjectBuffer() { Release(); }
 
 void SubjectBuffer::Release() {
-  if (huge_) {
+  if (borrowed_) {
+    borrowed_ = false;
+  } else if (huge_) {
     GiveBackHugeBlock(data_, capacity_);
   } else {
     delete[] data_;
@@ -65,9 +67,18 @@ void SubjectBuffer::Release() {
   size_ = 0;
 }
 
+void SubjectBuffer::Borrow(const std::string& text) {
+  Release();
+  // A std::string is always followed by a zero, which the matcher reads as the end.
+  data_ = reinterpret_cast<uint8_t*>(const_cast<char*>(text.c_str()));
+  const void* zero = std::memchr(data_, 0, text.size());
+  size_ = zero ? static_cast<const uint8_t*>(zero) - data_ : text.size();
+  borrowed_ = true;
+}
+
 void SubjectBuffer::Assign(std::string_view text) {
   const size_t needed = text.size() + 1;
-  if (data_ == nullptr || needed > capacity_) {
+  if (data_ == nullptr || borrowed_ || needed > capacity_) {
     Release();
     if (needed >= kHugeThreshold) {
       data_ = TakeHugeBlock(needed, &capacity_);

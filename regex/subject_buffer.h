@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace farrowdale::regex {
@@ -22,6 +23,9 @@ class SubjectBuffer {
 
   // Copies text up to its first zero byte, and a terminating zero.
   void Assign(std::string_view text);
+  // Uses the caller's text up to its first zero byte in place, without a copy: the text must
+  // stay alive and unchanged while this buffer refers to it.
+  void Borrow(const std::string& text);
   bool empty() const { return data_ == nullptr; }
   const uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
@@ -36,6 +40,7 @@ class SubjectBuffer {
   size_t size_ = 0;
   size_t capacity_ = 0;  // bytes allocated, the terminating zero included
   bool huge_ = false;
+  bool borrowed_ = false;  // data_ belongs to the caller
 };
 
 }  // namespace farrowdale::regex

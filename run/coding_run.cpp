@@ -17,6 +17,7 @@
 #include "run/tagged_text.h"
 #include "text/code_page.h"
 #include "text/error.h"
+#include "text/narrow_text_file.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
@@ -93,11 +94,11 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
 
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
-  TUnicodeStringList file_text;
   int files_done = 0;
   for (const TFileItem& item : request.items) {
     if (!item.checked) continue;
-    file_text.ReadTextFile(item.path);
+    // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
+    const std::string narrow_text = ReadNarrowJoinedText(item.path);
     std::filesystem::path report;
     if (one_file_mode) {
       file_names.push_back(PathToNarrow(item.path.filename()));
@@ -105,7 +106,6 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       report = FileReportPath(item.path);
       listed_files.CheckReportPath(report);
     }
-    const std::string narrow_text = ToNarrow(file_text.JoinedText());
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));

@@ -25,13 +25,17 @@ void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeS
   CollectTaggedTextsNarrow(ToNarrow(text), tag, list);
 }
 
-void CollectTaggedTextsNarrow(std::string_view narrow_text, const TTagInfo& tag,
+void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
                               TUnicodeStringList& list) {
-  // A fresh engine (and compilation) per call keeps every file and tag independent.
+  // A fresh engine (and compilation) per call keeps every file and tag independent. The
+  // engine searches the text where it lies, so group 1 is read straight from it.
   TPatternEngine engine;
   engine.SetExpression(TaggedTextPattern(tag));
-  for (bool found = engine.Exec(narrow_text); found; found = engine.ExecNext()) {
-    const std::string passage = engine.MatchedText(1);
+  for (bool found = engine.ExecInPlace(narrow_text); found; found = engine.ExecNext()) {
+    const int start = engine.MatchPos(1);
+    const std::string_view passage =
+        start < 0 ? std::string_view()
+                  : std::string_view(narrow_text).substr(start - 1, engine.MatchLen(1));
     const std::string_view trimmed = Trim(passage);
     if (!trimmed.empty()) list.AddEntry(ToUnicode(trimmed));
   }

@@ -18,7 +18,7 @@ std::string TaggedTextPattern(const TTagInfo& tag);
 // occurrence. Throws the engine's compile error for markers that form no valid pattern.
 void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list);
 // The same on text already converted to narrow text (a run converts each file once).
-void CollectTaggedTextsNarrow(std::string_view narrow_text, const TTagInfo& tag,
+void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
                               TUnicodeStringList& list);
 
 }  // namespace farrowdale
