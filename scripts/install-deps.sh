@@ -9,6 +9,7 @@ packages=(
   libjpeg-dev libturbojpeg0-dev
   libpcre2-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  hyperfine ripgrep time
   python3
 )
 if [ "${1:-}" = "--with-display" ]; then
