@@ -266,6 +266,14 @@ TEST_F(DifferentialTest, FixedCasesMatchLikePcre2) {
       {"(a{1,3})*b", "(a{1,3})*b", 1, {"aaaab"}},
       {"a??a", "a??a", 0, {"aa"}},
       {"x(?#note)y", "x(?#note)y", 0, {"xy"}},
+      {"(?m)$", "(?:\\z|(?=[\\r\\n])(?!(?<=\\r)\\n))", 0, {"a\r\nb\nc\r", "\r\n\r\n"}},
+      {"(?m)^", "(?:(?<![^\\r\\n])(?!(?<=\\r)\\n))", 0, {"a\r\nb\nc\r", "\r\n\r\n"}},
+      {"(?m)^b|x$",
+       "(?:(?<![^\\r\\n])(?!(?<=\\r)\\n))b|x(?:\\z|(?=[\\r\\n])(?!(?<=\\r)\\n))",
+       0,
+       {"a\r\nb", "x\r\n"}},
+      {"(?-s)a.c", "a[^\\r\\n]c", 0, {"abc a\nc a\rc"}},
+      {"(?x) a b # note", "(?x) a b # note", 0, {"ab a b"}},
   };
   for (const Case& c : cases) {
     Compare("fixed case", c.pattern, c.peer_pattern, c.groups, c.subjects);

@@ -111,7 +111,16 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::Alternation(int depth) 
 
 RandomPatternGenerator::Fragment RandomPatternGenerator::Sequence(int depth) {
   Fragment result;
-  for (int n = Uniform(1, depth == 0 ? 4 : 3); n > 0; --n) result.Append(Piece(depth));
+  for (int n = Uniform(1, depth == 0 ? 4 : 3); n > 0; --n) {
+    result.Append(Piece(depth));
+    // White space and comments between pieces (never between an atom and its quantifier).
+    if (flags_.extended && Chance(0.3)) {
+      static constexpr std::string_view kSpace[] = {" ", "\t", "\r\n", "  ", "#note\n"};
+      const std::string space(kSpace[Uniform(0, 4)]);
+      result.ours += space;
+      result.peer += space;
+    }
+  }
   if (depth == 0) samples_.push_back(result.sample);
   return result;
 }
@@ -127,7 +136,8 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::Atom(int depth) {
   if (roll < 35) return Literal();
   if (roll < 43) {
     Fragment any;
-    any.ours = any.peer = ".";
+    any.ours = ".";
+    any.peer = flags_.dot_all ? "." : "[^\\r\\n]";
     any.sample = std::string(1, kNoise[Uniform(0, static_cast<int>(kNoise.size()) - 1)]);
     any.true_width = any.single = true;
     return any;
@@ -151,6 +161,13 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::Atom(int depth) {
     Fragment assertion;
     assertion.ours = kAssertions[Uniform(0, 5)];
     assertion.peer = assertion.ours == "\\Z" ? "\\z" : assertion.ours;
+    // With m, a line starts at the subject start or after CR or LF, an end is at the subject
+    // end or before CR or LF; never between the CR and the LF of a CR LF.
+    if (flags_.multi_line && assertion.ours == "^") {
+      assertion.peer = "(?:(?<![^\\r\\n])(?!(?<=\\r)\\n))";
+    } else if (flags_.multi_line && assertion.ours == "$") {
+      assertion.peer = "(?:\\z|(?=[\\r\\n])(?!(?<=\\r)\\n))";
+    }
     return assertion;
   }
   if (roll < 88 && !closed_groups_.empty() && !flags_.no_case) return BackReference();
@@ -167,6 +184,11 @@ unsigned char RandomPatternGenerator::PatternChar() {
 
 std::string RandomPatternGenerator::CharSpelling(unsigned char c, bool in_class) {
   if (Chance(0.08)) return Hex(c);
+  // In x mode white space and "#" outside a class are pattern syntax, not literals.
+  if (flags_.extended && !in_class) {
+    if (c == ' ' || c == '#') return std::string("\\") + static_cast<char>(c);
+    if (c == '\r' || c == '\n' || c == '\t') return Hex(c);
+  }
   switch (c) {
     case '\r':
       return Chance(0.5) ? "\\r" : "\r";
@@ -328,7 +350,7 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::BackReference() {
 
 RandomPatternGenerator::Fragment RandomPatternGenerator::ModifierChange() {
   Fragment change;
-  switch (Uniform(0, 6)) {
+  switch (Uniform(0, 9)) {
     case 0:
       change.ours = "(?i)";
       change.peer = "(?i)";
@@ -354,8 +376,21 @@ RandomPatternGenerator::Fragment RandomPatternGenerator::ModifierChange() {
     case 5:
       change.ours = "(?)";
       break;
+    case 6:
+      change.ours = "(?#note)";
+      change.peer = "(?#note)";
+      break;
+    case 7:
+      flags_.dot_all = !flags_.dot_all;
+      change.ours = flags_.dot_all ? "(?s)" : "(?-s)";
+      break;
+    case 8:
+      flags_.multi_line = !flags_.multi_line;
+      change.ours = flags_.multi_line ? "(?m)" : "(?-m)";
+      break;
     default:
-      change.ours = change.peer = "(?#note)";
+      flags_.extended = !flags_.extended;
+      change.ours = change.peer = flags_.extended ? "(?x)" : "(?-x)";
       break;
   }
   return change;
@@ -367,6 +402,9 @@ void RandomPatternGenerator::Quantify(Fragment& atom) {
   // the backtracking of both engines polynomial.
   const bool any_quantifier = atom.single || atom.true_width;
   const bool unbounded_allowed = !(atom.group && atom.has_unbounded);
+  // PCRE2 (10.42) anchors a pattern whose first group begins with "^" or "\A" in every
+  // branch even when that group is repeated zero times; groups get no "{0}" for that.
+  const bool zero_allowed = !atom.group;
   std::string quantifier;
   int min = 0;
   int max = 0;  // -1: unbounded
@@ -386,7 +424,7 @@ void RandomPatternGenerator::Quantify(Fragment& atom) {
       max = 1;
       break;
     case 3:
-      min = max = Uniform(0, 3);
+      min = max = Uniform(zero_allowed ? 0 : 1, 3);
       quantifier = "{" + std::to_string(min) + "}";
       break;
     case 4:
@@ -399,7 +437,7 @@ void RandomPatternGenerator::Quantify(Fragment& atom) {
       [[fallthrough]];
     default:
       min = Uniform(0, 2);
-      max = min + Uniform(0, 2);
+      max = std::max(min + Uniform(0, 2), zero_allowed ? 0 : 1);
       quantifier = "{" + std::to_string(min) + "," + std::to_string(max) + "}";
       break;
   }

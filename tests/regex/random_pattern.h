@@ -1,20 +1,22 @@
 // Random patterns from the part of the dialect that the engine and PCRE2 read alike:
 // literals and escapes, classes with ranges and negation, '.', groups, alternation (empty
 // alternatives included), greedy and lazy "* + ? {n} {n,} {n,m}", anchors, word boundaries,
-// back-references, comments and the i and g modifiers.
+// back-references, comments and the i, g, s, m and x modifiers.
 //
 // Each pattern comes in two spellings: the engine's, and PCRE2's (compiled with DOTALL and
 // DOLLAR_ENDONLY) for the same language and preference order. The differences spelled out:
 // "\Z" is "\z" for PCRE2, back-references are "\g{n}", the engine's "(?-g)" (every later
 // quantifier lazy) has no PCRE2 form and is dropped while the peer's quantifiers get their
 // lazy "?", the Cyrillic ranges (bytes 224-255, 192-223, the reversed 224-223) carry their
-// extra members 184 and 168 explicitly, and "\s" is spelled out as TAB, LF, FF, CR and space
-// (PCRE2's also holds byte 11).
+// extra members 184 and 168 explicitly, "\s" is spelled out as TAB, LF, FF, CR and space
+// (PCRE2's also holds byte 11), and the s and m modifiers are spelled out in the atoms they
+// change: "." without s is "[^\r\n]", "^" and "$" with m are look-arounds for a line start
+// or end where CR LF counts as one break.
 //
 // The generator keeps out what the dialects read differently: quantifiers on atoms that can
 // match the empty text (an error for the engine), nested quantifiers, literal "{", a "-"
-// next to a class escape, high bytes where case-insensitivity is on, and multi-line or
-// single-line mode changes.
+// next to a class escape, high bytes where case-insensitivity is on, and white space in x
+// mode between an atom and its quantifier.
 #ifndef FARROWDALE_TESTS_REGEX_RANDOM_PATTERN_H_
 #define FARROWDALE_TESTS_REGEX_RANDOM_PATTERN_H_
 
@@ -46,8 +48,11 @@ class RandomPatternGenerator {
  private:
   struct Fragment;
   struct Flags {
-    bool no_case = false;  // modifier i
-    bool greedy = true;    // modifier g
+    bool no_case = false;     // modifier i
+    bool greedy = true;       // modifier g
+    bool dot_all = true;      // modifier s
+    bool multi_line = false;  // modifier m
+    bool extended = false;    // modifier x
   };
 
   Fragment Alternation(int depth);
