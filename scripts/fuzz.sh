@@ -45,6 +45,11 @@ fi
 cmake --build "$build" -j"${JOBS:-2}" --target "${available[@]/#/fuzz_}"
 
 mkdir -p "$build/artifacts"
+# Scratch files of the targets that need a path (fork mode's workers leave theirs behind).
+export FARROWDALE_FUZZ_SCRATCH="$PWD/$build/scratch"
+rm -rf "$FARROWDALE_FUZZ_SCRATCH"
+mkdir -p "$FARROWDALE_FUZZ_SCRATCH"
+trap 'rm -rf "$FARROWDALE_FUZZ_SCRATCH"' EXIT
 failed=0
 for t in "${available[@]}"; do
   corpus="$build/corpus/$t"

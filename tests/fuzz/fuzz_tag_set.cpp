@@ -18,15 +18,22 @@
 
 namespace {
 
+// In the folder FARROWDALE_FUZZ_SCRATCH names (scripts/fuzz.sh gives one it removes
+// afterwards: fork mode ends its workers without running exit handlers), else in the
+// system's temporary folder, removed at exit.
 void RemoveScratchFile();
 
 const std::filesystem::path& ScratchFile() {
-  static const std::filesystem::path path = [] {
-    std::atexit(RemoveScratchFile);
-    return std::filesystem::temp_directory_path() /
-           ("fuzz_tag_set." + std::to_string(getpid()) + ".ini");
+  // Never destroyed: the exit handler still needs it.
+  static const std::filesystem::path* const path = [] {
+    const char* folder = std::getenv("FARROWDALE_FUZZ_SCRATCH");
+    const bool own_folder = folder != nullptr && *folder != '\0';
+    if (!own_folder) std::atexit(RemoveScratchFile);
+    return new std::filesystem::path(
+        (own_folder ? std::filesystem::path(folder) : std::filesystem::temp_directory_path()) /
+        ("fuzz_tag_set." + std::to_string(getpid()) + ".ini"));
   }();
-  return path;
+  return *path;
 }
 
 void RemoveScratchFile() {
