@@ -215,25 +215,19 @@ std::string SystemCodePageName() { return Current().name; }
 bool SystemCodePageIsMultiByte() { return Current().multi_byte; }
 
 std::string ToNarrow(std::u16string_view text) {
-  const CodePage& code_page = Current();
-  switch (code_page.kind) {
-    case Kind::kTable: {
-      std::string result;
-      AppendNarrow(text, &result);
-      return result;
-    }
-    case Kind::kUtf8:
-      return Utf16ToUtf8(text, '?');
-    case Kind::kIcu:
-      break;
-  }
-  return IcuToNarrow(code_page, text);
+  std::string result;
+  AppendNarrow(text, &result);
+  return result;
 }
 
 void AppendNarrow(std::u16string_view text, std::string* out) {
   const CodePage& code_page = Current();
-  if (code_page.kind != Kind::kTable) {
-    out->append(ToNarrow(text));
+  if (code_page.kind == Kind::kUtf8) {
+    AppendUtf16AsUtf8(text, '?', out);
+    return;
+  }
+  if (code_page.kind == Kind::kIcu) {
+    out->append(IcuToNarrow(code_page, text));
     return;
   }
   const size_t start = out->size();

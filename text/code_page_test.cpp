@@ -120,6 +120,39 @@ TEST(CodePageTest, Utf8DecodingAgreesWithIcuOnRandomBytes) {
   }
 }
 
+// ICU's UTF-16 -> UTF-8, with "?" for unpaired surrogates, as the UTF-8 code page writes.
+std::string IcuUtf16ToUtf8(const std::u16string& text) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* converter = ucnv_open("UTF-8", &status);
+  ucnv_setSubstChars(converter, "?", 1, &status);
+  std::string bytes(text.size() * 3 + 1, '\0');
+  const int32_t length =
+      ucnv_fromUChars(converter, bytes.data(), static_cast<int32_t>(bytes.size()),
+                      reinterpret_cast<const UChar*>(text.data()), text.size(), &status);
+  ucnv_close(converter);
+  bytes.resize(length);
+  return bytes;
+}
+
+TEST(CodePageTest, Utf8EncodingAgreesWithIcuOnRandomText) {
+  CodePageGuard guard("UTF-8");
+  // Long ASCII runs (the sixteen-at-a-time loop) broken by units of every width, pairs and
+  // lone surrogates, and units from 0x8000 up, whose top bit a signed test would miss.
+  const char16_t kUnits[] = {u'a',   u'\r',  0x7F,   0x80,   0x7FF,  0x800,  0x8000,
+                             0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFD, 0xFFFF, 0x00E9};
+  uint32_t state = 7;
+  for (int round = 0; round < 5000; ++round) {
+    std::u16string text;
+    const int length = round % 60;
+    for (int i = 0; i < length; ++i) {
+      state = state * 1103515245u + 12345u;
+      const int pick = (state >> 16) % (2 * std::size(kUnits));
+      text += pick < static_cast<int>(std::size(kUnits)) ? kUnits[pick] : u'x';
+    }
+    ASSERT_EQ(ToNarrow(text), IcuUtf16ToUtf8(text)) << round;
+  }
+}
+
 TEST(CodePageTest, OtherCodePagesGoThroughIcu) {
   CodePageGuard guard("ISO-8859-5");
   EXPECT_EQ(SystemCodePageName(), "ISO-8859-5");

@@ -1,5 +1,9 @@
 #include "text/narrow_text_file.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "text/code_page.h"
 #include "text/file_chunks.h"
 #include "text/text_decoding.h"
@@ -9,6 +13,28 @@ namespace farrowdale {
 namespace {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+bool IsBreakOrEnd(char16_t c) { return c <= u'\r' && (c == 0 || c == u'\n' || c == u'\r'); }
+
+// The position of the first CR, LF or U+0000 in text at or after from, or text.size().
+size_t FindBreakOrEnd(std::u16string_view text, size_t from) {
+  size_t i = from;
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi16(u'\r');
+  const __m128i lf = _mm_set1_epi16(u'\n');
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 8 <= text.size(); i += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf)),
+                     _mm_cmpeq_epi16(units, zero));
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return i + __builtin_ctz(mask) / 2;
+  }
+#endif
+  while (i < text.size() && !IsBreakOrEnd(text[i])) ++i;
+  return i;
+}
 
 // Turns decoded pieces into the narrow joined text: CR, LF and CR LF each become CR LF (LF CR
 // is two line ends), U+0000 ends the text, and a last line without a line end gets one.
@@ -20,8 +46,7 @@ class JoinedNarrowBuilder {
     held_.clear();
     size_t i = 0;
     while (i < piece.size()) {
-      size_t run = i;
-      while (run < piece.size() && !IsBreakOrEnd(piece[run])) ++run;
+      const size_t run = FindBreakOrEnd(piece, i);
       if (run > i) {
         normalized_.append(piece.substr(i, run - i));
         after_cr_ = false;
@@ -59,10 +84,6 @@ class JoinedNarrowBuilder {
   }
 
  private:
-  static bool IsBreakOrEnd(char16_t c) {
-    return c <= u'\r' && (c == 0 || c == u'\n' || c == u'\r');
-  }
-
   std::u16string normalized_;  // the current piece, line ends normalized; storage reused
   std::u16string held_;        // a high surrogate waiting for its partner
   std::string narrow_;

@@ -77,19 +77,29 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text, char replacement) {
-  std::string bytes(text.size() * 3, '\0');
-  char* out = bytes.data();
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint32_t unit = text[i];
-    if (unit < 0x80) {
-      *out++ = static_cast<char>(unit);
-    } else if (unit < 0x800) {
+  std::string bytes;
+  AppendUtf16AsUtf8(text, replacement, &bytes);
+  return bytes;
+}
+
+void AppendUtf16AsUtf8(std::u16string_view text, char replacement, std::string* bytes) {
+  const size_t start = bytes->size();
+  bytes->resize(start + text.size() * 3);
+  char* const out_begin = bytes->data() + start;
+  char* out = out_begin;
+  const char16_t* const end = text.data() + text.size();
+  for (const char16_t* p = text.data(); p < end;) {
+    const size_t run = NarrowAscii(p, end, out);
+    p += run;
+    out += run;
+    if (p == end) break;
+    const uint32_t unit = *p++;
+    if (unit < 0x800) {
       *out++ = static_cast<char>(0xC0 | (unit >> 6));
       *out++ = static_cast<char>(0x80 | (unit & 0x3F));
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        const uint32_t value = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-        ++i;
+      if (unit <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
+        const uint32_t value = 0x10000 + ((unit - 0xD800) << 10) + (*p++ - 0xDC00);
         *out++ = static_cast<char>(0xF0 | (value >> 18));
         *out++ = static_cast<char>(0x80 | ((value >> 12) & 0x3F));
         *out++ = static_cast<char>(0x80 | ((value >> 6) & 0x3F));
@@ -103,8 +113,7 @@ std::string Utf16ToUtf8(std::u16string_view text, char replacement) {
       *out++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
   }
-  bytes.resize(out - bytes.data());
-  return bytes;
+  bytes->resize(start + (out - out_begin));
 }
 
 }  // namespace farrowdale

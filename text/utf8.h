@@ -20,6 +20,8 @@ std::u16string Utf8ToUtf16(std::string_view bytes);
 size_t Utf8ToUtf16(std::string_view bytes, char16_t* out);
 // Unpaired surrogates, which UTF-8 cannot carry, become `replacement`.
 std::string Utf16ToUtf8(std::u16string_view text, char replacement);
+// The same, appended to *bytes.
+void AppendUtf16AsUtf8(std::u16string_view text, char replacement, std::string* bytes);
 
 }  // namespace farrowdale
 
