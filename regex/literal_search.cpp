@@ -101,4 +101,19 @@ const uint8_t* FindLiteral(const uint8_t* text, size_t text_size, const uint8_t*
   return nullptr;
 }
 
+const uint8_t* FindLastLiteral(const uint8_t* text, size_t text_size, const uint8_t* needle,
+                               size_t needle_size) {
+  if (needle_size == 0) return text + text_size;
+  if (needle_size > text_size) return nullptr;
+  // Candidates are the places of the needle's first byte, from the last possible start back.
+  size_t limit = text_size - needle_size + 1;  // candidates lie in [0, limit)
+  while (limit > 0) {
+    const auto* at = static_cast<const uint8_t*>(memrchr(text, needle[0], limit));
+    if (at == nullptr) return nullptr;
+    if (std::memcmp(at + 1, needle + 1, needle_size - 1) == 0) return at;
+    limit = static_cast<size_t>(at - text);
+  }
+  return nullptr;
+}
+
 }  // namespace farrowdale::regex

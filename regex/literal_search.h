@@ -13,6 +13,10 @@ namespace farrowdale::regex {
 const uint8_t* FindLiteral(const uint8_t* text, size_t text_size, const uint8_t* needle,
                            size_t needle_size);
 
+// The last occurrence of needle in text, or nullptr; an empty needle occurs at the text's end.
+const uint8_t* FindLastLiteral(const uint8_t* text, size_t text_size, const uint8_t* needle,
+                               size_t needle_size);
+
 }  // namespace farrowdale::regex
 
 #endif  // FARROWDALE_REGEX_LITERAL_SEARCH_H_

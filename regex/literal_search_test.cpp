@@ -23,6 +23,11 @@ TEST(LiteralSearchTest, AgreesWithMemmem) {
     const void* want = memmem(text.data(), text.size(), needle.data(), needle.size());
     const uint8_t* got = FindLiteral(Bytes(text), text.size(), Bytes(needle), needle.size());
     ASSERT_EQ(static_cast<const void*>(got), want) << text << " / " << needle;
+    const size_t last = text.rfind(needle);
+    const uint8_t* got_last =
+        FindLastLiteral(Bytes(text), text.size(), Bytes(needle), needle.size());
+    ASSERT_EQ(got_last, last == std::string::npos ? nullptr : Bytes(text) + last)
+        << text << " / " << needle;
   }
   const std::string text = std::string(40, 'x') + "</e>";
   for (size_t n = 0; n <= text.size(); ++n) {

@@ -40,6 +40,7 @@ struct TPatternEngine::State {
   regex::SubjectBuffer subject;
   std::optional<regex::Program> program;
   regex::SearchHints hints;
+  regex::MustContainCache must_contain;  // for this subject and program
   int modifiers = kDefaultModifiers;
   std::string whitespace{kDefaultWhitespace};
   std::string word_characters{kDefaultWordCharacters};
@@ -67,6 +68,7 @@ struct TPatternEngine::State {
     settings.line_breaks_defined = !line_breaks.empty() || view.paired_assigned;
     program = regex::Compile(expression, settings);
     hints = regex::ComputeSearchHints(*program);
+    must_contain = regex::MustContainCache();
   }
 
   // Positions are 32-bit; length + 1 must stay representable. Unsets every slot first.
@@ -97,7 +99,7 @@ struct TPatternEngine::State {
     view.text = subject.data();
     view.length = length;
     matcher.Prepare(*program, view);
-    const bool found = regex::SearchSubject(hints, view, offset - 1, matcher);
+    const bool found = regex::SearchSubject(hints, view, offset - 1, matcher, must_contain);
     matcher.ReleaseSpareMemory();
     return found;
   }
@@ -126,6 +128,7 @@ bool TPatternEngine::Exec(std::string_view subject) {
   return s.Recording([&] {
     s.CheckSubjectLength(subject);
     s.subject.Assign(subject);  // up to the first zero byte
+    s.must_contain = regex::MustContainCache();
     return s.SearchFrom(1);
   });
 }
@@ -135,6 +138,7 @@ bool TPatternEngine::ExecInPlace(const std::string& subject) {
   return s.Recording([&] {
     s.CheckSubjectLength(subject);
     s.subject.Borrow(subject);  // up to the first zero byte
+    s.must_contain = regex::MustContainCache();
     return s.SearchFrom(1);
   });
 }

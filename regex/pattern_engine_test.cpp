@@ -42,6 +42,8 @@ TEST(PatternEngineTest, InPlaceSearchFindsWhatTheCopyingSearchFinds) {
     EXPECT_EQ(AllMatches(pattern, subject, true), AllMatches(pattern, subject, false)) << pattern;
   }
   EXPECT_EQ(AllMatches("(b)$", std::string("ab\0b", 4), true), "2:1:b ");
+  // The required literal "zz" stops occurring before the last "a": the scan ends there.
+  EXPECT_EQ(AllMatches("a(.*?)zz", "a1zz a2 azz3 a", true), "1:4:1 6:6:2 a ");
   // A copying Exec after an in-place one must not write into the caller's text.
   const std::string text = "abc";
   TPatternEngine engine;

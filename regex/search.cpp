@@ -5,15 +5,21 @@
 namespace farrowdale::regex {
 
 bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t start,
-                   Matcher& matcher) {
+                   Matcher& matcher, MustContainCache& must_contain) {
   matcher.ClearCaptures();
   const uint8_t* text = subject.text;
   const int32_t length = subject.length;
-  if (!hints.must_contain.empty() &&
-      FindLiteral(text + start, length - start,
-                  reinterpret_cast<const uint8_t*>(hints.must_contain.data()),
-                  hints.must_contain.size()) == nullptr) {
-    return false;
+  if (!hints.must_contain.empty()) {
+    // Searched from the end once per subject: the last occurrence is usually near it, and a
+    // scan from each search start would read the text a second time over a run of ExecNext.
+    if (!must_contain.known) {
+      const uint8_t* last =
+          FindLastLiteral(text, length, reinterpret_cast<const uint8_t*>(hints.must_contain.data()),
+                          hints.must_contain.size());
+      must_contain.last = last == nullptr ? -1 : static_cast<int32_t>(last - text);
+      must_contain.known = true;
+    }
+    if (must_contain.last < start) return false;
   }
   if (hints.anchored) return matcher.MatchAt(start);
   if (hints.start_char != 0) {
