@@ -13,7 +13,7 @@
 
 #include "tagset/ini_file.h"
 #include "tagset/tag_set.h"
-#include "text/code_page.h"
+#include "tests/fuzz/fuzz_code_page.h"
 #include "text/error.h"
 
 namespace {
@@ -45,12 +45,7 @@ void RemoveScratchFile() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  static constexpr const char* kCodePages[] = {"UTF-8", "windows-1252", "windows-1251"};
-  static int code_page = -1;  // set only on a change: building the tables is slow
-  if (code_page != data[0] % 3) {
-    code_page = data[0] % 3;
-    farrowdale::SetSystemCodePage(kCodePages[code_page]);
-  }
+  farrowdale::ChooseFuzzCodePage(data[0]);
   {
     std::ofstream out(ScratchFile(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data) + 1, static_cast<std::streamsize>(size - 1));

@@ -8,17 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "tests/fuzz/fuzz_code_page.h"
 #include "text/code_page.h"
 #include "text/unicode_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  static constexpr const char* kCodePages[] = {"UTF-8", "windows-1252", "windows-1251"};
-  static int code_page = -1;  // set only on a change: building the tables is slow
-  if (code_page != data[0] % 3) {
-    code_page = data[0] % 3;
-    farrowdale::SetSystemCodePage(kCodePages[code_page]);
-  }
+  farrowdale::ChooseFuzzCodePage(data[0]);
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   farrowdale::TUnicodeStringList lines;
