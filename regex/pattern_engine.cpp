@@ -71,13 +71,20 @@ struct TPatternEngine::State {
     must_contain = regex::MustContainCache();
   }
 
-  // Positions are 32-bit; length + 1 must stay representable. Unsets every slot first.
-  void CheckSubjectLength(std::string_view subject) {
-    matcher.ClearCaptures();
-    constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
-    if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
-      throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
-    }
+  // Takes a new subject (store keeps it, up to its first zero byte) and searches it from its
+  // start. Positions are 32-bit, so length + 1 must stay representable.
+  template <typename Store>
+  bool SearchNewSubject(std::string_view subject, Store store) {
+    return Recording([&] {
+      matcher.ClearCaptures();
+      constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
+      if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
+        throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
+      }
+      store();
+      must_contain = regex::MustContainCache();
+      return SearchFrom(1);
+    });
   }
 
   bool SearchFrom(int offset) {
@@ -125,22 +132,12 @@ const std::string& TPatternEngine::Expression() const { return state_->expressio
 
 bool TPatternEngine::Exec(std::string_view subject) {
   State& s = *state_;
-  return s.Recording([&] {
-    s.CheckSubjectLength(subject);
-    s.subject.Assign(subject);  // up to the first zero byte
-    s.must_contain = regex::MustContainCache();
-    return s.SearchFrom(1);
-  });
+  return s.SearchNewSubject(subject, [&] { s.subject.Assign(subject); });
 }
 
 bool TPatternEngine::ExecInPlace(const std::string& subject) {
   State& s = *state_;
-  return s.Recording([&] {
-    s.CheckSubjectLength(subject);
-    s.subject.Borrow(subject);  // up to the first zero byte
-    s.must_contain = regex::MustContainCache();
-    return s.SearchFrom(1);
-  });
+  return s.SearchNewSubject(subject, [&] { s.subject.Borrow(subject); });
 }
 
 bool TPatternEngine::ExecNext() {
