@@ -138,46 +138,53 @@ struct Pcre2 {
   bool jit;
 };
 
-// in_place: ExecInPlace, as the coding run searches a file's text, instead of Exec's copy.
-void ExtractEngine(benchmark::State& state, bool in_place) {
-  const std::string& text = CodedText();
+// What one pass of an extraction found; every contender must find the same.
+struct Extracted {
   int64_t matches = 0;
   size_t passage_bytes = 0;
+};
+
+// Times scan(text) over the coded text and reports what its last pass found.
+template <typename Scan>
+void MeasureExtraction(benchmark::State& state, Scan scan) {
+  const std::string& text = CodedText();
+  Extracted found;
   for (auto _ : state) {
-    matches = 0;
-    passage_bytes = 0;
-    TPatternEngine engine;
-    engine.SetExpression(kExtraction);
-    const bool first = in_place ? engine.ExecInPlace(text) : engine.Exec(text);
-    for (bool found = first; found; found = engine.ExecNext()) {
-      ++matches;
-      passage_bytes += engine.MatchLen(1);
-    }
-    benchmark::DoNotOptimize(passage_bytes);
+    found = scan(text);
+    benchmark::DoNotOptimize(found.passage_bytes);
   }
-  state.counters["matches"] = static_cast<double>(matches);
+  state.counters["matches"] = static_cast<double>(found.matches);
   state.SetBytesProcessed(state.iterations() * text.size());
 }
 
+// in_place: ExecInPlace, as the coding run searches a file's text, instead of Exec's copy.
+void ExtractEngine(benchmark::State& state, bool in_place) {
+  MeasureExtraction(state, [in_place](const std::string& text) {
+    Extracted found;
+    TPatternEngine engine;
+    engine.SetExpression(kExtraction);
+    const bool first = in_place ? engine.ExecInPlace(text) : engine.Exec(text);
+    for (bool matched = first; matched; matched = engine.ExecNext()) {
+      ++found.matches;
+      found.passage_bytes += engine.MatchLen(1);
+    }
+    return found;
+  });
+}
+
 void ExtractPcre2(benchmark::State& state, bool jit) {
-  const std::string& text = CodedText();
   Pcre2 pcre2(kExtraction, PCRE2_DOTALL, jit);
-  int64_t matches = 0;
-  size_t passage_bytes = 0;
-  for (auto _ : state) {
-    matches = 0;
-    passage_bytes = 0;
+  MeasureExtraction(state, [&pcre2](const std::string& text) {
+    Extracted found;
     size_t offset = 0;
     while (offset <= text.size() && pcre2.Match(text, offset) > 0) {
       const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(pcre2.data);
-      ++matches;
-      passage_bytes += ovector[3] - ovector[2];
+      ++found.matches;
+      found.passage_bytes += ovector[3] - ovector[2];
       offset = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
     }
-    benchmark::DoNotOptimize(passage_bytes);
-  }
-  state.counters["matches"] = static_cast<double>(matches);
-  state.SetBytesProcessed(state.iterations() * text.size());
+    return found;
+  });
 }
 void BM_Extract_Pcre2Jit(benchmark::State& state) { ExtractPcre2(state, true); }
 void BM_Extract_Pcre2Interpreted(benchmark::State& state) { ExtractPcre2(state, false); }
@@ -185,12 +192,8 @@ void BM_Extract_Pcre2Interpreted(benchmark::State& state) { ExtractPcre2(state, 
 // The floor: find "<e>", then the next "</e>" after it, with a plain finder of markers.
 template <typename Find>
 void ExtractFloor(benchmark::State& state, Find find) {
-  const std::string& text = CodedText();
-  int64_t matches = 0;
-  size_t passage_bytes = 0;
-  for (auto _ : state) {
-    matches = 0;
-    passage_bytes = 0;
+  MeasureExtraction(state, [find](const std::string& text) {
+    Extracted found;
     const char* p = text.data();
     const char* end = text.data() + text.size();
     for (;;) {
@@ -198,14 +201,12 @@ void ExtractFloor(benchmark::State& state, Find find) {
       if (open == nullptr) break;
       const char* close = find(open + 3, end, "</e>");
       if (close == nullptr) break;
-      ++matches;
-      passage_bytes += close - open - 3;
+      ++found.matches;
+      found.passage_bytes += close - open - 3;
       p = close + 4;
     }
-    benchmark::DoNotOptimize(passage_bytes);
-  }
-  state.counters["matches"] = static_cast<double>(matches);
-  state.SetBytesProcessed(state.iterations() * text.size());
+    return found;
+  });
 }
 
 const char* FindMarkerMemmem(const char* p, const char* end, std::string_view marker) {
