@@ -84,6 +84,9 @@ class TForm1::RunHost : public TCodingRunHost {
     form_.pbRun_->setValue(files_done);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
+  void Warn(const std::filesystem::path& path, const std::string& message) override {
+    form_.run_warnings_.emplace_back(path, message);
+  }
 
  private:
   TForm1& form_;
@@ -471,6 +474,7 @@ void TForm1::btnOKClick() {
   }
   request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
   request.corpus_folder = folder_;
+  run_warnings_.clear();
   RunHost host(*this);
   RunScope scope(*this);
   RunCoding(request, tag_set_, host);

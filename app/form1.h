@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/platform.h"
 #include "tagset/tag_set.h"
@@ -90,6 +92,8 @@ class TForm1 : public QWidget {
   int checked_count_ = 0;
   bool setting_from_program_ = false;
   bool running_ = false;
+  // What the last run warned about (file, message), in the order it said it.
+  std::vector<std::pair<std::filesystem::path, std::string>> run_warnings_;
   std::filesystem::path folder_;        // lblDir's caption
   std::filesystem::path tag_set_path_;  // lbTagSetFile's hint
   std::string tag_set_caption_;         // lbTagSetFile's caption, narrow

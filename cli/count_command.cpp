@@ -210,6 +210,10 @@ class CliHost : public TCodingRunHost {
     std::cerr << '\r' << line << std::flush;
     progress_width_ = line.size();
   }
+  void Warn(const fs::path& path, const std::string& message) override {
+    ClearProgress();
+    std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
+  }
   // Removes the progress line, so that the next output starts on a clean line.
   void ClearProgress() {
     if (progress_width_ == 0) return;

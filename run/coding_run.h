@@ -40,6 +40,10 @@ class TCodingRunHost {
   virtual std::filesystem::path ProgramFolder() = 0;
   // Called after each ticked file is done; files_done runs from 1 to files_ticked.
   virtual void Progress(int files_done, int files_ticked) = 0;
+  // Something the user should know that does not stop the run (a file read in a guessed
+  // encoding, a text cut short, a tag set without tags), about path. The command line
+  // prints "PATH: warning: MESSAGE" on stderr; the window lists it when the run ends.
+  virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
 };
 
 // Runs the whole coding run. tag_set is the window's tag table, refilled by the run.

@@ -31,12 +31,16 @@ class FakeHost : public TCodingRunHost {
   void Progress(int files_done, int files_ticked) override {
     progress.emplace_back(files_done, files_ticked);
   }
+  void Warn(const fs::path& path, const std::string& message) override {
+    warnings.emplace_back(path, message);
+  }
 
   std::deque<uint32_t> ticks;
   fs::path program_folder;
   std::vector<std::string> messages;
   std::vector<fs::path> opened;
   std::vector<std::pair<int, int>> progress;
+  std::vector<std::pair<fs::path, std::string>> warnings;
 };
 
 constexpr char kTagSet[] =
