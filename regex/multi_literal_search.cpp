@@ -1,13 +1,11 @@
 // The multi-literal search: a filter on each position's byte and the byte after it (eight
 // buckets of literals, looked up by nibbles, 32 positions at a time where AVX2 is present),
-// then a table of the literals' folded first bytes, then a full comparison.
+// then a table of the literals' first bytes, then a full comparison.
 #include "regex/multi_literal_search.h"
 
 #include <algorithm>
 #include <map>
 #include <utility>
-
-#include "text/code_page.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -15,24 +13,6 @@
 
 namespace farrowdale::regex {
 namespace {
-
-// One representative (the smallest byte) per class of bytes linked by the other-case map,
-// so that a literal and every text its case-insensitive form matches share one key.
-std::array<uint8_t, 256> CaseClasses(const std::array<uint8_t, 256>& other_case) {
-  std::array<uint8_t, 256> fold;
-  for (int c = 0; c < 256; ++c) fold[c] = static_cast<uint8_t>(c);
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (int c = 0; c < 256; ++c) {
-      const uint8_t least = std::min(fold[c], fold[other_case[c]]);
-      if (fold[c] != least || fold[other_case[c]] != least) {
-        fold[c] = fold[other_case[c]] = least;
-        changed = true;
-      }
-    }
-  }
-  return fold;
-}
 
 uint32_t SlotIndex(uint32_t key, size_t slot_count) {
   return static_cast<uint32_t>((key * 0x9E3779B1u) >> 7) & static_cast<uint32_t>(slot_count - 1);
@@ -59,35 +39,27 @@ const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 
 }  // namespace
 
-MultiLiteralSearch::MultiLiteralSearch(std::vector<LiteralNeedle> needles)
-    : needles_(std::move(needles)) {
-  for (int c = 0; c < 256; ++c) other_case_[c] = SwapCase(static_cast<unsigned char>(c));
-  fold_ = CaseClasses(other_case_);
-  if (needles_.empty()) return;
-
+MultiLiteralSearch::MultiLiteralSearch(std::vector<std::string> literals)
+    : literals_(std::move(literals)) {
+  if (literals_.empty()) return;
   key_bytes_ = kMaxKeyBytes;
-  for (const LiteralNeedle& needle : needles_)
-    key_bytes_ = std::min(key_bytes_, needle.text.size());
+  for (const std::string& literal : literals_) key_bytes_ = std::min(key_bytes_, literal.size());
 
-  // Literals with the same folded first two bytes share a bucket, so that their filter bits
-  // do not mix with others' more than eight buckets force.
+  // Literals with the same first two bytes share a bucket, so that their filter bits do not
+  // mix with others' more than eight buckets force.
   std::map<std::pair<int, int>, int> bucket_of_pair;
-  for (const LiteralNeedle& needle : needles_) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(needle.text.data());
-    const int second = needle.text.size() > 1 ? fold_[bytes[1]] : 256;
+  for (const std::string& literal : literals_) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(literal.data());
+    const int second = literal.size() > 1 ? bytes[1] : 256;
     const auto [entry, added] =
-        bucket_of_pair.try_emplace(std::pair(static_cast<int>(fold_[bytes[0]]), second),
+        bucket_of_pair.try_emplace(std::pair(static_cast<int>(bytes[0]), second),
                                    static_cast<int>(bucket_of_pair.size() % kBuckets));
     const auto bit = static_cast<uint8_t>(1u << entry->second);
-    const auto mark = [&](std::array<uint8_t, 16>& low, std::array<uint8_t, 16>& high, uint8_t c) {
-      for (uint8_t form : {c, needle.ignore_case ? other_case_[c] : c}) {
-        low[form & 15] |= bit;
-        high[form >> 4] |= bit;
-      }
-    };
-    mark(first_low_, first_high_, bytes[0]);
-    if (needle.text.size() > 1) {
-      mark(second_low_, second_high_, bytes[1]);
+    first_low_[bytes[0] & 15] |= bit;
+    first_high_[bytes[0] >> 4] |= bit;
+    if (literal.size() > 1) {
+      second_low_[bytes[1] & 15] |= bit;
+      second_high_[bytes[1] >> 4] |= bit;
     } else {
       for (int nibble = 0; nibble < 16; ++nibble) {
         second_low_[nibble] |= bit;
@@ -98,21 +70,21 @@ MultiLiteralSearch::MultiLiteralSearch(std::vector<LiteralNeedle> needles)
   }
 
   size_t slot_count = 4;
-  while (slot_count < 2 * needles_.size()) slot_count *= 2;
+  while (slot_count < 2 * literals_.size()) slot_count *= 2;
   slots_.resize(slot_count);
-  for (size_t index = 0; index < needles_.size(); ++index) {
-    const uint32_t key = KeyAt(reinterpret_cast<const uint8_t*>(needles_[index].text.data()));
+  for (size_t index = 0; index < literals_.size(); ++index) {
+    const uint32_t key = KeyAt(reinterpret_cast<const uint8_t*>(literals_[index].data()));
     uint32_t slot = SlotIndex(key, slot_count);
     while (slots_[slot].used && slots_[slot].key != key) slot = (slot + 1) & (slot_count - 1);
     slots_[slot].used = true;
     slots_[slot].key = key;
-    slots_[slot].needles.push_back(static_cast<int>(index));
+    slots_[slot].literals.push_back(static_cast<int>(index));
   }
 }
 
 uint32_t MultiLiteralSearch::KeyAt(const uint8_t* at) const {
   uint32_t key = 0;
-  for (size_t k = 0; k < key_bytes_; ++k) key = (key << 8) | fold_[at[k]];
+  for (size_t k = 0; k < key_bytes_; ++k) key = (key << 8) | at[k];
   return key;
 }
 
@@ -124,16 +96,10 @@ const MultiLiteralSearch::KeySlot* MultiLiteralSearch::FindSlot(uint32_t key) co
   return nullptr;
 }
 
-bool MultiLiteralSearch::MatchesAt(const LiteralNeedle& needle, const uint8_t* at,
+bool MultiLiteralSearch::MatchesAt(const std::string& literal, const uint8_t* at,
                                    size_t room) const {
-  const size_t size = needle.text.size();
-  if (size > room) return false;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(needle.text.data());
-  if (!needle.ignore_case) return std::equal(bytes, bytes + size, at);
-  for (size_t k = 0; k < size; ++k) {
-    if (at[k] != bytes[k] && at[k] != other_case_[bytes[k]]) return false;
-  }
-  return true;
+  return literal.size() <= room &&
+         std::equal(literal.begin(), literal.end(), reinterpret_cast<const char*>(at));
 }
 
 void MultiLiteralSearch::Verify(const uint8_t* text, size_t size, size_t at,
@@ -141,14 +107,14 @@ void MultiLiteralSearch::Verify(const uint8_t* text, size_t size, size_t at,
   if (size - at < key_bytes_) return;
   const KeySlot* slot = FindSlot(KeyAt(text + at));
   if (slot == nullptr) return;
-  for (int index : slot->needles) {
-    if (MatchesAt(needles_[index], text + at, size - at)) found[index].push_back(at);
+  for (int index : slot->literals) {
+    if (MatchesAt(literals_[index], text + at, size - at)) found[index].push_back(at);
   }
 }
 
 std::vector<std::vector<size_t>> MultiLiteralSearch::FindAll(std::string_view view) const {
-  std::vector<std::vector<size_t>> found(needles_.size());
-  if (needles_.empty()) return found;
+  std::vector<std::vector<size_t>> found(literals_.size());
+  if (literals_.empty()) return found;
   const auto* text = reinterpret_cast<const uint8_t*>(view.data());
   const size_t size = view.size();
   size_t at = 0;

@@ -3,10 +3,9 @@
 // instead of scanning the file once per tag.
 //
 // Contract: a MultiLiteralSearch is built once from its literals and never changes; FindAll
-// is const and may be called from several threads at once. Case-insensitive literals take
-// the other-case form of each byte from the code page in force when the object is built
-// (SwapCase), so build it after the code page is chosen. The text is searched as given,
-// zero bytes included: a caller whose subject ends at its first zero byte passes only that.
+// is const and may be called from several threads at once. Literals are compared byte for
+// byte. The text is searched as given, zero bytes included: a caller whose subject ends at
+// its first zero byte passes only that.
 #ifndef FARROWDALE_REGEX_MULTI_LITERAL_SEARCH_H_
 #define FARROWDALE_REGEX_MULTI_LITERAL_SEARCH_H_
 
@@ -19,15 +18,10 @@
 
 namespace farrowdale::regex {
 
-struct LiteralNeedle {
-  std::string text;  // REQUIRES: not empty
-  // Each byte also matches its other-case form, as the engine's case-insensitive literal does.
-  bool ignore_case = false;
-};
-
 class MultiLiteralSearch {
  public:
-  explicit MultiLiteralSearch(std::vector<LiteralNeedle> needles);
+  // REQUIRES: no literal is empty.
+  explicit MultiLiteralSearch(std::vector<std::string> literals);
 
   // For each literal, in the order given to the constructor, the ascending 0-based positions
   // where it starts in text; overlapping occurrences are all listed.
@@ -36,29 +30,27 @@ class MultiLiteralSearch {
  private:
   static constexpr int kBuckets = 8;
   // The first bytes of every literal are keyed by this many bytes (the shortest literal's
-  // length, at most 4) after case folding.
+  // length, at most 4).
   static constexpr size_t kMaxKeyBytes = 4;
 
-  // Literals whose folded key is the same, found by open addressing.
+  // Literals whose key is the same, found by open addressing.
   struct KeySlot {
     uint32_t key = 0;
     bool used = false;
-    std::vector<int> needles;
+    std::vector<int> literals;
   };
 
   uint32_t KeyAt(const uint8_t* at) const;
   const KeySlot* FindSlot(uint32_t key) const;
-  bool MatchesAt(const LiteralNeedle& needle, const uint8_t* at, size_t room) const;
+  bool MatchesAt(const std::string& literal, const uint8_t* at, size_t room) const;
   // Checks a position whose first two bytes passed the bucket filter.
   void Verify(const uint8_t* text, size_t size, size_t at,
               std::vector<std::vector<size_t>>& found) const;
   // The bucket filter 32 positions at a time (AVX2); returns the first position not covered.
   size_t ScanWide(const uint8_t* text, size_t size, std::vector<std::vector<size_t>>& found) const;
 
-  std::vector<LiteralNeedle> needles_;
+  std::vector<std::string> literals_;
   size_t key_bytes_ = 0;
-  std::array<uint8_t, 256> fold_{};        // one representative per case class
-  std::array<uint8_t, 256> other_case_{};  // the code page's SwapCase at construction
   // Nibble tables of the bucket filter: a position is a candidate when, for some bucket, its
   // byte has that bucket's bit in first_low[c & 15] and first_high[c >> 4], and the byte
   // after it has it in second_low and second_high. A literal of one byte sets its bucket's
