@@ -4,10 +4,14 @@
 #include "run/marker_check.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "regex/pattern_engine.h"
@@ -231,10 +235,11 @@ class TTagInTextCheck {
 };
 
 // The tags a run searches with, each compiled once; a pattern that does not compile is an
-// error at its section (a run stops on it) and the tag is left out.
+// error at its section (a run stops on it), added to problems when that is not null, and
+// the tag is left out.
 std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
                                     const std::filesystem::path& tag_set_path,
-                                    std::vector<TCheckProblem>& problems) {
+                                    std::vector<TCheckProblem>* problems) {
   std::vector<TTagSearch> searches;
   for (size_t i = 0; i < tag_set.tags.size(); ++i) {
     const TTagInfo& tag = tag_set.tags[i];
@@ -245,10 +250,11 @@ std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
       engine.SetExpression(pattern);
       engine.Exec("");
     } catch (const EPatternError& error) {
-      problems.push_back({tag_set_path, i < tag_set.tag_lines.size() ? tag_set.tag_lines[i] : 1, 1,
-                          ECheckSeverity::kError,
-                          "tag " + Quoted(tag.Name) + ": pattern " + Quoted(pattern) +
-                              " does not compile, and a run stops on it: " + error.what()});
+      if (problems == nullptr) continue;
+      problems->push_back({tag_set_path, i < tag_set.tag_lines.size() ? tag_set.tag_lines[i] : 1, 1,
+                           ECheckSeverity::kError,
+                           "tag " + Quoted(tag.Name) + ": pattern " + Quoted(pattern) +
+                               " does not compile, and a run stops on it: " + error.what()});
       continue;
     }
     // A tag with the same markers as one before it finds the same problems again; the tag
@@ -263,6 +269,26 @@ std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
   return searches;
 }
 
+// One file with every tag; a file that cannot be read is one error.
+std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
+                                     const TCheckFileReader& reader,
+                                     std::vector<TTagSearch>& searches) {
+  std::vector<TCheckProblem> problems;
+  try {
+    const TCheckedFile file = reader(path);
+    for (const std::string& warning : file.read_warnings) {
+      problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
+    }
+    TTextPositions positions(file.narrow_text);
+    for (TTagSearch& search : searches) {
+      TTagInTextCheck(file.narrow_text, search, positions, path, problems).Run();
+    }
+  } catch (const std::exception& error) {
+    problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
+  }
+  return problems;
+}
+
 std::string Counted(int count, const char* singular, const char* plural) {
   return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }
@@ -275,33 +301,38 @@ TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
 
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader) {
+                         const TCheckFileReader& reader, unsigned jobs) {
   TCheckResult result;
   const TTagSetCheck tag_set = CheckTagSet(TIniFile(tag_set_path));
   for (const TTagSetProblem& problem : tag_set.problems) {
     result.problems.push_back(
         {tag_set_path, problem.line, problem.column, problem.severity, problem.message});
   }
-  std::vector<TTagSearch> searches = CompileTags(tag_set, tag_set_path, result.problems);
+  result.tags_searched =
+      static_cast<int>(CompileTags(tag_set, tag_set_path, &result.problems).size());
   result.tag_set_has_problems = !result.problems.empty();
-  result.tags_searched = static_cast<int>(searches.size());
 
-  for (const std::filesystem::path& path : files) {
-    ++result.files_checked;
-    const size_t problems_before = result.problems.size();
-    try {
-      const TCheckedFile file = reader(path);
-      for (const std::string& warning : file.read_warnings) {
-        result.problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
-      }
-      TTextPositions positions(file.narrow_text);
-      for (TTagSearch& search : searches) {
-        TTagInTextCheck(file.narrow_text, search, positions, path, result.problems).Run();
-      }
-    } catch (const Error& error) {
-      result.problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
+  // Files are shared out to the workers one at a time; each worker has its own compiled
+  // tags (an engine serves one thread), and each file's problems their own slot, so the
+  // result does not depend on the number of workers.
+  std::vector<std::vector<TCheckProblem>> file_problems(files.size());
+  std::atomic<size_t> next_file{0};
+  auto work = [&] {
+    std::vector<TTagSearch> searches = CompileTags(tag_set, tag_set_path, nullptr);
+    for (size_t i = next_file++; i < files.size(); i = next_file++) {
+      file_problems[i] = CheckFile(files[i], reader, searches);
     }
-    if (result.problems.size() > problems_before) ++result.files_with_problems;
+  };
+  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::jthread> workers;
+  for (unsigned j = 1; j < std::min<size_t>(jobs, files.size()); ++j) workers.emplace_back(work);
+  work();
+  for (std::jthread& worker : workers) worker.join();
+
+  result.files_checked = static_cast<int>(files.size());
+  for (std::vector<TCheckProblem>& problems : file_problems) {
+    if (!problems.empty()) ++result.files_with_problems;
+    std::move(problems.begin(), problems.end(), std::back_inserter(result.problems));
   }
 
   // The tag set first, then the files by path; within a file by line and column, problems

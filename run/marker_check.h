@@ -44,11 +44,13 @@ struct TCheckResult {
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
 };
 
-// Checks the tag set and then every file with every tag whose pattern compiles. Files are
-// checked in the given order; a file that cannot be read is one error and the rest go on.
+// Checks the tag set and then every file with every tag whose pattern compiles; a file that
+// cannot be read is one error and the rest go on. Files are checked by `jobs` threads (0:
+// one per core), so reader must be safe to call from several threads at once; the result
+// is the same for every number of threads.
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader = ReadFileForCheck);
+                         const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
 
 // "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
 std::string FormatCheckProblem(const TCheckProblem& problem);

@@ -30,19 +30,23 @@ class MarkerCheckTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  TCheckResult Check(const std::string& ini_text, const std::vector<std::string>& names) {
+  TCheckResult Check(const std::string& ini_text, const std::vector<std::string>& names,
+                     unsigned jobs = 0) {
     const fs::path tag_set = dir_ / "tags.ini";
     std::ofstream(tag_set, std::ios::binary) << ini_text;
     std::vector<fs::path> paths(names.begin(), names.end());
-    return CheckCoding(tag_set, paths, [&](const fs::path& path) {
-      const auto found = texts_.find(path.string());
-      if (found == texts_.end()) throw Error("Cannot open file \"" + path.string() + "\".");
-      TCheckedFile file{found->second, {}};
-      if (const auto warned = warnings_.find(path.string()); warned != warnings_.end()) {
-        file.read_warnings.push_back(warned->second);
-      }
-      return file;
-    });
+    return CheckCoding(
+        tag_set, paths,
+        [&](const fs::path& path) {
+          const auto found = texts_.find(path.string());
+          if (found == texts_.end()) throw Error("Cannot open file \"" + path.string() + "\".");
+          TCheckedFile file{found->second, {}};
+          if (const auto warned = warnings_.find(path.string()); warned != warnings_.end()) {
+            file.read_warnings.push_back(warned->second);
+          }
+          return file;
+        },
+        jobs);
   }
 
   std::vector<std::string> Listing(const TCheckResult& result) {
@@ -74,7 +78,10 @@ TEST_F(MarkerCheckTest, EachMarkerProblemWhereTheRunPutsIt) {
   texts_["open"] = "<q>fine</q> then <q>never closed\r\n";
   texts_["empty"] = "<q> \r\n </q><q>x</q>\r\n";
   texts_["clean"] = "<q>a</q> <q>b\r\nc</q>\r\n";
-  EXPECT_EQ(Listing(Check(kQuoteTag, {"unclosed", "nested", "stray", "open", "empty", "clean"})),
+  const std::vector<std::string> names = {"unclosed", "nested", "stray", "open", "empty", "clean"};
+  const Lines one_thread = Listing(Check(kQuoteTag, names, 1));
+  EXPECT_EQ(Listing(Check(kQuoteTag, names, 4)), one_thread);
+  EXPECT_EQ(one_thread,
             (Lines{
                 "empty:1:1: warning: tag \"quote\": empty passage between \"<q>\" and \"</q>\"; "
                 "the run skips it",
