@@ -30,8 +30,11 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 // Line and column of byte offsets in narrow text whose lines end in LF (CR LF in a run's text).
 class TTextPositions {
  public:
-  explicit TTextPositions(std::string_view text) : text_(text) {}
+  explicit TTextPositions(std::string_view text)
+      : text_(text),
+        incremental_(SystemCodePageName() == "UTF-8" || !SystemCodePageIsMultiByte()) {}
 
+  // "LINE:COLUMN"; Line() and Column() give the two numbers until the next call.
   std::string At(size_t offset) {
     if (line_starts_.empty()) {
       line_starts_.push_back(0);
@@ -41,18 +44,27 @@ class TTextPositions {
     }
     const auto next = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
     const size_t line_start = *(next - 1);
-    line_ = static_cast<int>(next - line_starts_.begin());
-    column_ = CharacterCount(text_.substr(line_start, offset - line_start)) + 1;
+    const int line = static_cast<int>(next - line_starts_.begin());
+    // Within one line, count on from the last place asked for (a long line with many
+    // problems is counted once); a stateful multi-byte code page counts from the line's start.
+    if (!incremental_ || line != line_ || offset < offset_) {
+      offset_ = line_start;
+      column_ = 1;
+    }
+    column_ += CharacterCount(text_.substr(offset_, offset - offset_));
+    offset_ = offset;
+    line_ = line;
     return std::to_string(line_) + ":" + std::to_string(column_);
   }
-  // Of the last At.
   int Line() const { return line_; }
   int Column() const { return column_; }
 
  private:
   std::string_view text_;
+  bool incremental_;
   std::vector<size_t> line_starts_;
-  int line_ = 1;
+  int line_ = 0;
+  size_t offset_ = 0;
   int column_ = 1;
 };
 

@@ -143,7 +143,8 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
 
 class TTagSetChecker {
  public:
-  explicit TTagSetChecker(const TIniFile& ini) : ini_(ini), places_(ini.ReadPlaces()) {}
+  explicit TTagSetChecker(const TIniFile& ini)
+      : ini_(ini), places_(ini.ReadPlaces()), read_(ini.ReadAllSectionValues()) {}
 
   TTagSetCheck Run() {
     LoadTagSet(ini_, result_.tags, [&](size_t index, const Error& error) {
@@ -161,7 +162,7 @@ class TTagSetChecker {
         ReportMergedSection(i, source);
         continue;
       }
-      CheckKeys(places_[i]);
+      CheckKeys(places_[i], read_[i].second);
       CheckTag(i);
     }
     CheckSameMarkers(merged);
@@ -195,17 +196,16 @@ class TTagSetChecker {
 
   // Sections the 16384-byte section list cuts short or leaves out.
   void CheckSectionList() {
-    const std::vector<std::string> names = ini_.ReadSections();
     for (size_t i = 0; i < places_.size(); ++i) {
       const TIniSectionPlace& place = places_[i];
-      if (i >= names.size()) {
+      if (i >= read_.size()) {
         Report(place.line, 1, ECheckSeverity::kWarning,
                "section [" + place.name +
                    "] lies beyond the 16384-byte limit of the section "
                    "list and is not read");
-      } else if (names[i] != place.name) {
+      } else if (read_[i].first != place.name) {
         Report(place.line, 1, ECheckSeverity::kWarning,
-               "section name [" + place.name + "] is cut to [" + names[i] +
+               "section name [" + place.name + "] is cut to [" + read_[i].first +
                    "] by the 16384-byte limit of the section list");
       }
     }
@@ -224,8 +224,8 @@ class TTagSetChecker {
   }
 
   // Keys no tag reads, repeated keys, and keys the key list or the value buffer cuts.
-  void CheckKeys(const TIniSectionPlace& place) {
-    const std::vector<std::string> pairs = ini_.ReadSectionValues(place.name);
+  // pairs: the section's keys as the reader gives them ("key=value").
+  void CheckKeys(const TIniSectionPlace& place, const std::vector<std::string>& pairs) {
     for (size_t k = 0; k < place.keys.size(); ++k) {
       const TIniKeyPlace& key = place.keys[k];
       if (k >= pairs.size()) {
@@ -344,6 +344,8 @@ class TTagSetChecker {
 
   const TIniFile& ini_;
   std::vector<TIniSectionPlace> places_;
+  // The sections as the reader lists them, with their keys (what LoadTagSet reads).
+  std::vector<std::pair<std::string, std::vector<std::string>>> read_;
   std::vector<std::pair<size_t, std::string>> bad_colors_;
   TTagSetCheck result_;
 };
@@ -383,6 +385,12 @@ std::string PatternMeaningOf(char c) {
 
 int CharacterCount(std::string_view narrow) {
   int count = 0;
+  if (!SystemCodePageIsMultiByte()) return static_cast<int>(narrow.size());
+  if (SystemCodePageName() == "UTF-8") {
+    // Every byte but a continuation byte starts a character.
+    for (char c : narrow) count += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1;
+    return count;
+  }
   for (char16_t unit : ToUnicode(narrow)) count += (unit >= 0xDC00 && unit <= 0xDFFF) ? 0 : 1;
   return count;
 }
