@@ -86,6 +86,7 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
+  CheckTagPatterns(tag_set, request.tag_set_path);
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
 
   const TListedFiles listed_files(request.items);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "regex/pattern_engine.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -202,7 +203,8 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
     RunCoding(request_, tag_set_, host_);
     FAIL() << "no error";
   } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "'$0000GG' is not a valid integer value");
+    EXPECT_EQ(error.what(), "Tag \"a\" in " + (root_ / "tags.ini").string() +
+                                ", color \"GG0000\": '$0000GG' is not a valid integer value");
   }
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_TRUE(host_.messages.empty());
@@ -210,6 +212,19 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
 }
 
 TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {
+
+  // So does a marker that forms no pattern, even when no file is ticked.
+  WriteFile(root_ / "tags.ini",
+            "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emo]\r\nbegin=[EMO\r\nend=x\r\n");
+  request_.items.clear();
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const EPatternError& error) {
+    EXPECT_EQ(error.what(), "Tag \"emo\" in " + (root_ / "tags.ini").string() +
+                                ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
+  }
+  EXPECT_TRUE(host_.messages.empty());
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   request_.tag_set_path.clear();

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "text/code_page.h"
 #include "text/collation.h"
@@ -68,8 +69,27 @@ void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
     tag.EndMark = ValueOf(pairs, u"end");
     tag.Color = ValueOf(pairs, u"color");
     if (tag.Color.empty()) tag.Color = "000000";
-    tag.ColorValue = ColorValueOf(tag.Color);
+    try {
+      tag.ColorValue = ColorValueOf(tag.Color);
+    } catch (const Error& error) {
+      throw Error(TagErrorMessage(tag, ini.Path(), "color", tag.Color, error.what()));
+    }
   }
+}
+
+std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& tag_set_file,
+                            std::string_view setting, std::string_view value,
+                            std::string_view cause) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(tag_set_file, ec);
+  std::string message =
+      "Tag \"" + tag.Name + "\" in " + PathToNarrow(ec ? tag_set_file : absolute) + ", ";
+  message.append(setting);
+  message += " \"";
+  message.append(value);
+  message += "\": ";
+  message.append(cause);
+  return message;
 }
 
 }  // namespace farrowdale

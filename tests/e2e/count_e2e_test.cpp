@@ -294,12 +294,17 @@ TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   CliResult result = Count({"--tagset", tag_set_.string(), corpus_.string()});
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "Pattern(comp): ParseReg Unmatched () (pos 1)\n");
+  // Tag set errors name the tag, the file and the setting, then the engine's or the
+  // conversion's own text.
+  EXPECT_EQ(result.err, "Tag \"bad\" in " + tag_set_.string() +
+                            ", pattern \"x)(.*?)</e>\": Pattern(comp): ParseReg Unmatched () "
+                            "(pos 1)\n");
 
   WriteBytes(tag_set_, "[e]\r\nbegin=<e>\r\nend=</e>\r\ncolor=GG0000\r\n");
   result = Count({"--tagset", tag_set_.string(), corpus_.string()});
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.err, "'$0000GG' is not a valid integer value\n");
+  EXPECT_EQ(result.err, "Tag \"e\" in " + tag_set_.string() +
+                            ", color \"GG0000\": '$0000GG' is not a valid integer value\n");
 
   // A report that cannot be created ends the run; the earlier file's report stays.
   WriteBytes(tag_set_, "[e]\r\nbegin=<e>\r\nend=</e>\r\n");
