@@ -185,6 +185,32 @@ TEST_F(CountTest, CombinedReportRecountsPooledPassages) {
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
 }
 
+// The encoded letters of tests/letters: attributes holding "=", self-closing elements, a
+// same-name element nested in another, passages over several lines, a no-break space
+// against a space, "&amp;" entities, and markup and "{@filename}" inside passages.
+TEST_F(CountTest, LettersCorpusGivesTheGoldenReports) {
+  const fs::path letters = kSourceDir.parent_path() / "letters";
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(letters / "corpus")) {
+    fs::copy_file(entry.path(), corpus_ / entry.path().filename());
+    names.push_back(entry.path().stem().string());
+  }
+  ASSERT_EQ(names.size(), 4u);
+  const std::vector<std::string> options = {"--code-page", "UTF-8", "--tagset",
+                                            (letters / "tagset.ini").string()};
+  std::vector<std::string> args = options;
+  args.push_back(corpus_.string());
+  ExpectSuccess(Count(args));
+  for (const std::string& name : names) {
+    ExpectReport(corpus_ / (name + "_result.htm"),
+                 ReadBytes(letters / "golden" / (name + "_result.htm")));
+    fs::remove(corpus_ / (name + "_result.htm"));
+  }
+  args.insert(args.begin(), "--one-file");
+  ExpectSuccess(Count(args));
+  ExpectReport(corpus_ / "result.htm", ReadBytes(letters / "golden" / "result.htm"));
+}
+
 TEST_F(CountTest, EmptyTagSetGivesNoFileReportsButACombinedReport) {
   WriteBytes(tag_set_, "; no tags yet\r\n");
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
