@@ -53,7 +53,7 @@ void FillPlaceholders(TUnicodeStringList& page, const TPlaceholderValues& values
   std::sort(replacements.begin(), replacements.end(),
             [](const Replacement& a, const Replacement& b) { return a.at < b.at; });
   size_t length = text.size();
-  for (const Replacement& r : replacements) length += r.value->size() - r.length;
+  for (const Replacement& r : replacements) length = length - r.length + r.value->size();
   std::string filled;
   filled.reserve(length);
   size_t copied = 0;

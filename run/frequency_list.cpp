@@ -54,8 +54,8 @@ TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
   if (source.EntryCount() == 0) return freq;
   source.SetMatchCase(!fold_case);
   source.SortByText();
-  // The empty entry closes the source as the one-file mode has always shown it; it has the
-  // empty key and so forms no group.
+  // The closing empty entry callers have always found there; its key is empty, so it forms
+  // no group.
   source.AddEntry(u"");
 
   // Each group's size, recorded at the position of its last entry.
