@@ -13,6 +13,7 @@
 
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
+#include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
 #include "text/code_page.h"
@@ -62,11 +63,9 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
                            bool one_file_mode) {
   TStatArray stats;
   TUnicodeStringList extracted;
-  TUnicodeStringList freq;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
     extracted.ClearEntries();
-    freq.ClearEntries();
     TStatInfo& stat = stats.emplace_back();
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
@@ -74,9 +73,12 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
     CollectTaggedTextsNarrow(narrow_text, tag, extracted);
     // Read before CountDistinctTexts appends its closing empty entry.
     stat.Freq = extracted.EntryCount();
-    CountDistinctTexts(extracted, freq, "ByFreq", true);
-    stat.Count = freq.EntryCount();
-    stat.Texts = one_file_mode ? extracted.JoinedText() : FormatHitList(freq);
+    stat.Distinct = CountDistinctTexts(extracted, true);
+    stat.Count = static_cast<int32_t>(stat.Distinct.size());
+    if (one_file_mode) {
+      // The sorted passages without the closing empty entry CountDistinctTexts appended.
+      for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
+    }
   }
   return stats;
 }
@@ -84,6 +86,7 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
 void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
   const uint32_t start = host.TickCount();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
+  CheckTagPatterns(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
@@ -116,7 +119,8 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   }
   if (one_file_mode) {
     listed_files.CheckReportPath(combined_report);
-    WriteCombinedReport(all_stats, file_names, program_folder / "resultEx.tpl", combined_report);
+    WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
+                        program_folder / "resultEx.tpl", combined_report);
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
