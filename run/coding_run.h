@@ -9,15 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "run/file_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
-
-struct TFileItem {
-  std::filesystem::path path;  // full path of the text file
-  bool checked = true;
-};
 
 struct TCodingRunRequest {
   std::filesystem::path tag_set_path;   // empty when no tag set was chosen
