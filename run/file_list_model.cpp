@@ -5,30 +5,25 @@
 namespace farrowdale {
 
 TFileListModel::TAddOutcome TFileListModel::AddFolder(const std::filesystem::path& folder) {
-  TAddOutcome outcome;
-  for (const auto& file : ListTextFilesOfFolder(folder)) Append(file, folder, outcome);
-  return outcome;
+  return AddFiles(ListTextFilesOfFolder(folder), folder);
 }
 
-TFileListModel::TAddOutcome TFileListModel::AddFile(const std::filesystem::path& file,
-                                                    const std::filesystem::path& folder) {
+TFileListModel::TAddOutcome TFileListModel::AddFiles(
+    const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) {
   TAddOutcome outcome;
-  Append(file, folder, outcome);
-  return outcome;
-}
-
-void TFileListModel::Append(const std::filesystem::path& file, const std::filesystem::path& folder,
-                            TAddOutcome& outcome) {
-  const auto [it, inserted] = index_by_key_.try_emplace(ItemPathKey(file), items_.size());
-  if (!inserted) {
-    outcome.duplicates.push_back({file, it->second});
-    return;
+  for (const auto& file : files) {
+    const auto [it, inserted] = index_by_key_.try_emplace(ItemPathKey(file), items_.size());
+    if (!inserted) {
+      outcome.duplicates.push_back({file, it->second});
+      continue;
+    }
+    if (items_.empty()) root_folder_ = folder;
+    items_.push_back(TFileItem{file, true});
+    ++checked_count_;
+    last_folder_ = folder;
+    ++outcome.added;
   }
-  if (items_.empty()) root_folder_ = folder;
-  items_.push_back(TFileItem{file, true});
-  ++checked_count_;
-  last_folder_ = folder;
-  ++outcome.added;
+  return outcome;
 }
 
 void TFileListModel::Clear() {

@@ -36,9 +36,13 @@ class TFileListModel {
   // Appends the folder's *.txt entries (ListTextFilesOfFolder), ticked. Throws Error when
   // the folder cannot be read; then nothing changes.
   TAddOutcome AddFolder(const std::filesystem::path& folder);
-  // Appends one file, ticked, as given (callers pass absolute paths); folder is the folder it
-  // counts as chosen from.
-  TAddOutcome AddFile(const std::filesystem::path& file, const std::filesystem::path& folder);
+  // Appends files, ticked, as given (callers pass absolute paths); folder is the folder they
+  // count as chosen from.
+  TAddOutcome AddFiles(const std::vector<std::filesystem::path>& files,
+                       const std::filesystem::path& folder);
+  TAddOutcome AddFile(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    return AddFiles({file}, folder);
+  }
 
   // Removes every item; the folders are forgotten too.
   void Clear();
@@ -69,9 +73,6 @@ class TFileListModel {
   std::string DisplayName(size_t index) const;
 
  private:
-  void Append(const std::filesystem::path& file, const std::filesystem::path& folder,
-              TAddOutcome& outcome);
-
   std::vector<TFileItem> items_;
   std::unordered_map<std::filesystem::path::string_type, size_t> index_by_key_;
   size_t checked_count_ = 0;
