@@ -5,6 +5,9 @@
 // corpus (a folder of .txt files and tagset.ini) is copied to a temporary folder first, so
 // the run's reports never land in it. When the run itself reported no problems, the summary
 // is shown with two example read warnings, so that the picture shows the problems list.
+// The guide's pictures come from:
+//   cmake --build build --target farrowdale_screenshots
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/farrowdale_screenshots docs/images examples
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
