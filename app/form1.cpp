@@ -489,10 +489,11 @@ void TForm1::ShowAdded(const TFileListModel::TAddOutcome& outcome) {
   }
   setting_from_program_ = was;
   if (outcome.added > 0) SetFolder(model_.LastFolder());
-  for (const auto& duplicate : outcome.duplicates) {
-    platform_.ShowMessage(DuplicateItemMessage(duplicate.offered));
-    MakeCurrent(static_cast<int>(duplicate.existing));
-  }
+  if (outcome.duplicates.empty()) return;
+  std::vector<std::filesystem::path> offered;
+  for (const auto& duplicate : outcome.duplicates) offered.push_back(duplicate.offered);
+  platform_.ShowMessage(DuplicatesMessage(offered));
+  MakeCurrent(static_cast<int>(outcome.duplicates.back().existing));
 }
 
 void TForm1::ClearList() {

@@ -381,22 +381,27 @@ void Form1Test::FolderQuestionReplaceAddCancel() {
   QCOMPARE(List()->item(2)->text(), QString::fromStdString((second / "b.txt").string()));
   QCOMPARE(Status(), QString("5 file(s) selected, 5 file(s) in the list."));
 
-  // Adding the same folder again: one message per duplicate, the last one highlighted.
+  // Adding the same folder again: one message for all duplicates, the last one highlighted.
   List()->setCurrentRow(0);
   ChooseFolder(second, TListChoice::kAdd);
-  QCOMPARE(platform_->messages,
-           (std::vector<std::string>{
-               "The file \"" + (second / "b.txt").string() + "\" has already in the list!",
-               "The file \"" + (second / "c.txt").string() + "\" has already in the list!",
-               "The file \"" + (second / "d.txt").string() + "\" has already in the list!"}));
+  QCOMPARE(
+      platform_->messages,
+      std::vector<std::string>{"3 files are already in the list and were not added again:\n" +
+                               (second / "b.txt").string() + "\n" + (second / "c.txt").string() +
+                               "\n" + (second / "d.txt").string()});
   QCOMPARE(List()->count(), 5);
   QCOMPARE(List()->currentRow(), 4);
+  // One duplicate keeps the list's own message.
+  Drop(List()->viewport(), {first / "a.txt"});
+  QCOMPARE(platform_->messages.back(),
+           "The file \"" + (first / "a.txt").string() + "\" has already in the list!");
+  QCOMPARE(List()->currentRow(), 0);
 
   ChooseFolder(second, TListChoice::kReplace);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(0)->text(), QString("b.txt"));
   QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(platform_->messages.size(), size_t{3});  // replacing refuses nothing
+  QCOMPARE(platform_->messages.size(), size_t{2});  // replacing refuses nothing
 }
 
 void Form1Test::CountNowNeedsATagSetAndATick() {
