@@ -51,7 +51,6 @@ class TForm1 : public QWidget {
 
   int CheckedCount() const { return static_cast<int>(model_.CheckedCount()); }
   const TTagArray& TagSet() const { return tag_set_; }
-  const TFileListModel& FileList() const { return model_; }
   // Shows the window with the remembered geometry, maximised when there is none.
   void ShowAsLastTime();
   // Enables "Check Markers" (disabled while no checker is set).

@@ -29,10 +29,9 @@ std::filesystem::path QStringToPath(const QString& text) {
   return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
-int ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
-            QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, caption, text, buttons, parent);
-  return box.exec();
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok, parent);
+  box.exec();
 }
 
 }  // namespace
@@ -54,13 +53,11 @@ std::optional<std::filesystem::path> TQtPlatform::ChooseFileToOpen(
 }
 
 void TQtPlatform::ShowMessage(const std::string& text) {
-  ShowBox(parent_, QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), ToQString(text),
-          QMessageBox::Ok);
+  ShowBox(parent_, QMessageBox::NoIcon, ToQString(text));
 }
 
 void TQtPlatform::ShowError(const std::string& text) {
-  ShowBox(parent_, QMessageBox::Critical, QString::fromLatin1(kProgramTitle), ToQString(text),
-          QMessageBox::Ok);
+  ShowBox(parent_, QMessageBox::Critical, ToQString(text));
 }
 
 TListChoice TQtPlatform::AskReplaceOrAdd(const std::string& question) {
