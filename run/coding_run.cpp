@@ -83,7 +83,8 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
   return stats;
 }
 
-void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+  TRunSummary summary;
   const uint32_t start = host.TickCount();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
   CheckTagPatterns(tag_set, request.tag_set_path);
@@ -110,10 +111,13 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       listed_files.CheckReportPath(report);
     }
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
+    for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
+    ++summary.files_counted;
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));
     } else {
       WriteFileReport(stats, program_folder / "result.tpl", report);
+      summary.reports.push_back(report);
     }
     host.Progress(++files_done, files_ticked);
   }
@@ -121,11 +125,14 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
     listed_files.CheckReportPath(combined_report);
     WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
                         program_folder / "resultEx.tpl", combined_report);
+    summary.reports.push_back(combined_report);
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
-  host.ShowInformation(FormatElapsedMessage(elapsed));
+  summary.time_message = FormatElapsedMessage(elapsed);
+  host.ShowInformation(summary.time_message);
   host.ShellOpen(one_file_mode ? combined_report : request.corpus_folder);
+  return summary;
 }
 
 std::string FormatElapsedMessage(int32_t milliseconds) {
