@@ -14,15 +14,23 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-Lines LinesInChunks(std::string_view bytes, size_t chunk_bytes) {
+Lines LinesInChunks(std::string_view bytes, size_t chunk_bytes,
+                    TextReadWarnings* warnings = nullptr) {
   Lines lines;
   LineSplitter splitter(&lines);
-  TextDecoder decoder([&splitter](std::u16string_view piece) { return splitter.Feed(piece); });
-  for (size_t start = 0; start < bytes.size(); start += chunk_bytes) {
-    decoder.Feed(bytes.substr(start, chunk_bytes));
-  }
-  decoder.Finish();
+  const TextReadWarnings found = DecodeTextChunks(
+      [&](const ChunkFeed& feed) {
+        for (size_t start = 0; start < bytes.size(); start += chunk_bytes) {
+          feed(bytes.substr(start, chunk_bytes));
+        }
+      },
+      [&splitter](std::u16string_view piece) { return splitter.Feed(piece); },
+      [&] {
+        lines.clear();
+        splitter = LineSplitter(&lines);
+      });
   splitter.Finish();
+  if (warnings != nullptr) *warnings = found;
   return lines;
 }
 
@@ -62,6 +70,9 @@ TEST(TextDecodingTest, ChunksGiveTheLinesOfTheWhole) {
                    u"\U0001F600\uFFFD\uFFFD\uFFFD\uFFFD \uFFFD\uFFFD\uFFFDx\U0010FFFF\uFFFD"}));
   EXPECT_EQ(LinesOfWhole(inputs[1]), (Lines{u"a", u"\U0001F600", u"", u"b"}));
   EXPECT_EQ(LinesOfWhole(inputs[2]), (Lines{u"a", u"\U0001F600"}));
+  // Not UTF-8 without a mark: windows-1252, its holes the C1 controls.
+  EXPECT_EQ(LinesOfWhole(inputs[3]),
+            (Lines{u"plain", u"lines", u"", u"with \u20AC\u0081\u00FF bytes"}));
 }
 
 TEST(TextDecodingTest, LineSplitterJoinsPiecesAndHonoursACrLfBetweenThem) {
