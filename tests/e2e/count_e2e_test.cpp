@@ -3,157 +3,20 @@
 // byte with golden/ (made from the minimal templates in templates/) or with inline bytes.
 // After every test no scratch file "tmp.N" may exist anywhere in that folder, which holds
 // the program's (templates) folder and the corpus folder.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
-#include <string_view>
 #include <vector>
 
-extern char** environ;
+#include "tests/e2e/e2e_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace farrowdale::e2e;
 
-const fs::path kSourceDir = FARROWDALE_E2E_SOURCE_DIR;
 const fs::path kShippedTemplates = FARROWDALE_TEMPLATES_DIR;
-constexpr char kTimeMessage[] = R"(^[0-9]+([.,][0-9]+)? second\(s\) used\.\n$)";
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A UTF-16 LE file with byte-order mark holding UTF-16 text.
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
-
-std::string Utf16Le(std::string_view ascii) {
-  return Utf16Le(std::u16string(ascii.begin(), ascii.end()));
-}
-
-// A UTF-16 LE report as readable text, for failure messages.
-std::string Readable(const std::string& bytes) {
-  std::string text;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const unsigned code =
-        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    if (code < 0x80) {
-      text += static_cast<char>(code);
-    } else {
-      char escaped[12];
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", code);
-      text += escaped;
-    }
-  }
-  return text;
-}
-
-struct CliResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-class CountTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ =
-        fs::path(::testing::TempDir()) / ("e2e_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(root_);
-    fs::create_directories(corpus_ = root_ / "corpus");
-    fs::create_directories(programs_ = root_ / "program");
-    for (const char* name : {"result.tpl", "resultEx.tpl"}) {
-      fs::copy_file(kSourceDir / "templates" / name, programs_ / name);
-    }
-    tag_set_ = root_ / "tagset.ini";
-  }
-
-  void TearDown() override {
-    for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-      EXPECT_NE(entry.path().filename().string().rfind("tmp.", 0), 0u)
-          << "scratch file left: " << entry.path();
-    }
-    if (!HasFailure()) fs::remove_all(root_);
-  }
-
-  // farrowdale-cli count with the test's templates and windows-1252, then args.
-  CliResult Count(std::vector<std::string> args) {
-    std::vector<std::string> full = {FARROWDALE_CLI_PATH, "count",       "--templates",
-                                     programs_.string(),  "--code-page", "windows-1252"};
-    full.insert(full.end(), args.begin(), args.end());
-    return Run(full);
-  }
-
-  CliResult Run(const std::vector<std::string>& args) {
-    const fs::path out = root_ / "stdout.log";
-    const fs::path err = root_ / "stderr.log";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid;
-    CliResult result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    fs::remove(out);
-    fs::remove(err);
-    return result;
-  }
-
-  // Warnings, one line each on stderr, never change stdout or the exit code.
-  void ExpectSuccess(const CliResult& result, std::string_view warnings = "") {
-    EXPECT_EQ(result.exit_code, 0) << result.err;
-    EXPECT_TRUE(std::regex_match(result.out, std::regex(kTimeMessage))) << result.out;
-    EXPECT_EQ(result.err, warnings);
-  }
-
-  void ExpectReport(const fs::path& report, std::string_view expected) {
-    const std::string actual = ReadBytes(report);
-    if (actual != expected) {
-      ADD_FAILURE() << "report " << report << " differs";
-      EXPECT_EQ(Readable(actual), Readable(std::string(expected)));
-    }
-  }
-
-  void ExpectGoldenReport(const fs::path& report, const char* golden) {
-    ExpectReport(report, ReadBytes(kSourceDir / "golden" / golden));
-  }
-
-  fs::path root_, corpus_, programs_, tag_set_;
-};
+class CountTest : public CountFixture {};
 
 constexpr char kEmotionAndPlaceTags[] =
     "[emotion]\r\nbegin=<e>\r\nend=</e>\r\ncolor=FF0000\r\n"
