@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "text/error.h"
+#include "text/test_support.h"
 
 namespace farrowdale {
 namespace {
@@ -21,13 +22,6 @@ namespace fs = std::filesystem;
 
 class AtomicFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("farrowdale_atomic_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   static std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -40,16 +34,12 @@ class AtomicFileTest : public testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::string WriteError(const fs::path& path, std::string_view bytes) {
-    try {
-      WriteFileAtomically(path, bytes);
-    } catch (const Error& error) {
-      return error.what();
-    }
-    return "no error";
+  static std::string WriteError(const fs::path& path, std::string_view bytes) {
+    return ErrorText([&] { WriteFileAtomically(path, bytes); });
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_{"farrowdale_atomic"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(AtomicFileTest, CreatesAndReplacesLeavingNothingElse) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "text/error.h"
+#include "text/test_support.h"
 
 namespace farrowdale {
 namespace {
@@ -17,23 +18,12 @@ namespace fs = std::filesystem;
 
 class RegularFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("farrowdale_regular_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string OpenError(const fs::path& path) {
-    try {
-      TRegularFile file(path);
-    } catch (const Error& error) {
-      return error.what();
-    }
-    return "no error";
+  static std::string OpenError(const fs::path& path) {
+    return ErrorText([&path] { TRegularFile file(path); });
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_{"farrowdale_regular"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 // Each of these would block the open or the read, or never end, if it were read as a file.

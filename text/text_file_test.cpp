@@ -10,6 +10,7 @@
 
 #include "text/code_page_guard.h"
 #include "text/error.h"
+#include "text/test_support.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
@@ -127,15 +128,6 @@ TEST_F(TextFileTest, WritesUtf16LeWithMarkAndCrLf) {
   wide.WriteTextFile(path);
   EXPECT_EQ(Bytes(path), std::string("\xFF\xFE\x16\x04\x3D\xD8\x00\xDE\r\0\n\0", 12));
   EXPECT_EQ(Read(path), Lines{u"\u0416\U0001F600"});
-}
-
-std::string ErrorText(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "no error";
 }
 
 TEST_F(TextFileTest, FailuresReportTheAbsolutePathAndLeaveTheListAlone) {
