@@ -89,7 +89,8 @@ void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
                                   const std::filesystem::path& template_path,
                                   TCodingRunHost& host) {
   if (std::all_of(tag_set.begin(), tag_set.end(), IsSkippedTag)) {
-    host.Warn(tag_set_path, "the tag set has no tags; nothing is counted");
+    host.Warn(tag_set_path, tag_set_path.empty() ? "no tag set chosen; nothing is counted"
+                                                 : "the tag set has no tags; nothing is counted");
   }
   if (!TemplateFileExists(template_path)) {
     host.Warn(template_path, "template not found; no report is written");

@@ -215,6 +215,8 @@ TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   request_.tag_set_path.clear();
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
 
+  EXPECT_EQ(host_.warnings, (std::vector<std::pair<fs::path, std::string>>{
+                                {"", "no tag set chosen; nothing is counted"}}));
   request_.items.pop_back();
   host_.warnings.clear();
   WriteFile(root_ / "empty.ini", "; no tags yet\r\n[-]\r\n");
