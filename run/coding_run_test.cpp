@@ -236,19 +236,31 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {
+TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   request_.tag_set_path.clear();
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
 
+  EXPECT_EQ(host_.warnings, (std::vector<std::pair<fs::path, std::string>>{
+                                {"", "no tag set chosen; nothing is counted"}}));
   request_.items.pop_back();
-  request_.tag_set_path = root_ / "absent.ini";
+  host_.warnings.clear();
+  WriteFile(root_ / "empty.ini", "; no tags yet\r\n[-]\r\n");
+  request_.tag_set_path = root_ / "empty.ini";
   RunCoding(request_, tag_set_, host_);
-  EXPECT_TRUE(tag_set_.empty());
+  EXPECT_EQ(tag_set_.size(), 1u);
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
+  EXPECT_EQ(host_.warnings,
+            (std::vector<std::pair<fs::path, std::string>>{
+                {root_ / "empty.ini", "the tag set has no tags; nothing is counted"}}));
+
+  // A path that names no file is a mistake, not an empty tag set.
+  request_.tag_set_path = root_ / "absent.ini";
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(host_.messages.size(), 1u);
 }
 
 TEST_F(CodingRunTest, ElapsedTimeMessage) {
