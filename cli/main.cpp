@@ -18,8 +18,9 @@ constexpr const char* kUsage =
     "                       [--templates DIR] [--code-page NAME] [--open] PATH...\n"
     "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
     "      files) and writes the reports.\n"
-    "  farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]\n"
-    "      Prints every match of PATTERN in FILE (standard input when absent or \"-\").\n"
+    "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
+    "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
+    "      --count prints only their number.\n"
     "  farrowdale-cli --help\n";
 
 }  // namespace

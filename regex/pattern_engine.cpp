@@ -69,6 +69,7 @@ struct TPatternEngine::State {
     program = regex::Compile(expression, settings);
     hints = regex::ComputeSearchHints(*program);
     must_contain = regex::MustContainCache();
+    matcher.NewSubject();
   }
 
   // Takes a new subject (store keeps it, up to its first zero byte) and searches it from its
@@ -83,6 +84,7 @@ struct TPatternEngine::State {
       }
       store();
       must_contain = regex::MustContainCache();
+      matcher.NewSubject();
       return SearchFrom(1);
     });
   }

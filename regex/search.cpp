@@ -7,6 +7,7 @@ namespace farrowdale::regex {
 bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t start,
                    Matcher& matcher, MustContainCache& must_contain) {
   matcher.ClearCaptures();
+  matcher.BeginSearch(start);
   const uint8_t* text = subject.text;
   const int32_t length = subject.length;
   if (!hints.must_contain.empty()) {
