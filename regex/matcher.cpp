@@ -376,8 +376,7 @@ int32_t Matcher::HighestUnfailedCursor(int node, int32_t from, int32_t lowest) c
   return q < std::max(lowest, latest_start + 1) && latest_start >= lowest ? latest_start : q;
 }
 
-int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from,
-                                           int32_t lowest) {
+int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from, int32_t lowest) {
   if (from < lowest) return -1;
   if (plan.literal == nullptr) return from;
   const uint8_t want = plan.literal[0];
