@@ -1,5 +1,6 @@
 #include "regex/search.h"
 
+#include "regex/error_text.h"
 #include "regex/literal_search.h"
 
 namespace farrowdale::regex {
@@ -46,6 +47,41 @@ bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t
     if (lead.Has(text[p]) && matcher.MatchAt(p)) return true;  // text[length] is the zero
   }
   return false;
+}
+
+bool SearchParts::SearchFrom(const Program& program, const SearchHints& hints, int offset) {
+  matcher.ClearCaptures();
+  if (program.code.empty() || program.code[0] != kProgramMagic) {
+    throw MakePatternError(kErrCorruptedProgram, 0);
+  }
+  if (offset < 1) throw MakePatternError(kErrOffsetBelowOne, 0);
+  if (offset > view.length + 1) return false;
+  matcher.Prepare(program, view);
+  const bool found = SearchSubject(hints, view, offset - 1, matcher, must_contain);
+  matcher.ReleaseSpareMemory();
+  return found;
+}
+
+int SearchParts::MatchPos(int slot) const {
+  if (slot < 0 || slot >= kCaptureSlots) return -1;
+  const int32_t start = matcher.CaptureStart(slot);
+  const int32_t end = matcher.CaptureEnd(slot);
+  if (start == Matcher::kUnset || end == Matcher::kUnset || end < start) return -1;
+  return start + 1;
+}
+
+int SearchParts::MatchLen(int slot) const {
+  if (MatchPos(slot) < 0) return -1;
+  return matcher.CaptureEnd(slot) - matcher.CaptureStart(slot);
+}
+
+int SearchParts::NextOffset() const {
+  const int32_t start = matcher.CaptureStart(0);
+  const int32_t end = matcher.CaptureEnd(0);
+  if (start == Matcher::kUnset || end == Matcher::kUnset) {
+    throw MakePatternError(kErrExecNextWithoutExec, 0);
+  }
+  return end + 1 + (start == end ? 1 : 0);
 }
 
 }  // namespace farrowdale::regex

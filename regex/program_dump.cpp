@@ -1,0 +1,196 @@
+#include "regex/program_dump.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "regex/error_text.h"
+#include "regex/program.h"
+
+namespace farrowdale::regex {
+namespace {
+
+const char* KindName(uint8_t kind) {
+  switch (kind) {
+    case kEnd:
+      return "End";
+    case kSubjectStart:
+      return "SubjectStart";
+    case kSubjectEnd:
+      return "SubjectEnd";
+    case kAnyChar:
+      return "AnyChar";
+    case kAlternative:
+      return "Alternative";
+    case kLoopBack:
+      return "LoopBack";
+    case kLiteral:
+      return "Literal";
+    case kEmpty:
+      return "Empty";
+    case kStarRepeat:
+      return "StarRepeat";
+    case kPlusRepeat:
+      return "PlusRepeat";
+    case kDigit:
+      return "Digit";
+    case kNonDigit:
+      return "NonDigit";
+    case kCountRepeat:
+      return "CountRepeat";
+    case kComment:
+      return "Comment";
+    case kLiteralNoCase:
+      return "LiteralNoCase";
+    case kLoopEntry:
+      return "LoopEntry";
+    case kLoop:
+      return "Loop";
+    case kAnyOfFew:
+      return "AnyOfFew";
+    case kAnyButFew:
+      return "AnyButFew";
+    case kAnyOfSet:
+      return "AnyOfSet";
+    case kBackRef:
+      return "BackRef";
+    case kBackRefNoCase:
+      return "BackRefNoCase";
+    case kStarRepeatLazy:
+      return "StarRepeatLazy";
+    case kPlusRepeatLazy:
+      return "PlusRepeatLazy";
+    case kCountRepeatLazy:
+      return "CountRepeatLazy";
+    case kLoopLazy:
+      return "LoopLazy";
+    case kLineStart:
+      return "LineStart";
+    case kLineEnd:
+      return "LineEnd";
+    case kAnyInLine:
+      return "AnyInLine";
+    case kWordBoundary:
+      return "WordBoundary";
+    case kNotWordBoundary:
+      return "NotWordBoundary";
+    default:
+      return nullptr;
+  }
+}
+
+// Printable bytes as they are, the others as \xHH; quotes and backslashes escaped.
+std::string Quoted(const uint8_t* bytes, size_t size) {
+  std::string out = "\"";
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t c = bytes[i];
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out + "\"";
+}
+
+// The set's bytes, runs of three or more as "a-z".
+std::string SetText(const uint8_t* set) {
+  std::string inside;
+  for (int c = 0; c < 256;) {
+    if (!SetHas(set, static_cast<uint8_t>(c))) {
+      ++c;
+      continue;
+    }
+    int last = c;
+    while (last + 1 < 256 && SetHas(set, static_cast<uint8_t>(last + 1))) ++last;
+    const uint8_t from = static_cast<uint8_t>(c);
+    const uint8_t to = static_cast<uint8_t>(last);
+    std::string run = Quoted(&from, 1).substr(1, Quoted(&from, 1).size() - 2);
+    if (last - c >= 2) {
+      run += "-" + Quoted(&to, 1).substr(1, Quoted(&to, 1).size() - 2);
+    } else if (last > c) {
+      run += Quoted(&to, 1).substr(1, Quoted(&to, 1).size() - 2);
+    }
+    inside += run;
+    c = last + 1;
+  }
+  return "[" + inside + "]";
+}
+
+// The operand of the node at p and the offset of the node after it in the block.
+std::string Operand(const uint8_t* code, int p, int* after) {
+  const uint8_t kind = code[p];
+  const uint8_t* operand = code + OperandOf(p);
+  *after = OperandOf(p);
+  switch (kind) {
+    case kLiteral:
+    case kLiteralNoCase: {
+      const size_t n = std::strlen(reinterpret_cast<const char*>(operand));
+      *after += static_cast<int>(n) + 1;
+      return " " + Quoted(operand, n);
+    }
+    case kCountRepeat:
+    case kCountRepeatLazy:
+      *after += kCountSize;
+      return " {" + std::to_string(ReadInt32(operand)) + "," +
+             std::to_string(ReadInt32(operand + 4)) + "}";
+    case kLoop:
+    case kLoopLazy:
+      *after += kLoopOperandSize;
+      return " {" + std::to_string(ReadInt32(operand)) + "," +
+             std::to_string(ReadInt32(operand + 4)) + "} back to " +
+             std::to_string(p + ReadInt32(operand + 8));
+    case kAnyOfFew:
+    case kAnyButFew:
+      *after += kFewSize;
+      return " " + Quoted(operand, kFewSize);
+    case kAnyOfSet:
+      *after += kSetSize;
+      return " " + SetText(operand);
+    case kBackRef:
+    case kBackRefNoCase:
+      *after += 1;
+      return " " + std::to_string(operand[0]);
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+std::string DumpProgram(const Program& program) {
+  const uint8_t* code = program.code.data();
+  const int size = static_cast<int>(program.code.size());
+  std::string out;
+  for (int p = 1; p < size;) {
+    const uint8_t kind = code[p];
+    std::string name;
+    if (const char* known = KindName(kind)) {
+      name = known;
+    } else if (IsGroupOpen(kind)) {
+      name = "GroupOpen " + std::to_string(kind - kGroupOpenFirst + 1);
+    } else if (IsGroupClose(kind)) {
+      name = "GroupClose " + std::to_string(kind - kGroupCloseFirst + 1);
+    } else {
+      throw MakePatternError(kErrCorruptedOpcode, 0);
+    }
+    int after = 0;
+    const std::string operand = Operand(code, p, &after);
+    const int next = NextNode(code, p);
+    out += std::to_string(p) + " " + name + operand + " -> " +
+           (next < 0 ? std::string("end") : std::to_string(next)) + "\n";
+    // A repetition's operand node follows inside it; it is listed as a node of its own.
+    p = (kind == kStarRepeat || kind == kPlusRepeat || kind == kStarRepeatLazy ||
+         kind == kPlusRepeatLazy || kind == kCountRepeat || kind == kCountRepeatLazy)
+            ? (kind == kCountRepeat || kind == kCountRepeatLazy ? OperandOf(p) + kCountSize
+                                                                : OperandOf(p))
+            : after;
+  }
+  return out;
+}
+
+}  // namespace farrowdale::regex
