@@ -78,28 +78,31 @@ const char* KindName(uint8_t kind) {
   }
 }
 
-// Printable bytes as they are, the others as \xHH; quotes and backslashes escaped.
-std::string Quoted(const uint8_t* bytes, size_t size) {
-  std::string out = "\"";
-  for (size_t i = 0; i < size; ++i) {
-    const uint8_t c = bytes[i];
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
+// Appends a byte: printable ones as they are, the others as \xHH; quotes, backslashes and
+// dashes (which separate a set's ranges) escaped.
+void AppendByte(std::string& out, uint8_t c) {
+  if (c == '"' || c == '\\' || c == '-') {
+    out += '\\';
+    out += static_cast<char>(c);
+  } else if (c >= 0x20 && c < 0x7F) {
+    out += static_cast<char>(c);
+  } else {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    out += hex;
   }
-  return out + "\"";
+}
+
+std::string Quoted(const uint8_t* bytes, size_t size) {
+  std::string out(1, '"');
+  for (size_t i = 0; i < size; ++i) AppendByte(out, bytes[i]);
+  out += '"';
+  return out;
 }
 
 // The set's bytes, runs of three or more as "a-z".
 std::string SetText(const uint8_t* set) {
-  std::string inside;
+  std::string out(1, '[');
   for (int c = 0; c < 256;) {
     if (!SetHas(set, static_cast<uint8_t>(c))) {
       ++c;
@@ -107,22 +110,26 @@ std::string SetText(const uint8_t* set) {
     }
     int last = c;
     while (last + 1 < 256 && SetHas(set, static_cast<uint8_t>(last + 1))) ++last;
-    const uint8_t from = static_cast<uint8_t>(c);
-    const uint8_t to = static_cast<uint8_t>(last);
-    std::string run = Quoted(&from, 1).substr(1, Quoted(&from, 1).size() - 2);
-    if (last - c >= 2) {
-      run += "-" + Quoted(&to, 1).substr(1, Quoted(&to, 1).size() - 2);
-    } else if (last > c) {
-      run += Quoted(&to, 1).substr(1, Quoted(&to, 1).size() - 2);
-    }
-    inside += run;
+    AppendByte(out, static_cast<uint8_t>(c));
+    if (last - c >= 2) out += '-';
+    if (last > c) AppendByte(out, static_cast<uint8_t>(last));
     c = last + 1;
   }
-  return "[" + inside + "]";
+  out += ']';
+  return out;
 }
 
-// The operand of the node at p and the offset of the node after it in the block.
-std::string Operand(const uint8_t* code, int p, int* after) {
+// Appends " {min,max}" from a counted operand.
+void AppendBounds(std::string& out, const uint8_t* operand) {
+  out += " {";
+  out += std::to_string(ReadInt32(operand));
+  out += ',';
+  out += std::to_string(ReadInt32(operand + 4));
+  out += '}';
+}
+
+// Appends the operand of the node at p; *after is the offset of the node after it.
+void AppendOperand(std::string& out, const uint8_t* code, int p, int* after) {
   const uint8_t kind = code[p];
   const uint8_t* operand = code + OperandOf(p);
   *after = OperandOf(p);
@@ -131,32 +138,41 @@ std::string Operand(const uint8_t* code, int p, int* after) {
     case kLiteralNoCase: {
       const size_t n = std::strlen(reinterpret_cast<const char*>(operand));
       *after += static_cast<int>(n) + 1;
-      return " " + Quoted(operand, n);
+      out += ' ';
+      out += Quoted(operand, n);
+      return;
     }
     case kCountRepeat:
     case kCountRepeatLazy:
       *after += kCountSize;
-      return " {" + std::to_string(ReadInt32(operand)) + "," +
-             std::to_string(ReadInt32(operand + 4)) + "}";
+      AppendBounds(out, operand);
+      return;
     case kLoop:
     case kLoopLazy:
       *after += kLoopOperandSize;
-      return " {" + std::to_string(ReadInt32(operand)) + "," +
-             std::to_string(ReadInt32(operand + 4)) + "} back to " +
-             std::to_string(p + ReadInt32(operand + 8));
+      AppendBounds(out, operand);
+      out += " back to ";
+      out += std::to_string(p + ReadInt32(operand + 8));
+      return;
     case kAnyOfFew:
     case kAnyButFew:
       *after += kFewSize;
-      return " " + Quoted(operand, kFewSize);
+      out += ' ';
+      out += Quoted(operand, kFewSize);
+      return;
     case kAnyOfSet:
       *after += kSetSize;
-      return " " + SetText(operand);
+      out += ' ';
+      out += SetText(operand);
+      return;
     case kBackRef:
     case kBackRefNoCase:
       *after += 1;
-      return " " + std::to_string(operand[0]);
+      out += ' ';
+      out += std::to_string(operand[0]);
+      return;
     default:
-      return "";
+      return;
   }
 }
 
@@ -179,10 +195,14 @@ std::string DumpProgram(const Program& program) {
       throw MakePatternError(kErrCorruptedOpcode, 0);
     }
     int after = 0;
-    const std::string operand = Operand(code, p, &after);
+    out += std::to_string(p);
+    out += ' ';
+    out += name;
+    AppendOperand(out, code, p, &after);
     const int next = NextNode(code, p);
-    out += std::to_string(p) + " " + name + operand + " -> " +
-           (next < 0 ? std::string("end") : std::to_string(next)) + "\n";
+    out += " -> ";
+    out += next < 0 ? std::string("end") : std::to_string(next);
+    out += '\n';
     // A repetition's operand node follows inside it; it is listed as a node of its own.
     p = (kind == kStarRepeat || kind == kPlusRepeat || kind == kStarRepeatLazy ||
          kind == kPlusRepeatLazy || kind == kCountRepeat || kind == kCountRepeatLazy)
