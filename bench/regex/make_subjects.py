@@ -3,7 +3,7 @@
 
 prose.txt     50 MB of words with <e>, <note>/<NOTE>, <a>/<b> passages among them
 begins.txt    20 MB with "<e>" begin markers and "</e>" end markers
-as.txt        100,000 'a' characters and a final '!'
+as.txt        100,000 'a' characters, then "!b" (so that a required "b" is no shortcut)
 """
 import random
 import sys
@@ -40,7 +40,7 @@ def main():
     rng = random.Random(20261207)
     (folder / "prose.txt").write_text(prose(rng, 50 << 20), encoding="ascii", newline="")
     (folder / "begins.txt").write_text(prose(rng, 20 << 20), encoding="ascii", newline="")
-    (folder / "as.txt").write_text("a" * 100000 + "!", encoding="ascii", newline="")
+    (folder / "as.txt").write_text("a" * 100000 + "!b", encoding="ascii", newline="")
 
 
 if __name__ == "__main__":
