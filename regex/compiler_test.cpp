@@ -71,9 +71,11 @@ TEST(CompilerTest, ClassesAreTinyOrSets) {
     std::vector<uint8_t> code = Code(pattern);
     int node = OperandOf(1);
     while (code[node] == kComment) node = NextNode(code.data(), node);
-    std::vector<uint8_t> out{code[node]};
     const int size = code[node] == kAnyOfSet ? kSetSize : kFewSize;
-    out.insert(out.end(), code.begin() + OperandOf(node), code.begin() + OperandOf(node) + size);
+    // The kind byte, then the operand (which follows the node's link).
+    std::vector<uint8_t> out(code.begin() + OperandOf(node) - 1,
+                             code.begin() + OperandOf(node) + size);
+    out[0] = code[node];
     return out;
   };
   EXPECT_EQ(operand("[cab]"), (std::vector<uint8_t>{kAnyOfFew, 'a', 'b', 'c'}));

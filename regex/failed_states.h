@@ -18,7 +18,8 @@ namespace farrowdale::regex {
 
 class FailedStates {
  public:
-  static constexpr size_t kMaxEntries = size_t{1} << 22;  // 4 Mi entries, 24 bytes each
+  // 2 Mi entries of 24 bytes in a table at most twice as large: 96 MiB at most.
+  static constexpr size_t kMaxEntries = size_t{1} << 21;
 
   // Forgets every state (keeps the table's memory for the next search).
   void Clear();
