@@ -7,6 +7,7 @@
 #include "regex/pattern_engine.h"
 #include "regex/program.h"
 #include "regex/program_dump.h"
+#include "regex/program_nodes.h"
 
 namespace farrowdale::regex {
 namespace {
@@ -115,6 +116,17 @@ TEST(CompilerTest, CountedLoopsOnGroups) {
   EXPECT_EQ(code[lazy], kLoopLazy);
   EXPECT_EQ(ReadInt32(&code[lazy + 9]), kOpenBraceMax);
   EXPECT_EQ(Compile("(a)(b)((c))", Defaults()).group_count, 4);
+}
+
+TEST(CompilerTest, TypedNodeReadsCheckTheKind) {
+  const Program program = Compile("(ab){2,3}", Defaults());
+  const uint8_t* code = program.code.data();
+  EXPECT_EQ(LoopBounds(code, 34).min, 2);
+  EXPECT_EQ(LoopBounds(code, 34).max, 3);
+  EXPECT_EQ(LoopBody(code, 34), 11);
+  EXPECT_EQ(LiteralText(code, 21), "ab");
+  EXPECT_THROW(CountBounds(code, 34), EPatternError);
+  EXPECT_THROW(LiteralText(code, 11), EPatternError);
 }
 
 struct ErrorCase {

@@ -5,6 +5,7 @@
 
 #include "regex/error_text.h"
 #include "regex/literal_search.h"
+#include "regex/program_nodes.h"
 #include "text/code_page.h"
 
 namespace farrowdale::regex {
@@ -105,9 +106,7 @@ uint64_t Matcher::LoopKey(int32_t pos) const {
   uint64_t key = static_cast<uint64_t>(loop_index_);
   uint64_t scale = kMaxActiveLoops + 1;
   for (int li = 1; li <= loop_index_; ++li) {
-    const uint8_t* operand = code_ + OperandOf(loop_nodes_[li]);
-    const int32_t min = ReadInt32(operand);
-    const int32_t max = ReadInt32(operand + 4);
+    const auto [min, max] = LoopBounds(code_, loop_nodes_[li]);
     const uint64_t cap = static_cast<uint64_t>(max >= kOpenBraceMax ? std::max(min, 1) : max);
     const uint64_t counter = std::min(static_cast<uint64_t>(loop_counters_[li]), cap);
     const uint64_t radix = (cap + 1) * 2;
@@ -201,8 +200,9 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   plan.max = kUnboundedRepeat;
   if (kind == kPlusRepeat || kind == kPlusRepeatLazy) plan.min = 1;
   if (kind == kCountRepeat || kind == kCountRepeatLazy) {
-    plan.min = ReadInt32(code_ + plan.operand);
-    plan.max = ReadInt32(code_ + plan.operand + 4);
+    const Bounds bounds = CountBounds(code_, node);
+    plan.min = bounds.min;
+    plan.max = bounds.max;
     plan.operand += kCountSize;
   }
   plan.greedy = kind == kStarRepeat || kind == kPlusRepeat || kind == kCountRepeat;
@@ -589,9 +589,8 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         if (loop_index_ == 0) throw MakePatternError(kErrLoopWithoutEntry, 0);
         const int li = loop_index_;
         const int32_t counter = loop_counters_[li];
-        const int32_t min = ReadInt32(code_ + OperandOf(node));
-        const int32_t max = ReadInt32(code_ + OperandOf(node) + 4);
-        const int operand = node + ReadInt32(code_ + OperandOf(node) + 8);
+        const auto [min, max] = LoopBounds(code_, node);
+        const int operand = LoopBody(code_, node);
         if (counter < min) {
           PushUndoLoop(li);
           loop_counters_[li] = counter + 1;
@@ -684,7 +683,7 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
           PushUndoLoop(li);
           loop_counters_[li] = counter + 1;
           loop_starts_[li] = f.b;
-          node = f.a + ReadInt32(code_ + OperandOf(f.a) + 8);
+          node = LoopBody(code_, f.a);
           pos = f.b;
           break;
         }

@@ -5,6 +5,7 @@
 
 #include "regex/error_text.h"
 #include "regex/program.h"
+#include "regex/program_nodes.h"
 
 namespace farrowdale::regex {
 namespace {
@@ -119,12 +120,12 @@ std::string SetText(const uint8_t* set) {
   return out;
 }
 
-// Appends " {min,max}" from a counted operand.
-void AppendBounds(std::string& out, const uint8_t* operand) {
+// Appends " {min,max}".
+void AppendBounds(std::string& out, Bounds bounds) {
   out += " {";
-  out += std::to_string(ReadInt32(operand));
+  out += std::to_string(bounds.min);
   out += ',';
-  out += std::to_string(ReadInt32(operand + 4));
+  out += std::to_string(bounds.max);
   out += '}';
 }
 
@@ -136,7 +137,7 @@ void AppendOperand(std::string& out, const uint8_t* code, int p, int* after) {
   switch (kind) {
     case kLiteral:
     case kLiteralNoCase: {
-      const size_t n = std::strlen(reinterpret_cast<const char*>(operand));
+      const size_t n = LiteralText(code, p).size();
       *after += static_cast<int>(n) + 1;
       out += ' ';
       out += Quoted(operand, n);
@@ -145,14 +146,14 @@ void AppendOperand(std::string& out, const uint8_t* code, int p, int* after) {
     case kCountRepeat:
     case kCountRepeatLazy:
       *after += kCountSize;
-      AppendBounds(out, operand);
+      AppendBounds(out, CountBounds(code, p));
       return;
     case kLoop:
     case kLoopLazy:
       *after += kLoopOperandSize;
-      AppendBounds(out, operand);
+      AppendBounds(out, LoopBounds(code, p));
       out += " back to ";
-      out += std::to_string(p + ReadInt32(operand + 8));
+      out += std::to_string(LoopBody(code, p));
       return;
     case kAnyOfFew:
     case kAnyButFew:
