@@ -94,6 +94,12 @@ TEST(PatternSearchTest, MatchesAreUnsetBeforeAndAfterAFailedSearch) {
   EXPECT_FALSE(search.ExecNext());
   EXPECT_EQ(search.MatchPos(1), -1);
   EXPECT_EQ(search.MatchLen(0), -1);
+  // An empty subject is a subject: only an empty match can be found in it.
+  EXPECT_FALSE(search.Exec(std::string()));
+  TPatternSearch empty_match(TCompiledPattern::Compile("x*", {}));
+  ASSERT_TRUE(empty_match.Exec(std::string()));
+  EXPECT_EQ(empty_match.MatchPos(0), 1);
+  EXPECT_EQ(empty_match.MatchLen(0), 0);
 }
 
 }  // namespace
