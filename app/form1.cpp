@@ -315,6 +315,8 @@ void TForm1::BuildSettingsPage() {
   tvTags_->setHeaderLabels({QStringLiteral("Tag"), QStringLiteral("Begin"), QStringLiteral("End")});
   tvTags_->setRootIsDecorated(false);
   tvTags_->setIndentation(12);
+  // The size of the colour swatch; a problem's icon is drawn as small.
+  tvTags_->setIconSize(QSize(12, 12));
   tvTags_->header()->setStretchLastSection(true);
   tvTags_->setColumnWidth(0, 80);
   tvTags_->setColumnWidth(1, 48);

@@ -23,7 +23,7 @@ TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* p
   layout->addWidget(label);
   if (!check.problems.empty()) {
     layout->addWidget(NewProblemList(check.problems));
-    resize(820, 440);
+    resize(820, 300);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

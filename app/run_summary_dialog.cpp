@@ -35,7 +35,7 @@ TRunSummaryDialog::TRunSummaryDialog(const TRunSummaryText& summary, QWidget* pa
     auto* problems = NewProblemList(summary.problems);
     problems->setMinimumSize(640, 120);
     layout->addWidget(problems);
-    resize(820, 440);
+    resize(820, 300);
   }
   auto* buttons = new QDialogButtonBox;
   auto add_action = [&](const QString& text, TSummaryAction chosen) {
