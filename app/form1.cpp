@@ -748,20 +748,14 @@ std::vector<std::filesystem::path> TForm1::TickedFiles() const {
 }
 
 std::vector<TProblemRow> TForm1::RunProblems() const {
-  std::vector<TProblemRow> rows;
-  for (const TRunWarning& warning : run_warnings_) rows.push_back(WarningRow(warning));
   try {
-    const TCheckResult check = marker_checker_(tag_set_path_, TickedFiles());
-    // Without a tag to search there is no marker to check; the run has said why.
-    if (check.tags_searched > 0) {
-      const auto found = CheckRows(check);
-      rows.insert(rows.end(), found.begin(), found.end());
-    }
+    return RunSummaryProblems(run_warnings_, marker_checker_(tag_set_path_, TickedFiles()));
   } catch (const std::exception& e) {
+    std::vector<TProblemRow> rows = RunSummaryProblems(run_warnings_, TCheckResult{});
     rows.push_back({PathToNarrow(tag_set_path_), 0, 0, true,
                     std::string("the marker check stopped: ") + e.what()});
+    return rows;
   }
-  return rows;
 }
 
 void TForm1::CheckMarkers() {

@@ -20,6 +20,11 @@ using TRunWarning = std::pair<std::filesystem::path, std::string>;
 TProblemRow WarningRow(const TRunWarning& warning);
 // The check's problems, in the check's order (tag set first, then by file and line).
 std::vector<TProblemRow> CheckRows(const TCheckResult& result);
+// The run summary's problems: the run's warnings in their order, then the check's problems,
+// without a read warning the run gave already. A check that searched no tag adds nothing:
+// without a tag there is no marker to check, and the run has said why.
+std::vector<TProblemRow> RunSummaryProblems(const std::vector<TRunWarning>& warnings,
+                                            const TCheckResult& check);
 // The "Check Markers" dialog's content: the check's summary line and its rows.
 TMarkerCheckText MakeMarkerCheckText(const TCheckResult& result);
 // "LINE:COLUMN" for a place in the file, empty for the whole file.
