@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QPushButton>
 #include <QSettings>
@@ -38,6 +39,15 @@ void Save(QWidget& widget, const QString& folder, const char* name) {
   const QString path = folder + "/" + name;
   widget.grab().save(path);
   std::cout << path.toStdString() << "\n";
+}
+
+// Shows a dialog without waiting for it, saves it and closes it; false when it never showed.
+bool SaveDialog(QDialog& dialog, const QString& folder, const char* name) {
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) return false;
+  Save(dialog, folder, name);
+  dialog.close();
+  return true;
 }
 
 template <typename T>
@@ -103,18 +113,12 @@ int main(int argc, char** argv) {
   for (const auto& error : platform.errors) std::cerr << "error: " << error << "\n";
   if (platform.summaries.empty()) return 1;
   farrowdale::TRunSummaryDialog summary(platform.summaries.back(), &form);
-  summary.show();
-  if (!QTest::qWaitForWindowExposed(&summary)) return 1;
-  Save(summary, out, "run-summary.png");
-  summary.close();
+  if (!SaveDialog(summary, out, "run-summary.png")) return 1;
 
   form.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();
   if (platform.checks.empty()) return 1;
   farrowdale::TMarkerCheckDialog check(platform.checks.back(), &form);
-  check.show();
-  if (!QTest::qWaitForWindowExposed(&check)) return 1;
-  Save(check, out, "check-markers.png");
-  check.close();
+  if (!SaveDialog(check, out, "check-markers.png")) return 1;
 
   form.resize(form.minimumSize());
   Save(form, out, "window-smallest.png");
