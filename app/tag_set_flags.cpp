@@ -1,6 +1,7 @@
 #include "app/tag_set_flags.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "tagset/ini_file.h"
 
@@ -11,7 +12,12 @@ TTagSetFlags FlagTagSetProblems(const std::filesystem::path& tag_set) {
   const TTagSetCheck check = CheckTagSet(ini);
   // Tags are read from the sections in file order, so tag i comes from section i; a merged
   // section still stands where it is written, which the tag's own marker line does not.
-  const std::vector<TIniSectionPlace> places = ini.ReadPlaces();
+  std::vector<TIniSectionPlace> places;
+  try {
+    places = ini.ReadPlaces();
+  } catch (const std::exception&) {
+    // A file that went between the check and this reading: its problems stand elsewhere.
+  }
   TTagSetFlags flags;
   flags.by_tag.resize(check.tags.size());
   for (const TTagSetProblem& problem : check.problems) {
