@@ -31,11 +31,13 @@ class TFakePlatform : public TPlatform {
   std::vector<std::string> errors;
   std::vector<std::string> questions;
   std::vector<TRunSummaryText> summaries;
+  std::vector<TMarkerCheckText> checks;
   std::vector<std::filesystem::path> opened;
   std::filesystem::path program_folder;
   uint32_t tick = 1000;
   uint32_t tick_step = 0;  // added after every reading of the clock
-  // Called inside ShowMessage and ShowRunSummary, e.g. to look at the window meanwhile.
+  // Called inside ShowMessage, ShowRunSummary and ShowMarkerCheck, e.g. to look at the window
+  // meanwhile.
   std::function<void()> on_message;
 
   std::optional<std::filesystem::path> ChooseFolder(const std::string& title,
@@ -61,6 +63,10 @@ class TFakePlatform : public TPlatform {
     summaries.push_back(summary);
     if (on_message) on_message();
     return Next(summary_answers, TSummaryAction::kClose);
+  }
+  void ShowMarkerCheck(const TMarkerCheckText& check) override {
+    checks.push_back(check);
+    if (on_message) on_message();
   }
   void ShellOpen(const std::filesystem::path& path) override { opened.push_back(path); }
   uint32_t TickCount() override {

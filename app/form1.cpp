@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
@@ -32,6 +33,8 @@
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
 #include "app/dialog_texts.h"
+#include "app/run_summary_text.h"
+#include "app/tag_set_flags.h"
 #include "app/user_guide.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
@@ -190,7 +193,13 @@ class TForm1::RunScope {
   TForm1& form_;
 };
 
-TForm1::TForm1(TPlatform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+TForm1::TForm1(TPlatform& platform, QWidget* parent)
+    : QWidget(parent),
+      platform_(platform),
+      marker_checker_([](const std::filesystem::path& tag_set,
+                         const std::vector<std::filesystem::path>& files) {
+        return CheckCoding(tag_set, files);
+      }) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowIcon(QIcon(QStringLiteral(":/farrowdale/farrowdale.png")));
@@ -299,10 +308,15 @@ void TForm1::BuildSettingsPage() {
   lbTagSetFile_->setAlignment(Qt::AlignCenter);
   lbTagSetFile_->SetElideMiddle(true);
   group->AddWidget(lbTagSetFile_, QRect(8, 52, 185, 22), kAnchorLeftTop);
-  tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"), "The tags of the chosen tag set");
+  tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"),
+                   "The tags of the chosen tag set; a problem in the tag set is shown under "
+                   "the tag it concerns");
   tvTags_->setColumnCount(3);
   tvTags_->setHeaderLabels({QStringLiteral("Tag"), QStringLiteral("Begin"), QStringLiteral("End")});
   tvTags_->setRootIsDecorated(false);
+  tvTags_->setIndentation(12);
+  // The size of the colour swatch; a problem's icon is drawn as small.
+  tvTags_->setIconSize(QSize(12, 12));
   tvTags_->header()->setStretchLastSection(true);
   tvTags_->setColumnWidth(0, 80);
   tvTags_->setColumnWidth(1, 48);
@@ -455,11 +469,6 @@ void TForm1::ShowAsLastTime() {
   }
 }
 
-void TForm1::SetMarkerChecker(TMarkerChecker checker) {
-  marker_checker_ = std::move(checker);
-  UpdateControls();
-}
-
 void TForm1::RestoreSettings() {
   const QSettings settings;
   last_folder_ = SettingPath(settings.value(QString::fromLatin1(kLastFolderKey)));
@@ -527,21 +536,44 @@ void TForm1::SetFolder(const std::filesystem::path& folder) {
 
 void TForm1::ShowTags() {
   tvTags_->clear();
-  // The tag set's own problems (a marker that cannot compile, one tag shadowing another) are
-  // to be flagged on these rows once the library reports them.
-  for (const TTagInfo& tag : tag_set_) {
+  if (tag_set_path_.empty()) return;
+  // The tag set's own problems hang under the tags they spoil, each with its line.
+  const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
+  for (size_t i = 0; i < tag_set_.size(); ++i) {
+    const TTagInfo& tag = tag_set_[i];
     if (IsSkippedTag(tag)) continue;
     auto* row = new QTreeWidgetItem(
         tvTags_, {ToQString(tag.Name), ToQString(tag.BeginMark), ToQString(tag.EndMark)});
     row->setIcon(0, ColorSwatch(tag.ColorValue));
-    const QString whole = ToQString(tag.Name + "  " + tag.BeginMark + "..." + tag.EndMark);
+    QString whole = ToQString(tag.Name + "  " + tag.BeginMark + "..." + tag.EndMark);
+    if (i < flags.by_tag.size()) {
+      for (const TTagSetProblem& problem : flags.by_tag[i]) {
+        AddTagSetProblemRow(row, problem);
+        whole += QChar('\n') + ToQString(TagSetProblemText(problem));
+      }
+    }
     for (int column = 0; column < 3; ++column) row->setToolTip(column, whole);
   }
-  if (tvTags_->topLevelItemCount() == 0 && !tag_set_path_.empty()) {
+  if (tvTags_->topLevelItemCount() == 0) {
     auto* row = new QTreeWidgetItem(tvTags_, {QStringLiteral("No tags in this file")});
     row->setForeground(0, Qt::red);
     row->setFirstColumnSpanned(true);
+    return;
   }
+  for (const TTagSetProblem& problem : flags.elsewhere) AddTagSetProblemRow(nullptr, problem);
+  tvTags_->expandAll();
+}
+
+void TForm1::AddTagSetProblemRow(QTreeWidgetItem* tag_row, const TTagSetProblem& problem) {
+  const QString text = ToQString(TagSetProblemText(problem));
+  auto* row = tag_row != nullptr ? new QTreeWidgetItem(tag_row, {text})
+                                 : new QTreeWidgetItem(tvTags_, {text});
+  row->setFirstColumnSpanned(true);
+  row->setIcon(0, style()->standardIcon(problem.severity == ECheckSeverity::kError
+                                            ? QStyle::SP_MessageBoxCritical
+                                            : QStyle::SP_MessageBoxWarning));
+  row->setToolTip(0, text);
+  row->setFlags(Qt::ItemIsEnabled);
 }
 
 bool TForm1::CanCount() const { return !tag_set_path_.empty() && model_.CheckedCount() > 0; }
@@ -557,7 +589,7 @@ void TForm1::UpdateControls() {
   lblDir_->setEnabled(!folder_.empty());
   btnOK_->setEnabled(CanCount());
   actCount_->setEnabled(CanCount());
-  actCheckMarkers_->setEnabled(CanCount() && marker_checker_ != nullptr);
+  actCheckMarkers_->setEnabled(CanCount());
 }
 
 std::string TForm1::TrimmedFilter() const {
@@ -687,13 +719,15 @@ void TForm1::CountNow() {
   request.corpus_folder = folder_;
   run_warnings_.clear();
   TRunSummary summary;
+  std::vector<TProblemRow> problems;
   {
     RunHost host(*this);
     RunScope scope(*this);
     summary = RunCoding(request, tag_set_, host);
+    problems = RunProblems();
   }
   ShowTags();
-  switch (platform_.ShowRunSummary(MakeRunSummaryText(summary, RunProblems()))) {
+  switch (platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)))) {
     case TSummaryAction::kOpenReport:
       platform_.ShellOpen(summary.reports.front());
       break;
@@ -705,18 +739,28 @@ void TForm1::CountNow() {
   }
 }
 
-std::vector<TRunWarning> TForm1::RunProblems() const { return run_warnings_; }
-
-void TForm1::CheckMarkers() {
-  if (!CanCount() || !marker_checker_) return;
+std::vector<std::filesystem::path> TForm1::TickedFiles() const {
   std::vector<std::filesystem::path> files;
   for (const TFileItem& item : model_.items()) {
     if (item.checked) files.push_back(item.path);
   }
-  const auto problems = marker_checker_(tag_set_path_, files);
-  std::string message = problems.empty() ? "No marker problems found." : "Marker problems:";
-  for (const auto& problem : problems) message += "\n" + problem;
-  platform_.ShowMessage(message);
+  return files;
+}
+
+std::vector<TProblemRow> TForm1::RunProblems() const {
+  try {
+    return RunSummaryProblems(run_warnings_, marker_checker_(tag_set_path_, TickedFiles()));
+  } catch (const std::exception& e) {
+    std::vector<TProblemRow> rows = RunSummaryProblems(run_warnings_, TCheckResult{});
+    rows.push_back({PathToNarrow(tag_set_path_), 0, 0, true,
+                    std::string("the marker check stopped: ") + e.what()});
+    return rows;
+  }
+}
+
+void TForm1::CheckMarkers() {
+  if (!CanCount()) return;
+  platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())));
 }
 
 void TForm1::OpenUserGuide() {

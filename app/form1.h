@@ -13,12 +13,15 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/platform.h"
-#include "app/run_summary_text.h"
+#include "app/problem_rows.h"
 #include "run/file_list_model.h"
+#include "run/marker_check.h"
 #include "tagset/tag_set.h"
+#include "tagset/tag_set_check.h"
 
 class QAction;
 class QCheckBox;
@@ -33,6 +36,7 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace farrowdale {
 
@@ -42,8 +46,8 @@ class TForm1 : public QWidget {
   Q_OBJECT
 
  public:
-  // Checks the markers of the ticked files against the tag set; one line per problem.
-  using TMarkerChecker = std::function<std::vector<std::string>(
+  // Checks the markers of the ticked files against the tag set.
+  using TMarkerChecker = std::function<TCheckResult(
       const std::filesystem::path& tag_set, const std::vector<std::filesystem::path>& files)>;
 
   explicit TForm1(TPlatform& platform, QWidget* parent = nullptr);
@@ -53,8 +57,9 @@ class TForm1 : public QWidget {
   const TTagArray& TagSet() const { return tag_set_; }
   // Shows the window with the remembered geometry, maximised when there is none.
   void ShowAsLastTime();
-  // Enables "Check Markers" (disabled while no checker is set).
-  void SetMarkerChecker(TMarkerChecker checker);
+  // Replaces the marker check that "Check Markers" and the run summary use (CheckCoding
+  // unless set).
+  void SetMarkerChecker(TMarkerChecker checker) { marker_checker_ = std::move(checker); }
 
   // Handlers, named for what they do. Errors propagate; the signal connections show them
   // in the error box.
@@ -98,15 +103,18 @@ class TForm1 : public QWidget {
   void MakeCurrent(int row);
   void SetFolder(const std::filesystem::path& folder);
   void ShowTags();
+  // A row under tag_row (or at the end of the list when null) for a problem of the tag set.
+  void AddTagSetProblemRow(QTreeWidgetItem* tag_row, const TTagSetProblem& problem);
   // The one rule for every control that depends on the list, the ticks, the tag set and
   // the filter text.
   void UpdateControls();
   bool CanCount() const;
   std::string TrimmedFilter() const;
   std::filesystem::path DialogStartFolder() const;
-  // The problems the summary lists: the run's warnings (the marker problems of the ticked
-  // files join them here once the library reports them).
-  std::vector<TRunWarning> RunProblems() const;
+  std::vector<std::filesystem::path> TickedFiles() const;
+  // The problems the summary lists: the run's warnings, then what the marker check finds in
+  // the ticked files (a check that fails is one problem: the run's reports stand).
+  std::vector<TProblemRow> RunProblems() const;
 
   TPlatform& platform_;
   TFileListModel model_;

@@ -25,6 +25,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include "app/about_page.h"
 #include "app/active_label.h"
@@ -59,6 +60,8 @@ class Form1Test : public QObject {
   void RunSummaryAndItsButtons();
   void RunThatFails();
   void UserGuideAndCheckMarkers();
+  void RunSummaryListsMarkerProblems();
+  void TagSetProblemsAreFlagged();
   void AboutPicture();
 
  private:
@@ -762,23 +765,132 @@ void Form1Test::UserGuideAndCheckMarkers() {
   form_->findChild<QAction*>("actUserGuide")->trigger();
   QCOMPARE(platform_->opened, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
 
-  // Check Markers waits for its checker; then it reports on the ticked files.
+  // Check Markers checks the ticked files only, and lists what it finds in a dialog.
   auto* check = form_->findChild<QAction*>("actCheckMarkers");
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
-  ChooseTagSet(MakeTagSet());
-  QVERIFY(!check->isEnabled());
-  std::vector<fs::path> checked_files;
-  form_->SetMarkerChecker([&](const fs::path&, const std::vector<fs::path>& files) {
-    checked_files = files;
-    return std::vector<std::string>{"a.txt:1:3: warning: unclosed <e>"};
-  });
+  QVERIFY(!check->isEnabled());  // no tag set yet
+  const fs::path tags = MakeTagSet();
+  ChooseTagSet(tags);
   QVERIFY(check->isEnabled());
+  std::ofstream(folder / "a.txt") << "one\n<e>alpha</e>\n  <e>beta\n";
+  std::ofstream(folder / "b.txt") << "<e>never checked\n";
   UserToggle(1);
   check->trigger();
+  QCOMPARE(platform_->checks.size(), size_t{1});
+  const TMarkerCheckText& found = platform_->checks[0];
+  QCOMPARE(found.summary, std::string("1 problem in 1 of 1 file"));
+  QCOMPARE(found.problems.size(), size_t{1});
+  QCOMPARE(found.problems[0].path, (folder / "a.txt").string());
+  QCOMPARE(found.problems[0].line, 3);
+  QCOMPARE(found.problems[0].column, 3);
+  QVERIFY(!found.problems[0].is_error);
+  QVERIFY2(found.problems[0].message.find("<e>") != std::string::npos,
+           found.problems[0].message.c_str());
+  QVERIFY(platform_->messages.empty());
+
+  // A clean file: the summary line alone.
+  std::ofstream(folder / "a.txt") << "<e>alpha</e>\n";
+  check->trigger();
+  QCOMPARE(platform_->checks.back().summary, std::string("no problems in 1 file"));
+  QVERIFY(platform_->checks.back().problems.empty());
+
+  // The check the window is given is the one it runs, with the tag set and the ticked files.
+  std::vector<fs::path> checked_files;
+  fs::path checked_tags;
+  form_->SetMarkerChecker([&](const fs::path& tag_set, const std::vector<fs::path>& files) {
+    checked_tags = tag_set;
+    checked_files = files;
+    return TCheckResult{};
+  });
+  check->trigger();
+  QCOMPARE(checked_tags, tags);
   QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
-  QCOMPARE(platform_->messages,
-           std::vector<std::string>{"Marker problems:\na.txt:1:3: warning: unclosed <e>"});
+}
+
+void Form1Test::RunSummaryListsMarkerProblems() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  std::ofstream(folder / "b.txt") << "<e>gamma</e>\n<e>delta\n";
+  std::ofstream(folder / "c.txt") << "<e>not ticked\n";
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\n[Twin]\nbegin=<e>\nend=</e>\n"));
+  UserToggle(2);
+  Click("btnOK");
+  QVERIFY2(platform_->errors.empty(),
+           platform_->errors.empty() ? "" : platform_->errors[0].c_str());
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  // The tag set's problem first, then the files' in file and line order; the unticked file
+  // is not looked at.
+  const std::vector<TProblemRow>& problems = platform_->summaries[0].problems;
+  QCOMPARE(problems.size(), size_t{2});
+  QCOMPARE(problems[0].path, (folder.parent_path() / "sets/tags.ini").string());
+  QCOMPARE(problems[0].line, 4);
+  QVERIFY(problems[0].message.find("same markers") != std::string::npos);
+  QCOMPARE(problems[1].path, (folder / "b.txt").string());
+  QCOMPARE(problems[1].line, 2);
+  QCOMPARE(problems[1].column, 1);
+
+  // A check that fails is one problem in the summary; the run's reports stand.
+  form_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
+    throw std::runtime_error("out of memory");
+  });
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{2});
+  QVERIFY(platform_->errors.empty());
+  const std::vector<TProblemRow>& failed = platform_->summaries[1].problems;
+  QCOMPARE(failed.size(), size_t{1});
+  QVERIFY(failed[0].is_error);
+  QCOMPARE(failed[0].message, std::string("the marker check stopped: out of memory"));
+  QVERIFY(platform_->summaries[1].has_report);
+}
+
+void Form1Test::TagSetProblemsAreFlagged() {
+  const fs::path file = MakeFolder("sets", {}) / "flawed.ini";
+  std::ofstream(file) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\n"
+                         "[Place]\nbegn=<p>\nend=</p>\n"
+                         "[Clean]\nbegin=<c>\nend=</c>\n"
+                         "[emotion]\nbegin=<x>\nend=</x>\n";
+  ChooseTagSet(file);
+  QVERIFY(platform_->errors.empty());
+  auto* tags = Child<QTreeWidget>("tvTags");
+  QCOMPARE(tags->topLevelItemCount(), 4);
+  auto problems_of = [&](int row) {
+    QStringList texts;
+    QTreeWidgetItem* tag = tags->topLevelItem(row);
+    for (int i = 0; i < tag->childCount(); ++i) {
+      QTreeWidgetItem* problem = tag->child(i);
+      if (problem->icon(0).isNull()) texts << "(no icon)";
+      if (problem->toolTip(0) != problem->text(0)) texts << "(tooltip differs)";
+      texts << problem->text(0);
+    }
+    return texts;
+  };
+  const QStringList emotion = problems_of(0);
+  QCOMPARE(emotion.size(), 2);  // '[' in both markers
+  QVERIFY2(emotion[0].startsWith("line 2: begin marker \"[EMO]\": '[' starts a set"),
+           qPrintable(emotion[0]));
+  QVERIFY(emotion[1].startsWith("line 3: end marker"));
+  const QStringList place = problems_of(1);
+  QCOMPARE(place.size(), 2);
+  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has no begin marker"), qPrintable(place[0]));
+  QVERIFY2(place[1].contains("did you mean \"begin\"?"), qPrintable(place[1]));
+  QVERIFY(problems_of(2).isEmpty());
+  // The section the reader merges with [Emotion] is flagged where it stands.
+  QCOMPARE(tags->topLevelItem(3)->text(0), QString("emotion"));
+  const QStringList merged = problems_of(3);
+  QCOMPARE(merged.size(), 1);
+  QVERIFY2(merged[0].startsWith("line 10: section [emotion] differs only in letter case"),
+           qPrintable(merged[0]));
+  // The tag's own tooltip tells its problems as well.
+  QVERIFY(tags->topLevelItem(1)->toolTip(0).contains("did you mean"));
+  QVERIFY(tags->topLevelItem(0)->isExpanded());
+
+  // A clean tag set flags nothing; the chosen file's label keeps the window's colour.
+  ChooseTagSet(MakeTagSet());
+  QCOMPARE(tags->topLevelItemCount(), 1);
+  QCOMPARE(tags->topLevelItem(0)->childCount(), 0);
+  QCOMPARE(Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText),
+           form_->palette().color(QPalette::WindowText));
 }
 
 void Form1Test::AboutPicture() {

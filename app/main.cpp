@@ -5,7 +5,6 @@
 
 #include "app/form1.h"
 #include "app/qt_platform.h"
-#include "run/marker_check.h"
 #include "text/code_page.h"
 
 int main(int argc, char** argv) {
@@ -21,15 +20,6 @@ int main(int argc, char** argv) {
   farrowdale::TQtPlatform platform;
   farrowdale::TForm1 form(platform);
   platform.SetDialogParent(&form);
-  // "Check Markers" runs the same check as "farrowdale-cli check": a line per problem.
-  form.SetMarkerChecker(
-      [](const std::filesystem::path& tag_set, const std::vector<std::filesystem::path>& files) {
-        std::vector<std::string> lines;
-        for (const auto& problem : farrowdale::CheckCoding(tag_set, files).problems) {
-          lines.push_back(farrowdale::FormatCheckProblem(problem));
-        }
-        return lines;
-      });
   form.ShowAsLastTime();
   return app.exec();
 }

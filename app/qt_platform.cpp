@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "app/dialog_texts.h"
+#include "app/marker_check_dialog.h"
 #include "app/run_summary_dialog.h"
 #include "text/code_page.h"
 
@@ -79,6 +80,11 @@ TSummaryAction TQtPlatform::ShowRunSummary(const TRunSummaryText& summary) {
   TRunSummaryDialog dialog(summary, parent_);
   dialog.exec();
   return dialog.Action();
+}
+
+void TQtPlatform::ShowMarkerCheck(const TMarkerCheckText& check) {
+  TMarkerCheckDialog dialog(check, parent_);
+  dialog.exec();
 }
 
 void TQtPlatform::ShellOpen(const std::filesystem::path& path) {

@@ -23,6 +23,7 @@ class TQtPlatform : public TPlatform {
   void ShowError(const std::string& text) override;
   TListChoice AskReplaceOrAdd(const std::string& question) override;
   TSummaryAction ShowRunSummary(const TRunSummaryText& summary) override;
+  void ShowMarkerCheck(const TMarkerCheckText& check) override;
   void ShellOpen(const std::filesystem::path& path) override;
   uint32_t TickCount() override;
   std::filesystem::path ProgramFolder() override;

@@ -2,10 +2,10 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/problem_list_view.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -32,10 +32,10 @@ TRunSummaryDialog::TRunSummaryDialog(const TRunSummaryText& summary, QWidget* pa
     layout->addWidget(new QLabel(QStringLiteral("No problems found.")));
   } else {
     layout->addWidget(new QLabel(QStringLiteral("Problems (%1):").arg(summary.problems.size())));
-    auto* problems = new QPlainTextEdit(JoinedLines(summary.problems));
-    problems->setReadOnly(true);
+    auto* problems = NewProblemList(summary.problems);
     problems->setMinimumSize(640, 120);
     layout->addWidget(problems);
+    resize(820, 300);
   }
   auto* buttons = new QDialogButtonBox;
   auto add_action = [&](const QString& text, TSummaryAction chosen) {

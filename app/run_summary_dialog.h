@@ -1,5 +1,6 @@
-// TRunSummaryDialog: the dialog that says what a finished run did (the facts, the problems
-// or "No problems found.") with "Open Report", "Open Folder" and Close.
+// TRunSummaryDialog: the dialog that says what a finished run did (the facts, then the
+// problems in a scrollable list or "No problems found.") with "Open Report", "Open Folder"
+// and Close.
 #ifndef FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 #define FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 

@@ -1,5 +1,7 @@
 #include "app/run_summary_text.h"
 
+#include <utility>
+
 #include "run/file_list.h"
 #include "text/code_page.h"
 
@@ -22,15 +24,12 @@ std::string ReportsLine(const std::vector<std::filesystem::path>& reports) {
 
 }  // namespace
 
-TRunSummaryText MakeRunSummaryText(const TRunSummary& summary,
-                                   const std::vector<TRunWarning>& warnings) {
+TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems) {
   TRunSummaryText text;
   text.facts = {"Files counted: " + std::to_string(summary.files_counted),
                 "Passages found: " + std::to_string(summary.passages_found),
                 ReportsLine(summary.reports), summary.time_message};
-  for (const auto& [path, message] : warnings) {
-    text.problems.push_back(PathToNarrow(path) + ": " + message);
-  }
+  text.problems = std::move(problems);
   text.has_report = !summary.reports.empty();
   return text;
 }

@@ -2,9 +2,6 @@
 #ifndef FARROWDALE_APP_RUN_SUMMARY_TEXT_H_
 #define FARROWDALE_APP_RUN_SUMMARY_TEXT_H_
 
-#include <filesystem>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "app/platform.h"
@@ -12,13 +9,9 @@
 
 namespace farrowdale {
 
-// A warning the run gave about a file: the file and the message.
-using TRunWarning = std::pair<std::filesystem::path, std::string>;
-
-// Files counted, passages found, the reports written and where, the time message; then one
-// problem line per warning, "PATH: MESSAGE", in the order given.
-TRunSummaryText MakeRunSummaryText(const TRunSummary& summary,
-                                   const std::vector<TRunWarning>& warnings);
+// Files counted, passages found, the reports written and where, the time message; then the
+// problems as given.
+TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems);
 
 }  // namespace farrowdale
 
