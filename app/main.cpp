@@ -1,4 +1,5 @@
-// The farrowdale program: the main window, opened maximised, until it is closed.
+// The farrowdale program: the main window, where it was last time (maximised the first
+// time), until it is closed.
 #include <QApplication>
 #include <clocale>
 
@@ -10,10 +11,15 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   farrowdale::InitSystemCodePageFromLocale();
   QApplication app(argc, argv);
+  // The remembered settings' place: ~/.config/Morrow Farrowdale/Farrowdale.conf on Linux.
+  QApplication::setOrganizationName(QStringLiteral("Morrow Farrowdale"));
+  QApplication::setOrganizationDomain(QStringLiteral("morrowfarrowdale.org"));
+  QApplication::setApplicationName(QStringLiteral("Farrowdale"));
+  QApplication::setDesktopFileName(QStringLiteral("org.morrowfarrowdale.Farrowdale"));
   QApplication::setApplicationDisplayName(QString::fromLatin1(farrowdale::kProgramTitle));
   farrowdale::TQtPlatform platform;
   farrowdale::TForm1 form(platform);
   platform.SetDialogParent(&form);
-  form.showMaximized();
+  form.ShowAsLastTime();
   return app.exec();
 }

@@ -1,19 +1,35 @@
 // farrowdale_screenshots OUTPUT_DIR CORPUS_DIR: walks the window through its main states
-// with a scripted platform and saves each as a PNG, for looking at the layout by eye. The
-// corpus (a folder of .txt files and tagset.ini) is copied to a temporary folder first, so
-// the run's reports never land in it.
+// with a scripted platform and saves each as a PNG, for looking at the layout by eye and for
+// the user guide: window-start.png, window-tagset.png (a listed folder, the tag set and its
+// tags), run-summary.png (the summary dialog after a run), check-markers.png (the Check
+// Markers dialog) and window-smallest.png. The corpus (a folder of .txt files and
+// tagset.ini) is copied to a temporary folder first, so the run's reports never land in it.
+// Two slips a coder makes are put into the copy, so that the pictures show what the window
+// does with them: a key typo in the tag set ("colour" for "color" in [time]) and an end
+// marker left out in interview_bruno.txt ("<e>lonely" without "</e>"). Every problem shown
+// is what the real run and check find in that copy.
+// The guide's pictures come from:
+//   cmake --build build --target farrowdale_screenshots
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/farrowdale_screenshots docs/images examples
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QPushButton>
-#include <QTabWidget>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string>
 
 #include "app/fake_platform.h"
 #include "app/form1.h"
+#include "app/marker_check_dialog.h"
+#include "app/run_summary_dialog.h"
 #include "text/code_page.h"
 
 namespace {
@@ -25,9 +41,33 @@ void Save(QWidget& widget, const QString& folder, const char* name) {
   std::cout << path.toStdString() << "\n";
 }
 
+// Shows a dialog without waiting for it, saves it and closes it; false when it never showed.
+bool SaveDialog(QDialog& dialog, const QString& folder, const char* name) {
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) return false;
+  Save(dialog, folder, name);
+  dialog.close();
+  return true;
+}
+
 template <typename T>
 T* Child(QWidget& form, const char* name) {
   return form.findChild<T*>(QString::fromLatin1(name));
+}
+
+// Replaces the first `from` in the file by `to`; false when the file does not hold it.
+bool ReplaceInFile(const std::filesystem::path& file, const std::string& from,
+                   const std::string& to) {
+  std::string text;
+  {
+    std::ifstream in(file, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t at = text.find(from);
+  if (at == std::string::npos) return false;
+  text.replace(at, from.size(), to);
+  std::ofstream(file, std::ios::binary) << text;
+  return true;
 }
 
 }  // namespace
@@ -42,8 +82,16 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(out);
   QTemporaryDir temp;
+  // Settings of the tour's own, so that nothing the user remembered shows.
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, temp.path());
   const std::filesystem::path corpus = std::filesystem::path(temp.path().toStdString()) / "corpus";
   std::filesystem::copy(argv[2], corpus, std::filesystem::copy_options::recursive);
+  if (!ReplaceInFile(corpus / "tagset.ini", "color=B9770E", "colour=B9770E") ||
+      !ReplaceInFile(corpus / "interview_bruno.txt", "<e>lonely</e>", "<e>lonely")) {
+    std::cerr << "the corpus is not the example corpus: the slips cannot be put in\n";
+    return 1;
+  }
 
   farrowdale::TFakePlatform platform;
   platform.program_folder = QCoreApplication::applicationDirPath().toStdString();
@@ -52,29 +100,27 @@ int main(int argc, char** argv) {
   form.resize(1024, 640);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  Save(form, out, "1_start.png");
+  Save(form, out, "window-start.png");
 
   platform.folder_answers.push_back(corpus);
   Child<QPushButton>(form, "btnChoseText")->click();
-  Save(form, out, "2_listed.png");
-
   platform.file_answers.push_back(corpus / "tagset.ini");
   Child<QPushButton>(form, "btnSelTag")->click();
   Child<QCheckBox>(form, "cbxOneFile")->setChecked(true);
-  Save(form, out, "3_ready.png");
+  Save(form, out, "window-tagset.png");
 
-  platform.on_message = [&] { Save(form, out, "4_running.png"); };
   Child<QPushButton>(form, "btnOK")->click();
   for (const auto& error : platform.errors) std::cerr << "error: " << error << "\n";
-  for (const auto& message : platform.messages) std::cout << "message: " << message << "\n";
-  Save(form, out, "5_after_run.png");
-  for (const auto& opened : platform.opened) {
-    const auto copy = std::filesystem::path(out.toStdString()) / opened.filename();
-    std::filesystem::copy_file(opened, copy, std::filesystem::copy_options::overwrite_existing);
-    std::cout << copy.string() << "\n";
-  }
+  if (platform.summaries.empty()) return 1;
+  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), &form);
+  if (!SaveDialog(summary, out, "run-summary.png")) return 1;
 
-  Child<QTabWidget>(form, "pc")->setCurrentIndex(1);
-  Save(form, out, "6_about.png");
+  form.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();
+  if (platform.checks.empty()) return 1;
+  farrowdale::TMarkerCheckDialog check(platform.checks.back(), &form);
+  if (!SaveDialog(check, out, "check-markers.png")) return 1;
+
+  form.resize(form.minimumSize());
+  Save(form, out, "window-smallest.png");
   return platform.errors.empty() ? 0 : 1;
 }

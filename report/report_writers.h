@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/pooled_count.h"
 #include "run/stat_info.h"
 
 namespace farrowdale {
@@ -16,10 +17,12 @@ namespace farrowdale {
 bool WriteFileReport(const TStatArray& results, const std::filesystem::path& template_path,
                      const std::filesystem::path& report_path);
 
-// One report for all files side by side, from "resultEx.tpl". file_names are narrow text,
-// one per element of results; every element of results holds one entry per tag (else
-// std::invalid_argument). Passages are pooled and recounted in memory, no scratch files.
-bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<std::string>& file_names,
+// One report for all files side by side, from "resultEx.tpl". totals are the run's
+// CountOverAllFiles of results; file_names are narrow text, one per element of results;
+// every element of results holds one entry per tag and totals one per tag (else
+// std::invalid_argument).
+bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
+                         const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
                          const std::filesystem::path& report_path);
 

@@ -69,4 +69,53 @@ std::string EscapeMarkers(std::string_view markers) {
   return escaped;
 }
 
+namespace {
+
+template <typename Char>
+std::basic_string<Char> EscapeHtmlText(std::basic_string_view<Char> text) {
+  std::basic_string<Char> escaped;
+  escaped.reserve(text.size());
+  for (Char c : text) {
+    switch (c) {
+      case '&':
+        escaped.append({'&', 'a', 'm', 'p', ';'});
+        break;
+      case '<':
+        escaped.append({'&', 'l', 't', ';'});
+        break;
+      case '>':
+        escaped.append({'&', 'g', 't', ';'});
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+void AppendHitList(std::u16string& out, const TFrequencyList& list, std::string_view closer) {
+  for (const TFrequencyEntry& entry : list) {
+    out += EscapeHtml(entry.Text);
+    AppendAscii(out, " (");
+    AppendDecimal(out, entry.Count);
+    AppendAscii(out, closer);
+  }
+}
+
+}  // namespace
+
+std::u16string EscapeHtml(std::u16string_view text) { return EscapeHtmlText(text); }
+
+std::string EscapeHtml(std::string_view text) { return EscapeHtmlText(text); }
+
+std::u16string FormatHitList(const TFrequencyList& list) {
+  std::u16string hits;
+  AppendHitList(hits, list, ") <br>");
+  return hits;
+}
+
+void AppendPooledHitList(std::u16string& out, const TFrequencyList& list) {
+  AppendHitList(out, list, ")<br>");
+}
+
 }  // namespace farrowdale

@@ -5,16 +5,21 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
+#include "report/report_page.h"
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
+#include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
+#include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
@@ -36,8 +41,10 @@ class TListedFiles {
     }
   }
 
-  // Throws the file-create error when report would replace a listed file.
+  // Throws the file-create error when report would replace a listed file, or could not be
+  // replaced at all (a link, a folder).
   void CheckReportPath(const std::filesystem::path& report) const {
+    CheckReplaceableFile(report);
     const auto id = FileId(report);
     if (names_.contains(report.lexically_normal()) || (id && ids_.contains(*id))) {
       throw FileCreateError(report, EEXIST);
@@ -56,17 +63,50 @@ class TListedFiles {
   std::set<TFileId> ids_;
 };
 
+// Every ticked text's report path, in list order, worked out before anything is written: a
+// report that would replace a listed text, or one that two texts would share, stops the run
+// here. Linear in the number of texts.
+std::vector<std::filesystem::path> PlanFileReports(const std::vector<TFileItem>& items,
+                                                   const TListedFiles& listed_files) {
+  std::vector<std::filesystem::path> reports;
+  std::unordered_map<std::filesystem::path::string_type, const std::filesystem::path*> texts;
+  for (const TFileItem& item : items) {
+    if (!item.checked) continue;
+    const std::filesystem::path& report = reports.emplace_back(FileReportPath(item.path));
+    listed_files.CheckReportPath(report);
+    const auto [found, added] = texts.emplace(report.lexically_normal().native(), &item.path);
+    if (!added) {
+      throw FileCreateError(report, "It would be the report of both \"" +
+                                        PathToNarrow(*found->second) + "\" and \"" +
+                                        PathToNarrow(item.path) + "\".");
+    }
+  }
+  return reports;
+}
+
+// Tells the user when the run can produce nothing: no tag to count, or no template to fill.
+void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
+                                  const TTagArray& tag_set,
+                                  const std::filesystem::path& template_path,
+                                  TCodingRunHost& host) {
+  if (std::all_of(tag_set.begin(), tag_set.end(), IsSkippedTag)) {
+    host.Warn(tag_set_path, tag_set_path.empty() ? "no tag set chosen; nothing is counted"
+                                                 : "the tag set has no tags; nothing is counted");
+  }
+  if (!TemplateFileExists(template_path)) {
+    host.Warn(template_path, "template not found; no report is written");
+  }
+}
+
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            bool one_file_mode) {
   TStatArray stats;
   TUnicodeStringList extracted;
-  TUnicodeStringList freq;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
     extracted.ClearEntries();
-    freq.ClearEntries();
     TStatInfo& stat = stats.emplace_back();
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
@@ -74,21 +114,35 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
     CollectTaggedTextsNarrow(narrow_text, tag, extracted);
     // Read before CountDistinctTexts appends its closing empty entry.
     stat.Freq = extracted.EntryCount();
-    CountDistinctTexts(extracted, freq, "ByFreq", true);
-    stat.Count = freq.EntryCount();
-    stat.Texts = one_file_mode ? extracted.JoinedText() : FormatHitList(freq);
+    stat.Distinct = CountDistinctTexts(extracted, true);
+    stat.Count = static_cast<int32_t>(stat.Distinct.size());
+    if (one_file_mode) {
+      // The sorted passages without the closing empty entry CountDistinctTexts appended.
+      for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
+    }
   }
   return stats;
 }
 
-void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+  TRunSummary summary;
   const uint32_t start = host.TickCount();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
+  CheckTagPatterns(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
+  const std::filesystem::path template_path =
+      program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
+  WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
 
   const TListedFiles listed_files(request.items);
+  std::vector<std::filesystem::path> reports;
+  if (one_file_mode) {
+    listed_files.CheckReportPath(combined_report);
+  } else {
+    reports = PlanFileReports(request.items, listed_files);
+  }
   int files_ticked = 0;
   for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
 
@@ -98,30 +152,29 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   for (const TFileItem& item : request.items) {
     if (!item.checked) continue;
     // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
-    const std::string narrow_text = ReadNarrowJoinedText(item.path);
-    std::filesystem::path report;
+    const TNarrowTextFile file = ReadNarrowJoinedText(item.path);
+    for (const TextReadWarning& warning : file.warnings) host.Warn(item.path, warning.Message());
+    TStatArray stats = CountTagsInText(file.text, tag_set, one_file_mode);
+    for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
+    ++summary.files_counted;
     if (one_file_mode) {
       file_names.push_back(PathToNarrow(item.path.filename()));
-    } else {
-      report = FileReportPath(item.path);
-      listed_files.CheckReportPath(report);
-    }
-    TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
-    if (one_file_mode) {
       all_stats.push_back(std::move(stats));
-    } else {
-      WriteFileReport(stats, program_folder / "result.tpl", report);
+    } else if (WriteFileReport(stats, template_path, reports[files_done])) {
+      summary.reports.push_back(reports[files_done]);
     }
     host.Progress(++files_done, files_ticked);
   }
-  if (one_file_mode) {
-    listed_files.CheckReportPath(combined_report);
-    WriteCombinedReport(all_stats, file_names, program_folder / "resultEx.tpl", combined_report);
+  if (one_file_mode && WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
+                                           template_path, combined_report)) {
+    summary.reports.push_back(combined_report);
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
-  host.ShowInformation(FormatElapsedMessage(elapsed));
+  summary.time_message = FormatElapsedMessage(elapsed);
+  host.ShowInformation(summary.time_message);
   host.ShellOpen(one_file_mode ? combined_report : request.corpus_folder);
+  return summary;
 }
 
 std::string FormatElapsedMessage(int32_t milliseconds) {

@@ -9,21 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "run/file_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
-
-struct TFileItem {
-  std::filesystem::path path;  // full path of the text file
-  bool checked = true;
-};
 
 struct TCodingRunRequest {
   std::filesystem::path tag_set_path;   // empty when no tag set was chosen
   std::vector<TFileItem> items;         // the file list, in list order
   bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
+  bool write_tables = false;            // the counts and passages as tables too (not yet used)
+};
+
+// What a finished run did, for the front end to tell the user.
+struct TRunSummary {
+  int files_counted = 0;
+  int64_t passages_found = 0;                  // every tag's passages in every counted file
+  std::vector<std::filesystem::path> reports;  // in the order written
+  std::string time_message;                    // as shown by ShowInformation
 };
 
 // What the run needs from its front end.
@@ -46,15 +51,18 @@ class TCodingRunHost {
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
 };
 
-// Runs the whole coding run. tag_set is the window's tag table, refilled by the run.
-// Throws Error on failure: then no time message is shown and nothing is opened; reports
-// written for earlier files stay.
-void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
+// Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
+// the run. Before any file is read, every report path is worked out and checked: a report that
+// would replace a listed text, that two texts would share, or whose path is a link, a folder or a
+// device stops the run with nothing written. A tag set without tags, a missing template and
+// each text read by a guess or cut short are told through host.Warn; the run goes on.
+// Throws Error on failure (a tag set path that names no readable file included): then no time
+// message is shown and nothing is opened; reports written for earlier files stay.
+TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
-// file's whole text already converted to narrow text. Texts holds the hit list, or in
-// one-file mode the extracted texts in sorted order, each followed by CR LF, then one more
-// CR LF (empty when nothing was extracted).
+// file's whole text already converted to narrow text. Passages are kept only in one-file
+// mode.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            bool one_file_mode);
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "regex/pattern_engine.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -112,26 +113,29 @@ TEST_F(CodingRunTest, CountTagsInTextFillsOneRecordPerTagNotSkipped) {
   EXPECT_EQ(per_file[0].Color, "FF0000");
   EXPECT_EQ(per_file[0].Freq, 4);
   EXPECT_EQ(per_file[0].Count, 2);
-  EXPECT_EQ(per_file[0].Texts, u"a (3) <br>b (1) <br>");
+  ASSERT_EQ(per_file[0].Distinct.size(), 2u);
+  EXPECT_EQ(per_file[0].Distinct[0].Text, u"a");
+  EXPECT_EQ(per_file[0].Distinct[0].Count, 3);
+  EXPECT_TRUE(per_file[0].Passages.empty());
   EXPECT_EQ(per_file[1].Name, "b");
   EXPECT_EQ(per_file[1].Color, "000000");
   EXPECT_EQ(per_file[1].Freq, 0);
   EXPECT_EQ(per_file[1].Count, 0);
-  EXPECT_EQ(per_file[1].Texts, u"");
+  EXPECT_TRUE(per_file[1].Distinct.empty());
 
-  // One-file mode: the extracted texts in sorted order, each with CR LF, then one more.
+  // One-file mode also keeps the extracted texts, whole, in sorted order.
   const TStatArray one_file = CountTagsInText(text, tags, true);
   ASSERT_EQ(one_file.size(), 2u);
   EXPECT_EQ(one_file[0].Freq, 4);
   EXPECT_EQ(one_file[0].Count, 2);
-  EXPECT_EQ(one_file[0].Texts, u"a\r\na\r\na\r\nb\r\n\r\n");
-  EXPECT_EQ(one_file[1].Texts, u"");
+  EXPECT_EQ(one_file[0].Passages, (std::vector<std::u16string>{u"a", u"a", u"a", u"b"}));
+  EXPECT_TRUE(one_file[1].Passages.empty());
 
   // "Abc" and "abc" are one text.
   const TStatArray folded = CountTagsInText("<e>Abc</e><e>abc</e>", tags, false);
   EXPECT_EQ(folded[0].Count, 1);
   EXPECT_EQ(folded[0].Freq, 2);
-  EXPECT_EQ(folded[0].Texts, u"Abc (2) <br>");
+  EXPECT_EQ(folded[0].Distinct[0].Text, u"Abc");
 }
 
 TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
@@ -139,7 +143,12 @@ TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
   AddItem("TWO.TXT", "nothing here");
   AddItem("three.txt", "<e>a</e>", false);
   host_.ticks = {1000, 1050};
-  RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(summary.files_counted, 2);
+  EXPECT_EQ(summary.passages_found, 4);
+  EXPECT_EQ(summary.reports,
+            (std::vector<fs::path>{corpus_ / "one_result.htm", corpus_ / "TWO_result.htm"}));
+  EXPECT_EQ(summary.time_message, "0.05 second(s) used.");
 
   ASSERT_EQ(tag_set_.size(), 3u);
   EXPECT_EQ(tag_set_[0].Name, "a");
@@ -163,7 +172,11 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   AddItem("skipped.txt", "<e>a</e>", false);
   request_.one_file_mode = true;
   request_.corpus_folder = corpus_.string() + "/";
-  RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(summary.files_counted, 2);
+  EXPECT_EQ(summary.passages_found, 5);
+  ASSERT_EQ(summary.reports.size(), 1u);
+  EXPECT_EQ(summary.reports[0].string(), corpus_.string() + "/result.htm");
 
   const std::string report = ReadReport(corpus_ / "result.htm");
   EXPECT_NE(
@@ -202,26 +215,52 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
     RunCoding(request_, tag_set_, host_);
     FAIL() << "no error";
   } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "'$0000GG' is not a valid integer value");
+    EXPECT_EQ(error.what(), "Tag \"a\" in " + (root_ / "tags.ini").string() +
+                                ", color \"GG0000\": '$0000GG' is not a valid integer value");
   }
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_TRUE(host_.opened.empty());
+
+  // So does a marker that forms no pattern, even when no file is ticked.
+  WriteFile(root_ / "tags.ini",
+            "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emo]\r\nbegin=[EMO\r\nend=x\r\n");
+  request_.items.clear();
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const EPatternError& error) {
+    EXPECT_EQ(error.what(), "Tag \"emo\" in " + (root_ / "tags.ini").string() +
+                                ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
+  }
+  EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {
+TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   request_.tag_set_path.clear();
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
 
+  EXPECT_EQ(host_.warnings, (std::vector<std::pair<fs::path, std::string>>{
+                                {"", "no tag set chosen; nothing is counted"}}));
   request_.items.pop_back();
-  request_.tag_set_path = root_ / "absent.ini";
+  host_.warnings.clear();
+  WriteFile(root_ / "empty.ini", "; no tags yet\r\n[-]\r\n");
+  request_.tag_set_path = root_ / "empty.ini";
   RunCoding(request_, tag_set_, host_);
-  EXPECT_TRUE(tag_set_.empty());
+  EXPECT_EQ(tag_set_.size(), 1u);
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
+  EXPECT_EQ(host_.warnings,
+            (std::vector<std::pair<fs::path, std::string>>{
+                {root_ / "empty.ini", "the tag set has no tags; nothing is counted"}}));
+
+  // A path that names no file is a mistake, not an empty tag set.
+  request_.tag_set_path = root_ / "absent.ini";
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(host_.messages.size(), 1u);
 }
 
 TEST_F(CodingRunTest, ElapsedTimeMessage) {

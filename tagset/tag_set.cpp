@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "text/code_page.h"
 #include "text/collation.h"
@@ -57,6 +58,14 @@ int32_t ColorValueOf(std::string_view color) {
 bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == "-"; }
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
+  LoadTagSet(ini, tag_set, [&](size_t index, const Error& error) {
+    const TTagInfo& tag = tag_set[index];
+    throw Error(TagErrorMessage(tag, ini.Path(), "color", tag.Color, error.what()));
+  });
+}
+
+void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
+                const std::function<void(size_t, const Error&)>& bad_color) {
   tag_set.clear();
   // One reading of the file; each section's pairs are looked up by its name as the file
   // gives it, untrimmed.
@@ -68,8 +77,27 @@ void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
     tag.EndMark = ValueOf(pairs, u"end");
     tag.Color = ValueOf(pairs, u"color");
     if (tag.Color.empty()) tag.Color = "000000";
-    tag.ColorValue = ColorValueOf(tag.Color);
+    try {
+      tag.ColorValue = ColorValueOf(tag.Color);
+    } catch (const Error& error) {
+      bad_color(tag_set.size() - 1, error);
+    }
   }
+}
+
+std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& tag_set_file,
+                            std::string_view setting, std::string_view value,
+                            std::string_view cause) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(tag_set_file, ec);
+  std::string message =
+      "Tag \"" + tag.Name + "\" in " + PathToNarrow(ec ? tag_set_file : absolute) + ", ";
+  message.append(setting);
+  message += " \"";
+  message.append(value);
+  message += "\": ";
+  message.append(cause);
+  return message;
 }
 
 }  // namespace farrowdale

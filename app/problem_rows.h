@@ -1,0 +1,35 @@
+// The rows of the window's problem lists: the run's warnings and the marker check's
+// problems in one shape, so the run summary and the check dialog list them alike.
+#ifndef FARROWDALE_APP_PROBLEM_ROWS_H_
+#define FARROWDALE_APP_PROBLEM_ROWS_H_
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/platform.h"
+#include "run/marker_check.h"
+
+namespace farrowdale {
+
+// A warning the run gave about a file: the file and the message.
+using TRunWarning = std::pair<std::filesystem::path, std::string>;
+
+// A run warning concerns its whole file (no line).
+TProblemRow WarningRow(const TRunWarning& warning);
+// The check's problems, in the check's order (tag set first, then by file and line).
+std::vector<TProblemRow> CheckRows(const TCheckResult& result);
+// The run summary's problems: the run's warnings in their order, then the check's problems,
+// without a read warning the run gave already. A check that searched no tag adds nothing:
+// without a tag there is no marker to check, and the run has said why.
+std::vector<TProblemRow> RunSummaryProblems(const std::vector<TRunWarning>& warnings,
+                                            const TCheckResult& check);
+// The "Check Markers" dialog's content: the check's summary line and its rows.
+TMarkerCheckText MakeMarkerCheckText(const TCheckResult& result);
+// "LINE:COLUMN" for a place in the file, empty for the whole file.
+std::string PlaceText(const TProblemRow& row);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_APP_PROBLEM_ROWS_H_
