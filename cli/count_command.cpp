@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
-    "                            [--templates DIR] [--code-page NAME] [--open] PATH...\n"
+    "                            [--templates DIR] [--code-page NAME] [--jobs N] [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -48,6 +48,7 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
 struct CountOptions {
@@ -57,9 +58,23 @@ struct CountOptions {
   std::optional<std::string> folder;
   std::optional<std::string> templates;
   std::optional<std::string> code_page;
+  std::optional<std::string> jobs_text;
+  int jobs = 0;  // 0: one per core
   bool open = false;
   std::vector<std::string> paths;
 };
+
+// A thread count as written: decimal digits only, from 1 to 1024.
+std::optional<int> ParseJobs(std::string_view text) {
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int jobs = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    jobs = jobs * 10 + (c - '0');
+  }
+  if (jobs < 1 || jobs > 1024) return std::nullopt;
+  return jobs;
+}
 
 enum class ParseOutcome { kRun, kHelp, kUsageError };
 
@@ -91,6 +106,7 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
     if (arg == "--folder") target = &options.folder;
     if (arg == "--templates") target = &options.templates;
     if (arg == "--code-page") target = &options.code_page;
+    if (arg == "--jobs") target = &options.jobs_text;
     if (target == nullptr) {
       complaint = "count: unknown option \"" + arg + "\"";
       return ParseOutcome::kUsageError;
@@ -108,6 +124,14 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   if (options.filter && Trim(std::string_view(*options.filter)).empty()) {
     complaint = "count: --filter needs a pattern that is not blank";
     return ParseOutcome::kUsageError;
+  }
+  if (options.jobs_text) {
+    const std::optional<int> jobs = ParseJobs(*options.jobs_text);
+    if (!jobs) {
+      complaint = "count: --jobs needs a number of threads from 1 to 1024";
+      return ParseOutcome::kUsageError;
+    }
+    options.jobs = *jobs;
   }
   if (options.paths.empty()) {
     complaint = "count: no PATH given";
@@ -243,6 +267,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.tag_set_path = fs::path(*options.tag_set);
     request.items = list.items();
     request.one_file_mode = options.one_file;
+    request.jobs = options.jobs;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

@@ -1,6 +1,7 @@
 // The coding run: tag set, then every ticked file and every tag, then the reports, the time
-// message and the shell open. Each file is read and converted to narrow text once; every
-// tag then searches that same narrow text.
+// message and the shell open. Each tag is compiled once per run; each file is read and
+// converted to narrow text once and scanned once for the begin markers of all tags. Files
+// are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -15,14 +17,18 @@
 
 #include "report/report_page.h"
 #include "report/report_writers.h"
+#include "run/distinct_passages.h"
 #include "run/frequency_list.h"
+#include "run/parallel_files.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
+#include "run/tag_scanner.h"
 #include "run/tagged_text.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
+#include "text/trim.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
@@ -98,28 +104,72 @@ void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
   }
 }
 
-}  // namespace
+// The passages of one tag's matches, trimmed; blank ones are left out.
+std::vector<std::string_view> TrimmedPassages(std::string_view text,
+                                              const std::vector<TPassageSpan>& spans) {
+  std::vector<std::string_view> passages;
+  passages.reserve(spans.size());
+  for (const TPassageSpan& span : spans) {
+    const std::string_view passage =
+        Trim(text.substr(span.text_begin, span.text_end - span.text_begin));
+    if (!passage.empty()) passages.push_back(passage);
+  }
+  return passages;
+}
 
-TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           bool one_file_mode) {
-  TStatArray stats;
-  TUnicodeStringList extracted;
-  for (const TTagInfo& tag : tag_set) {
-    if (IsSkippedTag(tag)) continue;
-    extracted.ClearEntries();
-    TStatInfo& stat = stats.emplace_back();
-    stat.Name = tag.Name;
-    stat.Markers = tag.BeginMark + "..." + tag.EndMark;
-    stat.Color = tag.Color;
-    CollectTaggedTextsNarrow(narrow_text, tag, extracted);
-    // Read before CountDistinctTexts appends its closing empty entry.
-    stat.Freq = extracted.EntryCount();
-    stat.Distinct = CountDistinctTexts(extracted, true);
-    stat.Count = static_cast<int32_t>(stat.Distinct.size());
+// One tag's counts in one file: Freq, Distinct, Count and, in one-file mode, Passages in
+// collation order. Each distinct passage is converted and collated once; only when two
+// different passages tie under the collation does the order depend on sorting every
+// occurrence with the list's quicksort, and then that is done.
+void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
+                   TStatInfo& stat) {
+  stat.Freq = static_cast<int32_t>(passages.size());
+  std::vector<TDistinctPassage> distinct = TallyPassages(passages);
+  if (SortByCollationWithoutTies(distinct, /*match_case=*/false)) {
+    std::vector<TSortedRun> runs;
+    runs.reserve(distinct.size());
+    for (const TDistinctPassage& passage : distinct) {
+      runs.push_back({passage.Text, passage.Occurrences});
+    }
+    stat.Distinct = GroupSortedRuns(runs, /*fold_case=*/true);
+    if (one_file_mode) {
+      for (const TDistinctPassage& passage : distinct) {
+        stat.Passages.insert(stat.Passages.end(), passage.Occurrences, passage.Text);
+      }
+    }
+  } else {
+    TUnicodeStringList extracted;
+    for (const std::string_view passage : passages) extracted.AddEntry(ToUnicode(passage));
+    stat.Distinct = CountDistinctTexts(extracted, /*fold_case=*/true);
     if (one_file_mode) {
       // The sorted passages without the closing empty entry CountDistinctTexts appended.
       for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
     }
+  }
+  stat.Count = static_cast<int32_t>(stat.Distinct.size());
+}
+
+// One file's part of a run, done on a worker: the text's read warnings and its counts, or
+// the error counting raised (told after the warnings, as a run one file at a time does).
+struct TFileOutcome {
+  TextReadWarnings warnings;
+  TStatArray stats;
+  std::exception_ptr count_error;
+};
+
+}  // namespace
+
+TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
+                           const TTagScanner& scanner, bool one_file_mode) {
+  const std::vector<std::vector<TPassageSpan>> spans = scanner.Scan(narrow_text);
+  TStatArray stats;
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    TStatInfo& stat = stats.emplace_back();
+    stat.Name = tag.Name;
+    stat.Markers = tag.BeginMark + "..." + tag.EndMark;
+    stat.Color = tag.Color;
+    CountPassages(TrimmedPassages(narrow_text, spans[stats.size() - 1]), one_file_mode, stat);
   }
   return stats;
 }
@@ -128,7 +178,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   TRunSummary summary;
   const uint32_t start = host.TickCount();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
-  CheckTagPatterns(tag_set, request.tag_set_path);
+  // Every tag compiled once for the whole run; a marker that does not compile stops it here.
+  const TTagScanner scanner(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
   const std::filesystem::path template_path =
@@ -143,28 +194,47 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   } else {
     reports = PlanFileReports(request.items, listed_files);
   }
-  int files_ticked = 0;
-  for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
+  std::vector<const TFileItem*> ticked;
+  for (const TFileItem& item : request.items) {
+    if (item.checked) ticked.push_back(&item);
+  }
+  const int files_ticked = static_cast<int>(ticked.size());
 
+  // Workers read and count the files; reports, warnings and progress follow in list order
+  // on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
-  int files_done = 0;
-  for (const TFileItem& item : request.items) {
-    if (!item.checked) continue;
-    // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
-    const TNarrowTextFile file = ReadNarrowJoinedText(item.path);
-    for (const TextReadWarning& warning : file.warnings) host.Warn(item.path, warning.Message());
-    TStatArray stats = CountTagsInText(file.text, tag_set, one_file_mode);
-    for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-    ++summary.files_counted;
-    if (one_file_mode) {
-      file_names.push_back(PathToNarrow(item.path.filename()));
-      all_stats.push_back(std::move(stats));
-    } else if (WriteFileReport(stats, template_path, reports[files_done])) {
-      summary.reports.push_back(reports[files_done]);
-    }
-    host.Progress(++files_done, files_ticked);
-  }
+  ProcessInOrder<TFileOutcome>(
+      ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
+      [&](size_t index) {
+        // The file's whole text, as its list's JoinedText would give it, converted once for
+        // all tags.
+        TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
+        TFileOutcome outcome;
+        outcome.warnings = std::move(file.warnings);
+        try {
+          outcome.stats = CountTagsInText(file.text, tag_set, scanner, one_file_mode);
+        } catch (...) {
+          outcome.count_error = std::current_exception();
+        }
+        return outcome;
+      },
+      [&](size_t index, TFileOutcome&& outcome) {
+        const TFileItem& item = *ticked[index];
+        for (const TextReadWarning& warning : outcome.warnings) {
+          host.Warn(item.path, warning.Message());
+        }
+        if (outcome.count_error) std::rethrow_exception(outcome.count_error);
+        for (const TStatInfo& stat : outcome.stats) summary.passages_found += stat.Freq;
+        ++summary.files_counted;
+        if (one_file_mode) {
+          file_names.push_back(PathToNarrow(item.path.filename()));
+          all_stats.push_back(std::move(outcome.stats));
+        } else if (WriteFileReport(outcome.stats, template_path, reports[index])) {
+          summary.reports.push_back(reports[index]);
+        }
+        host.Progress(static_cast<int>(index) + 1, files_ticked);
+      });
   if (one_file_mode && WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
                                            template_path, combined_report)) {
     summary.reports.push_back(combined_report);

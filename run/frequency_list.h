@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/unicode_string_list.h"
@@ -25,6 +26,17 @@ using TFrequencyList = std::vector<TFrequencyEntry>;
 // text; empty texts form no entry. The entries are then ordered by CompareByFreq through the list's
 // quicksort, whose tie order is output.
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
+
+// Equal entries in a row of a source sorted by collation: the text and how many entries.
+struct TSortedRun {
+  std::u16string_view Text;
+  int32_t Entries = 1;
+};
+
+// The grouping and ordering of CountDistinctTexts for a source already sorted (the closing
+// empty entry included or not: it forms no group), given as runs; a run counts as that many
+// entries in a row.
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case);
 
 // Second entry's count minus first entry's: larger counts come first.
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
