@@ -126,12 +126,7 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
   stat.Freq = static_cast<int32_t>(passages.size());
   std::vector<TDistinctPassage> distinct = TallyPassages(passages);
   if (SortByCollationWithoutTies(distinct, /*match_case=*/false)) {
-    std::vector<TSortedRun> runs;
-    runs.reserve(distinct.size());
-    for (const TDistinctPassage& passage : distinct) {
-      runs.push_back({passage.Text, passage.Occurrences});
-    }
-    stat.Distinct = GroupSortedRuns(runs, /*fold_case=*/true);
+    stat.Distinct = GroupSortedPassages(distinct);
     if (one_file_mode) {
       for (const TDistinctPassage& passage : distinct) {
         stat.Passages.insert(stat.Passages.end(), passage.Occurrences, passage.Text);

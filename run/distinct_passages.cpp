@@ -32,4 +32,12 @@ bool SortByCollationWithoutTies(std::vector<TDistinctPassage>& passages, bool ma
   return true;
 }
 
+TFrequencyList GroupSortedPassages(const std::vector<TDistinctPassage>& sorted) {
+  std::vector<TSortedRun> runs;
+  runs.reserve(sorted.size());
+  for (const TDistinctPassage& passage : sorted)
+    runs.push_back({passage.Text, passage.Occurrences});
+  return GroupSortedRuns(runs, /*fold_case=*/true);
+}
+
 }  // namespace farrowdale

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "run/frequency_list.h"
+
 namespace farrowdale {
 
 struct TDistinctPassage {
@@ -29,6 +31,10 @@ std::vector<TDistinctPassage> TallyPassages(const std::vector<std::string_view>&
 // returns true, or returns false, in some order, when two of them tie.
 // REQUIRES: the texts are distinct.
 bool SortByCollationWithoutTies(std::vector<TDistinctPassage>& passages, bool match_case);
+
+// The frequency list, A-Z folded, of passages sorted by SortByCollationWithoutTies: each
+// stands for as many entries in a row as it has occurrences.
+TFrequencyList GroupSortedPassages(const std::vector<TDistinctPassage>& sorted);
 
 }  // namespace farrowdale
 
