@@ -18,12 +18,14 @@
 # farrowdale-cli runs with `--jobs 1` and with its default (every core) where it knows
 # --jobs, and with plain templates (the repository's, without the passages, provenance and
 # chart placeholders). The CLI comes from build-bench/bin (Release,
-# -DFARROWDALE_BUILD_BENCH=ON) unless FARROWDALE_CLI names another. Everything runs under
+# -DFARROWDALE_BUILD_BENCH=ON) unless FARROWDALE_CLI names another; FARROWDALE_CLI_BEFORE
+# may name an earlier build, timed in the same runs with its defaults. Everything runs under
 # the C.UTF-8 locale, so files without a byte-order mark are UTF-8 for every tool.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cli=${FARROWDALE_CLI:-$root/build-bench/bin/farrowdale-cli}
+before=${FARROWDALE_CLI_BEFORE:-}
 only=main,one-tag,eighty-tags,small-files,memory
 seed=1
 runs=5
@@ -73,16 +75,25 @@ make_corpus() {
 }
 
 count_command() {  # count_command ARGS...: the farrowdale-cli count command line, quoted
-  printf "'%s' count --tagset '%s' --templates '%s'" "$cli" "$work/tagset.ini" "$templates"
+  count_command_of "$cli" "$@"
+}
+
+count_command_of() {  # count_command_of CLI ARGS...
+  local program=$1
+  shift
+  printf "'%s' count --tagset '%s' --templates '%s'" "$program" "$work/tagset.ini" "$templates"
   printf " %s" "$@"
   printf " '%s'" "$work/corpus"
 }
 
 # time_scenario NAME [hyperfine -n NAME COMMAND pairs...]: the farrowdale-cli runs and the
-# Python peer, then any further commands; one summary row of medians and ratios.
+# Python peer, then the earlier build and any further commands; one summary row of medians
+# (wall clock), mean CPU time (user + system) and ratios.
 time_scenario() {
   local name=$1
   shift
+  local earlier=()
+  [ -n "$before" ] && earlier=(-n "earlier build: farrowdale-cli count" "$(count_command_of "$before")")
   echo "### $name" >>"$markdown"
   hyperfine --warmup 1 --runs "$runs" --export-markdown "$work/$name.md" \
     --export-json "$work/$name.json" \
@@ -90,15 +101,20 @@ time_scenario() {
     -n "farrowdale-cli count (every core)" "$(count_command)" \
     -n "python3 re + Counter" \
     "python3 '$here/count_passages.py' '$work/tagset.ini' '$work/corpus' '$work/py.out'" \
-    "$@"
+    "${earlier[@]}" "$@"
   cat "$work/$name.md" >>"$markdown"
-  python3 - "$name" "$work/$name.json" >>"$summary" <<'PY'
+  python3 - "$name" "$work/$name.json" "${before:+yes}" >>"$summary" <<'PY'
 import json, sys
-name, path = sys.argv[1], sys.argv[2]
-medians = [r["median"] for r in json.load(open(path))["results"]]
+name, path, has_before = sys.argv[1], sys.argv[2], sys.argv[3] == "yes"
+results = json.load(open(path))["results"]
+medians = [r["median"] for r in results]
+cpu = [r["user"] + r["system"] for r in results]
 one, every, python = medians[:3]
-print("| %s | %.3f | %.3f | %.3f | %.1fx | %.1fx |"
-      % (name, one, every, python, python / one, python / every))
+row = "| %s | %.3f (%.2f) | %.3f (%.2f) | %.3f (%.2f) | %.1fx | %.1fx |" % (
+    name, one, cpu[0], every, cpu[1], python, cpu[2], python / one, python / every)
+if has_before:
+    row += " %.3f (%.2f) | %.1fx |" % (medians[3], cpu[3], python / medians[3])
+print(row)
 PY
 }
 
@@ -146,8 +162,12 @@ fi
 
 if [ -s "$summary" ]; then
   {
-    echo "| scenario | --jobs 1 [s] | every core [s] | Python [s] | Python / --jobs 1 | Python / every core |"
-    echo "|:---|---:|---:|---:|---:|---:|"
+    # Medians of wall-clock time, mean CPU time (user + system) in parentheses.
+    header="| scenario | --jobs 1 [s] | every core [s] | Python [s] | Python / --jobs 1 | Python / every core |"
+    rule="|:---|---:|---:|---:|---:|---:|"
+    [ -n "$before" ] && header="$header earlier build [s] | Python / earlier |" && rule="$rule---:|---:|"
+    echo "$header"
+    echo "$rule"
     cat "$summary"
   } | tee -a "$markdown"
 fi
