@@ -278,7 +278,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     TTagArray tag_set;
     RunCoding(request, tag_set, host);
     host.ClearProgress();
-    ReportPossibleMarkerProblems(request.tag_set_path, request.items);
+    ReportPossibleMarkerProblems(request.tag_set_path, request.items, request.jobs);
     return 0;
   } catch (const std::exception& error) {
     host.ClearProgress();
