@@ -76,10 +76,15 @@ TEST(ChartSvgTest, TextsAreEscapedColoursCheckedLongLabelsCutAndManyBarsFolded) 
 
 TEST(ChartSvgTest, ChartsPerTagOfFilesAndPerTagOfOneFile) {
   TStatArrayArray results(2, TStatArray(2));
-  results[0][0] = {"emotion", "", "FF0000", 4, 2, u""};
-  results[0][1] = {"place", "", "0000FF", 1, 1, u""};
-  results[1][0] = {"emotion", "", "FF0000", 0, 0, u""};
-  results[1][1] = {"place", "", "0000FF", 7, 3, u""};
+  const auto set = [&](size_t file, size_t tag, const char* name, const char* color, int freq) {
+    results[file][tag].Name = name;
+    results[file][tag].Color = color;
+    results[file][tag].Freq = freq;
+  };
+  set(0, 0, "emotion", "FF0000", 4);
+  set(0, 1, "place", "0000FF", 1);
+  set(1, 0, "emotion", "FF0000", 0);
+  set(1, 1, "place", "0000FF", 7);
   const std::vector<TBarChart> charts = PassagesPerFileCharts(results, {"a.txt", "b.txt"});
   ASSERT_EQ(charts.size(), 2u);
   EXPECT_EQ(charts[1].title, "place: passages per file");
