@@ -3,16 +3,36 @@
 #ifndef FARROWDALE_CLI_COMMANDS_H_
 #define FARROWDALE_CLI_COMMANDS_H_
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "run/coding_run.h"
 
 namespace farrowdale::cli {
 
 int RunCountCommand(const std::vector<std::string>& args);
+int RunCheckCommand(const std::vector<std::string>& args);
 int RunMatchCommand(const std::vector<std::string>& args);
 
 // Prints complaint (when not empty) and the usage text on stderr; returns exit code 2.
 int UsageError(const std::string& complaint);
+
+// The file list as the window would hold it after the same folder and file choices
+// (count_command.cpp): folders add their *.txt entries sorted by name, files are added as
+// absolute paths, a duplicate is reported on stderr and skipped.
+struct FileListResult {
+  std::vector<TFileItem> items;
+  std::filesystem::path last_folder;  // the folder of the last item added; empty when none
+};
+FileListResult BuildFileList(const std::vector<std::string>& paths);
+// Absolute, without "." or ".." steps and without a trailing separator.
+std::filesystem::path CleanAbsolute(const std::string& given);
+
+// After a successful count: checks the ticked items with the tag set and, when anything is
+// found, prints one line on stderr that points to "farrowdale-cli check" (check_command.cpp).
+void ReportPossibleMarkerProblems(const std::filesystem::path& tag_set_path,
+                                  const std::vector<TFileItem>& items);
 
 }  // namespace farrowdale::cli
 

@@ -115,18 +115,15 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   return ParseOutcome::kRun;
 }
 
-// Absolute, without "." or ".." steps and without a trailing separator.
+}  // namespace
+
 fs::path CleanAbsolute(const std::string& given) {
   fs::path path = fs::absolute(fs::path(given)).lexically_normal();
   if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
   return path;
 }
 
-// The file list as the window would hold it after the same folder and file choices.
-struct FileListResult {
-  std::vector<TFileItem> items;
-  fs::path last_folder;  // the folder of the last item added; empty when none was added
-};
+namespace {
 
 void AddItem(FileListResult& list, const fs::path& item, const fs::path& folder) {
   for (const TFileItem& existing : list.items) {
@@ -138,6 +135,8 @@ void AddItem(FileListResult& list, const fs::path& item, const fs::path& folder)
   list.items.push_back(TFileItem{item, true});
   list.last_folder = folder;
 }
+
+}  // namespace
 
 FileListResult BuildFileList(const std::vector<std::string>& paths) {
   FileListResult list;
@@ -152,6 +151,8 @@ FileListResult BuildFileList(const std::vector<std::string>& paths) {
   }
   return list;
 }
+
+namespace {
 
 // Ticks exactly the items whose narrow path the pattern matches, as the Filter button does.
 void ApplyFilter(std::string_view pattern, std::vector<TFileItem>& items) {
@@ -270,6 +271,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     TTagArray tag_set;
     RunCoding(request, tag_set, host);
     host.ClearProgress();
+    ReportPossibleMarkerProblems(request.tag_set_path, request.items);
     return 0;
   } catch (const std::exception& error) {
     host.ClearProgress();

@@ -1,4 +1,5 @@
-// farrowdale-cli: headless coding runs ("count") and a pattern tester ("match").
+// farrowdale-cli: headless coding runs ("count"), the marker check ("check") and a pattern
+// tester ("match").
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -18,6 +19,8 @@ constexpr const char* kUsage =
     "                       [--templates DIR] [--code-page NAME] [--open] PATH...\n"
     "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
     "      files) and writes the reports.\n"
+    "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "      Lists unclosed, stray and nested markers, empty passages and tag set mistakes.\n"
     "  farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\").\n"
     "  farrowdale-cli --help\n";
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "count") return RunCountCommand(args);
+  if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
   return UsageError("unknown command \"" + command + "\"");
 }

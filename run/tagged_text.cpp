@@ -7,38 +7,51 @@
 
 namespace farrowdale {
 
-std::string TaggedTextPattern(const TTagInfo& tag) {
+std::string BeginMarkerPattern(const TTagInfo& tag) {
+  // No "(": taken as it stands, a ")" included.
+  if (tag.BeginMark.find('(') == std::string::npos) return tag.BeginMark;
   std::string begin;
-  if (tag.BeginMark.find('(') == std::string::npos) {
-    // No "(": taken as it stands, a ")" included.
-    begin = tag.BeginMark;
-  } else {
-    for (char c : tag.BeginMark) {
-      if (c == '(' || c == ')') begin += '\\';
-      begin += c;
-    }
+  for (char c : tag.BeginMark) {
+    if (c == '(' || c == ')') begin += '\\';
+    begin += c;
   }
-  return begin + "(.*?)" + tag.EndMark;
+  return begin;
+}
+
+std::string TaggedTextPattern(const TTagInfo& tag) {
+  return BeginMarkerPattern(tag) + "(.*?)" + tag.EndMark;
 }
 
 void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list) {
   CollectTaggedTextsNarrow(ToNarrow(text), tag, list);
 }
 
-void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
-                              TUnicodeStringList& list) {
+void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
+                       const std::function<void(const TPassageSpan&)>& visit) {
   // A fresh engine (and compilation) per call keeps every file and tag independent. The
-  // engine searches the text where it lies, so group 1 is read straight from it.
+  // engine searches the text where it lies.
   TPatternEngine engine;
   engine.SetExpression(TaggedTextPattern(tag));
   for (bool found = engine.ExecInPlace(narrow_text); found; found = engine.ExecNext()) {
+    TPassageSpan span;
+    span.begin_marker = static_cast<size_t>(engine.MatchPos(0) - 1);
+    span.end_marker_end = span.begin_marker + static_cast<size_t>(engine.MatchLen(0));
     const int start = engine.MatchPos(1);
+    // Group 1 is always set when the pattern matched; stay safe anyway.
+    span.text_begin = start < 0 ? span.end_marker_end : static_cast<size_t>(start - 1);
+    span.text_end = start < 0 ? span.end_marker_end : span.text_begin + engine.MatchLen(1);
+    visit(span);
+  }
+}
+
+void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
+                              TUnicodeStringList& list) {
+  ForEachTaggedSpan(narrow_text, tag, [&](const TPassageSpan& span) {
     const std::string_view passage =
-        start < 0 ? std::string_view()
-                  : std::string_view(narrow_text).substr(start - 1, engine.MatchLen(1));
+        std::string_view(narrow_text).substr(span.text_begin, span.text_end - span.text_begin);
     const std::string_view trimmed = Trim(passage);
     if (!trimmed.empty()) list.AddEntry(ToUnicode(trimmed));
-  }
+  });
 }
 
 }  // namespace farrowdale

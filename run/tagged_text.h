@@ -2,6 +2,8 @@
 #ifndef FARROWDALE_RUN_TAGGED_TEXT_H_
 #define FARROWDALE_RUN_TAGGED_TEXT_H_
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,9 +12,26 @@
 
 namespace farrowdale {
 
-// The pattern begin + "(.*?)" + end, with the begin marker's parentheses escaped when it
-// holds a "(".
+// The begin marker as the tag's pattern reads it: its parentheses escaped when it holds a
+// "(".
+std::string BeginMarkerPattern(const TTagInfo& tag);
+// The pattern BeginMarkerPattern + "(.*?)" + end.
 std::string TaggedTextPattern(const TTagInfo& tag);
+
+// Where one match of a tag's pattern lies in the searched text (0-based byte offsets): the
+// begin marker from begin_marker to text_begin, the passage (untrimmed) to text_end, the end
+// marker to end_marker_end.
+struct TPassageSpan {
+  size_t begin_marker = 0;
+  size_t text_begin = 0;
+  size_t text_end = 0;
+  size_t end_marker_end = 0;
+};
+
+// Calls visit for every match of the tag's pattern in narrow_text, in order: the search that
+// CollectTaggedTextsNarrow takes its passages from. Throws the engine's compile error.
+void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
+                       const std::function<void(const TPassageSpan&)>& visit);
 
 // Appends every trimmed, non-empty passage between the tag's markers to list, in order of
 // occurrence. Throws the engine's compile error for markers that form no valid pattern.

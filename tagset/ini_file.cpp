@@ -56,11 +56,15 @@ constexpr size_t kValueBufferSize = 2048;
 struct IniEntry {
   std::string key;
   std::string value;  // trimmed, quotes still on
+  int line = 0;
+  size_t value_offset = 0;  // where value starts in the line's text
+  std::string_view line_text;
 };
 
 struct IniSection {
   std::string name;
   std::vector<IniEntry> entries;
+  int line = 0;
 };
 
 bool IsIniSpace(char c) { return c == ' ' || c == '\t' || c == '\v'; }
@@ -75,16 +79,6 @@ std::string_view TrimSpacesOnly(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (ca != cb && SwapCase(ca) != cb) return false;
-  }
-  return true;
 }
 
 // Cuts text to at most max_bytes; in a UTF-8 code page never inside a character.
@@ -135,13 +129,17 @@ std::string ReadNarrowText(const std::filesystem::path& path) {
   return text;
 }
 
+// The entries keep views of text's lines: text must outlive them.
 std::vector<IniSection> ParseIni(std::string_view text) {
   std::vector<IniSection> sections;
   size_t pos = 0;
+  int line_number = 0;
   while (pos < text.size()) {
     size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
+    const std::string_view whole_line = text.substr(pos, end - pos);
+    std::string_view line = whole_line;
+    ++line_number;
     pos = end + 1;
     if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++pos;
     while (!line.empty() && IsIniSpace(line.front())) line.remove_prefix(1);
@@ -149,13 +147,15 @@ std::vector<IniSection> ParseIni(std::string_view text) {
     if (line.front() == '[') {
       line.remove_prefix(1);
       line = line.substr(0, line.find(']'));
-      sections.push_back({std::string(TrimIniSpaces(line)), {}});
+      sections.push_back({std::string(TrimIniSpaces(line)), {}, line_number});
       continue;
     }
     const size_t equals = line.find('=');
     if (sections.empty() || equals == std::string_view::npos) continue;
-    sections.back().entries.push_back({std::string(TrimIniSpaces(line.substr(0, equals))),
-                                       std::string(TrimIniSpaces(line.substr(equals + 1)))});
+    const std::string_view value = TrimIniSpaces(line.substr(equals + 1));
+    sections.back().entries.push_back(
+        {std::string(TrimIniSpaces(line.substr(0, equals))), std::string(value), line_number,
+         static_cast<size_t>(value.data() - whole_line.data()), whole_line});
   }
   return sections;
 }
@@ -185,9 +185,18 @@ std::vector<std::string> FitListBuffer(std::vector<std::string> names) {
 const IniSection* FindSection(const std::vector<IniSection>& sections, std::string_view name) {
   name = TrimSpacesOnly(name);
   for (const IniSection& section : sections) {
-    if (SameNameIgnoringCase(section.name, name)) return &section;
+    if (SameIniName(section.name, name)) return &section;
   }
   return nullptr;
+}
+
+// An entry's value without one pair of enclosing quotes.
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
 }
 
 // The value a lookup of key returns: the first equal key's value, one pair of enclosing
@@ -195,13 +204,8 @@ const IniSection* FindSection(const std::vector<IniSection>& sections, std::stri
 std::string LookUpValue(const IniSection& section, std::string_view key) {
   key = TrimSpacesOnly(key);
   for (const IniEntry& entry : section.entries) {
-    if (!SameNameIgnoringCase(entry.key, key)) continue;
-    std::string_view value = entry.value;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-      value = value.substr(1, value.size() - 2);
-    }
-    std::string result(value);
+    if (!SameIniName(entry.key, key)) continue;
+    std::string result(Unquoted(entry.value));
     CutNarrow(result, kValueBufferSize - 1);
     return result;
   }
@@ -229,6 +233,16 @@ std::vector<std::string> SectionNames(const std::vector<IniSection>& sections) {
 
 }  // namespace
 
+bool SameIniName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    if (ca != cb && SwapCase(ca) != cb) return false;
+  }
+  return true;
+}
+
 std::vector<std::string> TIniFile::ReadSections() const {
   return SectionNames(ParseIni(ReadNarrowText(path_)));
 }
@@ -246,6 +260,23 @@ std::vector<std::pair<std::string, std::vector<std::string>>> TIniFile::ReadAllS
     all.emplace_back(std::move(name), std::move(values));
   }
   return all;
+}
+
+std::vector<TIniSectionPlace> TIniFile::ReadPlaces() const {
+  const std::string text = ReadNarrowText(path_);
+  std::vector<TIniSectionPlace> places;
+  for (const IniSection& section : ParseIni(text)) {
+    TIniSectionPlace& place = places.emplace_back();
+    place.name = section.name;
+    place.line = section.line;
+    for (const IniEntry& entry : section.entries) {
+      const std::string_view value = Unquoted(entry.value);
+      const size_t value_start = entry.value_offset + (value.size() < entry.value.size() ? 1 : 0);
+      place.keys.push_back({entry.key, std::string(value), entry.line,
+                            std::string(entry.line_text.substr(0, value_start))});
+    }
+  }
+  return places;
 }
 
 }  // namespace farrowdale

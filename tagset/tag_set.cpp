@@ -57,6 +57,11 @@ int32_t ColorValueOf(std::string_view color) {
 bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == "-"; }
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
+  LoadTagSet(ini, tag_set, [](size_t, const Error& error) { throw error; });
+}
+
+void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
+                const std::function<void(size_t, const Error&)>& bad_color) {
   tag_set.clear();
   // One reading of the file; each section's pairs are looked up by its name as the file
   // gives it, untrimmed.
@@ -68,7 +73,11 @@ void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
     tag.EndMark = ValueOf(pairs, u"end");
     tag.Color = ValueOf(pairs, u"color");
     if (tag.Color.empty()) tag.Color = "000000";
-    tag.ColorValue = ColorValueOf(tag.Color);
+    try {
+      tag.ColorValue = ColorValueOf(tag.Color);
+    } catch (const Error& error) {
+      bad_color(tag_set.size() - 1, error);
+    }
   }
 }
 

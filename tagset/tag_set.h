@@ -2,11 +2,14 @@
 #ifndef FARROWDALE_TAGSET_TAG_SET_H_
 #define FARROWDALE_TAGSET_TAG_SET_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tagset/ini_file.h"
+#include "text/error.h"
 
 namespace farrowdale {
 
@@ -26,6 +29,10 @@ bool IsSkippedTag(const TTagInfo& tag);
 // Empties tag_set and refills it from the file. Throws the conversion Error for a colour
 // that is not six hexadecimal digits.
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set);
+// The same, but a colour that does not read leaves that tag's ColorValue 0 and is handed to
+// bad_color (the tag's index in tag_set, the conversion Error) instead of thrown.
+void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
+                const std::function<void(size_t, const Error&)>& bad_color);
 
 }  // namespace farrowdale
 

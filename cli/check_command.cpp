@@ -1,0 +1,129 @@
+// farrowdale-cli check: the marker check from the command line, and the one-line pointer to
+// it that count prints.
+//
+// Takes the same paths as count (folders add their *.txt files), writes nothing, and prints
+// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
+// file and line, then a summary line. Exit 0 when clean, 1 when it found problems, 2 on usage
+// errors and when the check cannot start (an unknown code page, a folder it cannot list).
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "run/marker_check.h"
+#include "text/code_page.h"
+
+namespace farrowdale::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kCheckHelp =
+    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
+    "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
+    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then a summary.\n"
+    "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --tagset FILE     the tag set (INI file)\n"
+    "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
+
+struct CheckOptions {
+  std::optional<std::string> tag_set;
+  std::optional<std::string> code_page;
+  std::vector<std::string> paths;
+};
+
+enum class ParseOutcome { kRun, kHelp, kUsageError };
+
+ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
+                            std::string& complaint) {
+  bool options_ended = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      options.paths.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") return ParseOutcome::kHelp;
+    std::optional<std::string>* target = nullptr;
+    if (arg == "--tagset") target = &options.tag_set;
+    if (arg == "--code-page") target = &options.code_page;
+    if (target == nullptr) {
+      complaint = "check: unknown option \"" + arg + "\"";
+      return ParseOutcome::kUsageError;
+    }
+    if (i + 1 >= args.size()) {
+      complaint = "check: " + arg + " needs a value";
+      return ParseOutcome::kUsageError;
+    }
+    *target = args[++i];
+  }
+  if (!options.tag_set) {
+    complaint = "check: --tagset FILE is required";
+    return ParseOutcome::kUsageError;
+  }
+  if (options.paths.empty()) {
+    complaint = "check: no PATH given";
+    return ParseOutcome::kUsageError;
+  }
+  return ParseOutcome::kRun;
+}
+
+std::vector<fs::path> PathsOf(const std::vector<TFileItem>& items) {
+  std::vector<fs::path> paths;
+  for (const TFileItem& item : items) {
+    if (item.checked) paths.push_back(item.path);
+  }
+  return paths;
+}
+
+}  // namespace
+
+int RunCheckCommand(const std::vector<std::string>& args) {
+  CheckOptions options;
+  std::string complaint;
+  switch (ParseCheckArgs(args, options, complaint)) {
+    case ParseOutcome::kHelp:
+      std::cout << kCheckHelp;
+      return 0;
+    case ParseOutcome::kUsageError:
+      return UsageError(complaint);
+    case ParseOutcome::kRun:
+      break;
+  }
+  std::vector<fs::path> files;
+  try {
+    if (options.code_page) SetSystemCodePage(*options.code_page);
+    files = PathsOf(BuildFileList(options.paths).items);
+  } catch (const std::exception& error) {
+    std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
+    return 2;
+  }
+  const TCheckResult result = CheckCoding(fs::path(*options.tag_set), files);
+  for (const TCheckProblem& problem : result.problems) {
+    std::cout << FormatCheckProblem(problem) << '\n';
+  }
+  std::cout << FormatCheckSummary(result) << '\n' << std::flush;
+  return result.problems.empty() ? 0 : 1;
+}
+
+void ReportPossibleMarkerProblems(const fs::path& tag_set_path,
+                                  const std::vector<TFileItem>& items) {
+  const TCheckResult result = CheckCoding(tag_set_path, PathsOf(items));
+  // Without a tag to search there is no marker to check; the run says so itself.
+  if (result.problems.empty() || result.tags_searched == 0) return;
+  const int files = result.files_with_problems + (result.tag_set_has_problems ? 1 : 0);
+  const size_t problems = result.problems.size();
+  std::cerr << problems << " possible marker " << (problems == 1 ? "problem" : "problems") << " in "
+            << files << (files == 1 ? " file" : " files")
+            << "; run \"farrowdale-cli check\" for the list\n"
+            << std::flush;
+}
+
+}  // namespace farrowdale::cli

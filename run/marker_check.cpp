@@ -1,0 +1,381 @@
+// The marker check. For each file and tag it takes the passages of the run's own search and
+// the places where each marker alone matches; every marker match that is not the begin or
+// end of a passage is a problem, named by where it lies against the passages around it.
+#include "run/marker_check.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+#include "regex/pattern_engine.h"
+#include "run/tagged_text.h"
+#include "tagset/tag_set.h"
+#include "text/code_page.h"
+#include "text/error.h"
+#include "text/narrow_text_file.h"
+#include "text/trim.h"
+
+namespace farrowdale {
+namespace {
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// Line and column of byte offsets in narrow text whose lines end in LF (CR LF in a run's text).
+class TTextPositions {
+ public:
+  explicit TTextPositions(std::string_view text)
+      : text_(text),
+        incremental_(SystemCodePageName() == "UTF-8" || !SystemCodePageIsMultiByte()) {}
+
+  // "LINE:COLUMN"; Line() and Column() give the two numbers until the next call.
+  std::string At(size_t offset) {
+    if (line_starts_.empty()) {
+      line_starts_.push_back(0);
+      for (size_t i = text_.find('\n'); i != std::string_view::npos; i = text_.find('\n', i + 1)) {
+        line_starts_.push_back(i + 1);
+      }
+    }
+    const auto next = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
+    const size_t line_start = *(next - 1);
+    const int line = static_cast<int>(next - line_starts_.begin());
+    // Within one line, count on from the last place asked for (a long line with many
+    // problems is counted once); a stateful multi-byte code page counts from the line's start.
+    if (!incremental_ || line != line_ || offset < offset_) {
+      offset_ = line_start;
+      column_ = 1;
+    }
+    column_ += CharacterCount(text_.substr(offset_, offset - offset_));
+    offset_ = offset;
+    line_ = line;
+    return std::to_string(line_) + ":" + std::to_string(column_);
+  }
+  int Line() const { return line_; }
+  int Column() const { return column_; }
+
+ private:
+  std::string_view text_;
+  bool incremental_;
+  std::vector<size_t> line_starts_;
+  int line_ = 0;
+  size_t offset_ = 0;
+  int column_ = 1;
+};
+
+struct TMarkerHit {
+  size_t start = 0;
+  size_t end = 0;
+};
+
+// A tag whose pattern compiles, with its two markers compiled alone (null when a marker alone
+// is no valid pattern, or empty: then only empty passages are checked).
+struct TTagSearch {
+  const TTagInfo* tag = nullptr;
+  std::unique_ptr<TPatternEngine> begin;
+  std::unique_ptr<TPatternEngine> end;
+};
+
+std::unique_ptr<TPatternEngine> CompiledMarker(const std::string& pattern) {
+  if (pattern.empty()) return nullptr;
+  auto engine = std::make_unique<TPatternEngine>();
+  engine->SetExpression(pattern);
+  try {
+    engine->Exec("");
+  } catch (const EPatternError&) {
+    return nullptr;
+  }
+  return engine;
+}
+
+std::vector<TMarkerHit> FindMarkers(TPatternEngine* engine, const std::string& text) {
+  std::vector<TMarkerHit> hits;
+  if (engine == nullptr) return hits;
+  for (bool found = engine->ExecInPlace(text); found; found = engine->ExecNext()) {
+    if (engine->MatchLen(0) <= 0) continue;
+    const auto start = static_cast<size_t>(engine->MatchPos(0) - 1);
+    hits.push_back({start, start + static_cast<size_t>(engine->MatchLen(0))});
+  }
+  return hits;
+}
+
+bool Overlap(const TMarkerHit& hit, size_t start, size_t end) {
+  return hit.start < end && start < hit.end;
+}
+
+// Where a marker match lies against the run's passages.
+struct TPlace {
+  enum class EKind { kMarkerOfPassage, kInsidePassage, kOutside } kind;
+  size_t passage = 0;  // for kInsidePassage
+};
+
+TPlace PlaceOf(const TMarkerHit& hit, const std::vector<TPassageSpan>& spans) {
+  const auto after = std::upper_bound(
+      spans.begin(), spans.end(), hit.start,
+      [](size_t offset, const TPassageSpan& span) { return offset < span.begin_marker; });
+  if (after != spans.end() && Overlap(hit, after->begin_marker, after->text_begin)) {
+    return {TPlace::EKind::kMarkerOfPassage};
+  }
+  if (after == spans.begin()) return {TPlace::EKind::kOutside};
+  const TPassageSpan& span = *(after - 1);
+  if (Overlap(hit, span.begin_marker, span.text_begin) ||
+      Overlap(hit, span.text_end, span.end_marker_end)) {
+    return {TPlace::EKind::kMarkerOfPassage};
+  }
+  if (hit.start < span.text_end) {
+    return {TPlace::EKind::kInsidePassage, static_cast<size_t>(after - 1 - spans.begin())};
+  }
+  return {TPlace::EKind::kOutside};
+}
+
+// Checks one file's text with one tag and appends what it finds.
+class TTagInTextCheck {
+ public:
+  TTagInTextCheck(const std::string& text, TTagSearch& search, TTextPositions& positions,
+                  const std::filesystem::path& path, std::vector<TCheckProblem>& problems)
+      : text_(text),
+        search_(search),
+        tag_(*search.tag),
+        positions_(positions),
+        path_(path),
+        problems_(problems) {}
+
+  void Run() {
+    ForEachTaggedSpan(text_, tag_, [&](const TPassageSpan& span) { spans_.push_back(span); });
+    for (const TPassageSpan& span : spans_) {
+      const std::string_view passage =
+          std::string_view(text_).substr(span.text_begin, span.text_end - span.text_begin);
+      if (Trim(passage).empty()) {
+        Report(span.begin_marker, "empty passage between " + Quoted(tag_.BeginMark) + " and " +
+                                      Quoted(tag_.EndMark) + "; the run skips it");
+      }
+    }
+    SortMarkers();
+    ReportInnerBegins();
+    for (const TMarkerHit& hit : orphan_begins_) {
+      Report(hit.start, Quoted(tag_.BeginMark) + " has no end marker " + Quoted(tag_.EndMark) +
+                            " after it; the run takes no passage from here");
+    }
+    for (const TMarkerHit& hit : stray_ends_) {
+      if (consumed_ends_.contains(hit.start)) continue;
+      Report(hit.start, Quoted(tag_.EndMark) + " has no begin marker " + Quoted(tag_.BeginMark) +
+                            " before it");
+    }
+  }
+
+ private:
+  // Sorts every marker match that is not the begin or end of a passage.
+  void SortMarkers() {
+    for (const TMarkerHit& hit : FindMarkers(search_.begin.get(), text_)) {
+      const TPlace place = PlaceOf(hit, spans_);
+      if (place.kind == TPlace::EKind::kInsidePassage)
+        inner_begins_.emplace_back(place.passage, hit);
+      if (place.kind == TPlace::EKind::kOutside) orphan_begins_.push_back(hit);
+    }
+    // An end marker that matches where a begin marker without passage stands (a tag whose two
+    // markers are the same) is reported once, as that begin marker.
+    size_t next_orphan = 0;
+    for (const TMarkerHit& hit : FindMarkers(search_.end.get(), text_)) {
+      if (PlaceOf(hit, spans_).kind != TPlace::EKind::kOutside) continue;
+      while (next_orphan < orphan_begins_.size() && orphan_begins_[next_orphan].end <= hit.start) {
+        ++next_orphan;
+      }
+      if (next_orphan < orphan_begins_.size() &&
+          Overlap(hit, orphan_begins_[next_orphan].start, orphan_begins_[next_orphan].end)) {
+        continue;
+      }
+      stray_ends_.push_back(hit);
+    }
+  }
+
+  // A passage that holds its own tag's begin marker: nesting when an end marker that closes
+  // nothing follows the passage (before the next one), an unclosed begin marker otherwise.
+  void ReportInnerBegins() {
+    size_t previous_passage = spans_.size();
+    for (const auto& [passage, hit] : inner_begins_) {
+      if (passage == previous_passage) continue;  // one report per passage
+      previous_passage = passage;
+      const TPassageSpan& span = spans_[passage];
+      const size_t next_begin =
+          passage + 1 < spans_.size() ? spans_[passage + 1].begin_marker : text_.size();
+      const auto stray =
+          std::lower_bound(stray_ends_.begin(), stray_ends_.end(), span.end_marker_end,
+                           [](const TMarkerHit& end, size_t offset) { return end.start < offset; });
+      const std::string outer = positions_.At(span.begin_marker);
+      const std::string run_end = positions_.At(span.text_end);
+      if (stray != stray_ends_.end() && stray->start < next_begin &&
+          !consumed_ends_.contains(stray->start)) {
+        consumed_ends_.insert(stray->start);
+        const std::string closes_nothing = positions_.At(stray->start);
+        Report(hit.start, Quoted(tag_.BeginMark) +
+                              " inside a passage of the same tag that starts at " + outer +
+                              " (nesting): the run ends that passage at the first " +
+                              Quoted(tag_.EndMark) + " at " + run_end +
+                              ", so the inner passage is lost and the " + Quoted(tag_.EndMark) +
+                              " at " + closes_nothing + " closes nothing");
+      } else {
+        Report(span.begin_marker, Quoted(tag_.BeginMark) + " has no end marker before the next " +
+                                      Quoted(tag_.BeginMark) + " at " + positions_.At(hit.start) +
+                                      "; the run ends this passage only at the " +
+                                      Quoted(tag_.EndMark) + " at " + run_end);
+      }
+    }
+  }
+
+  void Report(size_t offset, const std::string& message) {
+    positions_.At(offset);
+    problems_.push_back({path_, positions_.Line(), positions_.Column(), ECheckSeverity::kWarning,
+                         "tag " + Quoted(tag_.Name) + ": " + message});
+  }
+
+  const std::string& text_;
+  TTagSearch& search_;
+  const TTagInfo& tag_;
+  TTextPositions& positions_;
+  const std::filesystem::path& path_;
+  std::vector<TCheckProblem>& problems_;
+  std::vector<TPassageSpan> spans_;
+  std::vector<std::pair<size_t, TMarkerHit>> inner_begins_;  // passage index, match
+  std::vector<TMarkerHit> orphan_begins_;
+  std::vector<TMarkerHit> stray_ends_;
+  std::set<size_t> consumed_ends_;
+};
+
+// The tags a run searches with, each compiled once; a pattern that does not compile is an
+// error at its section (a run stops on it), added to problems when that is not null, and
+// the tag is left out.
+std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
+                                    const std::filesystem::path& tag_set_path,
+                                    std::vector<TCheckProblem>* problems) {
+  std::vector<TTagSearch> searches;
+  for (size_t i = 0; i < tag_set.tags.size(); ++i) {
+    const TTagInfo& tag = tag_set.tags[i];
+    if (IsSkippedTag(tag)) continue;
+    const std::string pattern = TaggedTextPattern(tag);
+    try {
+      TPatternEngine engine;
+      engine.SetExpression(pattern);
+      engine.Exec("");
+    } catch (const EPatternError& error) {
+      if (problems == nullptr) continue;
+      problems->push_back({tag_set_path, i < tag_set.tag_lines.size() ? tag_set.tag_lines[i] : 1, 1,
+                           ECheckSeverity::kError,
+                           "tag " + Quoted(tag.Name) + ": pattern " + Quoted(pattern) +
+                               " does not compile, and a run stops on it: " + error.what()});
+      continue;
+    }
+    // A tag with the same markers as one before it finds the same problems again; the tag
+    // set check has said so once.
+    const bool repeated = std::any_of(searches.begin(), searches.end(), [&](const TTagSearch& s) {
+      return s.tag->BeginMark == tag.BeginMark && s.tag->EndMark == tag.EndMark;
+    });
+    if (repeated) continue;
+    searches.push_back(
+        {&tag, CompiledMarker(BeginMarkerPattern(tag)), CompiledMarker(tag.EndMark)});
+  }
+  return searches;
+}
+
+// One file with every tag; a file that cannot be read is one error.
+std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
+                                     const TCheckFileReader& reader,
+                                     std::vector<TTagSearch>& searches) {
+  std::vector<TCheckProblem> problems;
+  try {
+    const TCheckedFile file = reader(path);
+    for (const std::string& warning : file.read_warnings) {
+      problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
+    }
+    TTextPositions positions(file.narrow_text);
+    for (TTagSearch& search : searches) {
+      TTagInTextCheck(file.narrow_text, search, positions, path, problems).Run();
+    }
+  } catch (const std::exception& error) {
+    problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
+  }
+  return problems;
+}
+
+std::string Counted(int count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+}  // namespace
+
+TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
+  return {ReadNarrowJoinedText(path), {}};
+}
+
+TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
+                         const std::vector<std::filesystem::path>& files,
+                         const TCheckFileReader& reader, unsigned jobs) {
+  TCheckResult result;
+  const TTagSetCheck tag_set = CheckTagSet(TIniFile(tag_set_path));
+  for (const TTagSetProblem& problem : tag_set.problems) {
+    result.problems.push_back(
+        {tag_set_path, problem.line, problem.column, problem.severity, problem.message});
+  }
+  result.tags_searched =
+      static_cast<int>(CompileTags(tag_set, tag_set_path, &result.problems).size());
+  result.tag_set_has_problems = !result.problems.empty();
+
+  // Files are shared out to the workers one at a time; each worker has its own compiled
+  // tags (an engine serves one thread), and each file's problems their own slot, so the
+  // result does not depend on the number of workers.
+  std::vector<std::vector<TCheckProblem>> file_problems(files.size());
+  std::atomic<size_t> next_file{0};
+  auto work = [&] {
+    std::vector<TTagSearch> searches = CompileTags(tag_set, tag_set_path, nullptr);
+    for (size_t i = next_file++; i < files.size(); i = next_file++) {
+      file_problems[i] = CheckFile(files[i], reader, searches);
+    }
+  };
+  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::jthread> workers;
+  for (unsigned j = 1; j < std::min<size_t>(jobs, files.size()); ++j) workers.emplace_back(work);
+  work();
+  for (std::jthread& worker : workers) worker.join();
+
+  result.files_checked = static_cast<int>(files.size());
+  for (std::vector<TCheckProblem>& problems : file_problems) {
+    if (!problems.empty()) ++result.files_with_problems;
+    std::move(problems.begin(), problems.end(), std::back_inserter(result.problems));
+  }
+
+  // The tag set first, then the files by path; within a file by line and column, problems
+  // at one place in the order of the tags.
+  std::stable_sort(result.problems.begin(), result.problems.end(),
+                   [&](const TCheckProblem& a, const TCheckProblem& b) {
+                     const bool a_tag_set = a.path == tag_set_path;
+                     const bool b_tag_set = b.path == tag_set_path;
+                     if (a_tag_set != b_tag_set) return a_tag_set;
+                     if (a.path != b.path) return a.path < b.path;
+                     return a.line != b.line ? a.line < b.line : a.column < b.column;
+                   });
+  return result;
+}
+
+std::string FormatCheckProblem(const TCheckProblem& problem) {
+  return PathToNarrow(problem.path) + ":" + std::to_string(problem.line) + ":" +
+         std::to_string(problem.column) + ": " +
+         (problem.severity == ECheckSeverity::kError ? "error: " : "warning: ") + problem.message;
+}
+
+std::string FormatCheckSummary(const TCheckResult& result) {
+  const char* files_word = result.files_checked == 1 ? "file" : "files";
+  if (result.problems.empty()) {
+    return "no problems in " + std::to_string(result.files_checked) + " " + files_word;
+  }
+  std::string summary =
+      Counted(static_cast<int>(result.problems.size()), "problem", "problems") + " in ";
+  if (result.tag_set_has_problems) summary += "the tag set and ";
+  return summary + std::to_string(result.files_with_problems) + " of " +
+         std::to_string(result.files_checked) + " " + files_word;
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,63 @@
+// The marker check: every problem in a tag set and a coded corpus that makes a coding run
+// count the wrong passages without saying so (unclosed, stray and nested markers, empty
+// passages, files read in a guessed encoding), with the place it stands. Writes nothing;
+// Qt-free, so the window and the command line share it.
+//
+// The corpus is checked on the passages of the run's own search (ForEachTaggedSpan), so each
+// problem says where the run really starts and ends a passage.
+#ifndef FARROWDALE_RUN_MARKER_CHECK_H_
+#define FARROWDALE_RUN_MARKER_CHECK_H_
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tagset/tag_set_check.h"
+
+namespace farrowdale {
+
+// A text file as a run searches it, with what the reading had to guess or cut.
+struct TCheckedFile {
+  std::string narrow_text;                 // as ReadNarrowJoinedText gives it
+  std::vector<std::string> read_warnings;  // each reported at the file's line 1
+};
+// Reads one file; throws Error when it cannot (reported as an error at the file's line 1).
+using TCheckFileReader = std::function<TCheckedFile(const std::filesystem::path&)>;
+
+// The run's own reading of a file, without read warnings.
+TCheckedFile ReadFileForCheck(const std::filesystem::path& path);
+
+struct TCheckProblem {
+  std::filesystem::path path;  // the tag set file or a text file
+  int line = 1;                // 1-based
+  int column = 1;              // 1-based, in characters (code points) of the decoded text
+  ECheckSeverity severity = ECheckSeverity::kWarning;
+  std::string message;
+};
+
+struct TCheckResult {
+  std::vector<TCheckProblem> problems;  // by path, then line, then column
+  int files_checked = 0;                // text files
+  int files_with_problems = 0;          // text files with at least one problem
+  bool tag_set_has_problems = false;
+  int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
+};
+
+// Checks the tag set and then every file with every tag whose pattern compiles; a file that
+// cannot be read is one error and the rest go on. Files are checked by `jobs` threads (0:
+// one per core), so reader must be safe to call from several threads at once; the result
+// is the same for every number of threads.
+TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
+                         const std::vector<std::filesystem::path>& files,
+                         const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
+
+// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
+std::string FormatCheckProblem(const TCheckProblem& problem);
+// "no problems in 5 files", "3 problems in 2 of 5 files", "4 problems in the tag set and
+// 1 of 5 files".
+std::string FormatCheckSummary(const TCheckResult& result);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RUN_MARKER_CHECK_H_

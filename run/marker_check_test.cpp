@@ -1,0 +1,151 @@
+#include "run/marker_check.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "text/code_page_guard.h"
+#include "text/error.h"
+
+namespace farrowdale {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Checks in-memory texts (as a run's narrow text: every line ended by CR LF) with a tag set
+// written to a scratch file; problems come back as the command line prints them, with the
+// texts' names in place of paths.
+class MarkerCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() /
+        ("marker_check_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  TCheckResult Check(const std::string& ini_text, const std::vector<std::string>& names,
+                     unsigned jobs = 0) {
+    const fs::path tag_set = dir_ / "tags.ini";
+    std::ofstream(tag_set, std::ios::binary) << ini_text;
+    std::vector<fs::path> paths(names.begin(), names.end());
+    return CheckCoding(
+        tag_set, paths,
+        [&](const fs::path& path) {
+          const auto found = texts_.find(path.string());
+          if (found == texts_.end()) throw Error("Cannot open file \"" + path.string() + "\".");
+          TCheckedFile file{found->second, {}};
+          if (const auto warned = warnings_.find(path.string()); warned != warnings_.end()) {
+            file.read_warnings.push_back(warned->second);
+          }
+          return file;
+        },
+        jobs);
+  }
+
+  std::vector<std::string> Listing(const TCheckResult& result) {
+    std::vector<std::string> lines;
+    for (const TCheckProblem& problem : result.problems) {
+      std::string line = FormatCheckProblem(problem);
+      const std::string tag_set = (dir_ / "tags.ini").string();
+      if (line.rfind(tag_set, 0) == 0) line = "tags.ini" + line.substr(tag_set.size());
+      lines.push_back(line);
+    }
+    lines.push_back(FormatCheckSummary(result));
+    return lines;
+  }
+
+  fs::path dir_;
+  std::map<std::string, std::string> texts_;
+  std::map<std::string, std::string> warnings_;
+};
+
+using Lines = std::vector<std::string>;
+
+constexpr char kQuoteTag[] = "[quote]\nbegin=<q>\nend=</q>\n";
+
+TEST_F(MarkerCheckTest, EachMarkerProblemWhereTheRunPutsIt) {
+  CodePageGuard code_page("windows-1252");
+  texts_["unclosed"] = "<q>one\r\ntwo <q>three</q> four\r\n";
+  texts_["nested"] = "<q>outer <q>inner</q> rest</q>\r\n";
+  texts_["stray"] = "text</q> and <q>fine</q>\r\n";
+  texts_["open"] = "<q>fine</q> then <q>never closed\r\n";
+  texts_["empty"] = "<q> \r\n </q><q>x</q>\r\n";
+  texts_["clean"] = "<q>a</q> <q>b\r\nc</q>\r\n";
+  const std::vector<std::string> names = {"unclosed", "nested", "stray", "open", "empty", "clean"};
+  const Lines one_thread = Listing(Check(kQuoteTag, names, 1));
+  EXPECT_EQ(Listing(Check(kQuoteTag, names, 4)), one_thread);
+  EXPECT_EQ(one_thread,
+            (Lines{
+                "empty:1:1: warning: tag \"quote\": empty passage between \"<q>\" and \"</q>\"; "
+                "the run skips it",
+                "nested:1:10: warning: tag \"quote\": \"<q>\" inside a passage of the same tag "
+                "that starts at 1:1 (nesting): the run ends that passage at the first \"</q>\" at "
+                "1:18, so the inner passage is lost and the \"</q>\" at 1:27 closes nothing",
+                "open:1:18: warning: tag \"quote\": \"<q>\" has no end marker \"</q>\" after it; "
+                "the run takes no passage from here",
+                "stray:1:5: warning: tag \"quote\": \"</q>\" has no begin marker \"<q>\" before it",
+                "unclosed:1:1: warning: tag \"quote\": \"<q>\" has no end marker before the next "
+                "\"<q>\" at 2:5; the run ends this passage only at the \"</q>\" at 2:13",
+                "5 problems in 5 of 6 files",
+            }));
+}
+
+TEST_F(MarkerCheckTest, ColumnsCountCharactersOfTheDecodedText) {
+  CodePageGuard code_page("UTF-8");
+  texts_["a"] =
+      "caf\xC3\xA9 \xE2\x80\x9C\xF0\x9F\x98\x80 \xC2\xAB"
+      "cope\xC2\xBB never closed\r\n";
+  EXPECT_EQ(Listing(Check("[cope]\nbegin=\xC2\xAB"
+                          "cope\xC2\xBB\nend=\xC2\xAB/cope\xC2\xBB\n",
+                          {"a"})),
+            (Lines{"a:1:9: warning: tag \"cope\": \"\xC2\xAB"
+                   "cope\xC2\xBB\" has no end marker "
+                   "\"\xC2\xAB/cope\xC2\xBB\" after it; the run takes no passage from here",
+                   "1 problem in 1 of 1 file"}));
+}
+
+TEST_F(MarkerCheckTest, SameBeginAndEndMarkerIsOneProblemNotTwo) {
+  CodePageGuard code_page("windows-1252");
+  texts_["a"] = "\"said\" and \"asked\r\n";
+  EXPECT_EQ(Listing(Check("[speech]\nbegin=\"\"\"\nend=\"\"\"\n", {"a"})),
+            (Lines{"a:1:12: warning: tag \"speech\": \"\"\" has no end marker \"\"\" after it; the "
+                   "run takes no passage from here",
+                   "1 problem in 1 of 1 file"}));
+}
+
+TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
+  CodePageGuard code_page("windows-1252");
+  texts_["a"] = "<q>x</q> {{c1}}y{{/c1}}\r\n";
+  texts_["b"] = "<q>x</q>\r\n";
+  warnings_["b"] = "not valid UTF-8; read as windows-1252";
+  const TCheckResult result = Check(std::string(kQuoteTag) +
+                                        "[code]\nbegin={{c1}}\nend={{/c1}}\n"
+                                        "[again]\nbegin=<q>\nend=</q>\n",
+                                    {"a", "b", "missing"});
+  EXPECT_EQ(
+      Listing(result),
+      (Lines{
+          "tags.ini:4:1: error: tag \"code\": pattern \"{{c1}}(.*?){{/c1}}\" does not "
+          "compile, and a run stops on it: Pattern(comp): *+ Operand Could Be Empty (pos 11)",
+          "tags.ini:5:7: warning: begin marker \"{{c1}}\": '{' can start a repeat count such "
+          "as {2}; write \\{\\{c1\\}\\} to match \"{{c1}}\"",
+          "tags.ini:6:5: warning: end marker \"{{/c1}}\": '{' can start a repeat count such "
+          "as {2}; write \\{\\{/c1\\}\\} to match \"{{/c1}}\"",
+          "tags.ini:7:1: warning: tag \"again\" has the same markers as tag \"quote\" at line "
+          "1; both count the same passages",
+          "b:1:1: warning: not valid UTF-8; read as windows-1252",
+          "missing:1:1: error: Cannot open file \"missing\".",
+          "6 problems in the tag set and 2 of 3 files",
+      }));
+  EXPECT_EQ(result.tags_searched, 1);
+}
+
+}  // namespace
+}  // namespace farrowdale

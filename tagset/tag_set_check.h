@@ -1,0 +1,43 @@
+// Lints of a tag set file: the mistakes that make a coding run count the wrong passages, or
+// none, without saying why (a key typo, a tag read twice, a marker that is a pattern, a
+// value cut by the reader's limits). Each problem points at the line of the section or key.
+#ifndef FARROWDALE_TAGSET_TAG_SET_CHECK_H_
+#define FARROWDALE_TAGSET_TAG_SET_CHECK_H_
+
+#include <string>
+#include <vector>
+
+#include "tagset/ini_file.h"
+#include "tagset/tag_set.h"
+
+namespace farrowdale {
+
+// kError: a coding run stops on it. kWarning: the run goes on but its counts may be wrong.
+enum class ECheckSeverity { kWarning, kError };
+
+struct TTagSetProblem {
+  int line = 1;    // 1-based line of the tag set file
+  int column = 1;  // 1-based, in characters; 1 when the whole line is meant
+  ECheckSeverity severity = ECheckSeverity::kWarning;
+  std::string message;
+};
+
+struct TTagSetCheck {
+  TTagArray tags;              // what LoadTagSet reads (a colour that does not read left 0)
+  std::vector<int> tag_lines;  // for each tag, the line of the section its markers come from
+  std::vector<TTagSetProblem> problems;  // in file order
+};
+
+// Reads the tag set as a run does and lints it. A file without tags is one problem at line 1.
+TTagSetCheck CheckTagSet(const TIniFile& ini);
+
+// What character c (a pattern metacharacter) does in a marker, e.g. "'[' starts a set of
+// characters"; empty for a character without a pattern meaning.
+std::string PatternMeaningOf(char c);
+
+// The number of characters (code points) of narrow text, for columns.
+int CharacterCount(std::string_view narrow);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TAGSET_TAG_SET_CHECK_H_

@@ -1,0 +1,178 @@
+// farrowdale-cli check through the built program: the coded corpus in corpus/ (one of each
+// problem the check finds, and clean files) against golden/problems.txt, a clean corpus, the
+// shipped examples, usage errors, and the line count prints when the check would find
+// something. Every run is killed after a time bound, so no test can hang.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSourceDir = FARROWDALE_CHECK_SOURCE_DIR;
+const fs::path kExamplesDir = FARROWDALE_EXAMPLES_DIR;
+constexpr auto kTimeBound = std::chrono::seconds(60);
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+struct CliResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+class CheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::path(::testing::TempDir()) /
+            ("check_e2e_" + std::to_string(getpid()) + "_" + info->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override {
+    if (!HasFailure()) fs::remove_all(root_);
+  }
+
+  // Runs farrowdale-cli with args; kills it when it outlives the time bound.
+  CliResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), FARROWDALE_CLI_PATH);
+    const fs::path out = root_ / "stdout.log";
+    const fs::path err = root_ / "stderr.log";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    CliResult result;
+    pid_t pid;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+      const auto deadline = std::chrono::steady_clock::now() + kTimeBound;
+      int status = 0;
+      while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+          kill(pid, SIGKILL);
+          waitpid(pid, &status, 0);
+          ADD_FAILURE() << "farrowdale-cli did not end within the time bound";
+          break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    fs::remove(out);
+    fs::remove(err);
+    return result;
+  }
+
+  // A copy of the coded corpus of corpus/ in the test's folder.
+  fs::path CopyCodedCorpus() {
+    const fs::path corpus = root_ / "corpus";
+    fs::copy(kSourceDir / "corpus", corpus);
+    return corpus;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(CheckTest, CodedCorpusGivesEveryProblemInOrder) {
+  const fs::path corpus = CopyCodedCorpus();
+  const CliResult result = Run({"check", "--code-page", "UTF-8", "--tagset",
+                                (corpus / "tagset.ini").string(), corpus.string()});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReplaceAll(result.out, corpus.string(), "CORPUS"),
+            ReadBytes(kSourceDir / "golden" / "problems.txt"));
+}
+
+TEST_F(CheckTest, CleanCorpusAndTheExamplesGiveOnlyTheSummary) {
+  const fs::path corpus = CopyCodedCorpus();
+  WriteBytes(root_ / "clean.ini", "[emotion]\nbegin=<e>\nend=</e>\n[place]\nbegin=<p>\nend=</p>\n");
+  CliResult result =
+      Run({"check", "--code-page", "UTF-8", "--tagset", (root_ / "clean.ini").string(),
+           (corpus / "a_clean.txt").string(), (corpus / "g_clean.txt").string()});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out, "no problems in 2 files\n");
+  EXPECT_EQ(result.err, "");
+
+  result = Run({"check", "--code-page", "UTF-8", "--tagset", (kExamplesDir / "tagset.ini").string(),
+                kExamplesDir.string()});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out, "no problems in 4 files\n");
+}
+
+TEST_F(CheckTest, UsageErrorsExitTwo) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"check", "x.txt"},
+        {"check", "--tagset", "t.ini"},
+        {"check", "--tagset", "t.ini", "--one-file", "x.txt"},
+        {"check", "--tagset"},
+        {"check", "--tagset", "t.ini", "--code-page", "no-such-code-page", "x.txt"}}) {
+    const CliResult result = Run(args);
+    EXPECT_EQ(result.exit_code, 2) << args.back();
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err, "");
+  }
+  const CliResult help = Run({"check", "--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_EQ(help.out.rfind("Usage: farrowdale-cli check --tagset FILE", 0), 0u);
+}
+
+TEST_F(CheckTest, CountPointsToTheCheckOnStderrOnly) {
+  const fs::path corpus = CopyCodedCorpus();
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::vector<std::string> count = {
+      "count", "--templates", FARROWDALE_TEMPLATES_DIR,     "--code-page",
+      "UTF-8", "--tagset",    (root_ / "tags.ini").string()};
+  std::vector<std::string> args = count;
+  args.push_back(corpus.string());
+  CliResult result = Run(args);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out.find("second(s) used.\n"), result.out.size() - 16) << result.out;
+  EXPECT_EQ(result.err,
+            "4 possible marker problems in 4 files; run \"farrowdale-cli check\" for the list\n");
+
+  // A clean corpus: nothing on stderr.
+  args = count;
+  args.push_back((corpus / "a_clean.txt").string());
+  result = Run(args);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, "");
+}
+
+}  // namespace
