@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tagset/tag_set_check.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -13,12 +14,6 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 // generously, and a few spare characters absorb a character cut in two at the window's edge.
 constexpr size_t kMaxBytesPerCharacter = 4;
 constexpr size_t kSpareCharacters = 3;
-
-// Code points of text, a surrogate pair counted once.
-size_t CodePointCount(std::u16string_view text) {
-  return static_cast<size_t>(
-      std::count_if(text.begin(), text.end(), [](char16_t unit) { return !IsLowSurrogate(unit); }));
-}
 
 // The units of the last `count` code points of text (all of it when it holds fewer).
 std::u16string LastCodePoints(std::u16string_view text, size_t count) {
@@ -42,61 +37,32 @@ std::u16string FirstCodePoints(std::u16string_view text, size_t count) {
 
 }  // namespace
 
-TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text) : text_(narrow_text) {
-  if (!SystemCodePageIsMultiByte()) {
-    width_ = ECharacterWidth::OneByte;
-  } else if (SystemCodePageName() == "UTF-8") {
-    width_ = ECharacterWidth::Utf8;
-  } else {
-    width_ = ECharacterWidth::Decoded;
+TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text)
+    : text_(narrow_text),
+      incremental_(!SystemCodePageIsMultiByte() || SystemCodePageName() == "UTF-8") {
+  line_starts_.push_back(0);
+  for (size_t i = 0; i < text_.size(); ++i) {
+    // CR LF is one line end: its CR is passed over and the LF ends the line.
+    const char c = text_[i];
+    if (c == '\n' || (c == '\r' && (i + 1 == text_.size() || text_[i + 1] != '\n'))) {
+      line_starts_.push_back(i + 1);
+    }
   }
-}
-
-int64_t TTextPositionCursor::CountCharacters(std::string_view piece) const {
-  switch (width_) {
-    case ECharacterWidth::OneByte:
-      return static_cast<int64_t>(piece.size());
-    case ECharacterWidth::Utf8:
-      // Every byte but a continuation byte (10xxxxxx) starts a character.
-      return std::count_if(piece.begin(), piece.end(), [](char byte) {
-        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-      });
-    case ECharacterWidth::Decoded:
-      break;
-  }
-  return static_cast<int64_t>(CodePointCount(ToUnicode(piece)));
 }
 
 TTextPosition TTextPositionCursor::PositionOf(size_t offset) {
-  if (offset < offset_) {
-    // Backwards: count again from the start of the line, or of the text.
-    if (offset < line_start_) {
-      line_start_ = 0;
-      line_ = 1;
-    }
-    offset_ = line_start_;
+  const size_t line_index =
+      static_cast<size_t>(std::upper_bound(line_starts_.begin(), line_starts_.end(), offset) -
+                          line_starts_.begin()) -
+      1;
+  if (!incremental_ || line_index != line_index_ || offset < offset_) {
+    line_index_ = line_index;
+    offset_ = line_starts_[line_index];
     column_ = 1;
   }
-  const size_t scanned_from = offset_;
-  size_t line_start = line_start_;
-  for (size_t i = offset_; i < offset; ++i) {
-    const char c = text_[i];
-    // CR LF is one line end: its CR is passed over and the LF ends the line.
-    const bool line_end =
-        c == '\n' || (c == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'));
-    if (line_end) {
-      ++line_;
-      line_start = i + 1;
-    }
-  }
-  if (line_start != line_start_) {
-    line_start_ = line_start;
-    column_ = 1 + CountCharacters(text_.substr(line_start, offset - line_start));
-  } else {
-    column_ += CountCharacters(text_.substr(scanned_from, offset - scanned_from));
-  }
+  column_ += CharacterCount(text_.substr(offset_, offset - offset_));
   offset_ = offset;
-  return TTextPosition{line_, static_cast<int32_t>(column_)};
+  return TTextPosition{static_cast<int32_t>(line_index_ + 1), static_cast<int32_t>(column_)};
 }
 
 TPassageContext ContextAround(std::string_view narrow_text, size_t start, size_t length,

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace farrowdale {
 
@@ -24,10 +25,13 @@ struct TTextPosition {
   bool operator==(const TTextPosition&) const = default;
 };
 
-// Maps byte offsets of one narrow text to lines and columns. Offsets asked for in increasing
-// order cost only the bytes between them, so a tag's passages in order of occurrence cost one
-// pass over the text; a smaller offset than the last starts over from its line (or the text's
-// start). The cursor keeps a view of the text: the text must outlive it.
+// Maps byte offsets of one narrow text to lines and columns. The line starts are found once;
+// within a line, offsets asked for in increasing order cost only the bytes between them (so
+// a tag's passages in order of occurrence cost one pass over the text), and any other offset
+// costs a binary search and a count from its line's start. In a code page whose characters
+// cannot be counted from the middle of a line (a stateful multi-byte one), every column is
+// counted from its line's start. The cursor keeps a view of the text: the text must outlive
+// it.
 class TTextPositionCursor {
  public:
   explicit TTextPositionCursor(std::string_view narrow_text);
@@ -36,15 +40,12 @@ class TTextPositionCursor {
   TTextPosition PositionOf(size_t offset);
 
  private:
-  enum class ECharacterWidth { OneByte, Utf8, Decoded };
-  int64_t CountCharacters(std::string_view piece) const;
-
   std::string_view text_;
-  ECharacterWidth width_;
-  size_t offset_ = 0;      // the last offset asked for
-  size_t line_start_ = 0;  // where the line holding offset_ starts
-  int32_t line_ = 1;
-  int64_t column_ = 1;
+  bool incremental_;
+  std::vector<size_t> line_starts_;  // byte offsets, the first one 0
+  size_t line_index_ = 0;            // of the last offset asked for
+  size_t offset_ = 0;                // the last offset asked for
+  int64_t column_ = 1;               // of offset_
 };
 
 inline constexpr int kContextCharacters = 60;
