@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <chrono>
 #include <exception>
 
 #include "app/about_page.h"
@@ -78,6 +79,7 @@ class TForm1::RunHost : public TCodingRunHost {
   }
   void ShellOpen(const std::filesystem::path& path) override { form_.platform_.ShellOpen(path); }
   uint32_t TickCount() override { return form_.platform_.TickCount(); }
+  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   std::filesystem::path ProgramFolder() override { return form_.platform_.ProgramFolder(); }
   void Progress(int files_done, int files_ticked) override {
     form_.pbRun_->setMaximum(files_ticked);

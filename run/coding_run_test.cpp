@@ -27,6 +27,7 @@ class FakeHost : public TCodingRunHost {
     ticks.pop_front();
     return tick;
   }
+  std::chrono::system_clock::time_point Now() override { return now; }
   fs::path ProgramFolder() override { return program_folder; }
   void Progress(int files_done, int files_ticked) override {
     progress.emplace_back(files_done, files_ticked);
@@ -36,6 +37,7 @@ class FakeHost : public TCodingRunHost {
   }
 
   std::deque<uint32_t> ticks;
+  std::chrono::system_clock::time_point now;
   fs::path program_folder;
   std::vector<std::string> messages;
   std::vector<fs::path> opened;
