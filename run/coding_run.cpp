@@ -3,16 +3,21 @@
 // tag then searches that same narrow text.
 #include "run/coding_run.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <set>
 #include <utility>
 
+#include "report/csv_tables.h"
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
+#include "run/passage_places.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
 #include "text/code_page.h"
@@ -56,6 +61,38 @@ class TListedFiles {
   std::set<TFileId> ids_;
 };
 
+// Writes a table through a temporary file in the same folder, renamed over the table's path,
+// so a reader sees the old table or the new one whole and a link at the path is replaced,
+// never written through. Throws the file-create Error naming path.
+void WriteTableFile(const std::filesystem::path& path, std::string_view bytes) {
+  // A new name of this process's own; O_EXCL never opens what exists (a link included), and
+  // the mode lets the umask decide as for any file the program creates.
+  static std::atomic<unsigned> serial{0};
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = (path.parent_path() / (".farrowdale-table-" + std::to_string(::getpid()) + "-" +
+                                       std::to_string(serial++)))
+                    .string();
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw FileCreateError(path, errno);
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  const int write_error = written == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
+  if (::close(fd) != 0 || write_error != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = write_error != 0 ? write_error : errno;
+    ::unlink(temporary.c_str());
+    throw FileCreateError(path, error);
+  }
+}
+
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
@@ -94,19 +131,27 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
 
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
+  std::optional<TCsvTable> counts_table;
+  if (request.write_tables) counts_table.emplace(CountsTable());
+  TPassagePlaces places(request.write_tables, false);
   int files_done = 0;
   for (const TFileItem& item : request.items) {
     if (!item.checked) continue;
     // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
     const std::string narrow_text = ReadNarrowJoinedText(item.path);
+    const std::string file_name = PathToNarrow(item.path.filename());
     std::filesystem::path report;
     if (one_file_mode) {
-      file_names.push_back(PathToNarrow(item.path.filename()));
+      file_names.push_back(file_name);
     } else {
       report = FileReportPath(item.path);
       listed_files.CheckReportPath(report);
     }
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
+    if (counts_table) {
+      AddCountsRecords(*counts_table, stats, file_name);
+      places.AddFile(narrow_text, tag_set, files_done, file_name);
+    }
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));
     } else {
@@ -117,6 +162,14 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   if (one_file_mode) {
     listed_files.CheckReportPath(combined_report);
     WriteCombinedReport(all_stats, file_names, program_folder / "resultEx.tpl", combined_report);
+  }
+  if (counts_table) {
+    const std::filesystem::path counts_path = request.corpus_folder / kCountsTableName;
+    const std::filesystem::path passages_path = request.corpus_folder / kPassagesTableName;
+    listed_files.CheckReportPath(counts_path);
+    listed_files.CheckReportPath(passages_path);
+    WriteTableFile(counts_path, counts_table->bytes());
+    WriteTableFile(passages_path, places.table().bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

@@ -1,0 +1,49 @@
+// What a run gathers, beyond the counts, about where passages stand: a record per occurrence
+// for the passages table (tag, file, line, column, passage), and for a report's passages
+// section the first occurrences of each distinct passage with the text around them.
+//
+// Occurrences come from the run's own search (ForEachTaggedSpan), trimmed and non-empty as
+// the counts take them, so every record matches a counted passage. Not thread-safe.
+#ifndef FARROWDALE_RUN_PASSAGE_PLACES_H_
+#define FARROWDALE_RUN_PASSAGE_PLACES_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "report/csv_tables.h"
+#include "report/passages_section.h"
+#include "run/stat_info.h"
+#include "tagset/tag_set.h"
+
+namespace farrowdale {
+
+class TPassagePlaces {
+ public:
+  // with_table: build the passages table; with_context: keep occurrences for the section.
+  TPassagePlaces(bool with_table, bool with_context);
+
+  // Takes one file's passages of every tag that is not skipped, in tag order. file_index is
+  // the file's index among the report's file names, file_name its name as reports show it.
+  void AddFile(const std::string& narrow_text, const TTagArray& tag_set, int32_t file_index,
+               std::string_view file_name);
+  // Forgets the occurrences kept so far (the per-file report starts each file afresh).
+  void ForgetOccurrences();
+
+  // REQUIRES: with_table.
+  const TCsvTable& table() const { return *table_; }
+
+ private:
+  using TOccurrencesByKey = std::unordered_map<std::string, std::vector<TPassageOccurrence>>;
+
+  std::optional<TCsvTable> table_;
+  bool with_context_;
+  std::vector<TOccurrencesByKey> occurrences_;  // per tag not skipped
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RUN_PASSAGE_PLACES_H_
