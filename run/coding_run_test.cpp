@@ -181,6 +181,38 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   EXPECT_EQ(host_.messages, std::vector<std::string>{"0 second(s) used."});
 }
 
+TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFile) {
+  AddItem("one.txt", "x <e>a</e>\r\n <e>b</e> <f>c</f>");
+  RunCoding(request_, tag_set_, host_);
+  EXPECT_FALSE(fs::exists(corpus_ / "result_counts.csv"));
+  EXPECT_FALSE(fs::exists(corpus_ / "result_passages.csv"));
+
+  // Both modes write them, replacing a link rather than writing through it.
+  WriteFile(root_ / "elsewhere.csv", "not ours");
+  fs::create_symlink(root_ / "elsewhere.csv", corpus_ / "result_passages.csv");
+  request_.write_tables = true;
+  for (const bool one_file : {false, true}) {
+    request_.one_file_mode = one_file;
+    RunCoding(request_, tag_set_, host_);
+    EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"),
+              "\xEF\xBB\xBFtag,file,passages,distinct passages\r\n"
+              "a,one.txt,2,2\r\nb,one.txt,1,1\r\n");
+    EXPECT_EQ(ReadBytes(corpus_ / "result_passages.csv"),
+              "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
+              "a,one.txt,1,6,a\r\na,one.txt,2,5,b\r\nb,one.txt,2,14,c\r\n");
+    EXPECT_FALSE(fs::is_symlink(corpus_ / "result_passages.csv"));
+  }
+  EXPECT_EQ(ReadBytes(root_ / "elsewhere.csv"), "not ours");
+  for (const auto& entry : fs::directory_iterator(corpus_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".farrowdale-table"), std::string::npos);
+  }
+
+  // A listed file named like a table stops the run untouched.
+  AddItem("result_counts.csv", "my own counts");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
+}
+
 TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
