@@ -1,7 +1,6 @@
 #include "report/passages_section.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
@@ -23,10 +22,9 @@ void AppendCountOf(std::u16string& out, int64_t count, std::string_view one,
 }
 
 // <li>: where (file:line:column), the text before, the passage marked, the text after.
-void AppendOccurrence(std::u16string& out, const TPassageOccurrence& occurrence,
-                      const std::vector<std::string>& file_names) {
+void AppendOccurrence(std::u16string& out, const TPassageOccurrence& occurrence) {
   AppendAscii(out, "<li><span class=\"w\">");
-  AppendMarkupNarrow(out, file_names.at(static_cast<size_t>(occurrence.file)));
+  AppendMarkupNarrow(out, occurrence.file);
   AppendAscii(out, ":");
   AppendDecimal(out, occurrence.position.line);
   AppendAscii(out, ":");
@@ -41,7 +39,7 @@ void AppendOccurrence(std::u16string& out, const TPassageOccurrence& occurrence,
 }
 
 void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
-                           const std::string& anchor, const std::vector<std::string>& file_names) {
+                           const std::string& anchor) {
   AppendAscii(out, "<details class=\"psg\" id=\"");
   AppendAscii(out, anchor);
   AppendAscii(out, passage.count > kOpenOccurrences ? "\">" : "\" open>");
@@ -53,7 +51,7 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   const size_t listed =
       std::min(passage.occurrences.size(), static_cast<size_t>(kListedOccurrences));
   for (size_t i = 0; i < listed; ++i) {
-    AppendOccurrence(out, passage.occurrences[i], file_names);
+    AppendOccurrence(out, passage.occurrences[i]);
   }
   AppendAscii(out, "</ol>\n");
   const int64_t unlisted = passage.count - static_cast<int64_t>(listed);
@@ -65,8 +63,7 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   AppendAscii(out, "</details>\n");
 }
 
-void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row,
-               const std::vector<std::string>& file_names) {
+void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row) {
   AppendAscii(out, "<details class=\"tag\" open><summary><span class=\"sw\" style=\"background:");
   AppendAscii(out, MarkupColor(tag.color));
   AppendAscii(out, "\"></span> <strong>");
@@ -79,7 +76,7 @@ void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row,
   AppendAscii(out, "</span></summary>\n");
   int32_t number = 0;
   for (const TDistinctPassage& passage : tag.passages) {
-    AppendDistinctPassage(out, passage, PassageAnchor(row, ++number), file_names);
+    AppendDistinctPassage(out, passage, PassageAnchor(row, ++number));
   }
   AppendAscii(out, "</details>\n");
 }
@@ -90,12 +87,11 @@ std::string PassageAnchor(int32_t tag_row, int32_t passage_number) {
   return "p" + std::to_string(tag_row) + "-" + std::to_string(passage_number);
 }
 
-std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags,
-                                     const std::vector<std::string>& file_names) {
+std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags) {
   std::u16string out;
   AppendAscii(out, "<section class=\"passages\">\n<h2>Passages in context</h2>\n");
   int32_t row = 0;
-  for (const TTagPassages& tag : tags) AppendTag(out, tag, ++row, file_names);
+  for (const TTagPassages& tag : tags) AppendTag(out, tag, ++row);
   AppendAscii(out, "</section>");
   return out;
 }

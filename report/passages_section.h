@@ -18,7 +18,7 @@ inline constexpr int kListedOccurrences = 50;
 inline constexpr int kOpenOccurrences = 5;
 
 struct TPassageOccurrence {
-  int32_t file = 0;  // index into the report's file names
+  std::string file;  // the file's name as the reports show it (narrow text)
   TTextPosition position;
   std::u16string before;   // text before the passage (see ContextAround)
   std::u16string passage;  // the passage as extracted
@@ -43,10 +43,8 @@ struct TTagPassages {
 // passage's number in hit-list order, both 1-based.
 std::string PassageAnchor(int32_t tag_row, int32_t passage_number);
 
-// The section for tags in table order; file_names are narrow text, as the reports show them.
-// Every text is escaped. Throws std::out_of_range for an occurrence's file outside file_names.
-std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags,
-                                     const std::vector<std::string>& file_names);
+// The section for tags in table order; every text escaped.
+std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags);
 
 }  // namespace farrowdale
 

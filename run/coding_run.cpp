@@ -150,7 +150,7 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
     if (counts_table) {
       AddCountsRecords(*counts_table, stats, file_name);
-      places.AddFile(narrow_text, tag_set, files_done, file_name);
+      places.AddFile(narrow_text, tag_set, file_name);
     }
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));

@@ -27,7 +27,7 @@ TPassagePlaces::TPassagePlaces(bool with_table, bool with_context) : with_contex
 }
 
 void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& tag_set,
-                             int32_t file_index, std::string_view file_name) {
+                             std::string_view file_name) {
   TTextPositionCursor positions(narrow_text);
   size_t tag_index = 0;
   for (const TTagInfo& tag : tag_set) {
@@ -47,8 +47,8 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
       std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true)];
       if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
       TPassageContext context = ContextAround(narrow_text, start, passage.size());
-      kept.push_back(
-          {file_index, position, std::move(context.before), text, std::move(context.after)});
+      kept.push_back({std::string(file_name), position, std::move(context.before), text,
+                      std::move(context.after)});
     });
   }
 }

@@ -26,9 +26,9 @@ class TPassagePlaces {
   // with_table: build the passages table; with_context: keep occurrences for the section.
   TPassagePlaces(bool with_table, bool with_context);
 
-  // Takes one file's passages of every tag that is not skipped, in tag order. file_index is
-  // the file's index among the report's file names, file_name its name as reports show it.
-  void AddFile(const std::string& narrow_text, const TTagArray& tag_set, int32_t file_index,
+  // Takes one file's passages of every tag that is not skipped, in tag order. file_name is
+  // the file's name as reports show it.
+  void AddFile(const std::string& narrow_text, const TTagArray& tag_set,
                std::string_view file_name);
   // Forgets the occurrences kept so far (the per-file report starts each file afresh).
   void ForgetOccurrences();
