@@ -17,38 +17,39 @@ using testing_support::WriteBytes;
 constexpr char kTemplate[] =
     "{@item}/{@hit}/{@copy}/{@author}/{@filename}/{@table_header}\r\n{@table}\r\n";
 
-TStatInfo Row(std::string name, int32_t count, int32_t freq, std::u16string texts) {
+TStatInfo Row(std::string name, int32_t freq, TFrequencyList distinct) {
   TStatInfo info;
   info.Name = std::move(name);
   info.Markers = "<" + info.Name + ">...</" + info.Name + ">";
   info.Color = "0000FF";
-  info.Count = count;
+  info.Count = static_cast<int32_t>(distinct.size());
   info.Freq = freq;
-  info.Texts = std::move(texts);
+  info.Distinct = std::move(distinct);
   return info;
 }
 
-TEST(FileReportTest, WritesOneRowPerTagAndCountsTheTagsFound) {
+TEST(FileReportTest, WritesOneRowPerTagWithEscapedPassagesAndCountsTheTagsFound) {
   SetSystemCodePage("windows-1252");
   const ScratchFolder folder;
   WriteBytes(folder / "result.tpl", kTemplate);
-  const TStatArray results = {Row("a", 2, 3, u"x (2) <br>y (1) <br>"), Row("b", 0, 0, u""),
-                              Row("c", 1, 1, u"<b>z</b> (1) <br>")};
+  const TStatArray results = {Row("a", 3, {{u"x", 2}, {u"y", 1}}), Row("b", 0, {}),
+                              Row("c", 1, {{u"<b>z</b> & {@copy}", 1}})};
   ASSERT_TRUE(WriteFileReport(results, folder / "result.tpl", folder / "t_result.htm"));
   EXPECT_EQ(
       ReadBytes(folder / "t_result.htm"),
-      Utf16LeFile(
-          U16("3/2/(c) 2026 Morrow Farrowdale/By the Morrow Farrowdale developers/t_result.htm/"
-              "{@table_header}\r\n"
-              "<tr><td class=\"no\">1</td><td class=\"n\">a</td><td class=\"t\"><font "
-              "color=\"#0000FF\">&lt;a&gt;...&lt;/a&gt;</font></td><td class=\"co\">2</td>"
-              "<td class=\"f\">3</td><td class=\"c\">x (2) <br>y (1) <br></td></tr>\r\n\r\n"
-              "<tr class=\"o\"><td class=\"no\">2</td><td class=\"n\">b</td><td class=\"t\"><font "
-              "color=\"#0000FF\">&lt;b&gt;...&lt;/b&gt;</font></td><td class=\"co\">0</td>"
-              "<td class=\"f\">0</td><td class=\"c\"></td></tr>"
-              "<tr><td class=\"no\">3</td><td class=\"n\">c</td><td class=\"t\"><font "
-              "color=\"#0000FF\">&lt;c&gt;...&lt;/c&gt;</font></td><td class=\"co\">1</td>"
-              "<td class=\"f\">1</td><td class=\"c\"><b>z</b> (1) <br></td></tr>\r\n")));
+      Utf16LeFile(U16(
+          "3/2/(c) 2026 Morrow Farrowdale/By the Morrow Farrowdale developers/t_result.htm/"
+          "{@table_header}\r\n"
+          "<tr><td class=\"no\">1</td><td class=\"n\">a</td><td class=\"t\"><font "
+          "color=\"#0000FF\">&lt;a&gt;...&lt;/a&gt;</font></td><td class=\"co\">2</td>"
+          "<td class=\"f\">3</td><td class=\"c\">x (2) <br>y (1) <br></td></tr>\r\n\r\n"
+          "<tr class=\"o\"><td class=\"no\">2</td><td class=\"n\">b</td><td class=\"t\"><font "
+          "color=\"#0000FF\">&lt;b&gt;...&lt;/b&gt;</font></td><td class=\"co\">0</td>"
+          "<td class=\"f\">0</td><td class=\"c\"></td></tr>"
+          "<tr><td class=\"no\">3</td><td class=\"n\">c</td><td class=\"t\"><font "
+          "color=\"#0000FF\">&lt;c&gt;...&lt;/c&gt;</font></td><td class=\"co\">1</td>"
+          "<td class=\"f\">1</td><td class=\"c\">&lt;b&gt;z&lt;/b&gt; &amp; {@copy} (1) <br></td>"
+          "</tr>\r\n")));
 }
 
 TEST(FileReportTest, WritesNothingWithoutResultsOrTemplate) {
@@ -57,7 +58,7 @@ TEST(FileReportTest, WritesNothingWithoutResultsOrTemplate) {
   EXPECT_FALSE(WriteFileReport({}, folder / "result.tpl", folder / "old_result.htm"));
   EXPECT_EQ(ReadBytes(folder / "old_result.htm"), "earlier run");
 
-  const TStatArray results = {Row("a", 0, 0, u"")};
+  const TStatArray results = {Row("a", 0, {})};
   EXPECT_FALSE(WriteFileReport(results, folder / "result.tpl", folder / "new_result.htm"));
   std::filesystem::create_directory(folder / "result.tpl");
   EXPECT_FALSE(WriteFileReport(results, folder / "result.tpl", folder / "new_result.htm"));
@@ -68,7 +69,7 @@ TEST(FileReportTest, AReportThatCannotBeCreatedThrows) {
   SetSystemCodePage("windows-1252");
   const ScratchFolder folder;
   WriteBytes(folder / "result.tpl", kTemplate);
-  const TStatArray results = {Row("a", 0, 0, u"")};
+  const TStatArray results = {Row("a", 0, {})};
   try {
     WriteFileReport(results, folder / "result.tpl", folder / "no" / "a_result.htm");
     FAIL() << "no error";

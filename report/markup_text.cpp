@@ -6,22 +6,12 @@
 namespace farrowdale {
 
 void AppendMarkupText(std::u16string& out, std::u16string_view text) {
-  for (char16_t c : text) {
-    switch (c) {
-      case u'&':
-        AppendAscii(out, "&amp;");
-        break;
-      case u'<':
-        AppendAscii(out, "&lt;");
-        break;
-      case u'>':
-        AppendAscii(out, "&gt;");
-        break;
-      case u'"':
-        AppendAscii(out, "&quot;");
-        break;
-      default:
-        out += c < 0x20 ? u' ' : c;
+  // The table's escaping, and besides it quotes for attribute values and control characters.
+  for (char16_t c : EscapeHtml(text)) {
+    if (c == u'"') {
+      AppendAscii(out, "&quot;");
+    } else {
+      out += c < 0x20 ? u' ' : c;
     }
   }
 }

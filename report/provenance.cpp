@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "report/markup_text.h"
@@ -67,6 +69,13 @@ std::string Sha256Hex(std::string_view bytes) {
   return hex;
 }
 
+std::string FileSha256Hex(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return in.bad() ? std::string() : Sha256Hex(bytes);
+}
+
 std::u16string RenderProvenance(const TProvenance& provenance) {
   const std::string when = FormatLocalIsoTime(provenance.run_time);
   std::u16string out;
@@ -76,7 +85,9 @@ std::u16string RenderProvenance(const TProvenance& provenance) {
   AppendItem(out, "Run", time);
   AppendItem(out, "Program", Escaped(ProgramVersionText()));
   AppendItem(out, "Tag set", Escaped(PathToNarrow(provenance.tag_set_path)));
-  AppendItem(out, "Tag set SHA-256", Code(provenance.tag_set_sha256));
+  AppendItem(out, "Tag set SHA-256",
+             provenance.tag_set_sha256.empty() ? Escaped("none (no tag set file read)")
+                                               : Code(provenance.tag_set_sha256));
   AppendItem(out, "Corpus folder", Escaped(PathToNarrow(provenance.corpus_folder)));
   AppendItem(out, "Files", Escaped(std::to_string(provenance.file_count)));
   AppendItem(out, "Reports", Escaped(provenance.one_file ? "one for all files" : "one per file"));

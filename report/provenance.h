@@ -14,7 +14,7 @@ namespace farrowdale {
 struct TProvenance {
   std::chrono::system_clock::time_point run_time;  // when the run started
   std::filesystem::path tag_set_path;
-  std::string tag_set_sha256;  // lower-case hex digits of the tag set file's SHA-256
+  std::string tag_set_sha256;  // lower-case hex digits of the tag set file's SHA-256, or empty
   std::filesystem::path corpus_folder;
   int32_t file_count = 0;  // files the run counted (the ticked ones)
   bool one_file = false;   // one combined report rather than one per file
@@ -31,6 +31,9 @@ std::string FormatLocalIsoTime(std::chrono::system_clock::time_point time);
 
 // The SHA-256 of bytes as 64 lower-case hex digits.
 std::string Sha256Hex(std::string_view bytes);
+// The same of a file's bytes; empty when the file cannot be read (no tag set chosen, or a
+// missing one, which a run takes as an empty tag set).
+std::string FileSha256Hex(const std::filesystem::path& path);
 
 // The section: a list of names and values, every value escaped.
 std::u16string RenderProvenance(const TProvenance& provenance);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "report/passages_section.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -67,6 +68,63 @@ std::string EscapeMarkers(std::string_view markers) {
     }
   }
   return escaped;
+}
+
+namespace {
+
+template <typename Char>
+std::basic_string<Char> EscapeHtmlText(std::basic_string_view<Char> text) {
+  std::basic_string<Char> escaped;
+  escaped.reserve(text.size());
+  for (Char c : text) {
+    switch (c) {
+      case '&':
+        escaped.append({'&', 'a', 'm', 'p', ';'});
+        break;
+      case '<':
+        escaped.append({'&', 'l', 't', ';'});
+        break;
+      case '>':
+        escaped.append({'&', 'g', 't', ';'});
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+void AppendHitList(std::u16string& out, const TFrequencyList& list, std::string_view closer,
+                   int32_t link_row) {
+  int32_t number = 0;
+  for (const TFrequencyEntry& entry : list) {
+    if (link_row > 0) {
+      AppendAscii(out, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
+      out += EscapeHtml(entry.Text);
+      AppendAscii(out, "</a>");
+    } else {
+      out += EscapeHtml(entry.Text);
+    }
+    AppendAscii(out, " (");
+    AppendDecimal(out, entry.Count);
+    AppendAscii(out, closer);
+  }
+}
+
+}  // namespace
+
+std::u16string EscapeHtml(std::u16string_view text) { return EscapeHtmlText(text); }
+
+std::string EscapeHtml(std::string_view text) { return EscapeHtmlText(text); }
+
+std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row) {
+  std::u16string hits;
+  AppendHitList(hits, list, ") <br>", link_row);
+  return hits;
+}
+
+void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row) {
+  AppendHitList(out, list, ")<br>", link_row);
 }
 
 }  // namespace farrowdale

@@ -6,9 +6,11 @@
 // <tr class="o">, so once the table is substituted into a report each even row starts a new
 // line after an empty line. Nothing else stands between rows.
 //
-// Escaping: only a tag's markers are escaped, and only when they hold a "<": then every "<"
-// becomes "&lt;" and every ">" "&gt;". Names, colours, file names and passages go in as they
-// are, so markup in them takes effect in the report.
+// Escaping: text from the corpus or the file system (passages, file names) is shown, never
+// interpreted: "&", "<" and ">" become "&amp;", "&lt;" and "&gt;". What comes from the
+// user's own tag set keeps its rules, as the template does: markers are escaped only when
+// they hold a "<" (then every "<" becomes "&lt;" and every ">" "&gt;"); names and colours go
+// in as they are.
 #ifndef FARROWDALE_REPORT_TABLE_FRAGMENTS_H_
 #define FARROWDALE_REPORT_TABLE_FRAGMENTS_H_
 
@@ -42,6 +44,17 @@ void AppendRowStart(std::u16string& out, int32_t n, const TStatInfo& info);
 
 // The markers as the marker cell shows them (see the escaping rule above).
 std::string EscapeMarkers(std::string_view markers);
+// Corpus text or a file name as HTML text: "&" first, then "<" and ">".
+std::u16string EscapeHtml(std::u16string_view text);
+std::string EscapeHtml(std::string_view text);
+
+// The per-file report's hit list: "text (count) <br>" per entry, the text escaped. With a
+// link_row above 0 each text links to its entry in the passages section (PassageAnchor of
+// link_row and the entry's number): <a href="#p1-2">text</a>.
+std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row = 0);
+// The combined report's hit list: "text (count)<br>" per entry, the text escaped; links as
+// above.
+void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row = 0);
 
 }  // namespace farrowdale
 

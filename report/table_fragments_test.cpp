@@ -51,5 +51,21 @@ TEST(TableFragmentsTest, MarkersAreEscapedOnlyWhenTheyHoldALessThanSign) {
   EXPECT_EQ(EscapeMarkers(""), "");
 }
 
+TEST(TableFragmentsTest, CorpusTextIsEscapedAmpersandFirst) {
+  EXPECT_EQ(EscapeHtml(std::u16string_view(u"<hi rend=\"a\">&lt;\u00E9</hi> 'q'")),
+            u"&lt;hi rend=\"a\"&gt;&amp;lt;\u00E9&lt;/hi&gt; 'q'");
+  EXPECT_EQ(EscapeHtml(std::string_view("R&D <x>.txt")), "R&amp;D &lt;x&gt;.txt");
+  EXPECT_EQ(EscapeHtml(std::string_view("")), "");
+}
+
+TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreak) {
+  const TFrequencyList list = {{u"x=y", 2}, {u"a\r\nb", 10}, {u"<b>", 1}};
+  EXPECT_EQ(FormatHitList(list), u"x=y (2) <br>a\r\nb (10) <br>&lt;b&gt; (1) <br>");
+  std::u16string pooled = u"|";
+  AppendPooledHitList(pooled, list);
+  EXPECT_EQ(pooled, u"|x=y (2)<br>a\r\nb (10)<br>&lt;b&gt; (1)<br>");
+  EXPECT_EQ(FormatHitList({}), u"");
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -15,9 +15,12 @@
 #include <utility>
 
 #include "report/csv_tables.h"
+#include "report/provenance.h"
+#include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
 #include "run/passage_places.h"
+#include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
 #include "text/code_page.h"
@@ -93,17 +96,36 @@ void WriteTableFile(const std::filesystem::path& path, std::string_view bytes) {
   }
 }
 
+// Each tag's distinct passages in one file, in tag order.
+std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
+  std::vector<const TFrequencyList*> lists;
+  for (const TStatInfo& stat : stats) lists.push_back(&stat.Distinct);
+  return lists;
+}
+
+TProvenance RunProvenance(const TCodingRunRequest& request,
+                          std::chrono::system_clock::time_point run_time, int files_ticked) {
+  TProvenance provenance;
+  provenance.run_time = run_time;
+  provenance.tag_set_path = request.tag_set_path;
+  provenance.tag_set_sha256 = FileSha256Hex(request.tag_set_path);
+  provenance.corpus_folder = request.corpus_folder;
+  provenance.file_count = files_ticked;
+  provenance.one_file = request.one_file_mode;
+  provenance.code_page = SystemCodePageName();
+  provenance.filter = request.filter;
+  return provenance;
+}
+
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            bool one_file_mode) {
   TStatArray stats;
   TUnicodeStringList extracted;
-  TUnicodeStringList freq;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
     extracted.ClearEntries();
-    freq.ClearEntries();
     TStatInfo& stat = stats.emplace_back();
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
@@ -111,16 +133,21 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
     CollectTaggedTextsNarrow(narrow_text, tag, extracted);
     // Read before CountDistinctTexts appends its closing empty entry.
     stat.Freq = extracted.EntryCount();
-    CountDistinctTexts(extracted, freq, "ByFreq", true);
-    stat.Count = freq.EntryCount();
-    stat.Texts = one_file_mode ? extracted.JoinedText() : FormatHitList(freq);
+    stat.Distinct = CountDistinctTexts(extracted, true);
+    stat.Count = static_cast<int32_t>(stat.Distinct.size());
+    if (one_file_mode) {
+      // The sorted passages without the closing empty entry CountDistinctTexts appended.
+      for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
+    }
   }
   return stats;
 }
 
 void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
   const uint32_t start = host.TickCount();
+  const auto run_time = host.Now();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
+  CheckTagPatterns(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
@@ -129,11 +156,19 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   int files_ticked = 0;
   for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
 
+  const std::filesystem::path template_path =
+      program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
+  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  // Passages in context cost memory and time: gathered only for a template that shows them.
+  const bool with_passages = TemplateHolds(template_path, kPassagesPlaceholder);
+  std::vector<TTagPassages> passages;
+  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, false);
+  TPassagePlaces places(request.write_tables, with_passages);
   int files_done = 0;
   for (const TFileItem& item : request.items) {
     if (!item.checked) continue;
@@ -148,20 +183,26 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       listed_files.CheckReportPath(report);
     }
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
-    if (counts_table) {
-      AddCountsRecords(*counts_table, stats, file_name);
-      places.AddFile(narrow_text, tag_set, file_name);
-    }
+    if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
+    if (counts_table || with_passages) places.AddFile(narrow_text, tag_set, file_name);
     if (one_file_mode) {
       all_stats.push_back(std::move(stats));
     } else {
-      WriteFileReport(stats, program_folder / "result.tpl", report);
+      if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+      places.ForgetOccurrences();
+      WriteFileReport(stats, template_path, report, additions);
     }
     host.Progress(++files_done, files_ticked);
   }
   if (one_file_mode) {
     listed_files.CheckReportPath(combined_report);
-    WriteCombinedReport(all_stats, file_names, program_folder / "resultEx.tpl", combined_report);
+    const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
+    if (with_passages && !all_stats.empty()) {
+      std::vector<const TFrequencyList*> distinct;
+      for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
+      passages = places.TakeTagPassages(all_stats.front(), distinct);
+    }
+    WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report, additions);
   }
   if (counts_table) {
     const std::filesystem::path counts_path = request.corpus_folder / kCountsTableName;

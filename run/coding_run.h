@@ -58,9 +58,8 @@ class TCodingRunHost {
 void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
-// file's whole text already converted to narrow text. Texts holds the hit list, or in
-// one-file mode the extracted texts in sorted order, each followed by CR LF, then one more
-// CR LF (empty when nothing was extracted).
+// file's whole text already converted to narrow text. Passages are kept only in one-file
+// mode.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            bool one_file_mode);
 

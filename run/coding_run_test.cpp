@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "regex/pattern_engine.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -114,26 +115,29 @@ TEST_F(CodingRunTest, CountTagsInTextFillsOneRecordPerTagNotSkipped) {
   EXPECT_EQ(per_file[0].Color, "FF0000");
   EXPECT_EQ(per_file[0].Freq, 4);
   EXPECT_EQ(per_file[0].Count, 2);
-  EXPECT_EQ(per_file[0].Texts, u"a (3) <br>b (1) <br>");
+  ASSERT_EQ(per_file[0].Distinct.size(), 2u);
+  EXPECT_EQ(per_file[0].Distinct[0].Text, u"a");
+  EXPECT_EQ(per_file[0].Distinct[0].Count, 3);
+  EXPECT_TRUE(per_file[0].Passages.empty());
   EXPECT_EQ(per_file[1].Name, "b");
   EXPECT_EQ(per_file[1].Color, "000000");
   EXPECT_EQ(per_file[1].Freq, 0);
   EXPECT_EQ(per_file[1].Count, 0);
-  EXPECT_EQ(per_file[1].Texts, u"");
+  EXPECT_TRUE(per_file[1].Distinct.empty());
 
-  // One-file mode: the extracted texts in sorted order, each with CR LF, then one more.
+  // One-file mode also keeps the extracted texts, whole, in sorted order.
   const TStatArray one_file = CountTagsInText(text, tags, true);
   ASSERT_EQ(one_file.size(), 2u);
   EXPECT_EQ(one_file[0].Freq, 4);
   EXPECT_EQ(one_file[0].Count, 2);
-  EXPECT_EQ(one_file[0].Texts, u"a\r\na\r\na\r\nb\r\n\r\n");
-  EXPECT_EQ(one_file[1].Texts, u"");
+  EXPECT_EQ(one_file[0].Passages, (std::vector<std::u16string>{u"a", u"a", u"a", u"b"}));
+  EXPECT_TRUE(one_file[1].Passages.empty());
 
   // "Abc" and "abc" are one text.
   const TStatArray folded = CountTagsInText("<e>Abc</e><e>abc</e>", tags, false);
   EXPECT_EQ(folded[0].Count, 1);
   EXPECT_EQ(folded[0].Freq, 2);
-  EXPECT_EQ(folded[0].Texts, u"Abc (2) <br>");
+  EXPECT_EQ(folded[0].Distinct[0].Text, u"Abc");
 }
 
 TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
@@ -236,11 +240,25 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
     RunCoding(request_, tag_set_, host_);
     FAIL() << "no error";
   } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "'$0000GG' is not a valid integer value");
+    EXPECT_EQ(error.what(), "Tag \"a\" in " + (root_ / "tags.ini").string() +
+                                ", color \"GG0000\": '$0000GG' is not a valid integer value");
   }
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_TRUE(host_.opened.empty());
+
+  // So does a marker that forms no pattern, even when no file is ticked.
+  WriteFile(root_ / "tags.ini",
+            "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emo]\r\nbegin=[EMO\r\nend=x\r\n");
+  request_.items.clear();
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const EPatternError& error) {
+    EXPECT_EQ(error.what(), "Tag \"emo\" in " + (root_ / "tags.ini").string() +
+                                ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
+  }
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {

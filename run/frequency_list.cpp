@@ -1,75 +1,45 @@
-// The frequency list. The source list is sorted by the locale's collation, then runs of
-// equal texts (trimmed, narrow, A-Z folded) are counted; the counts are then ordered by the
+// The frequency list. The source list is sorted by the locale's collation, then texts with
+// the same key (trimmed, narrow, A-Z folded) are counted as one group wherever the sort put
+// them: a collation that ties different texts (a no-break space against a space, say) may
+// place other texts between the members of one group. The groups are then ordered by the
 // list's quicksort, whose tie order is part of the output.
-//
-// Large inputs: the group keys are made once per entry, and the count sort reads each
-// entry's count once. That sort runs the list's own quicksort on a stand-in list whose
-// entries only carry an index, so it makes exactly the comparisons and exchanges (and raises
-// the conversion error exactly where) sorting with CompareByFreq does.
 #include "run/frequency_list.h"
 
-#include <algorithm>
-#include <limits>
-#include <optional>
+#include <unordered_map>
+#include <utility>
 
 #include "text/code_page.h"
-#include "text/error.h"
 #include "text/trim.h"
 
 namespace farrowdale {
 namespace {
 
-// An entry's count as CompareByFreq reads it: the text after the first separator (all of it
-// when there is none), narrow, as a decimal integer.
-struct EntryCount {
-  std::optional<int32_t> value;
-  std::string text;  // the narrow text read, for the conversion error
-};
-
-std::optional<int32_t> ParseDecimal(std::string_view text) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
+// The list's own quicksort makes the comparisons and exchanges; it runs on a stand-in list
+// whose entries only carry an index into freq, and freq is then permuted to match.
+void SortByCount(TFrequencyList& freq) {
+  const int size = static_cast<int>(freq.size());
+  if (size < 2) return;
+  TUnicodeStringList stand_in;
+  for (int i = 0; i < size; ++i) {
+    stand_in.AddEntry(std::u16string{static_cast<char16_t>(i >> 16), static_cast<char16_t>(i)});
   }
-  if (text.empty()) return std::nullopt;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  return static_cast<int32_t>(value);
+  const auto index_at = [](const TUnicodeStringList& list, int position) {
+    const std::u16string& entry = list.EntryAt(position);
+    return (static_cast<int>(entry[0]) << 16) | entry[1];
+  };
+  stand_in.SortWith([&](const TUnicodeStringList& list, int first, int second) {
+    return CompareByFreq(freq[index_at(list, first)], freq[index_at(list, second)]);
+  });
+  TFrequencyList sorted;
+  sorted.reserve(size);
+  for (int i = 0; i < size; ++i) sorted.push_back(std::move(freq[index_at(stand_in, i)]));
+  freq.swap(sorted);
 }
 
-EntryCount ReadEntryCount(const std::u16string& entry, char16_t separator) {
-  const size_t at = entry.find(separator);
-  const std::u16string_view value = at == std::u16string::npos
-                                        ? std::u16string_view(entry)
-                                        : std::u16string_view(entry).substr(at + 1);
-  EntryCount count;
-  count.text = ToNarrow(value);
-  count.value = ParseDecimal(count.text);
-  return count;
-}
+}  // namespace
 
-int32_t CountOrThrow(const EntryCount& count) {
-  if (!count.value) throw InvalidIntegerError(count.text);
-  return *count.value;
-}
-
-// Second minus first, kept within 32 bits.
-int32_t CountDifference(int32_t first, int32_t second) {
-  const int64_t difference = int64_t{second} - first;
-  return static_cast<int32_t>(std::clamp<int64_t>(difference, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
-// The key two neighbours are grouped by: trimmed, narrow, A-Z folded to a-z when fold_case.
-std::string GroupKey(const std::u16string& entry, bool fold_case) {
-  std::string key = ToNarrow(Trim(std::u16string_view(entry)));
+std::string GroupKey(std::u16string_view text, bool fold_case) {
+  std::string key = ToNarrow(Trim(text));
   if (fold_case) {
     for (char& c : key) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -78,88 +48,37 @@ std::string GroupKey(const std::u16string& entry, bool fold_case) {
   return key;
 }
 
-std::u16string DecimalText(int value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
-// freq.SortWith(CompareByFreq), with every count read once.
-void SortByCount(TUnicodeStringList& freq) {
-  const int size = freq.EntryCount();
-  if (size < 2) return;
-  std::vector<EntryCount> counts;
-  counts.reserve(size);
-  TUnicodeStringList stand_in;
-  for (int i = 0; i < size; ++i) {
-    counts.push_back(ReadEntryCount(freq.EntryAt(i), freq.PairSeparator()));
-    stand_in.AddEntry(std::u16string{static_cast<char16_t>(i >> 16), static_cast<char16_t>(i)});
-  }
-  const auto index_at = [](const TUnicodeStringList& list, int position) {
-    const std::u16string& entry = list.EntryAt(position);
-    return (static_cast<int>(entry[0]) << 16) | entry[1];
-  };
-  stand_in.SortWith([&](const TUnicodeStringList& list, int first, int second) {
-    const int32_t first_count = CountOrThrow(counts[index_at(list, first)]);
-    const int32_t second_count = CountOrThrow(counts[index_at(list, second)]);
-    return CountDifference(first_count, second_count);
-  });
-  std::vector<std::u16string> sorted;
-  sorted.reserve(size);
-  for (int i = 0; i < size; ++i) sorted.push_back(freq.EntryAt(index_at(stand_in, i)));
-  freq.ClearEntries();
-  for (std::u16string& entry : sorted) freq.AddEntry(std::move(entry));
-}
-
-}  // namespace
-
-void CountDistinctTexts(TUnicodeStringList& source, TUnicodeStringList& freq,
-                        std::string_view order, bool fold_case) {
-  if (source.EntryCount() == 0) return;
+TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
+  TFrequencyList freq;
+  if (source.EntryCount() == 0) return freq;
   source.SetMatchCase(!fold_case);
   source.SortByText();
-  // The empty entry closes the last group.
+  // The closing empty entry callers have always found there; its key is empty, so it forms
+  // no group.
   source.AddEntry(u"");
-  const int last = source.EntryCount() - 1;
-  std::string current = GroupKey(source.EntryAt(0), fold_case);
-  int group_start = 0;
-  for (int i = 0; i < last; ++i) {
-    std::string next = GroupKey(source.EntryAt(i + 1), fold_case);
-    if (current != next) {
-      if (!current.empty()) {
-        std::u16string entry(Trim(std::u16string_view(source.EntryAt(i))));
-        entry += freq.PairSeparator();
-        entry += DecimalText(i + 1 - group_start);
-        freq.AddEntry(std::move(entry));
-      }
-      group_start = i + 1;
-    }
-    current = std::move(next);
+
+  // Each group's size, recorded at the position of its last entry.
+  std::vector<int32_t> size_at(source.EntryCount(), 0);
+  std::unordered_map<std::string, int> last_of_key;
+  for (int i = 0; i < source.EntryCount(); ++i) {
+    std::string key = GroupKey(source.EntryAt(i), fold_case);
+    if (key.empty()) continue;
+    const auto [it, added] = last_of_key.try_emplace(std::move(key), i);
+    const int previous_last = it->second;
+    size_at[i] = added ? 1 : size_at[previous_last] + 1;
+    if (!added) size_at[previous_last] = 0;
+    it->second = i;
   }
-  if (order == "ByFreq") {
-    SortByCount(freq);
-  } else {
-    freq.SortByText();
+  for (int i = 0; i < source.EntryCount(); ++i) {
+    if (size_at[i] == 0) continue;
+    freq.push_back({std::u16string(Trim(std::u16string_view(source.EntryAt(i)))), size_at[i]});
   }
+  SortByCount(freq);
+  return freq;
 }
 
-int32_t CompareByFreq(const TUnicodeStringList& list, int first, int second) {
-  const int32_t first_count =
-      CountOrThrow(ReadEntryCount(list.EntryAt(first), list.PairSeparator()));
-  const int32_t second_count =
-      CountOrThrow(ReadEntryCount(list.EntryAt(second), list.PairSeparator()));
-  return CountDifference(first_count, second_count);
-}
-
-std::u16string FormatHitList(const TUnicodeStringList& list) {
-  std::u16string hits;
-  for (int i = 0; i < list.EntryCount(); ++i) {
-    if (Trim(std::u16string_view(list.EntryAt(i))).empty()) continue;
-    hits += list.EntryName(i);
-    hits += u" (";
-    hits += list.EntryValue(i);
-    hits += u") <br>";
-  }
-  return hits;
+int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {
+  return second.Count - first.Count;
 }
 
 }  // namespace farrowdale

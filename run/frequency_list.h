@@ -1,26 +1,38 @@
-// The frequency list: distinct texts with their counts ("text=count"), most frequent first,
-// and the hit list made from it.
+// The frequency list: the distinct passages of one tag with their counts, most frequent
+// first.
 #ifndef FARROWDALE_RUN_FREQUENCY_LIST_H_
 #define FARROWDALE_RUN_FREQUENCY_LIST_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
 
-// Sorts source, appends an empty entry to it (when it was not empty), groups equal texts
-// (trimmed, narrow, A-Z folded when fold_case) and appends "text=count" entries to freq,
-// ordered by CompareByFreq for order "ByFreq", by text otherwise.
-void CountDistinctTexts(TUnicodeStringList& source, TUnicodeStringList& freq,
-                        std::string_view order, bool fold_case);
-// Second entry's count minus first entry's; throws the conversion Error for a count that
-// is not an integer.
-int32_t CompareByFreq(const TUnicodeStringList& list, int first, int second);
-// "text (count) <br>" for every non-empty entry.
-std::u16string FormatHitList(const TUnicodeStringList& list);
+struct TFrequencyEntry {
+  std::u16string Text;  // the group's representative, trimmed, never empty
+  int32_t Count = 0;    // the entries of its group, at least 1
+};
+
+using TFrequencyList = std::vector<TFrequencyEntry>;
+
+// Sorts source by the locale's collation (ignoring letter case when fold_case), appends an
+// empty entry to it (when it was not empty) and returns one entry per group of equal texts. Texts
+// are equal when they are after trimming, conversion to narrow text and, when fold_case, A-Z folded
+// to a-z. A group stands where its last entry stands in sorted order and shows that entry's trimmed
+// text; empty texts form no entry. The entries are then ordered by CompareByFreq through the list's
+// quicksort, whose tie order is output.
+TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
+
+// The key texts are grouped by: trimmed, converted to narrow text and, when fold_case, A-Z
+// folded to a-z.
+std::string GroupKey(std::u16string_view text, bool fold_case);
+
+// Second entry's count minus first entry's: larger counts come first.
+int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
 
 }  // namespace farrowdale
 

@@ -8,19 +8,6 @@
 #include "text/trim.h"
 
 namespace farrowdale {
-namespace {
-
-std::string GroupKey(const std::u16string& text, bool fold_case) {
-  std::string key = ToNarrow(Trim(std::u16string_view(text)));
-  if (fold_case) {
-    for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return key;
-}
-
-}  // namespace
 
 TPassagePlaces::TPassagePlaces(bool with_table, bool with_context) : with_context_(with_context) {
   if (with_table) table_.emplace(PassagesTable());
@@ -54,5 +41,24 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
 }
 
 void TPassagePlaces::ForgetOccurrences() { occurrences_.clear(); }
+
+std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
+    const TStatArray& stats, const std::vector<const TFrequencyList*>& distinct) {
+  std::vector<TTagPassages> tags;
+  for (size_t t = 0; t < stats.size(); ++t) {
+    TTagPassages& tag = tags.emplace_back();
+    tag.name = stats[t].Name;
+    tag.color = stats[t].Color;
+    for (const TFrequencyEntry& entry : *distinct.at(t)) {
+      TDistinctPassage& passage = tag.passages.emplace_back();
+      passage.text = entry.Text;
+      passage.count = entry.Count;
+      if (t >= occurrences_.size()) continue;
+      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true));
+      if (kept != occurrences_[t].end()) passage.occurrences = std::move(kept->second);
+    }
+  }
+  return tags;
+}
 
 }  // namespace farrowdale

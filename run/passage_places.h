@@ -16,6 +16,7 @@
 
 #include "report/csv_tables.h"
 #include "report/passages_section.h"
+#include "run/frequency_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
 
@@ -32,6 +33,12 @@ class TPassagePlaces {
                std::string_view file_name);
   // Forgets the occurrences kept so far (the per-file report starts each file afresh).
   void ForgetOccurrences();
+
+  // The passages section's input: for each tag of stats (names and colours) the distinct
+  // passages of distinct (one list per tag, hit-list order), each with the occurrences kept
+  // for it, which move out of this object.
+  std::vector<TTagPassages> TakeTagPassages(const TStatArray& stats,
+                                            const std::vector<const TFrequencyList*>& distinct);
 
   // REQUIRES: with_table.
   const TCsvTable& table() const { return *table_; }

@@ -22,6 +22,22 @@ std::string TaggedTextPattern(const TTagInfo& tag) {
   return BeginMarkerPattern(tag) + "(.*?)" + tag.EndMark;
 }
 
+void CheckTagPatterns(const TTagArray& tag_set, const std::filesystem::path& tag_set_file) {
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    const std::string pattern = TaggedTextPattern(tag);
+    TPatternEngine engine;
+    engine.SetExpression(pattern);
+    try {
+      // The engine compiles on its first search.
+      engine.Exec("");
+    } catch (const EPatternError& error) {
+      throw EPatternError(TagErrorMessage(tag, tag_set_file, "pattern", pattern, error.what()),
+                          error.ErrorNumber(), error.ErrorPosition());
+    }
+  }
+}
+
 void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list) {
   CollectTaggedTextsNarrow(ToNarrow(text), tag, list);
 }

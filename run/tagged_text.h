@@ -3,6 +3,7 @@
 #define FARROWDALE_RUN_TAGGED_TEXT_H_
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,12 @@ struct TPassageSpan {
 // CollectTaggedTextsNarrow takes its passages from. Throws the engine's compile error.
 void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
                        const std::function<void(const TPassageSpan&)>& visit);
+
+// Compiles every tag's pattern that a run searches with (skipped tags aside). A pattern that
+// does not compile throws EPatternError (the engine's number and position kept) whose
+// message names the tag, the tag set file and the whole pattern, then gives the engine's
+// own text unchanged: Tag "NAME" in FILE, pattern "PATTERN": Pattern(comp): ...
+void CheckTagPatterns(const TTagArray& tag_set, const std::filesystem::path& tag_set_file);
 
 // Appends every trimmed, non-empty passage between the tag's markers to list, in order of
 // occurrence. Throws the engine's compile error for markers that form no valid pattern.

@@ -87,5 +87,22 @@ TEST(TaggedTextTest, InvalidMarkerRaisesTheCompileErrorAndAppendsNothing) {
   EXPECT_EQ(list.EntryAt(0), u"kept");
 }
 
+TEST(TaggedTextTest, CheckTagPatternsNamesTheTagTheFileAndTheWholePattern) {
+  SetSystemCodePage("windows-1252");
+  TTagArray tags = {Tag("<e>", "</e>"), Tag("[EMO", "\\[/EMO\\]"), Tag("x)", "y")};
+  tags[1].Name = "emotion";
+  tags.insert(tags.begin(), TTagInfo{"-", "[", "", 0, ""});  // skipped, never compiled
+  try {
+    CheckTagPatterns(tags, "/data/tags.ini");
+    FAIL() << "no error";
+  } catch (const EPatternError& error) {
+    EXPECT_STREQ(error.what(),
+                 "Tag \"emotion\" in /data/tags.ini, pattern \"[EMO(.*?)\\[/EMO\\]\": "
+                 "Pattern(comp): Unmatched [] (pos 17)");
+    EXPECT_EQ(error.ErrorPosition(), 17);
+  }
+  CheckTagPatterns({Tag("<e>", "</e>"), Tag("(a", "(b)")}, "/data/tags.ini");
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "text/code_page.h"
 #include "text/collation.h"
@@ -57,7 +58,10 @@ int32_t ColorValueOf(std::string_view color) {
 bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == "-"; }
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
-  LoadTagSet(ini, tag_set, [](size_t, const Error& error) { throw error; });
+  LoadTagSet(ini, tag_set, [&](size_t index, const Error& error) {
+    const TTagInfo& tag = tag_set[index];
+    throw Error(TagErrorMessage(tag, ini.Path(), "color", tag.Color, error.what()));
+  });
 }
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
@@ -79,6 +83,21 @@ void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
       bad_color(tag_set.size() - 1, error);
     }
   }
+}
+
+std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& tag_set_file,
+                            std::string_view setting, std::string_view value,
+                            std::string_view cause) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(tag_set_file, ec);
+  std::string message =
+      "Tag \"" + tag.Name + "\" in " + PathToNarrow(ec ? tag_set_file : absolute) + ", ";
+  message.append(setting);
+  message += " \"";
+  message.append(value);
+  message += "\": ";
+  message.append(cause);
+  return message;
 }
 
 }  // namespace farrowdale

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tagset/ini_file.h"
@@ -26,13 +28,20 @@ using TTagArray = std::vector<TTagInfo>;
 // True for the separator entries ("-" or an empty name) that a run skips.
 bool IsSkippedTag(const TTagInfo& tag);
 
-// Empties tag_set and refills it from the file. Throws the conversion Error for a colour
-// that is not six hexadecimal digits.
+// Empties tag_set and refills it from the file. Throws an Error for a colour that is not
+// six hexadecimal digits, naming the tag, the file and the colour as written, the
+// conversion's own text at the end (see TagErrorMessage).
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set);
 // The same, but a colour that does not read leaves that tag's ColorValue 0 and is handed to
 // bad_color (the tag's index in tag_set, the conversion Error) instead of thrown.
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
                 const std::function<void(size_t, const Error&)>& bad_color);
+
+// Where a tag's setting went wrong, with the cause's own text unchanged at the end:
+// Tag "NAME" in TAG_SET_FILE, SETTING "VALUE": CAUSE
+std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& tag_set_file,
+                            std::string_view setting, std::string_view value,
+                            std::string_view cause);
 
 }  // namespace farrowdale
 

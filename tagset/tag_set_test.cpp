@@ -91,13 +91,21 @@ TEST_F(TagSetTest, KeysIgnoreCaseAndTheFirstWins) {
   EXPECT_EQ(tags[1].BeginMark, std::string(2047, 'm'));
 }
 
-TEST_F(TagSetTest, MalformedColourRaisesTheConversionError) {
-  EXPECT_EQ(LoadError("[t]\r\ncolor=GG0000\r\n"), "'$0000GG' is not a valid integer value");
-  EXPECT_EQ(LoadError("[t]\r\ncolor=12345x\r\n"), "'$5x3412' is not a valid integer value");
-  EXPECT_EQ(LoadError("[t]\r\ncolor=-12345\r\n"), "'$4523-1' is not a valid integer value");
+// The message names the tag, the file and the colour as written, then the conversion's own
+// text unchanged.
+TEST_F(TagSetTest, MalformedColourNamesTheTagAndFile) {
+  const std::string where = "Tag \"t\" in " + (dir_ / "tags.ini").string() + ", color ";
+  EXPECT_EQ(LoadError("[ok]\r\ncolor=00ff00\r\n[ t ]\r\ncolor=GG0000\r\n"),
+            where + "\"GG0000\": '$0000GG' is not a valid integer value");
+  EXPECT_EQ(LoadError("[t]\r\ncolor=12345x\r\n"),
+            where + "\"12345x\": '$5x3412' is not a valid integer value");
+  EXPECT_EQ(LoadError("[t]\r\ncolor=-12345\r\n"),
+            where + "\"-12345\": '$4523-1' is not a valid integer value");
   // Too short: the missing characters are not read from anywhere.
-  EXPECT_EQ(LoadError("[t]\r\ncolor=ABC\r\n"), "'$CAB' is not a valid integer value");
-  EXPECT_EQ(LoadError("[t]\r\ncolor=12345\r\n"), "'$53412' is not a valid integer value");
+  EXPECT_EQ(LoadError("[t]\r\ncolor=ABC\r\n"),
+            where + "\"ABC\": '$CAB' is not a valid integer value");
+  EXPECT_EQ(LoadError("[t]\r\ncolor=12345\r\n"),
+            where + "\"12345\": '$53412' is not a valid integer value");
 }
 
 TEST_F(TagSetTest, MissingOrEmptyTagSetGivesAnEmptyTable) {

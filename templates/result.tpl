@@ -92,6 +92,9 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 {@table}
 </tbody>
 </table>
+{@chart}
+{@passages}
+{@provenance}
 </main>
 <footer>Count: distinct passages &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences.</footer>
 </body>

@@ -151,6 +151,9 @@ and file, written beside this report when tables are asked for (<code>--tables</
 </tbody>
 </table>
 </div>
+{@chart}
+{@passages}
+{@provenance}
 </main>
 <footer>Each file column shows distinct/all passages in that file &middot; Count: distinct passages over all files &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences over all files.</footer>
 </body>
