@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 
 #include "report/report_test_support.h"
@@ -13,30 +10,8 @@
 namespace farrowdale {
 namespace {
 
+using testing_support::TimeZoneGuard;
 using testing_support::U16;
-
-// Sets the process's time zone for a scope and restores the one before.
-class TimeZoneGuard {
- public:
-  explicit TimeZoneGuard(const char* zone) {
-    if (const char* old = std::getenv("TZ")) previous_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  TimeZoneGuard(const TimeZoneGuard&) = delete;
-  TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
-  ~TimeZoneGuard() {
-    if (previous_) {
-      setenv("TZ", previous_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::optional<std::string> previous_;
-};
 
 // 2026-03-01T23:30:05Z
 const auto kRunTime = std::chrono::system_clock::from_time_t(1772407805);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <iterator>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "regex/pattern_engine.h"
+#include "report/report_test_support.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -215,6 +218,68 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFile) {
   AddItem("result_counts.csv", "my own counts");
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
+}
+
+// The report's text with the scratch folder's path (which differs per run) as "ROOT",
+// compared with golden/NAME; FARROWDALE_UPDATE_GOLDEN=1 writes the golden file instead.
+void ExpectGolden(const std::string& report, const fs::path& root, const std::string& name) {
+  std::string text = report;
+  const std::string scratch = root.string();
+  for (size_t at = text.find(scratch); at != std::string::npos; at = text.find(scratch, at)) {
+    text.replace(at, scratch.size(), "ROOT");
+  }
+  const fs::path golden = fs::path(FARROWDALE_RUN_GOLDEN_DIR) / name;
+  if (std::getenv("FARROWDALE_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(golden, std::ios::binary) << text;
+    return;
+  }
+  std::ifstream in(golden, std::ios::binary);
+  EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()))
+      << name;
+}
+
+// A corpus with a passage over two lines, markup and an accent in passages, a passage found in
+// both files and one found in another letter case.
+class ReportSectionsTest : public CodingRunTest {
+ protected:
+  void SetUp() override {
+    CodingRunTest::SetUp();
+    constexpr char kSections[] = "\r\n{@chart}\r\n{@passages}\r\n{@provenance}\r\n";
+    WriteFile(host_.program_folder / "result.tpl", std::string("{@table}") + kSections);
+    WriteFile(host_.program_folder / "resultEx.tpl",
+              std::string("{@table_header}|{@table}") + kSections);
+    AddItem("one.txt",
+            "Intro\r\n<e>a & b</e> then <e>A & B</e>\r\nx <e>caf\xE9 <b></e> <f>two\r\n"
+            "lines</f>\r\n");
+    AddItem("two.txt", "<e>a & b</e>\r\n");
+    request_.filter = "o\\.txt";
+    host_.now = std::chrono::system_clock::from_time_t(1772407805);  // 2026-03-01T23:30:05Z
+  }
+  testing_support::TimeZoneGuard zone_{"UTC0"};
+};
+
+TEST_F(ReportSectionsTest, PerFileReportsShowChartPassagesInContextAndProvenance) {
+  RunCoding(request_, tag_set_, host_);
+  ExpectGolden(ReadReport(corpus_ / "one_result.htm"), root_, "sections_one_result.txt");
+}
+
+TEST_F(ReportSectionsTest, CombinedReportShowsChartsPassagesOverAllFilesAndProvenance) {
+  request_.one_file_mode = true;
+  RunCoding(request_, tag_set_, host_);
+  ExpectGolden(ReadReport(corpus_ / "result.htm"), root_, "sections_result.txt");
+}
+
+TEST_F(ReportSectionsTest, PastFiftyOccurrencesOfAPassageTheRestAreCounted) {
+  request_.items.clear();
+  std::string many;
+  for (int i = 0; i < 60; ++i) many += "<e>x</e>\r\n";
+  AddItem("many.txt", many);
+  request_.one_file_mode = true;
+  RunCoding(request_, tag_set_, host_);
+  const std::string report = ReadReport(corpus_ / "result.htm");
+  EXPECT_NE(report.find("many.txt:50:4<"), std::string::npos);
+  EXPECT_EQ(report.find("many.txt:51:4<"), std::string::npos);
+  EXPECT_NE(report.find("<p class=\"more\">and 10 more occurrences</p>"), std::string::npos);
 }
 
 TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
