@@ -32,11 +32,6 @@ void TActiveLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit Clicked();
 }
 
-void TActiveLabel::enterEvent(QEnterEvent* event) {
-  emit MouseEntered();
-  QLabel::enterEvent(event);
-}
-
 void TActiveLabel::paintEvent(QPaintEvent* event) {
   if (!elide_middle_) {
     QLabel::paintEvent(event);

@@ -1,4 +1,4 @@
-// TActiveLabel: a label that reports clicks and the pointer entering it, and can draw its
+// TActiveLabel: a label that reports clicks, and can draw its
 // text shortened in the middle with an ellipsis when it does not fit (text() keeps the
 // whole caption).
 #ifndef FARROWDALE_APP_ACTIVE_LABEL_H_
@@ -20,12 +20,10 @@ class TActiveLabel : public QLabel {
 
  signals:
   void Clicked();
-  void MouseEntered();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "run/file_list.h"
+#include "text/code_page.h"
 #include "text/trim.h"
 
 namespace farrowdale {
@@ -10,6 +12,20 @@ std::string ErrorBoxText(std::string_view message) {
   std::string text(message);
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
   return text;
+}
+
+std::string DuplicatesMessage(const std::vector<std::filesystem::path>& offered) {
+  if (offered.size() == 1) return DuplicateItemMessage(offered.front());
+  constexpr size_t kNamed = 10;
+  std::string message =
+      std::to_string(offered.size()) + " files are already in the list and were not added again:";
+  for (size_t i = 0; i < offered.size() && i < kNamed; ++i) {
+    message += "\n" + PathToNarrow(offered[i]);
+  }
+  if (offered.size() > kNamed) {
+    message += "\nand " + std::to_string(offered.size() - kNamed) + " more.";
+  }
+  return message;
 }
 
 std::string DialogFilter(std::string_view filter) {

@@ -2,8 +2,10 @@
 #ifndef FARROWDALE_APP_DIALOG_TEXTS_H_
 #define FARROWDALE_APP_DIALOG_TEXTS_H_
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace farrowdale {
 
@@ -16,6 +18,11 @@ std::string ErrorBoxText(std::string_view message);
 // spaces. A parenthesised pattern list already ending the description is replaced, so
 // "Tag set(*.ini)|*.ini" gives "Tag set (*.ini)".
 std::string DialogFilter(std::string_view filter);
+
+// The one message for the files a choice offered that were listed already: the list's own
+// message for one; for more, their number and the first ten paths, so that a folder added
+// twice gives one box, not one per file.
+std::string DuplicatesMessage(const std::vector<std::filesystem::path>& offered);
 
 }  // namespace farrowdale
 

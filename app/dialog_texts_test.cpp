@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/code_page.h"
+
 namespace farrowdale {
 namespace {
 
@@ -25,6 +27,17 @@ TEST(DialogTextsTest, DialogFilter) {
   EXPECT_EQ(DialogFilter("Text|*.txt;*.text|All files (*.*)|*.*"),
             "Text (*.txt *.text);;All files (*.*)");
   EXPECT_EQ(DialogFilter("Anything"), "Anything (*)");
+}
+
+TEST(DialogTextsTest, ManyDuplicatesGiveOneMessageNamingTheFirstTen) {
+  SetSystemCodePage("UTF-8");
+  std::vector<std::filesystem::path> offered;
+  for (int i = 0; i < 12; ++i) offered.push_back("/c/f" + std::to_string(i) + ".txt");
+  const std::string message = DuplicatesMessage(offered);
+  EXPECT_EQ(message.substr(0, message.find('\n')),
+            "12 files are already in the list and were not added again:");
+  EXPECT_NE(message.find("\n/c/f9.txt\nand 2 more."), std::string::npos);
+  EXPECT_EQ(message.find("f10.txt"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // TFakePlatform: a scripted TPlatform for window tests. Dialog answers are queued in
-// advance (an empty queue answers "cancel" / "No"); every box and shell call is recorded.
+// advance (an empty queue answers "Cancel" / "Close"); every box and shell call is recorded.
 #ifndef FARROWDALE_APP_FAKE_PLATFORM_H_
 #define FARROWDALE_APP_FAKE_PLATFORM_H_
 
@@ -23,40 +23,44 @@ class TFakePlatform : public TPlatform {
 
   std::deque<std::optional<std::filesystem::path>> folder_answers;
   std::deque<std::optional<std::filesystem::path>> file_answers;
-  std::deque<bool> confirm_answers;
+  std::deque<TListChoice> list_answers;
+  std::deque<TSummaryAction> summary_answers;
   std::vector<DialogCall> folder_calls;
   std::vector<DialogCall> file_calls;
   std::vector<std::string> messages;
   std::vector<std::string> errors;
   std::vector<std::string> questions;
+  std::vector<TRunSummaryText> summaries;
   std::vector<std::filesystem::path> opened;
   std::filesystem::path program_folder;
   uint32_t tick = 1000;
   uint32_t tick_step = 0;  // added after every reading of the clock
-  // Called inside ShowMessage, e.g. to look at the window while the run's box is up.
+  // Called inside ShowMessage and ShowRunSummary, e.g. to look at the window meanwhile.
   std::function<void()> on_message;
 
   std::optional<std::filesystem::path> ChooseFolder(const std::string& title,
                                                     const std::filesystem::path& start) override {
     folder_calls.push_back({title, start});
-    return Next(folder_answers);
+    return Next(folder_answers, std::optional<std::filesystem::path>());
   }
   std::optional<std::filesystem::path> ChooseFileToOpen(const std::filesystem::path& initial_folder,
                                                         const std::string& filter) override {
     file_calls.push_back({filter, initial_folder});
-    return Next(file_answers);
+    return Next(file_answers, std::optional<std::filesystem::path>());
   }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
     if (on_message) on_message();
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }
-  bool Confirm(const std::string& question) override {
+  TListChoice AskReplaceOrAdd(const std::string& question) override {
     questions.push_back(question);
-    if (confirm_answers.empty()) return false;
-    const bool answer = confirm_answers.front();
-    confirm_answers.pop_front();
-    return answer;
+    return Next(list_answers, TListChoice::kCancel);
+  }
+  TSummaryAction ShowRunSummary(const TRunSummaryText& summary) override {
+    summaries.push_back(summary);
+    if (on_message) on_message();
+    return Next(summary_answers, TSummaryAction::kClose);
   }
   void ShellOpen(const std::filesystem::path& path) override { opened.push_back(path); }
   uint32_t TickCount() override {
@@ -67,10 +71,10 @@ class TFakePlatform : public TPlatform {
   std::filesystem::path ProgramFolder() override { return program_folder; }
 
  private:
-  static std::optional<std::filesystem::path> Next(
-      std::deque<std::optional<std::filesystem::path>>& answers) {
-    if (answers.empty()) return std::nullopt;
-    auto answer = answers.front();
+  template <typename T>
+  static T Next(std::deque<T>& answers, T when_empty) {
+    if (answers.empty()) return when_empty;
+    T answer = std::move(answers.front());
     answers.pop_front();
     return answer;
   }

@@ -1,18 +1,31 @@
 #include "app/form1.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -20,9 +33,12 @@
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
 #include "app/dialog_texts.h"
+#include "app/user_guide.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
+#include "tagset/ini_file.h"
 #include "text/code_page.h"
+#include "text/error.h"
 #include "text/trim.h"
 
 namespace farrowdale {
@@ -30,11 +46,17 @@ namespace farrowdale {
 namespace {
 
 constexpr char kFolderPickerTitle[] = "Browse for Folder";
-constexpr char kTagSetFilter[] = "Morrow Tallyweave Tagset(*.ini)|*.ini";
-constexpr char kClearListQuestion[] = "Clear the file list?";
-constexpr char kFolderHint[] = "Double click will open the folder";
+constexpr char kTagSetFilter[] = "Morrow Farrowdale tag set (*.ini)|*.ini";
 // The pages' client area at design time; children keep their distances from it.
 constexpr QSize kPageDesignSize(764, 459);
+constexpr QSize kTagSetGroupSize(201, 250);
+
+// The remembered settings' keys.
+constexpr char kLastFolderKey[] = "lastFolder";
+constexpr char kTagSetKey[] = "tagSet";
+constexpr char kOneFileKey[] = "oneFile";
+constexpr char kTablesKey[] = "writeTables";
+constexpr char kGeometryKey[] = "geometry";
 
 // Tahoma where present, else the platform's sans-serif, at a character height in pixels.
 QFont WindowFont(int pixel_size, bool bold = false) {
@@ -61,23 +83,76 @@ QString ToQString(const std::string& narrow) {
 
 QString PathText(const std::filesystem::path& path) { return ToQString(PathToNarrow(path)); }
 
+// Paths kept in the settings in the file system's own spelling.
+QString PathSetting(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+std::filesystem::path SettingPath(const QVariant& value) {
+  return std::filesystem::path(QFile::encodeName(value.toString()).toStdString());
+}
+
 template <typename T>
 T* Named(T* object, const char* name) {
   object->setObjectName(QString::fromLatin1(name));
   return object;
 }
 
+template <typename T>
+T* Tipped(T* widget, const char* tip) {
+  widget->setToolTip(QString::fromLatin1(tip));
+  return widget;
+}
+
+// A button that Enter presses while it has the focus.
+QPushButton* Button(const char* text, const char* name, const char* tip) {
+  auto* button = Tipped(Named(new QPushButton(QString::fromLatin1(text)), name), tip);
+  button->setAutoDefault(true);
+  return button;
+}
+
+// A square of the tag's colour (0x00BBGGRR) with a thin frame.
+QIcon ColorSwatch(int32_t bgr) {
+  QPixmap swatch(12, 12);
+  swatch.fill(QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
+  QPainter painter(&swatch);
+  painter.setPen(Qt::darkGray);
+  painter.drawRect(0, 0, 11, 11);
+  return QIcon(swatch);
+}
+
+bool HasExtension(const std::filesystem::path& path, std::string_view extension) {
+  std::string name = path.filename().string();
+  if (name.size() <= extension.size()) return false;
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+}
+
+std::vector<std::filesystem::path> DroppedPaths(const QMimeData& data) {
+  std::vector<std::filesystem::path> paths;
+  for (const QUrl& url : data.urls()) {
+    if (url.isLocalFile()) paths.push_back(SettingPath(url.toLocalFile()));
+  }
+  return paths;
+}
+
+bool IsListDrop(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec) || HasExtension(path, ".txt");
+}
+
 }  // namespace
 
-// The host the coding run reports to: the platform's boxes, shell and clock, and the
-// progress bar, repainted while the window stays disabled.
+// The host the coding run reports to: the platform's clock and program folder, and the
+// progress bar, repainted while the window stays disabled. The time message and the
+// result go into the run summary, which the window shows when the run is over.
 class TForm1::RunHost : public TCodingRunHost {
  public:
   explicit RunHost(TForm1& form) : form_(form) {}
-  void ShowInformation(const std::string& message) override {
-    form_.platform_.ShowMessage(message);
-  }
-  void ShellOpen(const std::filesystem::path& path) override { form_.platform_.ShellOpen(path); }
+  void ShowInformation(const std::string&) override {}
+  void ShellOpen(const std::filesystem::path&) override {}
   uint32_t TickCount() override { return form_.platform_.TickCount(); }
   std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   std::filesystem::path ProgramFolder() override { return form_.platform_.ProgramFolder(); }
@@ -121,92 +196,152 @@ TForm1::TForm1(TPlatform& platform, QWidget* parent) : QWidget(parent), platform
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowIcon(QIcon(QStringLiteral(":/farrowdale/farrowdale.png")));
-  setMinimumSize(780, 514);
-  resize(780, 514);
   setFont(WindowFont(11));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  BuildMenuBar();
+  layout->setMenuBar(menuBar_);
   pc_ = Named(new QTabWidget(this), "pc");
   layout->addWidget(pc_);
   BuildSettingsPage();
   BuildAboutPage();
+  // The old window's minimum size, plus the menu bar above the pages.
+  setMinimumSize(780, 514 + std::max(menuBar_->sizeHint().height(), 24));
+  resize(minimumSize());
   SetTabOrder();
   Connect();
-  FormCreate();
+  pc_->setCurrentWidget(tabSettings_);
+  RestoreSettings();
+  UpdateControls();
+  btnChoseText_->setFocus();
 }
 
 TForm1::~TForm1() = default;
 
+void TForm1::BuildMenuBar() {
+  menuBar_ = Named(new QMenuBar(this), "menuBar");
+  auto action = [this](QMenu* menu, const char* text, const char* name, QKeySequence keys) {
+    QAction* added = menu->addAction(QString::fromLatin1(text));
+    added->setObjectName(QString::fromLatin1(name));
+    added->setShortcut(keys);
+    return added;
+  };
+  QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
+  actChooseFolder_ =
+      action(file, "&Choose Folder...", "actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O));
+  actChooseTagSet_ =
+      action(file, "Choose &Tag Set...", "actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T));
+  file->addSeparator();
+  actCount_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
+  actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
+  file->addSeparator();
+  actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+  actUserGuide_ = action(help, "&User Guide", "actUserGuide", QKeySequence(Qt::Key_F1));
+  actAbout_ = action(help, "&About", "actAbout", QKeySequence());
+}
+
 void TForm1::BuildSettingsPage() {
   tabSettings_ = Named(new QWidget, "tabSettings");
-  pc_->addTab(tabSettings_, QStringLiteral("Settings"));
+  pc_->addTab(tabSettings_, QStringLiteral("&Settings"));
   auto* page = new TAnchorLayout(tabSettings_, kPageDesignSize);
 
-  btnChoseText_ = Named(new QPushButton(QStringLiteral("Choose Folder")), "btnChoseText");
+  btnChoseText_ =
+      Button("&Choose Folder", "btnChoseText", "List the .txt files of a folder (Ctrl+O)");
   page->AddWidget(btnChoseText_, QRect(12, 12, 99, 23), kAnchorLeftTop);
 
-  lblDir_ = Named(new TActiveLabel, "lblDir");
+  lblDir_ = Tipped(Named(new TActiveLabel, "lblDir"), "Click to open this folder");
   lblDir_->setCursor(Qt::PointingHandCursor);
-  lblDir_->setToolTip(QString::fromLatin1(kFolderHint));
-  page->AddWidget(lblDir_, QRect(117, 17, 0, 0), kAnchorLeftTop);
+  lblDir_->SetElideMiddle(true);
+  page->AddWidget(lblDir_, QRect(117, 14, 412, 20), kAnchorLeftTop | kAnchorRight);
 
-  clbFileList_ = Named(new QListWidget, "clbFileList");
+  clbFileList_ = Tipped(Named(new QListWidget, "clbFileList"),
+                        "Ticked files are counted; drop folders or .txt files here to add them");
   clbFileList_->setSelectionMode(QAbstractItemView::SingleSelection);
   clbFileList_->setUniformItemSizes(true);
+  clbFileList_->setAcceptDrops(true);
+  clbFileList_->viewport()->setAcceptDrops(true);
   page->AddWidget(clbFileList_, QRect(12, 40, 517, 361), kAnchorAll);
 
   plSettings_ = Named(new QWidget, "plSettings");
   page->AddWidget(plSettings_, QRect(3, 407, 526, 26), kAnchorLeft | kAnchorRight | kAnchorBottom);
   auto* panel = new TAnchorLayout(plSettings_, QSize(526, 26));
-  edtFileFilter_ = Named(new QLineEdit, "edtFileFilter");
-  panel->AddWidget(edtFileFilter_, QRect(9, 2, 121, 21), kAnchorLeft | kAnchorBottom);
-  btnFilter_ = Named(new QPushButton(QStringLiteral("Filter")), "btnFilter");
-  panel->AddWidget(btnFilter_, QRect(136, 2, 75, 22), kAnchorLeft | kAnchorBottom);
-  // The status line comes before the buttons so that they stay on top of a long text.
+  edtFileFilter_ = Tipped(Named(new QLineEdit, "edtFileFilter"),
+                          "A pattern matched anywhere in each file's full path; "
+                          "Filter or Enter ticks exactly the files it matches. "
+                          "(?i) at its start ignores letter case.");
+  edtFileFilter_->setPlaceholderText(QStringLiteral("Pattern matched against the path"));
+  panel->AddWidget(edtFileFilter_, QRect(9, 2, 222, 21), kAnchorLeft | kAnchorBottom);
+  btnFilter_ =
+      Button("Filte&r", "btnFilter", "Tick exactly the files whose path the pattern matches");
+  panel->AddWidget(btnFilter_, QRect(237, 2, 75, 22), kAnchorLeft | kAnchorBottom);
+  btnSelAll_ = Button("Select &All", "btnSelAll", "Tick every file in the list");
+  panel->AddWidget(btnSelAll_, QRect(345, 2, 77, 23), kAnchorRight | kAnchorBottom);
+  btnClearSel_ = Button("Cl&ear Selection", "btnClearSel", "Untick every file in the list");
+  panel->AddWidget(btnClearSel_, QRect(428, 2, 98, 23), kAnchorRight | kAnchorBottom);
+
+  // A line of its own below the panel, as wide as the list: never under a button.
   lblFileInfo_ = Named(new QLabel, "lblFileInfo");
   SetTextColor(lblFileInfo_, QPalette::WindowText, Qt::blue);
-  panel->AddWidget(lblFileInfo_, QRect(226, 6, 0, 0), kAnchorLeft | kAnchorBottom);
-  btnSelAll_ = Named(new QPushButton(QStringLiteral("Select All")), "btnSelAll");
-  panel->AddWidget(btnSelAll_, QRect(345, 2, 77, 23), kAnchorRight | kAnchorBottom);
-  btnClearSel_ = Named(new QPushButton(QStringLiteral("Clear Selection")), "btnClearSel");
-  panel->AddWidget(btnClearSel_, QRect(433, 2, 93, 23), kAnchorRight | kAnchorBottom);
+  page->AddWidget(lblFileInfo_, QRect(12, 437, 517, 18),
+                  kAnchorLeft | kAnchorRight | kAnchorBottom);
+
+  gbTagSet_ = Tipped(Named(new QGroupBox(QStringLiteral(" Code List ")), "gbTagSet"),
+                     "Drop a tag set file (.ini) here to choose it");
+  gbTagSet_->setAcceptDrops(true);
+  page->AddWidget(gbTagSet_, QRect(548, 36, kTagSetGroupSize.width(), kTagSetGroupSize.height()),
+                  kAnchorTop | kAnchorRight | kAnchorBottom);
+  auto* group = new TAnchorLayout(gbTagSet_, kTagSetGroupSize);
+  btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
+  btnSelTag_->setFont(WindowFont(13));
+  group->AddWidget(btnSelTag_, QRect(46, 20, 109, 27), kAnchorLeftTop);
+  lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
+  lbTagSetFile_->setFont(WindowFont(13));
+  lbTagSetFile_->setAlignment(Qt::AlignCenter);
+  lbTagSetFile_->SetElideMiddle(true);
+  group->AddWidget(lbTagSetFile_, QRect(8, 52, 185, 22), kAnchorLeftTop);
+  tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"), "The tags of the chosen tag set");
+  tvTags_->setColumnCount(3);
+  tvTags_->setHeaderLabels({QStringLiteral("Tag"), QStringLiteral("Begin"), QStringLiteral("End")});
+  tvTags_->setRootIsDecorated(false);
+  tvTags_->header()->setStretchLastSection(true);
+  tvTags_->setColumnWidth(0, 80);
+  tvTags_->setColumnWidth(1, 48);
+  // Narrow by design: a long name or marker is cut, and its row's tooltip shows it whole.
+  tvTags_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  group->AddWidget(tvTags_, QRect(8, 80, 185, 162), kAnchorAll);
+
+  cbxOneFile_ =
+      Tipped(Named(new QCheckBox(QStringLiteral("Save Results as &One File")), "cbxOneFile"),
+             "One combined report result.htm in the folder shown, instead of a "
+             "report beside each text file");
+  page->AddWidget(cbxOneFile_, QRect(564, 294, 185, 17), kAnchorRight | kAnchorBottom);
+  cbxTables_ = Tipped(Named(new QCheckBox(QStringLiteral("Write &Tables")), "cbxTables"),
+                      "Also write the counts and the passages as CSV tables");
+  page->AddWidget(cbxTables_, QRect(564, 316, 185, 17), kAnchorRight | kAnchorBottom);
 
   pbRun_ = Named(new QProgressBar, "pbRun");
   pbRun_->setFormat(QStringLiteral("%v of %m file(s)"));
   pbRun_->hide();
   page->AddWidget(pbRun_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
 
-  btnOK_ = Named(new QPushButton(QStringLiteral("Count Now!")), "btnOK");
+  btnOK_ = Button("Count &Now!", "btnOK",
+                  "Count the tagged passages of the ticked files and write the reports (F5)");
   btnOK_->setFont(WindowFont(19, /*bold=*/true));
   SetTextColor(btnOK_, QPalette::ButtonText, Qt::blue);
   page->AddWidget(btnOK_, QRect(564, 372, 178, 61), kAnchorRight | kAnchorBottom);
-
-  gbTagSet_ = Named(new QGroupBox(QStringLiteral(" Code List ")), "gbTagSet");
-  page->AddWidget(gbTagSet_, QRect(548, 36, 201, 113), kAnchorTop | kAnchorRight);
-  auto* group = new TAnchorLayout(gbTagSet_, QSize(201, 113));
-  btnSelTag_ = Named(new QPushButton(QStringLiteral("Select File")), "btnSelTag");
-  btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(48, 36, 109, 29), kAnchorLeftTop);
-  lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
-  lbTagSetFile_->setFont(WindowFont(13));
-  lbTagSetFile_->setAlignment(Qt::AlignCenter);
-  lbTagSetFile_->SetElideMiddle(true);
-  SetTextColor(lbTagSetFile_, QPalette::WindowText, Qt::red);
-  group->AddWidget(lbTagSetFile_, QRect(20, 76, 165, 25), kAnchorLeftTop);
-
-  cbxOneFile_ = Named(new QCheckBox(QStringLiteral("Save Results as One File")), "cbxOneFile");
-  page->AddWidget(cbxOneFile_, QRect(564, 160, 185, 17), kAnchorTop | kAnchorRight);
 }
 
 void TForm1::BuildAboutPage() {
   About_ = Named(new QWidget, "About");
-  pc_->addTab(About_, QStringLiteral("About"));
+  pc_->addTab(About_, QStringLiteral("A&bout"));
   auto* page = new TAnchorLayout(About_, kPageDesignSize);
   Image1_ = Named(new QLabel, "Image1");
   Image1_->setPixmap(QPixmap::fromImage(LoadProgramPicture()));
   page->AddWidget(Image1_, QRect(20, 24, 125, 125), kAnchorLeftTop);
   Memo1_ = Named(new QPlainTextEdit(AboutText()), "Memo1");
+  Memo1_->setReadOnly(true);
   Memo1_->setFrameShape(QFrame::NoFrame);
   // Flat on the page: the page's own background shows through.
   QPalette palette = Memo1_->palette();
@@ -216,59 +351,88 @@ void TForm1::BuildAboutPage() {
 }
 
 void TForm1::SetTabOrder() {
-  const QWidget* chain[] = {btnChoseText_, clbFileList_, btnFilter_, edtFileFilter_, btnClearSel_,
-                            btnSelAll_,    btnOK_,       btnSelTag_, cbxOneFile_};
-  for (size_t i = 1; i < std::size(chain); ++i) {
-    QWidget::setTabOrder(const_cast<QWidget*>(chain[i - 1]), const_cast<QWidget*>(chain[i]));
-  }
+  // The order of the work: files, which of them, the tag set, the options, the run.
+  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,
+                      btnSelAll_,    btnClearSel_, btnSelTag_,     tvTags_,
+                      cbxOneFile_,   cbxTables_,   btnOK_};
+  for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void TForm1::Connect() {
   auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
-    connect(sender, signal, this, [this, handler] { Guarded(handler); });
+    connect(sender, signal, this,
+            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   };
-  on(btnChoseText_, &QPushButton::clicked, &TForm1::btnChoseTextClick);
-  on(lblDir_, &TActiveLabel::Clicked, &TForm1::lblDirClick);
-  on(btnFilter_, &QPushButton::clicked, &TForm1::btnFilterClick);
-  on(btnSelAll_, &QPushButton::clicked, &TForm1::btnSelAllClick);
-  on(btnClearSel_, &QPushButton::clicked, &TForm1::btnClearSelClick);
-  on(btnSelTag_, &QPushButton::clicked, &TForm1::btnSelTagClick);
-  on(btnOK_, &QPushButton::clicked, &TForm1::btnOKClick);
-  on(lbTagSetFile_, &TActiveLabel::MouseEntered, &TForm1::lbTagSetFileMouseEnter);
-  on(edtFileFilter_, &QLineEdit::textChanged, &TForm1::edtFileFilterChange);
+  on(btnChoseText_, &QPushButton::clicked, &TForm1::ChooseFolder);
+  on(actChooseFolder_, &QAction::triggered, &TForm1::ChooseFolder);
+  on(lblDir_, &TActiveLabel::Clicked, &TForm1::OpenShownFolder);
+  on(btnFilter_, &QPushButton::clicked, &TForm1::ApplyFilter);
+  on(btnSelAll_, &QPushButton::clicked, &TForm1::TickAll);
+  on(btnClearSel_, &QPushButton::clicked, &TForm1::UntickAll);
+  on(btnSelTag_, &QPushButton::clicked, &TForm1::ChooseTagSet);
+  on(actChooseTagSet_, &QAction::triggered, &TForm1::ChooseTagSet);
+  on(btnOK_, &QPushButton::clicked, &TForm1::CountNow);
+  on(actCount_, &QAction::triggered, &TForm1::CountNow);
+  on(actCheckMarkers_, &QAction::triggered, &TForm1::CheckMarkers);
+  on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
+  on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
+  connect(actQuit_, &QAction::triggered, this, &QWidget::close);
+  connect(edtFileFilter_, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
+  connect(edtFileFilter_, &QLineEdit::returnPressed, this, [this] {
+    if (btnFilter_->isEnabled()) btnFilter_->click();
+  });
+  auto remember = [](const char* key) {
+    return [key](bool checked) { QSettings().setValue(QString::fromLatin1(key), checked); };
+  };
+  connect(cbxOneFile_, &QCheckBox::toggled, this, remember(kOneFileKey));
+  connect(cbxTables_, &QCheckBox::toggled, this, remember(kTablesKey));
   // Only the user's own changes run the list handlers; the handlers' changes do not.
-  auto user_click = [this] {
-    if (!setting_from_program_) Guarded(&TForm1::clbFileListClick);
-  };
   // Selection, not the current item: focus arriving in the list makes its first item current
   // without the user choosing it.
-  connect(clbFileList_, &QListWidget::itemSelectionChanged, this, user_click);
-  connect(clbFileList_, &QListWidget::itemClicked, this, user_click);
+  auto user_pick = [this] {
+    if (!setting_from_program_) Guarded([this] { ShowFolderOfCurrentItem(); });
+  };
+  connect(clbFileList_, &QListWidget::itemSelectionChanged, this, user_pick);
+  connect(clbFileList_, &QListWidget::itemClicked, this, user_pick);
   connect(clbFileList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-    if (setting_from_program_) return;
-    // A click on an item's box makes it current, as a click anywhere on the item does (the
-    // list view alone would toggle it and leave the current item as it was).
-    if (clbFileList_->currentItem() != item) clbFileList_->setCurrentItem(item);
-    Guarded(&TForm1::clbFileListClickCheck);
+    if (!setting_from_program_) Guarded([this, item] { ApplyUserTick(item); });
   });
-  edtFileFilter_->installEventFilter(this);
+  clbFileList_->viewport()->installEventFilter(this);
+  gbTagSet_->installEventFilter(this);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edtFileFilter_ && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      edtFileFilterKeyPress('\r');
-    } else if (!key->text().isEmpty()) {
-      edtFileFilterKeyPress(key->text().at(0).toLatin1());
+  const bool on_list = watched == clbFileList_->viewport();
+  if (!on_list && watched != gbTagSet_) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    const auto paths = DroppedPaths(*drag->mimeData());
+    const bool wanted = on_list ? std::any_of(paths.begin(), paths.end(), IsListDrop)
+                                : paths.size() == 1 && HasExtension(paths[0], ".ini");
+    if (wanted) {
+      drag->acceptProposedAction();
+    } else {
+      drag->ignore();
     }
+    return true;
   }
-  return QWidget::eventFilter(watched, event);  // the edit box still receives the key
+  if (event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const auto paths = DroppedPaths(*drop->mimeData());
+    drop->acceptProposedAction();
+    if (on_list) {
+      Guarded([this, paths] { AddDropped(paths); });
+    } else if (paths.size() == 1) {
+      Guarded([this, paths] { UseTagSetFile(paths[0]); });
+    }
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::Guarded(void (TForm1::*handler)()) {
+void TForm1::Guarded(const std::function<void()>& handler) {
   try {
-    (this->*handler)();
+    handler();
   } catch (const std::exception& e) {
     platform_.ShowError(ErrorBoxText(e.what()));
   }
@@ -280,208 +444,297 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  FormClose();
+  QSettings().setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+  tag_set_.clear();
   event->accept();
 }
 
-std::filesystem::path TForm1::ItemPath(const QListWidgetItem& item) {
-  return std::filesystem::path(item.data(Qt::UserRole).toByteArray().toStdString());
-}
-
-int TForm1::CountChecked() const {
-  int n = 0;
-  for (int i = 0; i < clbFileList_->count(); ++i) {
-    if (clbFileList_->item(i)->checkState() == Qt::Checked) ++n;
+void TForm1::ShowAsLastTime() {
+  if (restoreGeometry(QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray())) {
+    show();
+  } else {
+    showMaximized();
   }
-  return n;
 }
 
-void TForm1::SetItemChecked(QListWidgetItem* item, bool checked) {
+void TForm1::SetMarkerChecker(TMarkerChecker checker) {
+  marker_checker_ = std::move(checker);
+  UpdateControls();
+}
+
+void TForm1::RestoreSettings() {
+  const QSettings settings;
+  last_folder_ = SettingPath(settings.value(QString::fromLatin1(kLastFolderKey)));
+  cbxOneFile_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
+  cbxTables_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
+  const auto tag_set = SettingPath(settings.value(QString::fromLatin1(kTagSetKey)));
+  std::error_code ec;
+  // A remembered tag set that has gone since is forgotten quietly.
+  if (!tag_set.empty() && std::filesystem::is_regular_file(tag_set, ec)) {
+    Guarded([this, tag_set] { UseTagSetFile(tag_set); });
+  }
+}
+
+std::filesystem::path TForm1::DialogStartFolder() const {
+  if (!last_folder_.empty()) return last_folder_;
+  return SettingPath(QDir::homePath());
+}
+
+void TForm1::ShowAdded(const TFileListModel::TAddOutcome& outcome) {
   const bool was = std::exchange(setting_from_program_, true);
-  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  for (size_t i = model_.size() - outcome.added; i < model_.size(); ++i) {
+    auto* item = new QListWidgetItem(ToQString(model_.DisplayName(i)));
+    item->setToolTip(PathText(model_.item(i).path));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
+    clbFileList_->addItem(item);
+  }
+  setting_from_program_ = was;
+  if (outcome.added > 0) SetFolder(model_.LastFolder());
+  if (outcome.duplicates.empty()) return;
+  std::vector<std::filesystem::path> offered;
+  for (const auto& duplicate : outcome.duplicates) offered.push_back(duplicate.offered);
+  platform_.ShowMessage(DuplicatesMessage(offered));
+  MakeCurrent(static_cast<int>(outcome.duplicates.back().existing));
+}
+
+void TForm1::ClearList() {
+  const bool was = std::exchange(setting_from_program_, true);
+  clbFileList_->clear();
+  setting_from_program_ = was;
+  model_.Clear();
+}
+
+void TForm1::ShowTicks() {
+  const bool was = std::exchange(setting_from_program_, true);
+  for (int i = 0; i < clbFileList_->count(); ++i) {
+    clbFileList_->item(i)->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
+  }
   setting_from_program_ = was;
 }
 
-void TForm1::SetAllChecked(bool checked) {
-  for (int i = 0; i < clbFileList_->count(); ++i) SetItemChecked(clbFileList_->item(i), checked);
-}
-
-void TForm1::MakeCurrent(QListWidgetItem* item) {
+void TForm1::MakeCurrent(int row) {
   const bool was = std::exchange(setting_from_program_, true);
-  clbFileList_->setCurrentItem(item);
-  setting_from_program_ = was;
-}
-
-int TForm1::FindItem(const std::filesystem::path& path) const {
-  for (int i = 0; i < clbFileList_->count(); ++i) {
-    if (SameItemPath(ItemPath(*clbFileList_->item(i)), path)) return i;
-  }
-  return -1;
-}
-
-void TForm1::AppendItem(const std::filesystem::path& path) {
-  auto* item = new QListWidgetItem(PathText(path));
-  item->setData(Qt::UserRole, QByteArray::fromStdString(path.native()));
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-  item->setCheckState(Qt::Checked);
-  const bool was = std::exchange(setting_from_program_, true);
-  clbFileList_->addItem(item);
+  clbFileList_->setCurrentRow(row);
   setting_from_program_ = was;
 }
 
 void TForm1::SetFolder(const std::filesystem::path& folder) {
   folder_ = folder;
   lblDir_->setText(PathText(folder));
+  lblDir_->setToolTip(folder.empty()
+                          ? QString()
+                          : PathText(folder) + QStringLiteral("\nClick to open this folder"));
 }
 
-void TForm1::WriteStatus(int checked) {
+void TForm1::ShowTags() {
+  tvTags_->clear();
+  // The tag set's own problems (a marker that cannot compile, one tag shadowing another) are
+  // to be flagged on these rows once the library reports them.
+  for (const TTagInfo& tag : tag_set_) {
+    if (IsSkippedTag(tag)) continue;
+    auto* row = new QTreeWidgetItem(
+        tvTags_, {ToQString(tag.Name), ToQString(tag.BeginMark), ToQString(tag.EndMark)});
+    row->setIcon(0, ColorSwatch(tag.ColorValue));
+    const QString whole = ToQString(tag.Name + "  " + tag.BeginMark + "..." + tag.EndMark);
+    for (int column = 0; column < 3; ++column) row->setToolTip(column, whole);
+  }
+  if (tvTags_->topLevelItemCount() == 0 && !tag_set_path_.empty()) {
+    auto* row = new QTreeWidgetItem(tvTags_, {QStringLiteral("No tags in this file")});
+    row->setForeground(0, Qt::red);
+    row->setFirstColumnSpanned(true);
+  }
+}
+
+bool TForm1::CanCount() const { return !tag_set_path_.empty() && model_.CheckedCount() > 0; }
+
+void TForm1::UpdateControls() {
+  const size_t ticked = model_.CheckedCount();
   lblFileInfo_->setText(QStringLiteral("%1 file(s) selected, %2 file(s) in the list.")
-                            .arg(checked)
-                            .arg(clbFileList_->count()));
-}
-
-int TForm1::Refresh() {
-  const int n = CountChecked();
-  checked_count_ = n;
-  WriteStatus(n);
-  cbxOneFile_->setVisible(n > 1);
-  return n;
+                            .arg(ticked)
+                            .arg(model_.size()));
+  cbxOneFile_->setVisible(ticked > 1);
+  plSettings_->setEnabled(!model_.empty());
+  btnFilter_->setEnabled(!model_.empty() && !TrimmedFilter().empty());
+  lblDir_->setEnabled(!folder_.empty());
+  btnOK_->setEnabled(CanCount());
+  actCount_->setEnabled(CanCount());
+  actCheckMarkers_->setEnabled(CanCount() && marker_checker_ != nullptr);
 }
 
 std::string TForm1::TrimmedFilter() const {
   return ToNarrow(Trim(std::u16string_view(edtFileFilter_->text().toStdU16String())));
 }
 
-void TForm1::FormCreate() {
-  lblDir_->setText(QString());
-  lblFileInfo_->setText(QString());
-  lblDir_->setEnabled(false);
-  plSettings_->setEnabled(false);
-  btnFilter_->setEnabled(false);
-  btnOK_->setEnabled(false);
-  gbTagSet_->setEnabled(false);
-  cbxOneFile_->setVisible(false);
-  cbxOneFile_->setChecked(false);
-  pc_->setCurrentWidget(tabSettings_);
-}
-
-void TForm1::btnChoseTextClick() {
-  const auto folder = platform_.ChooseFolder(kFolderPickerTitle, platform_.ProgramFolder());
-  if (folder) {
-    const auto entries = ListTextFilesOfFolder(*folder);
-    if (clbFileList_->count() > 0 && platform_.Confirm(kClearListQuestion)) {
-      const bool was = std::exchange(setting_from_program_, true);
-      clbFileList_->clear();
-      setting_from_program_ = was;
-    }
-    for (const auto& path : entries) {
-      const int existing = FindItem(path);
-      if (existing < 0) {
-        AppendItem(path);
+void TForm1::ChooseFolder() {
+  const auto folder = platform_.ChooseFolder(kFolderPickerTitle, DialogStartFolder());
+  if (!folder) return;
+  last_folder_ = *folder;
+  QSettings().setValue(QString::fromLatin1(kLastFolderKey), PathSetting(*folder));
+  // Listed before the question, so that a folder that cannot be read changes nothing.
+  const auto files = ListTextFilesOfFolder(*folder);
+  if (!model_.empty()) {
+    const std::string question = "The list holds " + std::to_string(model_.size()) +
+                                 " file(s). Replace them with the " + std::to_string(files.size()) +
+                                 " .txt file(s) of \"" + PathToNarrow(*folder) +
+                                 "\", or add these to the list?";
+    switch (platform_.AskReplaceOrAdd(question)) {
+      case TListChoice::kCancel:
+        return;
+      case TListChoice::kReplace:
+        ClearList();
         SetFolder(*folder);
-      } else {
-        platform_.ShowMessage(DuplicateItemMessage(path));
-        MakeCurrent(clbFileList_->item(existing));
-      }
+        break;
+      case TListChoice::kAdd:
+        break;
+    }
+  } else {
+    SetFolder(*folder);
+  }
+  ShowAdded(model_.AddFiles(files, *folder));
+  UpdateControls();
+}
+
+void TForm1::AddDropped(const std::vector<std::filesystem::path>& paths) {
+  std::vector<std::string> refused;
+  for (const auto& path : paths) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+      ShowAdded(model_.AddFolder(path));
+    } else if (HasExtension(path, ".txt")) {
+      ShowAdded(model_.AddFile(path, ItemFolder(path)));
+    } else {
+      refused.push_back(PathToNarrow(path));
     }
   }
-  if (clbFileList_->count() > 0) {
-    lblDir_->setEnabled(true);
-    plSettings_->setEnabled(true);
-    gbTagSet_->setEnabled(Refresh() > 0);
-  } else if (folder) {
-    // The list is empty after a folder choice (emptied by "Yes", nothing found): nothing is
-    // ticked any more, so nothing may stay enabled that needs ticked files.
-    Refresh();
-    gbTagSet_->setEnabled(false);
-    btnOK_->setEnabled(false);
+  UpdateControls();
+  if (!refused.empty()) {
+    std::string message = "Only folders and .txt files can be added to the list. Not added:";
+    for (const auto& name : refused) message += "\n" + name;
+    platform_.ShowMessage(message);
   }
 }
 
-void TForm1::lblDirClick() { platform_.ShellOpen(folder_); }
+void TForm1::OpenShownFolder() {
+  if (!folder_.empty()) platform_.ShellOpen(folder_);
+}
 
-void TForm1::clbFileListClick() {
-  if (const QListWidgetItem* item = clbFileList_->currentItem()) {
-    SetFolder(ItemFolder(ItemPath(*item)));
+void TForm1::ShowFolderOfCurrentItem() {
+  const int row = clbFileList_->currentRow();
+  if (row >= 0) SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
+}
+
+void TForm1::ApplyUserTick(QListWidgetItem* item) {
+  const int row = clbFileList_->row(item);
+  if (row < 0) return;
+  // A click on an item's box makes it current, as a click anywhere on the item does (the
+  // list view alone would toggle it and leave the current item as it was).
+  if (clbFileList_->currentItem() != item) clbFileList_->setCurrentItem(item);
+  model_.SetChecked(static_cast<size_t>(row), item->checkState() == Qt::Checked);
+  UpdateControls();
+}
+
+void TForm1::ApplyFilter() {
+  const std::string pattern = TrimmedFilter();
+  if (model_.empty() || pattern.empty()) return;
+  // Throws before any tick changes when the pattern does not compile.
+  const auto last = model_.TickMatching(pattern);
+  ShowTicks();
+  if (last) {
+    MakeCurrent(static_cast<int>(*last));
+    SetFolder(ItemFolder(model_.item(*last).path));
   }
+  UpdateControls();
 }
 
-void TForm1::clbFileListClickCheck() {
-  if (clbFileList_->currentItem() == nullptr) return;
-  btnOK_->setEnabled(Refresh() > 0);
+void TForm1::TickAll() {
+  model_.SetAllChecked(true);
+  ShowTicks();
+  UpdateControls();
 }
 
-void TForm1::edtFileFilterChange() { btnFilter_->setEnabled(!TrimmedFilter().empty()); }
-
-void TForm1::edtFileFilterKeyPress(char key) {
-  if (key == '\r' && !TrimmedFilter().empty()) btnFilter_->click();
+void TForm1::UntickAll() {
+  model_.SetAllChecked(false);
+  ShowTicks();
+  UpdateControls();
 }
 
-void TForm1::btnFilterClick() {
-  if (clbFileList_->count() == 0) return;
-  SetAllChecked(false);
-  try {
-    for (int i = 0; i < clbFileList_->count(); ++i) {
-      QListWidgetItem* item = clbFileList_->item(i);
-      const auto path = ItemPath(*item);
-      if (MatchesFilter(TrimmedFilter(), PathToNarrow(path))) {
-        SetItemChecked(item, true);
-        MakeCurrent(item);
-        SetFolder(ItemFolder(path));
-      }
-    }
-  } catch (...) {
-    // Every item is unticked by now: the count, the status line and "Count Now!" say so
-    // before the pattern's error is shown.
-    btnOK_->setEnabled(Refresh() > 0);
-    throw;
-  }
-  btnOK_->setEnabled(Refresh() > 0);
+void TForm1::ChooseTagSet() {
+  const std::filesystem::path start =
+      tag_set_path_.empty() ? DialogStartFolder() : tag_set_path_.parent_path();
+  const auto file = platform_.ChooseFileToOpen(start, kTagSetFilter);
+  if (file) UseTagSetFile(*file);
 }
 
-void TForm1::btnSelAllClick() {
-  SetAllChecked(true);
-  btnOK_->setEnabled(Refresh() > 0);
+void TForm1::UseTagSetFile(const std::filesystem::path& file) {
+  // Read first: a tag set that cannot be read is not chosen.
+  TTagArray tags;
+  LoadTagSet(TIniFile(file), tags);
+  tag_set_ = std::move(tags);
+  tag_set_path_ = file;
+  QSettings().setValue(QString::fromLatin1(kTagSetKey), PathSetting(file));
+  lbTagSetFile_->setText(PathText(file.filename()));
+  lbTagSetFile_->setToolTip(PathText(file));
+  ShowTags();
+  UpdateControls();
 }
 
-void TForm1::btnClearSelClick() {
-  SetAllChecked(false);
-  checked_count_ = 0;
-  btnOK_->setEnabled(false);
-  WriteStatus(0);
-  cbxOneFile_->setVisible(false);
-}
-
-void TForm1::btnSelTagClick() {
-  const auto file = platform_.ChooseFileToOpen(platform_.ProgramFolder(), kTagSetFilter);
-  if (!file) return;
-  tag_set_path_ = *file;
-  tag_set_caption_ = PathToNarrow(file->filename());
-  lbTagSetFile_->setText(ToQString(tag_set_caption_));
-  if (tag_set_hint_shown_) lbTagSetFile_->setToolTip(PathText(tag_set_path_));
-  btnOK_->setEnabled(!Trim(std::string_view(tag_set_caption_)).empty() && checked_count_ > 0);
-}
-
-void TForm1::lbTagSetFileMouseEnter() {
-  tag_set_hint_shown_ = !Trim(std::string_view(tag_set_caption_)).empty();
-  lbTagSetFile_->setToolTip(tag_set_hint_shown_ ? PathText(tag_set_path_) : QString());
-}
-
-void TForm1::btnOKClick() {
+void TForm1::CountNow() {
+  if (!CanCount()) return;
   TCodingRunRequest request;
   request.tag_set_path = tag_set_path_;
-  for (int i = 0; i < clbFileList_->count(); ++i) {
-    const QListWidgetItem* item = clbFileList_->item(i);
-    request.items.push_back({ItemPath(*item), item->checkState() == Qt::Checked});
-  }
+  request.items = model_.items();
   request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
+  request.write_tables = cbxTables_->isChecked();
   request.corpus_folder = folder_;
   run_warnings_.clear();
-  RunHost host(*this);
-  RunScope scope(*this);
-  RunCoding(request, tag_set_, host);
+  TRunSummary summary;
+  {
+    RunHost host(*this);
+    RunScope scope(*this);
+    summary = RunCoding(request, tag_set_, host);
+  }
+  ShowTags();
+  switch (platform_.ShowRunSummary(MakeRunSummaryText(summary, RunProblems()))) {
+    case TSummaryAction::kOpenReport:
+      platform_.ShellOpen(summary.reports.front());
+      break;
+    case TSummaryAction::kOpenFolder:
+      platform_.ShellOpen(ItemFolder(summary.reports.front()));
+      break;
+    case TSummaryAction::kClose:
+      break;
+  }
 }
 
-void TForm1::FormClose() { tag_set_.clear(); }
+std::vector<TRunWarning> TForm1::RunProblems() const { return run_warnings_; }
+
+void TForm1::CheckMarkers() {
+  if (!CanCount() || !marker_checker_) return;
+  std::vector<std::filesystem::path> files;
+  for (const TFileItem& item : model_.items()) {
+    if (item.checked) files.push_back(item.path);
+  }
+  const auto problems = marker_checker_(tag_set_path_, files);
+  std::string message = problems.empty() ? "No marker problems found." : "Marker problems:";
+  for (const auto& problem : problems) message += "\n" + problem;
+  platform_.ShowMessage(message);
+}
+
+void TForm1::OpenUserGuide() {
+  const auto candidates = UserGuideCandidates(platform_.ProgramFolder());
+  std::string looked;
+  for (const auto& guide : candidates) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(guide, ec)) {
+      platform_.ShellOpen(guide);
+      return;
+    }
+    looked += (looked.empty() ? "\"" : ", \"") + PathToNarrow(guide) + "\"";
+  }
+  throw Error("The user guide was not found; looked for " + looked);
+}
+
+void TForm1::ShowAbout() { pc_->setCurrentWidget(About_); }
 
 }  // namespace farrowdale

@@ -1,31 +1,38 @@
-// TForm1: the program's one window. The "Settings" page holds the file list with its tick
-// marks, the folder label, the filter, the tag set choice, the one-file box and "Count Now!";
-// the "About" page the program's picture and about text. The handlers keep the stored
-// CheckedCount, the status line and the enable rules in step, and "Count Now!" runs the
-// coding run with the window disabled for its whole duration. Every dialog and shell call
-// goes through TPlatform; an error a handler raises is shown in the standard error box.
+// TForm1: the program's one window, a thin view over a TFileListModel. The "Settings" page
+// holds the file list with its tick marks, the folder label, the filter, the tag set choice
+// with the tags it holds, the one-file and tables boxes and "Count Now!"; the "About" page
+// the program's picture and about text; the menu bar the same commands with shortcuts.
+// After every change one function (UpdateControls) decides what is enabled and shown.
+// Every dialog and shell call goes through TPlatform; an error a handler raises is shown in
+// the standard error box. The folder, tag set, both boxes and the geometry are remembered
+// in QSettings (the application's organisation and name select the place).
 #ifndef FARROWDALE_APP_FORM1_H_
 #define FARROWDALE_APP_FORM1_H_
 
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/platform.h"
+#include "app/run_summary_text.h"
+#include "run/file_list_model.h"
 #include "tagset/tag_set.h"
 
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTreeWidget;
 
 namespace farrowdale {
 
@@ -35,30 +42,37 @@ class TForm1 : public QWidget {
   Q_OBJECT
 
  public:
+  // Checks the markers of the ticked files against the tag set; one line per problem.
+  using TMarkerChecker = std::function<std::vector<std::string>(
+      const std::filesystem::path& tag_set, const std::vector<std::filesystem::path>& files)>;
+
   explicit TForm1(TPlatform& platform, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  int CheckedCount() const { return checked_count_; }
+  int CheckedCount() const { return static_cast<int>(model_.CheckedCount()); }
   const TTagArray& TagSet() const { return tag_set_; }
-  // The item's file path (the text shown is its narrow form).
-  static std::filesystem::path ItemPath(const QListWidgetItem& item);
+  // Shows the window with the remembered geometry, maximised when there is none.
+  void ShowAsLastTime();
+  // Enables "Check Markers" (disabled while no checker is set).
+  void SetMarkerChecker(TMarkerChecker checker);
 
-  // Handlers, named after their control and event. Errors propagate; the signal connections
-  // show them in the error box.
-  void FormCreate();
-  void btnChoseTextClick();
-  void lblDirClick();
-  void clbFileListClick();
-  void clbFileListClickCheck();
-  void edtFileFilterChange();
-  void edtFileFilterKeyPress(char key);
-  void btnFilterClick();
-  void btnSelAllClick();
-  void btnClearSelClick();
-  void btnSelTagClick();
-  void lbTagSetFileMouseEnter();
-  void btnOKClick();
-  void FormClose();
+  // Handlers, named for what they do. Errors propagate; the signal connections show them
+  // in the error box.
+  void ChooseFolder();
+  void OpenShownFolder();
+  void ShowFolderOfCurrentItem();
+  void ApplyUserTick(QListWidgetItem* item);
+  void ApplyFilter();
+  void TickAll();
+  void UntickAll();
+  void ChooseTagSet();
+  void CountNow();
+  void CheckMarkers();
+  void OpenUserGuide();
+  void ShowAbout();
+  // A folder or files dropped on the list; a file dropped on the tag set group.
+  void AddDropped(const std::vector<std::filesystem::path>& paths);
+  void UseTagSetFile(const std::filesystem::path& file);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -68,38 +82,52 @@ class TForm1 : public QWidget {
   class RunHost;
   class RunScope;
 
+  void BuildMenuBar();
   void BuildSettingsPage();
   void BuildAboutPage();
   void SetTabOrder();
   void Connect();
+  void RestoreSettings();
   // Runs a handler and shows any error it raises in the standard error box.
-  void Guarded(void (TForm1::*handler)());
+  void Guarded(const std::function<void()>& handler);
 
-  int CountChecked() const;
-  void SetAllChecked(bool checked);
-  void SetItemChecked(QListWidgetItem* item, bool checked);
-  void MakeCurrent(QListWidgetItem* item);
-  int FindItem(const std::filesystem::path& path) const;
-  void AppendItem(const std::filesystem::path& path);
+  // Shows the model's items appended since the view last looked, and the duplicates refused.
+  void ShowAdded(const TFileListModel::TAddOutcome& outcome);
+  void ClearList();
+  void ShowTicks();
+  void MakeCurrent(int row);
   void SetFolder(const std::filesystem::path& folder);
-  void WriteStatus(int checked);
-  // Recounts, stores CheckedCount, writes the status line and shows the one-file box for
-  // more than one ticked item; returns the count.
-  int Refresh();
+  void ShowTags();
+  // The one rule for every control that depends on the list, the ticks, the tag set and
+  // the filter text.
+  void UpdateControls();
+  bool CanCount() const;
   std::string TrimmedFilter() const;
+  std::filesystem::path DialogStartFolder() const;
+  // The problems the summary lists: the run's warnings (the marker problems of the ticked
+  // files join them here once the library reports them).
+  std::vector<TRunWarning> RunProblems() const;
 
   TPlatform& platform_;
-  int checked_count_ = 0;
+  TFileListModel model_;
+  TMarkerChecker marker_checker_;
   bool setting_from_program_ = false;
   bool running_ = false;
   // What the last run warned about (file, message), in the order it said it.
-  std::vector<std::pair<std::filesystem::path, std::string>> run_warnings_;
+  std::vector<TRunWarning> run_warnings_;
   std::filesystem::path folder_;        // lblDir's caption
-  std::filesystem::path tag_set_path_;  // lbTagSetFile's hint
-  std::string tag_set_caption_;         // lbTagSetFile's caption, narrow
-  bool tag_set_hint_shown_ = false;
+  std::filesystem::path last_folder_;   // the last folder chosen, remembered
+  std::filesystem::path tag_set_path_;  // lbTagSetFile's tooltip; empty while none is chosen
   TTagArray tag_set_;
 
+  QMenuBar* menuBar_;
+  QAction* actChooseFolder_;
+  QAction* actChooseTagSet_;
+  QAction* actCount_;
+  QAction* actCheckMarkers_;
+  QAction* actQuit_;
+  QAction* actUserGuide_;
+  QAction* actAbout_;
   QTabWidget* pc_;
   QWidget* tabSettings_;
   QPushButton* btnChoseText_;
@@ -115,7 +143,9 @@ class TForm1 : public QWidget {
   QGroupBox* gbTagSet_;
   QPushButton* btnSelTag_;
   TActiveLabel* lbTagSetFile_;
+  QTreeWidget* tvTags_;
   QCheckBox* cbxOneFile_;
+  QCheckBox* cbxTables_;
   QProgressBar* pbRun_;
   QWidget* About_;
   QLabel* Image1_;

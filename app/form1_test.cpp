@@ -1,24 +1,29 @@
 // The window driven through its controls with a fake platform, under the offscreen platform.
 #include "app/form1.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QEnterEvent>
+#include <QDir>
 #include <QGroupBox>
-#include <QHelpEvent>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalBlocker>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolTip>
+#include <QTreeWidget>
+#include <QUrl>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "app/about_page.h"
@@ -39,20 +44,21 @@ class Form1Test : public QObject {
   void cleanup();
 
   void StateAtStart();
+  void KeyboardAndMenus();
   void AnchorsMoveAndStretchControls();
   void FolderIntoEmptyList();
-  void SameFolderAgainAnsweredNo();
-  void AnsweredYesWithEmptyFolder();
-  void FolderChoiceRefusesNothingCaseDiffers();
+  void FolderQuestionReplaceAddCancel();
+  void CountNowNeedsATagSetAndATick();
   void OneFileBoxFollowsTheTickCount();
-  void ClearSelectionThenSelectAll();
   void Filter();
-  void FilterWithBadPatternUnticksAndShowsTheError();
+  void BadFilterChangesNoTick();
   void EnterInTheFilterBox();
-  void TagSetChoiceThenCancel();
-  void HintsOnHover();
-  void RunWritesCombinedReport();
+  void TagSetChoiceShowsItsTags();
+  void SettingsAreRemembered();
+  void Drops();
+  void RunSummaryAndItsButtons();
   void RunThatFails();
+  void UserGuideAndCheckMarkers();
   void AboutPicture();
 
  private:
@@ -63,22 +69,37 @@ class Form1Test : public QObject {
     return child;
   }
   fs::path MakeFolder(const std::string& name, std::initializer_list<const char*> files);
-  void ChooseFolder(const fs::path& folder, std::optional<bool> clear_answer = std::nullopt);
+  fs::path MakeTagSet(const std::string& text = "[Entity]\nbegin=<e>\nend=</e>\ncolor=0000FF\n");
+  void ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer = std::nullopt);
   void ChooseTagSet(const fs::path& file);
+  void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
+  bool Enabled(const char* name) { return Child<QWidget>(name)->isEnabled(); }
   QString Status() { return Child<QLabel>("lblFileInfo")->text(); }
   QListWidget* List() { return Child<QListWidget>("clbFileList"); }
   QList<bool> Ticks();
   // Toggles an item's tick the way the user does: make it current, press space.
   void UserToggle(int row);
+  void Drop(QWidget* target, const std::vector<fs::path>& paths);
+  void ShowForm();
 
+  std::unique_ptr<QTemporaryDir> settings_;
   std::unique_ptr<QTemporaryDir> temp_;
   std::unique_ptr<TFakePlatform> platform_;
   std::unique_ptr<TForm1> form_;
 };
 
-void Form1Test::initTestCase() { SetSystemCodePage("UTF-8"); }
+void Form1Test::initTestCase() {
+  SetSystemCodePage("UTF-8");
+  // The remembered settings go to a folder of the test's own.
+  settings_ = std::make_unique<QTemporaryDir>();
+  QCoreApplication::setOrganizationName(QStringLiteral("FarrowdaleTest"));
+  QCoreApplication::setApplicationName(QStringLiteral("form1_test"));
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_->path());
+}
 
 void Form1Test::init() {
+  QSettings().clear();
   temp_ = std::make_unique<QTemporaryDir>();
   QVERIFY(temp_->isValid());
   platform_ = std::make_unique<TFakePlatform>();
@@ -100,15 +121,21 @@ fs::path Form1Test::MakeFolder(const std::string& name, std::initializer_list<co
   return folder;
 }
 
-void Form1Test::ChooseFolder(const fs::path& folder, std::optional<bool> clear_answer) {
+fs::path Form1Test::MakeTagSet(const std::string& text) {
+  const fs::path file = MakeFolder("sets", {}) / "tags.ini";
+  std::ofstream(file) << text;
+  return file;
+}
+
+void Form1Test::ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer) {
   platform_->folder_answers.push_back(folder);
-  if (clear_answer) platform_->confirm_answers.push_back(*clear_answer);
-  QTest::mouseClick(Child<QPushButton>("btnChoseText"), Qt::LeftButton);
+  if (answer) platform_->list_answers.push_back(*answer);
+  Click("btnChoseText");
 }
 
 void Form1Test::ChooseTagSet(const fs::path& file) {
   platform_->file_answers.push_back(file);
-  QTest::mouseClick(Child<QPushButton>("btnSelTag"), Qt::LeftButton);
+  Click("btnSelTag");
 }
 
 QList<bool> Form1Test::Ticks() {
@@ -123,71 +150,135 @@ void Form1Test::UserToggle(int row) {
   QTest::keyClick(List(), Qt::Key_Space);
 }
 
+void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path.string()));
+  data.setUrls(urls);
+  const QPointF at(5, 5);
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return;
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+}
+
+void Form1Test::ShowForm() {
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
 void Form1Test::StateAtStart() {
   QCOMPARE(form_->windowTitle(), QString("Morrow Farrowdale 1.0"));
-  QCOMPARE(form_->minimumSize(), QSize(780, 514));
+  QVERIFY2(form_->minimumWidth() == 780 && form_->minimumHeight() >= 514,
+           qPrintable(QString("%1x%2").arg(form_->minimumWidth()).arg(form_->minimumHeight())));
   auto* pc = Child<QTabWidget>("pc");
   QCOMPARE(pc->count(), 2);
-  QCOMPARE(pc->tabText(0), QString("Settings"));
-  QCOMPARE(pc->tabText(1), QString("About"));
   QCOMPARE(pc->currentWidget(), Child<QWidget>("tabSettings"));
 
-  QCOMPARE(Child<QPushButton>("btnChoseText")->text(), QString("Choose Folder"));
-  QCOMPARE(Child<QPushButton>("btnFilter")->text(), QString("Filter"));
-  QCOMPARE(Child<QPushButton>("btnSelAll")->text(), QString("Select All"));
-  QCOMPARE(Child<QPushButton>("btnClearSel")->text(), QString("Clear Selection"));
-  QCOMPARE(Child<QPushButton>("btnOK")->text(), QString("Count Now!"));
-  QCOMPARE(Child<QPushButton>("btnSelTag")->text(), QString("Select File"));
+  // Texts with their mnemonics: no letter twice among the buttons, boxes and menus.
+  const std::pair<const char*, const char*> texts[] = {{"btnChoseText", "&Choose Folder"},
+                                                       {"btnFilter", "Filte&r"},
+                                                       {"btnSelAll", "Select &All"},
+                                                       {"btnClearSel", "Cl&ear Selection"},
+                                                       {"btnOK", "Count &Now!"},
+                                                       {"btnSelTag", "&Select File"},
+                                                       {"cbxOneFile", "Save Results as &One File"},
+                                                       {"cbxTables", "Write &Tables"}};
+  QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
+  for (const auto& [name, text] : texts) {
+    QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
+    const QString caption(text);
+    const QChar letter = caption.at(caption.indexOf('&') + 1).toLower();
+    QVERIFY2(!letters.contains(letter), name);
+    letters.insert(letter);
+  }
   QCOMPARE(Child<QGroupBox>("gbTagSet")->title(), QString(" Code List "));
-  QCOMPARE(Child<QCheckBox>("cbxOneFile")->text(), QString("Save Results as One File"));
+  QCOMPARE(Child<QLineEdit>("edtFileFilter")->placeholderText(),
+           QString("Pattern matched against the path"));
 
-  QVERIFY(Child<QPushButton>("btnChoseText")->isEnabled());
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-  QVERIFY(!Child<QGroupBox>("gbTagSet")->isEnabled());
-  QVERIFY(!Child<QWidget>("plSettings")->isEnabled());
-  QVERIFY(!Child<QPushButton>("btnFilter")->isEnabled());
-  QVERIFY(!Child<QLabel>("lblDir")->isEnabled());
+  // Only what needs nothing listed reacts; the tag set can be chosen at any time.
+  QVERIFY(Enabled("btnChoseText"));
+  QVERIFY(Enabled("gbTagSet"));
+  QVERIFY(!Enabled("btnOK"));
+  QVERIFY(!Enabled("plSettings"));
+  QVERIFY(!Enabled("btnFilter"));
+  QVERIFY(!Enabled("lblDir"));
   QVERIFY(Child<QLabel>("lblDir")->text().isEmpty());
-  QVERIFY(Status().isEmpty());
+  QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
-  QVERIFY(!Child<QCheckBox>("cbxOneFile")->isChecked());
   QCOMPARE(List()->count(), 0);
   QCOMPARE(form_->CheckedCount(), 0);
 
-  QFont ok_font = Child<QPushButton>("btnOK")->font();
-  QVERIFY(ok_font.bold());
-  QCOMPARE(ok_font.pixelSize(), 19);
-  QCOMPARE(Child<QLabel>("lbTagSetFile")->font().pixelSize(), 13);
-  QCOMPARE(Child<QLabel>("lbTagSetFile")->alignment(), Qt::AlignCenter);
-  QCOMPARE(form_->font().pixelSize(), 11);
-
-  // Keyboard order on the settings page.
-  const char* order[] = {"btnChoseText", "clbFileList", "btnFilter", "edtFileFilter", "btnClearSel",
-                         "btnSelAll",    "btnOK",       "btnSelTag", "cbxOneFile"};
-  QWidget* widget = Child<QWidget>(order[0]);
-  for (size_t i = 1; i < std::size(order); ++i) {
-    do {
-      widget = widget->nextInFocusChain();
-    } while (widget->focusPolicy() == Qt::NoFocus || !widget->objectName().startsWith(order[i][0]));
-    QCOMPARE(widget->objectName(), QString(order[i]));
+  // The chosen tag set is not shown in an error colour.
+  const QColor label_color = Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText);
+  QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
+  QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
+  // Every control a click acts on says what the click does.
+  for (const char* name : {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel",
+                           "btnSelTag", "btnOK", "cbxOneFile", "cbxTables", "gbTagSet"}) {
+    QVERIFY2(!Child<QWidget>(name)->toolTip().isEmpty(), name);
   }
+  QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
+}
+
+void Form1Test::KeyboardAndMenus() {
+  // The keyboard order follows the work.
+  const QStringList order = {"btnChoseText", "clbFileList", "edtFileFilter", "btnFilter",
+                             "btnSelAll",    "btnClearSel", "btnSelTag",     "tvTags",
+                             "cbxOneFile",   "cbxTables",   "btnOK"};
+  QStringList seen;
+  QWidget* widget = Child<QWidget>("btnChoseText");
+  for (int steps = 0; steps < 200 && seen.size() < order.size(); ++steps) {
+    if (order.contains(widget->objectName()) && !seen.contains(widget->objectName())) {
+      seen << widget->objectName();
+    }
+    widget = widget->nextInFocusChain();
+  }
+  QCOMPARE(seen, order);
+
+  const std::pair<const char*, QKeySequence> shortcuts[] = {
+      {"actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {"actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
+      {"actCount", QKeySequence(Qt::Key_F5)},
+      {"actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"actUserGuide", QKeySequence(Qt::Key_F1)}};
+  for (const auto& [name, keys] : shortcuts) {
+    QCOMPARE(form_->findChild<QAction*>(name)->shortcut(), keys);
+  }
+  QVERIFY(form_->findChild<QAction*>("actCheckMarkers") != nullptr);
+
+  ShowForm();
+  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  QCOMPARE(QApplication::focusWidget(), Child<QWidget>("btnChoseText"));
+  // Enter presses the focused button.
+  platform_->folder_answers.push_back(MakeFolder("corpus", {"a.txt", "b.txt"}));
+  QTest::keyClick(Child<QPushButton>("btnChoseText"), Qt::Key_Return);
+  QCOMPARE(List()->count(), 2);
+  Child<QPushButton>("btnClearSel")->setFocus();
+  QTest::keyClick(Child<QPushButton>("btnClearSel"), Qt::Key_Return);
+  QCOMPARE(Ticks(), QList<bool>({false, false}));
+  // The menu's commands are the buttons' commands.
+  form_->findChild<QAction*>("actAbout")->trigger();
+  QCOMPARE(Child<QTabWidget>("pc")->currentWidget(), Child<QWidget>("About"));
+  form_->findChild<QAction*>("actQuit")->trigger();
+  QVERIFY(!form_->isVisible());
 }
 
 void Form1Test::AnchorsMoveAndStretchControls() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));  // shows the one-file box
-  form_->resize(800, 540);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  const char* names[] = {"btnChoseText", "clbFileList", "plSettings", "edtFileFilter",
-                         "btnSelAll",    "btnOK",       "gbTagSet",   "cbxOneFile",
-                         "btnClearSel",  "Memo1",       "Image1"};
+  form_->resize(800, 560);
+  ShowForm();
+  const char* names[] = {"btnChoseText", "clbFileList", "plSettings", "edtFileFilter", "btnSelAll",
+                         "btnOK",        "gbTagSet",    "cbxOneFile", "btnClearSel",   "Memo1",
+                         "Image1",       "lblFileInfo", "tvTags",     "cbxTables"};
   // The About page lays out only when shown; show it once so both pages have a geometry.
   Child<QTabWidget>("pc")->setCurrentIndex(1);
   QCoreApplication::processEvents();
   Child<QTabWidget>("pc")->setCurrentIndex(0);
   std::map<std::string, QRect> before;
   for (const char* name : names) before[name] = Child<QWidget>(name)->geometry();
-  form_->resize(1000, 640);
+  form_->resize(1000, 660);
   QCoreApplication::processEvents();
   Child<QTabWidget>("pc")->setCurrentIndex(1);
   QCoreApplication::processEvents();
@@ -200,14 +291,34 @@ void Form1Test::AnchorsMoveAndStretchControls() {
   QCOMPARE(moved("btnChoseText"), QRect(0, 0, 0, 0));
   QCOMPARE(moved("clbFileList"), QRect(0, 0, 200, 100));
   QCOMPARE(moved("plSettings"), QRect(0, 100, 200, 0));
+  QCOMPARE(moved("lblFileInfo"), QRect(0, 100, 200, 0));
   QCOMPARE(moved("edtFileFilter"), QRect(0, 0, 0, 0));  // relative to the panel
   QCOMPARE(moved("btnSelAll"), QRect(200, 0, 0, 0));
   QCOMPARE(moved("btnClearSel"), QRect(200, 0, 0, 0));
   QCOMPARE(moved("btnOK"), QRect(200, 100, 0, 0));
-  QCOMPARE(moved("gbTagSet"), QRect(200, 0, 0, 0));
-  QCOMPARE(moved("cbxOneFile"), QRect(200, 0, 0, 0));
+  QCOMPARE(moved("gbTagSet"), QRect(200, 0, 0, 100));
+  QCOMPARE(moved("tvTags"), QRect(0, 0, 0, 100));  // relative to the group
+  QCOMPARE(moved("cbxOneFile"), QRect(200, 100, 0, 0));
+  QCOMPARE(moved("cbxTables"), QRect(200, 100, 0, 0));
   QCOMPARE(moved("Memo1"), QRect(0, 0, 200, 100));
   QCOMPARE(moved("Image1"), QRect(0, 0, 0, 0));
+
+  // From the smallest size up, the status line is whole and clear of every button.
+  Child<QTabWidget>("pc")->setCurrentIndex(0);
+  form_->resize(form_->minimumSize());
+  QCoreApplication::processEvents();
+  auto* status = Child<QLabel>("lblFileInfo");
+  const QString longest("99999 file(s) selected, 99999 file(s) in the list.");
+  QVERIFY(status->fontMetrics().horizontalAdvance(longest) <= status->width());
+  const QRect status_rect(status->mapTo(form_.get(), QPoint(0, 0)), status->size());
+  for (const char* name : {"btnSelAll", "btnClearSel", "btnOK", "btnFilter", "cbxTables"}) {
+    auto* other = Child<QWidget>(name);
+    const QRect rect(other->mapTo(form_.get(), QPoint(0, 0)), other->size());
+    QVERIFY2(!rect.intersects(status_rect), name);
+  }
+  QVERIFY(status_rect.bottom() <
+          Child<QWidget>("tabSettings")->mapTo(form_.get(), QPoint(0, 0)).y() +
+              Child<QWidget>("tabSettings")->height());
 }
 
 void Form1Test::FolderIntoEmptyList() {
@@ -216,83 +327,127 @@ void Form1Test::FolderIntoEmptyList() {
 
   QCOMPARE(platform_->folder_calls.size(), size_t{1});
   QCOMPARE(platform_->folder_calls[0].title_or_filter, std::string("Browse for Folder"));
-  QCOMPARE(platform_->folder_calls[0].start, platform_->program_folder);
-  QVERIFY(platform_->questions.empty());  // nothing to clear in an empty list
+  // Nothing remembered yet: the picker starts at home, not in the program's folder.
+  QCOMPARE(platform_->folder_calls[0].start, fs::path(QDir::homePath().toStdString()));
+  QVERIFY(platform_->questions.empty());  // nothing to replace in an empty list
+  // Names relative to the chosen folder, the full path as the tooltip.
   QCOMPARE(List()->count(), 3);
-  QCOMPARE(List()->item(0)->text(), QString::fromStdString((folder / "a.txt").string()));
-  QCOMPARE(List()->item(1)->text(), QString::fromStdString((folder / "b.txt").string()));
-  QCOMPARE(List()->item(2)->text(), QString::fromStdString((folder / "c.TXT").string()));
+  QCOMPARE(List()->item(0)->text(), QString("a.txt"));
+  QCOMPARE(List()->item(2)->text(), QString("c.TXT"));
+  QCOMPARE(List()->item(1)->toolTip(), QString::fromStdString((folder / "b.txt").string()));
   QCOMPARE(Ticks(), QList<bool>({true, true, true}));
   QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
   QCOMPARE(form_->CheckedCount(), 3);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
-  QVERIFY(Child<QLabel>("lblDir")->isEnabled());
-  QVERIFY(Child<QWidget>("plSettings")->isEnabled());
-  QVERIFY(Child<QGroupBox>("gbTagSet")->isEnabled());
+  QVERIFY(Enabled("lblDir"));
+  QVERIFY(Enabled("plSettings"));
   QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
+  QVERIFY(!Enabled("btnOK"));  // no tag set yet
   QVERIFY(platform_->messages.empty());
   QVERIFY(platform_->errors.empty());
 
-  // Cancelling the picker refreshes from the current ticks.
-  {
-    const QSignalBlocker quiet(List());  // a tick change no handler has seen
-    List()->item(0)->setCheckState(Qt::Unchecked);
-  }
-  QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
+  // Cancelling the picker changes nothing; the next picker starts in the last folder.
   platform_->folder_answers.push_back(std::nullopt);
-  QTest::mouseClick(Child<QPushButton>("btnChoseText"), Qt::LeftButton);
-  QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 2);
-  QVERIFY(platform_->questions.empty());
-}
-
-void Form1Test::SameFolderAgainAnsweredNo() {
-  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
-  ChooseFolder(folder);
-  List()->setCurrentRow(0);
-  ChooseFolder(folder, /*clear_answer=*/false);
-
-  QCOMPARE(platform_->questions, std::vector<std::string>{"Clear the file list?"});
-  QCOMPARE(platform_->messages,
-           (std::vector<std::string>{
-               "The file \"" + (folder / "a.txt").string() + "\" has already in the list!",
-               "The file \"" + (folder / "b.txt").string() + "\" has already in the list!",
-               "The file \"" + (folder / "c.txt").string() + "\" has already in the list!"}));
+  Click("btnChoseText");
   QCOMPARE(List()->count(), 3);
-  QCOMPARE(List()->currentRow(), 2);
-  QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
+  QCOMPARE(platform_->folder_calls[1].start, folder);
+  QVERIFY(platform_->questions.empty());
+
+  // A folder that cannot be read is an error that changes nothing, asked nothing.
+  ChooseFolder(folder / "missing", TListChoice::kReplace);
+  QCOMPARE(platform_->errors.size(), size_t{1});
+  QVERIFY(platform_->questions.empty());
+  QCOMPARE(List()->count(), 3);
 }
 
-void Form1Test::AnsweredYesWithEmptyFolder() {
-  ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));
-  ChooseTagSet(MakeFolder("sets", {"tags.ini"}) / "tags.ini");
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
-  ChooseFolder(MakeFolder("empty", {"readme.md"}), /*clear_answer=*/true);
+void Form1Test::FolderQuestionReplaceAddCancel() {
+  const fs::path first = MakeFolder("first", {"a.txt", "b.txt"});
+  const fs::path second = MakeFolder("second", {"b.txt", "c.txt", "d.txt"});
+  ChooseFolder(first);
 
+  ChooseFolder(second, TListChoice::kCancel);
+  QCOMPARE(platform_->questions.size(), size_t{1});
+  QCOMPARE(platform_->questions[0],
+           "The list holds 2 file(s). Replace them with the 3 .txt "
+           "file(s) of \"" +
+               second.string() + "\", or add these to the list?");
+  QCOMPARE(List()->count(), 2);
+  QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(first.string()));
+
+  ChooseFolder(second, TListChoice::kAdd);
+  QCOMPARE(List()->count(), 5);
+  // Names stay relative to the folder the list started from.
+  QCOMPARE(List()->item(0)->text(), QString("a.txt"));
+  QCOMPARE(List()->item(2)->text(), QString::fromStdString((second / "b.txt").string()));
+  QCOMPARE(Status(), QString("5 file(s) selected, 5 file(s) in the list."));
+
+  // Adding the same folder again: one message for all duplicates, the last one highlighted.
+  List()->setCurrentRow(0);
+  ChooseFolder(second, TListChoice::kAdd);
+  QCOMPARE(
+      platform_->messages,
+      std::vector<std::string>{"3 files are already in the list and were not added again:\n" +
+                               (second / "b.txt").string() + "\n" + (second / "c.txt").string() +
+                               "\n" + (second / "d.txt").string()});
+  QCOMPARE(List()->count(), 5);
+  QCOMPARE(List()->currentRow(), 4);
+  // One duplicate keeps the list's own message.
+  Drop(List()->viewport(), {first / "a.txt"});
+  QCOMPARE(platform_->messages.back(),
+           "The file \"" + (first / "a.txt").string() + "\" has already in the list!");
+  QCOMPARE(List()->currentRow(), 0);
+
+  ChooseFolder(second, TListChoice::kReplace);
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(0)->text(), QString("b.txt"));
+  QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
+  QCOMPARE(platform_->messages.size(), size_t{2});  // replacing refuses nothing
+}
+
+void Form1Test::CountNowNeedsATagSetAndATick() {
+  // Every sequence in which the old rules went wrong, and the plain ones.
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  const fs::path tags = MakeTagSet();
+  auto* filter = Child<QLineEdit>("edtFileFilter");
+
+  // Filter with no tag set chosen ticks files but cannot enable the run.
+  ChooseFolder(corpus);
+  filter->setText("a");
+  Click("btnFilter");
+  QVERIFY(form_->CheckedCount() > 0);
+  QVERIFY(!Enabled("btnOK"));
+  QVERIFY(!form_->findChild<QAction*>("actCount")->isEnabled());
+  form_->findChild<QAction*>("actCount")->trigger();  // F5 does nothing either
+  QVERIFY(platform_->summaries.empty());
+
+  // Clear Selection, then a tag set: still nothing ticked; Select All enables it.
+  Click("btnClearSel");
+  ChooseTagSet(tags);
+  QVERIFY(!Enabled("btnOK"));
+  Click("btnSelAll");
+  QVERIFY(Enabled("btnOK"));
+  QVERIFY(form_->findChild<QAction*>("actCount")->isEnabled());
+  Click("btnClearSel");
+  QVERIFY(!Enabled("btnOK"));
+  UserToggle(1);
+  QVERIFY(Enabled("btnOK"));
+
+  // A filter error followed by a folder choice, with a tag set chosen and files ticked.
+  filter->setText("[a");
+  Click("btnFilter");
+  QCOMPARE(platform_->errors.size(), size_t{1});
+  QVERIFY(Enabled("btnOK"));
+  ChooseFolder(MakeFolder("more", {"x.txt"}), TListChoice::kAdd);
+  QCOMPARE(Status(), QString("2 file(s) selected, 4 file(s) in the list."));
+  QVERIFY(Enabled("btnOK"));
+
+  // Replacing the list with an empty folder leaves nothing to count.
+  ChooseFolder(MakeFolder("empty", {"readme.md"}), TListChoice::kReplace);
   QCOMPARE(List()->count(), 0);
   QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 0);
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-  QVERIFY(!Child<QGroupBox>("gbTagSet")->isEnabled());
+  QVERIFY(!Enabled("btnOK"));
+  QVERIFY(!Enabled("plSettings"));
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
-
-  // A first folder choice that finds nothing leaves the start state alone.
-  cleanup();
-  init();
-  ChooseFolder(MakeFolder("empty", {}));
-  QVERIFY(!Child<QWidget>("plSettings")->isEnabled());
-  QVERIFY(!Child<QLabel>("lblDir")->isEnabled());
-  QVERIFY(!Child<QGroupBox>("gbTagSet")->isEnabled());
-}
-
-void Form1Test::FolderChoiceRefusesNothingCaseDiffers() {
-  const fs::path folder = MakeFolder("corpus", {"A.txt", "a.txt"});
-  fs::create_directory(folder / "notes.txt");
-  ChooseFolder(folder);
-  QCOMPARE(List()->count(), 3);
-  QVERIFY(platform_->messages.empty());
-  QCOMPARE(List()->item(2)->text(), QString::fromStdString((folder / "notes.txt").string()));
 }
 
 void Form1Test::OneFileBoxFollowsTheTickCount() {
@@ -307,84 +462,41 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QCOMPARE(Status(), QString("1 file(s) selected, 2 file(s) in the list."));
   QVERIFY(one_file->isHidden());
   QVERIFY(one_file->isChecked());
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());  // ticking enables it, tag set or not
-
   UserToggle(1);
   QVERIFY(!one_file->isHidden());
-  UserToggle(0);
-  UserToggle(1);
-  QCOMPARE(Status(), QString("0 file(s) selected, 2 file(s) in the list."));
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-  UserToggle(0);
 
   // A mouse click on an item's box makes it current, shows its folder and toggles it.
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  Child<QLabel>("lblDir")->setText("elsewhere");
+  ShowForm();
   const QRect row = List()->visualItemRect(List()->item(1));
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                     QPoint(row.left() + 10, row.center().y()));
   QCOMPARE(List()->currentRow(), 1);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
-  QCOMPARE(Ticks(), QList<bool>({true, true}));
-  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
-                    QPoint(row.left() + 10, row.center().y()));
   QCOMPARE(Ticks(), QList<bool>({true, false}));
-  QCOMPARE(Status(), QString("1 file(s) selected, 2 file(s) in the list."));
+  QCOMPARE(form_->CheckedCount(), 1);
 
   // The box is ticked but hidden: the run writes a report beside the one ticked file.
-  const fs::path tags = MakeFolder("sets", {}) / "tags.ini";
-  std::ofstream(tags) << "[Entity]\nbegin=<e>\nend=</e>\ncolor=FF0000\n";
-  ChooseTagSet(tags);
-  QTest::mouseClick(Child<QPushButton>("btnOK"), Qt::LeftButton);
+  ChooseTagSet(MakeTagSet());
+  Click("btnOK");
   QVERIFY2(platform_->errors.empty(),
            platform_->errors.empty() ? "" : platform_->errors[0].c_str());
   QVERIFY(fs::exists(folder / "a_result.htm"));
   QVERIFY(!fs::exists(folder / "b_result.htm"));
   QVERIFY(!fs::exists(folder / "result.htm"));
-  QCOMPARE(platform_->opened, std::vector<fs::path>{folder});
-}
-
-void Form1Test::ClearSelectionThenSelectAll() {
-  ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"}));
-  QTest::mouseClick(Child<QPushButton>("btnClearSel"), Qt::LeftButton);
-  QCOMPARE(Ticks(), QList<bool>({false, false, false}));
-  QCOMPARE(Status(), QString("0 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 0);
-  QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-
-  // With nothing ticked a tag set choice leaves "Count Now!" disabled.
-  ChooseTagSet(MakeFolder("sets", {"tags.ini"}) / "tags.ini");
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-
-  QTest::mouseClick(Child<QPushButton>("btnSelAll"), Qt::LeftButton);
-  QCOMPARE(Ticks(), QList<bool>({true, true, true}));
-  QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
-  QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
-
-  // Before any tag set, too.
-  cleanup();
-  init();
-  ChooseFolder(MakeFolder("corpus", {"a.txt"}));
-  QTest::mouseClick(Child<QPushButton>("btnClearSel"), Qt::LeftButton);
-  QTest::mouseClick(Child<QPushButton>("btnSelAll"), Qt::LeftButton);
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
+  QVERIFY(platform_->opened.empty());  // nothing opens unless the summary asks
 }
 
 void Form1Test::Filter() {
   const fs::path corpus = MakeFolder("Corpus", {"ABC.txt", "b.txt"});
   const fs::path other = MakeFolder("other", {"abc.txt", "d.txt"});
   ChooseFolder(corpus);
-  ChooseFolder(other, /*clear_answer=*/false);
+  ChooseFolder(other, TListChoice::kAdd);
   QCOMPARE(List()->count(), 4);
   auto* filter = Child<QLineEdit>("edtFileFilter");
-  auto* button = Child<QPushButton>("btnFilter");
 
   auto apply = [&](const QString& text) {
     filter->setText(text);
-    QTest::mouseClick(button, Qt::LeftButton);
+    Click("btnFilter");
   };
   apply("txt");
   QCOMPARE(Ticks(), QList<bool>({true, true, true, true}));
@@ -400,33 +512,31 @@ void Form1Test::Filter() {
   QCOMPARE(Ticks(), QList<bool>({true, true, false, false}));
   QCOMPARE(List()->currentRow(), 1);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(corpus.string()));
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
 
   apply("^X");  // nothing matches: the current item and the folder stay
   QCOMPARE(Ticks(), QList<bool>({false, false, false, false}));
-  QCOMPARE(Status(), QString("0 file(s) selected, 4 file(s) in the list."));
   QCOMPARE(List()->currentRow(), 1);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(corpus.string()));
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
 
   apply("(?i)abc");
   QCOMPARE(Ticks(), QList<bool>({true, false, true, false}));
   QVERIFY(platform_->errors.empty());
 }
 
-void Form1Test::FilterWithBadPatternUnticksAndShowsTheError() {
+void Form1Test::BadFilterChangesNoTick() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"}));
-  QList<bool> ticks_at_error;
+  ChooseTagSet(MakeTagSet());
+  UserToggle(1);
   auto* filter = Child<QLineEdit>("edtFileFilter");
   filter->setText("*a");
-  QTest::mouseClick(Child<QPushButton>("btnFilter"), Qt::LeftButton);
+  Click("btnFilter");
   QCOMPARE(platform_->errors,
            std::vector<std::string>{"Pattern(comp): ?+*{ Follows Nothing (pos 1)"});
-  QCOMPARE(Ticks(), QList<bool>({false, false, false}));
-  QCOMPARE(Status(), QString("0 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 0);
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-  QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
+  QCOMPARE(Ticks(), QList<bool>({true, false, true}));
+  QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
+  QCOMPARE(form_->CheckedCount(), 2);
+  QVERIFY(Enabled("btnOK"));
+  QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
 }
 
 void Form1Test::EnterInTheFilterBox() {
@@ -450,134 +560,225 @@ void Form1Test::EnterInTheFilterBox() {
   QCOMPARE(Ticks(), QList<bool>({true, false}));
 }
 
-void Form1Test::TagSetChoiceThenCancel() {
-  ChooseFolder(MakeFolder("corpus", {"a.txt"}));
-  QTest::mouseClick(Child<QPushButton>("btnClearSel"), Qt::LeftButton);
-  const fs::path sets = MakeFolder("sets", {"first.ini"});
-  ChooseTagSet(sets / "first.ini");
+void Form1Test::TagSetChoiceShowsItsTags() {
+  const fs::path sets = MakeFolder("sets", {});
+  const fs::path first = sets / "first.ini";
+  std::ofstream(first) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\ncolor=0000FF\n[-]\n"
+                          "[Place]\nbegin=<p>\nend=</p>\ncolor=00FF00\n";
+  ChooseTagSet(first);
   QCOMPARE(platform_->file_calls.size(), size_t{1});
   QCOMPARE(platform_->file_calls[0].title_or_filter,
-           std::string("Morrow Tallyweave Tagset(*.ini)|*.ini"));
-  QCOMPARE(platform_->file_calls[0].start, platform_->program_folder);
+           std::string("Morrow Farrowdale tag set (*.ini)|*.ini"));
+  QCOMPARE(platform_->file_calls[0].start, fs::path(QDir::homePath().toStdString()));
   auto* label = Child<TActiveLabel>("lbTagSetFile");
   QCOMPARE(label->text(), QString("first.ini"));
+  QCOMPARE(label->toolTip(), QString::fromStdString(first.string()));
 
+  // Its tags, the separator left out: name, colour swatch, begin and end markers.
+  auto* tags = Child<QTreeWidget>("tvTags");
+  QCOMPARE(tags->topLevelItemCount(), 2);
+  QCOMPARE(tags->topLevelItem(0)->text(0), QString("Emotion"));
+  QCOMPARE(tags->topLevelItem(0)->text(1), QString("[EMO]"));
+  QCOMPARE(tags->topLevelItem(0)->text(2), QString("[/EMO]"));
+  QCOMPARE(tags->topLevelItem(1)->text(0), QString("Place"));
+  const QImage swatch = tags->topLevelItem(0)->icon(0).pixmap(12, 12).toImage();
+  QCOMPARE(QColor(swatch.pixel(6, 6)), QColor(Qt::blue));  // as the reports show 0000FF
+
+  // Cancelling the next choice keeps the first; the dialog starts in its folder.
   platform_->file_answers.push_back(std::nullopt);
-  QTest::mouseClick(Child<QPushButton>("btnSelTag"), Qt::LeftButton);
+  Click("btnSelTag");
+  QCOMPARE(platform_->file_calls[1].start, sets);
   QCOMPARE(label->text(), QString("first.ini"));
 
-  // With nothing ticked the choice leaves "Count Now!" disabled; ticking enables it.
-  QVERIFY(!Child<QPushButton>("btnOK")->isEnabled());
-  UserToggle(0);
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
+  // A tag set without tags says so.
+  const fs::path empty = sets / "empty.ini";
+  std::ofstream(empty) << "; nothing\n";
+  ChooseTagSet(empty);
+  QCOMPARE(tags->topLevelItemCount(), 1);
+  QCOMPARE(tags->topLevelItem(0)->text(0), QString("No tags in this file"));
+
+  // One that cannot be read is not chosen.
+  ChooseTagSet(MakeTagSet("[Bad]\nbegin=<b>\nend=</b>\ncolor=nothex\n"));
+  QCOMPARE(platform_->errors.size(), size_t{1});
+  QCOMPARE(label->text(), QString("empty.ini"));
 
   // A name too long for the label is shortened in the middle.
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  ShowForm();
   const std::string long_name = "a_very_long_tag_set_name_for_the_interview_study_2026.ini";
+  std::ofstream(sets / long_name) << "[E]\nbegin=<e>\nend=</e>\n";
   ChooseTagSet(sets / long_name);
   QCOMPARE(label->text(), QString::fromStdString(long_name));
   const QString shown = label->ShownText();
-  QVERIFY2(shown.contains(QChar(0x2026)),
-           qPrintable(shown + " " + QString::number(label->width())));
+  QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
   QVERIFY(shown.startsWith("a_very"));
   QVERIFY(shown.endsWith(".ini"));
 }
 
-void Form1Test::HintsOnHover() {
-  auto* label = Child<TActiveLabel>("lbTagSetFile");
-  auto hover = [&] {
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QCoreApplication::sendEvent(label, &enter);
-    return label->toolTip();
-  };
-  ChooseFolder(MakeFolder("corpus", {"a.txt"}));
-  QVERIFY(hover().isEmpty());
-  const fs::path file = MakeFolder("sets", {"tags.ini"}) / "tags.ini";
-  ChooseTagSet(file);
-  QCOMPARE(hover(), QString::fromStdString(file.string()));
-
-  auto* folder_label = Child<QLabel>("lblDir");
-  QCOMPARE(folder_label->toolTip(), QString("Double click will open the folder"));
-  QCOMPARE(folder_label->cursor().shape(), Qt::PointingHandCursor);
-
-  // The folder label reacts only once files are listed; a click opens its folder.
-  cleanup();
-  init();
-  folder_label = Child<QLabel>("lblDir");
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  QTest::mouseClick(folder_label, Qt::LeftButton);
-  QVERIFY(platform_->opened.empty());
-  const fs::path folder = MakeFolder("corpus", {"a.txt"});
-  ChooseFolder(folder);
-  QTest::mouseClick(folder_label, Qt::LeftButton);
-  QCOMPARE(platform_->opened, std::vector<fs::path>{folder});
-}
-
-void Form1Test::RunWritesCombinedReport() {
-  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
-  const fs::path tags = MakeFolder("sets", {}) / "tags.ini";
-  std::ofstream(tags) << "[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n[-]\n";
-  ChooseFolder(folder);
+void Form1Test::SettingsAreRemembered() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
+  const fs::path tags = MakeTagSet();
+  ChooseFolder(corpus);
   ChooseTagSet(tags);
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
-  form_->show();
+  Child<QCheckBox>("cbxTables")->setChecked(true);
+  form_->resize(900, 620);
+  form_->move(40, 30);
+  ShowForm();
+  QVERIFY(form_->close());
+
+  // The next session: the boxes and the tag set are back, the dialogs start where the user was.
+  form_ = std::make_unique<TForm1>(*platform_);
+  QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
+  QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
+  QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
+  QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
+  QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
+  platform_->folder_answers.push_back(std::nullopt);
+  Click("btnChoseText");
+  QCOMPARE(platform_->folder_calls.back().start, corpus);
+  form_->ShowAsLastTime();
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  QCOMPARE(form_->size(), QSize(900, 620));
+  QVERIFY(!form_->isMaximized());
+  form_->close();
+
+  // A remembered tag set that has gone is forgotten without a word.
+  fs::remove(tags);
+  form_ = std::make_unique<TForm1>(*platform_);
+  QVERIFY(Child<QLabel>("lbTagSetFile")->text().isEmpty());
+  QVERIFY(platform_->errors.empty());
+  // No geometry remembered: the window opens maximised.
+  QSettings().remove("geometry");
+  form_->ShowAsLastTime();
+  QVERIFY(form_->windowState() & Qt::WindowMaximized);
+}
+
+void Form1Test::Drops() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
+  const fs::path loose = MakeFolder("loose", {"x.TXT", "y.pdf"});
+  QWidget* list = List()->viewport();
+  Drop(list, {corpus});
+  QCOMPARE(List()->count(), 2);
+  QVERIFY(platform_->questions.empty());  // a drop adds, it asks nothing
+  Drop(list, {loose / "x.TXT", loose / "y.pdf"});
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(2)->toolTip(), QString::fromStdString((loose / "x.TXT").string()));
+  QCOMPARE(platform_->messages,
+           std::vector<std::string>{"Only folders and .txt files can be added to the list. "
+                                    "Not added:\n" +
+                                    (loose / "y.pdf").string()});
+  QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
+  Drop(list, {loose / "y.pdf"});  // refused at the door: nothing to add
+  QCOMPARE(platform_->messages.size(), size_t{1});
+
+  // An .ini file on the tag set group chooses it; anything else is refused.
+  const fs::path tags = MakeTagSet();
+  Drop(Child<QGroupBox>("gbTagSet"), {loose / "x.TXT"});
+  QVERIFY(Child<QLabel>("lbTagSetFile")->text().isEmpty());
+  Drop(Child<QGroupBox>("gbTagSet"), {tags});
+  QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
+  QVERIFY(Enabled("btnOK"));
+}
+
+void Form1Test::RunSummaryAndItsButtons() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n[-]\n"));
+  Child<QCheckBox>("cbxOneFile")->setChecked(true);
+  ShowForm();
 
   platform_->tick_step = 50;
-  bool enabled_during_message = true;
-  bool close_accepted_during_run = true;
+  bool enabled_during_summary = false;
   int progress = -1;
   platform_->on_message = [&] {
-    enabled_during_message = form_->isEnabled();
+    enabled_during_summary = form_->isEnabled();
     progress = Child<QProgressBar>("pbRun")->value();
-    close_accepted_during_run = form_->close();
   };
-  QTest::mouseClick(Child<QPushButton>("btnOK"), Qt::LeftButton);
+  platform_->summary_answers.push_back(TSummaryAction::kOpenReport);
+  Click("btnOK");
 
   QVERIFY2(platform_->errors.empty(),
            platform_->errors.empty() ? "" : platform_->errors[0].c_str());
-  QCOMPARE(platform_->messages.size(), size_t{1});
-  QVERIFY2(QString::fromStdString(platform_->messages[0]).endsWith(" second(s) used."),
-           platform_->messages[0].c_str());
-  QVERIFY(!enabled_during_message);
+  QVERIFY(platform_->messages.empty());
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  const TRunSummaryText& summary = platform_->summaries[0];
+  QCOMPARE(summary.facts,
+           (std::vector<std::string>{"Files counted: 2", "Passages found: 4",
+                                     "Report written: " + (folder / "result.htm").string(),
+                                     "0.05 second(s) used."}));
+  QVERIFY(summary.problems.empty());
+  QVERIFY(summary.has_report);
+  QVERIFY(enabled_during_summary);
   QCOMPARE(progress, 2);
-  QVERIFY(!close_accepted_during_run);
-  QVERIFY(form_->isEnabled());
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   QCOMPARE(platform_->opened, std::vector<fs::path>{folder / "result.htm"});
   QVERIFY(fs::file_size(folder / "result.htm") > 100);
-  QVERIFY(!fs::exists(folder / "a_result.htm"));
   QCOMPARE(form_->TagSet().size(), size_t{2});
   // Nothing the run reads is changed by it.
   QCOMPARE(Ticks(), QList<bool>({true, true}));
-  QCOMPARE(Status(), QString("2 file(s) selected, 2 file(s) in the list."));
-  QVERIFY(Child<QPushButton>("btnOK")->isEnabled());
+  QVERIFY(Enabled("btnOK"));
 
+  // Per file: "Open Folder" opens the reports' folder; Close opens nothing.
+  Child<QCheckBox>("cbxOneFile")->setChecked(false);
+  platform_->summary_answers = {TSummaryAction::kOpenFolder, TSummaryAction::kClose};
+  Click("btnOK");
+  QCOMPARE(platform_->summaries[1].facts[2],
+           "Reports written: 2, each beside its text file, in " + folder.string());
+  QCOMPARE(platform_->opened.back(), folder);
+  Click("btnOK");
+  QCOMPARE(platform_->opened.size(), size_t{2});
+
+  // Closing the window lets go of the tag table.
   QVERIFY(form_->close());
   QVERIFY(form_->TagSet().empty());
 }
 
 void Form1Test::RunThatFails() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
-  const fs::path tags = MakeFolder("sets", {}) / "tags.ini";
-  std::ofstream(tags) << "[Entity]\nbegin=<e>\nend=</e>\n";
   ChooseFolder(folder);
-  ChooseTagSet(tags);
+  ChooseTagSet(MakeTagSet());
   fs::remove(folder / "b.txt");
-  QTest::mouseClick(Child<QPushButton>("btnOK"), Qt::LeftButton);
+  Click("btnOK");
 
   QCOMPARE(platform_->errors.size(), size_t{1});
   const std::string& error = platform_->errors[0];
   QVERIFY2(error.rfind("Cannot open file \"" + (folder / "b.txt").string() + "\". ", 0) == 0,
            error.c_str());
   QCOMPARE(error.back(), '.');
-  QVERIFY(platform_->messages.empty());
+  QVERIFY(platform_->summaries.empty());
   QVERIFY(platform_->opened.empty());
   QVERIFY(form_->isEnabled());
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   QVERIFY(fs::exists(folder / "a_result.htm"));  // written before the failing file
+}
+
+void Form1Test::UserGuideAndCheckMarkers() {
+  // F1 opens the installed guide, found from the program's folder.
+  const fs::path prefix = MakeFolder("prefix", {});
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "share/doc/farrowdale");
+  std::ofstream(prefix / "share/doc/farrowdale/guide.md") << "# Guide\n";
+  platform_->program_folder = prefix / "bin";
+  form_->findChild<QAction*>("actUserGuide")->trigger();
+  QCOMPARE(platform_->opened, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
+
+  // Check Markers waits for its checker; then it reports on the ticked files.
+  auto* check = form_->findChild<QAction*>("actCheckMarkers");
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet());
+  QVERIFY(!check->isEnabled());
+  std::vector<fs::path> checked_files;
+  form_->SetMarkerChecker([&](const fs::path&, const std::vector<fs::path>& files) {
+    checked_files = files;
+    return std::vector<std::string>{"a.txt:1:3: warning: unclosed <e>"};
+  });
+  QVERIFY(check->isEnabled());
+  UserToggle(1);
+  check->trigger();
+  QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
+  QCOMPARE(platform_->messages,
+           std::vector<std::string>{"Marker problems:\na.txt:1:3: warning: unclosed <e>"});
 }
 
 void Form1Test::AboutPicture() {
@@ -588,7 +789,6 @@ void Form1Test::AboutPicture() {
   QCOMPARE(picture.size(), QSize(125, 125));
   QCOMPARE(Child<QLabel>("Image1")->pixmap().size(), QSize(125, 125));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->toPlainText().contains("libjpeg-turbo"));
-  QVERIFY(!Child<QPlainTextEdit>("Memo1")->isReadOnly());
 }
 
 }  // namespace farrowdale

@@ -8,11 +8,25 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace farrowdale {
 
 // The application's title: the window caption and the caption of every message box.
 inline constexpr char kProgramTitle[] = "Morrow Farrowdale 1.0";
+
+// The answers to the question asked when a folder is chosen for a list that holds files.
+enum class TListChoice { kReplace, kAdd, kCancel };
+
+// What the user asked for in the run summary.
+enum class TSummaryAction { kClose, kOpenReport, kOpenFolder };
+
+// The run summary as shown: one line per fact, then the problems (empty when clean).
+struct TRunSummaryText {
+  std::vector<std::string> facts;
+  std::vector<std::string> problems;
+  bool has_report = false;  // "Open Report" and "Open Folder" are offered
+};
 
 class TPlatform {
  public:
@@ -29,8 +43,11 @@ class TPlatform {
   virtual void ShowMessage(const std::string& text) = 0;
   // The standard error box: the program's title, an error icon, OK. text is shown as given.
   virtual void ShowError(const std::string& text) = 0;
-  // The confirmation box: caption "Confirm", question icon, Yes and No. True for Yes.
-  virtual bool Confirm(const std::string& question) = 0;
+  // The folder question: question icon, buttons "Replace List", "Add to List" and "Cancel";
+  // closing the box answers Cancel.
+  virtual TListChoice AskReplaceOrAdd(const std::string& question) = 0;
+  // The run summary dialog, captioned with the program's title; closing it answers kClose.
+  virtual TSummaryAction ShowRunSummary(const TRunSummaryText& summary) = 0;
   // Opens a file or folder with the desktop's default handler; the outcome is ignored.
   virtual void ShellOpen(const std::filesystem::path& path) = 0;
   // Milliseconds from any fixed point, 32 bits, wrapping.

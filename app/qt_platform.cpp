@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 #include <chrono>
 
 #include "app/dialog_texts.h"
+#include "app/run_summary_dialog.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -27,10 +29,9 @@ std::filesystem::path QStringToPath(const QString& text) {
   return std::filesystem::path(QFile::encodeName(text).toStdString());
 }
 
-int ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
-            QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, caption, text, buttons, parent);
-  return box.exec();
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok, parent);
+  box.exec();
 }
 
 }  // namespace
@@ -52,18 +53,32 @@ std::optional<std::filesystem::path> TQtPlatform::ChooseFileToOpen(
 }
 
 void TQtPlatform::ShowMessage(const std::string& text) {
-  ShowBox(parent_, QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), ToQString(text),
-          QMessageBox::Ok);
+  ShowBox(parent_, QMessageBox::NoIcon, ToQString(text));
 }
 
 void TQtPlatform::ShowError(const std::string& text) {
-  ShowBox(parent_, QMessageBox::Critical, QString::fromLatin1(kProgramTitle), ToQString(text),
-          QMessageBox::Ok);
+  ShowBox(parent_, QMessageBox::Critical, ToQString(text));
 }
 
-bool TQtPlatform::Confirm(const std::string& question) {
-  return ShowBox(parent_, QMessageBox::Question, QStringLiteral("Confirm"), ToQString(question),
-                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+TListChoice TQtPlatform::AskReplaceOrAdd(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), ToQString(question),
+                  QMessageBox::NoButton, parent_);
+  const QAbstractButton* replace =
+      box.addButton(QStringLiteral("&Replace List"), QMessageBox::DestructiveRole);
+  const QAbstractButton* add =
+      box.addButton(QStringLiteral("&Add to List"), QMessageBox::AcceptRole);
+  box.setDefaultButton(static_cast<QPushButton*>(box.addButton(QMessageBox::Cancel)));
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.exec();
+  if (box.clickedButton() == replace) return TListChoice::kReplace;
+  if (box.clickedButton() == add) return TListChoice::kAdd;
+  return TListChoice::kCancel;
+}
+
+TSummaryAction TQtPlatform::ShowRunSummary(const TRunSummaryText& summary) {
+  TRunSummaryDialog dialog(summary, parent_);
+  dialog.exec();
+  return dialog.Action();
 }
 
 void TQtPlatform::ShellOpen(const std::filesystem::path& path) {

@@ -21,7 +21,8 @@ class TQtPlatform : public TPlatform {
                                                         const std::string& filter) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
-  bool Confirm(const std::string& question) override;
+  TListChoice AskReplaceOrAdd(const std::string& question) override;
+  TSummaryAction ShowRunSummary(const TRunSummaryText& summary) override;
   void ShellOpen(const std::filesystem::path& path) override;
   uint32_t TickCount() override;
   std::filesystem::path ProgramFolder() override;

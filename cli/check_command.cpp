@@ -100,7 +100,7 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   std::vector<fs::path> files;
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    files = PathsOf(BuildFileList(options.paths).items);
+    files = PathsOf(BuildFileList(options.paths).items());
   } catch (const std::exception& error) {
     std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
     return 2;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run/coding_run.h"
+#include "run/file_list_model.h"
 
 namespace farrowdale::cli {
 
@@ -21,11 +22,7 @@ int UsageError(const std::string& complaint);
 // The file list as the window would hold it after the same folder and file choices
 // (count_command.cpp): folders add their *.txt entries sorted by name, files are added as
 // absolute paths, a duplicate is reported on stderr and skipped.
-struct FileListResult {
-  std::vector<TFileItem> items;
-  std::filesystem::path last_folder;  // the folder of the last item added; empty when none
-};
-FileListResult BuildFileList(const std::vector<std::string>& paths);
+TFileListModel BuildFileList(const std::vector<std::string>& paths);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);
 

@@ -23,6 +23,7 @@
 #include "cli/commands.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
+#include "run/file_list_model.h"
 #include "tagset/tag_set.h"
 #include "text/code_page.h"
 #include "text/trim.h"
@@ -131,42 +132,23 @@ fs::path CleanAbsolute(const std::string& given) {
   return path;
 }
 
-namespace {
-
-void AddItem(FileListResult& list, const fs::path& item, const fs::path& folder) {
-  for (const TFileItem& existing : list.items) {
-    if (SameItemPath(existing.path, item)) {
-      std::cerr << DuplicateItemMessage(item) << '\n';
-      return;
-    }
-  }
-  list.items.push_back(TFileItem{item, true});
-  list.last_folder = folder;
-}
-
-}  // namespace
-
-FileListResult BuildFileList(const std::vector<std::string>& paths) {
-  FileListResult list;
+// The file list as the window would hold it after the same folder and file choices; each
+// refused duplicate is reported on stderr with the window's message.
+TFileListModel BuildFileList(const std::vector<std::string>& paths) {
+  TFileListModel list;
   for (const std::string& given : paths) {
     const fs::path path = CleanAbsolute(given);
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-      for (const fs::path& item : ListTextFilesOfFolder(path)) AddItem(list, item, path);
-    } else {
-      AddItem(list, path, ItemFolder(path));
+    const auto outcome =
+        fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
+    for (const auto& duplicate : outcome.duplicates) {
+      std::cerr << DuplicateItemMessage(duplicate.offered) << '\n';
     }
   }
   return list;
 }
 
 namespace {
-
-// Ticks exactly the items whose narrow path the pattern matches, as the Filter button does.
-void ApplyFilter(std::string_view pattern, std::vector<TFileItem>& items) {
-  for (TFileItem& item : items) item.checked = false;
-  for (TFileItem& item : items) item.checked = MatchesFilter(pattern, PathToNarrow(item.path));
-}
 
 fs::path ExecutableFolder() {
   std::error_code ec;
@@ -263,19 +245,19 @@ int RunCountCommand(const std::vector<std::string>& args) {
                options.open, isatty(STDERR_FILENO) == 1);
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    FileListResult list = BuildFileList(options.paths);
-    if (options.filter) ApplyFilter(Trim(std::string_view(*options.filter)), list.items);
+    TFileListModel list = BuildFileList(options.paths);
+    if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
     TCodingRunRequest request;
     request.tag_set_path = fs::path(*options.tag_set);
-    request.items = std::move(list.items);
+    request.items = list.items();
     request.one_file_mode = options.one_file;
     request.write_tables = options.tables;
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
-    } else if (!list.last_folder.empty()) {
-      request.corpus_folder = list.last_folder;
+    } else if (!list.LastFolder().empty()) {
+      request.corpus_folder = list.LastFolder();
     } else {
       request.corpus_folder = fs::current_path();
     }

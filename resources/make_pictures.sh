@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the program's pictures with ImageMagick: the About picture (about.jpg, 125 x 125)
-# and the program icon (farrowdale.png, 256 x 256). A page of text lines, some passages
-# marked in colour, and a tally of counts beside it. Run once; the outputs are committed.
+# and the program icon (farrowdale.png, 256 x 256, and smaller copies in icons/). A page of
+# text lines, some passages marked in colour, and a tally of counts beside it. Run once; the
+# outputs are committed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,3 +32,8 @@ draw_page 125 '#e9eef5' about.ppm
 convert about.ppm -quality 92 -sampling-factor 4:2:0 about.jpg
 rm about.ppm
 draw_page 256 none farrowdale.png
+mkdir -p icons
+# The installed icon in the usual hicolor sizes, scaled from the 256-pixel one.
+for size in 16 24 32 48 64 128; do
+  convert farrowdale.png -resize "${size}x${size}" "icons/farrowdale-${size}.png"
+done

@@ -143,7 +143,8 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
   return stats;
 }
 
-void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
+  TRunSummary summary;
   const uint32_t start = host.TickCount();
   const auto run_time = host.Now();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
@@ -183,6 +184,8 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       listed_files.CheckReportPath(report);
     }
     TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
+    for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
+    ++summary.files_counted;
     if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
     if (counts_table || with_passages) places.AddFile(narrow_text, tag_set, file_name);
     if (one_file_mode) {
@@ -191,6 +194,7 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
       places.ForgetOccurrences();
       WriteFileReport(stats, template_path, report, additions);
+      summary.reports.push_back(report);
     }
     host.Progress(++files_done, files_ticked);
   }
@@ -203,6 +207,7 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
       passages = places.TakeTagPassages(all_stats.front(), distinct);
     }
     WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report, additions);
+    summary.reports.push_back(combined_report);
   }
   if (counts_table) {
     const std::filesystem::path counts_path = request.corpus_folder / kCountsTableName;
@@ -214,8 +219,10 @@ void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunH
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
-  host.ShowInformation(FormatElapsedMessage(elapsed));
+  summary.time_message = FormatElapsedMessage(elapsed);
+  host.ShowInformation(summary.time_message);
   host.ShellOpen(one_file_mode ? combined_report : request.corpus_folder);
+  return summary;
 }
 
 std::string FormatElapsedMessage(int32_t milliseconds) {

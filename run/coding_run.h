@@ -10,15 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "run/file_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
-
-struct TFileItem {
-  std::filesystem::path path;  // full path of the text file
-  bool checked = true;
-};
 
 struct TCodingRunRequest {
   std::filesystem::path tag_set_path;   // empty when no tag set was chosen
@@ -28,6 +24,14 @@ struct TCodingRunRequest {
   std::string filter;                   // narrow text; empty when no filter chose the files
   // Also write result_counts.csv and result_passages.csv in the corpus folder.
   bool write_tables = false;
+};
+
+// What a finished run did, for the front end to tell the user.
+struct TRunSummary {
+  int files_counted = 0;
+  int64_t passages_found = 0;                  // every tag's passages in every counted file
+  std::vector<std::filesystem::path> reports;  // in the order written
+  std::string time_message;                    // as shown by ShowInformation
 };
 
 // What the run needs from its front end.
@@ -52,10 +56,10 @@ class TCodingRunHost {
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
 };
 
-// Runs the whole coding run. tag_set is the window's tag table, refilled by the run.
-// Throws Error on failure: then no time message is shown and nothing is opened; reports
-// written for earlier files stay.
-void RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
+// Runs the whole coding run and says what it did. tag_set is the window's tag table,
+// refilled by the run. Throws Error on failure: then no time message is shown and nothing
+// is opened; reports written for earlier files stay.
+TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
 // file's whole text already converted to narrow text. Passages are kept only in one-file

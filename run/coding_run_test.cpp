@@ -148,7 +148,12 @@ TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
   AddItem("TWO.TXT", "nothing here");
   AddItem("three.txt", "<e>a</e>", false);
   host_.ticks = {1000, 1050};
-  RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(summary.files_counted, 2);
+  EXPECT_EQ(summary.passages_found, 4);
+  EXPECT_EQ(summary.reports,
+            (std::vector<fs::path>{corpus_ / "one_result.htm", corpus_ / "TWO_result.htm"}));
+  EXPECT_EQ(summary.time_message, "0.05 second(s) used.");
 
   ASSERT_EQ(tag_set_.size(), 3u);
   EXPECT_EQ(tag_set_[0].Name, "a");
@@ -172,7 +177,11 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   AddItem("skipped.txt", "<e>a</e>", false);
   request_.one_file_mode = true;
   request_.corpus_folder = corpus_.string() + "/";
-  RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(summary.files_counted, 2);
+  EXPECT_EQ(summary.passages_found, 5);
+  ASSERT_EQ(summary.reports.size(), 1u);
+  EXPECT_EQ(summary.reports[0].string(), corpus_.string() + "/result.htm");
 
   const std::string report = ReadReport(corpus_ / "result.htm");
   EXPECT_NE(

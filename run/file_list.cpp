@@ -51,8 +51,12 @@ std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::
   return files;
 }
 
+const std::filesystem::path::string_type& ItemPathKey(const std::filesystem::path& item) {
+  return item.native();
+}
+
 bool SameItemPath(const std::filesystem::path& a, const std::filesystem::path& b) {
-  return a.native() == b.native();
+  return ItemPathKey(a) == ItemPathKey(b);
 }
 
 std::string DuplicateItemMessage(const std::filesystem::path& item) {

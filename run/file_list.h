@@ -10,14 +10,22 @@
 
 namespace farrowdale {
 
+// One item of the file list: a text file and its tick mark.
+struct TFileItem {
+  std::filesystem::path path;  // full path of the text file
+  bool checked = true;
+};
+
 // Every entry of folder (not descending) whose name ends in ".txt" in any letter case,
 // hidden entries and sub-folders so named included, as folder / name, sorted by name.
 // Throws Error when the folder cannot be read.
 std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder);
 
 // Whether two items name the same file the way the platform's file system compares names:
-// case-sensitively on Linux.
+// case-sensitively on Linux. Two items are the same exactly when their keys are equal.
 bool SameItemPath(const std::filesystem::path& a, const std::filesystem::path& b);
+// The compared form of an item's path, for hashing.
+const std::filesystem::path::string_type& ItemPathKey(const std::filesystem::path& item);
 
 // The message shown for an item that is already listed.
 std::string DuplicateItemMessage(const std::filesystem::path& item);

@@ -11,9 +11,10 @@ packages=(
   clang libclang-rt-14-dev
   hyperfine ripgrep time
   python3
+  desktop-file-utils appstream dpkg-dev
 )
 if [ "${1:-}" = "--with-display" ]; then
-  packages+=(xvfb xauth)
+  packages+=(xvfb xauth imagemagick)
 fi
 missing=()
 for p in "${packages[@]}"; do
