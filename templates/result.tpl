@@ -73,6 +73,8 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
   thead { display: table-header-group; }
   thead th, thead td, tr.o td, mark { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   header { border-bottom-width: 2px; }
+  details.chart, ol.kwic li { break-inside: avoid; }
+  summary, section > h2 { break-after: avoid; }
 }
 </style>
 </head>

@@ -122,6 +122,8 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
   .head td, .rows td { font-size: 8pt; }
   td > div.c { font-size: 8.5pt; min-width: 12em; }
   header { border-bottom-width: 2px; }
+  details.chart, ol.kwic li { break-inside: avoid; }
+  summary, section > h2 { break-after: avoid; }
   .wrap { overflow: visible; }
   table:has(> .head > tr > td:nth-child(19)) .head tr { max-height: none; overflow: visible; }
   table:has(> .head > tr > td:nth-child(19)) .head td.f { flex-basis: 16rem; }
