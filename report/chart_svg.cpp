@@ -134,12 +134,10 @@ TBarChart PassagesPerTagChart(const TStatArray& results) {
 }
 
 std::u16string RenderBarCharts(const std::vector<TBarChart>& charts) {
-  std::u16string out;
-  AppendAscii(out, "<section class=\"charts\">\n<h2>Charts</h2>\n");
-  int number = 0;
-  for (const TBarChart& chart : charts) AppendChart(out, chart, ++number);
-  AppendAscii(out, "</section>");
-  return out;
+  return SectionMarkup("charts", "Charts", [&](std::u16string& out) {
+    int number = 0;
+    for (const TBarChart& chart : charts) AppendChart(out, chart, ++number);
+  });
 }
 
 }  // namespace farrowdale

@@ -4,6 +4,7 @@
 #ifndef FARROWDALE_REPORT_MARKUP_TEXT_H_
 #define FARROWDALE_REPORT_MARKUP_TEXT_H_
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ namespace farrowdale {
 void AppendMarkupText(std::u16string& out, std::u16string_view text);
 // The same for narrow text (names from the tag set, file names, paths).
 void AppendMarkupNarrow(std::u16string& out, std::string_view narrow);
+
+// <section class="css_class">, an <h2> heading, what append_body appends, </section>: the
+// frame every report section shares. Class and heading are plain ASCII.
+std::u16string SectionMarkup(std::string_view css_class, std::string_view heading,
+                             const std::function<void(std::u16string&)>& append_body);
 
 // A tag's colour as a CSS and SVG colour: "#" and the six hex digits of an RRGGBB colour,
 // or a neutral grey for anything else, so no colour text can break out of an attribute.

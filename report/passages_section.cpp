@@ -88,12 +88,10 @@ std::string PassageAnchor(int32_t tag_row, int32_t passage_number) {
 }
 
 std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags) {
-  std::u16string out;
-  AppendAscii(out, "<section class=\"passages\">\n<h2>Passages in context</h2>\n");
-  int32_t row = 0;
-  for (const TTagPassages& tag : tags) AppendTag(out, tag, ++row);
-  AppendAscii(out, "</section>");
-  return out;
+  return SectionMarkup("passages", "Passages in context", [&](std::u16string& out) {
+    int32_t row = 0;
+    for (const TTagPassages& tag : tags) AppendTag(out, tag, ++row);
+  });
 }
 
 }  // namespace farrowdale

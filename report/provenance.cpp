@@ -78,24 +78,25 @@ std::string FileSha256Hex(const std::filesystem::path& path) {
 
 std::u16string RenderProvenance(const TProvenance& provenance) {
   const std::string when = FormatLocalIsoTime(provenance.run_time);
-  std::u16string out;
-  AppendAscii(out, "<section class=\"provenance\">\n<h2>Provenance</h2>\n<dl>\n");
-  std::u16string time;
-  AppendAscii(time, "<time datetime=\"" + when + "\">" + when + "</time>");
-  AppendItem(out, "Run", time);
-  AppendItem(out, "Program", Escaped(ProgramVersionText()));
-  AppendItem(out, "Tag set", Escaped(PathToNarrow(provenance.tag_set_path)));
-  AppendItem(out, "Tag set SHA-256",
-             provenance.tag_set_sha256.empty() ? Escaped("none (no tag set file read)")
-                                               : Code(provenance.tag_set_sha256));
-  AppendItem(out, "Corpus folder", Escaped(PathToNarrow(provenance.corpus_folder)));
-  AppendItem(out, "Files", Escaped(std::to_string(provenance.file_count)));
-  AppendItem(out, "Reports", Escaped(provenance.one_file ? "one for all files" : "one per file"));
-  AppendItem(out, "Code page", Escaped(provenance.code_page));
-  // The filter is shown as code, so that a filter spelled "none" differs from no filter.
-  AppendItem(out, "Filter", provenance.filter.empty() ? Escaped("none") : Code(provenance.filter));
-  AppendAscii(out, "</dl>\n</section>");
-  return out;
+  return SectionMarkup("provenance", "Provenance", [&](std::u16string& out) {
+    AppendAscii(out, "<dl>\n");
+    std::u16string time;
+    AppendAscii(time, "<time datetime=\"" + when + "\">" + when + "</time>");
+    AppendItem(out, "Run", time);
+    AppendItem(out, "Program", Escaped(ProgramVersionText()));
+    AppendItem(out, "Tag set", Escaped(PathToNarrow(provenance.tag_set_path)));
+    AppendItem(out, "Tag set SHA-256",
+               provenance.tag_set_sha256.empty() ? Escaped("none (no tag set file read)")
+                                                 : Code(provenance.tag_set_sha256));
+    AppendItem(out, "Corpus folder", Escaped(PathToNarrow(provenance.corpus_folder)));
+    AppendItem(out, "Files", Escaped(std::to_string(provenance.file_count)));
+    AppendItem(out, "Reports", Escaped(provenance.one_file ? "one for all files" : "one per file"));
+    AppendItem(out, "Code page", Escaped(provenance.code_page));
+    // The filter is shown as code, so that a filter spelled "none" differs from no filter.
+    AppendItem(out, "Filter",
+               provenance.filter.empty() ? Escaped("none") : Code(provenance.filter));
+    AppendAscii(out, "</dl>\n");
+  });
 }
 
 }  // namespace farrowdale
