@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The cost of the analysis additions on a whole one-file run: templates without
-# {@passages}, {@provenance} and {@chart} (the plain run) against our shipped templates
-# (passages in context, provenance, charts), each without and with --tables.
+# The cost of the analysis additions on whole runs: templates without {@passages},
+# {@provenance} and {@chart} (plain) against our shipped templates (passages in context,
+# provenance, charts); one-file runs without and with --tables, and per-file runs.
 #
 #   bench/run/analysis_bench.sh [FILES [MB [RUNS]]]     # defaults: 200 files, 20 MB, 5 runs
 #
@@ -26,11 +26,12 @@ for t in result.tpl resultEx.tpl; do
   cp "$root/templates/$t" "$work/full/$t"
   sed -e 's/{@passages}//; s/{@provenance}//; s/{@chart}//' "$root/templates/$t" >"$work/plain/$t"
 done
-count() { echo "'$cli' count --tagset '$work/tagset.ini' --one-file --templates '$work/$1' $2 '$work/corpus'"; }
+count() { echo "'$cli' count --tagset '$work/tagset.ini' --templates '$work/$1' ${2:-} '$work/corpus'"; }
 hyperfine --warmup 1 --runs "$runs" --export-json "$work/runs.json" \
-  -n "plain" "$(count plain)" -n "new sections" "$(count full)" \
-  -n "plain + --tables" "$(count plain --tables)" \
-  -n "new sections + --tables" "$(count full --tables)"
+  -n "plain" "$(count plain --one-file)" -n "new sections" "$(count full --one-file)" \
+  -n "plain + --tables" "$(count plain '--one-file --tables')" \
+  -n "new sections + --tables" "$(count full '--one-file --tables')" \
+  -n "per-file plain" "$(count plain)" -n "per-file new sections" "$(count full)"
 python3 - "$work/runs.json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
@@ -40,7 +41,8 @@ print("|:---|---:|---:|")
 for r in results:
     print("| %s | %.3f | %.2f |" % (r["command"], r["median"], r["median"] / base))
 PY
-# What the last run (new sections + --tables) wrote, against the plain report.
+# What the one-file run with new sections and tables writes, against the plain report.
+eval "$(count full '--one-file --tables')" >/dev/null
 ls -l "$work/corpus/result.htm" "$work/corpus"/result_*.csv | awk '{print $5, $NF}'
-eval "$(count plain)" >/dev/null
+eval "$(count plain --one-file)" >/dev/null
 ls -l "$work/corpus/result.htm" | awk '{print $5, "plain", $NF}'
