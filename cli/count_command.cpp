@@ -42,7 +42,7 @@ constexpr const char* kCountHelp =
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
-    "  --tagset FILE     the tag set (INI file); a missing file gives an empty tag set\n"
+    "  --tagset FILE     the tag set (INI file)\n"
     "  --one-file        one combined report \"result.htm\" in the corpus folder instead of\n"
     "                    one \"_result.htm\" report beside each text file\n"
     "  --filter PATTERN  take only the files whose full path the pattern matches\n"

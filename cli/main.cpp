@@ -21,8 +21,9 @@ constexpr const char* kUsage =
     "      files) and writes the reports.\n"
     "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
     "      Lists unclosed, stray and nested markers, empty passages and tag set mistakes.\n"
-    "  farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]\n"
-    "      Prints every match of PATTERN in FILE (standard input when absent or \"-\").\n"
+    "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
+    "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
+    "      --count prints only their number.\n"
     "  farrowdale-cli --help\n";
 
 }  // namespace

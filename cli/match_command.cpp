@@ -1,4 +1,4 @@
-// farrowdale-cli match [--first] [--code-page NAME] PATTERN [FILE]
+// farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]
 //
 // Runs a fresh engine (default modifiers) over the raw bytes of FILE, or of standard input
 // when FILE is absent or "-": Exec, then ExecNext while it matches (--first: Exec only).
@@ -7,6 +7,7 @@
 // matched, 1 when nothing did, 2 on an engine or input error (its message is the last line
 // on stderr) and on usage errors.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,7 @@ std::string ReadSubject(const std::optional<std::string>& file) {
 
 int RunMatchCommand(const std::vector<std::string>& args) {
   bool first_only = false;
+  bool count_only = false;
   std::optional<std::string> code_page;
   std::vector<std::string> operands;
   bool options_done = false;
@@ -89,6 +91,8 @@ int RunMatchCommand(const std::vector<std::string>& args) {
       options_done = true;
     } else if (arg == "--first") {
       first_only = true;
+    } else if (arg == "--count") {
+      count_only = true;
     } else if (arg == "--code-page") {
       if (i + 1 == args.size()) return UsageError("--code-page needs a code page name");
       code_page = args[++i];
@@ -109,8 +113,11 @@ int RunMatchCommand(const std::vector<std::string>& args) {
     engine.SetExpression(pattern);
     std::string out;
     bool matched = false;
+    int64_t matches = 0;
     for (bool found = engine.Exec(subject); found; found = !first_only && engine.ExecNext()) {
       matched = true;
+      ++matches;
+      if (count_only) continue;
       out += std::to_string(engine.MatchPos(0)) + ":" + std::to_string(engine.MatchLen(0));
       for (int group = 0; group <= engine.CaptureGroupCount(); ++group) {
         out += '\t';
@@ -122,6 +129,7 @@ int RunMatchCommand(const std::vector<std::string>& args) {
         out.clear();
       }
     }
+    if (count_only) out = std::to_string(matches) + "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
     return matched ? 0 : 1;

@@ -6,6 +6,8 @@
 #include "gtest/gtest.h"
 #include "regex/pattern_engine.h"
 #include "regex/program.h"
+#include "regex/program_dump.h"
+#include "regex/program_nodes.h"
 
 namespace farrowdale::regex {
 namespace {
@@ -23,44 +25,41 @@ std::vector<uint8_t> Code(std::string_view pattern,
   return Compile(pattern, Defaults(modifiers)).code;
 }
 
-void AppendInt(std::vector<uint8_t>& v, int32_t x) {
-  uint8_t b[4];
-  WriteInt32(b, x);
-  v.insert(v.end(), b, b + 4);
-}
-// Expected bytes: node kind, link, then operand bytes.
-void AppendNode(std::vector<uint8_t>& v, uint8_t kind, int32_t link,
-                std::vector<uint8_t> operand = {}) {
-  v.push_back(kind);
-  AppendInt(v, link);
-  v.insert(v.end(), operand.begin(), operand.end());
+std::string Dump(std::string_view pattern, int modifiers = TPatternEngine::kDefaultModifiers) {
+  return DumpProgram(Compile(pattern, Defaults(modifiers)));
 }
 
 TEST(CompilerTest, ProgramLayoutOfSimplePatterns) {
-  // "ab": Alternative -> End, its operand Literal "ab" -> End.
-  std::vector<uint8_t> want{kProgramMagic};
-  AppendNode(want, kAlternative, 13);
-  AppendNode(want, kLiteral, 8, {'a', 'b', 0});
-  AppendNode(want, kEnd, 0);
-  EXPECT_EQ(Code("ab"), want);
-
-  // "a*": the repetition node holds its operand node.
-  want = {kProgramMagic};
-  AppendNode(want, kAlternative, 17);
-  AppendNode(want, kStarRepeat, 12);
-  AppendNode(want, kLiteral, 0, {'a', 0});
-  AppendNode(want, kEnd, 0);
-  EXPECT_EQ(Code("a*"), want);
-
-  // "a{2,3}?": a lazy counted repetition with min and max.
-  want = {kProgramMagic};
-  AppendNode(want, kAlternative, 25);
-  AppendNode(want, kCountRepeatLazy, 20);
-  AppendInt(want, 2);
-  AppendInt(want, 3);
-  AppendNode(want, kLiteral, 0, {'a', 0});
-  AppendNode(want, kEnd, 0);
-  EXPECT_EQ(Code("a{2,3}?"), want);
+  // The top-level Alternative holds the pattern; a repetition node holds its operand node.
+  EXPECT_EQ(Dump("ab"),
+            "1 Alternative -> 14\n"
+            "6 Literal \"ab\" -> 14\n"
+            "14 End -> end\n");
+  EXPECT_EQ(Dump("a*"),
+            "1 Alternative -> 18\n"
+            "6 StarRepeat -> 18\n"
+            "11 Literal \"a\" -> end\n"
+            "18 End -> end\n");
+  EXPECT_EQ(Dump("a{2,3}?"),
+            "1 Alternative -> 26\n"
+            "6 CountRepeatLazy {2,3} -> 26\n"
+            "19 Literal \"a\" -> end\n"
+            "26 End -> end\n");
+  // "x+" on a group: the group, then a choice between going back and going on.
+  EXPECT_EQ(Dump("(a|aa)+$"),
+            "1 Alternative -> 66\n"
+            "6 GroupOpen 1 -> 11\n"
+            "11 Alternative -> 23\n"
+            "16 Literal \"a\" -> 36\n"
+            "23 Alternative -> 36\n"
+            "28 Literal \"aa\" -> 36\n"
+            "36 GroupClose 1 -> 41\n"
+            "41 Alternative -> 51\n"
+            "46 LoopBack -> 6\n"
+            "51 Alternative -> 56\n"
+            "56 Empty -> 61\n"
+            "61 SubjectEnd -> 66\n"
+            "66 End -> end\n");
 
   // Without g, "*" is lazy and "?" does not make it greedy.
   EXPECT_EQ(Code("a*", kModifierS)[6], kStarRepeatLazy);
@@ -73,9 +72,11 @@ TEST(CompilerTest, ClassesAreTinyOrSets) {
     std::vector<uint8_t> code = Code(pattern);
     int node = OperandOf(1);
     while (code[node] == kComment) node = NextNode(code.data(), node);
-    std::vector<uint8_t> out{code[node]};
     const int size = code[node] == kAnyOfSet ? kSetSize : kFewSize;
-    out.insert(out.end(), code.begin() + OperandOf(node), code.begin() + OperandOf(node) + size);
+    // The kind byte, then the operand (which follows the node's link).
+    std::vector<uint8_t> out(code.begin() + OperandOf(node) - 1,
+                             code.begin() + OperandOf(node) + size);
+    out[0] = code[node];
     return out;
   };
   EXPECT_EQ(operand("[cab]"), (std::vector<uint8_t>{kAnyOfFew, 'a', 'b', 'c'}));
@@ -97,17 +98,17 @@ TEST(CompilerTest, ClassesAreTinyOrSets) {
 
 TEST(CompilerTest, CountedLoopsOnGroups) {
   // "(ab){2,3}": LoopEntry -> Loop; group -> Loop; Loop back link to the group.
-  std::vector<uint8_t> code = Code("(ab){2,3}");
+  EXPECT_EQ(Dump("(ab){2,3}"),
+            "1 Alternative -> 51\n"
+            "6 LoopEntry -> 34\n"
+            "11 GroupOpen 1 -> 16\n"
+            "16 Alternative -> 29\n"
+            "21 Literal \"ab\" -> 29\n"
+            "29 GroupClose 1 -> 34\n"
+            "34 Loop {2,3} back to 11 -> 51\n"
+            "51 End -> end\n");
   const int entry = 6;
-  ASSERT_EQ(code[entry], kLoopEntry);
-  const int group = entry + kNodeHeaderSize;
-  EXPECT_EQ(code[group], kGroupOpenFirst);
-  const int loop = NextNode(code.data(), entry);
-  ASSERT_EQ(code[loop], kLoop);
-  EXPECT_EQ(ReadInt32(&code[loop + 5]), 2);
-  EXPECT_EQ(ReadInt32(&code[loop + 9]), 3);
-  EXPECT_EQ(loop + ReadInt32(&code[loop + 13]), group);
-  EXPECT_EQ(code[NextNode(code.data(), loop)], kEnd);
+  std::vector<uint8_t> code;
   // Lazy forms on groups use the lazy loop with an open maximum.
   code = Code("(ab)*?");
   EXPECT_EQ(code[entry], kLoopEntry);
@@ -115,6 +116,17 @@ TEST(CompilerTest, CountedLoopsOnGroups) {
   EXPECT_EQ(code[lazy], kLoopLazy);
   EXPECT_EQ(ReadInt32(&code[lazy + 9]), kOpenBraceMax);
   EXPECT_EQ(Compile("(a)(b)((c))", Defaults()).group_count, 4);
+}
+
+TEST(CompilerTest, TypedNodeReadsCheckTheKind) {
+  const Program program = Compile("(ab){2,3}", Defaults());
+  const uint8_t* code = program.code.data();
+  EXPECT_EQ(LoopBounds(code, 34).min, 2);
+  EXPECT_EQ(LoopBounds(code, 34).max, 3);
+  EXPECT_EQ(LoopBody(code, 34), 11);
+  EXPECT_EQ(LiteralText(code, 21), "ab");
+  EXPECT_THROW(CountBounds(code, 34), EPatternError);
+  EXPECT_THROW(LiteralText(code, 11), EPatternError);
 }
 
 struct ErrorCase {

@@ -86,6 +86,8 @@ std::string_view PatternErrorText(int number) {
       return "Pattern(exec): Backtracking Memory Exceeded (1 GiB)";
     case kErrInputStringTooLong:
       return "Pattern(exec): Input String Too Long";
+    case kErrSearchTooComplex:
+      return "Pattern(exec): Search Too Complex (backtracking limit reached)";
     case kErrBadPCode:
       return "Pattern(misc): Bad p-code imported";
     default:

@@ -52,6 +52,9 @@ enum PatternErrorNumber {
   kErrLoopWithoutEntry = 1015,
   kErrBacktrackMemoryExceeded = 1016,
   kErrInputStringTooLong = 1017,
+  // A search with back-references ran out of its step budget, or one without them out of
+  // memory for the states it has seen fail.
+  kErrSearchTooComplex = 1018,
   kErrBadPCode = 2000,
 };
 

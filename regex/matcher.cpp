@@ -5,6 +5,7 @@
 
 #include "regex/error_text.h"
 #include "regex/literal_search.h"
+#include "regex/program_nodes.h"
 #include "text/code_page.h"
 
 namespace farrowdale::regex {
@@ -18,12 +19,23 @@ enum FrameOp : int32_t {
   kResumeLoopExit,      // a: Loop node, b: cursor (leave the loop after a failed iteration)
   kResumeLoopIterate,   // a: LoopLazy node, b: cursor (iterate after a failed exit)
   kUndoCapture,         // a: capture index, b: old value
-  kUndoLoop,            // a: loop index, b: its counter, c: its iteration start
+  kUndoLoop,            // a: loop index | its Loop node << 4, b: its counter, c: its start
   kUndoLoopBack,        // a: LoopBack slot, b: old position
 };
 
 // Bounds the walk over zero-width nodes that looks for the literal after a repetition.
 constexpr int kLookAheadSteps = 16;
+
+// Backtracks a search may make before it starts remembering failed states: most searches
+// never get there and pay nothing for the memo.
+constexpr int64_t kDefaultMemoThreshold = 1 << 15;
+int64_t memo_threshold = kDefaultMemoThreshold;
+// With back-references the memo is unsound (the captures decide the outcome), so a search
+// has a budget of backtracks instead: a fixed allowance plus some per character searched.
+constexpr int64_t kBudgetBase = 20'000'000;
+constexpr int64_t kBudgetPerChar = 16;
+
+constexpr uint64_t kNoLoopKey = ~uint64_t{0};
 
 }  // namespace
 
@@ -43,11 +55,72 @@ void Matcher::Prepare(const Program& program, const SubjectView& subject) {
   subject_ = &subject;
   text_ = subject.text;
   length_ = subject.length;
+  if (code_ != program.code.data()) NewSubject();
   guard_loop_backs_ = program.has_back_refs;
   if (guard_loop_backs_) {
     loop_back_slot_.assign(program.code.size(), -1);
     loop_back_pos_.clear();
   }
+}
+
+void SetMemoThresholdForTesting(int64_t backtracks) {
+  memo_threshold = backtracks > 0 ? backtracks : kDefaultMemoThreshold;
+}
+
+void Matcher::NewSubject() {
+  literal_cache_.clear();
+  known_runs_.clear();
+}
+
+void Matcher::BeginSearch(int32_t start) {
+  backtracks_ = 0;
+  if (memo_on_) failed_.Clear();
+  memo_on_ = false;
+  budget_ = guard_loop_backs_ ? kBudgetBase + kBudgetPerChar * (int64_t{length_} - start + 1) : 0;
+}
+
+void Matcher::ReleaseSpareMemory() {
+  stack_.ReleaseSpare();
+  if (failed_.EntryCount() > 0) failed_.Release();
+  memo_on_ = false;
+}
+
+void Matcher::CountBacktrack() {
+  ++backtracks_;
+  if (guard_loop_backs_) {
+    if (backtracks_ > budget_) throw MakePatternError(kErrSearchTooComplex, 0);
+  } else if (backtracks_ == memo_threshold) {
+    memo_on_ = true;
+  }
+}
+
+void Matcher::PushUndoLoop(int li) {
+  stack_.Push(kUndoLoop, li | loop_nodes_[li] << 4, loop_counters_[li], loop_starts_[li]);
+}
+
+// What of the active loops can still change the outcome from pos: for each, its counter up
+// to the value beyond which the Loop node no longer tells counts apart, and whether its
+// iteration started at pos (an empty iteration is not repeated). Mixed-radix digits, or
+// kNoLoopKey when they do not fit 64 bits (the state is then not remembered).
+uint64_t Matcher::LoopKey(int32_t pos) const {
+  uint64_t key = static_cast<uint64_t>(loop_index_);
+  uint64_t scale = kMaxActiveLoops + 1;
+  for (int li = 1; li <= loop_index_; ++li) {
+    const auto [min, max] = LoopBounds(code_, loop_nodes_[li]);
+    const uint64_t cap = static_cast<uint64_t>(max >= kOpenBraceMax ? std::max(min, 1) : max);
+    const uint64_t counter = std::min(static_cast<uint64_t>(loop_counters_[li]), cap);
+    const uint64_t radix = (cap + 1) * 2;
+    if (scale > kNoLoopKey / radix) return kNoLoopKey;
+    key += (counter * 2 + (loop_starts_[li] == pos ? 1 : 0)) * scale;
+    scale *= radix;
+  }
+  return key;
+}
+
+// False when the state already failed in this search.
+bool Matcher::EnterState(int node, int32_t pos) {
+  const uint64_t key = LoopKey(pos);
+  return key == kNoLoopKey || failed_.Insert(node, pos, key);
 }
 
 void Matcher::ClearCaptures() { std::fill(std::begin(captures_), std::end(captures_), kUnset); }
@@ -127,8 +200,9 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   plan.max = kUnboundedRepeat;
   if (kind == kPlusRepeat || kind == kPlusRepeatLazy) plan.min = 1;
   if (kind == kCountRepeat || kind == kCountRepeatLazy) {
-    plan.min = ReadInt32(code_ + plan.operand);
-    plan.max = ReadInt32(code_ + plan.operand + 4);
+    const Bounds bounds = CountBounds(code_, node);
+    plan.min = bounds.min;
+    plan.max = bounds.max;
     plan.operand += kCountSize;
   }
   plan.greedy = kind == kStarRepeat || kind == kPlusRepeat || kind == kCountRepeat;
@@ -156,6 +230,40 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   return plan;
 }
 
+Matcher::LiteralOccurrences& Matcher::OccurrencesOf(const uint8_t* literal) {
+  for (LiteralOccurrences& known : literal_cache_) {
+    if (known.literal == literal) return known;
+  }
+  return literal_cache_.emplace_back(LiteralOccurrences{literal});
+}
+
+// The first occurrence of the whole literal after the repetition at or after from, or -1.
+// Remembered per subject: the text between a search's start and its answer holds none, so a
+// later search from there is answered at once (a begin marker whose end marker never comes
+// costs one scan of the text, not one per begin marker).
+int32_t Matcher::NextLiteralAt(const RepeatPlan& plan, int32_t from) {
+  LiteralOccurrences& known = OccurrencesOf(plan.literal);
+  if (known.searched_from >= 0 && from >= known.searched_from &&
+      (known.next < 0 || from <= known.next)) {
+    return known.next;
+  }
+  const uint8_t* hit = FindLiteral(text_ + from, length_ - from, plan.literal, plan.literal_length);
+  known.searched_from = from;
+  known.next = hit == nullptr ? -1 : static_cast<int32_t>(hit - text_);
+  return known.next;
+}
+
+// The last occurrence of the whole literal after the repetition in the subject, or -1.
+int32_t Matcher::LastLiteralAt(const RepeatPlan& plan) {
+  LiteralOccurrences& known = OccurrencesOf(plan.literal);
+  if (!known.last_known) {
+    const uint8_t* hit = FindLastLiteral(text_, length_, plan.literal, plan.literal_length);
+    known.last = hit == nullptr ? -1 : static_cast<int32_t>(hit - text_);
+    known.last_known = true;
+  }
+  return known.last;
+}
+
 // Length of one repetition unit: the captured text for a back-reference, else 1.
 int32_t Matcher::UnitLength(const RepeatPlan& plan) const {
   const uint8_t kind = code_[plan.operand];
@@ -165,6 +273,33 @@ int32_t Matcher::UnitLength(const RepeatPlan& plan) const {
   const int32_t end = captures_[kCaptureSlots + slot];
   if (start == kUnset || end == kUnset || end < start) return 1;
   return end - start;
+}
+
+// CountRun, remembering the last run of each single-character operand while failed states
+// are remembered: a repetition inside a repetition is entered at every cursor of one run.
+int32_t Matcher::CountRunRemembered(const RepeatPlan& plan, int32_t pos) {
+  const uint8_t kind = code_[plan.operand];
+  if (!memo_on_ || plan.max < kOpenBraceMax || kind == kBackRef || kind == kBackRefNoCase) {
+    return CountRun(plan, pos);
+  }
+  for (KnownRun& run : known_runs_) {
+    if (run.operand != plan.operand) continue;
+    if (pos < run.from && pos >= 0) {
+      // Counted only up to the known run; reaching it joins the two.
+      RepeatPlan up_to_run = plan;
+      up_to_run.max = run.from - pos;
+      const int32_t count = CountRun(up_to_run, pos);
+      if (count < up_to_run.max) run.end = pos + count;
+      run.from = pos;
+    } else if (pos > run.end) {
+      run.from = pos;
+      run.end = pos + CountRun(plan, pos);
+    }
+    return run.end - pos;
+  }
+  const int32_t count = CountRun(plan, pos);
+  known_runs_.push_back(KnownRun{plan.operand, pos, pos + count});
+  return count;
 }
 
 // How many units from pos match the operand (at most max).
@@ -216,12 +351,40 @@ int32_t Matcher::CountRun(const RepeatPlan& plan, int32_t pos) const {
 
 // The highest cursor from `from` down to `lowest` (in steps of the unit) where the literal
 // after the repetition can start, or -1.
-int32_t Matcher::FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest) const {
+int32_t Matcher::FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest) {
+  int32_t p = FindGreedyCandidateInText(plan, from, lowest);
+  // Once failed states are remembered, whole runs of cursors known to fail after the
+  // repetition are passed over a word at a time: otherwise a repetition inside a repetition
+  // would try every one of them again, each time it is entered.
+  while (memo_on_ && p >= 0) {
+    const int32_t q = HighestUnfailedCursor(plan.next, p, lowest);
+    if (q == p) break;
+    p = FindGreedyCandidateInText(plan, q, lowest);
+  }
+  return p;
+}
+
+// The highest cursor in [lowest, from] whose state at node is not known to have failed, or
+// lowest - 1. The loop key is the same for every cursor above the active loops' starts.
+int32_t Matcher::HighestUnfailedCursor(int node, int32_t from, int32_t lowest) const {
+  int32_t latest_start = -1;
+  for (int li = 1; li <= loop_index_; ++li) latest_start = std::max(latest_start, loop_starts_[li]);
+  if (from <= latest_start) return from;
+  const uint64_t key = LoopKey(from);
+  if (key == kNoLoopKey) return from;
+  const int32_t q = failed_.HighestAbsent(node, from, std::max(lowest, latest_start + 1), key);
+  return q < std::max(lowest, latest_start + 1) && latest_start >= lowest ? latest_start : q;
+}
+
+int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from, int32_t lowest) {
   if (from < lowest) return -1;
   if (plan.literal == nullptr) return from;
   const uint8_t want = plan.literal[0];
   const int32_t unit = UnitLength(plan);
   if (unit == 1) {
+    // No cursor after the literal's last occurrence can be followed by it.
+    from = std::min(from, LastLiteralAt(plan));
+    if (from < lowest) return -1;
     const void* hit = memrchr(text_ + lowest, want, from - lowest + 1);
     return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_) : -1;
   }
@@ -234,19 +397,18 @@ int32_t Matcher::FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32
 
 // The lowest cursor from `from` up to `highest` where the literal after the repetition can
 // start, or -1. After "." the whole literal is searched for at once.
-int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) const {
+int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) {
   if (from > highest) return -1;
   if (plan.literal == nullptr) return from;
   const int32_t unit = UnitLength(plan);
   if (unit == 1) {
-    const void* hit;
-    if (plan.literal_length > 1 && code_[plan.operand] == kAnyChar) {
-      hit = FindLiteral(text_ + from, length_ - from, plan.literal, plan.literal_length);
+    int32_t p;
+    if (code_[plan.operand] == kAnyChar) {
+      p = NextLiteralAt(plan, from);
     } else {
-      hit = std::memchr(text_ + from, plan.literal[0], highest - from + 1);
+      const void* hit = std::memchr(text_ + from, plan.literal[0], highest - from + 1);
+      p = hit == nullptr ? -1 : static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_);
     }
-    if (hit == nullptr) return -1;
-    const int32_t p = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_);
     return p <= highest ? p : -1;
   }
   for (int32_t p = from; p <= highest; p += unit) {
@@ -260,6 +422,7 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
   for (;;) {
     if (node < 0) throw MakePatternError(kErrNoNode, 0);
     const uint8_t kind = code_[node];
+    if (memo_on_ && !EnterState(node, pos)) goto fail;
     switch (kind) {
       case kEnd:
         *end = pos;
@@ -398,7 +561,7 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
       case kPlusRepeatLazy:
       case kCountRepeatLazy: {
         const RepeatPlan plan = PlanRepeat(node);
-        const int32_t count = CountRun(plan, pos);
+        const int32_t count = CountRunRemembered(plan, pos);
         if (count < plan.min) goto fail;
         const int64_t unit = UnitLength(plan);
         const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
@@ -414,8 +577,9 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
       }
       case kLoopEntry:
         if (loop_index_ >= kMaxActiveLoops) throw MakePatternError(kErrLoopStackExceeded, 0);
-        stack_.Push(kUndoLoop, loop_index_, loop_counters_[loop_index_], loop_starts_[loop_index_]);
+        PushUndoLoop(loop_index_);
         ++loop_index_;
+        loop_nodes_[loop_index_] = NextNode(code_, node);
         loop_counters_[loop_index_] = 0;
         loop_starts_[loop_index_] = pos;
         node = NextNode(code_, node);
@@ -425,11 +589,10 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         if (loop_index_ == 0) throw MakePatternError(kErrLoopWithoutEntry, 0);
         const int li = loop_index_;
         const int32_t counter = loop_counters_[li];
-        const int32_t min = ReadInt32(code_ + OperandOf(node));
-        const int32_t max = ReadInt32(code_ + OperandOf(node) + 4);
-        const int operand = node + ReadInt32(code_ + OperandOf(node) + 8);
+        const auto [min, max] = LoopBounds(code_, node);
+        const int operand = LoopBody(code_, node);
         if (counter < min) {
-          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          PushUndoLoop(li);
           loop_counters_[li] = counter + 1;
           loop_starts_[li] = pos;
           node = operand;
@@ -440,14 +603,14 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         const bool may_iterate = counter < max && !(counter > 0 && pos == loop_starts_[li]);
         if (kind == kLoop && may_iterate) {
           stack_.Push(kResumeLoopExit, node, pos);
-          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          PushUndoLoop(li);
           loop_counters_[li] = counter + 1;
           loop_starts_[li] = pos;
           node = operand;
           break;
         }
         if (kind == kLoopLazy && may_iterate) stack_.Push(kResumeLoopIterate, node, pos);
-        stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+        PushUndoLoop(li);
         --loop_index_;
         node = NextNode(code_, node);
         break;
@@ -474,20 +637,25 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         case kUndoCapture:
           captures_[f.a] = f.b;
           continue;
-        case kUndoLoop:
-          loop_index_ = f.a;
-          loop_counters_[f.a] = f.b;
-          loop_starts_[f.a] = f.c;
+        case kUndoLoop: {
+          const int li = f.a & 15;
+          loop_index_ = li;
+          loop_nodes_[li] = f.a >> 4;
+          loop_counters_[li] = f.b;
+          loop_starts_[li] = f.c;
           continue;
+        }
         case kUndoLoopBack:
           loop_back_pos_[f.a] = f.b;
           continue;
         case kResumeNode:
+          CountBacktrack();
           node = f.a;
           pos = f.b;
           break;
         case kResumeGreedyRepeat:
         case kResumeLazyRepeat: {
+          CountBacktrack();
           const RepeatPlan plan = PlanRepeat(f.a);
           const int32_t unit = UnitLength(plan);
           if (unit == 0) continue;  // an empty unit has a single cursor
@@ -500,20 +668,22 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
           break;
         }
         case kResumeLoopExit: {
+          CountBacktrack();
           const int li = loop_index_;
-          stack_.Push(kUndoLoop, li, loop_counters_[li], loop_starts_[li]);
+          PushUndoLoop(li);
           --loop_index_;
           node = NextNode(code_, f.a);
           pos = f.b;
           break;
         }
         case kResumeLoopIterate: {
+          CountBacktrack();
           const int li = loop_index_;
           const int32_t counter = loop_counters_[li];
-          stack_.Push(kUndoLoop, li, counter, loop_starts_[li]);
+          PushUndoLoop(li);
           loop_counters_[li] = counter + 1;
           loop_starts_[li] = f.b;
-          node = f.a + ReadInt32(code_ + OperandOf(f.a) + 8);
+          node = LoopBody(code_, f.a);
           pos = f.b;
           break;
         }

@@ -14,6 +14,7 @@
 
 #include "regex/backtrack_stack.h"
 #include "regex/compiler.h"
+#include "regex/failed_states.h"
 #include "regex/program.h"
 
 namespace farrowdale::regex {
@@ -29,31 +30,61 @@ struct SubjectView {
   ByteSet word_chars;
 };
 
+// Tests only, before any search runs (not thread-safe): the number of backtracks after which
+// a search without back-references remembers failed states (0 restores the default), so that
+// short searches take the memo's path too.
+void SetMemoThresholdForTesting(int64_t backtracks);
+
 class Matcher {
  public:
   static constexpr int32_t kUnset = -1;
 
   // Binds a program and a subject for the following attempts; both must outlive them.
   void Prepare(const Program& program, const SubjectView& subject);
+  // Forgets what was learnt about the previous subject's text (call when the text changes).
+  void NewSubject();
+  // Starts one search (attempts from start on): clears the failed states and the count of
+  // backtracks. Without back-references, once a search has backtracked often, every state
+  // entered is remembered and never run twice; with them, too many backtracks throw error
+  // 1018.
+  void BeginSearch(int32_t start);
   // Unsets every capture slot.
   void ClearCaptures();
   // Runs the program with the cursor at pos (0-based). On success sets slot 0 to the match
   // and returns true; on failure the captures are as before the call.
   bool MatchAt(int32_t pos);
-  // Frees backtracking memory beyond the first block.
-  void ReleaseSpareMemory() { stack_.ReleaseSpare(); }
+  // Frees backtracking memory beyond the first block, and the failed states.
+  void ReleaseSpareMemory();
 
   int32_t CaptureStart(int slot) const { return captures_[slot]; }
   int32_t CaptureEnd(int slot) const { return captures_[kCaptureSlots + slot]; }
 
  private:
   struct RepeatPlan;
+  // Where one literal after a repetition occurs in the subject, as far as searched.
+  struct LiteralOccurrences {
+    const uint8_t* literal;
+    int32_t searched_from = -1;  // none in [searched_from, next); -1: never searched
+    int32_t next = -1;
+    bool last_known = false;
+    int32_t last = -1;
+  };
 
   bool Run(int node, int32_t pos, int32_t* end);
   RepeatPlan PlanRepeat(int node) const;
   int32_t CountRun(const RepeatPlan& plan, int32_t pos) const;
-  int32_t FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest) const;
-  int32_t FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) const;
+  int32_t FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest);
+  int32_t FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from, int32_t lowest);
+  int32_t HighestUnfailedCursor(int node, int32_t from, int32_t lowest) const;
+  int32_t CountRunRemembered(const RepeatPlan& plan, int32_t pos);
+  int32_t FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest);
+  LiteralOccurrences& OccurrencesOf(const uint8_t* literal);
+  int32_t NextLiteralAt(const RepeatPlan& plan, int32_t from);
+  int32_t LastLiteralAt(const RepeatPlan& plan);
+  void CountBacktrack();
+  void PushUndoLoop(int li);
+  uint64_t LoopKey(int32_t pos) const;
+  bool EnterState(int node, int32_t pos);
   bool MatchesOneChar(int node, int32_t pos) const;
   bool CanStartAt(int node, int32_t pos) const;
   bool IsLineBreakAt(int32_t pos) const;
@@ -70,6 +101,7 @@ class Matcher {
   // Counted loops: counters and iteration start positions, 1..10; loop_index_ active.
   int32_t loop_counters_[kMaxActiveLoops + 1] = {};
   int32_t loop_starts_[kMaxActiveLoops + 1] = {};
+  int32_t loop_nodes_[kMaxActiveLoops + 1] = {};  // each active loop's Loop node
   int32_t loop_index_ = 0;
   // With back-references an iteration of a loop can match the empty text; each LoopBack then
   // remembers where it was last passed, so an empty iteration is not repeated.
@@ -78,6 +110,18 @@ class Matcher {
   std::vector<int32_t> loop_back_pos_;
 
   BacktrackStack stack_;
+  std::vector<LiteralOccurrences> literal_cache_;
+  // The last run of each single-character repetition operand: [from, end) all match it.
+  struct KnownRun {
+    int operand;
+    int32_t from;
+    int32_t end;
+  };
+  std::vector<KnownRun> known_runs_;
+  int64_t backtracks_ = 0;
+  int64_t budget_ = 0;
+  bool memo_on_ = false;
+  FailedStates failed_;
 };
 
 }  // namespace farrowdale::regex

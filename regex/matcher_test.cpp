@@ -188,5 +188,33 @@ TEST(MatcherTest, LongSubjectsDoNotExhaustTheStack) {
   EXPECT_EQ(plus.MatchedText(1), "b");
 }
 
+// Patterns that a plain backtracker takes exponential or quadratic time on finish with the
+// same answers; with back-references, where failed states cannot be remembered, a search
+// that runs out of its budget stops with an error instead of hanging.
+TEST(MatcherTest, SearchesAreBounded) {
+  const std::string as(100000, 'a');
+  EXPECT_FALSE(Matches("(a|aa)+$", as + "!"));
+  EXPECT_FALSE(Matches("(a+)+b", as + "!b"));
+  EXPECT_EQ(Scan("(a+)*b", as + "!b"), "100002:1[] ");
+  EXPECT_EQ(Scan("(a|aa)+!", "aaaaa!"), "1:6[a] ");
+  EXPECT_EQ(Scan("(ab|a){2,5}?c", "abaaac"), "1:6[a] ");
+  // A begin marker whose end marker never comes: one scan for the end, not one per begin.
+  std::string begins;
+  for (int i = 0; i < 200000; ++i) begins += "<e>text ";
+  EXPECT_EQ(Scan("<e>(.*?)</e >", begins), "");
+  EXPECT_EQ(Scan("<e>(.*)</e >", begins), "");
+  EXPECT_EQ(Scan("<e>(.*?)</e >", begins + "</e >").substr(0, 10), "1:1600005[");
+
+  TPatternEngine engine;
+  engine.SetExpression("(a|aa)+\\1$");
+  try {
+    engine.Exec(std::string(60, 'a') + "b");
+    ADD_FAILURE() << "no error";
+  } catch (const EPatternError& e) {
+    EXPECT_EQ(e.ErrorNumber(), 1018);
+    EXPECT_STREQ(e.what(), "Pattern(exec): Search Too Complex (backtracking limit reached)");
+  }
+}
+
 }  // namespace
 }  // namespace farrowdale

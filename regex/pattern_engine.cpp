@@ -7,6 +7,7 @@
 #include "regex/compiler.h"
 #include "regex/error_text.h"
 #include "regex/matcher.h"
+#include "regex/pattern_search.h"
 #include "regex/program.h"
 #include "regex/search.h"
 #include "regex/search_hints.h"
@@ -25,11 +26,11 @@ static_assert(TPatternEngine::kModifierI == regex::kModifierI &&
 
 namespace {
 
-constexpr std::string_view kDefaultWhitespace(" \t\n\r\f", 5);
-constexpr std::string_view kDefaultWordCharacters =
-    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
-constexpr std::string_view kDefaultLineBreaks = "\r\n";
-constexpr std::string_view kDefaultLinePairedSeparator = "\r\n";
+// A new engine's settings.
+const TPatternSettings& Defaults() {
+  static const TPatternSettings defaults;
+  return defaults;
+}
 
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
@@ -40,14 +41,12 @@ struct TPatternEngine::State {
   regex::SubjectBuffer subject;
   std::optional<regex::Program> program;
   regex::SearchHints hints;
-  regex::MustContainCache must_contain;  // for this subject and program
   int modifiers = kDefaultModifiers;
-  std::string whitespace{kDefaultWhitespace};
-  std::string word_characters{kDefaultWordCharacters};
-  std::string line_breaks{kDefaultLineBreaks};
-  regex::SubjectView view;  // paired separator and word characters live here
+  std::string whitespace{Defaults().whitespace};
+  std::string word_characters{Defaults().word_characters};
+  std::string line_breaks{Defaults().line_breaks};
+  regex::SearchParts search;  // its view holds the paired separator and word characters
   int last_error = 0;
-  Matcher matcher;
 
   // Runs f, recording the number of any EPatternError it raises.
   template <typename F>
@@ -65,10 +64,10 @@ struct TPatternEngine::State {
     settings.modifiers = modifiers;
     settings.whitespace_set = whitespace;
     settings.word_character_set = word_characters;
-    settings.line_breaks_defined = !line_breaks.empty() || view.paired_assigned;
+    settings.line_breaks_defined = !line_breaks.empty() || search.view.paired_assigned;
     program = regex::Compile(expression, settings);
     hints = regex::ComputeSearchHints(*program);
-    must_contain = regex::MustContainCache();
+    search.NewSubject();
   }
 
   // Takes a new subject (store keeps it, up to its first zero byte) and searches it from its
@@ -76,46 +75,37 @@ struct TPatternEngine::State {
   template <typename Store>
   bool SearchNewSubject(std::string_view subject, Store store) {
     return Recording([&] {
-      matcher.ClearCaptures();
+      search.matcher.ClearCaptures();
       constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
       if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
         throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
       }
       store();
-      must_contain = regex::MustContainCache();
+      search.NewSubject();
       return SearchFrom(1);
     });
   }
 
   bool SearchFrom(int offset) {
-    matcher.ClearCaptures();
+    search.matcher.ClearCaptures();
     if (program && program->modifiers != modifiers) program.reset();
-    view.line_breaks = regex::ByteSet();
-    view.line_breaks.AddAll(line_breaks);
+    search.view.line_breaks = regex::ByteSet();
+    search.view.line_breaks.AddAll(line_breaks);
     if (!program) {
       if (expression.empty()) throw regex::MakePatternError(regex::kErrNoExpression, 0);
       Compile();
     }
-    if (program->code[0] != regex::kProgramMagic) {
-      throw regex::MakePatternError(regex::kErrCorruptedProgram, 0);
-    }
     if (subject.empty()) throw regex::MakePatternError(regex::kErrNoInputString, 0);
-    if (offset < 1) throw regex::MakePatternError(regex::kErrOffsetBelowOne, 0);
-    const int32_t length = static_cast<int32_t>(subject.size());
-    if (offset > length + 1) return false;
-    view.text = subject.data();
-    view.length = length;
-    matcher.Prepare(*program, view);
-    const bool found = regex::SearchSubject(hints, view, offset - 1, matcher, must_contain);
-    matcher.ReleaseSpareMemory();
-    return found;
+    search.view.text = subject.data();
+    search.view.length = static_cast<int32_t>(subject.size());
+    return search.SearchFrom(*program, hints, offset);
   }
 };
 
 TPatternEngine::TPatternEngine() : state_(std::make_unique<State>()) {
-  state_->view.word_chars.AddAll(kDefaultWordCharacters);
-  SetLinePairedSeparator(kDefaultLinePairedSeparator);
-  state_->matcher.ClearCaptures();
+  state_->search.view.word_chars.AddAll(Defaults().word_characters);
+  SetLinePairedSeparator(Defaults().line_paired_separator);
+  state_->search.matcher.ClearCaptures();
 }
 
 TPatternEngine::~TPatternEngine() = default;
@@ -142,14 +132,7 @@ bool TPatternEngine::ExecInPlace(const std::string& subject) {
 
 bool TPatternEngine::ExecNext() {
   State& s = *state_;
-  return s.Recording([&] {
-    const int32_t start = s.matcher.CaptureStart(0);
-    const int32_t end = s.matcher.CaptureEnd(0);
-    if (start == Matcher::kUnset || end == Matcher::kUnset) {
-      throw regex::MakePatternError(regex::kErrExecNextWithoutExec, 0);
-    }
-    return s.SearchFrom(end + 1 + (start == end ? 1 : 0));
-  });
+  return s.Recording([&] { return s.SearchFrom(s.search.NextOffset()); });
 }
 
 bool TPatternEngine::SearchFrom(int offset) {
@@ -164,17 +147,11 @@ std::string TPatternEngine::MatchedText(int slot) const {
 }
 
 int TPatternEngine::MatchPos(int slot) const {
-  const State& s = *state_;
-  if (slot < 0 || slot >= regex::kCaptureSlots || s.subject.empty()) return -1;
-  const int32_t start = s.matcher.CaptureStart(slot);
-  const int32_t end = s.matcher.CaptureEnd(slot);
-  if (start == Matcher::kUnset || end == Matcher::kUnset || end < start) return -1;
-  return start + 1;
+  return state_->subject.empty() ? -1 : state_->search.MatchPos(slot);
 }
 
 int TPatternEngine::MatchLen(int slot) const {
-  if (MatchPos(slot) < 0) return -1;
-  return state_->matcher.CaptureEnd(slot) - state_->matcher.CaptureStart(slot);
+  return state_->subject.empty() ? -1 : state_->search.MatchLen(slot);
 }
 
 int TPatternEngine::CaptureGroupCount() const {
@@ -189,7 +166,7 @@ void TPatternEngine::SetModifierSet(int modifiers) {
 
 void TPatternEngine::SetLinePairedSeparator(std::string_view pair) {
   State& s = *state_;
-  regex::SubjectView& v = s.view;
+  regex::SubjectView& v = s.search.view;
   s.Recording([&] {
     pair = UpToZero(pair);
     if (pair.empty()) {
@@ -211,7 +188,7 @@ void TPatternEngine::SetLinePairedSeparator(std::string_view pair) {
 }
 
 std::string TPatternEngine::LinePairedSeparator() const {
-  const regex::SubjectView& v = state_->view;
+  const regex::SubjectView& v = state_->search.view;
   if (!v.paired_assigned) return std::string();
   return std::string{static_cast<char>(v.paired_head), static_cast<char>(v.paired_tail)};
 }
@@ -229,8 +206,8 @@ const std::string& TPatternEngine::WhitespaceSet() const { return state_->whites
 void TPatternEngine::SetWordCharacterSet(std::string_view chars) {
   State& s = *state_;
   s.word_characters.assign(UpToZero(chars));
-  s.view.word_chars = regex::ByteSet();
-  s.view.word_chars.AddAll(s.word_characters);
+  s.search.view.word_chars = regex::ByteSet();
+  s.search.view.word_chars.AddAll(s.word_characters);
 }
 const std::string& TPatternEngine::WordCharacterSet() const { return state_->word_characters; }
 

@@ -5,8 +5,24 @@
 //
 // A search returns the leftmost position where the pattern matches and, there, the first
 // match in the engine's preference order (not the longest). Patterns and subjects end at
-// their first zero byte. The engine keeps its own copy of the subject; capture positions
-// refer to it. One object must not be used by two threads at once.
+// their first zero byte.
+//
+// Ownership and validity: Exec copies the subject into the engine, and every position and
+// MatchedText refers to that copy. ExecInPlace borrows the caller's string instead: it must
+// stay alive and unchanged until the next Exec/ExecInPlace or the engine's end.
+//
+// Threads: one object must not be used by two threads at once; separate objects are
+// independent. To search many subjects with one pattern, possibly from several threads,
+// compile it once with TCompiledPattern and give each thread a TPatternSearch
+// (regex/pattern_search.h).
+//
+// Bounds: no search runs away. Without back-references a search never runs the program twice
+// from the same state (node, position and what of the active counted loops still matters),
+// so its time is bounded by program size x subject length; with back-references a search
+// has a step budget and throws error 1018 when it runs out. Either way the memory it may
+// use is bounded, and exceeding it throws (1016, 1018) rather than failing silently.
+//
+// REQUIRES: subjects shorter than 2^31 - 2 bytes (else error 1017).
 #ifndef FARROWDALE_REGEX_PATTERN_ENGINE_H_
 #define FARROWDALE_REGEX_PATTERN_ENGINE_H_
 

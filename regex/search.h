@@ -27,6 +27,35 @@ struct MustContainCache {
 bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t start,
                    Matcher& matcher, MustContainCache& must_contain);
 
+// A compiled pattern: the program, its hints (views into program.code, so never copied) and
+// the character settings a search reads (in a SubjectView without text).
+struct CompiledParts {
+  Program program;
+  SearchHints hints;
+  SubjectView settings;
+};
+
+// The state of searching one subject with one program.
+struct SearchParts {
+  Matcher matcher;
+  MustContainCache must_contain;
+  SubjectView view;  // the settings and the subject's text
+
+  // Call when the text or the program changes: forgets what was learnt about the text.
+  void NewSubject() {
+    must_contain = MustContainCache();
+    matcher.NewSubject();
+  }
+  // Searches view's text from the 1-based offset (false beyond length + 1); errors 1004,
+  // 1006 and those of the search.
+  bool SearchFrom(const Program& program, const SearchHints& hints, int offset);
+  // The offset after the last match (one further after an empty match); error 1007 when none.
+  int NextOffset() const;
+  // 1-based start and length of capture slot n of the last match; -1 when unset.
+  int MatchPos(int slot) const;
+  int MatchLen(int slot) const;
+};
+
 }  // namespace farrowdale::regex
 
 #endif  // FARROWDALE_REGEX_SEARCH_H_

@@ -4,15 +4,11 @@
 #include <vector>
 
 #include "regex/error_text.h"
+#include "regex/program_nodes.h"
 #include "text/code_page.h"
 
 namespace farrowdale::regex {
 namespace {
-
-std::string_view LiteralText(const uint8_t* code, int node) {
-  const char* text = reinterpret_cast<const char*>(code + OperandOf(node));
-  return std::string_view(text, std::strlen(text));
-}
 
 // Characters one single-character node can consume.
 void AddNodeChars(const uint8_t* code, int node, ByteSet& set) {
@@ -117,12 +113,12 @@ ByteSet LeadChars(const Program& program) {
         case kCountRepeat:
         case kCountRepeatLazy:
           AddNodeChars(code, OperandOf(node) + kCountSize, set);
-          if (ReadInt32(code + OperandOf(node)) > 0) next = -1;
+          if (CountBounds(code, node).min > 0) next = -1;
           break;
         case kLoop:
         case kLoopLazy:
-          pending.push_back(node + ReadInt32(code + OperandOf(node) + 8));
-          if (ReadInt32(code + OperandOf(node)) > 0) next = -1;
+          pending.push_back(LoopBody(code, node));
+          if (LoopBounds(code, node).min > 0) next = -1;
           break;
         default:
           if (IsGroupOpen(kind) || IsGroupClose(kind)) break;

@@ -3,19 +3,19 @@
 // tag then searches that same narrow text.
 #include "run/coding_run.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "report/csv_tables.h"
 #include "report/provenance.h"
+#include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
@@ -23,6 +23,7 @@
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
+#include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
@@ -44,8 +45,10 @@ class TListedFiles {
     }
   }
 
-  // Throws the file-create error when report would replace a listed file.
+  // Throws the file-create error when report would replace a listed file, or could not be
+  // replaced at all (a link, a folder).
   void CheckReportPath(const std::filesystem::path& report) const {
+    CheckReplaceableFile(report);
     const auto id = FileId(report);
     if (names_.contains(report.lexically_normal()) || (id && ids_.contains(*id))) {
       throw FileCreateError(report, EEXIST);
@@ -64,35 +67,38 @@ class TListedFiles {
   std::set<TFileId> ids_;
 };
 
-// Writes a table through a temporary file in the same folder, renamed over the table's path,
-// so a reader sees the old table or the new one whole and a link at the path is replaced,
-// never written through. Throws the file-create Error naming path.
-void WriteTableFile(const std::filesystem::path& path, std::string_view bytes) {
-  // A new name of this process's own; O_EXCL never opens what exists (a link included), and
-  // the mode lets the umask decide as for any file the program creates.
-  static std::atomic<unsigned> serial{0};
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = (path.parent_path() / (".farrowdale-table-" + std::to_string(::getpid()) + "-" +
-                                       std::to_string(serial++)))
-                    .string();
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+// Every ticked text's report path, in list order, worked out before anything is written: a
+// report that would replace a listed text, or one that two texts would share, stops the run
+// here. Linear in the number of texts.
+std::vector<std::filesystem::path> PlanFileReports(const std::vector<TFileItem>& items,
+                                                   const TListedFiles& listed_files) {
+  std::vector<std::filesystem::path> reports;
+  std::unordered_map<std::filesystem::path::string_type, const std::filesystem::path*> texts;
+  for (const TFileItem& item : items) {
+    if (!item.checked) continue;
+    const std::filesystem::path& report = reports.emplace_back(FileReportPath(item.path));
+    listed_files.CheckReportPath(report);
+    const auto [found, added] = texts.emplace(report.lexically_normal().native(), &item.path);
+    if (!added) {
+      throw FileCreateError(report, "It would be the report of both \"" +
+                                        PathToNarrow(*found->second) + "\" and \"" +
+                                        PathToNarrow(item.path) + "\".");
+    }
   }
-  if (fd < 0) throw FileCreateError(path, errno);
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
+  return reports;
+}
+
+// Tells the user when the run can produce nothing: no tag to count, or no template to fill.
+void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
+                                  const TTagArray& tag_set,
+                                  const std::filesystem::path& template_path,
+                                  TCodingRunHost& host) {
+  if (std::all_of(tag_set.begin(), tag_set.end(), IsSkippedTag)) {
+    host.Warn(tag_set_path, tag_set_path.empty() ? "no tag set chosen; nothing is counted"
+                                                 : "the tag set has no tags; nothing is counted");
   }
-  const int write_error = written == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
-  if (::close(fd) != 0 || write_error != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = write_error != 0 ? write_error : errno;
-    ::unlink(temporary.c_str());
-    throw FileCreateError(path, error);
+  if (!TemplateFileExists(template_path)) {
+    host.Warn(template_path, "template not found; no report is written");
   }
 }
 
@@ -151,71 +157,79 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   CheckTagPatterns(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
+  const std::filesystem::path template_path =
+      program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
+  WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
 
   const TListedFiles listed_files(request.items);
+  std::vector<std::filesystem::path> reports;
+  if (one_file_mode) {
+    listed_files.CheckReportPath(combined_report);
+  } else {
+    reports = PlanFileReports(request.items, listed_files);
+  }
+  const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
+  const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  if (request.write_tables) {
+    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+      listed_files.CheckReportPath(table);
+      CheckReplaceableFile(table);
+    }
+  }
   int files_ticked = 0;
   for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
 
-  const std::filesystem::path template_path =
-      program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Passages in context cost memory and time: gathered only for a template that shows them.
   const bool with_passages = TemplateHolds(template_path, kPassagesPlaceholder);
   std::vector<TTagPassages> passages;
   const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
-
-  TStatArrayArray all_stats;
-  std::vector<std::string> file_names;
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
   TPassagePlaces places(request.write_tables, with_passages);
+
+  TStatArrayArray all_stats;
+  std::vector<std::string> file_names;
   int files_done = 0;
   for (const TFileItem& item : request.items) {
     if (!item.checked) continue;
     // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
-    const std::string narrow_text = ReadNarrowJoinedText(item.path);
-    const std::string file_name = PathToNarrow(item.path.filename());
-    std::filesystem::path report;
-    if (one_file_mode) {
-      file_names.push_back(file_name);
-    } else {
-      report = FileReportPath(item.path);
-      listed_files.CheckReportPath(report);
-    }
-    TStatArray stats = CountTagsInText(narrow_text, tag_set, one_file_mode);
+    const TNarrowTextFile file = ReadNarrowJoinedText(item.path);
+    for (const TextReadWarning& warning : file.warnings) host.Warn(item.path, warning.Message());
+    TStatArray stats = CountTagsInText(file.text, tag_set, one_file_mode);
     for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
     ++summary.files_counted;
+    const std::string file_name = PathToNarrow(item.path.filename());
     if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
-    if (counts_table || with_passages) places.AddFile(narrow_text, tag_set, file_name);
+    if (counts_table || with_passages) places.AddFile(file.text, tag_set, file_name);
     if (one_file_mode) {
+      file_names.push_back(file_name);
       all_stats.push_back(std::move(stats));
     } else {
       if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
       places.ForgetOccurrences();
-      WriteFileReport(stats, template_path, report, additions);
-      summary.reports.push_back(report);
+      if (WriteFileReport(stats, template_path, reports[files_done], additions)) {
+        summary.reports.push_back(reports[files_done]);
+      }
     }
     host.Progress(++files_done, files_ticked);
   }
   if (one_file_mode) {
-    listed_files.CheckReportPath(combined_report);
     const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
     if (with_passages && !all_stats.empty()) {
       std::vector<const TFrequencyList*> distinct;
       for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
       passages = places.TakeTagPassages(all_stats.front(), distinct);
     }
-    WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report, additions);
-    summary.reports.push_back(combined_report);
+    if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
+                            additions)) {
+      summary.reports.push_back(combined_report);
+    }
   }
   if (counts_table) {
-    const std::filesystem::path counts_path = request.corpus_folder / kCountsTableName;
-    const std::filesystem::path passages_path = request.corpus_folder / kPassagesTableName;
-    listed_files.CheckReportPath(counts_path);
-    listed_files.CheckReportPath(passages_path);
-    WriteTableFile(counts_path, counts_table->bytes());
-    WriteTableFile(passages_path, places.table().bytes());
+    WriteFileAtomically(counts_table_path, counts_table->bytes());
+    WriteFileAtomically(passages_table_path, places.table().bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

@@ -56,9 +56,13 @@ class TCodingRunHost {
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
 };
 
-// Runs the whole coding run and says what it did. tag_set is the window's tag table,
-// refilled by the run. Throws Error on failure: then no time message is shown and nothing
-// is opened; reports written for earlier files stay.
+// Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
+// the run. Before any file is read, every report path is worked out and checked: a report that
+// would replace a listed text, that two texts would share, or whose path is a link, a folder or a
+// device stops the run with nothing written. A tag set without tags, a missing template and
+// each text read by a guess or cut short are told through host.Warn; the run goes on.
+// Throws Error on failure (a tag set path that names no readable file included): then no time
+// message is shown and nothing is opened; reports written for earlier files stay.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the

@@ -197,15 +197,13 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   EXPECT_EQ(host_.messages, std::vector<std::string>{"0 second(s) used."});
 }
 
-TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFile) {
+TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALink) {
   AddItem("one.txt", "x <e>a</e>\r\n <e>b</e> <f>c</f>");
   RunCoding(request_, tag_set_, host_);
   EXPECT_FALSE(fs::exists(corpus_ / "result_counts.csv"));
   EXPECT_FALSE(fs::exists(corpus_ / "result_passages.csv"));
 
-  // Both modes write them, replacing a link rather than writing through it.
-  WriteFile(root_ / "elsewhere.csv", "not ours");
-  fs::create_symlink(root_ / "elsewhere.csv", corpus_ / "result_passages.csv");
+  // Both modes write them, and a second run replaces them.
   request_.write_tables = true;
   for (const bool one_file : {false, true}) {
     request_.one_file_mode = one_file;
@@ -216,14 +214,21 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFile) {
     EXPECT_EQ(ReadBytes(corpus_ / "result_passages.csv"),
               "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
               "a,one.txt,1,6,a\r\na,one.txt,2,5,b\r\nb,one.txt,2,14,c\r\n");
-    EXPECT_FALSE(fs::is_symlink(corpus_ / "result_passages.csv"));
-  }
-  EXPECT_EQ(ReadBytes(root_ / "elsewhere.csv"), "not ours");
-  for (const auto& entry : fs::directory_iterator(corpus_)) {
-    EXPECT_EQ(entry.path().filename().string().find(".farrowdale-table"), std::string::npos);
   }
 
-  // A listed file named like a table stops the run untouched.
+  // A link at a table's place stops the run before any report is written: nothing is
+  // written through it.
+  fs::remove(corpus_ / "result.htm");
+  fs::remove(corpus_ / "result_passages.csv");
+  WriteFile(root_ / "elsewhere.csv", "not ours");
+  fs::create_symlink(root_ / "elsewhere.csv", corpus_ / "result_passages.csv");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(root_ / "elsewhere.csv"), "not ours");
+  EXPECT_TRUE(fs::is_symlink(corpus_ / "result_passages.csv"));
+  EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
+
+  // So does a listed file named like a table.
+  fs::remove(corpus_ / "result_passages.csv");
   AddItem("result_counts.csv", "my own counts");
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
@@ -335,19 +340,31 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(CodingRunTest, EmptyOrMissingTagSetStillLoadsEveryTickedFile) {
+TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   request_.tag_set_path.clear();
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
 
+  EXPECT_EQ(host_.warnings, (std::vector<std::pair<fs::path, std::string>>{
+                                {"", "no tag set chosen; nothing is counted"}}));
   request_.items.pop_back();
-  request_.tag_set_path = root_ / "absent.ini";
+  host_.warnings.clear();
+  WriteFile(root_ / "empty.ini", "; no tags yet\r\n[-]\r\n");
+  request_.tag_set_path = root_ / "empty.ini";
   RunCoding(request_, tag_set_, host_);
-  EXPECT_TRUE(tag_set_.empty());
+  EXPECT_EQ(tag_set_.size(), 1u);
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
+  EXPECT_EQ(host_.warnings,
+            (std::vector<std::pair<fs::path, std::string>>{
+                {root_ / "empty.ini", "the tag set has no tags; nothing is counted"}}));
+
+  // A path that names no file is a mistake, not an empty tag set.
+  request_.tag_set_path = root_ / "absent.ini";
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(host_.messages.size(), 1u);
 }
 
 TEST_F(CodingRunTest, ElapsedTimeMessage) {

@@ -36,12 +36,15 @@ std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::
   std::filesystem::directory_iterator it(folder, ec);
   if (ec) throw FolderReadError(folder, ec);
   std::vector<std::filesystem::path::string_type> names;
-  // Only the entry names are looked at: a broken link or an unreadable entry whose name
-  // fits is listed all the same, and reading it later reports its own error.
+  // Only regular files (and links to them) are texts: a sub-folder, a pipe or a link to a
+  // device so named would stop a run or never let it end. A broken link is left out too.
   for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) throw FolderReadError(folder, ec);
     auto name = it->path().filename().native();
-    if (EndsWithTxtIgnoringCase(name)) names.push_back(std::move(name));
+    std::error_code type_error;
+    if (EndsWithTxtIgnoringCase(name) && it->is_regular_file(type_error)) {
+      names.push_back(std::move(name));
+    }
   }
   if (ec) throw FolderReadError(folder, ec);
   std::sort(names.begin(), names.end());

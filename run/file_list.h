@@ -16,8 +16,8 @@ struct TFileItem {
   bool checked = true;
 };
 
-// Every entry of folder (not descending) whose name ends in ".txt" in any letter case,
-// hidden entries and sub-folders so named included, as folder / name, sorted by name.
+// Every regular file of folder (not descending), or link to one, whose name ends in ".txt" in
+// any letter case, hidden files included, as folder / name, sorted by name.
 // Throws Error when the folder cannot be read.
 std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder);
 

@@ -1,6 +1,7 @@
 #include "run/file_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -30,19 +31,23 @@ class FolderFixture : public ::testing::Test {
   fs::path folder_;
 };
 
-TEST_F(FolderFixture, ListsEveryTxtEntrySortedByName) {
+TEST_F(FolderFixture, ListsEveryTxtRegularFileSortedByName) {
   for (const char* name :
        {"b.txt", "a.TXT", "A.txt", ".hidden.txt", ".txt", "c.text", "d.txt.bak", "etxt", "e.Txt"}) {
     Touch(name);
   }
+  // Only regular files, or links to them, are texts: a folder, a pipe, a link to a device or
+  // to nothing would stop or hang a run.
   fs::create_directory(folder_ / "notes.txt");
   fs::create_directory(folder_ / "sub");
   Touch("sub/inner.txt");
   fs::create_symlink(folder_ / "missing", folder_ / "broken.txt");
+  fs::create_symlink("/dev/zero", folder_ / "zero.txt");
+  fs::create_symlink(folder_ / "b.txt", folder_ / "link.txt");
+  ASSERT_EQ(::mkfifo((folder_ / "pipe.txt").c_str(), 0600), 0);
 
   std::vector<fs::path> expected;
-  for (const char* name :
-       {".hidden.txt", ".txt", "A.txt", "a.TXT", "b.txt", "broken.txt", "e.Txt", "notes.txt"}) {
+  for (const char* name : {".hidden.txt", ".txt", "A.txt", "a.TXT", "b.txt", "e.Txt", "link.txt"}) {
     expected.push_back(folder_ / name);
   }
   EXPECT_EQ(ListTextFilesOfFolder(folder_), expected);

@@ -275,7 +275,12 @@ std::string Counted(int count, const char* singular, const char* plural) {
 }  // namespace
 
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
-  return {ReadNarrowJoinedText(path), {}};
+  TNarrowTextFile file = ReadNarrowJoinedText(path);
+  TCheckedFile checked{std::move(file.text), {}};
+  for (const TextReadWarning& warning : file.warnings) {
+    checked.read_warnings.push_back(warning.Message());
+  }
+  return checked;
 }
 
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,

@@ -38,12 +38,10 @@
 //   nothing is lost.
 #include "tagset/ini_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <string_view>
-#include <system_error>
 
 #include "text/code_page.h"
+#include "text/regular_file.h"
 #include "text/unicode_string_list.h"
 #include "text/utf8.h"
 
@@ -94,15 +92,13 @@ void CutNarrow(std::string& text, size_t max_bytes) {
   text.resize(end);
 }
 
-// The file as narrow text; empty when it cannot be read or is UTF-16 BE.
+// The file as narrow text; empty for no path (no tag set chosen) or a UTF-16 BE file. Only a
+// regular file is read: a missing file, a folder or a pipe of that name throws the file-open
+// Error, so that a mistyped path is never taken for an empty tag set.
 std::string ReadNarrowText(const std::filesystem::path& path) {
-  // Only a regular file is read: a folder or a pipe of that name is no tag set.
-  std::error_code error;
-  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return {};
+  if (path.empty()) return {};
+  std::string bytes;
+  TRegularFile(path).ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
   size_t bom_length = 0;
   std::string text;
   switch (DetectTextEncoding(bytes, &bom_length)) {

@@ -36,8 +36,9 @@ class TIniFile {
   explicit TIniFile(std::filesystem::path path) : path_(std::move(path)) {}
   const std::filesystem::path& Path() const { return path_; }
 
-  // Section names in file order, within the 16384-byte list buffer. A missing or unreadable
-  // file gives none.
+  // Section names in file order, within the 16384-byte list buffer. An empty path gives
+  // none; a file that cannot be read (missing, no access, not a regular file) throws the
+  // file-open Error, as every read below does.
   std::vector<std::string> ReadSections() const;
   // "key=value" for each key of the section (first occurrence of the section), in file
   // order, the value as a lookup of that key returns it.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/code_page.h"
+#include "text/error.h"
 
 namespace farrowdale {
 namespace {
@@ -154,11 +155,23 @@ TEST_F(IniFileTest, EncodingsByByteOrderMark) {
   EXPECT_EQ(Write(std::string("[A]\r\n\0[B]\r\n", 11)).ReadSections(), Names{"A"});
 }
 
-TEST_F(IniFileTest, MissingFileOrEmptyPathGivesNothing) {
-  EXPECT_EQ(TIniFile(dir_ / "absent.ini").ReadSections(), Names{});
-  EXPECT_EQ(TIniFile(dir_ / "absent.ini").ReadSectionValues("S"), Names{});
+// A mistyped path must not pass for an empty tag set; only "no tag set chosen" is one.
+TEST_F(IniFileTest, UnreadablePathIsTheFileOpenErrorAndEmptyPathGivesNothing) {
+  const auto error_of = [](const TIniFile& ini) {
+    try {
+      ini.ReadAllSectionValues();
+    } catch (const Error& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  const std::string absent = (dir_ / "absent.ini").string();
+  EXPECT_EQ(error_of(TIniFile(absent)),
+            "Cannot open file \"" + absent + "\". No such file or directory");
+  EXPECT_THROW(TIniFile(absent).ReadSectionValues("S"), Error);
+  EXPECT_EQ(error_of(TIniFile(dir_)),
+            "Cannot open file \"" + dir_.string() + "\". It is a folder, not a regular file.");
   EXPECT_EQ(TIniFile("").ReadSections(), Names{});
-  EXPECT_EQ(TIniFile(dir_).ReadSections(), Names{});
 }
 
 }  // namespace

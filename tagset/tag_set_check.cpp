@@ -166,11 +166,8 @@ class TTagSetChecker {
       CheckTag(i);
     }
     CheckSameMarkers(merged);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(ini_.Path(), error)) {
-      Report(1, 1, ECheckSeverity::kError, "the tag set file cannot be read");
-    } else if (std::none_of(result_.tags.begin(), result_.tags.end(),
-                            [](const TTagInfo& tag) { return !IsSkippedTag(tag); })) {
+    if (std::none_of(result_.tags.begin(), result_.tags.end(),
+                     [](const TTagInfo& tag) { return !IsSkippedTag(tag); })) {
       Report(1, 1, ECheckSeverity::kWarning, "no tags: the file has no section with markers");
     }
     std::stable_sort(result_.problems.begin(), result_.problems.end(),
@@ -395,6 +392,16 @@ int CharacterCount(std::string_view narrow) {
   return count;
 }
 
-TTagSetCheck CheckTagSet(const TIniFile& ini) { return TTagSetChecker(ini).Run(); }
+TTagSetCheck CheckTagSet(const TIniFile& ini) {
+  try {
+    return TTagSetChecker(ini).Run();
+  } catch (const Error& error) {
+    // Nothing else can be said of a file that cannot be read.
+    TTagSetCheck unread;
+    unread.problems.push_back({1, 1, ECheckSeverity::kError,
+                               std::string("the tag set file cannot be read: ") + error.what()});
+    return unread;
+  }
+}
 
 }  // namespace farrowdale

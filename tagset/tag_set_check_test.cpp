@@ -139,7 +139,8 @@ TEST_F(TagSetCheckTest, WhatTheReadersLimitsCutIsReported) {
 TEST_F(TagSetCheckTest, MissingOrEmptyTagSet) {
   CodePageGuard code_page("windows-1252");
   EXPECT_EQ(CheckTagSet(TIniFile(dir_ / "none.ini")).problems.front().message,
-            "the tag set file cannot be read");
+            "the tag set file cannot be read: Cannot open file \"" + (dir_ / "none.ini").string() +
+                "\". No such file or directory");
   EXPECT_EQ(Problems("; nothing\n[-]\n"),
             Lines{"1:1: warning: no tags: the file has no section with markers"});
 }

@@ -129,6 +129,21 @@ std::string IcuToNarrow(const CodePage& code_page, std::u16string_view text) {
       "to " + code_page.name);
 }
 
+// Both Windows tables decode ASCII as ASCII.
+void DecodeWithTable(std::string_view text, const std::array<char16_t, 256>& to_unicode,
+                     std::u16string* out) {
+  out->resize(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* const end = p + text.size();
+  char16_t* o = out->data();
+  while (p < end) {
+    const size_t run = WidenAscii(p, end, o);
+    p += run;
+    o += run;
+    if (p < end) *o++ = to_unicode[*p++];
+  }
+}
+
 std::unique_ptr<CodePage> MakeCodePage(std::string_view requested) {
   auto code_page = std::make_unique<CodePage>();
   ConverterPtr converter = OpenConverter(requested);
@@ -178,7 +193,8 @@ std::atomic<const CodePage*> current{nullptr};
 const CodePage& Current() {
   const CodePage* code_page = current.load(std::memory_order_acquire);
   if (code_page == nullptr) {
-    // A program that never chose one runs in the C locale, whose choice is windows-1252.
+    // A program that never chose one (a unit test) gets windows-1252, through which every
+    // byte survives a round trip.
     SetSystemCodePage("windows-1252");
     code_page = current.load(std::memory_order_acquire);
   }
@@ -188,16 +204,18 @@ const CodePage& Current() {
 }  // namespace
 
 void InitSystemCodePageFromLocale() {
+  // Plain ASCII (the C and POSIX locales, the default of servers and containers) cannot
+  // hold most corpus text; current language runtimes take UTF-8 there, and so do we.
   const char* codeset = nl_langinfo(CODESET);
   const std::string canonical = codeset ? CanonicalName(codeset) : std::string();
   if (canonical.empty() || canonical == CanonicalName("US-ASCII")) {
-    SetSystemCodePage("windows-1252");
+    SetSystemCodePage("UTF-8");
     return;
   }
   try {
     SetSystemCodePage(codeset);
   } catch (const Error&) {
-    SetSystemCodePage("windows-1252");
+    SetSystemCodePage("UTF-8");
   }
 }
 
@@ -240,21 +258,9 @@ void AppendNarrow(std::u16string_view text, std::string* out) {
 void ToUnicode(std::string_view text, std::u16string* out) {
   const CodePage& code_page = Current();
   switch (code_page.kind) {
-    case Kind::kTable: {
-      out->resize(text.size());
-      const char16_t* to_unicode = code_page.table.to_unicode.data();
-      const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-      const unsigned char* const end = p + text.size();
-      char16_t* o = out->data();
-      while (p < end) {
-        // Both Windows tables decode ASCII as ASCII.
-        const size_t run = WidenAscii(p, end, o);
-        p += run;
-        o += run;
-        if (p < end) *o++ = to_unicode[*p++];
-      }
+    case Kind::kTable:
+      DecodeWithTable(text, code_page.table.to_unicode, out);
       return;
-    }
     case Kind::kUtf8:
       out->resize(text.size());
       out->resize(Utf8ToUtf16(text, out->data()));
@@ -269,6 +275,12 @@ std::u16string ToUnicode(std::string_view text) {
   std::u16string result;
   ToUnicode(text, &result);
   return result;
+}
+
+void Windows1252ToUnicode(std::string_view text, std::u16string* out) {
+  static const std::array<char16_t, 256> to_unicode =
+      BuildWindowsTable(1252, CanonicalName("windows-1252").c_str()).to_unicode;
+  DecodeWithTable(text, to_unicode, out);
 }
 
 unsigned char SwapCase(unsigned char c) { return Current().swap_case[c]; }

@@ -14,7 +14,7 @@
 namespace farrowdale {
 
 // Chooses the code page from the process locale (call setlocale(LC_ALL, "") first): the
-// locale's character set on Linux; plain ASCII ("C"/"POSIX") is taken as windows-1252.
+// locale's character set on Linux; plain ASCII ("C"/"POSIX") is taken as UTF-8.
 void InitSystemCodePageFromLocale();
 // Sets the code page by name: "windows-1252", "windows-1251", "UTF-8" or any other ICU
 // converter name. Throws Error for a name nobody knows.
@@ -32,6 +32,11 @@ void AppendNarrow(std::u16string_view text, std::string* out);
 std::u16string ToUnicode(std::string_view text);
 // The same into *out, reusing its storage (for decoding in chunks).
 void ToUnicode(std::string_view text, std::u16string* out);
+
+// windows-1252 -> Unicode whatever the code page in force, every byte one character (the
+// five bytes Windows leaves unassigned become U+0081, U+008D, U+008F, U+0090, U+009D): how a
+// legacy file that is not valid UTF-8 is read under the UTF-8 code page.
+void Windows1252ToUnicode(std::string_view text, std::u16string* out);
 
 // The other-case form of one narrow character (byte), from a 256-entry table built when the
 // code page is chosen. Multi-byte code pages: only ASCII letters have a case.

@@ -170,7 +170,7 @@ TEST(CodePageTest, UnknownOrWideCodePageIsRejectedAndNothingChanges) {
   EXPECT_EQ(SystemCodePageName(), "windows-1251");
 }
 
-TEST(CodePageTest, InitFromLocaleTakesAsciiAsWindows1252) {
+TEST(CodePageTest, InitFromLocaleTakesAsciiAsUtf8) {
   CodePageGuard guard("windows-1251");
   struct LocaleGuard {
     std::string saved = std::setlocale(LC_ALL, nullptr);
@@ -178,7 +178,11 @@ TEST(CodePageTest, InitFromLocaleTakesAsciiAsWindows1252) {
   } locale_guard;
   ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
   InitSystemCodePageFromLocale();
-  EXPECT_EQ(SystemCodePageName(), "windows-1252");
+  EXPECT_EQ(SystemCodePageName(), "UTF-8");
+  SetSystemCodePage("windows-1251");
+  ASSERT_NE(std::setlocale(LC_ALL, "POSIX"), nullptr);
+  InitSystemCodePageFromLocale();
+  EXPECT_EQ(SystemCodePageName(), "UTF-8");
   ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
   InitSystemCodePageFromLocale();
   EXPECT_EQ(SystemCodePageName(), "UTF-8");

@@ -1,6 +1,8 @@
 // The texts of the file errors and the integer conversion error.
 #include "text/error.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 
@@ -29,19 +31,37 @@ std::string AbsolutePathText(const std::filesystem::path& path) {
   return text;
 }
 
-Error FileError(const char* action, const std::filesystem::path& path, int error_code) {
+Error FileError(const char* action, const std::filesystem::path& path, std::string_view reason) {
   return Error(std::string("Cannot ") + action + " file \"" + AbsolutePathText(path) + "\". " +
-               SystemErrorText(error_code));
+               std::string(reason));
 }
 
 }  // namespace
 
 Error FileOpenError(const std::filesystem::path& path, int error_code) {
-  return FileError("open", path, error_code);
+  return FileError("open", path, SystemErrorText(error_code));
 }
 
 Error FileCreateError(const std::filesystem::path& path, int error_code) {
-  return FileError("create", path, error_code);
+  return FileError("create", path, SystemErrorText(error_code));
+}
+
+Error FileOpenError(const std::filesystem::path& path, std::string_view reason) {
+  return FileError("open", path, reason);
+}
+
+Error FileCreateError(const std::filesystem::path& path, std::string_view reason) {
+  return FileError("create", path, reason);
+}
+
+std::string NotRegularFileText(unsigned mode) {
+  const char* kind = S_ISLNK(mode)                    ? "a symbolic link"
+                     : S_ISDIR(mode)                  ? "a folder"
+                     : S_ISFIFO(mode)                 ? "a pipe"
+                     : S_ISSOCK(mode)                 ? "a socket"
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                      : "something else";
+  return std::string("It is ") + kind + ", not a regular file.";
 }
 
 Error InvalidIntegerError(std::string_view text) {

@@ -19,6 +19,13 @@ class Error : public std::runtime_error {
 Error FileOpenError(const std::filesystem::path& path, int error_code);
 // "Cannot create file "<absolute path>". <platform text for error_code>"
 Error FileCreateError(const std::filesystem::path& path, int error_code);
+// The same two messages with a reason of our own in place of the platform's text, for what
+// the platform does not see as a failure (a report path that is a link, a pipe to be read).
+Error FileOpenError(const std::filesystem::path& path, std::string_view reason);
+Error FileCreateError(const std::filesystem::path& path, std::string_view reason);
+// The reason for something that is not a regular file, from its st_mode: "It is a folder, not
+// a regular file." (a symbolic link, a pipe, a socket, a device likewise).
+std::string NotRegularFileText(unsigned mode);
 // "'<text>' is not a valid integer value": a colour or a count that does not read as a number.
 Error InvalidIntegerError(std::string_view text);
 

@@ -5,7 +5,7 @@
 #endif
 
 #include "text/code_page.h"
-#include "text/file_chunks.h"
+#include "text/regular_file.h"
 #include "text/text_decoding.h"
 #include "text/unicode_string_list.h"
 
@@ -94,19 +94,21 @@ class JoinedNarrowBuilder {
 
 }  // namespace
 
-std::string ReadNarrowJoinedText(const std::filesystem::path& path) {
+TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path) {
   // Multi-byte code pages other than UTF-8 may keep state across characters, so piecewise
   // conversion is not safe for them: they take the list's way.
   if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
     TUnicodeStringList list;
-    list.ReadTextFile(path);
-    return ToNarrow(list.JoinedText());
+    TextReadWarnings warnings = list.ReadTextFile(path);
+    return {ToNarrow(list.JoinedText()), std::move(warnings)};
   }
+  const TRegularFile file(path);
   JoinedNarrowBuilder builder;
-  TextDecoder decoder([&](std::u16string_view piece) { return builder.Feed(piece); });
-  ReadFileChunks(path, [&](std::string_view chunk) { decoder.Feed(chunk); });
-  decoder.Finish();
-  return builder.Finish();
+  TextReadWarnings warnings =
+      DecodeTextChunks([&file](const ChunkFeed& feed) { file.ReadChunks(feed); },
+                       [&builder](std::u16string_view piece) { return builder.Feed(piece); },
+                       [&builder] { builder = JoinedNarrowBuilder(); });
+  return {builder.Finish(), std::move(warnings)};
 }
 
 }  // namespace farrowdale

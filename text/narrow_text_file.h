@@ -8,10 +8,17 @@
 #include <filesystem>
 #include <string>
 
+#include "text/text_read_warning.h"
+
 namespace farrowdale {
 
+struct TNarrowTextFile {
+  std::string text;
+  TextReadWarnings warnings;  // as ReadTextFile returns them
+};
+
 // Throws the file-open Error as ReadTextFile does.
-std::string ReadNarrowJoinedText(const std::filesystem::path& path);
+TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path);
 
 }  // namespace farrowdale
 

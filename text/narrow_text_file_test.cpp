@@ -59,7 +59,7 @@ TEST_F(NarrowTextFileTest, LineEndsAndEndOfText) {
   };
   for (const auto& [bytes, expected] : cases) {
     Write(bytes);
-    EXPECT_EQ(ReadNarrowJoinedText(path_), expected) << testing::PrintToString(bytes);
+    EXPECT_EQ(ReadNarrowJoinedText(path_).text, expected) << testing::PrintToString(bytes);
   }
 }
 
@@ -72,7 +72,7 @@ TEST_F(NarrowTextFileTest, SurrogatePairSplitBetweenPiecesStaysOneCharacter) {
     text += u"\xD83D\xDE00";  // U+1F600
     text += u"y";
     Write(Utf16Le(text));
-    const std::string narrow = ReadNarrowJoinedText(path_);
+    const std::string narrow = ReadNarrowJoinedText(path_).text;
     EXPECT_EQ(narrow, std::string(at, 'x') + "\xF0\x9F\x98\x80y\r\n") << at;
   }
 }
@@ -92,14 +92,14 @@ TEST_F(NarrowTextFileTest, AgreesWithTheListOnRandomFiles) {
       const size_t pieces = random() % 2 ? random() % 40 : 20000 + random() % 20000;
       for (size_t i = 0; i < pieces; ++i) bytes += alphabet[random() % std::size(alphabet)];
       Write(bytes);
-      ASSERT_EQ(ReadNarrowJoinedText(path_), ThroughTheList())
+      ASSERT_EQ(ReadNarrowJoinedText(path_).text, ThroughTheList())
           << code_page << " round " << round << " size " << bytes.size();
     }
   }
 }
 
 TEST_F(NarrowTextFileTest, MissingFileIsTheOpenError) {
-  EXPECT_THROW(ReadNarrowJoinedText(path_ / "missing.txt"), Error);
+  EXPECT_THROW(ReadNarrowJoinedText(path_ / "missing.txt").text, Error);
 }
 
 }  // namespace

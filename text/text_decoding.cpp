@@ -1,6 +1,8 @@
 // Encoding detection and chunked decoding of a text file's bytes.
 #include "text/text_decoding.h"
 
+#include <algorithm>
+
 #include "text/code_page.h"
 #include "text/utf8.h"
 
@@ -35,6 +37,26 @@ size_t Utf8DecodablePrefix(std::string_view bytes) {
   return size;
 }
 
+// A file without a mark is UTF-16 when its first min(size, 4096) bytes, rounded down to an
+// even number, are at least 4 and alternate: every byte at an odd offset zero and none at an
+// even offset (UTF-16 LE), or the mirror image (UTF-16 BE). Text in any 8-bit code page almost
+// never has zero bytes, let alone every other one.
+TextEncoding SniffUtf16(std::string_view bytes) {
+  const size_t length = std::min(bytes.size(), kUtf16SniffBytes) & ~size_t{1};
+  if (length < 4) return TextEncoding::SystemCodePage;
+  bool little_endian = true;
+  bool big_endian = true;
+  for (size_t i = 0; i < length && (little_endian || big_endian); i += 2) {
+    const bool even_zero = bytes[i] == '\0';
+    const bool odd_zero = bytes[i + 1] == '\0';
+    little_endian = little_endian && !even_zero && odd_zero;
+    big_endian = big_endian && even_zero && !odd_zero;
+  }
+  if (little_endian) return TextEncoding::Utf16Le;
+  if (big_endian) return TextEncoding::Utf16Be;
+  return TextEncoding::SystemCodePage;
+}
+
 }  // namespace
 
 TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length) {
@@ -57,24 +79,24 @@ TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length) {
 }
 
 void TextDecoder::Feed(std::string_view bytes) {
-  if (stopped_) return;
-  if (detected_ && pending_.empty() && cut_ != Cut::kAtEnd) {
+  if (not_utf8_ || (text_ended_ && !check_utf8_)) return;
+  if (detected_ && pending_.empty() && decoding_ != Decoding::kAtEnd) {
     Decode(bytes, false);
     return;
   }
   pending_.append(bytes);
   if (!detected_) {
-    if (pending_.size() < 3) return;  // the longest mark
+    if (pending_.size() < kUtf16SniffBytes) return;
     Detect();
   }
-  if (cut_ == Cut::kAtEnd) return;
+  if (decoding_ == Decoding::kAtEnd) return;
   std::string held;
   held.swap(pending_);
   Decode(held, false);
 }
 
 void TextDecoder::Finish() {
-  if (stopped_) return;
+  if (not_utf8_ || (text_ended_ && !check_utf8_)) return;
   if (!detected_) Detect();
   std::string held;
   held.swap(pending_);
@@ -83,62 +105,122 @@ void TextDecoder::Finish() {
 
 void TextDecoder::Detect() {
   size_t bom_length;
-  encoding_ = DetectTextEncoding(pending_, &bom_length);
+  TextEncoding encoding = DetectTextEncoding(pending_, &bom_length);
+  if (encoding == TextEncoding::SystemCodePage) {
+    encoding = SniffUtf16(pending_);
+    if (encoding == TextEncoding::Utf16Le) {
+      warnings_.push_back({TextReadWarning::Kind::kUtf16LeWithoutMark});
+    } else if (encoding == TextEncoding::Utf16Be) {
+      warnings_.push_back({TextReadWarning::Kind::kUtf16BeWithoutMark});
+    }
+  }
   pending_.erase(0, bom_length);
+  offset_ = bom_length;
   detected_ = true;
-  switch (encoding_) {
+  switch (encoding) {
     case TextEncoding::Utf16Le:
+      decoding_ = Decoding::kUtf16Le;
+      break;
     case TextEncoding::Utf16Be:
-      cut_ = Cut::kUtf16;
+      decoding_ = Decoding::kUtf16Be;
       break;
     case TextEncoding::Utf8:
-      cut_ = Cut::kUtf8;
+      decoding_ = Decoding::kUtf8;
       break;
     case TextEncoding::SystemCodePage:
-      cut_ = SystemCodePageName() == "UTF-8" ? Cut::kUtf8
-             : SystemCodePageIsMultiByte()   ? Cut::kAtEnd
-                                             : Cut::kAnywhere;
+      if (unmarked_ == Unmarked::kWindows1252) {
+        decoding_ = Decoding::kWindows1252;
+        warnings_.push_back({TextReadWarning::Kind::kReadAsWindows1252});
+      } else if (SystemCodePageName() == "UTF-8") {
+        decoding_ = Decoding::kUtf8;
+        check_utf8_ = true;
+      } else {
+        decoding_ = SystemCodePageIsMultiByte() ? Decoding::kAtEnd : Decoding::kSingleByteCodePage;
+      }
       break;
   }
+}
+
+bool TextDecoder::CutAtZero(std::string_view& bytes) const {
+  if (decoding_ == Decoding::kUtf16Le || decoding_ == Decoding::kUtf16Be) {
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
+        bytes = bytes.substr(0, i);
+        return true;
+      }
+    }
+    return false;
+  }
+  // Every code page taken here encodes U+0000 as the zero byte and nothing else.
+  const size_t zero = bytes.find('\0');
+  if (zero == std::string_view::npos) return false;
+  bytes = bytes.substr(0, zero);
+  return true;
 }
 
 void TextDecoder::Decode(std::string_view bytes, bool at_end) {
   size_t usable = bytes.size();
   if (!at_end) {
-    switch (cut_) {
-      case Cut::kAnywhere:
-      case Cut::kAtEnd:  // Feed keeps all of it for the end
-        break;
-      case Cut::kUtf16:
-        usable &= ~size_t{1};
-        break;
-      case Cut::kUtf8:
-        usable = Utf8DecodablePrefix(bytes);
-        break;
+    if (decoding_ == Decoding::kUtf16Le || decoding_ == Decoding::kUtf16Be) {
+      usable &= ~size_t{1};
+    } else if (decoding_ == Decoding::kUtf8) {
+      usable = Utf8DecodablePrefix(bytes);
     }
   }
   pending_.assign(bytes.substr(usable));
   bytes = bytes.substr(0, usable);
-  if (cut_ == Cut::kUtf16) {
-    DecodeUtf16(bytes, encoding_ == TextEncoding::Utf16Be, &decoded_);
-  } else if (cut_ == Cut::kUtf8) {
-    decoded_.resize(bytes.size());
-    decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
-  } else {
-    ToUnicode(bytes, &decoded_);
+  const uint64_t start = offset_;
+  offset_ += usable;
+  if (check_utf8_ && !IsWellFormedUtf8(bytes)) {
+    not_utf8_ = true;
+    return;
   }
-  if (!sink_(decoded_)) stopped_ = true;
+  if (text_ended_) return;  // only judging the UTF-8 after a zero byte
+  if (CutAtZero(bytes)) {
+    warnings_.push_back({TextReadWarning::Kind::kCutAtZero, start + bytes.size()});
+    text_ended_ = true;
+  }
+  switch (decoding_) {
+    case Decoding::kUtf16Le:
+    case Decoding::kUtf16Be:
+      DecodeUtf16(bytes, decoding_ == Decoding::kUtf16Be, &decoded_);
+      break;
+    case Decoding::kUtf8:
+      decoded_.resize(bytes.size());
+      decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
+      break;
+    case Decoding::kWindows1252:
+      Windows1252ToUnicode(bytes, &decoded_);
+      break;
+    case Decoding::kSingleByteCodePage:
+    case Decoding::kAtEnd:
+      ToUnicode(bytes, &decoded_);
+      break;
+  }
+  if (!sink_(decoded_)) text_ended_ = true;
+}
+
+TextReadWarnings DecodeTextChunks(const ChunkSource& source, const TextDecoder::Sink& sink,
+                                  const std::function<void()>& restart) {
+  TextDecoder decoder(sink);
+  source([&decoder](std::string_view chunk) { decoder.Feed(chunk); });
+  decoder.Finish();
+  if (!decoder.NotUtf8()) return decoder.Warnings();
+  restart();
+  TextDecoder legacy(sink, TextDecoder::Unmarked::kWindows1252);
+  source([&legacy](std::string_view chunk) { legacy.Feed(chunk); });
+  legacy.Finish();
+  return legacy.Warnings();
 }
 
 std::u16string DecodeTextFileBytes(std::string_view bytes) {
   std::u16string text;
-  TextDecoder decoder([&text](std::u16string_view piece) {
-    const size_t nul = piece.find(u'\0');
-    text.append(piece.substr(0, nul));
-    return nul == std::u16string_view::npos;
-  });
-  decoder.Feed(bytes);
-  decoder.Finish();
+  DecodeTextChunks([bytes](const ChunkFeed& feed) { feed(bytes); },
+                   [&text](std::u16string_view piece) {
+                     text.append(piece);
+                     return true;
+                   },
+                   [&text] { text.clear(); });
   return text;
 }
 

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text_read_warning.h"
+
 namespace farrowdale {
 
 enum class TextEncoding { SystemCodePage, Utf16Le, Utf16Be, Utf8 };
@@ -33,14 +35,15 @@ class TUnicodeStringList {
   // text; a final line end gives no empty last entry.
   void AssignText(std::u16string_view text);
 
-  // Replaces the entries by the lines of the file; throws the file-open Error and leaves the
-  // list unchanged when the file cannot be read.
-  void ReadTextFile(const std::filesystem::path& path);
+  // Replaces the entries by the lines of the file and returns what the user should be told
+  // about its reading (text_decoding.h). Only a regular file is read (regular_file.h); throws
+  // the file-open Error and leaves the list unchanged when the file cannot be read.
+  TextReadWarnings ReadTextFile(const std::filesystem::path& path);
   // Replaces the entries by the lines of a file's bytes, decoded as ReadTextFile decodes
   // them; never touches the disk.
-  void LoadFromBytes(std::string_view bytes);
-  // Creates or replaces the file: FF FE, then JoinedText as UTF-16 LE. Throws the
-  // file-create Error.
+  TextReadWarnings LoadFromBytes(std::string_view bytes);
+  // Creates or replaces the file atomically (atomic_file.h): FF FE, then JoinedText as
+  // UTF-16 LE. Throws the file-create Error.
   void WriteTextFile(const std::filesystem::path& path) const;
 
   // The part of the entry before its first PairSeparator, and the part after it; both are
@@ -62,8 +65,8 @@ class TUnicodeStringList {
 
 // The encoding a file's first bytes announce; *bom_length receives the mark's length.
 TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length);
-// A whole file's bytes as text: the encoding its mark announces (the system code page when
-// there is none), decoded, and ended at the first U+0000. Ill-formed UTF-8 after a UTF-8 mark
+// A whole file's bytes as text, decoded as ReadTextFile decodes them (text_decoding.h), and
+// ended at the first U+0000. Ill-formed UTF-8 after a UTF-8 mark
 // decodes with U+FFFD in place of each ill-formed part; a character beyond U+FFFF becomes a
 // surrogate pair.
 std::u16string DecodeTextFileBytes(std::string_view bytes);

@@ -2,6 +2,7 @@
 #include "text/utf8.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "text/widen_ascii.h"
 
@@ -11,6 +12,40 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Reads the sequence that starts with the byte at p (not ASCII): returns its length with its
+// code point in *value, or minus the length of its maximal ill-formed part.
+inline int TakeSequence(const unsigned char* p, const unsigned char* end, uint32_t* value) {
+  const unsigned char lead = *p;
+  int length;
+  // The second byte's range depends on the lead (this excludes overlong forms, encoded
+  // surrogates and values beyond U+10FFFF); later bytes are plain continuation bytes.
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    *value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    *value = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    *value = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return -1;
+  }
+  int taken = 1;
+  for (; taken < length && p + taken < end; ++taken) {
+    const unsigned char c = p[taken];
+    if (taken == 1 ? (c < low || c > high) : !IsContinuation(c)) break;
+    *value = (*value << 6) | (c & 0x3F);
+  }
+  return taken < length ? -taken : taken;
+}
 
 }  // namespace
 
@@ -25,39 +60,10 @@ size_t Utf8ToUtf16(std::string_view bytes, char16_t* const out_begin) {
       out += run;
       continue;
     }
-    const unsigned char lead = *p;
-    int length;
     uint32_t value;
-    // The second byte's range depends on the lead (this excludes overlong forms, encoded
-    // surrogates and values beyond U+10FFFF); later bytes are plain continuation bytes.
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      value = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      value = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      *out++ = kReplacement;
-      ++p;
-      continue;
-    }
-    int taken = 1;
-    for (; taken < length && p + taken < end; ++taken) {
-      const unsigned char c = p[taken];
-      if (taken == 1 ? (c < low || c > high) : !IsContinuation(c)) break;
-      value = (value << 6) | (c & 0x3F);
-    }
-    p += taken;
-    if (taken < length) {
+    const int taken = TakeSequence(p, end, &value);
+    p += taken < 0 ? -taken : taken;
+    if (taken < 0) {
       *out++ = kReplacement;
     } else if (value < 0x10000) {
       *out++ = static_cast<char16_t>(value);
@@ -68,6 +74,28 @@ size_t Utf8ToUtf16(std::string_view bytes, char16_t* const out_begin) {
     }
   }
   return static_cast<size_t>(out - out_begin);
+}
+
+bool IsWellFormedUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* const end = p + bytes.size();
+  while (p < end) {
+    // Eight ASCII bytes at a time: the common case of any corpus.
+    uint64_t word;
+    if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
+      p += 8;
+      continue;
+    }
+    if (*p < 0x80) {
+      ++p;
+      continue;
+    }
+    uint32_t value;
+    const int taken = TakeSequence(p, end, &value);
+    if (taken < 0) return false;
+    p += taken;
+  }
+  return true;
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes) {

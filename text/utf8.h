@@ -18,6 +18,8 @@ std::u16string Utf8ToUtf16(std::string_view bytes);
 // The same into out, which must have room for bytes.size() units (no UTF-8 byte gives more
 // than one unit); returns the number of units written.
 size_t Utf8ToUtf16(std::string_view bytes, char16_t* out);
+// True when bytes hold no ill-formed sequence (a sequence cut short by the end counts as one).
+bool IsWellFormedUtf8(std::string_view bytes);
 // Unpaired surrogates, which UTF-8 cannot carry, become `replacement`.
 std::string Utf16ToUtf8(std::u16string_view text, char replacement);
 // The same, appended to *bytes.

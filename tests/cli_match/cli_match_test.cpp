@@ -117,6 +117,22 @@ TEST_F(CliMatchTest, ExitCodesAndMessages) {
   EXPECT_EQ(LastLine(r.err).rfind("Cannot open file \"", 0), 0u);
 }
 
+TEST_F(CliMatchTest, CountPrintsOnlyTheNumberOfMatches) {
+  Result r = Match({"--count", "<e>(.*?)</e>"}, "<e>a</e> <e>\tb</e> <e>");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "2\n");
+  EXPECT_EQ(r.err, "");
+  r = Match({"--count", "z"}, "abc");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "0\n");
+  EXPECT_EQ(Match({"--first", "--count", "a"}, "aaa").out, "1\n");
+  // A search with a back-reference that runs out of its budget: the error, no count.
+  r = Match({"--count", "(a|aa)+\\1$"}, std::string(60, 'a') + "b");
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(LastLine(r.err), "Pattern(exec): Search Too Complex (backtracking limit reached)");
+}
+
 TEST_F(CliMatchTest, CodePageDecidesCaseFolding) {
   // In windows-1251, 0xC0 and 0xE0 are the two cases of one letter.
   Result r = Match({"--code-page", "windows-1251", "(?i)\xE0+"}, "x\xC0\xE0");

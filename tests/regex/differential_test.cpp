@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "regex/matcher.h"
 #include "regex/pattern_engine.h"
 #include "tests/regex/random_pattern.h"
 #include "text/code_page.h"
@@ -85,6 +86,8 @@ struct Pcre2Deleter {
 
 class Peer {
  public:
+  explicit Peer(uint32_t match_limit) : match_limit_(match_limit) {}
+
   // Compiles with '.' matching every byte and '$' only at the very end; false on error.
   bool Compile(const std::string& pattern, std::string* error) {
     int code = 0;
@@ -101,7 +104,7 @@ class Peer {
     // Room for the long subjects: backtracking over 100,000 iterations needs a large heap.
     context_.reset(pcre2_match_context_create(nullptr));
     pcre2_set_heap_limit(context_.get(), 4u << 20);  // KiB
-    pcre2_set_match_limit(context_.get(), 100000000);
+    pcre2_set_match_limit(context_.get(), match_limit_);
     return true;
   }
 
@@ -135,6 +138,7 @@ class Peer {
   std::unique_ptr<pcre2_code, Pcre2Deleter> code_;
   std::unique_ptr<pcre2_match_data, Pcre2Deleter> data_;
   std::unique_ptr<pcre2_match_context, Pcre2Deleter> context_;
+  uint32_t match_limit_;
 };
 
 class DifferentialTest : public ::testing::Test {
@@ -146,7 +150,7 @@ class DifferentialTest : public ::testing::Test {
   bool Compare(const std::string& context, const std::string& pattern,
                const std::string& peer_pattern, int groups,
                const std::vector<std::string>& subjects) {
-    Peer peer;
+    Peer peer(peer_match_limit_);
     std::string error;
     if (!peer.Compile(peer_pattern, &error)) {
       ADD_FAILURE() << context << "\n  pattern: " << Escaped(pattern)
@@ -175,34 +179,47 @@ class DifferentialTest : public ::testing::Test {
     return true;
   }
 
+  void CompareRandomPatterns(int patterns) {
+    const uint32_t seed = static_cast<uint32_t>(EnvInt("FARROWDALE_DIFF_SEED", kDefaultSeed));
+    RandomPatternGenerator generator(seed);
+    int mismatches = 0;
+    for (int i = 0; i < patterns && mismatches < 10; ++i) {
+      const GeneratedPattern generated = generator.NextPattern();
+      std::vector<std::string> subjects;
+      for (int s = 0; s < kSubjectsPerPattern; ++s) {
+        subjects.push_back(generator.NextSubject(generated));
+      }
+      const std::string context =
+          "seed " + std::to_string(seed) + ", pattern #" + std::to_string(i);
+      if (!Compare(context, generated.pattern, generated.peer_pattern, generated.group_count,
+                   subjects)) {
+        ++mismatches;
+      }
+    }
+    // The comparison means something only when nearly every case ran on both sides.
+    EXPECT_GE(compared_, patterns * kSubjectsPerPattern * 95 / 100)
+        << "PCRE2 gave up on " << peer_gave_up_;
+    EXPECT_GE(with_matches_, compared_ / 3) << "too few subjects match to compare anything";
+    std::printf("seed %u: %d scans compared, %d with matches, PCRE2 gave up on %d\n", seed,
+                compared_, with_matches_, peer_gave_up_);
+  }
+
   int compared_ = 0;
   int with_matches_ = 0;  // scans that found at least one match
   int peer_gave_up_ = 0;
+  uint32_t peer_match_limit_ = 100000000;
 };
 
 TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2) {
-  const uint32_t seed = static_cast<uint32_t>(EnvInt("FARROWDALE_DIFF_SEED", kDefaultSeed));
-  const int patterns = EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns);
-  RandomPatternGenerator generator(seed);
-  int mismatches = 0;
-  for (int i = 0; i < patterns && mismatches < 10; ++i) {
-    const GeneratedPattern generated = generator.NextPattern();
-    std::vector<std::string> subjects;
-    for (int s = 0; s < kSubjectsPerPattern; ++s) {
-      subjects.push_back(generator.NextSubject(generated));
-    }
-    const std::string context = "seed " + std::to_string(seed) + ", pattern #" + std::to_string(i);
-    if (!Compare(context, generated.pattern, generated.peer_pattern, generated.group_count,
-                 subjects)) {
-      ++mismatches;
-    }
-  }
-  // The comparison means something only when nearly every case ran on both sides.
-  EXPECT_GE(compared_, patterns * kSubjectsPerPattern * 95 / 100)
-      << "PCRE2 gave up on " << peer_gave_up_;
-  EXPECT_GE(with_matches_, compared_ / 3) << "too few subjects match to compare anything";
-  std::printf("seed %u: %d scans compared, %d with matches, PCRE2 gave up on %d\n", seed, compared_,
-              with_matches_, peer_gave_up_);
+  CompareRandomPatterns(EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns));
+}
+
+// The same patterns with failed states remembered from the first backtrack on, so that the
+// memo that bounds long searches is checked on every kind of pattern.
+TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2WithEveryFailedStateRemembered) {
+  regex::SetMemoThresholdForTesting(1);
+  CompareRandomPatterns(EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns));
+  regex::SetMemoThresholdForTesting(0);
 }
 
 // Long subjects: a repeated group backtracks over each of its iterations, so these need the
@@ -224,6 +241,24 @@ TEST_F(DifferentialTest, LongSubjectsMatchLikePcre2) {
   EXPECT_TRUE(Compare("long subject", "<e>(.*?)</e>", "<e>(.*?)</e>", 1, {passage}));
   EXPECT_TRUE(Compare("long subject", "<e>((.)*?)</e>", "<e>((.)*?)</e>", 2, {passage}));
   EXPECT_EQ(peer_gave_up_, 0);
+}
+
+// Patterns that backtrack exponentially or quadratically in a plain backtracker: the engine
+// finishes (each within the test's time) and agrees with PCRE2 wherever PCRE2 finishes.
+TEST_F(DifferentialTest, BlowUpPatternsMatchLikePcre2) {
+  peer_match_limit_ = 1000000;  // PCRE2 gives up on the exponential ones at once
+  const std::string as(100000, 'a');
+  std::string begins_without_end;
+  for (int i = 0; i < 1000; ++i) begins_without_end += "<e> some passage text ";
+  EXPECT_TRUE(Compare("blow-up", "(a|aa)+$", "(a|aa)+$", 1, {as, as + "!", "aaa!aa"}));
+  EXPECT_TRUE(Compare("blow-up", "(a|aa)+!", "(a|aa)+!", 1, {as + "b", as + "!"}));
+  EXPECT_TRUE(Compare("blow-up", "(a+)+b", "(a+)+b", 1, {as + "!b", as + "b", as}));
+  EXPECT_TRUE(Compare("blow-up", "(a|a)*c", "(a|a)*c", 1, {as.substr(0, 5000) + "!c"}));
+  EXPECT_TRUE(Compare("blow-up", "<e>(.*?)</e >", "<e>(.*?)</e >", 1,
+                      {begins_without_end, begins_without_end + "</e >"}));
+  EXPECT_TRUE(Compare("blow-up", "<e>(.*)</e >", "<e>(.*)</e >", 1, {begins_without_end}));
+  EXPECT_TRUE(Compare("blow-up", "(ab|a){2,5}?c", "(ab|a){2,5}?c", 1, {as.substr(0, 3000)}));
+  EXPECT_GE(compared_, 8) << "PCRE2 gave up on " << peer_gave_up_;
 }
 
 // The scans the program itself makes, and the dialect's corners, spelled out.

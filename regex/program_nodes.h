@@ -1,0 +1,51 @@
+// Typed reads of a node's operand. Each checks the node's kind first and throws error 1001
+// (the program is not what the reader expects) rather than reading another kind's bytes.
+#ifndef FARROWDALE_REGEX_PROGRAM_NODES_H_
+#define FARROWDALE_REGEX_PROGRAM_NODES_H_
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "regex/error_text.h"
+#include "regex/program.h"
+
+namespace farrowdale::regex {
+
+struct Bounds {
+  int32_t min;
+  int32_t max;
+};
+
+inline void RequireKind(bool kind_fits) {
+  if (!kind_fits) throw MakePatternError(kErrUnknownNode, 0);
+}
+
+// Min and max of a Loop or LoopLazy node.
+inline Bounds LoopBounds(const uint8_t* code, int node) {
+  RequireKind(code[node] == kLoop || code[node] == kLoopLazy);
+  return Bounds{ReadInt32(code + OperandOf(node)), ReadInt32(code + OperandOf(node) + 4)};
+}
+
+// The first node of a Loop or LoopLazy node's operand (where an iteration starts).
+inline int LoopBody(const uint8_t* code, int node) {
+  RequireKind(code[node] == kLoop || code[node] == kLoopLazy);
+  return node + ReadInt32(code + OperandOf(node) + 8);
+}
+
+// Min and max of a CountRepeat or CountRepeatLazy node.
+inline Bounds CountBounds(const uint8_t* code, int node) {
+  RequireKind(code[node] == kCountRepeat || code[node] == kCountRepeatLazy);
+  return Bounds{ReadInt32(code + OperandOf(node)), ReadInt32(code + OperandOf(node) + 4)};
+}
+
+// The characters of a Literal or LiteralNoCase node.
+inline std::string_view LiteralText(const uint8_t* code, int node) {
+  RequireKind(code[node] == kLiteral || code[node] == kLiteralNoCase);
+  const char* text = reinterpret_cast<const char*>(code + OperandOf(node));
+  return std::string_view(text, std::strlen(text));
+}
+
+}  // namespace farrowdale::regex
+
+#endif  // FARROWDALE_REGEX_PROGRAM_NODES_H_

@@ -1,0 +1,95 @@
+#include "text/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "text/error.h"
+#include "text/test_support.h"
+
+namespace farrowdale {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicFileTest : public testing::Test {
+ protected:
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static std::string WriteError(const fs::path& path, std::string_view bytes) {
+    return ErrorText([&] { WriteFileAtomically(path, bytes); });
+  }
+
+  ScratchFolder scratch_{"farrowdale_atomic"};
+  const fs::path& dir_ = scratch_.path();
+};
+
+TEST_F(AtomicFileTest, CreatesAndReplacesLeavingNothingElse) {
+  const fs::path report = dir_ / "r.htm";
+  WriteFileAtomically(report, "first, the longer one");
+  WriteFileAtomically(report, "second");
+  EXPECT_EQ(Read(report), "second");
+  EXPECT_EQ(Names(), std::vector<std::string>{"r.htm"});
+  EXPECT_EQ(WriteError(dir_ / "no_folder" / "r.htm", "x"),
+            "Cannot create file \"" + (dir_ / "no_folder" / "r.htm").string() +
+                "\". No such file or directory");
+}
+
+TEST_F(AtomicFileTest, NeverWritesThroughALinkOrOverAFolder) {
+  const fs::path text = dir_ / "text.txt";
+  std::ofstream(text, std::ios::binary) << "the user's text";
+  const fs::path link = dir_ / "r.htm";
+  fs::create_symlink(text, link);
+  EXPECT_EQ(WriteError(link, "report"), "Cannot create file \"" + link.string() +
+                                            "\". It is a symbolic link, not a regular file.");
+  EXPECT_EQ(Read(text), "the user's text");
+  EXPECT_TRUE(fs::is_symlink(link));
+  fs::create_directory(dir_ / "sub.htm");
+  EXPECT_EQ(WriteError(dir_ / "sub.htm", "report"), "Cannot create file \"" +
+                                                        (dir_ / "sub.htm").string() +
+                                                        "\". It is a folder, not a regular file.");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"r.htm", "sub.htm", "text.txt"}));
+}
+
+// A write that fails half-way (here: the file-size limit, as a full disk would) leaves the
+// old file byte for byte and no temporary file.
+TEST_F(AtomicFileTest, AFailedWriteLeavesTheOldFileWhole) {
+  const fs::path report = dir_ / "r.htm";
+  const std::string old_report(3000, 'o');
+  WriteFileAtomically(report, old_report);
+
+  rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const std::string error = WriteError(report, std::string(5000, 'n'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_EQ(error, "Cannot create file \"" + report.string() + "\". File too large");
+  EXPECT_EQ(Read(report), old_report);
+  EXPECT_EQ(Names(), std::vector<std::string>{"r.htm"});
+}
+
+}  // namespace
+}  // namespace farrowdale
