@@ -74,33 +74,5 @@ TEST(ChartSvgTest, TextsAreEscapedColoursCheckedLongLabelsCutAndManyBarsFolded) 
   EXPECT_NE(svg.find("id=\"hatch2\""), std::string::npos);
 }
 
-TEST(ChartSvgTest, ChartsPerTagOfFilesAndPerTagOfOneFile) {
-  TStatArrayArray results(2, TStatArray(2));
-  const auto set = [&](size_t file, size_t tag, const char* name, const char* color, int freq) {
-    results[file][tag].Name = name;
-    results[file][tag].Color = color;
-    results[file][tag].Freq = freq;
-  };
-  set(0, 0, "emotion", "FF0000", 4);
-  set(0, 1, "place", "0000FF", 1);
-  set(1, 0, "emotion", "FF0000", 0);
-  set(1, 1, "place", "0000FF", 7);
-  const std::vector<TBarChart> charts = PassagesPerFileCharts(results, {"a.txt", "b.txt"});
-  ASSERT_EQ(charts.size(), 2u);
-  EXPECT_EQ(charts[1].title, "place: passages per file");
-  EXPECT_EQ(charts[1].title_color, "0000FF");
-  ASSERT_EQ(charts[1].bars.size(), 2u);
-  EXPECT_EQ(charts[1].bars[0].label, "a.txt");
-  EXPECT_EQ(charts[1].bars[0].value, 1);
-  EXPECT_EQ(charts[1].bars[1].value, 7);
-
-  const TBarChart tags = PassagesPerTagChart(results[0]);
-  ASSERT_EQ(tags.bars.size(), 2u);
-  EXPECT_EQ(tags.bars[0].label, "emotion");
-  EXPECT_EQ(tags.bars[0].color, "FF0000");
-  EXPECT_EQ(tags.bars[0].value, 4);
-  EXPECT_EQ(tags.bars[1].color, "0000FF");
-}
-
 }  // namespace
 }  // namespace farrowdale
