@@ -13,9 +13,13 @@
 #include <unordered_map>
 #include <utility>
 
+#include "report/csv_tables.h"
+#include "report/provenance.h"
 #include "report/report_page.h"
+#include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/frequency_list.h"
+#include "run/passage_places.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tagged_text.h"
@@ -98,6 +102,27 @@ void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
   }
 }
 
+// Each tag's distinct passages in one file, in tag order.
+std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
+  std::vector<const TFrequencyList*> lists;
+  for (const TStatInfo& stat : stats) lists.push_back(&stat.Distinct);
+  return lists;
+}
+
+TProvenance RunProvenance(const TCodingRunRequest& request,
+                          std::chrono::system_clock::time_point run_time, int files_ticked) {
+  TProvenance provenance;
+  provenance.run_time = run_time;
+  provenance.tag_set_path = request.tag_set_path;
+  provenance.tag_set_sha256 = FileSha256Hex(request.tag_set_path);
+  provenance.corpus_folder = request.corpus_folder;
+  provenance.file_count = files_ticked;
+  provenance.one_file = request.one_file_mode;
+  provenance.code_page = SystemCodePageName();
+  provenance.filter = request.filter;
+  return provenance;
+}
+
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
@@ -127,6 +152,7 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
   TRunSummary summary;
   const uint32_t start = host.TickCount();
+  const auto run_time = host.Now();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
   CheckTagPatterns(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
@@ -143,8 +169,25 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   } else {
     reports = PlanFileReports(request.items, listed_files);
   }
+  const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
+  const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  if (request.write_tables) {
+    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+      listed_files.CheckReportPath(table);
+      CheckReplaceableFile(table);
+    }
+  }
   int files_ticked = 0;
   for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
+
+  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  // Passages in context cost memory and time: gathered only for a template that shows them.
+  const bool with_passages = TemplateHolds(template_path, kPassagesPlaceholder);
+  std::vector<TTagPassages> passages;
+  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  std::optional<TCsvTable> counts_table;
+  if (request.write_tables) counts_table.emplace(CountsTable());
+  TPassagePlaces places(request.write_tables, with_passages);
 
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
@@ -157,17 +200,36 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     TStatArray stats = CountTagsInText(file.text, tag_set, one_file_mode);
     for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
     ++summary.files_counted;
+    const std::string file_name = PathToNarrow(item.path.filename());
+    if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
+    if (counts_table || with_passages) places.AddFile(file.text, tag_set, file_name);
     if (one_file_mode) {
-      file_names.push_back(PathToNarrow(item.path.filename()));
+      file_names.push_back(file_name);
       all_stats.push_back(std::move(stats));
-    } else if (WriteFileReport(stats, template_path, reports[files_done])) {
-      summary.reports.push_back(reports[files_done]);
+    } else {
+      if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+      places.ForgetOccurrences();
+      if (WriteFileReport(stats, template_path, reports[files_done], additions)) {
+        summary.reports.push_back(reports[files_done]);
+      }
     }
     host.Progress(++files_done, files_ticked);
   }
-  if (one_file_mode && WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
-                                           template_path, combined_report)) {
-    summary.reports.push_back(combined_report);
+  if (one_file_mode) {
+    const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
+    if (with_passages && !all_stats.empty()) {
+      std::vector<const TFrequencyList*> distinct;
+      for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
+      passages = places.TakeTagPassages(all_stats.front(), distinct);
+    }
+    if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
+                            additions)) {
+      summary.reports.push_back(combined_report);
+    }
+  }
+  if (counts_table) {
+    WriteFileAtomically(counts_table_path, counts_table->bytes());
+    WriteFileAtomically(passages_table_path, places.table().bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/unicode_string_list.h"
@@ -25,6 +26,10 @@ using TFrequencyList = std::vector<TFrequencyEntry>;
 // text; empty texts form no entry. The entries are then ordered by CompareByFreq through the list's
 // quicksort, whose tie order is output.
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
+
+// The key texts are grouped by: trimmed, converted to narrow text and, when fold_case, A-Z
+// folded to a-z.
+std::string GroupKey(std::u16string_view text, bool fold_case);
 
 // Second entry's count minus first entry's: larger counts come first.
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
