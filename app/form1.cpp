@@ -27,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 #include "app/about_page.h"
@@ -156,6 +157,7 @@ class TForm1::RunHost : public TCodingRunHost {
   void ShowInformation(const std::string&) override {}
   void ShellOpen(const std::filesystem::path&) override {}
   uint32_t TickCount() override { return form_.platform_.TickCount(); }
+  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   std::filesystem::path ProgramFolder() override { return form_.platform_.ProgramFolder(); }
   void Progress(int files_done, int files_ticked) override {
     form_.pbRun_->setMaximum(files_ticked);

@@ -37,7 +37,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
-    "                            [--templates DIR] [--code-page NAME] [--jobs N] [--open] PATH...\n"
+    "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
+    "                            [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -48,6 +49,8 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
+    "                    in the corpus folder, for spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
@@ -58,6 +61,7 @@ struct CountOptions {
   std::optional<std::string> folder;
   std::optional<std::string> templates;
   std::optional<std::string> code_page;
+  bool tables = false;
   std::optional<std::string> jobs_text;
   int jobs = 0;  // 0: one per core
   bool open = false;
@@ -98,6 +102,10 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
     }
     if (arg == "--open") {
       options.open = true;
+      continue;
+    }
+    if (arg == "--tables") {
+      options.tables = true;
       continue;
     }
     std::optional<std::string>* target = nullptr;
@@ -209,6 +217,7 @@ class CliHost : public TCodingRunHost {
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   }
+  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   fs::path ProgramFolder() override { return program_folder_; }
   void Progress(int files_done, int files_ticked) override {
     if (!show_progress_) return;
@@ -267,6 +276,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.tag_set_path = fs::path(*options.tag_set);
     request.items = list.items();
     request.one_file_mode = options.one_file;
+    request.write_tables = options.tables;
+    if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);

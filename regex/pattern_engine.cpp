@@ -73,11 +73,11 @@ struct TPatternEngine::State {
   // Takes a new subject (store keeps it, up to its first zero byte) and searches it from its
   // start. Positions are 32-bit, so length + 1 must stay representable.
   template <typename Store>
-  bool SearchNewSubject(std::string_view subject, Store store) {
+  bool SearchNewSubject(std::string_view new_subject, Store store) {
     return Recording([&] {
       search.matcher.ClearCaptures();
       constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
-      if (subject.size() > kMaxLength && UpToZero(subject).size() > kMaxLength) {
+      if (new_subject.size() > kMaxLength && UpToZero(new_subject).size() > kMaxLength) {
         throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
       }
       store();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "report/report_page.h"
 #include "report/report_writers.h"
@@ -51,11 +52,15 @@ void CheckShape(const TStatArrayArray& results, const std::vector<TTagTotals>& t
 bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
                          const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
-                         const std::filesystem::path& report_path) {
+                         const std::filesystem::path& report_path,
+                         const TReportAdditions& additions) {
   if (results.empty()) return false;
   if (!TemplateFileExists(template_path)) return false;
   CheckShape(results, totals, file_names);
 
+  TUnicodeStringList page;
+  page.ReadTextFile(template_path);
+  const bool links = LinksToPassages(page, additions);
   const int32_t rows = static_cast<int32_t>(results.front().size());
   std::u16string table;
   int32_t hits = 0;
@@ -76,19 +81,18 @@ bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagT
     AppendAscii(table, "</td><td class=\"fr\">");
     AppendDecimal(table, total.Freq);
     AppendAscii(table, "</td><td><div class=\"c\">");
-    AppendPooledHitList(table, total.Distinct);
+    AppendPooledHitList(table, total.Distinct, links ? r + 1 : 0);
     AppendAscii(table, "</div></td>");
     AppendAscii(table, kRowCloser);
   }
 
-  TUnicodeStringList page;
-  page.ReadTextFile(template_path);
-  FinishAndWriteReport(page,
-                       {{"{@item}", std::to_string(rows)},
-                        {"{@hit}", std::to_string(hits)},
-                        {"{@table_header}", ToNarrow(HeaderText(file_names))},
-                        {"{@table}", ToNarrow(table)}},
-                       report_path);
+  TPlaceholderValues values = {{"{@item}", std::to_string(rows)},
+                               {"{@hit}", std::to_string(hits)},
+                               {"{@table_header}", ToNarrow(HeaderText(file_names))},
+                               {"{@table}", ToNarrow(table)}};
+  AddSectionValues(
+      page, additions, [&] { return PassagesPerFileCharts(results, file_names); }, values);
+  FinishAndWriteReport(page, std::move(values), report_path);
   return true;
 }
 

@@ -3,6 +3,8 @@
 // texts and the hit list of the distinct texts. "{@hit}" counts the rows whose tag was found.
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "report/report_page.h"
 #include "report/report_writers.h"
@@ -12,12 +14,13 @@
 namespace farrowdale {
 
 bool WriteFileReport(const TStatArray& results, const std::filesystem::path& template_path,
-                     const std::filesystem::path& report_path) {
+                     const std::filesystem::path& report_path, const TReportAdditions& additions) {
   if (results.empty()) return false;
   if (!TemplateFileExists(template_path)) return false;
   TUnicodeStringList page;
   page.ReadTextFile(template_path);
 
+  const bool links = LinksToPassages(page, additions);
   std::u16string table;
   int32_t hits = 0;
   int32_t n = 0;
@@ -29,17 +32,18 @@ bool WriteFileReport(const TStatArray& results, const std::filesystem::path& tem
     AppendAscii(table, "</td><td class=\"f\">");
     AppendDecimal(table, info.Freq);
     AppendAscii(table, "</td><td class=\"c\">");
-    table += FormatHitList(info.Distinct);
+    table += FormatHitList(info.Distinct, links ? n : 0);
     AppendAscii(table, "</td>");
     AppendAscii(table, kRowCloser);
     if (info.Freq != 0) ++hits;
   }
 
-  FinishAndWriteReport(page,
-                       {{"{@item}", std::to_string(n)},
-                        {"{@hit}", std::to_string(hits)},
-                        {"{@table}", ToNarrow(table)}},
-                       report_path);
+  TPlaceholderValues values = {{"{@item}", std::to_string(n)},
+                               {"{@hit}", std::to_string(hits)},
+                               {"{@table}", ToNarrow(table)}};
+  AddSectionValues(
+      page, additions, [&] { return std::vector{PassagesPerTagChart(results)}; }, values);
+  FinishAndWriteReport(page, std::move(values), report_path);
   return true;
 }
 

@@ -1,14 +1,17 @@
-// Helpers shared by the report module's tests: a fresh scratch folder per test and the
-// exact bytes of files.
+// Helpers shared by the report module's tests (and the run's): a fresh scratch folder per
+// test, the exact bytes of files and a fixed time zone.
 #ifndef FARROWDALE_REPORT_REPORT_TEST_SUPPORT_H_
 #define FARROWDALE_REPORT_REPORT_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -63,6 +66,29 @@ inline std::string Utf16LeFile(std::u16string_view text) {
 inline std::u16string U16(std::string_view ascii) {
   return std::u16string(ascii.begin(), ascii.end());
 }
+
+// Sets the process's time zone for a scope and restores the one before.
+class TimeZoneGuard {
+ public:
+  explicit TimeZoneGuard(const char* zone) {
+    if (const char* old = std::getenv("TZ")) previous_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  TimeZoneGuard(const TimeZoneGuard&) = delete;
+  TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
+  ~TimeZoneGuard() {
+    if (previous_) {
+      setenv("TZ", previous_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> previous_;
+};
 
 }  // namespace farrowdale::testing_support
 

@@ -1,5 +1,6 @@
-// The two report writers. Each fills a template with a results table and writes the report
-// as UTF-16 LE with a byte-order mark. They return false, writing nothing, for empty results
+// The two report writers. Each fills a template with a results table (and the sections of
+// report_sections.h the template asks for) and writes the report as UTF-16 LE with a
+// byte-order mark. They return false, writing nothing, for empty results
 // or a missing template; file errors are thrown as Error.
 #ifndef FARROWDALE_REPORT_REPORT_WRITERS_H_
 #define FARROWDALE_REPORT_REPORT_WRITERS_H_
@@ -8,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "report/report_sections.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
 
 namespace farrowdale {
 
-// One report per text file, from "result.tpl".
+// One report per text file, from "result.tpl". additions.passages, when given, are the
+// file's own.
 bool WriteFileReport(const TStatArray& results, const std::filesystem::path& template_path,
-                     const std::filesystem::path& report_path);
+                     const std::filesystem::path& report_path,
+                     const TReportAdditions& additions = {});
 
 // One report for all files side by side, from "resultEx.tpl". totals are the run's
 // CountOverAllFiles of results; file_names are narrow text, one per element of results;
@@ -24,7 +28,8 @@ bool WriteFileReport(const TStatArray& results, const std::filesystem::path& tem
 bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
                          const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
-                         const std::filesystem::path& report_path);
+                         const std::filesystem::path& report_path,
+                         const TReportAdditions& additions = {});
 
 }  // namespace farrowdale
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "report/passages_section.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -93,9 +94,17 @@ std::basic_string<Char> EscapeHtmlText(std::basic_string_view<Char> text) {
   return escaped;
 }
 
-void AppendHitList(std::u16string& out, const TFrequencyList& list, std::string_view closer) {
+void AppendHitList(std::u16string& out, const TFrequencyList& list, std::string_view closer,
+                   int32_t link_row) {
+  int32_t number = 0;
   for (const TFrequencyEntry& entry : list) {
-    out += EscapeHtml(entry.Text);
+    if (link_row > 0) {
+      AppendAscii(out, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
+      out += EscapeHtml(entry.Text);
+      AppendAscii(out, "</a>");
+    } else {
+      out += EscapeHtml(entry.Text);
+    }
     AppendAscii(out, " (");
     AppendDecimal(out, entry.Count);
     AppendAscii(out, closer);
@@ -108,14 +117,14 @@ std::u16string EscapeHtml(std::u16string_view text) { return EscapeHtmlText(text
 
 std::string EscapeHtml(std::string_view text) { return EscapeHtmlText(text); }
 
-std::u16string FormatHitList(const TFrequencyList& list) {
+std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row) {
   std::u16string hits;
-  AppendHitList(hits, list, ") <br>");
+  AppendHitList(hits, list, ") <br>", link_row);
   return hits;
 }
 
-void AppendPooledHitList(std::u16string& out, const TFrequencyList& list) {
-  AppendHitList(out, list, ")<br>");
+void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row) {
+  AppendHitList(out, list, ")<br>", link_row);
 }
 
 }  // namespace farrowdale

@@ -48,10 +48,13 @@ std::string EscapeMarkers(std::string_view markers);
 std::u16string EscapeHtml(std::u16string_view text);
 std::string EscapeHtml(std::string_view text);
 
-// The per-file report's hit list: "text (count) <br>" per entry, the text escaped.
-std::u16string FormatHitList(const TFrequencyList& list);
-// The combined report's hit list: "text (count)<br>" per entry, the text escaped.
-void AppendPooledHitList(std::u16string& out, const TFrequencyList& list);
+// The per-file report's hit list: "text (count) <br>" per entry, the text escaped. With a
+// link_row above 0 each text links to its entry in the passages section (PassageAnchor of
+// link_row and the entry's number): <a href="#p1-2">text</a>.
+std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row = 0);
+// The combined report's hit list: "text (count)<br>" per entry, the text escaped; links as
+// above.
+void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row = 0);
 
 }  // namespace farrowdale
 

@@ -15,11 +15,15 @@
 #include <unordered_map>
 #include <utility>
 
+#include "report/csv_tables.h"
+#include "report/provenance.h"
 #include "report/report_page.h"
+#include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
 #include "run/frequency_list.h"
 #include "run/parallel_files.h"
+#include "run/passage_places.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
@@ -117,6 +121,27 @@ std::vector<std::string_view> TrimmedPassages(std::string_view text,
   return passages;
 }
 
+// Each tag's distinct passages in one file, in tag order.
+std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
+  std::vector<const TFrequencyList*> lists;
+  for (const TStatInfo& stat : stats) lists.push_back(&stat.Distinct);
+  return lists;
+}
+
+TProvenance RunProvenance(const TCodingRunRequest& request,
+                          std::chrono::system_clock::time_point run_time, int files_ticked) {
+  TProvenance provenance;
+  provenance.run_time = run_time;
+  provenance.tag_set_path = request.tag_set_path;
+  provenance.tag_set_sha256 = FileSha256Hex(request.tag_set_path);
+  provenance.corpus_folder = request.corpus_folder;
+  provenance.file_count = files_ticked;
+  provenance.one_file = request.one_file_mode;
+  provenance.code_page = SystemCodePageName();
+  provenance.filter = request.filter;
+  return provenance;
+}
+
 // One tag's counts in one file: Freq, Distinct, Count and, in one-file mode, Passages in
 // collation order. Each distinct passage is converted and collated once; only when two
 // different passages tie under the collation does the order depend on sorting every
@@ -124,11 +149,11 @@ std::vector<std::string_view> TrimmedPassages(std::string_view text,
 void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
                    TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
-  std::vector<TDistinctPassage> distinct = TallyPassages(passages);
+  std::vector<TTalliedPassage> distinct = TallyPassages(passages);
   if (SortByCollationWithoutTies(distinct, /*match_case=*/false)) {
     stat.Distinct = GroupSortedPassages(distinct);
     if (one_file_mode) {
-      for (const TDistinctPassage& passage : distinct) {
+      for (const TTalliedPassage& passage : distinct) {
         stat.Passages.insert(stat.Passages.end(), passage.Occurrences, passage.Text);
       }
     }
@@ -145,11 +170,13 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 }
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
-// the error counting raised (told after the warnings, as a run one file at a time does).
+// the error counting raised (told after the warnings, as a run one file at a time does), and
+// the text itself when the tables or the passages section need it.
 struct TFileOutcome {
   TextReadWarnings warnings;
   TStatArray stats;
   std::exception_ptr count_error;
+  std::string text;
 };
 
 }  // namespace
@@ -172,6 +199,7 @@ TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
   TRunSummary summary;
   const uint32_t start = host.TickCount();
+  const auto run_time = host.Now();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
   // Every tag compiled once for the whole run; a marker that does not compile stops it here.
   const TTagScanner scanner(tag_set, request.tag_set_path);
@@ -189,14 +217,32 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   } else {
     reports = PlanFileReports(request.items, listed_files);
   }
+  const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
+  const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  if (request.write_tables) {
+    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+      listed_files.CheckReportPath(table);
+      CheckReplaceableFile(table);
+    }
+  }
   std::vector<const TFileItem*> ticked;
   for (const TFileItem& item : request.items) {
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
 
-  // Workers read and count the files; reports, warnings and progress follow in list order
-  // on this thread, exactly as one file after the other.
+  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  // Passages in context cost memory and time: gathered only for a template that shows them.
+  const bool with_passages = TemplateHolds(template_path, kPassagesPlaceholder);
+  std::vector<TTagPassages> passages;
+  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  std::optional<TCsvTable> counts_table;
+  if (request.write_tables) counts_table.emplace(CountsTable());
+  TPassagePlaces places(request.write_tables, with_passages);
+  const bool keep_texts = counts_table || with_passages;
+
+  // Workers read and count the files; reports, tables, warnings and progress follow in list
+  // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
@@ -212,6 +258,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         } catch (...) {
           outcome.count_error = std::current_exception();
         }
+        if (keep_texts) outcome.text = std::move(file.text);
         return outcome;
       },
       [&](size_t index, TFileOutcome&& outcome) {
@@ -220,19 +267,39 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           host.Warn(item.path, warning.Message());
         }
         if (outcome.count_error) std::rethrow_exception(outcome.count_error);
-        for (const TStatInfo& stat : outcome.stats) summary.passages_found += stat.Freq;
+        TStatArray& stats = outcome.stats;
+        for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
         ++summary.files_counted;
+        const std::string file_name = PathToNarrow(item.path.filename());
+        if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
+        if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
         if (one_file_mode) {
-          file_names.push_back(PathToNarrow(item.path.filename()));
-          all_stats.push_back(std::move(outcome.stats));
-        } else if (WriteFileReport(outcome.stats, template_path, reports[index])) {
-          summary.reports.push_back(reports[index]);
+          file_names.push_back(file_name);
+          all_stats.push_back(std::move(stats));
+        } else {
+          if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+          places.ForgetOccurrences();
+          if (WriteFileReport(stats, template_path, reports[index], additions)) {
+            summary.reports.push_back(reports[index]);
+          }
         }
         host.Progress(static_cast<int>(index) + 1, files_ticked);
       });
-  if (one_file_mode && WriteCombinedReport(all_stats, CountOverAllFiles(all_stats), file_names,
-                                           template_path, combined_report)) {
-    summary.reports.push_back(combined_report);
+  if (one_file_mode) {
+    const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
+    if (with_passages && !all_stats.empty()) {
+      std::vector<const TFrequencyList*> distinct;
+      for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
+      passages = places.TakeTagPassages(all_stats.front(), distinct);
+    }
+    if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
+                            additions)) {
+      summary.reports.push_back(combined_report);
+    }
+  }
+  if (counts_table) {
+    WriteFileAtomically(counts_table_path, counts_table->bytes());
+    WriteFileAtomically(passages_table_path, places.table().bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

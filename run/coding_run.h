@@ -4,6 +4,7 @@
 #ifndef FARROWDALE_RUN_CODING_RUN_H_
 #define FARROWDALE_RUN_CODING_RUN_H_
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -21,8 +22,10 @@ struct TCodingRunRequest {
   std::vector<TFileItem> items;         // the file list, in list order
   bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
-  bool write_tables = false;            // the counts and passages as tables too (not yet used)
-  int jobs = 0;                         // threads that read and count files; 0: one per core
+  std::string filter;                   // narrow text; empty when no filter chose the files
+  // Also write result_counts.csv and result_passages.csv in the corpus folder.
+  bool write_tables = false;
+  int jobs = 0;  // threads that read and count files; 0: one per core
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -43,6 +46,8 @@ class TCodingRunHost {
   virtual void ShellOpen(const std::filesystem::path& path) = 0;
   // Milliseconds from any fixed point, 32 bits, wrapping.
   virtual uint32_t TickCount() = 0;
+  // The wall-clock time, which reports name as when the run happened.
+  virtual std::chrono::system_clock::time_point Now() = 0;
   // The folder that holds the templates (the program's own folder).
   virtual std::filesystem::path ProgramFolder() = 0;
   // Called after each ticked file is done; files_done runs from 1 to files_ticked.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "regex/pattern_engine.h"
+#include "report/report_test_support.h"
 #include "run/frequency_list.h"
 #include "run/tagged_text.h"
 #include "text/code_page.h"
@@ -31,6 +34,7 @@ class FakeHost : public TCodingRunHost {
     ticks.pop_front();
     return tick;
   }
+  std::chrono::system_clock::time_point Now() override { return now; }
   fs::path ProgramFolder() override { return program_folder; }
   void Progress(int files_done, int files_ticked) override {
     progress.emplace_back(files_done, files_ticked);
@@ -40,6 +44,7 @@ class FakeHost : public TCodingRunHost {
   }
 
   std::deque<uint32_t> ticks;
+  std::chrono::system_clock::time_point now;
   fs::path program_folder;
   std::vector<std::string> messages;
   std::vector<fs::path> opened;
@@ -243,6 +248,105 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   ASSERT_EQ(host_.opened.size(), 1u);
   EXPECT_EQ(host_.opened[0].string(), corpus_.string() + "/result.htm");
   EXPECT_EQ(host_.messages, std::vector<std::string>{"0 second(s) used."});
+}
+
+TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALink) {
+  AddItem("one.txt", "x <e>a</e>\r\n <e>b</e> <f>c</f>");
+  RunCoding(request_, tag_set_, host_);
+  EXPECT_FALSE(fs::exists(corpus_ / "result_counts.csv"));
+  EXPECT_FALSE(fs::exists(corpus_ / "result_passages.csv"));
+
+  // Both modes write them, and a second run replaces them.
+  request_.write_tables = true;
+  for (const bool one_file : {false, true}) {
+    request_.one_file_mode = one_file;
+    RunCoding(request_, tag_set_, host_);
+    EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"),
+              "\xEF\xBB\xBFtag,file,passages,distinct passages\r\n"
+              "a,one.txt,2,2\r\nb,one.txt,1,1\r\n");
+    EXPECT_EQ(ReadBytes(corpus_ / "result_passages.csv"),
+              "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
+              "a,one.txt,1,6,a\r\na,one.txt,2,5,b\r\nb,one.txt,2,14,c\r\n");
+  }
+
+  // A link at a table's place stops the run before any report is written: nothing is
+  // written through it.
+  fs::remove(corpus_ / "result.htm");
+  fs::remove(corpus_ / "result_passages.csv");
+  WriteFile(root_ / "elsewhere.csv", "not ours");
+  fs::create_symlink(root_ / "elsewhere.csv", corpus_ / "result_passages.csv");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(root_ / "elsewhere.csv"), "not ours");
+  EXPECT_TRUE(fs::is_symlink(corpus_ / "result_passages.csv"));
+  EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
+
+  // So does a listed file named like a table.
+  fs::remove(corpus_ / "result_passages.csv");
+  AddItem("result_counts.csv", "my own counts");
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
+}
+
+// The report's text with the scratch folder's path (which differs per run) as "ROOT",
+// compared with golden/NAME; FARROWDALE_UPDATE_GOLDEN=1 writes the golden file instead.
+void ExpectGolden(const std::string& report, const fs::path& root, const std::string& name) {
+  std::string text = report;
+  const std::string scratch = root.string();
+  for (size_t at = text.find(scratch); at != std::string::npos; at = text.find(scratch, at)) {
+    text.replace(at, scratch.size(), "ROOT");
+  }
+  const fs::path golden = fs::path(FARROWDALE_RUN_GOLDEN_DIR) / name;
+  if (std::getenv("FARROWDALE_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(golden, std::ios::binary) << text;
+    return;
+  }
+  std::ifstream in(golden, std::ios::binary);
+  EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()))
+      << name;
+}
+
+// A corpus with a passage over two lines, markup and an accent in passages, a passage found in
+// both files and one found in another letter case.
+class ReportSectionsTest : public CodingRunTest {
+ protected:
+  void SetUp() override {
+    CodingRunTest::SetUp();
+    constexpr char kSections[] = "\r\n{@chart}\r\n{@passages}\r\n{@provenance}\r\n";
+    WriteFile(host_.program_folder / "result.tpl", std::string("{@table}") + kSections);
+    WriteFile(host_.program_folder / "resultEx.tpl",
+              std::string("{@table_header}|{@table}") + kSections);
+    AddItem("one.txt",
+            "Intro\r\n<e>a & b</e> then <e>A & B</e>\r\nx <e>caf\xE9 <b></e> <f>two\r\n"
+            "lines</f>\r\n");
+    AddItem("two.txt", "<e>a & b</e>\r\n");
+    request_.filter = "o\\.txt";
+    host_.now = std::chrono::system_clock::from_time_t(1772407805);  // 2026-03-01T23:30:05Z
+  }
+  testing_support::TimeZoneGuard zone_{"UTC0"};
+};
+
+TEST_F(ReportSectionsTest, PerFileReportsShowChartPassagesInContextAndProvenance) {
+  RunCoding(request_, tag_set_, host_);
+  ExpectGolden(ReadReport(corpus_ / "one_result.htm"), root_, "sections_one_result.txt");
+}
+
+TEST_F(ReportSectionsTest, CombinedReportShowsChartsPassagesOverAllFilesAndProvenance) {
+  request_.one_file_mode = true;
+  RunCoding(request_, tag_set_, host_);
+  ExpectGolden(ReadReport(corpus_ / "result.htm"), root_, "sections_result.txt");
+}
+
+TEST_F(ReportSectionsTest, PastFiftyOccurrencesOfAPassageTheRestAreCounted) {
+  request_.items.clear();
+  std::string many;
+  for (int i = 0; i < 60; ++i) many += "<e>x</e>\r\n";
+  AddItem("many.txt", many);
+  request_.one_file_mode = true;
+  RunCoding(request_, tag_set_, host_);
+  const std::string report = ReadReport(corpus_ / "result.htm");
+  EXPECT_NE(report.find("many.txt:50:4<"), std::string::npos);
+  EXPECT_EQ(report.find("many.txt:51:4<"), std::string::npos);
+  EXPECT_NE(report.find("<p class=\"more\">and 10 more occurrences</p>"), std::string::npos);
 }
 
 TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {

@@ -8,8 +8,8 @@
 
 namespace farrowdale {
 
-std::vector<TDistinctPassage> TallyPassages(const std::vector<std::string_view>& passages) {
-  std::vector<TDistinctPassage> distinct;
+std::vector<TTalliedPassage> TallyPassages(const std::vector<std::string_view>& passages) {
+  std::vector<TTalliedPassage> distinct;
   std::unordered_map<std::string_view, size_t> index_of;
   index_of.reserve(passages.size());
   for (const std::string_view passage : passages) {
@@ -20,10 +20,10 @@ std::vector<TDistinctPassage> TallyPassages(const std::vector<std::string_view>&
   return distinct;
 }
 
-bool SortByCollationWithoutTies(std::vector<TDistinctPassage>& passages, bool match_case) {
+bool SortByCollationWithoutTies(std::vector<TTalliedPassage>& passages, bool match_case) {
   // Ties are neighbours in any sorted order, so one look at each pair of neighbours finds them.
   std::sort(passages.begin(), passages.end(),
-            [match_case](const TDistinctPassage& a, const TDistinctPassage& b) {
+            [match_case](const TTalliedPassage& a, const TTalliedPassage& b) {
               return CompareText(a.Text, b.Text, match_case) < 0;
             });
   for (size_t i = 1; i < passages.size(); ++i) {
@@ -32,11 +32,10 @@ bool SortByCollationWithoutTies(std::vector<TDistinctPassage>& passages, bool ma
   return true;
 }
 
-TFrequencyList GroupSortedPassages(const std::vector<TDistinctPassage>& sorted) {
+TFrequencyList GroupSortedPassages(const std::vector<TTalliedPassage>& sorted) {
   std::vector<TSortedRun> runs;
   runs.reserve(sorted.size());
-  for (const TDistinctPassage& passage : sorted)
-    runs.push_back({passage.Text, passage.Occurrences});
+  for (const TTalliedPassage& passage : sorted) runs.push_back({passage.Text, passage.Occurrences});
   return GroupSortedRuns(runs, /*fold_case=*/true);
 }
 

@@ -19,22 +19,22 @@
 
 namespace farrowdale {
 
-struct TDistinctPassage {
+struct TTalliedPassage {
   std::u16string Text;
   int32_t Occurrences = 0;
 };
 
 // The distinct narrow passages, converted to Unicode once each, in order of first occurrence.
-std::vector<TDistinctPassage> TallyPassages(const std::vector<std::string_view>& passages);
+std::vector<TTalliedPassage> TallyPassages(const std::vector<std::string_view>& passages);
 
 // Sorts the passages by the locale's collation (letter case counts when match_case) and
 // returns true, or returns false, in some order, when two of them tie.
 // REQUIRES: the texts are distinct.
-bool SortByCollationWithoutTies(std::vector<TDistinctPassage>& passages, bool match_case);
+bool SortByCollationWithoutTies(std::vector<TTalliedPassage>& passages, bool match_case);
 
 // The frequency list, A-Z folded, of passages sorted by SortByCollationWithoutTies: each
 // stands for as many entries in a row as it has occurrences.
-TFrequencyList GroupSortedPassages(const std::vector<TDistinctPassage>& sorted);
+TFrequencyList GroupSortedPassages(const std::vector<TTalliedPassage>& sorted);
 
 }  // namespace farrowdale
 

@@ -45,9 +45,9 @@ TEST(DistinctPassagesTest, SortedTallyIsTheQuicksortOfEveryOccurrenceWhenNothing
       for (size_t n = 1 + rng() % 3; n > 0; --n) passage += pieces[rng() % alphabet];
     }
     std::vector<std::string_view> views(passages.begin(), passages.end());
-    std::vector<TDistinctPassage> tally = TallyPassages(views);
+    std::vector<TTalliedPassage> tally = TallyPassages(views);
     int32_t total = 0;
-    for (const TDistinctPassage& passage : tally) total += passage.Occurrences;
+    for (const TTalliedPassage& passage : tally) total += passage.Occurrences;
     ASSERT_EQ(total, static_cast<int32_t>(passages.size()));
 
     const std::vector<std::u16string> want = QuicksortedOccurrences(passages, match_case);
@@ -61,7 +61,7 @@ TEST(DistinctPassagesTest, SortedTallyIsTheQuicksortOfEveryOccurrenceWhenNothing
     }
     ++without_ties;
     std::vector<std::u16string> expanded;
-    for (const TDistinctPassage& passage : tally) {
+    for (const TTalliedPassage& passage : tally) {
       expanded.insert(expanded.end(), passage.Occurrences, passage.Text);
     }
     ASSERT_EQ(expanded, want) << "round " << round;

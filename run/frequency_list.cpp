@@ -14,17 +14,6 @@
 namespace farrowdale {
 namespace {
 
-// The key entries are grouped by: trimmed, narrow, A-Z folded to a-z when fold_case.
-std::string GroupKey(std::u16string_view entry, bool fold_case) {
-  std::string key = ToNarrow(Trim(entry));
-  if (fold_case) {
-    for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return key;
-}
-
 // The list's own quicksort makes the comparisons and exchanges; it runs on a stand-in list
 // whose entries only carry an index into freq, and freq is then permuted to match.
 void SortByCount(TFrequencyList& freq) {
@@ -48,6 +37,16 @@ void SortByCount(TFrequencyList& freq) {
 }
 
 }  // namespace
+
+std::string GroupKey(std::u16string_view text, bool fold_case) {
+  std::string key = ToNarrow(Trim(text));
+  if (fold_case) {
+    for (char& c : key) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return key;
+}
 
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
   if (source.EntryCount() == 0) return TFrequencyList();

@@ -27,6 +27,10 @@ using TFrequencyList = std::vector<TFrequencyEntry>;
 // quicksort, whose tie order is output.
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
 
+// The key texts are grouped by: trimmed, converted to narrow text and, when fold_case, A-Z
+// folded to a-z.
+std::string GroupKey(std::u16string_view text, bool fold_case);
+
 // Equal entries in a row of a source sorted by collation: the text and how many entries.
 struct TSortedRun {
   std::u16string_view Text;

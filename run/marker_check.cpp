@@ -17,6 +17,7 @@
 #include "regex/pattern_engine.h"
 #include "run/tag_scanner.h"
 #include "run/tagged_text.h"
+#include "run/text_position.h"
 #include "tagset/tag_set.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -28,46 +29,11 @@ namespace {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// Line and column of byte offsets in narrow text whose lines end in LF (CR LF in a run's text).
-class TTextPositions {
- public:
-  explicit TTextPositions(std::string_view text)
-      : text_(text),
-        incremental_(SystemCodePageName() == "UTF-8" || !SystemCodePageIsMultiByte()) {}
-
-  // "LINE:COLUMN"; Line() and Column() give the two numbers until the next call.
-  std::string At(size_t offset) {
-    if (line_starts_.empty()) {
-      line_starts_.push_back(0);
-      for (size_t i = text_.find('\n'); i != std::string_view::npos; i = text_.find('\n', i + 1)) {
-        line_starts_.push_back(i + 1);
-      }
-    }
-    const auto next = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
-    const size_t line_start = *(next - 1);
-    const int line = static_cast<int>(next - line_starts_.begin());
-    // Within one line, count on from the last place asked for (a long line with many
-    // problems is counted once); a stateful multi-byte code page counts from the line's start.
-    if (!incremental_ || line != line_ || offset < offset_) {
-      offset_ = line_start;
-      column_ = 1;
-    }
-    column_ += CharacterCount(text_.substr(offset_, offset - offset_));
-    offset_ = offset;
-    line_ = line;
-    return std::to_string(line_) + ":" + std::to_string(column_);
-  }
-  int Line() const { return line_; }
-  int Column() const { return column_; }
-
- private:
-  std::string_view text_;
-  bool incremental_;
-  std::vector<size_t> line_starts_;
-  int line_ = 0;
-  size_t offset_ = 0;
-  int column_ = 1;
-};
+// "LINE:COLUMN" of a byte offset, as messages name other places.
+std::string PlaceText(TTextPositionCursor& positions, size_t offset) {
+  const TTextPosition place = positions.PositionOf(offset);
+  return std::to_string(place.line) + ":" + std::to_string(place.column);
+}
 
 struct TMarkerHit {
   size_t start = 0;
@@ -139,7 +105,7 @@ class TTagInTextCheck {
  public:
   // spans: the tag's matches as the run finds them, or null to search for them here.
   TTagInTextCheck(const std::string& text, TTagSearch& search,
-                  const std::vector<TPassageSpan>* spans, TTextPositions& positions,
+                  const std::vector<TPassageSpan>* spans, TTextPositionCursor& positions,
                   const std::filesystem::path& path, std::vector<TCheckProblem>& problems)
       : text_(text),
         search_(search),
@@ -214,12 +180,12 @@ class TTagInTextCheck {
       const auto stray =
           std::lower_bound(stray_ends_.begin(), stray_ends_.end(), span.end_marker_end,
                            [](const TMarkerHit& end, size_t offset) { return end.start < offset; });
-      const std::string outer = positions_.At(span.begin_marker);
-      const std::string run_end = positions_.At(span.text_end);
+      const std::string outer = PlaceText(positions_, span.begin_marker);
+      const std::string run_end = PlaceText(positions_, span.text_end);
       if (stray != stray_ends_.end() && stray->start < next_begin &&
           !consumed_ends_.contains(stray->start)) {
         consumed_ends_.insert(stray->start);
-        const std::string closes_nothing = positions_.At(stray->start);
+        const std::string closes_nothing = PlaceText(positions_, stray->start);
         Report(hit.start, Quoted(tag_.BeginMark) +
                               " inside a passage of the same tag that starts at " + outer +
                               " (nesting): the run ends that passage at the first " +
@@ -228,7 +194,8 @@ class TTagInTextCheck {
                               " at " + closes_nothing + " closes nothing");
       } else {
         Report(span.begin_marker, Quoted(tag_.BeginMark) + " has no end marker before the next " +
-                                      Quoted(tag_.BeginMark) + " at " + positions_.At(hit.start) +
+                                      Quoted(tag_.BeginMark) + " at " +
+                                      PlaceText(positions_, hit.start) +
                                       "; the run ends this passage only at the " +
                                       Quoted(tag_.EndMark) + " at " + run_end);
       }
@@ -236,15 +203,15 @@ class TTagInTextCheck {
   }
 
   void Report(size_t offset, const std::string& message) {
-    positions_.At(offset);
-    problems_.push_back({path_, positions_.Line(), positions_.Column(), ECheckSeverity::kWarning,
+    const TTextPosition place = positions_.PositionOf(offset);
+    problems_.push_back({path_, place.line, place.column, ECheckSeverity::kWarning,
                          "tag " + Quoted(tag_.Name) + ": " + message});
   }
 
   const std::string& text_;
   TTagSearch& search_;
   const TTagInfo& tag_;
-  TTextPositions& positions_;
+  TTextPositionCursor& positions_;
   const std::filesystem::path& path_;
   std::vector<TCheckProblem>& problems_;
   const bool spans_given_;
@@ -301,7 +268,7 @@ std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
     for (const std::string& warning : file.read_warnings) {
       problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
     }
-    TTextPositions positions(file.narrow_text);
+    TTextPositionCursor positions(file.narrow_text);
     // Every tag's matches from one scan of the text; should that scan stop on a search
     // error, each tag searches alone below and meets the error where it always did.
     std::optional<std::vector<std::vector<TPassageSpan>>> spans;

@@ -32,7 +32,7 @@ std::optional<TFrequencyList> CountDistinctPooledTexts(const TStatArrayArray& re
     for (const std::u16string& passage : info.Passages) ++occurrences[passage];
     occurrences[u""] += info.Passages.empty() ? 1 : 2;
   }
-  std::vector<TDistinctPassage> distinct;
+  std::vector<TTalliedPassage> distinct;
   distinct.reserve(occurrences.size());
   for (const auto& [text, count] : occurrences) distinct.push_back({std::u16string(text), count});
   if (!SortByCollationWithoutTies(distinct, /*match_case=*/false)) return std::nullopt;

@@ -43,15 +43,38 @@ thead .co, thead .f, thead .fr { text-align: right; }
 tbody .co { font-weight: 700; }
 tbody .f { color: var(--muted); }
 td.c { line-height: 1.6; overflow-wrap: anywhere; }
+/* The sections a template may add below the table: charts, passages in context, provenance. */
+section { margin-top: 28px; }
+section > h2 { margin: 0 0 10px; font-size: 19px; }
+summary { cursor: pointer; }
+.sw { display: inline-block; width: .8em; height: .8em; border: 1px solid #000; margin-right: .15em; }
+.k { color: var(--muted); font-weight: 400; }
+details.chart { margin: 8px 0 14px; }
+details.chart > summary { font-weight: 700; margin-bottom: 4px; }
+svg.bars { display: block; max-width: 100%; height: auto; }
+details.tag { margin: 8px 0; padding-top: 6px; border-top: 1px solid var(--rule); }
+details.tag > summary { font-size: 16px; }
+details.psg { margin: 4px 0 4px 1.4em; }
+ol.kwic { margin: 4px 0 6px; padding-left: 2.6em; font-size: 13px; line-height: 1.5; }
+ol.kwic li { overflow-wrap: anywhere; }
+.kwic .w { color: var(--muted); font: 12px "DejaVu Sans Mono", Consolas, monospace; }
+.kwic .l, .kwic .r { color: #3d4754; }
+mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px solid #000; }
+.more { margin: 0 0 6px 2.6em; color: var(--muted); font-style: italic; }
+.provenance dl { display: grid; grid-template-columns: max-content 1fr; gap: 2px 16px; margin: 0;
+  font-size: 13px; }
+.provenance dt { color: var(--muted); }
+.provenance dd { margin: 0; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4; margin: 14mm 12mm 16mm; }
   body { max-width: none; padding: 0; font-size: 10.5pt; }
   h1 { font-size: 17pt; }
   thead { display: table-header-group; }
-  tr { break-inside: avoid; page-break-inside: avoid; }
-  thead th, thead td, tr.o td { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  thead th, thead td, tr.o td, mark { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   header { border-bottom-width: 2px; }
+  details.chart, ol.kwic li { break-inside: avoid; }
+  summary, section > h2 { break-after: avoid; }
 }
 </style>
 </head>
@@ -71,6 +94,9 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 {@table}
 </tbody>
 </table>
+{@chart}
+{@passages}
+{@provenance}
 </main>
 <footer>Count: distinct passages &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences.</footer>
 </body>

@@ -1,0 +1,71 @@
+#include "report/csv_tables.h"
+
+#include "text/code_page.h"
+#include "text/utf8.h"
+
+namespace farrowdale {
+
+TCsvTable::TCsvTable(std::initializer_list<std::string_view> header) : bytes_("\xEF\xBB\xBF") {
+  for (std::string_view name : header) AddUtf8(name);
+  EndRecord();
+}
+
+void TCsvTable::StartField() {
+  if (record_started_) bytes_ += ',';
+  record_started_ = true;
+}
+
+void TCsvTable::AddUtf8(std::string_view field) {
+  StartField();
+  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    bytes_ += field;
+    return;
+  }
+  bytes_ += '"';
+  for (char c : field) {
+    if (c == '"') bytes_ += '"';
+    bytes_ += c;
+  }
+  bytes_ += '"';
+}
+
+void TCsvTable::AddText(std::u16string_view field) {
+  // An unpaired surrogate, which UTF-8 cannot carry, becomes "?" as in narrow text.
+  AddUtf8(Utf16ToUtf8(field, '?'));
+}
+
+void TCsvTable::AddNarrow(std::string_view field) { AddText(ToUnicode(field)); }
+
+void TCsvTable::AddNumber(int64_t field) { AddUtf8(std::to_string(field)); }
+
+void TCsvTable::EndRecord() {
+  bytes_ += "\r\n";
+  record_started_ = false;
+}
+
+TCsvTable CountsTable() { return TCsvTable({"tag", "file", "passages", "distinct passages"}); }
+
+void AddCountsRecords(TCsvTable& table, const TStatArray& file_results,
+                      std::string_view file_name) {
+  for (const TStatInfo& info : file_results) {
+    table.AddNarrow(info.Name);
+    table.AddNarrow(file_name);
+    table.AddNumber(info.Freq);
+    table.AddNumber(info.Count);
+    table.EndRecord();
+  }
+}
+
+TCsvTable PassagesTable() { return TCsvTable({"tag", "file", "line", "column", "passage"}); }
+
+void AddPassageRecord(TCsvTable& table, std::string_view tag_name, std::string_view file_name,
+                      const TTextPosition& position, std::u16string_view passage) {
+  table.AddNarrow(tag_name);
+  table.AddNarrow(file_name);
+  table.AddNumber(position.line);
+  table.AddNumber(position.column);
+  table.AddText(passage);
+  table.EndRecord();
+}
+
+}  // namespace farrowdale

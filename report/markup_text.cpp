@@ -1,0 +1,42 @@
+#include "report/markup_text.h"
+
+#include "report/table_fragments.h"
+#include "text/code_page.h"
+
+namespace farrowdale {
+
+void AppendMarkupText(std::u16string& out, std::u16string_view text) {
+  // The table's escaping, and besides it quotes for attribute values and control characters.
+  for (char16_t c : EscapeHtml(text)) {
+    if (c == u'"') {
+      AppendAscii(out, "&quot;");
+    } else {
+      out += c < 0x20 ? u' ' : c;
+    }
+  }
+}
+
+void AppendMarkupNarrow(std::u16string& out, std::string_view narrow) {
+  AppendMarkupText(out, ToUnicode(narrow));
+}
+
+std::u16string SectionMarkup(std::string_view css_class, std::string_view heading,
+                             const std::function<void(std::u16string&)>& append_body) {
+  std::u16string out;
+  AppendAscii(out, "<section class=\"");
+  AppendAscii(out, css_class);
+  AppendAscii(out, "\">\n<h2>");
+  AppendAscii(out, heading);
+  AppendAscii(out, "</h2>\n");
+  append_body(out);
+  AppendAscii(out, "</section>");
+  return out;
+}
+
+std::string MarkupColor(std::string_view color) {
+  const bool rrggbb = color.size() == 6 &&
+                      color.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  return rrggbb ? "#" + std::string(color) : "#808080";
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,51 @@
+// The "passages in context" section of a report: for each tag, each distinct passage in
+// hit-list order, then where it occurs (file, line, column) with the text around it and the
+// passage itself marked. Lists fold away in <details> elements (the reports forbid scripts);
+// past kListedOccurrences occurrences of one passage the rest are counted, not listed.
+#ifndef FARROWDALE_REPORT_PASSAGES_SECTION_H_
+#define FARROWDALE_REPORT_PASSAGES_SECTION_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "run/text_position.h"
+
+namespace farrowdale {
+
+inline constexpr int kListedOccurrences = 50;
+// A passage with more occurrences than this starts folded.
+inline constexpr int kOpenOccurrences = 5;
+
+struct TPassageOccurrence {
+  std::string file;  // the file's name as the reports show it (narrow text)
+  TTextPosition position;
+  std::u16string before;   // text before the passage (see ContextAround)
+  std::u16string passage;  // the passage as extracted
+  std::u16string after;    // text after the passage
+};
+
+struct TDistinctPassage {
+  std::u16string text;  // as the hit list shows it
+  int32_t count = 0;    // all its occurrences
+  // The first occurrences in order of file and position; only the first kListedOccurrences
+  // are shown, so a caller need not keep more.
+  std::vector<TPassageOccurrence> occurrences;
+};
+
+struct TTagPassages {
+  std::string name;                        // narrow text, from the tag set
+  std::string color;                       // RRGGBB, from the tag set
+  std::vector<TDistinctPassage> passages;  // in hit-list order
+};
+
+// The id of a distinct passage's entry, which the hit list links to: "p" tag row "-" the
+// passage's number in hit-list order, both 1-based.
+std::string PassageAnchor(int32_t tag_row, int32_t passage_number);
+
+// The section for tags in table order; every text escaped.
+std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_REPORT_PASSAGES_SECTION_H_

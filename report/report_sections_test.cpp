@@ -1,0 +1,104 @@
+#include "report/report_sections.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "report/report_test_support.h"
+#include "report/report_writers.h"
+#include "text/code_page_guard.h"
+
+namespace farrowdale {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ScratchFolder;
+using testing_support::WriteBytes;
+
+TStatArray OneFile() {
+  TStatArray file(2);
+  file[0].Name = "a";
+  file[0].Color = "FF0000";
+  file[0].Freq = 2;
+  file[0].Count = 1;
+  file[0].Distinct = {{u"x", 2}};
+  file[0].Passages = {u"x", u"x"};
+  file[1].Name = "b";
+  return file;
+}
+
+// Everything a run can add, for the tests to see whether it comes out.
+struct Additions {
+  Additions() {
+    provenance.code_page = "windows-1252";
+    passages = {{"a", "FF0000", {{u"x", 2, {{"f.txt", {1, 4}, u"<e>", u"x", u"</e>"}}}}},
+                {"b", "000000", {}}};
+  }
+  TReportAdditions Given() const { return {&provenance, &passages}; }
+  TProvenance provenance;
+  std::vector<TTagPassages> passages;
+};
+
+// Both writers, with a template of the given text; returns the two reports' bytes.
+std::pair<std::string, std::string> WriteBoth(const ScratchFolder& folder,
+                                              const std::string& template_text,
+                                              const TReportAdditions& additions) {
+  WriteBytes(folder / "result.tpl", template_text);
+  const TStatArray file = OneFile();
+  const TStatArrayArray files = {file, file};
+  EXPECT_TRUE(WriteFileReport(file, folder / "result.tpl", folder / "f_result.htm", additions));
+  EXPECT_TRUE(WriteCombinedReport(files, CountOverAllFiles(files), {"f.txt", "g.txt"},
+                                  folder / "result.tpl", folder / "result.htm", additions));
+  return {ReadBytes(folder / "f_result.htm"), ReadBytes(folder / "result.htm")};
+}
+
+TEST(ReportSectionsTest, ATemplateWithoutTheNewPlaceholdersGivesTheSameBytesAsBefore) {
+  CodePageGuard code_page("windows-1252");
+  const ScratchFolder folder;
+  const Additions additions;
+  const std::string old_template =
+      "{@item}|{@hit}|{@filename}|{@table_header}|{@table}|{@copy}|{@author}|{@chart";
+  const auto plain = WriteBoth(folder, old_template, {});
+  EXPECT_EQ(WriteBoth(folder, old_template, additions.Given()), plain);
+  // No link in the hit lists without "{@passages}".
+  EXPECT_EQ(plain.first.find(std::string("h\0r\0e\0f\0", 8)), std::string::npos);
+}
+
+TEST(ReportSectionsTest, EachSectionStandsWhereItsPlaceholderIsAndHitListsLinkToPassages) {
+  CodePageGuard code_page("windows-1252");
+  const ScratchFolder folder;
+  const Additions additions;
+  const std::string with_sections = "{@table}<{@provenance}|{@passages}|{@chart}>{@passages}";
+  for (const std::string& report : {WriteBoth(folder, with_sections, additions.Given()).first,
+                                    WriteBoth(folder, with_sections, additions.Given()).second}) {
+    const std::string text = ToNarrow(std::u16string(
+        reinterpret_cast<const char16_t*>(report.data() + 2), (report.size() - 2) / 2));
+    EXPECT_NE(text.find("<a href=\"#p1-1\">x</a> ("), std::string::npos);
+    EXPECT_NE(text.find("<<section class=\"provenance\">"), std::string::npos);
+    EXPECT_NE(text.find("</section>|<section class=\"passages\">"), std::string::npos);
+    EXPECT_NE(text.find("</section>|<section class=\"charts\">"), std::string::npos);
+    EXPECT_NE(text.find("</section>>{@passages}"), std::string::npos);  // the first one only
+    EXPECT_NE(text.find("<mark>x</mark>"), std::string::npos);
+  }
+
+  // A run that gathered no passages leaves the placeholder empty and links nowhere.
+  const auto without = WriteBoth(folder, "{@table}[{@passages}]", {&additions.provenance});
+  for (const std::string& report : {without.first, without.second}) {
+    EXPECT_NE(report.find(std::string("[\0]\0", 4)), std::string::npos);
+    EXPECT_EQ(report.find(std::string("h\0r\0e\0f\0", 8)), std::string::npos);
+  }
+}
+
+TEST(ReportSectionsTest, TemplateHoldsReadsTheFileAsTheWritersDo) {
+  const ScratchFolder folder;
+  WriteBytes(folder / "a.tpl", testing_support::Utf16LeFile(u"<p>{@passages}</p>"));
+  WriteBytes(folder / "b.tpl", "{@passage}s");
+  EXPECT_TRUE(TemplateHolds(folder / "a.tpl", kPassagesPlaceholder));
+  EXPECT_FALSE(TemplateHolds(folder / "b.tpl", kPassagesPlaceholder));
+  EXPECT_FALSE(TemplateHolds(folder / "missing.tpl", kPassagesPlaceholder));
+  EXPECT_FALSE(TemplateHolds(folder.path(), kPassagesPlaceholder));
+}
+
+}  // namespace
+}  // namespace farrowdale
