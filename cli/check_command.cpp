@@ -113,9 +113,10 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   return result.problems.empty() ? 0 : 1;
 }
 
-void ReportPossibleMarkerProblems(const fs::path& tag_set_path,
-                                  const std::vector<TFileItem>& items) {
-  const TCheckResult result = CheckCoding(tag_set_path, PathsOf(items));
+void ReportPossibleMarkerProblems(const fs::path& tag_set_path, const std::vector<TFileItem>& items,
+                                  int jobs) {
+  const TCheckResult result =
+      CheckCoding(tag_set_path, PathsOf(items), ReadFileForCheck, static_cast<unsigned>(jobs));
   // Without a tag to search there is no marker to check; the run says so itself.
   if (result.problems.empty() || result.tags_searched == 0) return;
   const int files = result.files_with_problems + (result.tag_set_has_problems ? 1 : 0);

@@ -37,8 +37,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
-    "                            [--templates DIR] [--code-page NAME] [--tables] [--open]\n"
-    "                            PATH...\n"
+    "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
+    "                            [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -51,6 +51,7 @@ constexpr const char* kCountHelp =
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
     "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
     "                    in the corpus folder, for spreadsheets and scripts\n"
+    "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
 struct CountOptions {
@@ -61,9 +62,23 @@ struct CountOptions {
   std::optional<std::string> templates;
   std::optional<std::string> code_page;
   bool tables = false;
+  std::optional<std::string> jobs_text;
+  int jobs = 0;  // 0: one per core
   bool open = false;
   std::vector<std::string> paths;
 };
+
+// A thread count as written: decimal digits only, from 1 to 1024.
+std::optional<int> ParseJobs(std::string_view text) {
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int jobs = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    jobs = jobs * 10 + (c - '0');
+  }
+  if (jobs < 1 || jobs > 1024) return std::nullopt;
+  return jobs;
+}
 
 enum class ParseOutcome { kRun, kHelp, kUsageError };
 
@@ -99,6 +114,7 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
     if (arg == "--folder") target = &options.folder;
     if (arg == "--templates") target = &options.templates;
     if (arg == "--code-page") target = &options.code_page;
+    if (arg == "--jobs") target = &options.jobs_text;
     if (target == nullptr) {
       complaint = "count: unknown option \"" + arg + "\"";
       return ParseOutcome::kUsageError;
@@ -116,6 +132,14 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   if (options.filter && Trim(std::string_view(*options.filter)).empty()) {
     complaint = "count: --filter needs a pattern that is not blank";
     return ParseOutcome::kUsageError;
+  }
+  if (options.jobs_text) {
+    const std::optional<int> jobs = ParseJobs(*options.jobs_text);
+    if (!jobs) {
+      complaint = "count: --jobs needs a number of threads from 1 to 1024";
+      return ParseOutcome::kUsageError;
+    }
+    options.jobs = *jobs;
   }
   if (options.paths.empty()) {
     complaint = "count: no PATH given";
@@ -254,6 +278,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.one_file_mode = options.one_file;
     request.write_tables = options.tables;
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
+    request.jobs = options.jobs;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {
@@ -264,7 +289,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     TTagArray tag_set;
     RunCoding(request, tag_set, host);
     host.ClearProgress();
-    ReportPossibleMarkerProblems(request.tag_set_path, request.items);
+    ReportPossibleMarkerProblems(request.tag_set_path, request.items, request.jobs);
     return 0;
   } catch (const std::exception& error) {
     host.ClearProgress();

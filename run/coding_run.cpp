@@ -1,6 +1,7 @@
 // The coding run: tag set, then every ticked file and every tag, then the reports, the time
-// message and the shell open. Each file is read and converted to narrow text once; every
-// tag then searches that same narrow text.
+// message and the shell open. Each tag is compiled once per run; each file is read and
+// converted to narrow text once and scanned once for the begin markers of all tags. Files
+// are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -18,15 +20,19 @@
 #include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
+#include "run/distinct_passages.h"
 #include "run/frequency_list.h"
+#include "run/parallel_files.h"
 #include "run/passage_places.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
+#include "run/tag_scanner.h"
 #include "run/tagged_text.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
+#include "text/trim.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
@@ -102,6 +108,19 @@ void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
   }
 }
 
+// The passages of one tag's matches, trimmed; blank ones are left out.
+std::vector<std::string_view> TrimmedPassages(std::string_view text,
+                                              const std::vector<TPassageSpan>& spans) {
+  std::vector<std::string_view> passages;
+  passages.reserve(spans.size());
+  for (const TPassageSpan& span : spans) {
+    const std::string_view passage =
+        Trim(text.substr(span.text_begin, span.text_end - span.text_begin));
+    if (!passage.empty()) passages.push_back(passage);
+  }
+  return passages;
+}
+
 // Each tag's distinct passages in one file, in tag order.
 std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
   std::vector<const TFrequencyList*> lists;
@@ -123,28 +142,56 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
   return provenance;
 }
 
-}  // namespace
-
-TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           bool one_file_mode) {
-  TStatArray stats;
-  TUnicodeStringList extracted;
-  for (const TTagInfo& tag : tag_set) {
-    if (IsSkippedTag(tag)) continue;
-    extracted.ClearEntries();
-    TStatInfo& stat = stats.emplace_back();
-    stat.Name = tag.Name;
-    stat.Markers = tag.BeginMark + "..." + tag.EndMark;
-    stat.Color = tag.Color;
-    CollectTaggedTextsNarrow(narrow_text, tag, extracted);
-    // Read before CountDistinctTexts appends its closing empty entry.
-    stat.Freq = extracted.EntryCount();
-    stat.Distinct = CountDistinctTexts(extracted, true);
-    stat.Count = static_cast<int32_t>(stat.Distinct.size());
+// One tag's counts in one file: Freq, Distinct, Count and, in one-file mode, Passages in
+// collation order. Each distinct passage is converted and collated once; only when two
+// different passages tie under the collation does the order depend on sorting every
+// occurrence with the list's quicksort, and then that is done.
+void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
+                   TStatInfo& stat) {
+  stat.Freq = static_cast<int32_t>(passages.size());
+  std::vector<TTalliedPassage> distinct = TallyPassages(passages);
+  if (SortByCollationWithoutTies(distinct, /*match_case=*/false)) {
+    stat.Distinct = GroupSortedPassages(distinct);
+    if (one_file_mode) {
+      for (const TTalliedPassage& passage : distinct) {
+        stat.Passages.insert(stat.Passages.end(), passage.Occurrences, passage.Text);
+      }
+    }
+  } else {
+    TUnicodeStringList extracted;
+    for (const std::string_view passage : passages) extracted.AddEntry(ToUnicode(passage));
+    stat.Distinct = CountDistinctTexts(extracted, /*fold_case=*/true);
     if (one_file_mode) {
       // The sorted passages without the closing empty entry CountDistinctTexts appended.
       for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
     }
+  }
+  stat.Count = static_cast<int32_t>(stat.Distinct.size());
+}
+
+// One file's part of a run, done on a worker: the text's read warnings and its counts, or
+// the error counting raised (told after the warnings, as a run one file at a time does), and
+// the text itself when the tables or the passages section need it.
+struct TFileOutcome {
+  TextReadWarnings warnings;
+  TStatArray stats;
+  std::exception_ptr count_error;
+  std::string text;
+};
+
+}  // namespace
+
+TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
+                           const TTagScanner& scanner, bool one_file_mode) {
+  const std::vector<std::vector<TPassageSpan>> spans = scanner.Scan(narrow_text);
+  TStatArray stats;
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    TStatInfo& stat = stats.emplace_back();
+    stat.Name = tag.Name;
+    stat.Markers = tag.BeginMark + "..." + tag.EndMark;
+    stat.Color = tag.Color;
+    CountPassages(TrimmedPassages(narrow_text, spans[stats.size() - 1]), one_file_mode, stat);
   }
   return stats;
 }
@@ -154,7 +201,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   const uint32_t start = host.TickCount();
   const auto run_time = host.Now();
   LoadTagSet(TIniFile(request.tag_set_path), tag_set);
-  CheckTagPatterns(tag_set, request.tag_set_path);
+  // Every tag compiled once for the whole run; a marker that does not compile stops it here.
+  const TTagScanner scanner(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
   const std::filesystem::path program_folder = host.ProgramFolder();
   const std::filesystem::path template_path =
@@ -177,8 +225,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       CheckReplaceableFile(table);
     }
   }
-  int files_ticked = 0;
-  for (const TFileItem& item : request.items) files_ticked += item.checked ? 1 : 0;
+  std::vector<const TFileItem*> ticked;
+  for (const TFileItem& item : request.items) {
+    if (item.checked) ticked.push_back(&item);
+  }
+  const int files_ticked = static_cast<int>(ticked.size());
 
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Passages in context cost memory and time: gathered only for a template that shows them.
@@ -188,33 +239,52 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
   TPassagePlaces places(request.write_tables, with_passages);
+  const bool keep_texts = counts_table || with_passages;
 
+  // Workers read and count the files; reports, tables, warnings and progress follow in list
+  // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
   std::vector<std::string> file_names;
-  int files_done = 0;
-  for (const TFileItem& item : request.items) {
-    if (!item.checked) continue;
-    // The file's whole text, as its list's JoinedText would give it, converted once for all tags.
-    const TNarrowTextFile file = ReadNarrowJoinedText(item.path);
-    for (const TextReadWarning& warning : file.warnings) host.Warn(item.path, warning.Message());
-    TStatArray stats = CountTagsInText(file.text, tag_set, one_file_mode);
-    for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-    ++summary.files_counted;
-    const std::string file_name = PathToNarrow(item.path.filename());
-    if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
-    if (counts_table || with_passages) places.AddFile(file.text, tag_set, file_name);
-    if (one_file_mode) {
-      file_names.push_back(file_name);
-      all_stats.push_back(std::move(stats));
-    } else {
-      if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
-      places.ForgetOccurrences();
-      if (WriteFileReport(stats, template_path, reports[files_done], additions)) {
-        summary.reports.push_back(reports[files_done]);
-      }
-    }
-    host.Progress(++files_done, files_ticked);
-  }
+  ProcessInOrder<TFileOutcome>(
+      ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
+      [&](size_t index) {
+        // The file's whole text, as its list's JoinedText would give it, converted once for
+        // all tags.
+        TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
+        TFileOutcome outcome;
+        outcome.warnings = std::move(file.warnings);
+        try {
+          outcome.stats = CountTagsInText(file.text, tag_set, scanner, one_file_mode);
+        } catch (...) {
+          outcome.count_error = std::current_exception();
+        }
+        if (keep_texts) outcome.text = std::move(file.text);
+        return outcome;
+      },
+      [&](size_t index, TFileOutcome&& outcome) {
+        const TFileItem& item = *ticked[index];
+        for (const TextReadWarning& warning : outcome.warnings) {
+          host.Warn(item.path, warning.Message());
+        }
+        if (outcome.count_error) std::rethrow_exception(outcome.count_error);
+        TStatArray& stats = outcome.stats;
+        for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
+        ++summary.files_counted;
+        const std::string file_name = PathToNarrow(item.path.filename());
+        if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
+        if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
+        if (one_file_mode) {
+          file_names.push_back(file_name);
+          all_stats.push_back(std::move(stats));
+        } else {
+          if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+          places.ForgetOccurrences();
+          if (WriteFileReport(stats, template_path, reports[index], additions)) {
+            summary.reports.push_back(reports[index]);
+          }
+        }
+        host.Progress(static_cast<int>(index) + 1, files_ticked);
+      });
   if (one_file_mode) {
     const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
     if (with_passages && !all_stats.empty()) {

@@ -12,6 +12,7 @@
 
 #include "run/file_list.h"
 #include "run/stat_info.h"
+#include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
@@ -24,6 +25,7 @@ struct TCodingRunRequest {
   std::string filter;                   // narrow text; empty when no filter chose the files
   // Also write result_counts.csv and result_passages.csv in the corpus folder.
   bool write_tables = false;
+  int jobs = 0;  // threads that read and count files; 0: one per core
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -67,9 +69,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
 // file's whole text already converted to narrow text. Passages are kept only in one-file
-// mode.
+// mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           bool one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode);
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

@@ -49,29 +49,35 @@ std::string GroupKey(std::u16string_view text, bool fold_case) {
 }
 
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
-  TFrequencyList freq;
-  if (source.EntryCount() == 0) return freq;
+  if (source.EntryCount() == 0) return TFrequencyList();
   source.SetMatchCase(!fold_case);
   source.SortByText();
   // The closing empty entry callers have always found there; its key is empty, so it forms
   // no group.
   source.AddEntry(u"");
+  std::vector<TSortedRun> runs;
+  runs.reserve(source.EntryCount());
+  for (int i = 0; i < source.EntryCount(); ++i) runs.push_back({source.EntryAt(i), 1});
+  return GroupSortedRuns(runs, fold_case);
+}
 
-  // Each group's size, recorded at the position of its last entry.
-  std::vector<int32_t> size_at(source.EntryCount(), 0);
-  std::unordered_map<std::string, int> last_of_key;
-  for (int i = 0; i < source.EntryCount(); ++i) {
-    std::string key = GroupKey(source.EntryAt(i), fold_case);
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case) {
+  // Each group's size, recorded at the position of its last run.
+  std::vector<int32_t> size_at(runs.size(), 0);
+  std::unordered_map<std::string, size_t> last_of_key;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    std::string key = GroupKey(runs[i].Text, fold_case);
     if (key.empty()) continue;
     const auto [it, added] = last_of_key.try_emplace(std::move(key), i);
-    const int previous_last = it->second;
-    size_at[i] = added ? 1 : size_at[previous_last] + 1;
+    const size_t previous_last = it->second;
+    size_at[i] = added ? runs[i].Entries : size_at[previous_last] + runs[i].Entries;
     if (!added) size_at[previous_last] = 0;
     it->second = i;
   }
-  for (int i = 0; i < source.EntryCount(); ++i) {
+  TFrequencyList freq;
+  for (size_t i = 0; i < runs.size(); ++i) {
     if (size_at[i] == 0) continue;
-    freq.push_back({std::u16string(Trim(std::u16string_view(source.EntryAt(i)))), size_at[i]});
+    freq.push_back({std::u16string(Trim(runs[i].Text)), size_at[i]});
   }
   SortByCount(freq);
   return freq;

@@ -31,6 +31,17 @@ TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
 // folded to a-z.
 std::string GroupKey(std::u16string_view text, bool fold_case);
 
+// Equal entries in a row of a source sorted by collation: the text and how many entries.
+struct TSortedRun {
+  std::u16string_view Text;
+  int32_t Entries = 1;
+};
+
+// The grouping and ordering of CountDistinctTexts for a source already sorted (the closing
+// empty entry included or not: it forms no group), given as runs; a run counts as that many
+// entries in a row.
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case);
+
 // Second entry's count minus first entry's: larger counts come first.
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
 

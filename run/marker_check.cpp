@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "regex/pattern_engine.h"
+#include "run/tag_scanner.h"
 #include "run/tagged_text.h"
 #include "run/text_position.h"
 #include "tagset/tag_set.h"
@@ -102,17 +103,24 @@ TPlace PlaceOf(const TMarkerHit& hit, const std::vector<TPassageSpan>& spans) {
 // Checks one file's text with one tag and appends what it finds.
 class TTagInTextCheck {
  public:
-  TTagInTextCheck(const std::string& text, TTagSearch& search, TTextPositionCursor& positions,
+  // spans: the tag's matches as the run finds them, or null to search for them here.
+  TTagInTextCheck(const std::string& text, TTagSearch& search,
+                  const std::vector<TPassageSpan>* spans, TTextPositionCursor& positions,
                   const std::filesystem::path& path, std::vector<TCheckProblem>& problems)
       : text_(text),
         search_(search),
         tag_(*search.tag),
         positions_(positions),
         path_(path),
-        problems_(problems) {}
+        problems_(problems),
+        spans_given_(spans != nullptr) {
+    if (spans_given_) spans_ = *spans;
+  }
 
   void Run() {
-    ForEachTaggedSpan(text_, tag_, [&](const TPassageSpan& span) { spans_.push_back(span); });
+    if (!spans_given_) {
+      ForEachTaggedSpan(text_, tag_, [&](const TPassageSpan& span) { spans_.push_back(span); });
+    }
     for (const TPassageSpan& span : spans_) {
       const std::string_view passage =
           std::string_view(text_).substr(span.text_begin, span.text_end - span.text_begin);
@@ -206,6 +214,7 @@ class TTagInTextCheck {
   TTextPositionCursor& positions_;
   const std::filesystem::path& path_;
   std::vector<TCheckProblem>& problems_;
+  const bool spans_given_;
   std::vector<TPassageSpan> spans_;
   std::vector<std::pair<size_t, TMarkerHit>> inner_begins_;  // passage index, match
   std::vector<TMarkerHit> orphan_begins_;
@@ -251,7 +260,8 @@ std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
 // One file with every tag; a file that cannot be read is one error.
 std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
                                      const TCheckFileReader& reader,
-                                     std::vector<TTagSearch>& searches) {
+                                     std::vector<TTagSearch>& searches,
+                                     const TTagScanner& scanner) {
   std::vector<TCheckProblem> problems;
   try {
     const TCheckedFile file = reader(path);
@@ -259,8 +269,17 @@ std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
       problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
     }
     TTextPositionCursor positions(file.narrow_text);
-    for (TTagSearch& search : searches) {
-      TTagInTextCheck(file.narrow_text, search, positions, path, problems).Run();
+    // Every tag's matches from one scan of the text; should that scan stop on a search
+    // error, each tag searches alone below and meets the error where it always did.
+    std::optional<std::vector<std::vector<TPassageSpan>>> spans;
+    try {
+      spans = scanner.Scan(file.narrow_text);
+    } catch (const EPatternError&) {
+    }
+    for (size_t k = 0; k < searches.size(); ++k) {
+      TTagInTextCheck(file.narrow_text, searches[k], spans ? &(*spans)[k] : nullptr, positions,
+                      path, problems)
+          .Run();
     }
   } catch (const std::exception& error) {
     problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
@@ -292,8 +311,13 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
     result.problems.push_back(
         {tag_set_path, problem.line, problem.column, problem.severity, problem.message});
   }
-  result.tags_searched =
-      static_cast<int>(CompileTags(tag_set, tag_set_path, &result.problems).size());
+  // The searched tags compiled once more for one scanner that every worker shares.
+  TTagArray searched;
+  for (const TTagSearch& search : CompileTags(tag_set, tag_set_path, &result.problems)) {
+    searched.push_back(*search.tag);
+  }
+  const TTagScanner scanner(searched, tag_set_path);
+  result.tags_searched = static_cast<int>(searched.size());
   result.tag_set_has_problems = !result.problems.empty();
 
   // Files are shared out to the workers one at a time; each worker has its own compiled
@@ -304,7 +328,7 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
   auto work = [&] {
     std::vector<TTagSearch> searches = CompileTags(tag_set, tag_set_path, nullptr);
     for (size_t i = next_file++; i < files.size(); i = next_file++) {
-      file_problems[i] = CheckFile(files[i], reader, searches);
+      file_problems[i] = CheckFile(files[i], reader, searches, scanner);
     }
   };
   if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());

@@ -62,8 +62,10 @@ TEST_F(PooledCountTest, TieOrderIsThatOfTheLineSplitRecount) {
       std::vector<std::u16string> passages;
       const int count = static_cast<int>(random() % 12);
       for (int p = 0; p < count; ++p) {
-        // Letters in either case: which member of a group shows depends on the sort.
-        const char16_t letter = (random() % 2 == 0 ? u'a' : u'A') + random() % 4;
+        // Letters in either case: which member of a group shows depends on the sort. Every
+        // other round takes small letters only, which no collation tie joins.
+        const bool capital = round % 2 == 0 && random() % 2 == 0;
+        const char16_t letter = (capital ? u'A' : u'a') + random() % 4;
         passages.push_back(std::u16string(1, letter));
       }
       results.push_back({FileRecord(passages)});

@@ -22,19 +22,14 @@ std::string TaggedTextPattern(const TTagInfo& tag) {
   return BeginMarkerPattern(tag) + "(.*?)" + tag.EndMark;
 }
 
-void CheckTagPatterns(const TTagArray& tag_set, const std::filesystem::path& tag_set_file) {
-  for (const TTagInfo& tag : tag_set) {
-    if (IsSkippedTag(tag)) continue;
-    const std::string pattern = TaggedTextPattern(tag);
-    TPatternEngine engine;
-    engine.SetExpression(pattern);
-    try {
-      // The engine compiles on its first search.
-      engine.Exec("");
-    } catch (const EPatternError& error) {
-      throw EPatternError(TagErrorMessage(tag, tag_set_file, "pattern", pattern, error.what()),
-                          error.ErrorNumber(), error.ErrorPosition());
-    }
+std::shared_ptr<const TCompiledPattern> CompileTagPattern(
+    const TTagInfo& tag, const std::filesystem::path& tag_set_file) {
+  const std::string pattern = TaggedTextPattern(tag);
+  try {
+    return TCompiledPattern::Compile(pattern, TPatternSettings{});
+  } catch (const EPatternError& error) {
+    throw EPatternError(TagErrorMessage(tag, tag_set_file, "pattern", pattern, error.what()),
+                        error.ErrorNumber(), error.ErrorPosition());
   }
 }
 

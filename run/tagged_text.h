@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "regex/pattern_search.h"
 #include "tagset/tag_set.h"
 #include "text/unicode_string_list.h"
 
@@ -34,11 +36,12 @@ struct TPassageSpan {
 void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
                        const std::function<void(const TPassageSpan&)>& visit);
 
-// Compiles every tag's pattern that a run searches with (skipped tags aside). A pattern that
-// does not compile throws EPatternError (the engine's number and position kept) whose
-// message names the tag, the tag set file and the whole pattern, then gives the engine's
-// own text unchanged: Tag "NAME" in FILE, pattern "PATTERN": Pattern(comp): ...
-void CheckTagPatterns(const TTagArray& tag_set, const std::filesystem::path& tag_set_file);
+// Compiles the tag's pattern for a run's searches. A pattern that does not compile throws
+// EPatternError (the engine's number and position kept) whose message names the tag, the
+// tag set file and the whole pattern, then gives the engine's own text unchanged:
+// Tag "NAME" in FILE, pattern "PATTERN": Pattern(comp): ...
+std::shared_ptr<const TCompiledPattern> CompileTagPattern(
+    const TTagInfo& tag, const std::filesystem::path& tag_set_file);
 
 // Appends every trimmed, non-empty passage between the tag's markers to list, in order of
 // occurrence. Throws the engine's compile error for markers that form no valid pattern.

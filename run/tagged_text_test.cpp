@@ -6,18 +6,11 @@
 #include <vector>
 
 #include "regex/pattern_engine.h"
+#include "run/test_tags.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
 namespace {
-
-TTagInfo Tag(std::string begin, std::string end) {
-  TTagInfo tag;
-  tag.Name = "t";
-  tag.BeginMark = std::move(begin);
-  tag.EndMark = std::move(end);
-  return tag;
-}
 
 std::vector<std::u16string> Collect(std::u16string_view text, const TTagInfo& tag) {
   TUnicodeStringList list;
@@ -85,23 +78,6 @@ TEST(TaggedTextTest, InvalidMarkerRaisesTheCompileErrorAndAppendsNothing) {
   EXPECT_THROW(CollectTaggedTexts(u"", Tag("[x", "y"), list), EPatternError);
   ASSERT_EQ(list.EntryCount(), 1);
   EXPECT_EQ(list.EntryAt(0), u"kept");
-}
-
-TEST(TaggedTextTest, CheckTagPatternsNamesTheTagTheFileAndTheWholePattern) {
-  SetSystemCodePage("windows-1252");
-  TTagArray tags = {Tag("<e>", "</e>"), Tag("[EMO", "\\[/EMO\\]"), Tag("x)", "y")};
-  tags[1].Name = "emotion";
-  tags.insert(tags.begin(), TTagInfo{"-", "[", "", 0, ""});  // skipped, never compiled
-  try {
-    CheckTagPatterns(tags, "/data/tags.ini");
-    FAIL() << "no error";
-  } catch (const EPatternError& error) {
-    EXPECT_STREQ(error.what(),
-                 "Tag \"emotion\" in /data/tags.ini, pattern \"[EMO(.*?)\\[/EMO\\]\": "
-                 "Pattern(comp): Unmatched [] (pos 17)");
-    EXPECT_EQ(error.ErrorPosition(), 17);
-  }
-  CheckTagPatterns({Tag("<e>", "</e>"), Tag("(a", "(b)")}, "/data/tags.ini");
 }
 
 }  // namespace

@@ -234,6 +234,46 @@ TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   EXPECT_EQ(result.err, "");
 }
 
+// Files are read and counted on several threads, yet every report byte, every warning and
+// its place among the others, and the time message's line are what one thread gives.
+TEST_F(CountTest, AnyNumberOfJobsGivesTheSameReportsAndWarnings) {
+  WriteBytes(tag_set_, kEmotionAndPlaceTags);
+  for (int i = 0; i < 12; ++i) {
+    std::string text;
+    for (int k = 0; k <= i; ++k) text += "<e>mood " + std::to_string(k % 4) + "</e> >>town!! ";
+    // Every third file ends at a zero byte: a warning each, in list order.
+    if (i % 3 == 1) text += std::string("\0<e>never</e>", 14);
+    WriteBytes(corpus_ / ("f" + std::to_string(10 + i) + ".txt"), text);
+  }
+  std::string first_err;
+  std::vector<std::string> first_reports;
+  for (const char* jobs : {"1", "2", "5"}) {
+    const CliResult result =
+        Count({"--tagset", tag_set_.string(), "--jobs", jobs, corpus_.string()});
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    std::vector<std::string> reports;
+    for (int i = 0; i < 12; ++i) {
+      reports.push_back(ReadBytes(corpus_ / ("f" + std::to_string(10 + i) + "_result.htm")));
+    }
+    if (first_reports.empty()) {
+      first_err = result.err;
+      first_reports = reports;
+      EXPECT_NE(first_err.find("f11.txt: warning: text ends at a zero byte"), std::string::npos)
+          << first_err;
+      continue;
+    }
+    EXPECT_EQ(result.err, first_err) << jobs << " jobs";
+    EXPECT_EQ(reports, first_reports) << jobs << " jobs";
+  }
+  for (const char* jobs : {"0", "-1", "x", "1025", ""}) {
+    const CliResult result =
+        Count({"--tagset", tag_set_.string(), "--jobs", jobs, corpus_.string()});
+    EXPECT_EQ(result.exit_code, 2) << jobs;
+    EXPECT_EQ(result.err.rfind("farrowdale-cli: count: --jobs needs a number of threads", 0), 0u)
+        << result.err;
+  }
+}
+
 TEST_F(CountTest, TheShippedTemplatesFillEveryPlaceholderAndForbidScripts) {
   for (const char* name : {"result.tpl", "resultEx.tpl"}) {
     const std::string bytes = ReadBytes(kShippedTemplates / name);
