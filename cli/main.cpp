@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kUsage =
     "Usage:\n"
     "  farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
-    "                       [--templates DIR] [--code-page NAME] [--open] PATH...\n"
+    "                       [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
+    "                       [--open] PATH...\n"
     "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
     "      files) and writes the reports.\n"
     "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"

@@ -25,6 +25,16 @@
 namespace farrowdale::cli {
 namespace {
 
+constexpr const char* kMatchHelp =
+    "Usage: farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
+    "Searches the raw bytes of FILE (standard input when absent or \"-\") for PATTERN and\n"
+    "prints one line per match: START:LENGTH, then a TAB and the text of the match and of\n"
+    "every capture group, with \\\\, \\t, \\n, \\r and \\xHH escapes.\n"
+    "  --first           only the first match\n"
+    "  --count           only the number of matches\n"
+    "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "Exit status: 0 matched, 1 no match, 2 usage or pattern error.\n";
+
 // Bytes as one printable line: \\, \t, \n, \r, and \xHH for other control bytes, 0x7F and
 // every byte from 0x80.
 std::string EscapeBytes(std::string_view bytes) {
@@ -89,6 +99,9 @@ int RunMatchCommand(const std::vector<std::string>& args) {
       options_done = true;  // options come before PATTERN
     } else if (arg == "--") {
       options_done = true;
+    } else if (arg == "--help") {
+      std::cout << kMatchHelp;
+      return 0;
     } else if (arg == "--first") {
       first_only = true;
     } else if (arg == "--count") {

@@ -115,6 +115,11 @@ TEST_F(CliMatchTest, ExitCodesAndMessages) {
   r = Match({"a", (dir_ / "missing.txt").string()});
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_EQ(LastLine(r.err).rfind("Cannot open file \"", 0), 0u);
+  // --help is an answer, not a usage error: the usage on stdout, exit 0.
+  r = Match({"--help"}, "");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out.rfind("Usage: farrowdale-cli match ", 0), 0u);
+  EXPECT_EQ(r.err, "");
 }
 
 TEST_F(CliMatchTest, CountPrintsOnlyTheNumberOfMatches) {
