@@ -34,6 +34,11 @@ struct TRunSummary {
   int64_t passages_found = 0;                  // every tag's passages in every counted file
   std::vector<std::filesystem::path> reports;  // in the order written
   std::string time_message;                    // as shown by ShowInformation
+  // The marker check of the same texts, done on the run's own reading and search of each
+  // file: its problems (the tag set's included) and the files that hold them (the tag set
+  // counts as one when it has any). Both 0 when the tag set has no tag to search.
+  int64_t marker_problems = 0;
+  int files_with_marker_problems = 0;
 };
 
 // What the run needs from its front end.
@@ -72,6 +77,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 // mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner, bool one_file_mode);
+// The same from the matches scanner.Scan(narrow_text) gave.
+TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
+                            const std::vector<std::vector<TPassageSpan>>& spans,
+                            bool one_file_mode);
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);
