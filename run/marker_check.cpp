@@ -8,7 +8,6 @@
 #include <exception>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -321,16 +320,16 @@ std::vector<TCheckProblem> TMarkerCheck::CheckScannedText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
     const std::vector<std::vector<TPassageSpan>>& run_spans) const {
-  // A tag's matches depend on its pattern alone, so the run's matches of a tag with the same
-  // pattern serve.
+  // A tag's matches depend on its markers alone, so the run's matches of a tag with the same
+  // markers serve.
   std::vector<const std::vector<TPassageSpan>*> given;
   for (const TTagInfo& searched : searched_tags_) {
-    const std::string pattern = TaggedTextPattern(searched);
     const std::vector<TPassageSpan>* found = nullptr;
     size_t scanned = 0;
     for (const TTagInfo& tag : run_tags) {
       if (IsSkippedTag(tag)) continue;
-      if (scanned < run_spans.size() && TaggedTextPattern(tag) == pattern) {
+      if (scanned < run_spans.size() && tag.BeginMark == searched.BeginMark &&
+          tag.EndMark == searched.EndMark) {
         found = &run_spans[scanned];
         break;
       }
