@@ -67,7 +67,9 @@ class TCodingRunHost {
 // the run. Before any file is read, every report path is worked out and checked: a report that
 // would replace a listed text, that two texts would share, or whose path is a link, a folder or a
 // device stops the run with nothing written. A tag set without tags, a missing template and
-// each text read by a guess or cut short are told through host.Warn; the run goes on.
+// each text read by a guess or cut short are told through host.Warn; the run goes on. Each
+// file's markers are checked on the text and the matches it was counted from, so the summary
+// holds what the marker check of the same tag set and files would find, without a second read.
 // Throws Error on failure (a tag set path that names no readable file included): then no time
 // message is shown and nothing is opened; reports written for earlier files stay.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
