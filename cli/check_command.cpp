@@ -5,6 +5,7 @@
 // each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
 // file and line, then a summary line. Exit 0 when clean, 1 when it found problems, 2 on usage
 // errors and when the check cannot start (an unknown code page, a folder it cannot list).
+#include <cstdint>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -113,14 +114,10 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   return result.problems.empty() ? 0 : 1;
 }
 
-void ReportPossibleMarkerProblems(const fs::path& tag_set_path, const std::vector<TFileItem>& items,
-                                  int jobs) {
-  const TCheckResult result =
-      CheckCoding(tag_set_path, PathsOf(items), ReadFileForCheck, static_cast<unsigned>(jobs));
-  // Without a tag to search there is no marker to check; the run says so itself.
-  if (result.problems.empty() || result.tags_searched == 0) return;
-  const int files = result.files_with_problems + (result.tag_set_has_problems ? 1 : 0);
-  const size_t problems = result.problems.size();
+void ReportPossibleMarkerProblems(const TRunSummary& summary) {
+  if (summary.marker_problems == 0) return;
+  const int64_t problems = summary.marker_problems;
+  const int files = summary.files_with_marker_problems;
   std::cerr << problems << " possible marker " << (problems == 1 ? "problem" : "problems") << " in "
             << files << (files == 1 ? " file" : " files")
             << "; run \"farrowdale-cli check\" for the list\n"

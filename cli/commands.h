@@ -26,11 +26,9 @@ TFileListModel BuildFileList(const std::vector<std::string>& paths);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);
 
-// After a successful count: checks the ticked items with the tag set on `jobs` threads (0:
-// one per core) and, when anything is found, prints one line on stderr that points to
-// "farrowdale-cli check" (check_command.cpp).
-void ReportPossibleMarkerProblems(const std::filesystem::path& tag_set_path,
-                                  const std::vector<TFileItem>& items, int jobs);
+// After a successful count: when the run's marker check found anything, prints one line on
+// stderr that points to "farrowdale-cli check" (check_command.cpp).
+void ReportPossibleMarkerProblems(const TRunSummary& summary);
 
 }  // namespace farrowdale::cli
 

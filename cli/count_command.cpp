@@ -287,9 +287,9 @@ int RunCountCommand(const std::vector<std::string>& args) {
       request.corpus_folder = fs::current_path();
     }
     TTagArray tag_set;
-    RunCoding(request, tag_set, host);
+    const TRunSummary summary = RunCoding(request, tag_set, host);
     host.ClearProgress();
-    ReportPossibleMarkerProblems(request.tag_set_path, request.items, request.jobs);
+    ReportPossibleMarkerProblems(summary);
     return 0;
   } catch (const std::exception& error) {
     host.ClearProgress();

@@ -22,6 +22,7 @@
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
 #include "run/frequency_list.h"
+#include "run/marker_check.h"
 #include "run/parallel_files.h"
 #include "run/passage_places.h"
 #include "run/pooled_count.h"
@@ -175,15 +176,32 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 struct TFileOutcome {
   TextReadWarnings warnings;
   TStatArray stats;
+  size_t marker_problems = 0;
   std::exception_ptr count_error;
   std::string text;
 };
+
+// The marker problems of one file, found on the run's reading and search of it; none when the
+// tag set has no tag to search.
+size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::path& path,
+                           const TNarrowTextFile& file, const TTagArray& tag_set,
+                           const std::vector<std::vector<TPassageSpan>>& spans) {
+  if (check.tags_searched() == 0) return 0;
+  std::vector<std::string> read_warnings;
+  for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
+  return check.CheckScannedText(path, file.text, read_warnings, tag_set, spans).size();
+}
 
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner, bool one_file_mode) {
-  const std::vector<std::vector<TPassageSpan>> spans = scanner.Scan(narrow_text);
+  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode);
+}
+
+TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
+                            const std::vector<std::vector<TPassageSpan>>& spans,
+                            bool one_file_mode) {
   TStatArray stats;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
@@ -209,6 +227,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
   WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
+  // Without a tag to search there is no marker to check.
+  const TMarkerCheck marker_check(request.tag_set_path);
+  if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
+    summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
+    summary.files_with_marker_problems = 1;
+  }
 
   const TListedFiles listed_files(request.items);
   std::vector<std::filesystem::path> reports;
@@ -252,12 +276,15 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         // all tags.
         TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
         TFileOutcome outcome;
-        outcome.warnings = std::move(file.warnings);
         try {
-          outcome.stats = CountTagsInText(file.text, tag_set, scanner, one_file_mode);
+          const std::vector<std::vector<TPassageSpan>> spans = scanner.Scan(file.text);
+          outcome.stats = CountTagsInSpans(file.text, tag_set, spans, one_file_mode);
+          outcome.marker_problems =
+              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, spans);
         } catch (...) {
           outcome.count_error = std::current_exception();
         }
+        outcome.warnings = std::move(file.warnings);
         if (keep_texts) outcome.text = std::move(file.text);
         return outcome;
       },
@@ -269,6 +296,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         if (outcome.count_error) std::rethrow_exception(outcome.count_error);
         TStatArray& stats = outcome.stats;
         for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
+        if (outcome.marker_problems > 0) {
+          summary.marker_problems += static_cast<int64_t>(outcome.marker_problems);
+          ++summary.files_with_marker_problems;
+        }
         ++summary.files_counted;
         const std::string file_name = PathToNarrow(item.path.filename());
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);

@@ -34,6 +34,11 @@ struct TRunSummary {
   int64_t passages_found = 0;                  // every tag's passages in every counted file
   std::vector<std::filesystem::path> reports;  // in the order written
   std::string time_message;                    // as shown by ShowInformation
+  // The marker check of the same texts, done on the run's own reading and search of each
+  // file: its problems (the tag set's included) and the files that hold them (the tag set
+  // counts as one when it has any). Both 0 when the tag set has no tag to search.
+  int64_t marker_problems = 0;
+  int files_with_marker_problems = 0;
 };
 
 // What the run needs from its front end.
@@ -62,7 +67,9 @@ class TCodingRunHost {
 // the run. Before any file is read, every report path is worked out and checked: a report that
 // would replace a listed text, that two texts would share, or whose path is a link, a folder or a
 // device stops the run with nothing written. A tag set without tags, a missing template and
-// each text read by a guess or cut short are told through host.Warn; the run goes on.
+// each text read by a guess or cut short are told through host.Warn; the run goes on. Each
+// file's markers are checked on the text and the matches it was counted from, so the summary
+// holds what the marker check of the same tag set and files would find, without a second read.
 // Throws Error on failure (a tag set path that names no readable file included): then no time
 // message is shown and nothing is opened; reports written for earlier files stay.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
@@ -72,6 +79,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 // mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner, bool one_file_mode);
+// The same from the matches scanner.Scan(narrow_text) gave.
+TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
+                            const std::vector<std::vector<TPassageSpan>>& spans,
+                            bool one_file_mode);
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

@@ -8,7 +8,6 @@
 #include <exception>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -25,6 +24,15 @@
 #include "text/trim.h"
 
 namespace farrowdale {
+
+// A tag whose pattern compiles, with its two markers compiled alone (null when a marker alone
+// is no valid pattern, or empty: then only empty passages are checked).
+struct TTagSearch {
+  const TTagInfo* tag = nullptr;
+  std::unique_ptr<TPatternEngine> begin;
+  std::unique_ptr<TPatternEngine> end;
+};
+
 namespace {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -38,14 +46,6 @@ std::string PlaceText(TTextPositionCursor& positions, size_t offset) {
 struct TMarkerHit {
   size_t start = 0;
   size_t end = 0;
-};
-
-// A tag whose pattern compiles, with its two markers compiled alone (null when a marker alone
-// is no valid pattern, or empty: then only empty passages are checked).
-struct TTagSearch {
-  const TTagInfo* tag = nullptr;
-  std::unique_ptr<TPatternEngine> begin;
-  std::unique_ptr<TPatternEngine> end;
 };
 
 std::unique_ptr<TPatternEngine> CompiledMarker(const std::string& pattern) {
@@ -257,34 +257,24 @@ std::vector<TTagSearch> CompileTags(const TTagSetCheck& tag_set,
   return searches;
 }
 
-// One file with every tag; a file that cannot be read is one error.
-std::vector<TCheckProblem> CheckFile(const std::filesystem::path& path,
-                                     const TCheckFileReader& reader,
-                                     std::vector<TTagSearch>& searches,
-                                     const TTagScanner& scanner) {
+std::vector<TCheckProblem> TagSetProblems(const TTagSetCheck& tag_set,
+                                          const std::filesystem::path& tag_set_path) {
   std::vector<TCheckProblem> problems;
-  try {
-    const TCheckedFile file = reader(path);
-    for (const std::string& warning : file.read_warnings) {
-      problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
-    }
-    TTextPositionCursor positions(file.narrow_text);
-    // Every tag's matches from one scan of the text; should that scan stop on a search
-    // error, each tag searches alone below and meets the error where it always did.
-    std::optional<std::vector<std::vector<TPassageSpan>>> spans;
-    try {
-      spans = scanner.Scan(file.narrow_text);
-    } catch (const EPatternError&) {
-    }
-    for (size_t k = 0; k < searches.size(); ++k) {
-      TTagInTextCheck(file.narrow_text, searches[k], spans ? &(*spans)[k] : nullptr, positions,
-                      path, problems)
-          .Run();
-    }
-  } catch (const std::exception& error) {
-    problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
+  for (const TTagSetProblem& problem : tag_set.problems) {
+    problems.push_back(
+        {tag_set_path, problem.line, problem.column, problem.severity, problem.message});
   }
   return problems;
+}
+
+// The tags the check searches with; each whose pattern does not compile is added to problems.
+TTagArray SearchedTags(const TTagSetCheck& tag_set, const std::filesystem::path& tag_set_path,
+                       std::vector<TCheckProblem>& problems) {
+  TTagArray searched;
+  for (const TTagSearch& search : CompileTags(tag_set, tag_set_path, &problems)) {
+    searched.push_back(*search.tag);
+  }
+  return searched;
 }
 
 std::string Counted(int count, const char* singular, const char* plural) {
@@ -302,33 +292,116 @@ TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
   return checked;
 }
 
+TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path)
+    : tag_set_path_(tag_set_path),
+      tag_set_(CheckTagSet(TIniFile(tag_set_path))),
+      tag_set_problems_(TagSetProblems(tag_set_, tag_set_path)),
+      searched_tags_(SearchedTags(tag_set_, tag_set_path, tag_set_problems_)),
+      scanner_(searched_tags_, tag_set_path) {}
+
+TMarkerCheck::~TMarkerCheck() = default;
+
+std::vector<TCheckProblem> TMarkerCheck::CheckText(
+    const std::filesystem::path& path, const std::string& narrow_text,
+    const std::vector<std::string>& read_warnings) const {
+  // Every tag's matches from one scan of the text; should that scan stop on a search error,
+  // each tag searches alone and meets the error where it always did.
+  std::vector<std::vector<TPassageSpan>> spans;
+  try {
+    spans = scanner_.Scan(narrow_text);
+  } catch (const EPatternError&) {
+  }
+  std::vector<const std::vector<TPassageSpan>*> given(searched_tags_.size(), nullptr);
+  for (size_t k = 0; k < spans.size(); ++k) given[k] = &spans[k];
+  return CheckWithSpans(path, narrow_text, read_warnings, given);
+}
+
+std::vector<TCheckProblem> TMarkerCheck::CheckScannedText(
+    const std::filesystem::path& path, const std::string& narrow_text,
+    const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
+    const std::vector<std::vector<TPassageSpan>>& run_spans) const {
+  // A tag's matches depend on its markers alone, so the run's matches of a tag with the same
+  // markers serve.
+  std::vector<const std::vector<TPassageSpan>*> given;
+  for (const TTagInfo& searched : searched_tags_) {
+    const std::vector<TPassageSpan>* found = nullptr;
+    size_t scanned = 0;
+    for (const TTagInfo& tag : run_tags) {
+      if (IsSkippedTag(tag)) continue;
+      if (scanned < run_spans.size() && tag.BeginMark == searched.BeginMark &&
+          tag.EndMark == searched.EndMark) {
+        found = &run_spans[scanned];
+        break;
+      }
+      ++scanned;
+    }
+    given.push_back(found);
+  }
+  return CheckWithSpans(path, narrow_text, read_warnings, given);
+}
+
+std::vector<TCheckProblem> TMarkerCheck::CheckWithSpans(
+    const std::filesystem::path& path, const std::string& narrow_text,
+    const std::vector<std::string>& read_warnings,
+    const std::vector<const std::vector<TPassageSpan>*>& spans) const {
+  std::vector<TCheckProblem> problems;
+  for (const std::string& warning : read_warnings) {
+    problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
+  }
+  std::unique_ptr<TSearches> searches = BorrowSearches();
+  try {
+    TTextPositionCursor positions(narrow_text);
+    for (size_t k = 0; k < searches->size(); ++k) {
+      TTagInTextCheck(narrow_text, (*searches)[k], spans[k], positions, path, problems).Run();
+    }
+  } catch (const std::exception& error) {
+    problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});
+  }
+  ReturnSearches(std::move(searches));
+  return problems;
+}
+
+// Each thread checks with compiled markers of its own (an engine serves one thread); sets
+// that are done with wait here for the next file, so markers are compiled once per thread.
+std::unique_ptr<TMarkerCheck::TSearches> TMarkerCheck::BorrowSearches() const {
+  {
+    const std::lock_guard lock(idle_searches_mutex_);
+    if (!idle_searches_.empty()) {
+      std::unique_ptr<TSearches> searches = std::move(idle_searches_.back());
+      idle_searches_.pop_back();
+      return searches;
+    }
+  }
+  return std::make_unique<TSearches>(CompileTags(tag_set_, tag_set_path_, nullptr));
+}
+
+void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
+  const std::lock_guard lock(idle_searches_mutex_);
+  idle_searches_.push_back(std::move(searches));
+}
+
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader, unsigned jobs) {
+  const TMarkerCheck check(tag_set_path);
   TCheckResult result;
-  const TTagSetCheck tag_set = CheckTagSet(TIniFile(tag_set_path));
-  for (const TTagSetProblem& problem : tag_set.problems) {
-    result.problems.push_back(
-        {tag_set_path, problem.line, problem.column, problem.severity, problem.message});
-  }
-  // The searched tags compiled once more for one scanner that every worker shares.
-  TTagArray searched;
-  for (const TTagSearch& search : CompileTags(tag_set, tag_set_path, &result.problems)) {
-    searched.push_back(*search.tag);
-  }
-  const TTagScanner scanner(searched, tag_set_path);
-  result.tags_searched = static_cast<int>(searched.size());
+  result.problems = check.tag_set_problems();
+  result.tags_searched = check.tags_searched();
   result.tag_set_has_problems = !result.problems.empty();
 
-  // Files are shared out to the workers one at a time; each worker has its own compiled
-  // tags (an engine serves one thread), and each file's problems their own slot, so the
-  // result does not depend on the number of workers.
+  // Files are shared out to the workers one at a time, each file's problems in their own
+  // slot, so the result does not depend on the number of workers. A file that cannot be
+  // read is one error.
   std::vector<std::vector<TCheckProblem>> file_problems(files.size());
   std::atomic<size_t> next_file{0};
   auto work = [&] {
-    std::vector<TTagSearch> searches = CompileTags(tag_set, tag_set_path, nullptr);
     for (size_t i = next_file++; i < files.size(); i = next_file++) {
-      file_problems[i] = CheckFile(files[i], reader, searches, scanner);
+      try {
+        const TCheckedFile file = reader(files[i]);
+        file_problems[i] = check.CheckText(files[i], file.narrow_text, file.read_warnings);
+      } catch (const std::exception& error) {
+        file_problems[i] = {{files[i], 1, 1, ECheckSeverity::kError, error.what()}};
+      }
     }
   };
   if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());

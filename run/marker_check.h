@@ -10,9 +10,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "run/tag_scanner.h"
+#include "run/tagged_text.h"
 #include "tagset/tag_set_check.h"
 
 namespace farrowdale {
@@ -42,6 +46,55 @@ struct TCheckResult {
   int files_with_problems = 0;          // text files with at least one problem
   bool tag_set_has_problems = false;
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
+};
+
+struct TTagSearch;
+
+// The check of one tag set, made once and then applied to any number of files: the tag set's
+// own problems, and every tag whose pattern compiles, compiled once. Checking files is safe
+// from several threads at once; each thread borrows its own compiled markers.
+class TMarkerCheck {
+ public:
+  // Reads and checks the tag set; throws Error only when the file cannot be read at all.
+  explicit TMarkerCheck(const std::filesystem::path& tag_set_path);
+  ~TMarkerCheck();
+  TMarkerCheck(const TMarkerCheck&) = delete;
+  TMarkerCheck& operator=(const TMarkerCheck&) = delete;
+
+  // The tag set's problems (an error for each tag whose pattern does not compile included),
+  // in file order.
+  const std::vector<TCheckProblem>& tag_set_problems() const { return tag_set_problems_; }
+  // Tags whose pattern compiles, each pair of markers once.
+  int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
+
+  // One text's problems, found on the matches of the check's own scan of it; read_warnings
+  // are reported at its line 1. A search error is one error at line 1.
+  std::vector<TCheckProblem> CheckText(const std::filesystem::path& path,
+                                       const std::string& narrow_text,
+                                       const std::vector<std::string>& read_warnings) const;
+  // The same on the matches a run's scan already found: run_spans[k] belongs to the k-th tag
+  // of run_tags that is not skipped. A tag the run did not search is searched here.
+  std::vector<TCheckProblem> CheckScannedText(
+      const std::filesystem::path& path, const std::string& narrow_text,
+      const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
+      const std::vector<std::vector<TPassageSpan>>& run_spans) const;
+
+ private:
+  using TSearches = std::vector<TTagSearch>;
+  std::vector<TCheckProblem> CheckWithSpans(
+      const std::filesystem::path& path, const std::string& narrow_text,
+      const std::vector<std::string>& read_warnings,
+      const std::vector<const std::vector<TPassageSpan>*>& spans) const;
+  std::unique_ptr<TSearches> BorrowSearches() const;
+  void ReturnSearches(std::unique_ptr<TSearches> searches) const;
+
+  std::filesystem::path tag_set_path_;
+  TTagSetCheck tag_set_;
+  std::vector<TCheckProblem> tag_set_problems_;
+  TTagArray searched_tags_;
+  TTagScanner scanner_;
+  mutable std::mutex idle_searches_mutex_;
+  mutable std::vector<std::unique_ptr<TSearches>> idle_searches_;
 };
 
 // Checks the tag set and then every file with every tag whose pattern compiles; a file that

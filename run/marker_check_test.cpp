@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/tag_scanner.h"
 #include "text/code_page_guard.h"
 #include "text/error.h"
 
@@ -145,6 +146,39 @@ TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
           "6 problems in the tag set and 2 of 3 files",
       }));
   EXPECT_EQ(result.tags_searched, 1);
+}
+
+TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
+  CodePageGuard code_page("windows-1252");
+  const fs::path tag_set = dir_ / "tags.ini";
+  std::ofstream(tag_set, std::ios::binary) << kQuoteTag << "[place]\nbegin=<p>\nend=</p>\n";
+  const TMarkerCheck check(tag_set);
+  // The run's tags in another order, with a separator and a tag the check does not know;
+  // "quote" is missing, so the check searches it alone.
+  const TTagArray run_tags = {{"other", "<z>", "</z>", 0, "000000"},
+                              {"-", "", "", 0, "000000"},
+                              {"place", "<p>", "</p>", 0, "000000"}};
+  const TTagScanner scanner(run_tags, tag_set);
+  const std::vector<std::string> read_warnings = {"not valid UTF-8; read as windows-1252"};
+  for (const std::string text : {"<q>one <q>two</q> <p>a <p>b</p> c</p>\r\n",
+                                 "<p> </p></q> <q>x <z>y</z>\r\n", "<p>fine</p> <q>fine</q>\r\n"}) {
+    std::vector<std::string> own;
+    for (const TCheckProblem& problem : check.CheckText("t", text, read_warnings)) {
+      own.push_back(FormatCheckProblem(problem));
+    }
+    std::vector<std::string> from_run;
+    for (const TCheckProblem& problem :
+         check.CheckScannedText("t", text, read_warnings, run_tags, scanner.Scan(text))) {
+      from_run.push_back(FormatCheckProblem(problem));
+    }
+    EXPECT_EQ(from_run, own) << text;
+    if (text.find("fine") == std::string::npos) {
+      EXPECT_GT(own.size(), 2u) << text;
+    }
+    EXPECT_EQ(own.front(), "t:1:1: warning: not valid UTF-8; read as windows-1252");
+  }
+  EXPECT_EQ(check.tags_searched(), 2);
+  EXPECT_TRUE(check.tag_set_problems().empty());
 }
 
 }  // namespace

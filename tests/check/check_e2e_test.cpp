@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -173,6 +174,52 @@ TEST_F(CheckTest, CountPointsToTheCheckOnStderrOnly) {
   result = Run(args);
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.err, "");
+}
+
+// The line count prints, worked out from what check lists: every problem line counts, and
+// every path that holds one (the tag set's own included) is one file.
+std::string PointerLineFromCheckOutput(const std::string& check_out) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < check_out.size();) {
+    const size_t end = check_out.find('\n', at);
+    lines.push_back(check_out.substr(at, end - at));
+    at = end + 1;
+  }
+  lines.pop_back();  // the summary
+  std::set<std::string> paths;
+  for (const std::string& line : lines) paths.insert(line.substr(0, line.find(':')));
+  const size_t problems = lines.size();
+  const size_t files = paths.size();
+  return std::to_string(problems) + " possible marker " + (problems == 1 ? "problem" : "problems") +
+         " in " + std::to_string(files) + (files == 1 ? " file" : " files") +
+         "; run \"farrowdale-cli check\" for the list\n";
+}
+
+TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
+  const fs::path corpus = CopyCodedCorpus();
+  // The coded corpus with a text read in a guessed encoding, once with the corpus's faulty
+  // tag set (its colour mended, so that a run takes it) and once with a tag set that has
+  // only file problems to show.
+  WriteBytes(corpus / "h_guessed.txt", "<e>caf\xe9</e> <e>open\n");
+  WriteBytes(root_ / "faulty.ini",
+             ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n", "color=93C7D0\r\n"));
+  WriteBytes(root_ / "tags.ini", "[place]\nbegin=<p>\nend=</p>\n[emotion]\nbegin=<e>\nend=</e>\n");
+  for (const fs::path& tag_set : {root_ / "faulty.ini", root_ / "tags.ini"}) {
+    const CliResult check =
+        Run({"check", "--code-page", "UTF-8", "--tagset", tag_set.string(), corpus.string()});
+    ASSERT_EQ(check.exit_code, 1) << check.err;
+    const std::string expected = PointerLineFromCheckOutput(check.out);
+    for (const char* jobs : {"1", "3"}) {
+      const CliResult count =
+          Run({"count", "--templates", FARROWDALE_TEMPLATES_DIR, "--code-page", "UTF-8", "--jobs",
+               jobs, "--tagset", tag_set.string(), corpus.string()});
+      EXPECT_EQ(count.exit_code, 0) << tag_set << " --jobs " << jobs;
+      const size_t line = count.err.find(" possible marker ");
+      ASSERT_NE(line, std::string::npos) << count.err;
+      EXPECT_EQ(count.err.substr(count.err.rfind('\n', line) + 1), expected)
+          << tag_set << " --jobs " << jobs;
+    }
+  }
 }
 
 }  // namespace
