@@ -33,14 +33,7 @@ bool IsAnyTagKey(std::string_view key) {
                      [&](std::u16string_view wanted) { return IsTagKey(key, wanted); });
 }
 
-std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '"';
-  quoted += text;
-  quoted += '"';
-  return quoted;
-}
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 size_t EditDistance(std::string_view a, std::string_view b) {
   std::vector<size_t> row(b.size() + 1);
