@@ -115,7 +115,7 @@ const std::vector<std::string>& FilePaths() {
 }
 
 struct Pcre2 {
-  Pcre2(const char* pattern, uint32_t options, bool jit) {
+  Pcre2(const char* pattern, uint32_t options, bool use_jit) : jit(use_jit) {
     int error = 0;
     PCRE2_SIZE offset = 0;
     code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, options,
@@ -123,7 +123,6 @@ struct Pcre2 {
     if (code == nullptr) std::abort();
     if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) std::abort();
     data = pcre2_match_data_create_from_pattern(code, nullptr);
-    this->jit = jit;
   }
   ~Pcre2() {
     pcre2_match_data_free(data);
