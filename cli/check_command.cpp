@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "run/marker_check.h"
 #include "text/code_page.h"
@@ -36,35 +37,12 @@ struct CheckOptions {
   std::vector<std::string> paths;
 };
 
-enum class ParseOutcome { kRun, kHelp, kUsageError };
-
 ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                             std::string& complaint) {
-  bool options_ended = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_ended || arg.size() < 2 || arg[0] != '-') {
-      options.paths.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") return ParseOutcome::kHelp;
-    std::optional<std::string>* target = nullptr;
-    if (arg == "--tagset") target = &options.tag_set;
-    if (arg == "--code-page") target = &options.code_page;
-    if (target == nullptr) {
-      complaint = "check: unknown option \"" + arg + "\"";
-      return ParseOutcome::kUsageError;
-    }
-    if (i + 1 >= args.size()) {
-      complaint = "check: " + arg + " needs a value";
-      return ParseOutcome::kUsageError;
-    }
-    *target = args[++i];
-  }
+  const TCommandOptions known{
+      {}, {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
+  const ParseOutcome outcome = ParseCommandArgs("check", args, known, options.paths, complaint);
+  if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
     complaint = "check: --tagset FILE is required";
     return ParseOutcome::kUsageError;

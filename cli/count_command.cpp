@@ -20,6 +20,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
@@ -80,51 +81,18 @@ std::optional<int> ParseJobs(std::string_view text) {
   return jobs;
 }
 
-enum class ParseOutcome { kRun, kHelp, kUsageError };
-
 ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
                             std::string& complaint) {
-  bool options_ended = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_ended || arg.size() < 2 || arg[0] != '-') {
-      options.paths.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") return ParseOutcome::kHelp;
-    if (arg == "--one-file") {
-      options.one_file = true;
-      continue;
-    }
-    if (arg == "--open") {
-      options.open = true;
-      continue;
-    }
-    if (arg == "--tables") {
-      options.tables = true;
-      continue;
-    }
-    std::optional<std::string>* target = nullptr;
-    if (arg == "--tagset") target = &options.tag_set;
-    if (arg == "--filter") target = &options.filter;
-    if (arg == "--folder") target = &options.folder;
-    if (arg == "--templates") target = &options.templates;
-    if (arg == "--code-page") target = &options.code_page;
-    if (arg == "--jobs") target = &options.jobs_text;
-    if (target == nullptr) {
-      complaint = "count: unknown option \"" + arg + "\"";
-      return ParseOutcome::kUsageError;
-    }
-    if (i + 1 >= args.size()) {
-      complaint = "count: " + arg + " needs a value";
-      return ParseOutcome::kUsageError;
-    }
-    *target = args[++i];
-  }
+  const TCommandOptions known{
+      {{"--one-file", &options.one_file}, {"--open", &options.open}, {"--tables", &options.tables}},
+      {{"--tagset", &options.tag_set},
+       {"--filter", &options.filter},
+       {"--folder", &options.folder},
+       {"--templates", &options.templates},
+       {"--code-page", &options.code_page},
+       {"--jobs", &options.jobs_text}}};
+  const ParseOutcome outcome = ParseCommandArgs("count", args, known, options.paths, complaint);
+  if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
     complaint = "count: --tagset FILE is required";
     return ParseOutcome::kUsageError;
