@@ -14,22 +14,36 @@ namespace {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-bool IsBreakOrEnd(char16_t c) { return c <= u'\r' && (c == 0 || c == u'\n' || c == u'\r'); }
+template <typename Unit>
+bool IsBreakOrEnd(Unit c) {
+  return c <= Unit{'\r'} && (c == 0 || c == Unit{'\n'} || c == Unit{'\r'});
+}
 
-// The position of the first CR, LF or U+0000 in text at or after from, or text.size().
-size_t FindBreakOrEnd(std::u16string_view text, size_t from) {
+#ifdef __SSE2__
+// Sixteen bytes or eight UTF-16 units: a mask with bits set for each CR, LF or zero unit.
+int BreakMask(const char* at) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(units, _mm_set1_epi8('\r')),
+                                                     _mm_cmpeq_epi8(units, _mm_set1_epi8('\n'))),
+                                        _mm_cmpeq_epi8(units, _mm_setzero_si128())));
+}
+int BreakMask(const char16_t* at) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'\r')),
+                                                     _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\n'))),
+                                        _mm_cmpeq_epi16(units, _mm_setzero_si128())));
+}
+#endif
+
+// The position of the first CR, LF or zero unit in text at or after from, or text.size().
+template <typename Unit>
+size_t FindBreakOrEnd(std::basic_string_view<Unit> text, size_t from) {
   size_t i = from;
 #ifdef __SSE2__
-  const __m128i cr = _mm_set1_epi16(u'\r');
-  const __m128i lf = _mm_set1_epi16(u'\n');
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + 8 <= text.size(); i += 8) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf)),
-                     _mm_cmpeq_epi16(units, zero));
-    const int mask = _mm_movemask_epi8(hits);
-    if (mask != 0) return i + __builtin_ctz(mask) / 2;
+  constexpr size_t kUnitsPerBlock = 16 / sizeof(Unit);
+  for (; i + kUnitsPerBlock <= text.size(); i += kUnitsPerBlock) {
+    const int mask = BreakMask(text.data() + i);
+    if (mask != 0) return i + __builtin_ctz(mask) / sizeof(Unit);
   }
 #endif
   while (i < text.size() && !IsBreakOrEnd(text[i])) ++i;
@@ -38,41 +52,26 @@ size_t FindBreakOrEnd(std::u16string_view text, size_t from) {
 
 // Turns decoded pieces into the narrow joined text: CR, LF and CR LF each become CR LF (LF CR
 // is two line ends), U+0000 ends the text, and a last line without a line end gets one.
+// Pieces come decoded (UTF-16) or, where the bytes already are narrow text, as they were read.
 class JoinedNarrowBuilder {
  public:
   // False once a U+0000 has ended the text.
   bool Feed(std::u16string_view piece) {
     normalized_.assign(held_);
     held_.clear();
-    size_t i = 0;
-    while (i < piece.size()) {
-      const size_t run = FindBreakOrEnd(piece, i);
-      if (run > i) {
-        normalized_.append(piece.substr(i, run - i));
-        after_cr_ = false;
-        open_line_ = true;
-      }
-      if (run == piece.size()) break;
-      const char16_t c = piece[run];
-      i = run + 1;
-      if (c == 0) {
-        ended_ = true;
-        break;
-      }
-      if (c == u'\n' && after_cr_) {  // the LF of a CR LF
-        after_cr_ = false;
-        continue;
-      }
-      normalized_.append(u"\r\n");
-      after_cr_ = c == u'\r';
-      open_line_ = false;
-    }
+    AppendNormalized(piece, normalized_);
     // A surrogate pair split between pieces is converted whole, with the next piece.
     if (!ended_ && !normalized_.empty() && IsHighSurrogate(normalized_.back())) {
       held_.assign(1, normalized_.back());
       normalized_.pop_back();
     }
     AppendNarrow(normalized_, &narrow_);
+    return !ended_;
+  }
+
+  // Bytes that are narrow text already; the text before them never ends in half a pair.
+  bool FeedNarrow(std::string_view piece) {
+    AppendNormalized(piece, narrow_);
     return !ended_;
   }
 
@@ -84,6 +83,34 @@ class JoinedNarrowBuilder {
   }
 
  private:
+  template <typename Unit>
+  void AppendNormalized(std::basic_string_view<Unit> piece, std::basic_string<Unit>& out) {
+    static constexpr Unit kLineEnd[] = {Unit{'\r'}, Unit{'\n'}};
+    size_t i = 0;
+    while (i < piece.size()) {
+      const size_t run = FindBreakOrEnd(piece, i);
+      if (run > i) {
+        out.append(piece.substr(i, run - i));
+        after_cr_ = false;
+        open_line_ = true;
+      }
+      if (run == piece.size()) break;
+      const Unit c = piece[run];
+      i = run + 1;
+      if (c == 0) {
+        ended_ = true;
+        break;
+      }
+      if (c == Unit{'\n'} && after_cr_) {  // the LF of a CR LF
+        after_cr_ = false;
+        continue;
+      }
+      out.append(kLineEnd, 2);
+      after_cr_ = c == Unit{'\r'};
+      open_line_ = false;
+    }
+  }
+
   std::u16string normalized_;  // the current piece, line ends normalized; storage reused
   std::u16string held_;        // a high surrogate waiting for its partner
   std::string narrow_;
@@ -107,7 +134,8 @@ TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path) {
   TextReadWarnings warnings =
       DecodeTextChunks([&file](const ChunkFeed& feed) { file.ReadChunks(feed); },
                        [&builder](std::u16string_view piece) { return builder.Feed(piece); },
-                       [&builder] { builder = JoinedNarrowBuilder(); });
+                       [&builder] { builder = JoinedNarrowBuilder(); },
+                       [&builder](std::string_view piece) { return builder.FeedNarrow(piece); });
   return {builder.Finish(), std::move(warnings)};
 }
 

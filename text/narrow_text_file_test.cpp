@@ -98,6 +98,28 @@ TEST_F(NarrowTextFileTest, AgreesWithTheListOnRandomFiles) {
   }
 }
 
+TEST_F(NarrowTextFileTest, WellFormedUtf8AgreesWithTheListAcrossChunkBorders) {
+  // Well-formed UTF-8 under the UTF-8 code page is taken as it was read; line ends split
+  // between chunks (a CR closing one, its LF opening the next), multi-byte characters across
+  // borders, ill-formed bytes after a mark (decoded piece by piece among taken ones) and a
+  // zero byte must come out as the list makes them.
+  const std::string alphabet[] = {
+      "ab", "\r", "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", " "};
+  const CodePageGuard guard("UTF-8");
+  std::mt19937 random(7);
+  for (int round = 0; round < 24; ++round) {
+    std::string bytes = round % 2 ? "\xEF\xBB\xBF" : "";
+    while (bytes.size() < 70000) bytes += alphabet[random() % std::size(alphabet)];
+    if (round % 4 == 1) bytes.insert(40000 + random() % 1000, "\xFF");
+    if (round % 8 == 3) bytes.insert(50000 + random() % 1000, 1, '\0');
+    for (const size_t border : {32767u, 65535u}) {
+      if (round % 3 == 0) bytes.replace(border, 2, "\r\n");
+    }
+    Write(bytes);
+    ASSERT_EQ(ReadNarrowJoinedText(path_).text, ThroughTheList()) << "round " << round;
+  }
+}
+
 TEST_F(NarrowTextFileTest, MissingFileIsTheOpenError) {
   EXPECT_THROW(ReadNarrowJoinedText(path_ / "missing.txt").text, Error);
 }

@@ -126,6 +126,7 @@ void TextDecoder::Detect() {
       break;
     case TextEncoding::Utf8:
       decoding_ = Decoding::kUtf8;
+      utf8_code_page_ = SystemCodePageName() == "UTF-8";
       break;
     case TextEncoding::SystemCodePage:
       if (unmarked_ == Unmarked::kWindows1252) {
@@ -133,6 +134,7 @@ void TextDecoder::Detect() {
         warnings_.push_back({TextReadWarning::Kind::kReadAsWindows1252});
       } else if (SystemCodePageName() == "UTF-8") {
         decoding_ = Decoding::kUtf8;
+        utf8_code_page_ = true;
         check_utf8_ = true;
       } else {
         decoding_ = SystemCodePageIsMultiByte() ? Decoding::kAtEnd : Decoding::kSingleByteCodePage;
@@ -186,6 +188,12 @@ void TextDecoder::Decode(std::string_view bytes, bool at_end) {
       DecodeUtf16(bytes, decoding_ == Decoding::kUtf16Be, &decoded_);
       break;
     case Decoding::kUtf8:
+      // Unmarked bytes were judged well-formed above; marked ones may hold ill-formed parts,
+      // which decoding turns into U+FFFD.
+      if (narrow_sink_ && utf8_code_page_ && (check_utf8_ || IsWellFormedUtf8(bytes))) {
+        if (!narrow_sink_(bytes)) text_ended_ = true;
+        return;
+      }
       decoded_.resize(bytes.size());
       decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
       break;
@@ -201,8 +209,9 @@ void TextDecoder::Decode(std::string_view bytes, bool at_end) {
 }
 
 TextReadWarnings DecodeTextChunks(const ChunkSource& source, const TextDecoder::Sink& sink,
-                                  const std::function<void()>& restart) {
-  TextDecoder decoder(sink);
+                                  const std::function<void()>& restart,
+                                  const TextDecoder::NarrowSink& narrow_sink) {
+  TextDecoder decoder(sink, TextDecoder::Unmarked::kSystemCodePage, narrow_sink);
   source([&decoder](std::string_view chunk) { decoder.Feed(chunk); });
   decoder.Finish();
   if (!decoder.NotUtf8()) return decoder.Warnings();

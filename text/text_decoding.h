@@ -38,11 +38,16 @@ class TextDecoder {
  public:
   // Receives each decoded piece in order; returning false stops the decoding.
   using Sink = std::function<bool(std::u16string_view)>;
+  // Receives, in place of a decoded piece, bytes that are already text in the system code
+  // page: well-formed UTF-8 read under the UTF-8 code page, which decoding and converting
+  // back would only copy. Returning false stops the decoding.
+  using NarrowSink = std::function<bool(std::string_view)>;
   // How text without a byte-order mark that is not UTF-16 is read.
   enum class Unmarked { kSystemCodePage, kWindows1252 };
 
-  explicit TextDecoder(Sink sink, Unmarked unmarked = Unmarked::kSystemCodePage)
-      : sink_(std::move(sink)), unmarked_(unmarked) {}
+  explicit TextDecoder(Sink sink, Unmarked unmarked = Unmarked::kSystemCodePage,
+                       NarrowSink narrow_sink = nullptr)
+      : sink_(std::move(sink)), narrow_sink_(std::move(narrow_sink)), unmarked_(unmarked) {}
 
   void Feed(std::string_view bytes);
   // Decodes whatever was held back; call once, after the last chunk.
@@ -63,10 +68,12 @@ class TextDecoder {
   bool CutAtZero(std::string_view& bytes) const;
 
   Sink sink_;
+  NarrowSink narrow_sink_;
   Unmarked unmarked_;
   bool detected_ = false;
   Decoding decoding_ = Decoding::kSingleByteCodePage;
   bool check_utf8_ = false;  // unmarked text under the UTF-8 code page
+  bool utf8_code_page_ = false;
   bool not_utf8_ = false;
   bool text_ended_ = false;  // by a zero character or the sink
   // The file offset of the next byte Decode takes.
@@ -82,9 +89,11 @@ class TextDecoder {
 // Decodes the bytes of source, handing the pieces to sink. When the bytes have to be decoded
 // anew (see TextDecoder::NotUtf8), restart is called first so that the sink can forget what it
 // received, and source is read a second time. Returns the warnings of the decoding that
-// counts.
+// counts. A narrow_sink, when given, takes the pieces that need no decoding (see
+// TextDecoder::NarrowSink) in their place in the order.
 TextReadWarnings DecodeTextChunks(const ChunkSource& source, const TextDecoder::Sink& sink,
-                                  const std::function<void()>& restart);
+                                  const std::function<void()>& restart,
+                                  const TextDecoder::NarrowSink& narrow_sink = nullptr);
 
 }  // namespace farrowdale
 
