@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "text/code_page.h"
 #include "text/utf8.h"
 
@@ -145,7 +149,15 @@ void TextDecoder::Detect() {
 
 bool TextDecoder::CutAtZero(std::string_view& bytes) const {
   if (decoding_ == Decoding::kUtf16Le || decoding_ == Decoding::kUtf16Be) {
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    // bytes start at a code unit's first byte.
+    size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= bytes.size(); i += 16) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128())) != 0) break;
+    }
+#endif
+    for (; i + 1 < bytes.size(); i += 2) {
       if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
         bytes = bytes.substr(0, i);
         return true;

@@ -114,6 +114,28 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
+// A zero code unit ends UTF-16 text wherever it stands against the blocks the search takes,
+// and zero bytes inside non-zero units (U+0100, U+0041 in LE) never do.
+TEST(TextDecodingTest, Utf16EndsAtItsFirstZeroUnitWhereverItStands) {
+  for (const bool big_endian : {false, true}) {
+    for (size_t at = 0; at < 40; ++at) {
+      std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+      for (size_t i = 0; i < 48; ++i) {
+        const char16_t unit = i == at ? u'\0' : i % 2 ? u'\u0100' : u'A';
+        bytes += static_cast<char>(big_endian ? unit >> 8 : unit & 0xFF);
+        bytes += static_cast<char>(big_endian ? unit & 0xFF : unit >> 8);
+      }
+      TextReadWarnings warnings;
+      const Lines lines = LinesInChunks(bytes, 1 << 16, &warnings);
+      std::u16string expected;
+      for (size_t i = 0; i < at; ++i) expected += i % 2 ? u'\u0100' : u'A';
+      EXPECT_EQ(lines, expected.empty() ? Lines{} : Lines{expected}) << at << big_endian;
+      EXPECT_EQ(warnings, (TextReadWarnings{{TextReadWarning::Kind::kCutAtZero, 2 + 2 * at}}))
+          << at << big_endian;
+    }
+  }
+}
+
 TEST(TextDecodingTest, UnmarkedUtf16IsKnownByItsAlternatingZeroBytes) {
   for (const char* code_page : {"windows-1252", "UTF-8"}) {
     CodePageGuard guard(code_page);

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "text/widen_ascii.h"
 
 namespace farrowdale {
@@ -80,7 +84,14 @@ bool IsWellFormedUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();
   while (p < end) {
-    // Eight ASCII bytes at a time: the common case of any corpus.
+    // Sixteen or eight ASCII bytes at a time: the common case of any corpus.
+#ifdef __SSE2__
+    if (end - p >= 16 &&
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
+      p += 16;
+      continue;
+    }
+#endif
     uint64_t word;
     if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
       p += 8;
