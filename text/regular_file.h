@@ -29,6 +29,8 @@ class TRegularFile {
   // the file had when it was opened, less when it has shrunk since. May be called again to
   // read from the start anew. A read error throws the file-open Error.
   void ReadChunks(const std::function<void(std::string_view)>& feed) const;
+  // The size the file had when it was opened, in bytes.
+  uint64_t size() const { return size_; }
 
  private:
   std::filesystem::path path_;
