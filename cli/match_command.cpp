@@ -6,13 +6,15 @@
 // group 0 and of every capture group of the pattern, escaped. Exit 0 when something
 // matched, 1 when nothing did, 2 on an engine or input error (its message is the last line
 // on stderr) and on usage errors.
+#include <sys/mman.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,19 +71,47 @@ std::string EscapeBytes(std::string_view bytes) {
   return out;
 }
 
+// Asks for the pages of a large block to be backed by huge pages before it is first touched:
+// a 50 MB subject then costs a few dozen page faults instead of thousands. Advice only.
+void AdviseHugePages(char* data, size_t size) {
+  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  if (size < 2 * kHugePage) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHugePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// All bytes of stream: a regular file's size read straight into place, then whatever else
+// there is (all of a pipe), 64 KiB at a time.
+std::string ReadAll(std::FILE* stream) {
+  std::string bytes;
+  struct stat info;
+  if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    AdviseHugePages(bytes.data(), bytes.capacity());
+    bytes.resize(static_cast<size_t>(info.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), stream));
+  }
+  char buffer[1 << 16];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.append(buffer, n);
+  return bytes;
+}
+
 std::string ReadSubject(const std::optional<std::string>& file) {
   if (!file || *file == "-") {
-    std::string bytes;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) bytes.append(buffer, n);
+    std::string bytes = ReadAll(stdin);
     if (std::ferror(stdin)) throw Error("Cannot read the standard input.");
     return bytes;
   }
   const std::filesystem::path path(*file);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileOpenError(std::filesystem::absolute(path), errno);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
+                                                               &std::fclose);
+  if (!stream) throw FileOpenError(std::filesystem::absolute(path), errno);
+  std::string bytes = ReadAll(stream.get());
+  if (std::ferror(stream.get()))
+    throw FileOpenError(std::filesystem::absolute(path), errno != 0 ? errno : EIO);
+  return bytes;
 }
 
 }  // namespace
@@ -127,7 +157,8 @@ int RunMatchCommand(const std::vector<std::string>& args) {
     std::string out;
     bool matched = false;
     int64_t matches = 0;
-    for (bool found = engine.Exec(subject); found; found = !first_only && engine.ExecNext()) {
+    for (bool found = engine.ExecInPlace(subject); found;
+         found = !first_only && engine.ExecNext()) {
       matched = true;
       ++matches;
       if (count_only) continue;

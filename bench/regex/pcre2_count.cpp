@@ -4,10 +4,9 @@
 // after an empty match) and prints the count.
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
+#include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -15,12 +14,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: pcre2_count PATTERN FILE\n");
     return 2;
   }
-  std::ifstream in(argv[2], std::ios::binary);
-  if (!in) {
+  // Read as farrowdale-cli reads it: the file's size straight into place, then the rest.
+  std::FILE* in = std::fopen(argv[2], "rb");
+  if (in == nullptr) {
     std::fprintf(stderr, "cannot open %s\n", argv[2]);
     return 2;
   }
-  const std::string subject((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string subject;
+  struct stat info;
+  if (::fstat(::fileno(in), &info) == 0 && info.st_size > 0) {
+    subject.resize(static_cast<size_t>(info.st_size));
+    subject.resize(std::fread(subject.data(), 1, subject.size(), in));
+  }
+  static char buffer[1 << 16];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) subject.append(buffer, n);
+  std::fclose(in);
   int error = 0;
   PCRE2_SIZE error_offset = 0;
   pcre2_code* code =

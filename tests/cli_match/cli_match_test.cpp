@@ -138,6 +138,21 @@ TEST_F(CliMatchTest, CountPrintsOnlyTheNumberOfMatches) {
   EXPECT_EQ(LastLine(r.err), "Pattern(exec): Search Too Complex (backtracking limit reached)");
 }
 
+TEST_F(CliMatchTest, SubjectsAreReadWholeFromFilesAndStandardInputButNotFolders) {
+  // Large enough for the subject to be read into huge pages; the subject ends at its first
+  // zero byte, so the passage after it does not count, from a file or from standard input.
+  std::string big;
+  for (int i = 0; i < 300000; ++i) big += "line <e>" + std::to_string(i) + "</e> rest\r\n";
+  big += std::string(1, '\0') + "<e>after</e>";
+  EXPECT_EQ(Match({"--count", "<e>(.*?)</e>", WriteInput(big)}).out, "300000\n");
+  EXPECT_EQ(Match({"--count", "<e>(.*?)</e>"}, big).out, "300000\n");
+  // A folder is no subject: an error naming it, not an empty subject without a match.
+  const Result r = Match({"--count", "a", dir_.string()});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(LastLine(r.err).find(dir_.string()), std::string::npos) << r.err;
+}
+
 TEST_F(CliMatchTest, CodePageDecidesCaseFolding) {
   // In windows-1251, 0xC0 and 0xE0 are the two cases of one letter.
   Result r = Match({"--code-page", "windows-1251", "(?i)\xE0+"}, "x\xC0\xE0");
