@@ -21,6 +21,9 @@ enum FrameOp : int32_t {
   kUndoCapture,         // a: capture index, b: old value
   kUndoLoop,            // a: loop index | its Loop node << 4, b: its counter, c: its start
   kUndoLoopBack,        // a: LoopBack slot, b: old position
+  // Reached on the way back only when every cursor of a repetition's entry failed after it:
+  // a: repetition node, b: lowest cursor, c: highest cursor.
+  kRecordFailedRepeat,
 };
 
 // Bounds the walk over zero-width nodes that looks for the literal after a repetition.
@@ -74,6 +77,7 @@ void Matcher::NewSubject() {
 
 void Matcher::BeginSearch(int32_t start) {
   backtracks_ = 0;
+  failed_repeats_.clear();
   if (memo_on_) failed_.Clear();
   memo_on_ = false;
   budget_ = guard_loop_backs_ ? kBudgetBase + kBudgetPerChar * (int64_t{length_} - start + 1) : 0;
@@ -397,6 +401,29 @@ int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from,
 
 // The lowest cursor from `from` up to `highest` where the literal after the repetition can
 // start, or -1. After "." the whole literal is searched for at once.
+bool Matcher::RepeatKnownToFail(int node, int32_t lowest, int32_t highest) const {
+  for (const FailedRepeat& failed : failed_repeats_) {
+    if (failed.node == node) return failed.lowest <= lowest && highest <= failed.highest;
+  }
+  return false;
+}
+
+// Keeps one range per repetition: the union with the range before when they meet (later
+// starts reach the same run's end), else the newer one (starts move left to right).
+void Matcher::RememberFailedRepeat(int node, int32_t lowest, int32_t highest) {
+  for (FailedRepeat& failed : failed_repeats_) {
+    if (failed.node != node) continue;
+    if (lowest <= failed.highest + 1 && failed.lowest <= highest + 1) {
+      failed.lowest = std::min(failed.lowest, lowest);
+      failed.highest = std::max(failed.highest, highest);
+    } else {
+      failed = FailedRepeat{node, lowest, highest};
+    }
+    return;
+  }
+  failed_repeats_.push_back(FailedRepeat{node, lowest, highest});
+}
+
 int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) {
   if (from > highest) return -1;
   if (plan.literal == nullptr) return from;
@@ -566,6 +593,15 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         const int64_t unit = UnitLength(plan);
         const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
         const int32_t highest = static_cast<int32_t>(pos + count * unit);
+        // Outside counted loops and without back-references, what follows the repetition at
+        // a cursor fails or not whatever the start: an entry whose every cursor already
+        // failed in this search fails again at once. Without this, ".*?" followed by text
+        // that never comes would walk to the end of the subject from every start.
+        const bool rememberable = loop_index_ == 0 && !guard_loop_backs_ && unit == 1;
+        if (rememberable) {
+          if (RepeatKnownToFail(node, lowest, highest)) goto fail;
+          stack_.Push(kRecordFailedRepeat, node, lowest, highest);
+        }
         const int32_t p = plan.greedy ? FindGreedyCandidate(plan, highest, lowest)
                                       : FindLazyCandidate(plan, lowest, highest);
         if (p < 0) goto fail;
@@ -647,6 +683,9 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         }
         case kUndoLoopBack:
           loop_back_pos_[f.a] = f.b;
+          continue;
+        case kRecordFailedRepeat:
+          RememberFailedRepeat(f.a, f.b, f.c);
           continue;
         case kResumeNode:
           CountBacktrack();

@@ -85,6 +85,8 @@ class Matcher {
   void PushUndoLoop(int li);
   uint64_t LoopKey(int32_t pos) const;
   bool EnterState(int node, int32_t pos);
+  bool RepeatKnownToFail(int node, int32_t lowest, int32_t highest) const;
+  void RememberFailedRepeat(int node, int32_t lowest, int32_t highest);
   bool MatchesOneChar(int node, int32_t pos) const;
   bool CanStartAt(int node, int32_t pos) const;
   bool IsLineBreakAt(int32_t pos) const;
@@ -118,6 +120,14 @@ class Matcher {
     int32_t end;
   };
   std::vector<KnownRun> known_runs_;
+  // Repetitions entered outside counted loops after which every cursor in [lowest, highest]
+  // failed in this search, one range per repetition node.
+  struct FailedRepeat {
+    int node;
+    int32_t lowest;
+    int32_t highest;
+  };
+  std::vector<FailedRepeat> failed_repeats_;
   int64_t backtracks_ = 0;
   int64_t budget_ = 0;
   bool memo_on_ = false;

@@ -204,6 +204,12 @@ TEST(MatcherTest, SearchesAreBounded) {
   EXPECT_EQ(Scan("<e>(.*?)</e >", begins), "");
   EXPECT_EQ(Scan("<e>(.*)</e >", begins), "");
   EXPECT_EQ(Scan("<e>(.*?)</e >", begins + "</e >").substr(0, 10), "1:1600005[");
+  // Nor when what must follow the repetition is no literal: each start would walk to the end.
+  const std::string fewer_begins = begins.substr(0, 400000);
+  EXPECT_EQ(Scan("<e>(.*?)[0-9]", fewer_begins), "");
+  EXPECT_EQ(Scan("<e>(.*?)[0-9]", fewer_begins + "5").substr(0, 9), "1:400001[");
+  EXPECT_EQ(Scan("(.*?)\\d!", "5!" + fewer_begins), "1:2[] ");
+  EXPECT_EQ(Scan("[^!]*[0-9]", fewer_begins), "");
 
   TPatternEngine engine;
   engine.SetExpression("(a|aa)+\\1$");
