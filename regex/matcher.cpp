@@ -51,6 +51,8 @@ struct Matcher::RepeatPlan {
   // The Literal that must match right after the repetition, if any.
   const uint8_t* literal;
   size_t literal_length;
+  // Else the one-character node (a class, a digit) that must match right after it, or -1.
+  int follow_char;
 };
 
 void Matcher::Prepare(const Program& program, const SubjectView& subject) {
@@ -211,6 +213,7 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   }
   plan.greedy = kind == kStarRepeat || kind == kPlusRepeat || kind == kCountRepeat;
   plan.next = NextNode(code_, node);
+  plan.follow_char = -1;
   // Group marks, comments and empty nodes change nothing about what must follow, so the
   // literal after them is what the character after the repetition has to start.
   int follow = plan.next;
@@ -219,6 +222,11 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
     if (k == kLiteral) {
       plan.literal = code_ + OperandOf(follow);
       plan.literal_length = std::strlen(reinterpret_cast<const char*>(plan.literal));
+      break;
+    }
+    if (k == kAnyInLine || k == kLiteralNoCase || k == kDigit || k == kNonDigit || k == kAnyOfFew ||
+        k == kAnyButFew || k == kAnyOfSet) {
+      plan.follow_char = follow;
       break;
     }
     if (IsGroupOpen(k) || IsGroupClose(k) || k == kComment || k == kEmpty) {
@@ -382,7 +390,14 @@ int32_t Matcher::HighestUnfailedCursor(int node, int32_t from, int32_t lowest) c
 
 int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from, int32_t lowest) {
   if (from < lowest) return -1;
-  if (plan.literal == nullptr) return from;
+  if (plan.literal == nullptr) {
+    if (plan.follow_char < 0 || UnitLength(plan) != 1) return from;
+    // Only cursors where the character after the repetition can match are worth a try.
+    for (int32_t p = from; p >= lowest; --p) {
+      if (MatchesOneChar(plan.follow_char, p)) return p;
+    }
+    return -1;
+  }
   const uint8_t want = plan.literal[0];
   const int32_t unit = UnitLength(plan);
   if (unit == 1) {
@@ -401,9 +416,20 @@ int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from,
 
 // The lowest cursor from `from` up to `highest` where the literal after the repetition can
 // start, or -1. After "." the whole literal is searched for at once.
-bool Matcher::RepeatKnownToFail(int node, int32_t lowest, int32_t highest) const {
+bool Matcher::CursorsKnownToFail(int node, int32_t lowest, int32_t highest) const {
   for (const FailedRepeat& failed : failed_repeats_) {
     if (failed.node == node) return failed.lowest <= lowest && highest <= failed.highest;
+  }
+  return false;
+}
+
+// Before the run is counted: a repetition without an upper bound entered inside a run whose
+// cursors all failed ends where that run ends, so its cursors are among them. Counting the
+// run again from every start would itself take quadratic time.
+bool Matcher::RunKnownToFail(int node, const RepeatPlan& plan, int32_t pos) const {
+  if (plan.max < kOpenBraceMax) return false;
+  for (const FailedRepeat& failed : failed_repeats_) {
+    if (failed.node == node) return failed.lowest - plan.min <= pos && pos <= failed.highest;
   }
   return false;
 }
@@ -426,7 +452,13 @@ void Matcher::RememberFailedRepeat(int node, int32_t lowest, int32_t highest) {
 
 int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) {
   if (from > highest) return -1;
-  if (plan.literal == nullptr) return from;
+  if (plan.literal == nullptr) {
+    if (plan.follow_char < 0 || UnitLength(plan) != 1) return from;
+    for (int32_t p = from; p <= highest; ++p) {
+      if (MatchesOneChar(plan.follow_char, p)) return p;
+    }
+    return -1;
+  }
   const int32_t unit = UnitLength(plan);
   if (unit == 1) {
     int32_t p;
@@ -588,18 +620,20 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
       case kPlusRepeatLazy:
       case kCountRepeatLazy: {
         const RepeatPlan plan = PlanRepeat(node);
+        // Outside counted loops and without back-references (a unit is then one character),
+        // what follows the repetition at a cursor fails or not whatever the start: an entry
+        // whose every cursor already failed in this search fails again at once. Without
+        // this, ".*?" followed by text that never comes would walk to the end of the
+        // subject from every start.
+        const bool rememberable = loop_index_ == 0 && !guard_loop_backs_;
+        if (rememberable && RunKnownToFail(node, plan, pos)) goto fail;
         const int32_t count = CountRunRemembered(plan, pos);
         if (count < plan.min) goto fail;
         const int64_t unit = UnitLength(plan);
         const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
         const int32_t highest = static_cast<int32_t>(pos + count * unit);
-        // Outside counted loops and without back-references, what follows the repetition at
-        // a cursor fails or not whatever the start: an entry whose every cursor already
-        // failed in this search fails again at once. Without this, ".*?" followed by text
-        // that never comes would walk to the end of the subject from every start.
-        const bool rememberable = loop_index_ == 0 && !guard_loop_backs_ && unit == 1;
         if (rememberable) {
-          if (RepeatKnownToFail(node, lowest, highest)) goto fail;
+          if (CursorsKnownToFail(node, lowest, highest)) goto fail;
           stack_.Push(kRecordFailedRepeat, node, lowest, highest);
         }
         const int32_t p = plan.greedy ? FindGreedyCandidate(plan, highest, lowest)

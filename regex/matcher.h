@@ -85,7 +85,8 @@ class Matcher {
   void PushUndoLoop(int li);
   uint64_t LoopKey(int32_t pos) const;
   bool EnterState(int node, int32_t pos);
-  bool RepeatKnownToFail(int node, int32_t lowest, int32_t highest) const;
+  bool CursorsKnownToFail(int node, int32_t lowest, int32_t highest) const;
+  bool RunKnownToFail(int node, const RepeatPlan& plan, int32_t pos) const;
   void RememberFailedRepeat(int node, int32_t lowest, int32_t highest);
   bool MatchesOneChar(int node, int32_t pos) const;
   bool CanStartAt(int node, int32_t pos) const;

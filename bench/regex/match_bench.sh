@@ -45,3 +45,8 @@ medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
 echo "== blow-up patterns on 100,000 characters (engine)"
 medians '(a|aa)+$' "$cli match --count '(a|aa)+\$' $data/as.txt" \
   '(a+)+b' "$cli match --count '(a+)+b' $data/as.txt"
+
+echo "== 20 MB, begin marker whose end marker is a class that never comes (engine)"
+medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
+  class-end "$cli match --count '<e>(.*?)[0-9]' $data/begins.txt" \
+  any-then-class "$cli match --count '(.*?)[0-9]' $data/as.txt"
