@@ -11,7 +11,7 @@
 // that is a real pattern is left to the check's own search.
 //
 // Contract: build a TTagScanner after the code page is chosen; it copies what it needs from
-// the tag set. Scan is const and may run on several threads at once.
+// the tag set. Scan and ScanWithMarkerHits are const and may run on several threads at once.
 #ifndef FARROWDALE_RUN_TAG_SCANNER_H_
 #define FARROWDALE_RUN_TAG_SCANNER_H_
 
@@ -86,7 +86,7 @@ class TTagScanner {
   std::vector<TCompiledTag> tags_;  // the tags that are not skipped
   // Every tag's first literal, then the marker literals that are not among them; each once.
   std::vector<std::string> literals_;
-  std::vector<int> marker_literals_;  // indices in literals_ of all marker literals
+  std::vector<int> marker_literals_;  // indices in literals_ of the marker literals, each once
   // Every tag's first literal alone (what Scan needs), and all literals.
   regex::MultiLiteralSearch first_literals_{std::vector<std::string>()};
   regex::MultiLiteralSearch all_literals_{std::vector<std::string>()};
