@@ -181,15 +181,15 @@ struct TFileOutcome {
   std::string text;
 };
 
-// The marker problems of one file, found on the run's reading and search of it; none when the
+// The marker problems of one file, found on the run's reading and scan of it; none when the
 // tag set has no tag to search.
 size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::path& path,
                            const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const std::vector<std::vector<TPassageSpan>>& spans) {
+                           const TScannedText& scanned) {
   if (check.tags_searched() == 0) return 0;
   std::vector<std::string> read_warnings;
   for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
-  return check.CheckScannedText(path, file.text, read_warnings, tag_set, spans).size();
+  return check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned).size();
 }
 
 }  // namespace
@@ -277,10 +277,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
         TFileOutcome outcome;
         try {
-          const std::vector<std::vector<TPassageSpan>> spans = scanner.Scan(file.text);
-          outcome.stats = CountTagsInSpans(file.text, tag_set, spans, one_file_mode);
+          const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
+          outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
           outcome.marker_problems =
-              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, spans);
+              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
         } catch (...) {
           outcome.count_error = std::current_exception();
         }

@@ -33,6 +33,14 @@ struct TTagSearch {
   std::unique_ptr<TPatternEngine> end;
 };
 
+// What a scan of the text already found for one tag: its matches and where each of its
+// markers alone matches; null where the check searches for itself.
+struct TScannedTag {
+  const std::vector<TPassageSpan>* spans = nullptr;
+  const std::vector<TMarkerHit>* begin_hits = nullptr;
+  const std::vector<TMarkerHit>* end_hits = nullptr;
+};
+
 namespace {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -42,11 +50,6 @@ std::string PlaceText(TTextPositionCursor& positions, size_t offset) {
   const TTextPosition place = positions.PositionOf(offset);
   return std::to_string(place.line) + ":" + std::to_string(place.column);
 }
-
-struct TMarkerHit {
-  size_t start = 0;
-  size_t end = 0;
-};
 
 std::unique_ptr<TPatternEngine> CompiledMarker(const std::string& pattern) {
   if (pattern.empty()) return nullptr;
@@ -103,23 +106,23 @@ TPlace PlaceOf(const TMarkerHit& hit, const std::vector<TPassageSpan>& spans) {
 // Checks one file's text with one tag and appends what it finds.
 class TTagInTextCheck {
  public:
-  // spans: the tag's matches as the run finds them, or null to search for them here.
-  TTagInTextCheck(const std::string& text, TTagSearch& search,
-                  const std::vector<TPassageSpan>* spans, TTextPositionCursor& positions,
-                  const std::filesystem::path& path, std::vector<TCheckProblem>& problems)
+  // scanned: what a scan already found; the rest is searched for here.
+  TTagInTextCheck(const std::string& text, TTagSearch& search, const TScannedTag& scanned,
+                  TTextPositionCursor& positions, const std::filesystem::path& path,
+                  std::vector<TCheckProblem>& problems)
       : text_(text),
         search_(search),
         tag_(*search.tag),
+        scanned_(scanned),
         positions_(positions),
         path_(path),
         problems_(problems),
-        spans_given_(spans != nullptr) {
-    if (spans_given_) spans_ = *spans;
-  }
+        spans_(scanned.spans != nullptr ? *scanned.spans : searched_spans_) {}
 
   void Run() {
-    if (!spans_given_) {
-      ForEachTaggedSpan(text_, tag_, [&](const TPassageSpan& span) { spans_.push_back(span); });
+    if (scanned_.spans == nullptr) {
+      ForEachTaggedSpan(text_, tag_,
+                        [&](const TPassageSpan& span) { searched_spans_.push_back(span); });
     }
     for (const TPassageSpan& span : spans_) {
       const std::string_view passage =
@@ -143,9 +146,19 @@ class TTagInTextCheck {
   }
 
  private:
+  // The marker's matches: the scan's where it found them, else the marker's own search.
+  const std::vector<TMarkerHit>& MarkerHits(const std::vector<TMarkerHit>* scanned,
+                                            TPatternEngine* marker,
+                                            std::vector<TMarkerHit>& searched) const {
+    if (scanned != nullptr) return *scanned;
+    searched = FindMarkers(marker, text_);
+    return searched;
+  }
+
   // Sorts every marker match that is not the begin or end of a passage.
   void SortMarkers() {
-    for (const TMarkerHit& hit : FindMarkers(search_.begin.get(), text_)) {
+    std::vector<TMarkerHit> searched;
+    for (const TMarkerHit& hit : MarkerHits(scanned_.begin_hits, search_.begin.get(), searched)) {
       const TPlace place = PlaceOf(hit, spans_);
       if (place.kind == TPlace::EKind::kInsidePassage)
         inner_begins_.emplace_back(place.passage, hit);
@@ -154,7 +167,7 @@ class TTagInTextCheck {
     // An end marker that matches where a begin marker without passage stands (a tag whose two
     // markers are the same) is reported once, as that begin marker.
     size_t next_orphan = 0;
-    for (const TMarkerHit& hit : FindMarkers(search_.end.get(), text_)) {
+    for (const TMarkerHit& hit : MarkerHits(scanned_.end_hits, search_.end.get(), searched)) {
       if (PlaceOf(hit, spans_).kind != TPlace::EKind::kOutside) continue;
       while (next_orphan < orphan_begins_.size() && orphan_begins_[next_orphan].end <= hit.start) {
         ++next_orphan;
@@ -211,11 +224,12 @@ class TTagInTextCheck {
   const std::string& text_;
   TTagSearch& search_;
   const TTagInfo& tag_;
+  const TScannedTag& scanned_;
   TTextPositionCursor& positions_;
   const std::filesystem::path& path_;
   std::vector<TCheckProblem>& problems_;
-  const bool spans_given_;
-  std::vector<TPassageSpan> spans_;
+  std::vector<TPassageSpan> searched_spans_;  // when the scan gave none
+  const std::vector<TPassageSpan>& spans_;
   std::vector<std::pair<size_t, TMarkerHit>> inner_begins_;  // passage index, match
   std::vector<TMarkerHit> orphan_begins_;
   std::vector<TMarkerHit> stray_ends_;
@@ -277,6 +291,10 @@ TTagArray SearchedTags(const TTagSetCheck& tag_set, const std::filesystem::path&
   return searched;
 }
 
+TScannedTag ScannedTag(const TScannedText& scanned, size_t k) {
+  return {&scanned.spans[k], scanned.BeginMarkerHits(k), scanned.EndMarkerHits(k)};
+}
+
 std::string Counted(int count, const char* singular, const char* plural) {
   return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }
@@ -304,46 +322,44 @@ TMarkerCheck::~TMarkerCheck() = default;
 std::vector<TCheckProblem> TMarkerCheck::CheckText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings) const {
-  // Every tag's matches from one scan of the text; should that scan stop on a search error,
-  // each tag searches alone and meets the error where it always did.
-  std::vector<std::vector<TPassageSpan>> spans;
+  // Every tag's matches and literal markers from one scan of the text; should that scan stop
+  // on a search error, each tag searches alone and meets the error where it always did.
+  TScannedText scanned;
   try {
-    spans = scanner_.Scan(narrow_text);
+    scanned = scanner_.ScanWithMarkerHits(narrow_text);
   } catch (const EPatternError&) {
   }
-  std::vector<const std::vector<TPassageSpan>*> given(searched_tags_.size(), nullptr);
-  for (size_t k = 0; k < spans.size(); ++k) given[k] = &spans[k];
-  return CheckWithSpans(path, narrow_text, read_warnings, given);
+  std::vector<TScannedTag> given(searched_tags_.size());
+  for (size_t k = 0; k < scanned.spans.size(); ++k) given[k] = ScannedTag(scanned, k);
+  return CheckScanned(path, narrow_text, read_warnings, given);
 }
 
 std::vector<TCheckProblem> TMarkerCheck::CheckScannedText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
-    const std::vector<std::vector<TPassageSpan>>& run_spans) const {
+    const TScannedText& run_scan) const {
   // A tag's matches depend on its markers alone, so the run's matches of a tag with the same
   // markers serve.
-  std::vector<const std::vector<TPassageSpan>*> given;
+  std::vector<TScannedTag> given;
   for (const TTagInfo& searched : searched_tags_) {
-    const std::vector<TPassageSpan>* found = nullptr;
+    TScannedTag& found = given.emplace_back();
     size_t scanned = 0;
     for (const TTagInfo& tag : run_tags) {
       if (IsSkippedTag(tag)) continue;
-      if (scanned < run_spans.size() && tag.BeginMark == searched.BeginMark &&
+      if (scanned < run_scan.spans.size() && tag.BeginMark == searched.BeginMark &&
           tag.EndMark == searched.EndMark) {
-        found = &run_spans[scanned];
+        found = ScannedTag(run_scan, scanned);
         break;
       }
       ++scanned;
     }
-    given.push_back(found);
   }
-  return CheckWithSpans(path, narrow_text, read_warnings, given);
+  return CheckScanned(path, narrow_text, read_warnings, given);
 }
 
-std::vector<TCheckProblem> TMarkerCheck::CheckWithSpans(
+std::vector<TCheckProblem> TMarkerCheck::CheckScanned(
     const std::filesystem::path& path, const std::string& narrow_text,
-    const std::vector<std::string>& read_warnings,
-    const std::vector<const std::vector<TPassageSpan>*>& spans) const {
+    const std::vector<std::string>& read_warnings, const std::vector<TScannedTag>& scanned) const {
   std::vector<TCheckProblem> problems;
   for (const std::string& warning : read_warnings) {
     problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
@@ -352,7 +368,7 @@ std::vector<TCheckProblem> TMarkerCheck::CheckWithSpans(
   try {
     TTextPositionCursor positions(narrow_text);
     for (size_t k = 0; k < searches->size(); ++k) {
-      TTagInTextCheck(narrow_text, (*searches)[k], spans[k], positions, path, problems).Run();
+      TTagInTextCheck(narrow_text, (*searches)[k], scanned[k], positions, path, problems).Run();
     }
   } catch (const std::exception& error) {
     problems.push_back({path, 1, 1, ECheckSeverity::kError, error.what()});

@@ -4,7 +4,8 @@
 // Qt-free, so the window and the command line share it.
 //
 // The corpus is checked on the passages of the run's own search (ForEachTaggedSpan), so each
-// problem says where the run really starts and ends a passage.
+// problem says where the run really starts and ends a passage. Markers that are plain
+// literals are found in the scan's one pass; other markers are searched for alone.
 #ifndef FARROWDALE_RUN_MARKER_CHECK_H_
 #define FARROWDALE_RUN_MARKER_CHECK_H_
 
@@ -49,6 +50,7 @@ struct TCheckResult {
 };
 
 struct TTagSearch;
+struct TScannedTag;
 
 // The check of one tag set, made once and then applied to any number of files: the tag set's
 // own problems, and every tag whose pattern compiles, compiled once. Checking files is safe
@@ -72,19 +74,22 @@ class TMarkerCheck {
   std::vector<TCheckProblem> CheckText(const std::filesystem::path& path,
                                        const std::string& narrow_text,
                                        const std::vector<std::string>& read_warnings) const;
-  // The same on the matches a run's scan already found: run_spans[k] belongs to the k-th tag
-  // of run_tags that is not skipped. A tag the run did not search is searched here.
-  std::vector<TCheckProblem> CheckScannedText(
-      const std::filesystem::path& path, const std::string& narrow_text,
-      const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
-      const std::vector<std::vector<TPassageSpan>>& run_spans) const;
+  // The same on the matches and marker hits a run's scan of narrow_text already found:
+  // run_scan's k-th tag is the k-th tag of run_tags that is not skipped. A tag the run did
+  // not search, and a marker whose hits the scan did not find, is searched here.
+  std::vector<TCheckProblem> CheckScannedText(const std::filesystem::path& path,
+                                              const std::string& narrow_text,
+                                              const std::vector<std::string>& read_warnings,
+                                              const TTagArray& run_tags,
+                                              const TScannedText& run_scan) const;
 
  private:
   using TSearches = std::vector<TTagSearch>;
-  std::vector<TCheckProblem> CheckWithSpans(
-      const std::filesystem::path& path, const std::string& narrow_text,
-      const std::vector<std::string>& read_warnings,
-      const std::vector<const std::vector<TPassageSpan>*>& spans) const;
+  // scanned[k]: what a scan found for the k-th searched tag.
+  std::vector<TCheckProblem> CheckScanned(const std::filesystem::path& path,
+                                          const std::string& narrow_text,
+                                          const std::vector<std::string>& read_warnings,
+                                          const std::vector<TScannedTag>& scanned) const;
   std::unique_ptr<TSearches> BorrowSearches() const;
   void ReturnSearches(std::unique_ptr<TSearches> searches) const;
 

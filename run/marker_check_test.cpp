@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/tag_scanner.h"
@@ -167,8 +169,8 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
       own.push_back(FormatCheckProblem(problem));
     }
     std::vector<std::string> from_run;
-    for (const TCheckProblem& problem :
-         check.CheckScannedText("t", text, read_warnings, run_tags, scanner.Scan(text))) {
+    for (const TCheckProblem& problem : check.CheckScannedText("t", text, read_warnings, run_tags,
+                                                               scanner.ScanWithMarkerHits(text))) {
       from_run.push_back(FormatCheckProblem(problem));
     }
     EXPECT_EQ(from_run, own) << text;
@@ -179,6 +181,85 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
   }
   EXPECT_EQ(check.tags_searched(), 2);
   EXPECT_TRUE(check.tag_set_problems().empty());
+}
+
+// The problems of one text as a list of lines, with the marker hits the scan found and with
+// every marker searched alone (a run that scanned no tag gives the check nothing).
+std::pair<Lines, Lines> BothWays(const TMarkerCheck& check, const std::string& text) {
+  Lines scanned, searched;
+  for (const TCheckProblem& problem : check.CheckText("t", text, {})) {
+    scanned.push_back(FormatCheckProblem(problem));
+  }
+  for (const TCheckProblem& problem : check.CheckScannedText("t", text, {}, {}, {})) {
+    searched.push_back(FormatCheckProblem(problem));
+  }
+  return {scanned, searched};
+}
+
+// Where the scan's literal hits could part from each marker's own search: overlapping
+// occurrences, a tag whose two markers are the same, markers after the text's zero byte,
+// markers two tags share, a literal marker beside a pattern marker in one tag.
+TEST_F(MarkerCheckTest, MarkerHitsFromTheScanGiveWhatEachMarkersOwnSearchGives) {
+  CodePageGuard code_page("windows-1252");
+  const fs::path tag_set = dir_ / "tags.ini";
+  std::ofstream(tag_set, std::ios::binary) << "[pair]\nbegin=aa\nend=zz\n"
+                                              "[same]\nbegin=%\nend=%\n"
+                                              "[quote]\nbegin=<q>\nend=</q>\n"
+                                              "[cite]\nbegin=</q>\nend=<q>\n"
+                                              "[mixed]\nbegin=<m>\nend=</m *>\n";
+  const TMarkerCheck check(tag_set);
+  const std::vector<std::pair<std::string, Lines>> cases = {
+      {"aaa",
+       {"t:1:1: warning: tag \"pair\": \"aa\" has no end marker \"zz\" after it; the run "
+        "takes no passage from here"}},
+      {"aaaa zz zz",
+       {"t:1:3: warning: tag \"pair\": \"aa\" inside a passage of the same tag that starts "
+        "at 1:1 (nesting): the run ends that passage at the first \"zz\" at 1:6, so the inner "
+        "passage is lost and the \"zz\" at 1:9 closes nothing"}},
+      {"%a% %b",
+       {"t:1:5: warning: tag \"same\": \"%\" has no end marker \"%\" after it; the run takes "
+        "no passage from here"}},
+      {std::string("%a%") + '\0' + " % aaa <q> </q>", {}},
+      {"x</q>y",
+       {"t:1:2: warning: tag \"quote\": \"</q>\" has no begin marker \"<q>\" before it",
+        "t:1:2: warning: tag \"cite\": \"</q>\" has no end marker \"<q>\" after it; the run "
+        "takes no passage from here"}},
+      {"<m>a</m  > </m> <m>",
+       {"t:1:17: warning: tag \"mixed\": \"<m>\" has no end marker \"</m *>\" after it; the run "
+        "takes no passage from here",
+        "t:1:12: warning: tag \"mixed\": \"</m *>\" has no begin marker \"<m>\" before it"}},
+  };
+  for (const auto& [text, problems] : cases) {
+    const auto [scanned, searched] = BothWays(check, text);
+    EXPECT_EQ(scanned, problems) << text;
+    EXPECT_EQ(searched, problems) << text;
+  }
+}
+
+TEST_F(MarkerCheckTest, MarkerHitsFromTheScanGiveWhatEachMarkersOwnSearchGivesOnRandomTexts) {
+  CodePageGuard code_page("windows-1252");
+  const std::vector<std::pair<std::string, std::string>> markers = {
+      {"<e>", "</e>"}, {"<e", "e>"},  {"(?i)<E>", "</e>"}, {"<[ef]>", "</f>"}, {"<e>", "</e>|f"},
+      {"(e)", "/e"},   {"e", "e"},    {"ee", "ee"},        {"<f>", "</f>?"},   {"\\<", "\\>"},
+      {"</e>", "<e>"}, {"<f>", "/f"}, {"", "</e>"}};
+  const std::string alphabet = "<>/eEf ()\r\n";
+  std::mt19937 rng(14);
+  for (int round = 0; round < 300; ++round) {
+    std::string ini;
+    for (size_t n = 1 + rng() % 4; n > 0; --n) {
+      const auto& [begin, end] = markers[rng() % markers.size()];
+      ini += "[t" + std::to_string(n) + "]\nbegin=" + begin + "\nend=" + end + "\n";
+    }
+    std::ofstream(dir_ / "tags.ini", std::ios::binary | std::ios::trunc) << ini;
+    const TMarkerCheck check(dir_ / "tags.ini");
+    for (int text_round = 0; text_round < 5; ++text_round) {
+      std::string text(rng() % 80, ' ');
+      for (char& c : text) c = alphabet[rng() % alphabet.size()];
+      if (rng() % 10 == 0) text[rng() % (text.size() + 1) / 2] = '\0';
+      const auto [scanned, searched] = BothWays(check, text);
+      ASSERT_EQ(scanned, searched) << ini << "text \"" << text << "\"";
+    }
+  }
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // compiled pattern is tried at its own literal's hits (or searched for as the engine does).
 #include "run/tag_scanner.h"
 
+#include <algorithm>
 #include <limits>
+#include <map>
 
 #include "regex/error_text.h"
+#include "regex/program_nodes.h"
 #include "regex/search.h"
 
 namespace farrowdale {
@@ -56,33 +59,126 @@ void ScanWithEngineSearch(const std::shared_ptr<const TCompiledPattern>& pattern
   }
 }
 
+// The bytes a marker alone matches when its compiled program is nothing but case-sensitive
+// literals one after the other (an escaped character starts a literal node of its own), so
+// that its matches are exactly the occurrences of those bytes; empty for any other marker
+// (an empty one, or one that is no valid pattern alone, included).
+std::string PlainLiteralOf(const std::string& marker) {
+  if (marker.empty()) return {};
+  std::shared_ptr<const TCompiledPattern> compiled;
+  try {
+    compiled = TCompiledPattern::Compile(marker, TPatternSettings{});
+  } catch (const EPatternError&) {
+    return {};
+  }
+  // The magic byte, then the one alternative, whose chain goes on to End, the program's last
+  // node; the alternative's own nodes follow it.
+  const std::vector<uint8_t>& code = compiled->parts().program.code;
+  constexpr int kTop = 1;
+  if (code.size() <= static_cast<size_t>(regex::OperandOf(kTop)) ||
+      code[kTop] != regex::kAlternative) {
+    return {};
+  }
+  const int end = regex::NextNode(code.data(), kTop);
+  if (end < 0 || static_cast<size_t>(end) + regex::kNodeHeaderSize != code.size() ||
+      code[end] != regex::kEnd) {
+    return {};
+  }
+  std::string literal;
+  int node = regex::OperandOf(kTop);
+  for (; node >= 0 && node != end && code[node] == regex::kLiteral;
+       node = regex::NextNode(code.data(), node)) {
+    literal += regex::LiteralText(code.data(), node);
+  }
+  return node == end ? literal : std::string();
+}
+
+// Where a literal's occurrences lie, one after the other as a search that restarts after each
+// match takes them: an occurrence overlapping the one taken before it is passed over.
+std::vector<TMarkerHit> NonOverlappingHits(const std::vector<size_t>& starts, size_t length) {
+  std::vector<TMarkerHit> hits;
+  size_t free_from = 0;
+  for (const size_t start : starts) {
+    if (start < free_from) continue;
+    free_from = start + length;
+    hits.push_back({start, free_from});
+  }
+  return hits;
+}
+
 }  // namespace
 
-TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& tag_set_file)
-    : begin_literals_([&] {
-        std::vector<std::string> literals;
-        for (const TTagInfo& info : tag_set) {
-          if (IsSkippedTag(info)) continue;
-          TCompiledTag& tag = tags_.emplace_back();
-          tag.pattern = CompileTagPattern(info, tag_set_file);
-          // Every match then starts with that literal.
-          const std::string_view literal = tag.pattern->parts().hints.start_literal;
-          if (!literal.empty()) {
-            tag.literal = static_cast<int>(literals.size());
-            literals.emplace_back(literal);
-          }
-        }
-        return regex::MultiLiteralSearch(std::move(literals));
-      }()) {}
+const std::vector<TMarkerHit>* TScannedText::HitsOf(size_t k, size_t marker) const {
+  const int literal = tag_markers_[k][marker];
+  return literal < 0 ? nullptr : &literal_hits_[static_cast<size_t>(literal)];
+}
 
-std::vector<std::vector<TPassageSpan>> TTagScanner::Scan(const std::string& narrow_text) const {
-  std::vector<std::vector<TPassageSpan>> spans(tags_.size());
-  if (tags_.empty()) return spans;
+TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& tag_set_file) {
+  std::map<std::string, int> literal_index;
+  auto index_of = [&](std::string literal) {
+    const auto [found, added] =
+        literal_index.try_emplace(literal, static_cast<int>(literals_.size()));
+    if (added) literals_.push_back(std::move(literal));
+    return found->second;
+  };
+  for (const TTagInfo& info : tag_set) {
+    if (IsSkippedTag(info)) continue;
+    TCompiledTag& tag = tags_.emplace_back();
+    tag.pattern = CompileTagPattern(info, tag_set_file);
+    // Every match then starts with that literal.
+    const std::string_view literal = tag.pattern->parts().hints.start_literal;
+    if (!literal.empty()) tag.literal = index_of(std::string(literal));
+  }
+  first_literals_ = regex::MultiLiteralSearch(literals_);
+  size_t tag_index = 0;
+  for (const TTagInfo& info : tag_set) {
+    if (IsSkippedTag(info)) continue;
+    TCompiledTag& tag = tags_[tag_index++];
+    const std::array<std::string, 2> markers = {PlainLiteralOf(BeginMarkerPattern(info)),
+                                                PlainLiteralOf(info.EndMark)};
+    for (size_t m = 0; m < markers.size(); ++m) {
+      if (markers[m].empty()) continue;
+      tag.markers[m] = index_of(markers[m]);
+      if (std::find(marker_literals_.begin(), marker_literals_.end(), tag.markers[m]) ==
+          marker_literals_.end()) {
+        marker_literals_.push_back(tag.markers[m]);
+      }
+    }
+  }
+  all_literals_ = regex::MultiLiteralSearch(literals_);
+}
+
+std::string_view TTagScanner::SearchedText(const std::string& narrow_text) {
   const std::string_view text = std::string_view(narrow_text).substr(0, narrow_text.find('\0'));
   if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2)) {
     throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
   }
-  const std::vector<std::vector<size_t>> hits = begin_literals_.FindAll(text);
+  return text;
+}
+
+std::vector<std::vector<TPassageSpan>> TTagScanner::Scan(const std::string& narrow_text) const {
+  if (tags_.empty()) return {};
+  const std::string_view text = SearchedText(narrow_text);
+  return SpansFromHits(text, first_literals_.FindAll(text));
+}
+
+TScannedText TTagScanner::ScanWithMarkerHits(const std::string& narrow_text) const {
+  TScannedText scanned;
+  if (tags_.empty()) return scanned;
+  const std::string_view text = SearchedText(narrow_text);
+  const std::vector<std::vector<size_t>> hits = all_literals_.FindAll(text);
+  scanned.spans = SpansFromHits(text, hits);
+  scanned.literal_hits_.resize(literals_.size());
+  for (const int literal : marker_literals_) {
+    scanned.literal_hits_[literal] = NonOverlappingHits(hits[literal], literals_[literal].size());
+  }
+  for (const TCompiledTag& tag : tags_) scanned.tag_markers_.push_back(tag.markers);
+  return scanned;
+}
+
+std::vector<std::vector<TPassageSpan>> TTagScanner::SpansFromHits(
+    std::string_view text, const std::vector<std::vector<size_t>>& hits) const {
+  std::vector<std::vector<TPassageSpan>> spans(tags_.size());
   regex::SearchParts search;
   for (size_t index = 0; index < tags_.size(); ++index) {
     const TCompiledTag& tag = tags_[index];

@@ -6,11 +6,17 @@
 // marker that is a real pattern, or none) is searched as the engine searches it. Either way
 // the matches are exactly those of ForEachTaggedSpan: leftmost, non-overlapping, in order.
 //
+// The marker check also wants where each marker alone matches. ScanWithMarkerHits finds the
+// markers that are plain literals in the same pass (each distinct literal once); a marker
+// that is a real pattern is left to the check's own search.
+//
 // Contract: build a TTagScanner after the code page is chosen; it copies what it needs from
-// the tag set. Scan is const and may run on several threads at once.
+// the tag set. Scan and ScanWithMarkerHits are const and may run on several threads at once.
 #ifndef FARROWDALE_RUN_TAG_SCANNER_H_
 #define FARROWDALE_RUN_TAG_SCANNER_H_
 
+#include <array>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -23,6 +29,34 @@
 
 namespace farrowdale {
 
+// Where a marker alone matches: bytes start to end of the searched text.
+struct TMarkerHit {
+  size_t start = 0;
+  size_t end = 0;
+};
+
+// One text's scan: every tag's matches and, where the scan found them, its markers' matches.
+// Copies and moves keep everything valid; nothing points into the scanned text.
+class TScannedText {
+ public:
+  // The matches of the k-th tag that is not skipped, as TTagScanner::Scan gives them.
+  std::vector<std::vector<TPassageSpan>> spans;
+
+  // Where the k-th tag's begin marker alone (BeginMarkerPattern) or end marker alone
+  // matches, as the engine's search that restarts after each match finds it: leftmost,
+  // non-overlapping, non-empty, in order, up to the text's first zero byte. Null when the
+  // scan did not look (the marker is empty or no plain literal): search for it yourself.
+  const std::vector<TMarkerHit>* BeginMarkerHits(size_t k) const { return HitsOf(k, 0); }
+  const std::vector<TMarkerHit>* EndMarkerHits(size_t k) const { return HitsOf(k, 1); }
+
+ private:
+  friend class TTagScanner;
+  const std::vector<TMarkerHit>* HitsOf(size_t k, size_t marker) const;
+
+  std::vector<std::vector<TMarkerHit>> literal_hits_;  // by the scanner's literal index
+  std::vector<std::array<int, 2>> tag_markers_;        // per tag: literal index or -1
+};
+
 class TTagScanner {
  public:
   // Compiles every tag that is not skipped. Throws, for the first tag whose markers form no
@@ -33,15 +67,29 @@ class TTagScanner {
   // The text ends at its first zero byte, as an engine's subject does. Throws the first
   // search error a tag raises, in tag order.
   std::vector<std::vector<TPassageSpan>> Scan(const std::string& narrow_text) const;
+  // The same matches, and the marker hits the scan can find in its one pass. Throws as Scan.
+  TScannedText ScanWithMarkerHits(const std::string& narrow_text) const;
 
  private:
   struct TCompiledTag {
     std::shared_ptr<const TCompiledPattern> pattern;
-    int literal = -1;  // index of its first literal in begin_literals_, or -1
+    int literal = -1;  // index of its first literal in literals_, or -1
+    // Index in literals_ of its begin and end marker when that marker is a plain literal.
+    std::array<int, 2> markers = {-1, -1};
   };
 
+  // The text up to its first zero byte; throws when the engine could not search it.
+  static std::string_view SearchedText(const std::string& narrow_text);
+  std::vector<std::vector<TPassageSpan>> SpansFromHits(
+      std::string_view text, const std::vector<std::vector<size_t>>& hits) const;
+
   std::vector<TCompiledTag> tags_;  // the tags that are not skipped
-  regex::MultiLiteralSearch begin_literals_;
+  // Every tag's first literal, then the marker literals that are not among them; each once.
+  std::vector<std::string> literals_;
+  std::vector<int> marker_literals_;  // indices in literals_ of the marker literals, each once
+  // Every tag's first literal alone (what Scan needs), and all literals.
+  regex::MultiLiteralSearch first_literals_{std::vector<std::string>()};
+  regex::MultiLiteralSearch all_literals_{std::vector<std::string>()};
 };
 
 }  // namespace farrowdale

@@ -51,6 +51,39 @@ bool Compiles(const TTagArray& tags) {
   }
 }
 
+// Where a marker alone matches as the engine's search, restarted after each match, finds it,
+// empty matches left out: what the marker check takes.
+std::string EngineMarkerHits(const std::string& text, const std::string& marker) {
+  TPatternEngine engine;
+  engine.SetExpression(marker);
+  std::string hits;
+  for (bool found = engine.ExecInPlace(text); found; found = engine.ExecNext()) {
+    if (engine.MatchLen(0) <= 0) continue;
+    const int start = engine.MatchPos(0) - 1;
+    hits += std::to_string(start) + "-" + std::to_string(start + engine.MatchLen(0)) + ";";
+  }
+  return hits;
+}
+
+std::string DescribedHits(const std::vector<TMarkerHit>* hits) {
+  if (hits == nullptr) return "searched alone";
+  std::string text;
+  for (const TMarkerHit& hit : *hits) {
+    text += std::to_string(hit.start) + "-" + std::to_string(hit.end) + ";";
+  }
+  return text;
+}
+
+// The scan's marker hits, marker by marker: "begin|end" per tag.
+std::string ScannedMarkerHits(const TScannedText& scanned) {
+  std::string text;
+  for (size_t k = 0; k < scanned.spans.size(); ++k) {
+    text += "[" + DescribedHits(scanned.BeginMarkerHits(k)) + "|" +
+            DescribedHits(scanned.EndMarkerHits(k)) + "]";
+  }
+  return text;
+}
+
 // Markers of every kind a tag set holds: literal ones sharing brackets, prefixes of each
 // other, parentheses (escaped in a begin marker), real patterns, an empty begin marker (no
 // literal at all), end markers that can match empty, and a separator entry that is skipped.
@@ -60,10 +93,12 @@ TEST(TagScannerTest, FindsWhatOneEnginePerTagFindsOnRandomTagSetsAndTexts) {
       {"<e>", "</e>"},    {"<e", ">"},        {"<ee>", "</e>"}, {"(?i)<E>", "</e>"},
       {"<[ef]>", "</f>"}, {"", "</e>"},       {"e", "e"},       {"<e>|<f>", "</f>"},
       {"(e)", "/e"},      {"<f>", "</f>?"},   {"^<e>", "</e>"}, {"<e>", "(</e>|\r\n)"},
-      {"\xe9", "\xc9"},   {"<f>", "(?i)</F"}, {"[e", "</e>"},   {"", ""}};
+      {"\xe9", "\xc9"},   {"<f>", "(?i)</F"}, {"[e", "</e>"},   {"", ""},
+      {"ee", "ee"},       {"\\<e", "e\\>"}};
   const std::string alphabet = "<>/eEfF \r\n\xe9\xc9x";
   std::mt19937 rng(7);
   int compared = 0;
+  int markers_compared = 0;
   for (int round = 0; round < 2000; ++round) {
     TTagArray tags;
     for (size_t n = 1 + rng() % 6; n > 0; --n) {
@@ -76,10 +111,27 @@ TEST(TagScannerTest, FindsWhatOneEnginePerTagFindsOnRandomTagSetsAndTexts) {
     for (char& c : text) c = alphabet[rng() % alphabet.size()];
     if (rng() % 10 == 0) text[rng() % (text.size() + 1) / 2] = '\0';
     ++compared;
-    ASSERT_EQ(Scanned(text, tags), OneEnginePerTag(text, tags))
+    const TTagScanner scanner(tags, "tags.ini");
+    const TScannedText scanned = scanner.ScanWithMarkerHits(text);
+    ASSERT_EQ(Described(scanner.Scan(text)), OneEnginePerTag(text, tags))
         << "text \"" << text << "\", first tag " << tags[0].BeginMark;
+    ASSERT_EQ(Described(scanned.spans), OneEnginePerTag(text, tags));
+    size_t k = 0;
+    for (const TTagInfo& tag : tags) {
+      if (IsSkippedTag(tag)) continue;
+      for (const auto& [hits, marker] :
+           {std::pair(scanned.BeginMarkerHits(k), BeginMarkerPattern(tag)),
+            std::pair(scanned.EndMarkerHits(k), tag.EndMark)}) {
+        if (hits == nullptr) continue;
+        ++markers_compared;
+        ASSERT_EQ(DescribedHits(hits), EngineMarkerHits(text, marker))
+            << "text \"" << text << "\", marker " << marker;
+      }
+      ++k;
+    }
   }
   EXPECT_GT(compared, 1000);
+  EXPECT_GT(markers_compared, 2000);
 }
 
 // The hits of one tag's begin marker inside another tag's passages and inside its own: tags
@@ -92,6 +144,33 @@ TEST(TagScannerTest, TagsAreSearchedIndependentlyOverTheSameHits) {
   const std::string want = "[0,3,10,14;][0,2,2,3;6,8,8,9;][0,1,19,23;23,24,29,33;][0,3,10,14;]";
   EXPECT_EQ(Scanned(text, tags), want);
   EXPECT_EQ(OneEnginePerTag(text, tags), want);
+}
+
+// Plain literals (escaped characters and the parentheses a begin marker escapes included) are
+// found in the scan; a marker with any pattern syntax, a case-insensitive one, or an empty
+// one is left to its own search. Overlapping occurrences count as the engine takes them: one
+// after the other, each where the last one ends; nothing after the text's zero byte counts.
+TEST(TagScannerTest, MarkerHitsOfPlainLiteralsAreTheEnginesOwn) {
+  SetSystemCodePage("windows-1252");
+  const TTagArray tags = {Tag("aa", "aa"),    Tag("<e>", "</e>"), Tag("(?i)<E>", "</e>"),
+                          Tag("(e)", "e\\)"), Tag("\\.", "x|y"),  Tag("", "aa"),
+                          Tag("<e>", "aa")};
+  const TTagScanner scanner(tags, "tags.ini");
+  const std::string text = std::string("aaa<e>.(e) e)</e>aaaa") + '\0' + "aa<e></e>";
+  const TScannedText scanned = scanner.ScanWithMarkerHits(text);
+  EXPECT_EQ(ScannedMarkerHits(scanned),
+            "[0-2;17-19;19-21;|0-2;17-19;19-21;][3-6;|13-17;][searched alone|13-17;]"
+            "[7-10;|8-10;11-13;][6-7;|searched alone][searched alone|0-2;17-19;19-21;]"
+            "[3-6;|0-2;17-19;19-21;]");
+  EXPECT_EQ(Described(scanned.spans), Described(scanner.Scan(text)));
+  for (size_t k = 0; k < tags.size(); ++k) {
+    if (const auto* hits = scanned.BeginMarkerHits(k)) {
+      EXPECT_EQ(DescribedHits(hits), EngineMarkerHits(text, BeginMarkerPattern(tags[k])));
+    }
+    if (const auto* hits = scanned.EndMarkerHits(k)) {
+      EXPECT_EQ(DescribedHits(hits), EngineMarkerHits(text, tags[k].EndMark));
+    }
+  }
 }
 
 TEST(TagScannerTest, CompileErrorNamesTheTagTheFileAndTheWholePattern) {

@@ -37,9 +37,10 @@ std::u16string FirstCodePoints(std::u16string_view text, size_t count) {
 
 }  // namespace
 
-TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text)
-    : text_(narrow_text),
-      incremental_(!SystemCodePageIsMultiByte() || SystemCodePageName() == "UTF-8") {
+TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text) : text_(narrow_text) {}
+
+void TTextPositionCursor::IndexLines() {
+  incremental_ = !SystemCodePageIsMultiByte() || SystemCodePageName() == "UTF-8";
   line_starts_.push_back(0);
   for (size_t i = 0; i < text_.size(); ++i) {
     // CR LF is one line end: its CR is passed over and the LF ends the line.
@@ -51,6 +52,7 @@ TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text)
 }
 
 TTextPosition TTextPositionCursor::PositionOf(size_t offset) {
+  if (line_starts_.empty()) IndexLines();
   const size_t line_index =
       static_cast<size_t>(std::upper_bound(line_starts_.begin(), line_starts_.end(), offset) -
                           line_starts_.begin()) -

@@ -25,10 +25,11 @@ struct TTextPosition {
   bool operator==(const TTextPosition&) const = default;
 };
 
-// Maps byte offsets of one narrow text to lines and columns. The line starts are found once;
-// within a line, offsets asked for in increasing order cost only the bytes between them (so
-// a tag's passages in order of occurrence cost one pass over the text), and any other offset
-// costs a binary search and a count from its line's start. In a code page whose characters
+// Maps byte offsets of one narrow text to lines and columns. The line starts are found once,
+// when the first offset is asked for (a cursor nobody asks costs nothing); within a line,
+// offsets asked for in increasing order cost only the bytes between them (so a tag's
+// passages in order of occurrence cost one pass over the text), and any other offset costs a
+// binary search and a count from its line's start. In a code page whose characters
 // cannot be counted from the middle of a line (a stateful multi-byte one), every column is
 // counted from its line's start. The cursor keeps a view of the text: the text must outlive
 // it.
@@ -40,9 +41,12 @@ class TTextPositionCursor {
   TTextPosition PositionOf(size_t offset);
 
  private:
+  // Finds the line starts and whether columns can be counted on from the last offset.
+  void IndexLines();
+
   std::string_view text_;
-  bool incremental_;
-  std::vector<size_t> line_starts_;  // byte offsets, the first one 0
+  bool incremental_ = false;
+  std::vector<size_t> line_starts_;  // byte offsets, the first one 0; empty until indexed
   size_t line_index_ = 0;            // of the last offset asked for
   size_t offset_ = 0;                // the last offset asked for
   int64_t column_ = 1;               // of offset_
