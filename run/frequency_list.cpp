@@ -9,42 +9,35 @@
 #include <utility>
 
 #include "text/code_page.h"
+#include "text/list_quicksort.h"
 #include "text/trim.h"
 
 namespace farrowdale {
 namespace {
 
-// The list's own quicksort makes the comparisons and exchanges; it runs on a stand-in list
-// whose entries only carry an index into freq, and freq is then permuted to match.
+// The list's own quicksort, on the entries themselves: its tie order is output.
 void SortByCount(TFrequencyList& freq) {
-  const int size = static_cast<int>(freq.size());
-  if (size < 2) return;
-  TUnicodeStringList stand_in;
-  for (int i = 0; i < size; ++i) {
-    stand_in.AddEntry(std::u16string{static_cast<char16_t>(i >> 16), static_cast<char16_t>(i)});
+  ListQuickSort(
+      static_cast<int>(freq.size()),
+      [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
+      [&](int first, int second) { std::swap(freq[first], freq[second]); });
+}
+
+// Appends the key of text to keys: trimmed, narrow, A-Z folded when fold_case.
+void AppendGroupKey(std::u16string_view text, bool fold_case, std::string& keys) {
+  const size_t start = keys.size();
+  AppendNarrow(Trim(text), &keys);
+  if (!fold_case) return;
+  for (size_t i = start; i < keys.size(); ++i) {
+    if (keys[i] >= 'A' && keys[i] <= 'Z') keys[i] = static_cast<char>(keys[i] - 'A' + 'a');
   }
-  const auto index_at = [](const TUnicodeStringList& list, int position) {
-    const std::u16string& entry = list.EntryAt(position);
-    return (static_cast<int>(entry[0]) << 16) | entry[1];
-  };
-  stand_in.SortWith([&](const TUnicodeStringList& list, int first, int second) {
-    return CompareByFreq(freq[index_at(list, first)], freq[index_at(list, second)]);
-  });
-  TFrequencyList sorted;
-  sorted.reserve(size);
-  for (int i = 0; i < size; ++i) sorted.push_back(std::move(freq[index_at(stand_in, i)]));
-  freq.swap(sorted);
 }
 
 }  // namespace
 
 std::string GroupKey(std::u16string_view text, bool fold_case) {
-  std::string key = ToNarrow(Trim(text));
-  if (fold_case) {
-    for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  std::string key;
+  AppendGroupKey(text, fold_case, key);
   return key;
 }
 
@@ -62,19 +55,35 @@ TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
 }
 
 TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case) {
+  // Every run's key, end to end in one string: no allocation per run.
+  std::string keys;
+  std::vector<size_t> key_ends;
+  key_ends.reserve(runs.size());
+  for (const TSortedRun& run : runs) {
+    AppendGroupKey(run.Text, fold_case, keys);
+    key_ends.push_back(keys.size());
+  }
   // Each group's size, recorded at the position of its last run.
   std::vector<int32_t> size_at(runs.size(), 0);
-  std::unordered_map<std::string, size_t> last_of_key;
+  std::unordered_map<std::string_view, size_t> last_of_key;
+  last_of_key.reserve(runs.size());
+  size_t groups = 0;
   for (size_t i = 0; i < runs.size(); ++i) {
-    std::string key = GroupKey(runs[i].Text, fold_case);
+    const size_t key_start = i == 0 ? 0 : key_ends[i - 1];
+    const std::string_view key(keys.data() + key_start, key_ends[i] - key_start);
     if (key.empty()) continue;
-    const auto [it, added] = last_of_key.try_emplace(std::move(key), i);
+    const auto [it, added] = last_of_key.try_emplace(key, i);
     const size_t previous_last = it->second;
     size_at[i] = added ? runs[i].Entries : size_at[previous_last] + runs[i].Entries;
-    if (!added) size_at[previous_last] = 0;
+    if (added) {
+      ++groups;
+    } else {
+      size_at[previous_last] = 0;
+    }
     it->second = i;
   }
   TFrequencyList freq;
+  freq.reserve(groups);
   for (size_t i = 0; i < runs.size(); ++i) {
     if (size_at[i] == 0) continue;
     freq.push_back({std::u16string(Trim(runs[i].Text)), size_at[i]});
