@@ -84,24 +84,33 @@ struct TPlace {
   size_t passage = 0;  // for kInsidePassage
 };
 
-TPlace PlaceOf(const TMarkerHit& hit, const std::vector<TPassageSpan>& spans) {
-  const auto after = std::upper_bound(
-      spans.begin(), spans.end(), hit.start,
-      [](size_t offset, const TPassageSpan& span) { return offset < span.begin_marker; });
-  if (after != spans.end() && Overlap(hit, after->begin_marker, after->text_begin)) {
-    return {TPlace::EKind::kMarkerOfPassage};
+// Places marker matches, asked for in increasing order, against the run's passages in one
+// forward pass over them.
+class TPlaceCursor {
+ public:
+  explicit TPlaceCursor(const std::vector<TPassageSpan>& spans) : spans_(spans) {}
+
+  TPlace PlaceOf(const TMarkerHit& hit) {
+    // The first passage that begins after the match.
+    while (after_ < spans_.size() && spans_[after_].begin_marker <= hit.start) ++after_;
+    if (after_ < spans_.size() &&
+        Overlap(hit, spans_[after_].begin_marker, spans_[after_].text_begin)) {
+      return {TPlace::EKind::kMarkerOfPassage};
+    }
+    if (after_ == 0) return {TPlace::EKind::kOutside};
+    const TPassageSpan& span = spans_[after_ - 1];
+    if (Overlap(hit, span.begin_marker, span.text_begin) ||
+        Overlap(hit, span.text_end, span.end_marker_end)) {
+      return {TPlace::EKind::kMarkerOfPassage};
+    }
+    if (hit.start < span.text_end) return {TPlace::EKind::kInsidePassage, after_ - 1};
+    return {TPlace::EKind::kOutside};
   }
-  if (after == spans.begin()) return {TPlace::EKind::kOutside};
-  const TPassageSpan& span = *(after - 1);
-  if (Overlap(hit, span.begin_marker, span.text_begin) ||
-      Overlap(hit, span.text_end, span.end_marker_end)) {
-    return {TPlace::EKind::kMarkerOfPassage};
-  }
-  if (hit.start < span.text_end) {
-    return {TPlace::EKind::kInsidePassage, static_cast<size_t>(after - 1 - spans.begin())};
-  }
-  return {TPlace::EKind::kOutside};
-}
+
+ private:
+  const std::vector<TPassageSpan>& spans_;
+  size_t after_ = 0;
+};
 
 // Checks one file's text with one tag and appends what it finds.
 class TTagInTextCheck {
@@ -158,8 +167,9 @@ class TTagInTextCheck {
   // Sorts every marker match that is not the begin or end of a passage.
   void SortMarkers() {
     std::vector<TMarkerHit> searched;
+    TPlaceCursor begin_places(spans_);
     for (const TMarkerHit& hit : MarkerHits(scanned_.begin_hits, search_.begin.get(), searched)) {
-      const TPlace place = PlaceOf(hit, spans_);
+      const TPlace place = begin_places.PlaceOf(hit);
       if (place.kind == TPlace::EKind::kInsidePassage)
         inner_begins_.emplace_back(place.passage, hit);
       if (place.kind == TPlace::EKind::kOutside) orphan_begins_.push_back(hit);
@@ -167,8 +177,9 @@ class TTagInTextCheck {
     // An end marker that matches where a begin marker without passage stands (a tag whose two
     // markers are the same) is reported once, as that begin marker.
     size_t next_orphan = 0;
+    TPlaceCursor end_places(spans_);
     for (const TMarkerHit& hit : MarkerHits(scanned_.end_hits, search_.end.get(), searched)) {
-      if (PlaceOf(hit, spans_).kind != TPlace::EKind::kOutside) continue;
+      if (end_places.PlaceOf(hit).kind != TPlace::EKind::kOutside) continue;
       while (next_orphan < orphan_begins_.size() && orphan_begins_[next_orphan].end <= hit.start) {
         ++next_orphan;
       }
