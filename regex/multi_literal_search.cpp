@@ -14,8 +14,9 @@
 namespace farrowdale::regex {
 namespace {
 
-uint32_t SlotIndex(uint32_t key, size_t slot_count) {
-  return static_cast<uint32_t>((key * 0x9E3779B1u) >> 7) & static_cast<uint32_t>(slot_count - 1);
+uint32_t SlotIndex(uint64_t key, size_t slot_count) {
+  return static_cast<uint32_t>((key * 0x9E3779B97F4A7C15ull) >> 40) &
+         static_cast<uint32_t>(slot_count - 1);
 }
 
 #if defined(__x86_64__)
@@ -73,7 +74,7 @@ MultiLiteralSearch::MultiLiteralSearch(std::vector<std::string> literals)
   while (slot_count < 2 * literals_.size()) slot_count *= 2;
   slots_.resize(slot_count);
   for (size_t index = 0; index < literals_.size(); ++index) {
-    const uint32_t key = KeyAt(reinterpret_cast<const uint8_t*>(literals_[index].data()));
+    const uint64_t key = KeyAt(reinterpret_cast<const uint8_t*>(literals_[index].data()));
     uint32_t slot = SlotIndex(key, slot_count);
     while (slots_[slot].used && slots_[slot].key != key) slot = (slot + 1) & (slot_count - 1);
     slots_[slot].used = true;
@@ -82,13 +83,13 @@ MultiLiteralSearch::MultiLiteralSearch(std::vector<std::string> literals)
   }
 }
 
-uint32_t MultiLiteralSearch::KeyAt(const uint8_t* at) const {
-  uint32_t key = 0;
+uint64_t MultiLiteralSearch::KeyAt(const uint8_t* at) const {
+  uint64_t key = 0;
   for (size_t k = 0; k < key_bytes_; ++k) key = (key << 8) | at[k];
   return key;
 }
 
-const MultiLiteralSearch::KeySlot* MultiLiteralSearch::FindSlot(uint32_t key) const {
+const MultiLiteralSearch::KeySlot* MultiLiteralSearch::FindSlot(uint64_t key) const {
   for (uint32_t slot = SlotIndex(key, slots_.size()); slots_[slot].used;
        slot = (slot + 1) & (slots_.size() - 1)) {
     if (slots_[slot].key == key) return &slots_[slot];

@@ -30,18 +30,19 @@ class MultiLiteralSearch {
  private:
   static constexpr int kBuckets = 8;
   // The first bytes of every literal are keyed by this many bytes (the shortest literal's
-  // length, at most 4).
-  static constexpr size_t kMaxKeyBytes = 4;
+  // length, at most 8): markers that share a long prefix ("</t0") still get keys of their
+  // own, so a candidate is compared with one literal, not a dozen.
+  static constexpr size_t kMaxKeyBytes = 8;
 
   // Literals whose key is the same, found by open addressing.
   struct KeySlot {
-    uint32_t key = 0;
+    uint64_t key = 0;
     bool used = false;
     std::vector<int> literals;
   };
 
-  uint32_t KeyAt(const uint8_t* at) const;
-  const KeySlot* FindSlot(uint32_t key) const;
+  uint64_t KeyAt(const uint8_t* at) const;
+  const KeySlot* FindSlot(uint64_t key) const;
   bool MatchesAt(const std::string& literal, const uint8_t* at, size_t room) const;
   // Checks a position whose first two bytes passed the bucket filter.
   void Verify(const uint8_t* text, size_t size, size_t at,

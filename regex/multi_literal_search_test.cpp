@@ -41,7 +41,7 @@ TEST(MultiLiteralSearchTest, AgreesWithNaiveSearchOnRandomData) {
   std::mt19937 rng(11);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::string> literals(1 + rng() % 12);
-    for (std::string& literal : literals) literal = RandomText(rng, 1 + rng() % 5, alphabet);
+    for (std::string& literal : literals) literal = RandomText(rng, 1 + rng() % 10, alphabet);
     if (rng() % 4 == 0) literals.push_back(literals[rng() % literals.size()]);
     ExpectAgreesWithNaive(literals, RandomText(rng, rng() % 300, alphabet));
   }
