@@ -9,31 +9,18 @@
 #include <utility>
 
 #include "text/code_page.h"
+#include "text/list_quicksort.h"
 #include "text/trim.h"
 
 namespace farrowdale {
 namespace {
 
-// The list's own quicksort makes the comparisons and exchanges; it runs on a stand-in list
-// whose entries only carry an index into freq, and freq is then permuted to match.
+// The list's quicksort, so that counts that tie keep the order they always had.
 void SortByCount(TFrequencyList& freq) {
-  const int size = static_cast<int>(freq.size());
-  if (size < 2) return;
-  TUnicodeStringList stand_in;
-  for (int i = 0; i < size; ++i) {
-    stand_in.AddEntry(std::u16string{static_cast<char16_t>(i >> 16), static_cast<char16_t>(i)});
-  }
-  const auto index_at = [](const TUnicodeStringList& list, int position) {
-    const std::u16string& entry = list.EntryAt(position);
-    return (static_cast<int>(entry[0]) << 16) | entry[1];
-  };
-  stand_in.SortWith([&](const TUnicodeStringList& list, int first, int second) {
-    return CompareByFreq(freq[index_at(list, first)], freq[index_at(list, second)]);
-  });
-  TFrequencyList sorted;
-  sorted.reserve(size);
-  for (int i = 0; i < size; ++i) sorted.push_back(std::move(freq[index_at(stand_in, i)]));
-  freq.swap(sorted);
+  ListQuicksort(
+      static_cast<int>(freq.size()),
+      [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
+      [&](int first, int second) { std::swap(freq[first], freq[second]); });
 }
 
 }  // namespace

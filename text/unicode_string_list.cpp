@@ -7,6 +7,7 @@
 #include "text/collation.h"
 #include "text/error.h"
 #include "text/line_splitter.h"
+#include "text/list_quicksort.h"
 
 namespace farrowdale {
 
@@ -66,38 +67,9 @@ void TUnicodeStringList::SortByText() {
 }
 
 void TUnicodeStringList::SortWith(const Comparison& compare) {
-  if (EntryCount() < 2) return;
-  // The quicksort below is followed step by step, since tie orders depend on its exact
-  // sequence of comparisons and exchanges. The left part is sorted before the right one, as
-  // by recursion, but through an explicit stack so that no input can exhaust the call stack.
-  // The scans stop at the range's ends, which only a comparison that contradicts itself could
-  // pass.
-  std::vector<std::pair<int, int>> pending;
-  pending.emplace_back(0, EntryCount() - 1);
-  while (!pending.empty()) {
-    auto [left, right] = pending.back();
-    pending.pop_back();
-    int i = left;
-    int j = right;
-    int pivot = left + (right - left) / 2;
-    do {
-      while (i < right && compare(*this, i, pivot) < 0) ++i;
-      while (j > left && compare(*this, j, pivot) > 0) --j;
-      if (i <= j) {
-        std::swap(entries_[i], entries_[j]);
-        if (pivot == i) {
-          pivot = j;
-        } else if (pivot == j) {
-          pivot = i;
-        }
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    // The right part [i, right] waits below the left part [left, j], which runs first.
-    if (i < right) pending.emplace_back(i, right);
-    if (left < j) pending.emplace_back(left, j);
-  }
+  ListQuicksort(
+      EntryCount(), [&](int first, int second) { return compare(*this, first, second); },
+      [&](int first, int second) { std::swap(entries_[first], entries_[second]); });
 }
 
 }  // namespace farrowdale
