@@ -50,8 +50,8 @@ std::pair<std::string, std::string> WriteBoth(const ScratchFolder& folder,
   TPooledPassages pooled;
   for (TStatArray& pooled_file : files) pooled.AddFile(pooled_file);
   EXPECT_TRUE(WriteFileReport(file, folder / "result.tpl", folder / "f_result.htm", additions));
-  EXPECT_TRUE(WriteCombinedReport(files, pooled.CountOverAllFiles(), {"f.txt", "g.txt"},
-                                  folder / "result.tpl", folder / "result.htm", additions));
+  EXPECT_TRUE(WriteCombinedReport(files, pooled, {"f.txt", "g.txt"}, folder / "result.tpl",
+                                  folder / "result.htm", additions));
   return {ReadBytes(folder / "f_result.htm"), ReadBytes(folder / "result.htm")};
 }
 

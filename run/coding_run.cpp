@@ -297,7 +297,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           pooled.AddFile(stats);
           // The combined report shows each file's Count and Freq only; its distinct texts
           // are in the pool.
-          for (TStatInfo& stat : stats) stat.Distinct = {};
+          for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
           all_stats.push_back(std::move(stats));
         } else {
           if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
@@ -309,11 +309,16 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         host.Progress(static_cast<int>(index) + 1, files_ticked);
       });
   if (one_file_mode) {
-    const std::vector<TTagTotals> totals = pooled.CountOverAllFiles();
+    // Counted row by row as the report is written, unless the passages section needs every
+    // tag's totals first.
+    TTagTotalsList totals(pooled);
     if (with_passages && !all_stats.empty()) {
+      std::vector<TTagTotals> counted;
+      for (size_t tag = 0; tag < pooled.tag_count(); ++tag) counted.push_back(pooled.CountTag(tag));
       std::vector<const TFrequencyList*> distinct;
-      for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
+      for (const TTagTotals& total : counted) distinct.push_back(&total.Distinct);
       passages = places.TakeTagPassages(all_stats.front(), distinct);
+      totals = std::move(counted);
     }
     if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
                             additions)) {

@@ -5,6 +5,7 @@
 // list's quicksort, whose tie order is part of the output.
 #include "run/frequency_list.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -62,6 +63,7 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
     it->second = i;
   }
   TFrequencyList freq;
+  freq.reserve(runs.size() - std::count(size_at.begin(), size_at.end(), 0));
   for (size_t i = 0; i < runs.size(); ++i) {
     if (size_at[i] == 0) continue;
     freq.push_back({std::u16string(Trim(runs[i].Text)), size_at[i]});

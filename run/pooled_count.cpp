@@ -35,12 +35,6 @@ void TPooledPassages::AddFile(TStatArray& file) {
   }
 }
 
-std::vector<TTagTotals> TPooledPassages::CountOverAllFiles() const {
-  std::vector<TTagTotals> totals;
-  for (size_t tag = 0; tag < tags_.size(); ++tag) totals.push_back(CountTag(tag));
-  return totals;
-}
-
 TTagTotals TPooledPassages::CountTag(size_t tag) const {
   const TTagRuns& pooled = tags_[tag];
   // The tag's distinct passages, numbered here by first sight, and the empty entry last.

@@ -32,10 +32,14 @@ TStatInfo FileRecord(const std::vector<std::string>& passages) {
   return info;
 }
 
+// Every tag's totals, asked for as the combined report asks for them.
 std::vector<TTagTotals> Pool(TStatArrayArray results) {
   TPooledPassages pooled;
   for (TStatArray& file : results) pooled.AddFile(file);
-  return pooled.CountOverAllFiles();
+  const TTagTotalsList totals(pooled);
+  std::vector<TTagTotals> each;
+  for (size_t tag = 0; tag < totals.size(); ++tag) each.push_back(totals[tag]);
+  return each;
 }
 
 TEST(PooledCountTest, SumsFrequenciesAndCountsWholePassagesOverAllFiles) {
