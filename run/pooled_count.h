@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -47,7 +48,8 @@ class TPooledPassages {
  private:
   struct TTagRuns {
     int64_t freq = 0;
-    std::vector<TPassageRun> runs;  // every file's runs, ids into table_, file after file
+    // Every file's runs, ids into table_, file after file; grown without copying.
+    std::deque<TPassageRun> runs;
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
   TPassageTable table_;
