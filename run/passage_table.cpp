@@ -140,11 +140,11 @@ const char* TPassageTable::Keep(std::string_view stored) {
   char* at;
   if (bytes > kBlockBytes / 8) {
     // A long text gets a block of its own, and the current block stays in use.
-    blocks_.push_back(std::make_unique<char[]>(bytes));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
     at = blocks_.back().get();
   } else {
     if (bytes > block_free_) {
-      blocks_.push_back(std::make_unique<char[]>(kBlockBytes));
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
       block_next_ = blocks_.back().get();
       block_free_ = kBlockBytes;
     }
