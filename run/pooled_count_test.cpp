@@ -93,16 +93,17 @@ bool HaveTies(const std::vector<std::vector<std::string>>& files) {
 }
 
 // Many small corpora built to tie under the collation: letter case, accents, a no-break
-// space or an en space (which the code page shows as a plain space), a control character or
-// a zero-width space inside a passage (which the collation ignores, so that the passage ties
-// with another, or with the empty entries), a broken byte; and files without passages. The
-// pooled recount must give the old one's frequency list byte for byte: texts, counts and
-// tie order.
+// space or an en space (which the code page shows as a plain space), leading and trailing
+// spaces or control characters (which grouping trims, so that different texts group alike;
+// the collation ignores the control characters, so those texts also tie), a zero-width
+// space (which ties a passage with another, or with the empty entries), a broken byte; and
+// files without passages. The pooled recount must give the old one's frequency list byte for
+// byte: texts, counts and tie order.
 TEST(PooledCountTest, RecountIsThatOfPoolingEveryOccurrence) {
   const std::vector<std::string> pieces = {
-      "a",        "A",           "b",        "B",    "a b",
-      "\xc3\xa9", "\xc3\x89",    "\xc2\xa0", "\x01", "\xe2\x80\x8b",
-      "\xff",     "\xe2\x80\x82"};
+      "a",           "A",        "b",        "B",    "a b",          " ",
+      "\xc3\xa9",    "\xc3\x89", "\xc2\xa0", "\x01", "\xe2\x80\x8b", "\xff",
+      "\xe2\x80\x82"};
   std::mt19937 rng(17);
   int rounds_with_ties = 0;
   for (const char* code_page : {"UTF-8", "windows-1252"}) {
