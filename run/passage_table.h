@@ -2,8 +2,8 @@
 // id, so that the one-file mode keeps per file and tag only ids and counts.
 //
 // Texts are stored back to back in large blocks, in a UTF-8 form that also carries lone
-// surrogates (one byte per ASCII character, never more bytes than UTF-16 for any text), each
-// after its length; the index holds one pointer per text and an open-addressed table of ids.
+// surrogates (one byte per ASCII character, at most three per UTF-16 code unit), each after
+// its length; the index holds one pointer per text and an open-addressed table of ids.
 // Not thread-safe; the table owns every text, and ids stay valid for its lifetime.
 #ifndef FARROWDALE_RUN_PASSAGE_TABLE_H_
 #define FARROWDALE_RUN_PASSAGE_TABLE_H_
