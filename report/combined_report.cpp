@@ -36,7 +36,7 @@ std::u16string HeaderText(const std::vector<std::string>& file_names) {
 
 // Every file must have one entry per tag, and every tag its totals: the rows are indexed by
 // the first file's length.
-void CheckShape(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
+void CheckShape(const TStatArrayArray& results, const TTagTotalsList& totals,
                 const std::vector<std::string>& file_names) {
   if (file_names.size() != results.size()) {
     throw std::invalid_argument("WriteCombinedReport: one file name per file expected");
@@ -49,7 +49,7 @@ void CheckShape(const TStatArrayArray& results, const std::vector<TTagTotals>& t
 
 }  // namespace
 
-bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
+bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
                          const std::filesystem::path& report_path,

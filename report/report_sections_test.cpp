@@ -23,7 +23,7 @@ TStatArray OneFile() {
   file[0].Freq = 2;
   file[0].Count = 1;
   file[0].Distinct = {{u"x", 2}};
-  file[0].Passages = {u"x", u"x"};
+  file[0].Passages = {{u"x"}, {{0, 2}}};
   file[1].Name = "b";
   return file;
 }
@@ -46,10 +46,12 @@ std::pair<std::string, std::string> WriteBoth(const ScratchFolder& folder,
                                               const TReportAdditions& additions) {
   WriteBytes(folder / "result.tpl", template_text);
   const TStatArray file = OneFile();
-  const TStatArrayArray files = {file, file};
+  TStatArrayArray files = {file, file};
+  TPooledPassages pooled;
+  for (TStatArray& pooled_file : files) pooled.AddFile(pooled_file);
   EXPECT_TRUE(WriteFileReport(file, folder / "result.tpl", folder / "f_result.htm", additions));
-  EXPECT_TRUE(WriteCombinedReport(files, CountOverAllFiles(files), {"f.txt", "g.txt"},
-                                  folder / "result.tpl", folder / "result.htm", additions));
+  EXPECT_TRUE(WriteCombinedReport(files, pooled, {"f.txt", "g.txt"}, folder / "result.tpl",
+                                  folder / "result.htm", additions));
   return {ReadBytes(folder / "f_result.htm"), ReadBytes(folder / "result.htm")};
 }
 

@@ -21,11 +21,11 @@ bool WriteFileReport(const TStatArray& results, const std::filesystem::path& tem
                      const std::filesystem::path& report_path,
                      const TReportAdditions& additions = {});
 
-// One report for all files side by side, from "resultEx.tpl". totals are the run's
-// CountOverAllFiles of results; file_names are narrow text, one per element of results;
-// every element of results holds one entry per tag and totals one per tag (else
+// One report for all files side by side, from "resultEx.tpl". totals are the run's totals
+// over all files, each row's asked for once; file_names are narrow text, one per element of
+// results; every element of results holds one entry per tag and totals one per tag (else
 // std::invalid_argument).
-bool WriteCombinedReport(const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
+bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& file_names,
                          const std::filesystem::path& template_path,
                          const std::filesystem::path& report_path,

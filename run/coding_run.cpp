@@ -34,7 +34,6 @@
 #include "text/error.h"
 #include "text/narrow_text_file.h"
 #include "text/trim.h"
-#include "text/unicode_string_list.h"
 
 namespace farrowdale {
 namespace {
@@ -145,29 +144,17 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
 
 // One tag's counts in one file: Freq, Distinct, Count and, in one-file mode, Passages in
 // collation order. Each distinct passage is converted and collated once; only when two
-// different passages tie under the collation does the order depend on sorting every
-// occurrence with the list's quicksort, and then that is done.
+// different passages tie under the collation does the order depend on the list's quicksort
+// of every occurrence, which then runs over ids.
 void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
                    TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
-  std::vector<TTalliedPassage> distinct = TallyPassages(passages);
-  if (SortByCollationWithoutTies(distinct, /*match_case=*/false)) {
-    stat.Distinct = GroupSortedPassages(distinct);
-    if (one_file_mode) {
-      for (const TTalliedPassage& passage : distinct) {
-        stat.Passages.insert(stat.Passages.end(), passage.Occurrences, passage.Text);
-      }
-    }
-  } else {
-    TUnicodeStringList extracted;
-    for (const std::string_view passage : passages) extracted.AddEntry(ToUnicode(passage));
-    stat.Distinct = CountDistinctTexts(extracted, /*fold_case=*/true);
-    if (one_file_mode) {
-      // The sorted passages without the closing empty entry CountDistinctTexts appended.
-      for (int i = 0; i < stat.Freq; ++i) stat.Passages.push_back(extracted.EntryAt(i));
-    }
-  }
+  TPassageTally tally = TallyPassages(passages);
+  std::vector<TPassageRun> runs =
+      SortLikeTheList(tally.texts, tally.occurrences, [&] { return std::move(tally.sequence); });
+  stat.Distinct = GroupPassageRuns(runs, tally.texts);
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
+  if (one_file_mode) stat.Passages = {std::move(tally.texts), std::move(runs)};
 }
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
@@ -268,6 +255,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
+  TPooledPassages pooled;
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
       ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -306,6 +294,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
         if (one_file_mode) {
           file_names.push_back(file_name);
+          pooled.AddFile(stats);
+          // The combined report shows each file's Count and Freq only; its distinct texts
+          // are in the pool.
+          for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
           all_stats.push_back(std::move(stats));
         } else {
           if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
@@ -317,11 +309,16 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         host.Progress(static_cast<int>(index) + 1, files_ticked);
       });
   if (one_file_mode) {
-    const std::vector<TTagTotals> totals = CountOverAllFiles(all_stats);
+    // Counted row by row as the report is written, unless the passages section needs every
+    // tag's totals first.
+    TTagTotalsList totals(pooled);
     if (with_passages && !all_stats.empty()) {
+      std::vector<TTagTotals> counted;
+      for (size_t tag = 0; tag < pooled.tag_count(); ++tag) counted.push_back(pooled.CountTag(tag));
       std::vector<const TFrequencyList*> distinct;
-      for (const TTagTotals& total : totals) distinct.push_back(&total.Distinct);
+      for (const TTagTotals& total : counted) distinct.push_back(&total.Distinct);
       passages = places.TakeTagPassages(all_stats.front(), distinct);
+      totals = std::move(counted);
     }
     if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
                             additions)) {

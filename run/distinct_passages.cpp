@@ -1,42 +1,92 @@
 #include "run/distinct_passages.h"
 
 #include <algorithm>
+#include <numeric>
 #include <unordered_map>
+#include <utility>
 
 #include "text/code_page.h"
 #include "text/collation.h"
+#include "text/list_quicksort.h"
 
 namespace farrowdale {
+namespace {
 
-std::vector<TTalliedPassage> TallyPassages(const std::vector<std::string_view>& passages) {
-  std::vector<TTalliedPassage> distinct;
-  std::unordered_map<std::string_view, size_t> index_of;
+// The ids in a list's order, as runs of equal ids.
+std::vector<TPassageRun> RunsOf(const std::vector<uint32_t>& ids) {
+  std::vector<TPassageRun> runs;
+  for (const uint32_t id : ids) {
+    if (!runs.empty() && runs.back().Id == id) {
+      ++runs.back().Entries;
+    } else {
+      runs.push_back({id, 1});
+    }
+  }
+  return runs;
+}
+
+}  // namespace
+
+TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
+  TPassageTally tally;
+  std::unordered_map<std::string_view, uint32_t> index_of;
   index_of.reserve(passages.size());
+  tally.sequence.reserve(passages.size());
   for (const std::string_view passage : passages) {
-    const auto [found, added] = index_of.try_emplace(passage, distinct.size());
-    if (added) distinct.push_back({ToUnicode(passage), 0});
-    ++distinct[found->second].Occurrences;
+    const auto [found, added] =
+        index_of.try_emplace(passage, static_cast<uint32_t>(tally.texts.size()));
+    if (added) {
+      tally.texts.push_back(ToUnicode(passage));
+      tally.occurrences.push_back(0);
+    }
+    ++tally.occurrences[found->second];
+    tally.sequence.push_back(found->second);
   }
-  return distinct;
+  return tally;
 }
 
-bool SortByCollationWithoutTies(std::vector<TTalliedPassage>& passages, bool match_case) {
-  // Ties are neighbours in any sorted order, so one look at each pair of neighbours finds them.
-  std::sort(passages.begin(), passages.end(),
-            [match_case](const TTalliedPassage& a, const TTalliedPassage& b) {
-              return CompareText(a.Text, b.Text, match_case) < 0;
-            });
-  for (size_t i = 1; i < passages.size(); ++i) {
-    if (CompareText(passages[i - 1].Text, passages[i].Text, match_case) == 0) return false;
+std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  const auto compare = [&](uint32_t a, uint32_t b) {
+    return CompareText(texts[a], texts[b], false);
+  };
+  std::vector<uint32_t> order(texts.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+  // Each text's place in the collation order; texts that tie share one. Ties are neighbours
+  // in any sorted order, so one look at each pair of neighbours finds them.
+  std::vector<uint32_t> rank(texts.size(), 0);
+  bool ties = false;
+  for (size_t k = 1; k < order.size(); ++k) {
+    const bool tie = compare(order[k - 1], order[k]) == 0;
+    ties |= tie;
+    rank[order[k]] = rank[order[k - 1]] + (tie ? 0 : 1);
   }
-  return true;
+  if (!ties) {
+    std::vector<TPassageRun> runs;
+    runs.reserve(order.size());
+    for (const uint32_t id : order) runs.push_back({id, occurrences[id]});
+    return runs;
+  }
+  std::vector<uint32_t> entries = sequence();
+  ListQuicksort(
+      static_cast<int>(entries.size()),
+      [&](int first, int second) {
+        const uint32_t a = rank[entries[first]];
+        const uint32_t b = rank[entries[second]];
+        return (a > b) - (a < b);
+      },
+      [&](int first, int second) { std::swap(entries[first], entries[second]); });
+  return RunsOf(entries);
 }
 
-TFrequencyList GroupSortedPassages(const std::vector<TTalliedPassage>& sorted) {
-  std::vector<TSortedRun> runs;
-  runs.reserve(sorted.size());
-  for (const TTalliedPassage& passage : sorted) runs.push_back({passage.Text, passage.Occurrences});
-  return GroupSortedRuns(runs, /*fold_case=*/true);
+TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
+                                const std::vector<std::u16string>& texts) {
+  std::vector<TSortedRun> sorted;
+  sorted.reserve(runs.size());
+  for (const TPassageRun& run : runs) sorted.push_back({texts[run.Id], run.Entries});
+  return GroupSortedRuns(sorted, /*fold_case=*/true);
 }
 
 }  // namespace farrowdale

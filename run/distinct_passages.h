@@ -1,40 +1,48 @@
 // Passages counted by identity before any collation: each distinct text once, with the number
-// of its occurrences, so that sorting and grouping work on distinct texts instead of on every
-// occurrence.
+// of its occurrences, so that collation works on distinct texts instead of on every occurrence.
 //
 // The list's quicksort of every occurrence and a sort of the distinct texts give the same
 // order exactly when no two different texts tie under the collation: equal entries are then
 // identical, and a sorted sequence of them is unique whatever the algorithm. Where two
 // different texts tie, their order depends on the quicksort's exact steps over every
-// occurrence, and the caller must take that path instead.
+// occurrence; those steps depend only on how entries compare, so the quicksort runs over ids
+// whose comparison is that of their texts' places in the collation order, ties shared.
 #ifndef FARROWDALE_RUN_DISTINCT_PASSAGES_H_
 #define FARROWDALE_RUN_DISTINCT_PASSAGES_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "run/frequency_list.h"
+#include "run/stat_info.h"
 
 namespace farrowdale {
 
-struct TTalliedPassage {
-  std::u16string Text;
-  int32_t Occurrences = 0;
+// A tag's passages in one file counted by identity.
+struct TPassageTally {
+  std::vector<std::u16string> texts;  // each distinct passage once, in order of first occurrence
+  std::vector<int32_t> occurrences;   // how often each of texts occurs
+  std::vector<uint32_t> sequence;     // the position in texts of every passage, in order
 };
 
-// The distinct narrow passages, converted to Unicode once each, in order of first occurrence.
-std::vector<TTalliedPassage> TallyPassages(const std::vector<std::string_view>& passages);
+// The narrow passages tallied, each distinct one converted to Unicode once.
+TPassageTally TallyPassages(const std::vector<std::string_view>& passages);
 
-// Sorts the passages by the locale's collation (letter case counts when match_case) and
-// returns true, or returns false, in some order, when two of them tie.
-// REQUIRES: the texts are distinct.
-bool SortByCollationWithoutTies(std::vector<TTalliedPassage>& passages, bool match_case);
+// What the list's quicksort by collation (letter case ignored, as SortByText without
+// MatchCase) gives for a list holding texts[i] occurrences[i] times, as runs of equal ids.
+// Each text is collated once. Only when two different texts tie is sequence called: it gives
+// the position in texts of every entry of the list, in list order.
+// REQUIRES: sequence() holds each i exactly occurrences[i] times.
+std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence);
 
-// The frequency list, A-Z folded, of passages sorted by SortByCollationWithoutTies: each
-// stands for as many entries in a row as it has occurrences.
-TFrequencyList GroupSortedPassages(const std::vector<TTalliedPassage>& sorted);
+// The frequency list, A-Z folded, of a list sorted by SortLikeTheList.
+TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
+                                const std::vector<std::u16string>& texts);
 
 }  // namespace farrowdale
 

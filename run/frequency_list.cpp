@@ -15,9 +15,9 @@
 namespace farrowdale {
 namespace {
 
-// The list's own quicksort, on the entries themselves: its tie order is output.
+// The list's quicksort, so that counts that tie keep the order they always had.
 void SortByCount(TFrequencyList& freq) {
-  ListQuickSort(
+  ListQuicksort(
       static_cast<int>(freq.size()),
       [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
       [&](int first, int second) { std::swap(freq[first], freq[second]); });

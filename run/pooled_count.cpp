@@ -2,10 +2,9 @@
 // passage over several lines counts once, as it does in its own file.
 #include "run/pooled_count.h"
 
-#include <optional>
 #include <stdexcept>
-#include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "run/distinct_passages.h"
 
@@ -19,50 +18,61 @@ void CheckOneEntryPerTag(const TStatArrayArray& results) {
   }
 }
 
-namespace {
-
-// One tag's pooled list counted without building it: when its distinct texts (the empty
-// entries included, which take part in the sort) have no collation tie, the sorted pooled
-// list is those texts in collation order, each repeated, whatever the order of the entries.
-// Nothing when two of them tie.
-std::optional<TFrequencyList> CountDistinctPooledTexts(const TStatArrayArray& results, size_t tag) {
-  std::unordered_map<std::u16string_view, int32_t> occurrences;
-  for (const TStatArray& file : results) {
-    const TStatInfo& info = file[tag];
-    for (const std::u16string& passage : info.Passages) ++occurrences[passage];
-    occurrences[u""] += info.Passages.empty() ? 1 : 2;
+void TPooledPassages::AddFile(TStatArray& file) {
+  if (files_ == 0) tags_.resize(file.size());
+  if (file.size() != tags_.size()) throw std::invalid_argument("files with different tag counts");
+  ++files_;
+  std::vector<uint32_t> ids;
+  for (size_t tag = 0; tag < file.size(); ++tag) {
+    TFilePassages passages = std::move(file[tag].Passages);
+    file[tag].Passages = {};
+    TTagRuns& pooled = tags_[tag];
+    pooled.freq += file[tag].Freq;
+    ids.clear();
+    for (const std::u16string& text : passages.Texts) ids.push_back(table_.Intern(text));
+    for (const TPassageRun& run : passages.Runs) pooled.runs.push_back({ids[run.Id], run.Entries});
+    pooled.file_ends.push_back(pooled.runs.size());
   }
-  std::vector<TTalliedPassage> distinct;
-  distinct.reserve(occurrences.size());
-  for (const auto& [text, count] : occurrences) distinct.push_back({std::u16string(text), count});
-  if (!SortByCollationWithoutTies(distinct, /*match_case=*/false)) return std::nullopt;
-  return GroupSortedPassages(distinct);
 }
 
-}  // namespace
-
-std::vector<TTagTotals> CountOverAllFiles(const TStatArrayArray& results) {
-  std::vector<TTagTotals> totals;
-  if (results.empty()) return totals;
-  CheckOneEntryPerTag(results);
-  TUnicodeStringList pooled;
-  for (size_t tag = 0; tag < results.front().size(); ++tag) {
-    TTagTotals& total = totals.emplace_back();
-    for (const TStatArray& file : results) total.Freq += file[tag].Freq;
-    if (std::optional<TFrequencyList> distinct = CountDistinctPooledTexts(results, tag)) {
-      total.Distinct = std::move(*distinct);
-      continue;
+TTagTotals TPooledPassages::CountTag(size_t tag) const {
+  const TTagRuns& pooled = tags_[tag];
+  // The tag's distinct passages, numbered here by first sight, and the empty entry last.
+  std::unordered_map<uint32_t, uint32_t> local_of;
+  std::vector<std::u16string> texts;
+  std::vector<int32_t> occurrences;
+  std::vector<TPassageRun> runs;
+  runs.reserve(pooled.runs.size());
+  for (const TPassageRun& run : pooled.runs) {
+    const auto [found, added] = local_of.try_emplace(run.Id, static_cast<uint32_t>(texts.size()));
+    if (added) {
+      texts.push_back(table_.Text(run.Id));
+      occurrences.push_back(0);
     }
-    pooled.ClearEntries();
-    for (const TStatArray& file : results) {
-      const TStatInfo& info = file[tag];
-      for (const std::u16string& passage : info.Passages) pooled.AddEntry(passage);
-      if (!info.Passages.empty()) pooled.AddEntry(u"");
-      pooled.AddEntry(u"");
-    }
-    total.Distinct = CountDistinctTexts(pooled, true);
+    occurrences[found->second] += run.Entries;
+    runs.push_back({found->second, run.Entries});
   }
-  return totals;
+  const auto empty = static_cast<uint32_t>(texts.size());
+  texts.emplace_back();
+  occurrences.push_back(0);
+  size_t begin = 0;
+  for (const size_t end : pooled.file_ends) {
+    occurrences[empty] += end > begin ? 2 : 1;
+    begin = end;
+  }
+  const auto sequence = [&] {
+    std::vector<uint32_t> entries;
+    size_t first = 0;
+    for (const size_t end : pooled.file_ends) {
+      for (size_t r = first; r < end; ++r)
+        entries.insert(entries.end(), runs[r].Entries, runs[r].Id);
+      if (end > first) entries.push_back(empty);
+      entries.push_back(empty);
+      first = end;
+    }
+    return entries;
+  };
+  return {pooled.freq, GroupPassageRuns(SortLikeTheList(texts, occurrences, sequence), texts)};
 }
 
 }  // namespace farrowdale

@@ -10,6 +10,19 @@
 
 namespace farrowdale {
 
+// Equal entries in a row of a list sorted by collation: which passage, and how many entries.
+struct TPassageRun {
+  uint32_t Id = 0;
+  int32_t Entries = 0;
+};
+
+// One tag's passages in one file, as the one-file mode keeps them for the recount over all
+// files: the sorted list of every extracted text, as runs naming Texts by position.
+struct TFilePassages {
+  std::vector<std::u16string> Texts;  // each distinct passage once
+  std::vector<TPassageRun> Runs;      // in the collation order CountDistinctTexts gives
+};
+
 struct TStatInfo {
   std::string Name;         // the tag's name
   std::string Markers;      // BeginMark + "..." + EndMark
@@ -17,9 +30,8 @@ struct TStatInfo {
   int32_t Freq = 0;         // texts extracted, every occurrence counted
   int32_t Count = 0;        // distinct texts: Distinct's size
   TFrequencyList Distinct;  // the distinct texts, most frequent first
-  // One-file mode only (empty otherwise): every extracted text, whole, in the collation
-  // order CountDistinctTexts left them, for the recount over all files.
-  std::vector<std::u16string> Passages;
+  // One-file mode only (empty otherwise), until the run pools it (TPooledPassages).
+  TFilePassages Passages;
 };
 
 using TStatArray = std::vector<TStatInfo>;        // one file, in tag order

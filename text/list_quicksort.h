@@ -1,7 +1,6 @@
-// The quicksort of the Unicode string list, on anything that can compare and exchange two
-// positions. Its exact sequence of comparisons and exchanges decides the order of entries
-// that compare equal, which reports show, so every sort that must give the list's tie order
-// runs this one.
+// The string list's quicksort over any sequence: report tie orders depend on its exact
+// sequence of comparisons and exchanges, so whatever sorts in its place (a list of ids, a
+// frequency list) must take exactly the same steps to give the same order.
 #ifndef FARROWDALE_TEXT_LIST_QUICKSORT_H_
 #define FARROWDALE_TEXT_LIST_QUICKSORT_H_
 
@@ -10,14 +9,15 @@
 
 namespace farrowdale {
 
-// Sorts positions 0..count-1. compare(a, b) is negative, zero or positive as the entry at a
-// sorts before, with or after the one at b; exchange(a, b) swaps two entries. The left part
-// is sorted before the right one, as by recursion, but through an explicit stack so that no
-// input can exhaust the call stack. The scans stop at the range's ends, which only a
-// comparison that contradicts itself could pass.
-template <typename Compare, typename Exchange>
-void ListQuickSort(int count, Compare&& compare, Exchange&& exchange) {
+// Sorts the positions [0, count) of a sequence: compare(i, j) is negative, zero or positive as
+// the element at position i comes before, ties with or comes after the one at j; swap(i, j)
+// exchanges the two elements. compare must not change the sequence.
+template <typename Compare, typename Swap>
+void ListQuicksort(int count, Compare&& compare, Swap&& swap) {
   if (count < 2) return;
+  // The left part is sorted before the right one, as by recursion, but through an explicit
+  // stack so that no input can exhaust the call stack. The scans stop at the range's ends,
+  // which only a comparison that contradicts itself could pass.
   std::vector<std::pair<int, int>> pending;
   pending.emplace_back(0, count - 1);
   while (!pending.empty()) {
@@ -30,7 +30,7 @@ void ListQuickSort(int count, Compare&& compare, Exchange&& exchange) {
       while (i < right && compare(i, pivot) < 0) ++i;
       while (j > left && compare(j, pivot) > 0) --j;
       if (i <= j) {
-        exchange(i, j);
+        swap(i, j);
         if (pivot == i) {
           pivot = j;
         } else if (pivot == j) {

@@ -67,7 +67,7 @@ void TUnicodeStringList::SortByText() {
 }
 
 void TUnicodeStringList::SortWith(const Comparison& compare) {
-  ListQuickSort(
+  ListQuicksort(
       EntryCount(), [&](int first, int second) { return compare(*this, first, second); },
       [&](int first, int second) { std::swap(entries_[first], entries_[second]); });
 }

@@ -55,6 +55,7 @@ class TUnicodeStringList {
   bool MatchCase() const { return match_case_; }
   void SetMatchCase(bool match_case) { match_case_ = match_case; }
 
+  // Both sort with the list's quicksort (list_quicksort.h), whose tie order is output.
   void SortByText();
   void SortWith(const Comparison& compare);
 
