@@ -150,9 +150,12 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
                    TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
   TPassageTally tally = TallyPassages(passages);
-  std::vector<TPassageRun> runs =
-      SortLikeTheList(tally.texts, tally.occurrences, [&] { return std::move(tally.sequence); });
-  stat.Distinct = GroupPassageRuns(runs, tally.texts);
+  bool texts_tie = false;
+  std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
+    texts_tie = true;
+    return std::move(tally.sequence);
+  });
+  stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
   if (one_file_mode) stat.Passages = {std::move(tally.texts), std::move(runs)};
 }

@@ -8,6 +8,7 @@
 #include "text/code_page.h"
 #include "text/collation.h"
 #include "text/list_quicksort.h"
+#include "text/trim.h"
 
 namespace farrowdale {
 namespace {
@@ -23,6 +24,14 @@ std::vector<TPassageRun> RunsOf(const std::vector<uint32_t>& ids) {
     }
   }
   return runs;
+}
+
+// Whether narrow text converted to Unicode and back is what it was, so that different
+// narrow texts stay different Unicode texts and keep their own narrow form: true for UTF-8
+// (run texts are well-formed) and windows-1252 (every byte decodes and encodes back).
+bool NarrowTextRoundTrips() {
+  const std::string code_page = SystemCodePageName();
+  return code_page == "UTF-8" || code_page == "windows-1252";
 }
 
 }  // namespace
@@ -82,7 +91,24 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts) {
+                                const std::vector<std::u16string>& texts, bool texts_tie) {
+  // Texts are grouped by their narrow form, trimmed and A-Z folded. Two trimmed texts decoded
+  // from different narrow texts could share that key only by differing in letter case alone,
+  // and such texts tie under the collation: without ties each run is a group of its own
+  // (empty texts form none), and no key needs to be made.
+  const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
+                          std::all_of(runs.begin(), runs.end(), [&](const TPassageRun& run) {
+                            return Trim(texts[run.Id]).size() == texts[run.Id].size();
+                          });
+  if (own_groups) {
+    TFrequencyList freq;
+    freq.reserve(runs.size());
+    for (const TPassageRun& run : runs) {
+      if (!texts[run.Id].empty()) freq.push_back({texts[run.Id], run.Entries});
+    }
+    SortByCount(freq);
+    return freq;
+  }
   std::vector<TSortedRun> sorted;
   sorted.reserve(runs.size());
   for (const TPassageRun& run : runs) sorted.push_back({texts[run.Id], run.Entries});

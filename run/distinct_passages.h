@@ -40,9 +40,10 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence);
 
-// The frequency list, A-Z folded, of a list sorted by SortLikeTheList.
+// The frequency list, A-Z folded, of a list sorted by SortLikeTheList. texts_tie: whether
+// SortLikeTheList found two different texts that tie (it then asked for the sequence).
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts);
+                                const std::vector<std::u16string>& texts, bool texts_tie);
 
 }  // namespace farrowdale
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/code_page.h"
+#include "text/code_page_guard.h"
 #include "text/collation.h"
 #include "text/unicode_string_list.h"
 
@@ -69,6 +70,43 @@ TEST(DistinctPassagesTest, SortedRunsAreTheQuicksortOfEveryOccurrence) {
     ASSERT_EQ(expanded, want) << "round " << round;
   }
   EXPECT_GT(without_ties, 500);
+}
+
+// The frequency list made from the sorted runs is the one the list makes from every
+// occurrence, under code pages where texts that do not tie skip the grouping keys (UTF-8,
+// windows-1252) and one where they are made (windows-1251), with case variants, accents,
+// bytes that are not UTF-8 and spaces that trim away.
+TEST(DistinctPassagesTest, GroupedRunsGiveTheFrequencyListOfEveryOccurrence) {
+  const std::vector<std::string> pieces = {"a",    "A",    "b", "\xe9", "\xc3\xa9", "\xc3\x89",
+                                           "\xff", "\xfe", "?", " ",    "\xc2\xa0", "Ab"};
+  for (const char* code_page : {"UTF-8", "windows-1252", "windows-1251"}) {
+    const CodePageGuard guard(code_page);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 1500; ++round) {
+      std::vector<std::string> passages(1 + rng() % 25);
+      const size_t alphabet = 2 + rng() % (pieces.size() - 1);
+      for (std::string& passage : passages) {
+        for (size_t n = 1 + rng() % 3; n > 0; --n) passage += pieces[rng() % alphabet];
+        if (round % 3 == 0 && rng() % 5 == 0) passage = " " + passage;
+      }
+      const std::vector<std::string_view> views(passages.begin(), passages.end());
+      TPassageTally tally = TallyPassages(views);
+      bool texts_tie = false;
+      const std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
+        texts_tie = true;
+        return tally.sequence;
+      });
+      TUnicodeStringList every;
+      for (const std::string& passage : passages) every.AddEntry(ToUnicode(passage));
+      const TFrequencyList want = CountDistinctTexts(every, /*fold_case=*/true);
+      const TFrequencyList got = GroupPassageRuns(runs, tally.texts, texts_tie);
+      ASSERT_EQ(got.size(), want.size()) << code_page << " round " << round;
+      for (size_t i = 0; i < want.size(); ++i) {
+        ASSERT_EQ(got[i].Text, want[i].Text) << code_page << " round " << round << " entry " << i;
+        ASSERT_EQ(got[i].Count, want[i].Count) << code_page << " round " << round << " entry " << i;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -15,14 +15,6 @@
 namespace farrowdale {
 namespace {
 
-// The list's quicksort, so that counts that tie keep the order they always had.
-void SortByCount(TFrequencyList& freq) {
-  ListQuicksort(
-      static_cast<int>(freq.size()),
-      [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
-      [&](int first, int second) { std::swap(freq[first], freq[second]); });
-}
-
 // Appends the key of text to keys: trimmed, narrow, A-Z folded when fold_case.
 void AppendGroupKey(std::u16string_view text, bool fold_case, std::string& keys) {
   const size_t start = keys.size();
@@ -90,6 +82,14 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
   }
   SortByCount(freq);
   return freq;
+}
+
+// The list's quicksort, so that counts that tie keep the order they always had.
+void SortByCount(TFrequencyList& freq) {
+  ListQuicksort(
+      static_cast<int>(freq.size()),
+      [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
+      [&](int first, int second) { std::swap(freq[first], freq[second]); });
 }
 
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {

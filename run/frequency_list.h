@@ -42,6 +42,9 @@ struct TSortedRun {
 // entries in a row.
 TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case);
 
+// Orders freq by CompareByFreq through the list's quicksort, whose tie order is output.
+void SortByCount(TFrequencyList& freq);
+
 // Second entry's count minus first entry's: larger counts come first.
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
 

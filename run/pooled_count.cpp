@@ -60,7 +60,9 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     occurrences[empty] += end > begin ? 2 : 1;
     begin = end;
   }
+  bool texts_tie = false;
   const auto sequence = [&] {
+    texts_tie = true;
     std::vector<uint32_t> entries;
     size_t first = 0;
     for (const size_t end : pooled.file_ends) {
@@ -72,7 +74,8 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     }
     return entries;
   };
-  return {pooled.freq, GroupPassageRuns(SortLikeTheList(texts, occurrences, sequence), texts)};
+  const std::vector<TPassageRun> sorted = SortLikeTheList(texts, occurrences, sequence);
+  return {pooled.freq, GroupPassageRuns(sorted, texts, texts_tie)};
 }
 
 }  // namespace farrowdale

@@ -22,11 +22,14 @@ namespace {
 TStatInfo FileRecord(const std::vector<std::string>& passages) {
   const std::vector<std::string_view> views(passages.begin(), passages.end());
   TPassageTally tally = TallyPassages(views);
-  std::vector<TPassageRun> runs =
-      SortLikeTheList(tally.texts, tally.occurrences, [&] { return tally.sequence; });
+  bool texts_tie = false;
+  std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
+    texts_tie = true;
+    return tally.sequence;
+  });
   TStatInfo info;
   info.Freq = static_cast<int32_t>(passages.size());
-  info.Distinct = GroupPassageRuns(runs, tally.texts);
+  info.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
   info.Count = static_cast<int32_t>(info.Distinct.size());
   info.Passages = {std::move(tally.texts), std::move(runs)};
   return info;
