@@ -281,6 +281,26 @@ std::u16string ToUnicode(std::string_view text) {
   return result;
 }
 
+// One step of a conversion that goes on over several pieces: appends to *out what step
+// converts, growing *out (first by room) until the step has had enough room.
+template <typename Text, typename Step>
+void StreamWithIcu(size_t room, Text* out, const std::string& what, Step step) {
+  size_t written = out->size();
+  out->resize(written + room + 16);
+  for (;;) {
+    auto* target = out->data() + written;
+    UErrorCode status = U_ZERO_ERROR;
+    step(&target, out->data() + out->size(), &status);
+    written = static_cast<size_t>(target - out->data());
+    if (status != U_BUFFER_OVERFLOW_ERROR) {
+      if (U_FAILURE(status)) throw Error("Text cannot be converted " + what);
+      break;
+    }
+    out->resize(out->size() * 2);
+  }
+  out->resize(written);
+}
+
 class TNarrowEncoder::Impl {
  public:
   Impl() : code_page_(Current()), converter_(nullptr, &ucnv_close) {
@@ -325,23 +345,13 @@ class TNarrowEncoder::Impl {
 
   void EncodeWithIcu(std::u16string_view piece, bool flush, std::string* out) {
     const auto* source = reinterpret_cast<const UChar*>(piece.data());
-    const auto* const source_end = source + piece.size();
-    size_t written = out->size();
-    out->resize(written + piece.size() * ucnv_getMaxCharSize(converter_.get()) + 16);
-    for (;;) {
-      char* target = out->data() + written;
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_fromUnicode(converter_.get(), &target, out->data() + out->size(), &source, source_end,
-                       nullptr, flush, &status);
-      written = static_cast<size_t>(target - out->data());
-      if (status == U_BUFFER_OVERFLOW_ERROR) {
-        out->resize(out->size() * 2);
-        continue;
-      }
-      if (U_FAILURE(status)) throw Error("Text cannot be converted to " + code_page_.name);
-      break;
-    }
-    out->resize(written);
+    const UChar* const source_end = source + piece.size();
+    const size_t room = piece.size() * ucnv_getMaxCharSize(converter_.get());
+    StreamWithIcu(room, out, "to " + code_page_.name,
+                  [&](char** target, char* target_end, UErrorCode* status) {
+                    ucnv_fromUnicode(converter_.get(), target, target_end, &source, source_end,
+                                     nullptr, flush, status);
+                  });
   }
 
   const CodePage& code_page_;
@@ -419,23 +429,12 @@ class TNarrowDecoder::Impl {
 
   void DecodeWithIcu(std::string_view piece, bool flush, std::u16string* out) {
     const char* source = piece.data();
-    size_t written = out->size();
-    out->resize(written + piece.size() + 16);
-    for (;;) {
-      auto* target = reinterpret_cast<UChar*>(out->data() + written);
-      auto* const target_end = reinterpret_cast<UChar*>(out->data() + out->size());
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_toUnicode(converter_.get(), &target, target_end, &source, piece.data() + piece.size(),
-                     nullptr, flush, &status);
-      written = static_cast<size_t>(reinterpret_cast<char16_t*>(target) - out->data());
-      if (status == U_BUFFER_OVERFLOW_ERROR) {
-        out->resize(out->size() * 2);
-        continue;
-      }
-      if (U_FAILURE(status)) throw Error("Text cannot be converted from " + code_page_.name);
-      break;
-    }
-    out->resize(written);
+    StreamWithIcu(piece.size(), out, "from " + code_page_.name,
+                  [&](char16_t** target, char16_t* target_end, UErrorCode* status) {
+                    ucnv_toUnicode(converter_.get(), reinterpret_cast<UChar**>(target),
+                                   reinterpret_cast<UChar*>(target_end), &source,
+                                   piece.data() + piece.size(), nullptr, flush, status);
+                  });
   }
 
   const CodePage& code_page_;
