@@ -26,7 +26,7 @@ namespace farrowdale {
 
 class TReportStream {
  public:
-  // Writes the byte-order mark. The file must outlive the stream.
+  // The report starts with the byte-order mark. The file must outlive the stream.
   explicit TReportStream(TAtomicFile& file);
   TReportStream(const TReportStream&) = delete;
   TReportStream& operator=(const TReportStream&) = delete;
