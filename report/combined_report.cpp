@@ -3,6 +3,7 @@
 // one "Count/Freq" cell per file, then the tag's totals over all files (counted by the run):
 // the distinct texts, the summed frequency and the pooled hit list. "{@hit}" counts the
 // rows with a pooled text.
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -11,10 +12,11 @@
 #include "report/report_page.h"
 #include "report/report_writers.h"
 #include "report/table_fragments.h"
-#include "text/code_page.h"
 
 namespace farrowdale {
 namespace {
+
+constexpr std::string_view kTableHeaderPlaceholder = "{@table_header}";
 
 // The header cells that the template wraps in its header row.
 std::u16string HeaderText(const std::vector<std::string>& file_names) {
@@ -47,52 +49,71 @@ void CheckShape(const TStatArrayArray& results, const TTagTotalsList& totals,
   }
 }
 
+// Each tag's totals are asked for once, as its row is written.
+void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bool links,
+                TReportStream& out) {
+  const auto rows = static_cast<int32_t>(results.front().size());
+  for (int32_t r = 0; r < rows; ++r) {
+    std::u16string& row = out.unicode();
+    AppendRowStart(row, r + 1, results.front()[r]);
+    for (const TStatArray& file : results) {
+      const TStatInfo& info = file[r];
+      AppendAscii(row, "<td><span class=\"c\">");
+      AppendDecimal(row, info.Count);
+      AppendAscii(row, "</span>/<span class=\"f\">");
+      AppendDecimal(row, info.Freq);
+      AppendAscii(row, "</span></td>");
+      out.Drain();
+    }
+    const TTagTotals total = totals[r];
+    AppendAscii(out.unicode(), "<td class=\"co\">");
+    AppendDecimal(out.unicode(), static_cast<int64_t>(total.Distinct.size()));
+    AppendAscii(out.unicode(), "</td><td class=\"fr\">");
+    AppendDecimal(out.unicode(), total.Freq);
+    AppendAscii(out.unicode(), "</td><td><div class=\"c\">");
+    WriteHitList(out, total.Distinct, THitListStyle::kPooled, links ? r + 1 : 0);
+    AppendAscii(out.unicode(), "</div></td>");
+    AppendAscii(out.unicode(), kRowCloser);
+    out.Drain();
+  }
+}
+
 }  // namespace
+
+TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_path) {
+  return TReportTemplate(template_path, {kItemPlaceholder, kHitPlaceholder, kTableHeaderPlaceholder,
+                                         kTablePlaceholder});
+}
 
 bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& file_names,
-                         const std::filesystem::path& template_path,
+                         const TReportTemplate& report_template,
                          const std::filesystem::path& report_path,
                          const TReportAdditions& additions) {
   if (results.empty()) return false;
-  if (!TemplateFileExists(template_path)) return false;
+  if (!report_template.Exists()) return false;
   CheckShape(results, totals, file_names);
 
-  TUnicodeStringList page;
-  page.ReadTextFile(template_path);
-  const bool links = LinksToPassages(page, additions);
-  const int32_t rows = static_cast<int32_t>(results.front().size());
-  std::u16string table;
-  int32_t hits = 0;
-  for (int32_t r = 0; r < rows; ++r) {
-    AppendRowStart(table, r + 1, results.front()[r]);
-    for (const TStatArray& file : results) {
-      const TStatInfo& info = file[r];
-      AppendAscii(table, "<td><span class=\"c\">");
-      AppendDecimal(table, info.Count);
-      AppendAscii(table, "</span>/<span class=\"f\">");
-      AppendDecimal(table, info.Freq);
-      AppendAscii(table, "</span></td>");
-    }
-    const TTagTotals& total = totals[r];
-    if (!total.Distinct.empty()) ++hits;
-    AppendAscii(table, "<td class=\"co\">");
-    AppendDecimal(table, static_cast<int64_t>(total.Distinct.size()));
-    AppendAscii(table, "</td><td class=\"fr\">");
-    AppendDecimal(table, total.Freq);
-    AppendAscii(table, "</td><td><div class=\"c\">");
-    AppendPooledHitList(table, total.Distinct, links ? r + 1 : 0);
-    AppendAscii(table, "</div></td>");
-    AppendAscii(table, kRowCloser);
-  }
-
-  TPlaceholderValues values = {{"{@item}", std::to_string(rows)},
-                               {"{@hit}", std::to_string(hits)},
-                               {"{@table_header}", ToNarrow(HeaderText(file_names))},
-                               {"{@table}", ToNarrow(table)}};
-  AddSectionValues(
-      page, additions, [&] { return PassagesPerFileCharts(results, file_names); }, values);
-  FinishAndWriteReport(page, std::move(values), report_path);
+  const bool links = LinksToPassages(report_template, additions);
+  size_t hits = 0;
+  for (size_t tag = 0; tag < totals.size(); ++tag) hits += totals.HasPassages(tag) ? 1 : 0;
+  TAtomicFile report = RenderReport(
+      report_template, report_path, [&](std::string_view placeholder, TReportStream& out) {
+        if (placeholder == kItemPlaceholder) {
+          out.AppendNarrow(std::to_string(results.front().size()));
+        } else if (placeholder == kHitPlaceholder) {
+          out.AppendNarrow(std::to_string(hits));
+        } else if (placeholder == kTableHeaderPlaceholder) {
+          out.AppendUnicode(HeaderText(file_names));
+        } else if (placeholder == kTablePlaceholder) {
+          WriteTable(results, totals, links, out);
+        } else {
+          WriteSectionValue(
+              placeholder, additions, [&] { return PassagesPerFileCharts(results, file_names); },
+              out);
+        }
+      });
+  report.Commit();
   return true;
 }
 

@@ -41,7 +41,8 @@ TEST(CombinedReportTest, ShowsEachFileAndTheTotalsWithCorpusTextEscaped) {
   const std::vector<TTagTotals> totals = {Totals(5, {{u"x", 4}, {u"<b>R&D</b> {@filename}", 1}}),
                                           Totals(0, {})};
   ASSERT_TRUE(WriteCombinedReport(results, totals, {"one.txt", "<i>two</i>&.txt"},
-                                  folder / "resultEx.tpl", folder / "result.htm"));
+                                  CombinedReportTemplate(folder / "resultEx.tpl"),
+                                  folder / "result.htm"));
   EXPECT_EQ(
       ReadBytes(folder / "result.htm"),
       Utf16LeFile(
@@ -68,7 +69,8 @@ TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
   SetSystemCodePage("windows-1252");
   const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", "{@item}/{@hit}/{@table_header}/{@table}|");
-  ASSERT_TRUE(WriteCombinedReport({{}, {}}, {}, {"a.txt", "b.txt"}, folder / "resultEx.tpl",
+  ASSERT_TRUE(WriteCombinedReport({{}, {}}, {}, {"a.txt", "b.txt"},
+                                  CombinedReportTemplate(folder / "resultEx.tpl"),
                                   folder / "result.htm"));
   EXPECT_EQ(
       ReadBytes(folder / "result.htm"),
@@ -81,9 +83,11 @@ TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
 TEST(CombinedReportTest, WritesNothingWithoutFilesOrTemplate) {
   const ScratchFolder folder;
   WriteBytes(folder / "result.htm", "earlier run");
-  EXPECT_FALSE(WriteCombinedReport({}, {}, {}, folder / "resultEx.tpl", folder / "result.htm"));
+  EXPECT_FALSE(WriteCombinedReport({}, {}, {}, CombinedReportTemplate(folder / "resultEx.tpl"),
+                                   folder / "result.htm"));
   EXPECT_FALSE(WriteCombinedReport({{Cell("a", 0, 0)}}, {Totals(0, {})}, {"a.txt"},
-                                   folder / "resultEx.tpl", folder / "result.htm"));
+                                   CombinedReportTemplate(folder / "resultEx.tpl"),
+                                   folder / "result.htm"));
   EXPECT_EQ(ReadBytes(folder / "result.htm"), "earlier run");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
@@ -95,7 +99,8 @@ TEST(CombinedReportTest, RejectsResultsOfDifferentShapes) {
   WriteBytes(folder / "resultEx.tpl", kTemplate);
   const auto write = [&](const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
                          const std::vector<std::string>& names) {
-    return WriteCombinedReport(results, totals, names, folder / "resultEx.tpl",
+    return WriteCombinedReport(results, totals, names,
+                               CombinedReportTemplate(folder / "resultEx.tpl"),
                                folder / "result.htm");
   };
   EXPECT_THROW(write({{Cell("a", 0, 0)}, {}}, {Totals(0, {})}, {"a.txt", "b.txt"}),

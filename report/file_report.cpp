@@ -1,6 +1,7 @@
 // WriteFileReport: one report per text file from "result.tpl". Each row shows one tag: its
 // number, name and coloured markers, the number of distinct texts, the number of extracted
 // texts and the hit list of the distinct texts. "{@hit}" counts the rows whose tag was found.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -9,41 +10,65 @@
 #include "report/report_page.h"
 #include "report/report_writers.h"
 #include "report/table_fragments.h"
-#include "text/code_page.h"
 
 namespace farrowdale {
+namespace {
 
-bool WriteFileReport(const TStatArray& results, const std::filesystem::path& template_path,
-                     const std::filesystem::path& report_path, const TReportAdditions& additions) {
-  if (results.empty()) return false;
-  if (!TemplateFileExists(template_path)) return false;
-  TUnicodeStringList page;
-  page.ReadTextFile(template_path);
-
-  const bool links = LinksToPassages(page, additions);
-  std::u16string table;
-  int32_t hits = 0;
+void WriteTable(const TStatArray& results, bool links, TReportStream& out) {
   int32_t n = 0;
   for (const TStatInfo& info : results) {
     ++n;
-    AppendRowStart(table, n, info);
-    AppendAscii(table, "<td class=\"co\">");
-    AppendDecimal(table, info.Count);
-    AppendAscii(table, "</td><td class=\"f\">");
-    AppendDecimal(table, info.Freq);
-    AppendAscii(table, "</td><td class=\"c\">");
-    table += FormatHitList(info.Distinct, links ? n : 0);
-    AppendAscii(table, "</td>");
-    AppendAscii(table, kRowCloser);
-    if (info.Freq != 0) ++hits;
+    std::u16string& row = out.unicode();
+    AppendRowStart(row, n, info);
+    AppendAscii(row, "<td class=\"co\">");
+    AppendDecimal(row, info.Count);
+    AppendAscii(row, "</td><td class=\"f\">");
+    AppendDecimal(row, info.Freq);
+    AppendAscii(row, "</td><td class=\"c\">");
+    WriteHitList(out, info.Distinct, THitListStyle::kPerFile, links ? n : 0);
+    AppendAscii(out.unicode(), "</td>");
+    AppendAscii(out.unicode(), kRowCloser);
+    out.Drain();
   }
+}
 
-  TPlaceholderValues values = {{"{@item}", std::to_string(n)},
-                               {"{@hit}", std::to_string(hits)},
-                               {"{@table}", ToNarrow(table)}};
-  AddSectionValues(
-      page, additions, [&] { return std::vector{PassagesPerTagChart(results)}; }, values);
-  FinishAndWriteReport(page, std::move(values), report_path);
+}  // namespace
+
+TReportTemplate FileReportTemplate(const std::filesystem::path& template_path) {
+  return TReportTemplate(template_path, {kItemPlaceholder, kHitPlaceholder, kTablePlaceholder});
+}
+
+std::optional<TAtomicFile> RenderFileReport(const TStatArray& results,
+                                            const TReportTemplate& report_template,
+                                            const std::filesystem::path& report_path,
+                                            const TReportAdditions& additions) {
+  if (results.empty()) return std::nullopt;
+  if (!report_template.Exists()) return std::nullopt;
+  const bool links = LinksToPassages(report_template, additions);
+  const auto hits = std::count_if(results.begin(), results.end(),
+                                  [](const TStatInfo& info) { return info.Freq != 0; });
+  return RenderReport(report_template, report_path,
+                      [&](std::string_view placeholder, TReportStream& out) {
+                        if (placeholder == kItemPlaceholder) {
+                          out.AppendNarrow(std::to_string(results.size()));
+                        } else if (placeholder == kHitPlaceholder) {
+                          out.AppendNarrow(std::to_string(hits));
+                        } else if (placeholder == kTablePlaceholder) {
+                          WriteTable(results, links, out);
+                        } else {
+                          WriteSectionValue(
+                              placeholder, additions,
+                              [&] { return std::vector{PassagesPerTagChart(results)}; }, out);
+                        }
+                      });
+}
+
+bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_template,
+                     const std::filesystem::path& report_path, const TReportAdditions& additions) {
+  std::optional<TAtomicFile> report =
+      RenderFileReport(results, report_template, report_path, additions);
+  if (!report) return false;
+  report->Commit();
   return true;
 }
 

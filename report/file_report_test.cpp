@@ -34,7 +34,8 @@ TEST(FileReportTest, WritesOneRowPerTagWithEscapedPassagesAndCountsTheTagsFound)
   WriteBytes(folder / "result.tpl", kTemplate);
   const TStatArray results = {Row("a", 3, {{u"x", 2}, {u"y", 1}}), Row("b", 0, {}),
                               Row("c", 1, {{u"<b>z</b> & {@copy}", 1}})};
-  ASSERT_TRUE(WriteFileReport(results, folder / "result.tpl", folder / "t_result.htm"));
+  ASSERT_TRUE(
+      WriteFileReport(results, FileReportTemplate(folder / "result.tpl"), folder / "t_result.htm"));
   EXPECT_EQ(
       ReadBytes(folder / "t_result.htm"),
       Utf16LeFile(U16(
@@ -55,13 +56,16 @@ TEST(FileReportTest, WritesOneRowPerTagWithEscapedPassagesAndCountsTheTagsFound)
 TEST(FileReportTest, WritesNothingWithoutResultsOrTemplate) {
   const ScratchFolder folder;
   WriteBytes(folder / "old_result.htm", "earlier run");
-  EXPECT_FALSE(WriteFileReport({}, folder / "result.tpl", folder / "old_result.htm"));
+  EXPECT_FALSE(
+      WriteFileReport({}, FileReportTemplate(folder / "result.tpl"), folder / "old_result.htm"));
   EXPECT_EQ(ReadBytes(folder / "old_result.htm"), "earlier run");
 
   const TStatArray results = {Row("a", 0, {})};
-  EXPECT_FALSE(WriteFileReport(results, folder / "result.tpl", folder / "new_result.htm"));
+  EXPECT_FALSE(WriteFileReport(results, FileReportTemplate(folder / "result.tpl"),
+                               folder / "new_result.htm"));
   std::filesystem::create_directory(folder / "result.tpl");
-  EXPECT_FALSE(WriteFileReport(results, folder / "result.tpl", folder / "new_result.htm"));
+  EXPECT_FALSE(WriteFileReport(results, FileReportTemplate(folder / "result.tpl"),
+                               folder / "new_result.htm"));
   EXPECT_FALSE(std::filesystem::exists(folder / "new_result.htm"));
 }
 
@@ -71,7 +75,8 @@ TEST(FileReportTest, AReportThatCannotBeCreatedThrows) {
   WriteBytes(folder / "result.tpl", kTemplate);
   const TStatArray results = {Row("a", 0, {})};
   try {
-    WriteFileReport(results, folder / "result.tpl", folder / "no" / "a_result.htm");
+    WriteFileReport(results, FileReportTemplate(folder / "result.tpl"),
+                    folder / "no" / "a_result.htm");
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"", 0), 0u) << error.what();

@@ -49,8 +49,10 @@ std::pair<std::string, std::string> WriteBoth(const ScratchFolder& folder,
   TStatArrayArray files = {file, file};
   TPooledPassages pooled;
   for (TStatArray& pooled_file : files) pooled.AddFile(pooled_file);
-  EXPECT_TRUE(WriteFileReport(file, folder / "result.tpl", folder / "f_result.htm", additions));
-  EXPECT_TRUE(WriteCombinedReport(files, pooled, {"f.txt", "g.txt"}, folder / "result.tpl",
+  EXPECT_TRUE(WriteFileReport(file, FileReportTemplate(folder / "result.tpl"),
+                              folder / "f_result.htm", additions));
+  EXPECT_TRUE(WriteCombinedReport(files, pooled, {"f.txt", "g.txt"},
+                                  CombinedReportTemplate(folder / "result.tpl"),
                                   folder / "result.htm", additions));
   return {ReadBytes(folder / "f_result.htm"), ReadBytes(folder / "result.htm")};
 }
@@ -92,14 +94,14 @@ TEST(ReportSectionsTest, EachSectionStandsWhereItsPlaceholderIsAndHitListsLinkTo
   }
 }
 
-TEST(ReportSectionsTest, TemplateHoldsReadsTheFileAsTheWritersDo) {
+TEST(ReportSectionsTest, TheTemplateHoldsAPlaceholderInItsDecodedText) {
   const ScratchFolder folder;
   WriteBytes(folder / "a.tpl", testing_support::Utf16LeFile(u"<p>{@passages}</p>"));
   WriteBytes(folder / "b.tpl", "{@passage}s");
-  EXPECT_TRUE(TemplateHolds(folder / "a.tpl", kPassagesPlaceholder));
-  EXPECT_FALSE(TemplateHolds(folder / "b.tpl", kPassagesPlaceholder));
-  EXPECT_FALSE(TemplateHolds(folder / "missing.tpl", kPassagesPlaceholder));
-  EXPECT_FALSE(TemplateHolds(folder.path(), kPassagesPlaceholder));
+  EXPECT_TRUE(FileReportTemplate(folder / "a.tpl").Holds(kPassagesPlaceholder));
+  EXPECT_FALSE(FileReportTemplate(folder / "b.tpl").Holds(kPassagesPlaceholder));
+  EXPECT_FALSE(FileReportTemplate(folder / "missing.tpl").Holds(kPassagesPlaceholder));
+  EXPECT_FALSE(CombinedReportTemplate(folder.path()).Holds(kPassagesPlaceholder));
 }
 
 }  // namespace

@@ -1,33 +1,50 @@
 // The two report writers. Each fills a template with a results table (and the sections of
 // report_sections.h the template asks for) and writes the report as UTF-16 LE with a
-// byte-order mark. They return false, writing nothing, for empty results
-// or a missing template; file errors are thrown as Error.
+// byte-order mark, streamed to a temporary file and renamed into place (TAtomicFile). They
+// write nothing for empty results or a missing template; file errors are thrown as Error.
+//
+// A template is read once per run (FileReportTemplate, CombinedReportTemplate) and may then
+// serve every report of the run, on several threads at once.
 #ifndef FARROWDALE_REPORT_REPORT_WRITERS_H_
 #define FARROWDALE_REPORT_REPORT_WRITERS_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "report/report_page.h"
 #include "report/report_sections.h"
 #include "run/pooled_count.h"
 #include "run/stat_info.h"
+#include "text/atomic_file.h"
 
 namespace farrowdale {
 
-// One report per text file, from "result.tpl". additions.passages, when given, are the
-// file's own.
-bool WriteFileReport(const TStatArray& results, const std::filesystem::path& template_path,
+// The templates of the two writers ("result.tpl", "resultEx.tpl"), read and cut once.
+TReportTemplate FileReportTemplate(const std::filesystem::path& template_path);
+TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_path);
+
+// One report per text file, from FileReportTemplate. additions.passages, when given, are the
+// file's own. Renders the report into a temporary file beside report_path, synced, for the
+// caller to commit; nothing is created (nullopt) for empty results or a missing template.
+std::optional<TAtomicFile> RenderFileReport(const TStatArray& results,
+                                            const TReportTemplate& report_template,
+                                            const std::filesystem::path& report_path,
+                                            const TReportAdditions& additions = {});
+// RenderFileReport, committed; false when there was nothing to write.
+bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_template,
                      const std::filesystem::path& report_path,
                      const TReportAdditions& additions = {});
 
-// One report for all files side by side, from "resultEx.tpl". totals are the run's totals
-// over all files, each row's asked for once; file_names are narrow text, one per element of
-// results; every element of results holds one entry per tag and totals one per tag (else
-// std::invalid_argument).
+// One report for all files side by side, from CombinedReportTemplate, written row by row.
+// totals are the run's totals over all files, each row's asked for once as its row is
+// written; file_names are narrow text, one per element of results; every element of results
+// holds one entry per tag and totals one per tag (else std::invalid_argument). False,
+// writing nothing, for no files or no template.
 bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& file_names,
-                         const std::filesystem::path& template_path,
+                         const TReportTemplate& report_template,
                          const std::filesystem::path& report_path,
                          const TReportAdditions& additions = {});
 

@@ -73,58 +73,58 @@ std::string EscapeMarkers(std::string_view markers) {
 namespace {
 
 template <typename Char>
-std::basic_string<Char> EscapeHtmlText(std::basic_string_view<Char> text) {
-  std::basic_string<Char> escaped;
-  escaped.reserve(text.size());
+void AppendEscapedHtml(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
   for (Char c : text) {
     switch (c) {
       case '&':
-        escaped.append({'&', 'a', 'm', 'p', ';'});
+        out.append({'&', 'a', 'm', 'p', ';'});
         break;
       case '<':
-        escaped.append({'&', 'l', 't', ';'});
+        out.append({'&', 'l', 't', ';'});
         break;
       case '>':
-        escaped.append({'&', 'g', 't', ';'});
+        out.append({'&', 'g', 't', ';'});
         break;
       default:
-        escaped += c;
+        out += c;
     }
-  }
-  return escaped;
-}
-
-void AppendHitList(std::u16string& out, const TFrequencyList& list, std::string_view closer,
-                   int32_t link_row) {
-  int32_t number = 0;
-  for (const TFrequencyEntry& entry : list) {
-    if (link_row > 0) {
-      AppendAscii(out, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
-      out += EscapeHtml(entry.Text);
-      AppendAscii(out, "</a>");
-    } else {
-      out += EscapeHtml(entry.Text);
-    }
-    AppendAscii(out, " (");
-    AppendDecimal(out, entry.Count);
-    AppendAscii(out, closer);
   }
 }
 
 }  // namespace
 
-std::u16string EscapeHtml(std::u16string_view text) { return EscapeHtmlText(text); }
-
-std::string EscapeHtml(std::string_view text) { return EscapeHtmlText(text); }
-
-std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row) {
-  std::u16string hits;
-  AppendHitList(hits, list, ") <br>", link_row);
-  return hits;
+std::u16string EscapeHtml(std::u16string_view text) {
+  std::u16string escaped;
+  escaped.reserve(text.size());
+  AppendEscapedHtml(escaped, text);
+  return escaped;
 }
 
-void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row) {
-  AppendHitList(out, list, ")<br>", link_row);
+std::string EscapeHtml(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  AppendEscapedHtml(escaped, text);
+  return escaped;
+}
+
+void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
+                  int32_t link_row) {
+  const std::string_view closer = style == THitListStyle::kPerFile ? ") <br>" : ")<br>";
+  int32_t number = 0;
+  for (const TFrequencyEntry& entry : list) {
+    std::u16string& text = out.unicode();
+    if (link_row > 0) {
+      AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
+      AppendEscapedHtml(text, std::u16string_view(entry.Text));
+      AppendAscii(text, "</a>");
+    } else {
+      AppendEscapedHtml(text, std::u16string_view(entry.Text));
+    }
+    AppendAscii(text, " (");
+    AppendDecimal(text, entry.Count);
+    AppendAscii(text, closer);
+    out.Drain();
+  }
 }
 
 }  // namespace farrowdale

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/report_stream.h"
 #include "run/stat_info.h"
 
 namespace farrowdale {
@@ -48,13 +49,15 @@ std::string EscapeMarkers(std::string_view markers);
 std::u16string EscapeHtml(std::u16string_view text);
 std::string EscapeHtml(std::string_view text);
 
-// The per-file report's hit list: "text (count) <br>" per entry, the text escaped. With a
-// link_row above 0 each text links to its entry in the passages section (PassageAnchor of
-// link_row and the entry's number): <a href="#p1-2">text</a>.
-std::u16string FormatHitList(const TFrequencyList& list, int32_t link_row = 0);
-// The combined report's hit list: "text (count)<br>" per entry, the text escaped; links as
-// above.
-void AppendPooledHitList(std::u16string& out, const TFrequencyList& list, int32_t link_row = 0);
+// The two writers' hit lists: "text (count) <br>" per entry in the per-file report,
+// "text (count)<br>" in the combined one; the text escaped. With a link_row above 0 each
+// text links to its entry in the passages section (PassageAnchor of link_row and the
+// entry's number): <a href="#p1-2">text</a>.
+enum class THitListStyle { kPerFile, kPooled };
+
+// Writes the hit list into out entry by entry, so that no list is ever held whole as markup.
+void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
+                  int32_t link_row = 0);
 
 }  // namespace farrowdale
 

@@ -9,6 +9,7 @@ namespace farrowdale {
 namespace {
 
 using testing_support::U16;
+using testing_support::Utf16LeFile;
 
 TStatInfo Tag(std::string name, std::string markers, std::string color) {
   TStatInfo info;
@@ -58,13 +59,26 @@ TEST(TableFragmentsTest, CorpusTextIsEscapedAmpersandFirst) {
   EXPECT_EQ(EscapeHtml(std::string_view("")), "");
 }
 
-TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreak) {
+// The list as the stream writes it: its line ends made CR LF, every entry in turn.
+std::string HitListReport(const TFrequencyList& list, THitListStyle style, int32_t link_row) {
+  const testing_support::ScratchFolder folder;
+  TAtomicFile file(folder / "r.htm");
+  TReportStream out(file);
+  WriteHitList(out, list, style, link_row);
+  out.Finish();
+  file.Commit();
+  return testing_support::ReadBytes(folder / "r.htm");
+}
+
+TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreakAndMayLink) {
+  SetSystemCodePage("windows-1252");
   const TFrequencyList list = {{u"x=y", 2}, {u"a\r\nb", 10}, {u"<b>", 1}};
-  EXPECT_EQ(FormatHitList(list), u"x=y (2) <br>a\r\nb (10) <br>&lt;b&gt; (1) <br>");
-  std::u16string pooled = u"|";
-  AppendPooledHitList(pooled, list);
-  EXPECT_EQ(pooled, u"|x=y (2)<br>a\r\nb (10)<br>&lt;b&gt; (1)<br>");
-  EXPECT_EQ(FormatHitList({}), u"");
+  EXPECT_EQ(HitListReport(list, THitListStyle::kPerFile, 0),
+            Utf16LeFile(u"x=y (2) <br>a\r\nb (10) <br>&lt;b&gt; (1) <br>\r\n"));
+  EXPECT_EQ(HitListReport(list, THitListStyle::kPooled, 3),
+            Utf16LeFile(u"<a href=\"#p3-1\">x=y</a> (2)<br><a href=\"#p3-2\">a\r\nb</a> "
+                        u"(10)<br><a href=\"#p3-3\">&lt;b&gt;</a> (1)<br>\r\n"));
+  EXPECT_EQ(HitListReport({}, THitListStyle::kPerFile, 0), "\xFF\xFE");
 }
 
 }  // namespace

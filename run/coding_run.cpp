@@ -169,6 +169,10 @@ struct TFileOutcome {
   size_t marker_problems = 0;
   std::exception_ptr count_error;
   std::string text;
+  // Per-file mode without passages in context: the report, rendered and synced on the
+  // worker, or the error that stopped it; committed or told in list order.
+  std::optional<TAtomicFile> report;
+  std::exception_ptr report_error;
 };
 
 // The marker problems of one file, found on the run's reading and scan of it; none when the
@@ -246,8 +250,14 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   const int files_ticked = static_cast<int>(ticked.size());
 
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  // Read once for every report of the run.
+  const TReportTemplate report_template =
+      one_file_mode ? CombinedReportTemplate(template_path) : FileReportTemplate(template_path);
   // Passages in context cost memory and time: gathered only for a template that shows them.
-  const bool with_passages = TemplateHolds(template_path, kPassagesPlaceholder);
+  const bool with_passages = report_template.Holds(kPassagesPlaceholder);
+  // Their places come from the in-order state of the calling thread; every other per-file
+  // report is written and synced on the worker that counted its file.
+  const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
   const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
   std::optional<TCsvTable> counts_table;
@@ -274,6 +284,14 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
               CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
         } catch (...) {
           outcome.count_error = std::current_exception();
+        }
+        if (reports_on_workers && !outcome.count_error) {
+          try {
+            outcome.report =
+                RenderFileReport(outcome.stats, report_template, reports[index], additions);
+          } catch (...) {
+            outcome.report_error = std::current_exception();
+          }
         }
         outcome.warnings = std::move(file.warnings);
         if (keep_texts) outcome.text = std::move(file.text);
@@ -305,7 +323,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         } else {
           if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
           places.ForgetOccurrences();
-          if (WriteFileReport(stats, template_path, reports[index], additions)) {
+          if (with_passages) {
+            outcome.report = RenderFileReport(stats, report_template, reports[index], additions);
+          }
+          if (outcome.report_error) std::rethrow_exception(outcome.report_error);
+          if (outcome.report) {
+            outcome.report->Commit();
             summary.reports.push_back(reports[index]);
           }
         }
@@ -323,7 +346,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       passages = places.TakeTagPassages(all_stats.front(), distinct);
       totals = std::move(counted);
     }
-    if (WriteCombinedReport(all_stats, totals, file_names, template_path, combined_report,
+    if (WriteCombinedReport(all_stats, totals, file_names, report_template, combined_report,
                             additions)) {
       summary.reports.push_back(combined_report);
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -405,6 +406,33 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
                                 ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
   }
   EXPECT_TRUE(host_.messages.empty());
+}
+
+// Reports are written and synced on the workers but take their place in list order: a
+// failure stops the run with the reports of the files before it in place, and no later
+// report, nor any temporary file, is left, whatever the workers had done meanwhile.
+TEST_F(CodingRunTest, OnlyReportsOfFilesBeforeAFailureTakeTheirPlace) {
+  AddItem("a.txt", "<e>a</e>");
+  AddItem("b.txt", "");
+  std::vector<std::string> expected = {"a.txt", "a_result.htm"};
+  for (int i = 0; i < 12; ++i) {
+    AddItem("c" + std::to_string(i) + ".txt", "<e>c</e>");
+    expected.push_back("c" + std::to_string(i) + ".txt");
+  }
+  std::sort(expected.begin(), expected.end());
+  for (const int jobs : {1, 4}) {
+    request_.jobs = jobs;
+    host_.progress.clear();
+    EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(corpus_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, expected) << jobs << " jobs";
+    EXPECT_EQ(host_.progress, (std::vector<std::pair<int, int>>{{1, 14}}));
+    fs::remove(corpus_ / "a_result.htm");
+  }
 }
 
 TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {

@@ -44,6 +44,9 @@ class TPooledPassages {
   // CountDistinctTexts with case folding counts it. Those empty entries take part in the
   // collation sort, so they decide tie orders. REQUIRES: tag < tag_count().
   TTagTotals CountTag(size_t tag) const;
+  // Whether CountTag(tag) has any distinct passage, without counting it: every pooled passage
+  // is a trimmed, non-empty text. REQUIRES: tag < tag_count().
+  bool HasPassages(size_t tag) const { return !tags_[tag].runs.empty(); }
 
  private:
   struct TTagRuns {
@@ -71,6 +74,10 @@ class TTagTotalsList {
   size_t size() const { return pooled_ ? pooled_->tag_count() : given_.size(); }
   // REQUIRES: tag < size().
   TTagTotals operator[](size_t tag) const { return pooled_ ? pooled_->CountTag(tag) : given_[tag]; }
+  // Whether the tag's totals hold a distinct passage, without counting them from the pool.
+  bool HasPassages(size_t tag) const {
+    return pooled_ ? pooled_->HasPassages(tag) : !given_[tag].Distinct.empty();
+  }
 
  private:
   std::vector<TTagTotals> given_;

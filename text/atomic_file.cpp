@@ -8,25 +8,12 @@
 #include <cerrno>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "text/error.h"
 
 namespace farrowdale {
 namespace {
-
-// Writes all of data; returns 0 or the failure code.
-int WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return 0;
-}
 
 // A name no other writer picks: the process, a counter and a random number, hidden, beside
 // the file it stands in for.
@@ -49,13 +36,13 @@ int CreateTemporaryFile(const std::filesystem::path& path, std::filesystem::path
   }
 }
 
-// Writes, syncs and closes; returns 0 or the failure code. The descriptor is closed either way.
-int WriteSyncClose(int fd, std::string_view bytes) {
-  int error = WriteAll(fd, bytes.data(), bytes.size());
-  // A full disk or a quota may show only at the sync or the close.
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  return error;
+void SyncFolderOf(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    ::fsync(folder_fd);
+    ::close(folder_fd);
+  }
 }
 
 }  // namespace
@@ -67,24 +54,66 @@ void CheckReplaceableFile(const std::filesystem::path& path) {
   }
 }
 
+TAtomicFile::TAtomicFile(std::filesystem::path path) : path_(std::move(path)) {
+  CheckReplaceableFile(path_);
+  fd_ = CreateTemporaryFile(path_, &temporary_);
+}
+
+TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      temporary_(std::exchange(other.temporary_, {})),
+      fd_(std::exchange(other.fd_, -1)) {}
+
+TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
+  if (this != &other) {
+    Drop();
+    path_ = std::move(other.path_);
+    temporary_ = std::exchange(other.temporary_, {});
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+TAtomicFile::~TAtomicFile() { Drop(); }
+
+void TAtomicFile::Drop() noexcept {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+void TAtomicFile::Append(std::string_view bytes) {
+  const char* data = bytes.data();
+  size_t size = bytes.size();
+  while (size > 0) {
+    const ssize_t written = ::write(fd_, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw FileCreateError(path_, errno);
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+}
+
+void TAtomicFile::Sync() {
+  if (fd_ < 0) return;
+  int error = ::fsync(fd_) != 0 ? errno : 0;
+  if (::close(std::exchange(fd_, -1)) != 0 && error == 0) error = errno;
+  if (error != 0) throw FileCreateError(path_, error);
+}
+
+void TAtomicFile::Commit() {
+  Sync();
+  if (::rename(temporary_.c_str(), path_.c_str()) != 0) throw FileCreateError(path_, errno);
+  temporary_.clear();
+  SyncFolderOf(path_);
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  CheckReplaceableFile(path);
-  std::filesystem::path temporary;
-  const int fd = CreateTemporaryFile(path, &temporary);
-  int error = WriteSyncClose(fd, bytes);
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw FileCreateError(path, error);
-  }
-  // The rename itself is made durable with the folder; a folder that cannot be synced
-  // (some network file systems) has still been written.
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    ::fsync(folder_fd);
-    ::close(folder_fd);
-  }
+  TAtomicFile file(path);
+  file.Append(bytes);
+  file.Commit();
 }
 
 }  // namespace farrowdale

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "text/error.h"
@@ -67,6 +69,29 @@ TEST_F(AtomicFileTest, NeverWritesThroughALinkOrOverAFolder) {
                                                         (dir_ / "sub.htm").string() +
                                                         "\". It is a folder, not a regular file.");
   EXPECT_EQ(Names(), (std::vector<std::string>{"r.htm", "sub.htm", "text.txt"}));
+}
+
+// Written piece by piece, synced on one thread and committed on another: until the commit
+// the old file stays as it was, and a file dropped uncommitted leaves nothing behind.
+TEST_F(AtomicFileTest, PiecesTakeThePlaceOfTheOldFileOnlyAtTheCommit) {
+  const fs::path report = dir_ / "r.htm";
+  WriteFileAtomically(report, "old");
+  {
+    TAtomicFile dropped(report);
+    dropped.Append("never ");
+    dropped.Sync();
+  }
+  EXPECT_EQ(Names(), std::vector<std::string>{"r.htm"});
+
+  TAtomicFile file(report);
+  file.Append("new, ");
+  file.Append("in pieces");
+  file.Sync();
+  EXPECT_EQ(Read(report), "old");
+  TAtomicFile moved = std::move(file);
+  std::thread([&] { moved.Commit(); }).join();
+  EXPECT_EQ(Read(report), "new, in pieces");
+  EXPECT_EQ(Names(), std::vector<std::string>{"r.htm"});
 }
 
 // A write that fails half-way (here: the file-size limit, as a full disk would) leaves the

@@ -129,6 +129,14 @@ std::string IcuToNarrow(const CodePage& code_page, std::u16string_view text) {
       "to " + code_page.name);
 }
 
+void EncodeWithTable(std::u16string_view text, const SingleByteTable& table, std::string* out) {
+  const size_t start = out->size();
+  out->resize(start + text.size());
+  char* o = out->data() + start;
+  const unsigned char* from_unicode = table.from_unicode.data();
+  for (char16_t unit : text) *o++ = static_cast<char>(from_unicode[unit]);
+}
+
 // Both Windows tables decode ASCII as ASCII.
 void DecodeWithTable(std::string_view text, const std::array<char16_t, 256>& to_unicode,
                      std::u16string* out) {
@@ -248,11 +256,7 @@ void AppendNarrow(std::u16string_view text, std::string* out) {
     out->append(IcuToNarrow(code_page, text));
     return;
   }
-  const size_t start = out->size();
-  out->resize(start + text.size());
-  char* o = out->data() + start;
-  const unsigned char* from_unicode = code_page.table.from_unicode.data();
-  for (char16_t unit : text) *o++ = static_cast<char>(from_unicode[unit]);
+  EncodeWithTable(text, code_page.table, out);
 }
 
 void ToUnicode(std::string_view text, std::u16string* out) {
@@ -276,6 +280,177 @@ std::u16string ToUnicode(std::string_view text) {
   ToUnicode(text, &result);
   return result;
 }
+
+// One step of a conversion that goes on over several pieces: appends to *out what step
+// converts, growing *out (first by room) until the step has had enough room.
+template <typename Text, typename Step>
+void StreamWithIcu(size_t room, Text* out, const std::string& what, Step step) {
+  size_t written = out->size();
+  out->resize(written + room + 16);
+  for (;;) {
+    auto* target = out->data() + written;
+    UErrorCode status = U_ZERO_ERROR;
+    step(&target, out->data() + out->size(), &status);
+    written = static_cast<size_t>(target - out->data());
+    if (status != U_BUFFER_OVERFLOW_ERROR) {
+      if (U_FAILURE(status)) throw Error("Text cannot be converted " + what);
+      break;
+    }
+    out->resize(out->size() * 2);
+  }
+  out->resize(written);
+}
+
+class TNarrowEncoder::Impl {
+ public:
+  Impl() : code_page_(Current()), converter_(nullptr, &ucnv_close) {
+    if (code_page_.kind == Kind::kIcu) converter_ = OpenIcuCodePage(code_page_);
+  }
+
+  void Encode(std::u16string_view piece, std::string* out) {
+    switch (code_page_.kind) {
+      case Kind::kTable:
+        EncodeWithTable(piece, code_page_.table, out);
+        return;
+      case Kind::kUtf8:
+        EncodeUtf8(piece, out);
+        return;
+      case Kind::kIcu:
+        EncodeWithIcu(piece, /*flush=*/false, out);
+        return;
+    }
+  }
+
+  void Finish(std::string* out) {
+    if (code_page_.kind == Kind::kIcu) {
+      EncodeWithIcu({}, /*flush=*/true, out);
+      ucnv_resetFromUnicode(converter_.get());
+    }
+    AppendUtf16AsUtf8(held_, '?', out);
+    held_.clear();
+  }
+
+ private:
+  // A first surrogate at the end waits for the next piece, which may hold its second.
+  void EncodeUtf8(std::u16string_view piece, std::string* out) {
+    std::u16string_view text = piece;
+    if (!held_.empty()) {
+      held_.append(piece);
+      text = held_;
+    }
+    const bool cut_pair = !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF;
+    AppendUtf16AsUtf8(text.substr(0, text.size() - (cut_pair ? 1 : 0)), '?', out);
+    held_ = cut_pair ? std::u16string(1, text.back()) : std::u16string();
+  }
+
+  void EncodeWithIcu(std::u16string_view piece, bool flush, std::string* out) {
+    const auto* source = reinterpret_cast<const UChar*>(piece.data());
+    const UChar* const source_end = source + piece.size();
+    const size_t room = piece.size() * ucnv_getMaxCharSize(converter_.get());
+    StreamWithIcu(room, out, "to " + code_page_.name,
+                  [&](char** target, char* target_end, UErrorCode* status) {
+                    ucnv_fromUnicode(converter_.get(), target, target_end, &source, source_end,
+                                     nullptr, flush, status);
+                  });
+  }
+
+  const CodePage& code_page_;
+  ConverterPtr converter_;  // kIcu: carries the code page's state from piece to piece
+  std::u16string held_;     // kUtf8: a first surrogate waiting for its second
+};
+
+TNarrowEncoder::TNarrowEncoder() : impl_(std::make_unique<Impl>()) {}
+TNarrowEncoder::~TNarrowEncoder() = default;
+
+void TNarrowEncoder::Encode(std::u16string_view piece, std::string* out) {
+  impl_->Encode(piece, out);
+}
+
+void TNarrowEncoder::Finish(std::string* out) { impl_->Finish(out); }
+
+class TNarrowDecoder::Impl {
+ public:
+  Impl() : code_page_(Current()), converter_(nullptr, &ucnv_close) {
+    if (code_page_.kind == Kind::kIcu) converter_ = OpenIcuCodePage(code_page_);
+  }
+
+  void Decode(std::string_view piece, std::u16string* out) {
+    switch (code_page_.kind) {
+      case Kind::kTable:
+        DecodeWithTable(piece, code_page_.table.to_unicode, &decoded_);
+        out->append(decoded_);
+        return;
+      case Kind::kUtf8:
+        DecodeUtf8(piece, out);
+        return;
+      case Kind::kIcu:
+        DecodeWithIcu(piece, /*flush=*/false, out);
+        return;
+    }
+  }
+
+  void Finish(std::u16string* out) {
+    if (code_page_.kind == Kind::kIcu) {
+      DecodeWithIcu({}, /*flush=*/true, out);
+      ucnv_resetToUnicode(converter_.get());
+    }
+    AppendUtf8(held_, out);
+    held_.clear();
+  }
+
+ private:
+  static void AppendUtf8(std::string_view bytes, std::u16string* out) {
+    const size_t start = out->size();
+    out->resize(start + bytes.size());
+    out->resize(start + Utf8ToUtf16(bytes, out->data() + start));
+  }
+
+  // A cut just before a lead byte is one the decoder makes anyway: no sequence runs on into
+  // a lead byte. So the text is decoded up to the last lead byte among its last three bytes
+  // (the start of a sequence the next piece may finish), and the rest is held back.
+  void DecodeUtf8(std::string_view piece, std::u16string* out) {
+    std::string_view bytes = piece;
+    if (!held_.empty()) {
+      held_.append(piece);
+      bytes = held_;
+    }
+    size_t cut = bytes.size();
+    for (size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+      const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+      if (c < 0x80) break;
+      if (c >= 0xC0) {
+        cut = bytes.size() - back;
+        break;
+      }
+    }
+    AppendUtf8(bytes.substr(0, cut), out);
+    held_ = std::string(bytes.substr(cut));
+  }
+
+  void DecodeWithIcu(std::string_view piece, bool flush, std::u16string* out) {
+    const char* source = piece.data();
+    StreamWithIcu(piece.size(), out, "from " + code_page_.name,
+                  [&](char16_t** target, char16_t* target_end, UErrorCode* status) {
+                    ucnv_toUnicode(converter_.get(), reinterpret_cast<UChar**>(target),
+                                   reinterpret_cast<UChar*>(target_end), &source,
+                                   piece.data() + piece.size(), nullptr, flush, status);
+                  });
+  }
+
+  const CodePage& code_page_;
+  ConverterPtr converter_;  // kIcu: carries the code page's state from piece to piece
+  std::string held_;        // kUtf8: the start of a sequence the next piece may finish
+  std::u16string decoded_;
+};
+
+TNarrowDecoder::TNarrowDecoder() : impl_(std::make_unique<Impl>()) {}
+TNarrowDecoder::~TNarrowDecoder() = default;
+
+void TNarrowDecoder::Decode(std::string_view piece, std::u16string* out) {
+  impl_->Decode(piece, out);
+}
+
+void TNarrowDecoder::Finish(std::u16string* out) { impl_->Finish(out); }
 
 void Windows1252ToUnicode(std::string_view text, std::u16string* out) {
   static const std::array<char16_t, 256> to_unicode =

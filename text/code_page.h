@@ -8,6 +8,7 @@
 #define FARROWDALE_TEXT_CODE_PAGE_H_
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,47 @@ void AppendNarrow(std::u16string_view text, std::string* out);
 std::u16string ToUnicode(std::string_view text);
 // The same into *out, reusing its storage (for decoding in chunks).
 void ToUnicode(std::string_view text, std::u16string* out);
+
+// Unicode -> narrow for a text that comes in pieces: the pieces give exactly what ToNarrow
+// gives for their concatenation (a surrogate pair cut in two, a stateful code page's shift
+// state). Uses the code page in force when it was made. One thread at a time.
+class TNarrowEncoder {
+ public:
+  TNarrowEncoder();
+  ~TNarrowEncoder();
+  TNarrowEncoder(const TNarrowEncoder&) = delete;
+  TNarrowEncoder& operator=(const TNarrowEncoder&) = delete;
+
+  // Appends to *out the narrow text of the next piece, as far as it is complete.
+  void Encode(std::u16string_view piece, std::string* out);
+  // The text ends: appends to *out what was held back. The encoder may then start another.
+  void Finish(std::string* out);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Narrow -> Unicode for a text that comes in pieces (a report written as it is produced): the
+// pieces decode exactly as ToUnicode decodes their concatenation, whatever a multi-byte or
+// stateful code page carries across a cut (an unfinished sequence waits for the next piece).
+// Decodes with the code page in force when it was made. One thread at a time.
+class TNarrowDecoder {
+ public:
+  TNarrowDecoder();
+  ~TNarrowDecoder();
+  TNarrowDecoder(const TNarrowDecoder&) = delete;
+  TNarrowDecoder& operator=(const TNarrowDecoder&) = delete;
+
+  // Appends to *out the text of the next piece, as far as it is complete.
+  void Decode(std::string_view piece, std::u16string* out);
+  // The text ends: appends to *out what was held back.
+  void Finish(std::u16string* out);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // windows-1252 -> Unicode whatever the code page in force, every byte one character (the
 // five bytes Windows leaves unassigned become U+0081, U+008D, U+008F, U+0090, U+009D): how a

@@ -211,6 +211,34 @@ std::array<unsigned char, 256> ExpectedSwaps(std::initializer_list<std::pair<int
   return table;
 }
 
+// A text cut in two anywhere, inside a character's bytes or a surrogate pair too, converts
+// in pieces exactly as it converts whole, also where the code page carries a shift state.
+TEST(CodePageTest, StreamsConvertPiecesAsTheirConcatenation) {
+  const std::u16string text =
+      u"a\u20AC\u3042\U0001D11E\xD800"
+      u"b\u6F22 \u00E9";
+  for (const char* name : {"windows-1252", "UTF-8", "Shift_JIS", "ISO-2022-JP"}) {
+    CodePageGuard code_page(name);
+    const std::string narrow = ToNarrow(text) + "\xE3";
+    for (size_t cut = 0; cut <= narrow.size(); ++cut) {
+      TNarrowDecoder decoder;
+      std::u16string decoded;
+      decoder.Decode(narrow.substr(0, cut), &decoded);
+      decoder.Decode(narrow.substr(cut), &decoded);
+      decoder.Finish(&decoded);
+      EXPECT_EQ(decoded, ToUnicode(narrow)) << name << ", cut at byte " << cut;
+    }
+    TNarrowEncoder encoder;
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      std::string encoded;
+      encoder.Encode(text.substr(0, cut), &encoded);
+      encoder.Encode(text.substr(cut), &encoded);
+      encoder.Finish(&encoded);
+      EXPECT_EQ(encoded, ToNarrow(text)) << name << ", cut at unit " << cut;
+    }
+  }
+}
+
 TEST(CodePageTest, SwapCaseTables) {
   {
     CodePageGuard guard("windows-1252");

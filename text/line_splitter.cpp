@@ -6,11 +6,10 @@
 #endif
 
 namespace farrowdale {
-namespace {
 
-// The first CR, LF or U+0000 at or after p, or end. All three lie below 0x0E, so one test
-// (8 units at a time where SSE2 is there) passes nearly every character.
-const char16_t* SkipToStop(const char16_t* p, const char16_t* end) {
+// All three stops lie below 0x0E, so one test (8 units at a time where SSE2 is there) passes
+// nearly every character.
+const char16_t* FindLineStop(const char16_t* p, const char16_t* end) {
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
   const __m128i below = _mm_set1_epi16(u'\r');
@@ -26,8 +25,6 @@ const char16_t* SkipToStop(const char16_t* p, const char16_t* end) {
   return p;
 }
 
-}  // namespace
-
 bool LineSplitter::Feed(std::u16string_view piece) {
   if (ended_) return false;
   const char16_t* p = piece.data();
@@ -37,7 +34,7 @@ bool LineSplitter::Feed(std::u16string_view piece) {
     if (*p == u'\n') ++p;
   }
   while (p < end) {
-    const char16_t* q = SkipToStop(p, end);
+    const char16_t* q = FindLineStop(p, end);
     if (q == end || *q == u'\0') {
       partial_.append(p, q);
       if (q == end) return true;

@@ -10,6 +10,9 @@
 
 namespace farrowdale {
 
+// The first CR, LF or U+0000 at or after p, or end.
+const char16_t* FindLineStop(const char16_t* p, const char16_t* end);
+
 class LineSplitter {
  public:
   // Appends the lines to *lines.

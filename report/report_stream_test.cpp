@@ -1,0 +1,128 @@
+#include "report/report_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "report/report_test_support.h"
+#include "text/code_page_guard.h"
+#include "text/unicode_string_list.h"
+
+namespace farrowdale {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ScratchFolder;
+using testing_support::Utf16LeFile;
+
+// A piece of a page: narrow text, or Unicode text (Unicode pieces in a row are one value).
+struct Piece {
+  bool unicode = false;
+  std::string narrow;
+  std::u16string text;
+};
+
+// The report the page gave when it was built whole: every value through the code page at
+// once, the narrow page decoded at once, cut into lines and joined with CR LF.
+std::string WholePage(const std::vector<Piece>& pieces) {
+  std::string narrow;
+  std::u16string value;
+  for (const Piece& piece : pieces) {
+    if (piece.unicode) {
+      value += piece.text;
+      continue;
+    }
+    narrow += ToNarrow(value) + piece.narrow;
+    value.clear();
+  }
+  narrow += ToNarrow(value);
+  TUnicodeStringList page;
+  page.AssignText(ToUnicode(narrow));
+  return Utf16LeFile(page.JoinedText());
+}
+
+std::string Streamed(const ScratchFolder& folder, const std::vector<Piece>& pieces) {
+  TAtomicFile file(folder / "r.htm");
+  TReportStream out(file);
+  for (const Piece& piece : pieces) {
+    if (!piece.unicode) {
+      out.AppendNarrow(piece.narrow);
+    } else if (piece.text.size() % 2 == 0) {
+      out.AppendUnicode(piece.text);
+    } else {
+      out.unicode() += piece.text;
+      out.Drain();
+    }
+  }
+  out.Finish();
+  file.Commit();
+  return ReadBytes(folder / "r.htm");
+}
+
+Piece Narrow(std::string narrow) { return {false, std::move(narrow), {}}; }
+Piece Unicode(std::u16string text) { return {true, {}, std::move(text)}; }
+
+TEST(ReportStreamTest, ALineEndCutBetweenTwoPiecesIsOneLineEnd) {
+  CodePageGuard code_page("windows-1252");
+  const ScratchFolder folder;
+  EXPECT_EQ(Streamed(folder, {Narrow("a\r"), Narrow("\nb\n"), Narrow("\rc\r"), Unicode(u"\nd")}),
+            Utf16LeFile(u"a\r\nb\r\n\r\nc\r\nd\r\n"));
+  EXPECT_EQ(Streamed(folder, {Narrow("a\r"), Narrow(""), Unicode(u""), Narrow("\n")}),
+            Utf16LeFile(u"a\r\n"));
+  // U+0000 ends the text; the line it cuts still ends with CR LF.
+  EXPECT_EQ(Streamed(folder, {Narrow("a\r\nb"), Narrow(std::string("c\0d", 3)), Narrow("\re")}),
+            Utf16LeFile(u"a\r\nbc\r\n"));
+  EXPECT_EQ(Streamed(folder, {}), "\xFF\xFE");
+}
+
+TEST(ReportStreamTest, ASequenceCutBetweenTwoPiecesDecodesAsUncut) {
+  CodePageGuard code_page("UTF-8");
+  const ScratchFolder folder;
+  // U+20AC in three pieces, U+1D11E as a surrogate pair in two values' worth of appends.
+  EXPECT_EQ(Streamed(folder, {Narrow("\xE2"), Narrow("\x82"), Narrow("\xAC|\xE2\x82"), Narrow("<"),
+                              Unicode(u"\xD834"), Unicode(u"\xDD1E")}),
+            Utf16LeFile(u"\u20AC|\uFFFD<\U0001D11E\r\n"));
+}
+
+// Random pages, cut into pieces anywhere (also inside a character's bytes), against the
+// page built whole, under code pages of one byte, of several bytes and with state.
+TEST(ReportStreamTest, PiecesGiveTheBytesOfThePageBuiltWhole) {
+  const ScratchFolder folder;
+  const std::u16string alphabet = u"ab<>&\r\n\r\n\u00E9\u20AC\u0416\u3042\u6F22\xD834\xDD1E\xDC00 ";
+  std::mt19937 random(7);
+  for (const char* name : {"windows-1252", "UTF-8", "ISO-8859-5", "Shift_JIS", "ISO-2022-JP"}) {
+    CodePageGuard code_page(name);
+    for (int page = 0; page < 60; ++page) {
+      std::vector<Piece> pieces;
+      const int count = 1 + static_cast<int>(random() % 12);
+      for (int p = 0; p < count; ++p) {
+        // Now and then a piece longer than the stream's buffers.
+        const size_t length = random() % 9 == 0 ? 20000 + random() % 50000 : random() % 40;
+        std::u16string text;
+        for (size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+        if (random() % 50 == 0) text += u'\0';
+        if (random() % 2 == 0) {
+          pieces.push_back(Unicode(std::move(text)));
+          continue;
+        }
+        std::string narrow = ToNarrow(text);
+        if (random() % 5 == 0) narrow += "\xE3\x81";  // cut short, or a lead byte
+        const size_t cut = narrow.empty() ? 0 : random() % narrow.size();
+        pieces.push_back(Narrow(narrow.substr(0, cut)));
+        pieces.push_back(Narrow(narrow.substr(cut)));
+      }
+      const std::string streamed = Streamed(folder, pieces);
+      const std::string whole = WholePage(pieces);
+      const auto differ =
+          std::mismatch(streamed.begin(), streamed.end(), whole.begin(), whole.end());
+      ASSERT_TRUE(streamed == whole) << name << ", page " << page << ": differs from byte "
+                                     << (differ.first - streamed.begin());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace farrowdale
