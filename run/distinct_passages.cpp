@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <unordered_map>
 #include <utility>
 
 #include "text/code_page.h"
@@ -38,18 +37,28 @@ bool NarrowTextRoundTrips() {
 
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   TPassageTally tally;
-  std::unordered_map<std::string_view, uint32_t> index_of;
-  index_of.reserve(passages.size());
   tally.sequence.reserve(passages.size());
+  // Open addressing over the distinct passages (each slot: position in texts + 1, or 0 when
+  // free), at most half full: no allocation per passage.
+  size_t slot_count = 16;
+  while (slot_count < 2 * passages.size()) slot_count *= 2;
+  std::vector<uint32_t> slots(slot_count, 0);
+  std::vector<std::string_view> distinct;
+  const std::hash<std::string_view> hash;
   for (const std::string_view passage : passages) {
-    const auto [found, added] =
-        index_of.try_emplace(passage, static_cast<uint32_t>(tally.texts.size()));
-    if (added) {
+    size_t slot = hash(passage) & (slot_count - 1);
+    while (slots[slot] != 0 && distinct[slots[slot] - 1] != passage) {
+      slot = (slot + 1) & (slot_count - 1);
+    }
+    if (slots[slot] == 0) {
+      distinct.push_back(passage);
+      slots[slot] = static_cast<uint32_t>(distinct.size());
       tally.texts.push_back(ToUnicode(passage));
       tally.occurrences.push_back(0);
     }
-    ++tally.occurrences[found->second];
-    tally.sequence.push_back(found->second);
+    const uint32_t id = slots[slot] - 1;
+    ++tally.occurrences[id];
+    tally.sequence.push_back(id);
   }
   return tally;
 }

@@ -5,6 +5,7 @@
 // list's quicksort, whose tie order is part of the output.
 #include "run/frequency_list.h"
 
+#include <numeric>
 #include <unordered_map>
 #include <utility>
 
@@ -84,12 +85,20 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
   return freq;
 }
 
-// The list's quicksort, so that counts that tie keep the order they always had.
+// The list's quicksort, so that counts that tie keep the order they always had. It runs on
+// the entries' places, which exchange more cheaply than entries holding their texts, and the
+// entries then move once to where their places ended.
 void SortByCount(TFrequencyList& freq) {
+  std::vector<uint32_t> order(freq.size());
+  std::iota(order.begin(), order.end(), 0);
   ListQuicksort(
-      static_cast<int>(freq.size()),
-      [&](int first, int second) { return CompareByFreq(freq[first], freq[second]); },
-      [&](int first, int second) { std::swap(freq[first], freq[second]); });
+      static_cast<int>(order.size()),
+      [&](int first, int second) { return CompareByFreq(freq[order[first]], freq[order[second]]); },
+      [&](int first, int second) { std::swap(order[first], order[second]); });
+  TFrequencyList sorted;
+  sorted.reserve(freq.size());
+  for (const uint32_t place : order) sorted.push_back(std::move(freq[place]));
+  freq.swap(sorted);
 }
 
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {
