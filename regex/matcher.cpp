@@ -414,8 +414,8 @@ int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from,
   return -1;
 }
 
-// The lowest cursor from `from` up to `highest` where the literal after the repetition can
-// start, or -1. After "." the whole literal is searched for at once.
+// Whether every cursor in [lowest, highest] already failed after this repetition in this
+// search.
 bool Matcher::CursorsKnownToFail(int node, int32_t lowest, int32_t highest) const {
   for (const FailedRepeat& failed : failed_repeats_) {
     if (failed.node == node) return failed.lowest <= lowest && highest <= failed.highest;
@@ -450,6 +450,8 @@ void Matcher::RememberFailedRepeat(int node, int32_t lowest, int32_t highest) {
   failed_repeats_.push_back(FailedRepeat{node, lowest, highest});
 }
 
+// The lowest cursor from `from` up to `highest` where the literal (or the one character) after
+// the repetition can start, or -1. After "." the whole literal is searched for at once.
 int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) {
   if (from > highest) return -1;
   if (plan.literal == nullptr) {
