@@ -32,15 +32,7 @@ hyperfine --warmup 1 --runs "$runs" --export-json "$work/runs.json" \
   -n "plain + --tables" "$(count plain '--one-file --tables')" \
   -n "new sections + --tables" "$(count full '--one-file --tables')" \
   -n "per-file plain" "$(count plain)" -n "per-file new sections" "$(count full)"
-python3 - "$work/runs.json" <<'PY'
-import json, sys
-results = json.load(open(sys.argv[1]))["results"]
-base = results[0]["median"]
-print("| Run | Median [s] | Median / plain run |")
-print("|:---|---:|---:|")
-for r in results:
-    print("| %s | %.3f | %.2f |" % (r["command"], r["median"], r["median"] / base))
-PY
+python3 "$here/median_table.py" "$work/runs.json" "Median / plain run"
 # What the one-file run with new sections and tables writes, against the plain report.
 eval "$(count full '--one-file --tables')" >/dev/null
 ls -l "$work/corpus/result.htm" "$work/corpus"/result_*.csv | awk '{print $5, $NF}'

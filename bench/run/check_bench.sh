@@ -52,12 +52,4 @@ markdown=${out:-$work/hyperfine.md}
 hyperfine --warmup 1 --runs "$runs" -i --export-markdown "$markdown" \
   --export-json "$work/hyperfine.json" "${commands[@]}"
 cat "$markdown"
-python3 - "$work/hyperfine.json" <<'PY'
-import json, sys
-results = json.load(open(sys.argv[1]))["results"]
-base = results[0]["median"]
-print("| Command | Median [s] | Median / count |")
-print("|:---|---:|---:|")
-for r in results:
-    print("| `%s` | %.3f | %.2f |" % (r["command"], r["median"], r["median"] / base))
-PY
+python3 "$here/median_table.py" "$work/hyperfine.json" "Median / count" --code

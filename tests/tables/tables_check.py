@@ -89,10 +89,9 @@ def main():
             extra.write(EXTRA_FILE)
         tag_set = os.path.join(corpus, "tagset.ini")
         environment = dict(os.environ, LC_ALL="C.UTF-8")
-        run = subprocess.run(
-            [args.cli, "count", "--tagset", tag_set, "--one-file", "--tables",
-             "--code-page", "UTF-8", corpus],
-            capture_output=True, timeout=60, env=environment)
+        command = [args.cli, "count", "--tagset", tag_set, "--one-file", "--tables",
+                   "--code-page", "UTF-8", corpus]
+        run = subprocess.run(command, capture_output=True, timeout=60, env=environment)
         if run.returncode != 0:
             fail(f"count exited {run.returncode}: {run.stderr.decode(errors='replace')}")
 
