@@ -66,8 +66,11 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
 std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence) {
+  std::vector<bool> ascii(texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) ascii[i] = IsAsciiText(texts[i]);
   const auto compare = [&](uint32_t a, uint32_t b) {
-    return CompareText(texts[a], texts[b], false);
+    return ascii[a] && ascii[b] ? CompareAsciiTexts(texts[a], texts[b])
+                                : CompareText(texts[a], texts[b], false);
   };
   std::vector<uint32_t> order(texts.size());
   std::iota(order.begin(), order.end(), 0);

@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "text/ascii_collation.h"
 #include "text/error.h"
 
 namespace farrowdale {
@@ -38,14 +40,26 @@ const UCollator* Collator(bool match_case) {
   return match_case ? tertiary.get() : secondary.get();
 }
 
+int Collate(const UCollator* collator, std::u16string_view a, std::u16string_view b) {
+  const UCollationResult result = ucol_strcoll(
+      collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+      reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
+  return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+}
+
 }  // namespace
 
+bool IsAsciiText(std::u16string_view text) { return TAsciiCollation::Covers(text); }
+
+int CompareAsciiTexts(std::u16string_view a, std::u16string_view b) {
+  // Many times faster than the collator, where the locale allows.
+  static const std::optional<TAsciiCollation> ascii = TAsciiCollation::For(Collator(false));
+  return ascii ? ascii->Compare(a, b) : Collate(Collator(false), a, b);
+}
+
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {
-  const UCollationResult result =
-      ucol_strcoll(Collator(match_case), reinterpret_cast<const UChar*>(a.data()),
-                   static_cast<int32_t>(a.size()), reinterpret_cast<const UChar*>(b.data()),
-                   static_cast<int32_t>(b.size()));
-  return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+  if (!match_case && IsAsciiText(a) && IsAsciiText(b)) return CompareAsciiTexts(a, b);
+  return Collate(Collator(match_case), a, b);
 }
 
 }  // namespace farrowdale

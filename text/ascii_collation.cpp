@@ -1,0 +1,136 @@
+#include "text/ascii_collation.h"
+
+#include <unicode/ucoleitr.h>
+#include <unicode/uset.h>
+
+#include <iterator>
+#include <memory>
+#include <set>
+
+namespace farrowdale {
+namespace {
+
+constexpr char16_t kAsciiEnd = 0x80;
+
+// Whether the collator's settings leave each character's weights on their own: no numeric
+// order, no ignored punctuation, no case level, and letter case not counted.
+bool WeighsCharactersAlone(const UCollator* collator) {
+  UErrorCode status = U_ZERO_ERROR;
+  const bool alone =
+      ucol_getStrength(collator) <= UCOL_SECONDARY &&
+      ucol_getAttribute(collator, UCOL_ALTERNATE_HANDLING, &status) == UCOL_NON_IGNORABLE &&
+      ucol_getAttribute(collator, UCOL_NUMERIC_COLLATION, &status) == UCOL_OFF &&
+      ucol_getAttribute(collator, UCOL_CASE_LEVEL, &status) == UCOL_OFF;
+  return alone && U_SUCCESS(status);
+}
+
+// Whether some contraction or context rule of the collator is made of ASCII characters only
+// (such as "ch" or "aa" under some locales): texts of ASCII characters could meet it.
+bool HasAsciiContraction(const UCollator* collator) {
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<USet, decltype(&uset_close)> contractions(uset_openEmpty(), &uset_close);
+  ucol_getContractionsAndExpansions(collator, contractions.get(), nullptr, /*addPrefixes=*/true,
+                                    &status);
+  if (U_FAILURE(status)) return true;
+  const int32_t items = uset_getItemCount(contractions.get());
+  for (int32_t i = 0; i < items; ++i) {
+    UChar32 first = 0;
+    UChar32 last = 0;
+    UChar text[64];
+    status = U_ZERO_ERROR;
+    const int32_t length =
+        uset_getItem(contractions.get(), i, &first, &last, text, std::size(text), &status);
+    if (U_FAILURE(status)) return true;
+    if (length > 0 &&
+        TAsciiCollation::Covers(std::u16string_view(text, static_cast<size_t>(length))))
+      return true;
+  }
+  return false;
+}
+
+// The number of collation elements the collator gives character c, a long primary weight's
+// continuation counted with it; -1 on failure.
+int ElementCount(const UCollator* collator, char16_t c) {
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<UCollationElements, decltype(&ucol_closeElements)> elements(
+      ucol_openElements(collator, reinterpret_cast<const UChar*>(&c), 1, &status),
+      &ucol_closeElements);
+  if (U_FAILURE(status)) return -1;
+  int count = 0;
+  for (;;) {
+    const int32_t element = ucol_next(elements.get(), &status);
+    if (U_FAILURE(status)) return -1;
+    if (element == UCOL_NULLORDER) return count;
+    const bool continuation = (element & 0xC0) == 0xC0;
+    if (element != 0 && !continuation) ++count;
+  }
+}
+
+}  // namespace
+
+std::optional<TAsciiCollation> TAsciiCollation::For(const UCollator* collator) {
+  if (!WeighsCharactersAlone(collator) || HasAsciiContraction(collator)) return std::nullopt;
+  std::array<std::string, kAsciiEnd> primaries;
+  std::string common_secondary;
+  for (char16_t c = 0; c < kAsciiEnd; ++c) {
+    if (ElementCount(collator, c) > 1) return std::nullopt;
+    // A sort key: primary weights, the level separator 01, secondary weights, the end 00.
+    uint8_t sort_key[32];
+    const int32_t size =
+        ucol_getSortKey(collator, reinterpret_cast<const UChar*>(&c), 1, sort_key, sizeof sort_key);
+    const std::string_view bytes(reinterpret_cast<const char*>(sort_key),
+                                 size > 0 ? static_cast<size_t>(size) - 1 : 0);
+    const size_t separator = bytes.find('\x01');
+    if (size <= 0 || size > static_cast<int32_t>(sizeof sort_key) ||
+        separator == std::string_view::npos || separator > 4) {
+      return std::nullopt;
+    }
+    const std::string_view primary = bytes.substr(0, separator);
+    std::string_view secondary = bytes.substr(separator + 1);
+    if (const size_t next_level = secondary.find('\x01'); next_level != std::string_view::npos) {
+      secondary = secondary.substr(0, next_level);
+    }
+    if (primary.empty()) {
+      if (!secondary.empty()) return std::nullopt;  // an accent alone: weighed, but not here
+      continue;
+    }
+    if (common_secondary.empty()) common_secondary = secondary;
+    if (secondary != common_secondary) return std::nullopt;
+    primaries[c] = primary;
+  }
+  // A weight's bytes compare as the weight does.
+  std::set<std::string> weights(primaries.begin(), primaries.end());
+  weights.erase(std::string());
+  TAsciiCollation collation;
+  for (char16_t c = 0; c < kAsciiEnd; ++c) {
+    if (primaries[c].empty()) continue;
+    collation.ranks_[c] =
+        static_cast<uint8_t>(1 + std::distance(weights.begin(), weights.find(primaries[c])));
+  }
+  return collation;
+}
+
+bool TAsciiCollation::Covers(std::u16string_view text) {
+  char16_t any_high = 0;
+  for (const char16_t c : text) any_high |= c;
+  return any_high < kAsciiEnd;
+}
+
+int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const {
+  // The weights of both texts side by side, ignored characters skipped; 0 marks a text's end,
+  // which sorts before any weight.
+  size_t i = 0;
+  size_t j = 0;
+  for (;;) {
+    uint8_t weight_a = 0;
+    uint8_t weight_b = 0;
+    while (i < a.size() && (weight_a = ranks_[a[i++]]) == 0) {
+    }
+    while (j < b.size() && (weight_b = ranks_[b[j++]]) == 0) {
+    }
+    if (weight_a != weight_b) return weight_a < weight_b ? -1 : 1;
+    if (weight_a == 0) return 0;
+  }
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,43 @@
+// Collation of texts of ASCII characters without the collator, once it has been asked how it
+// weighs each ASCII character.
+//
+// Under many locales every ASCII character collates by one weight of its own (letters of
+// either case share one at secondary strength; characters the collator ignores have none),
+// with no contraction or expansion among them and no setting (numeric order, ignored
+// punctuation, a case level) that looks beyond single characters. Two such texts then
+// collate as the sequences of their characters' primary weights compare, and texts whose
+// sequences are equal tie: every weighted ASCII character has the same secondary weight.
+#ifndef FARROWDALE_TEXT_ASCII_COLLATION_H_
+#define FARROWDALE_TEXT_ASCII_COLLATION_H_
+
+#include <unicode/ucol.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace farrowdale {
+
+class TAsciiCollation {
+ public:
+  // The collator's order of ASCII texts, or nothing when it does not collate ASCII
+  // characters one weight each as described above.
+  static std::optional<TAsciiCollation> For(const UCollator* collator);
+
+  // Whether text holds ASCII characters only.
+  static bool Covers(std::u16string_view text);
+
+  // Negative, zero or positive as ucol_strcoll finds a before, tied with or after b.
+  // REQUIRES: Covers(a) and Covers(b).
+  int Compare(std::u16string_view a, std::u16string_view b) const;
+
+ private:
+  // Each character's place among the primary weights of the ASCII characters, from 1; 0 for
+  // a character the collator ignores.
+  std::array<uint8_t, 128> ranks_{};
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TEXT_ASCII_COLLATION_H_

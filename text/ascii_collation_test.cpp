@@ -1,0 +1,78 @@
+#include "text/ascii_collation.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+namespace farrowdale {
+namespace {
+
+using CollatorPtr = std::unique_ptr<UCollator, decltype(&ucol_close)>;
+
+CollatorPtr OpenCollator(const char* locale, UColAttributeValue strength) {
+  UErrorCode status = U_ZERO_ERROR;
+  CollatorPtr collator(ucol_open(locale, &status), &ucol_close);
+  EXPECT_TRUE(U_SUCCESS(status)) << locale;
+  ucol_setStrength(collator.get(), strength);
+  return collator;
+}
+
+// Texts that meet the collator's hard cases: letters of both cases, the letter pairs some
+// locales collate as one letter, digits, punctuation, spaces, tabs and control characters
+// it ignores, and now and then any ASCII character.
+std::u16string RandomAsciiText(std::mt19937& random) {
+  static constexpr char kCommon[] = "aAbBcChHlLsSzZdDyYoO 0129-.,'\t\r\x01\x7f";
+  std::u16string text;
+  const int length = std::uniform_int_distribution<int>(0, 8)(random);
+  for (int i = 0; i < length; ++i) {
+    if (random() % 4 == 0) {
+      text += static_cast<char16_t>(random() % 128);
+    } else {
+      text += static_cast<char16_t>(kCommon[random() % (sizeof kCommon - 1)]);
+    }
+  }
+  return text;
+}
+
+// The table orders texts as the collator does, under every locale that allows it; root and
+// English must (the count's fast path depends on them).
+TEST(AsciiCollationTest, OrdersAsTheCollatorUnderManyLocales) {
+  for (const char* locale : {"", "en", "en_US_POSIX", "da", "cs", "cy", "hu", "es", "fr", "de",
+                             "sv", "fi", "lt", "pl", "tr", "ja", "th", "ru"}) {
+    const CollatorPtr collator = OpenCollator(locale, UCOL_SECONDARY);
+    const std::optional<TAsciiCollation> ascii = TAsciiCollation::For(collator.get());
+    if (std::string_view(locale).empty() || std::string_view(locale) == "en") {
+      EXPECT_TRUE(ascii.has_value()) << locale;
+    }
+    if (!ascii) continue;
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+      const std::u16string a = RandomAsciiText(random);
+      std::u16string b = round % 3 == 0 ? a : RandomAsciiText(random);
+      if (round % 3 == 0 && !b.empty()) b[random() % b.size()] ^= 0x20;  // case, or not a letter
+      const int expected = ucol_strcoll(
+          collator.get(), reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+          reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
+      ASSERT_EQ(ascii->Compare(a, b), expected) << "locale \"" << locale << "\", round " << round;
+    }
+  }
+}
+
+TEST(AsciiCollationTest, NoKeysWhereCharactersDoNotCollateAlone) {
+  // Contractions of ASCII letters, letter case, numeric order, ignored punctuation.
+  EXPECT_FALSE(TAsciiCollation::For(OpenCollator("cs", UCOL_SECONDARY).get()));
+  EXPECT_FALSE(TAsciiCollation::For(OpenCollator("", UCOL_TERTIARY).get()));
+  EXPECT_FALSE(TAsciiCollation::For(OpenCollator("en-u-kn", UCOL_SECONDARY).get()));
+  EXPECT_FALSE(TAsciiCollation::For(OpenCollator("en-u-ka-shifted", UCOL_SECONDARY).get()));
+}
+
+TEST(AsciiCollationTest, CoversAsciiTextsOnly) {
+  EXPECT_TRUE(TAsciiCollation::Covers(u""));
+  EXPECT_TRUE(TAsciiCollation::Covers(u"Cafe\x7f\t"));
+  EXPECT_FALSE(TAsciiCollation::Covers(u"caf\u00E9"));
+  EXPECT_FALSE(TAsciiCollation::Covers(u"x\U0001F600"));
+}
+
+}  // namespace
+}  // namespace farrowdale
