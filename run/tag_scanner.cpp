@@ -93,6 +93,64 @@ std::string PlainLiteralOf(const std::string& marker) {
   return node == end ? literal : std::string();
 }
 
+// Whether a tag's program is its begin literal, then group 1 holding any characters, as few as
+// possible, then its end literal, and nothing else. Its matches then pair each occurrence of
+// the begin literal with the first occurrence of the end literal after it.
+bool IsLiteralPairProgram(const std::vector<uint8_t>& code, std::string_view begin,
+                          std::string_view end) {
+  using namespace regex;
+  constexpr int kTop = 1;
+  if (code.size() <= static_cast<size_t>(OperandOf(kTop)) || code[kTop] != kAlternative) {
+    return false;
+  }
+  const uint8_t* program = code.data();
+  const int end_node = NextNode(program, kTop);
+  if (end_node < 0 || static_cast<size_t>(end_node) + kNodeHeaderSize != code.size() ||
+      code[end_node] != kEnd) {
+    return false;
+  }
+  // The literal nodes from node on, and the node after them.
+  const auto literal_from = [&](int& node) {
+    std::string literal;
+    for (; node >= 0 && node != end_node && code[node] == kLiteral;
+         node = NextNode(program, node)) {
+      literal += LiteralText(program, node);
+    }
+    return literal;
+  };
+  int node = OperandOf(kTop);
+  if (literal_from(node) != begin || node < 0 || code[node] != kGroupOpenFirst) return false;
+  // The group: one alternative, a lazy star of any character.
+  const int alternative = NextNode(program, node);
+  if (alternative < 0 || code[alternative] != kAlternative) return false;
+  const int close = NextNode(program, alternative);
+  const int repeat = OperandOf(alternative);
+  const int any = OperandOf(repeat);
+  if (close < 0 || code[close] != kGroupCloseFirst || code[repeat] != kStarRepeatLazy ||
+      NextNode(program, repeat) != close || code[any] != kAnyChar || NextNode(program, any) >= 0) {
+    return false;
+  }
+  node = NextNode(program, close);
+  return literal_from(node) == end && node == end_node;
+}
+
+// The matches of a literal-pair tag from the hits of its two literals: the first begin hit
+// from where the last match ended, up to the first end hit after that begin literal.
+void PairLiteralHits(const std::vector<size_t>& begin_hits, size_t begin_size,
+                     const std::vector<size_t>& end_hits, size_t end_size,
+                     std::vector<TPassageSpan>& spans) {
+  size_t free_from = 0;
+  auto end_hit = end_hits.begin();
+  for (const size_t hit : begin_hits) {
+    if (hit < free_from) continue;
+    const size_t text_begin = hit + begin_size;
+    while (end_hit != end_hits.end() && *end_hit < text_begin) ++end_hit;
+    if (end_hit == end_hits.end()) break;  // no later begin hit has an end either
+    free_from = *end_hit + end_size;
+    spans.push_back({hit, text_begin, *end_hit, free_from});
+  }
+}
+
 // Where a literal's occurrences lie, one after the other as a search that restarts after each
 // match takes them: an occurrence overlapping the one taken before it is passed over.
 std::vector<TMarkerHit> NonOverlappingHits(const std::vector<size_t>& starts, size_t length) {
@@ -144,6 +202,11 @@ TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& 
         marker_literals_.push_back(tag.markers[m]);
       }
     }
+    if (tag.literal >= 0 && tag.literal == tag.markers[0] && tag.markers[1] >= 0 &&
+        IsLiteralPairProgram(tag.pattern->parts().program.code, literals_[tag.markers[0]],
+                             literals_[tag.markers[1]])) {
+      tag.pair_end = tag.markers[1];
+    }
   }
   all_literals_ = regex::MultiLiteralSearch(literals_);
 }
@@ -182,6 +245,11 @@ std::vector<std::vector<TPassageSpan>> TTagScanner::SpansFromHits(
   regex::SearchParts search;
   for (size_t index = 0; index < tags_.size(); ++index) {
     const TCompiledTag& tag = tags_[index];
+    if (tag.pair_end >= 0 && static_cast<size_t>(tag.pair_end) < hits.size()) {
+      PairLiteralHits(hits[tag.literal], literals_[tag.literal].size(), hits[tag.pair_end],
+                      literals_[tag.pair_end].size(), spans[index]);
+      continue;
+    }
     if (tag.literal < 0) {
       ScanWithEngineSearch(tag.pattern, text, spans[index]);
       continue;

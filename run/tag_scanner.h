@@ -2,7 +2,8 @@
 // and the begin markers of all tags found in one pass over the text.
 //
 // A tag whose every match starts with a literal (the usual begin marker) has its matcher
-// tried only at the multi-literal search's hits for that literal; any other tag (a begin
+// tried only at the multi-literal search's hits for that literal, and a tag whose markers are
+// both plain literals needs no matcher where the pass found both; any other tag (a begin
 // marker that is a real pattern, or none) is searched as the engine searches it. Either way
 // the matches are exactly those of ForEachTaggedSpan: leftmost, non-overlapping, in order.
 //
@@ -76,6 +77,10 @@ class TTagScanner {
     int literal = -1;  // index of its first literal in literals_, or -1
     // Index in literals_ of its begin and end marker when that marker is a plain literal.
     std::array<int, 2> markers = {-1, -1};
+    // Index in literals_ of its end marker when its pattern is its begin literal, any
+    // characters (as few as possible) and its end literal: its matches then follow from the
+    // two literals' hits, without the matcher. -1 otherwise.
+    int pair_end = -1;
   };
 
   // The text up to its first zero byte; throws when the engine could not search it.

@@ -85,7 +85,8 @@ std::string ScannedMarkerHits(const TScannedText& scanned) {
 }
 
 // Markers of every kind a tag set holds: literal ones sharing brackets, prefixes of each
-// other, parentheses (escaped in a begin marker), real patterns, an empty begin marker (no
+// other, overlapping themselves, parentheses (escaped in a begin marker), an end marker that
+// would repeat the passage's group, real patterns, an empty begin marker (no
 // literal at all), end markers that can match empty, and a separator entry that is skipped.
 TEST(TagScannerTest, FindsWhatOneEnginePerTagFindsOnRandomTagSetsAndTexts) {
   SetSystemCodePage("windows-1252");
@@ -94,7 +95,8 @@ TEST(TagScannerTest, FindsWhatOneEnginePerTagFindsOnRandomTagSetsAndTexts) {
       {"<[ef]>", "</f>"}, {"", "</e>"},       {"e", "e"},       {"<e>|<f>", "</f>"},
       {"(e)", "/e"},      {"<f>", "</f>?"},   {"^<e>", "</e>"}, {"<e>", "(</e>|\r\n)"},
       {"\xe9", "\xc9"},   {"<f>", "(?i)</F"}, {"[e", "</e>"},   {"", ""},
-      {"ee", "ee"},       {"\\<e", "e\\>"}};
+      {"ee", "ee"},       {"\\<e", "e\\>"},   {"ee", "e"},      {"<e>", "{2}"},
+      {"<e>", "e?"}};
   const std::string alphabet = "<>/eEfF \r\n\xe9\xc9x";
   std::mt19937 rng(7);
   int compared = 0;
