@@ -92,22 +92,32 @@ class JoinedNarrowBuilder {
   template <typename Unit>
   void AppendNormalized(std::basic_string_view<Unit> piece, std::basic_string<Unit>& out) {
     static constexpr Unit kLineEnd[] = {Unit{'\r'}, Unit{'\n'}};
+    // Text and CR LF pairs stay where they are and are copied in one piece, from copy_from
+    // up to the next line end that has to change.
+    size_t copy_from = 0;
     size_t i = 0;
     while (i < piece.size()) {
       const size_t run = FindBreakOrEnd(piece, i);
       if (run > i) {
-        out.append(piece.substr(i, run - i));
         after_cr_ = false;
         open_line_ = true;
       }
       if (run == piece.size()) break;
       const Unit c = piece[run];
+      if (c == Unit{'\r'} && run + 1 < piece.size() && piece[run + 1] == Unit{'\n'}) {
+        i = run + 2;
+        after_cr_ = false;
+        open_line_ = false;
+        continue;
+      }
+      out.append(piece.substr(copy_from, run - copy_from));
       i = run + 1;
+      copy_from = i;
       if (c == 0) {
         ended_ = true;
-        break;
+        return;
       }
-      if (c == Unit{'\n'} && after_cr_) {  // the LF of a CR LF
+      if (c == Unit{'\n'} && after_cr_) {  // the LF of a CR LF split between pieces
         after_cr_ = false;
         continue;
       }
@@ -115,6 +125,7 @@ class JoinedNarrowBuilder {
       after_cr_ = c == Unit{'\r'};
       open_line_ = false;
     }
+    out.append(piece.substr(copy_from));
   }
 
   std::u16string normalized_;  // the current piece, line ends normalized; storage reused
