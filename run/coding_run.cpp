@@ -155,9 +155,13 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
     texts_tie = true;
     return std::move(tally.sequence);
   });
-  stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+  if (one_file_mode) {
+    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+    stat.Passages = {std::move(tally.texts), std::move(runs)};
+  } else {
+    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie);
+  }
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
-  if (one_file_mode) stat.Passages = {std::move(tally.texts), std::move(runs)};
 }
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or

@@ -103,7 +103,7 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts, bool texts_tie) {
+                                std::vector<std::u16string> texts, bool texts_tie) {
   // Texts are grouped by their narrow form, trimmed and A-Z folded. Two trimmed texts decoded
   // from different narrow texts could share that key only by differing in letter case alone,
   // and such texts tie under the collation: without ties each run is a group of its own
@@ -116,7 +116,8 @@ TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
     TFrequencyList freq;
     freq.reserve(runs.size());
     for (const TPassageRun& run : runs) {
-      if (!texts[run.Id].empty()) freq.push_back({texts[run.Id], run.Entries});
+      // Without ties each text has one run.
+      if (!texts[run.Id].empty()) freq.push_back({std::move(texts[run.Id]), run.Entries});
     }
     SortByCount(freq);
     return freq;

@@ -41,9 +41,10 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
                                          const std::function<std::vector<uint32_t>()>& sequence);
 
 // The frequency list, A-Z folded, of a list sorted by SortLikeTheList. texts_tie: whether
-// SortLikeTheList found two different texts that tie (it then asked for the sequence).
+// SortLikeTheList found two different texts that tie (it then asked for the sequence). The
+// entries' texts are moved out of texts where they can be: pass a copy to keep them.
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts, bool texts_tie);
+                                std::vector<std::u16string> texts, bool texts_tie);
 
 }  // namespace farrowdale
 
