@@ -4,6 +4,7 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -47,14 +48,30 @@ int Collate(const UCollator* collator, std::u16string_view a, std::u16string_vie
   return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
 }
 
+// The table of the case-ignoring collator's ASCII weights, or null. Building it takes a few
+// milliseconds (the collator lists all its contractions), as much as some ten thousand
+// comparisons: small runs compare through the collator, and the table is built once enough
+// comparisons have been made to pay for it.
+const TAsciiCollation* AsciiCollation() {
+  constexpr int kComparisonsBeforeTable = 20000;
+  static std::atomic<int> comparisons{0};
+  static std::atomic<bool> built{false};
+  if (!built.load(std::memory_order_acquire) &&
+      comparisons.fetch_add(1, std::memory_order_relaxed) < kComparisonsBeforeTable) {
+    return nullptr;
+  }
+  static const std::optional<TAsciiCollation> table = TAsciiCollation::For(Collator(false));
+  built.store(true, std::memory_order_release);
+  return table ? &*table : nullptr;
+}
+
 }  // namespace
 
 bool IsAsciiText(std::u16string_view text) { return TAsciiCollation::Covers(text); }
 
 int CompareAsciiTexts(std::u16string_view a, std::u16string_view b) {
-  // Many times faster than the collator, where the locale allows.
-  static const std::optional<TAsciiCollation> ascii = TAsciiCollation::For(Collator(false));
-  return ascii ? ascii->Compare(a, b) : Collate(Collator(false), a, b);
+  const TAsciiCollation* table = AsciiCollation();
+  return table ? table->Compare(a, b) : Collate(Collator(false), a, b);
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {

@@ -15,8 +15,9 @@ int CompareText(std::u16string_view a, std::u16string_view b, bool match_case);
 // Whether text holds ASCII characters only.
 bool IsAsciiText(std::u16string_view text);
 
-// CompareText(a, b, false) for texts known to be ASCII, by table where the locale allows: a
-// sort that checks each text once saves CompareText's checks on every comparison.
+// CompareText(a, b, false) for texts known to be ASCII, many times faster by table where the
+// locale allows (once a run has made enough comparisons): a sort that checks each text once
+// saves CompareText's checks on every comparison.
 // REQUIRES: IsAsciiText(a) and IsAsciiText(b).
 int CompareAsciiTexts(std::u16string_view a, std::u16string_view b);
 
