@@ -104,18 +104,21 @@ bool MultiLiteralSearch::MatchesAt(const std::string& literal, const uint8_t* at
 }
 
 void MultiLiteralSearch::Verify(const uint8_t* text, size_t size, size_t at,
-                                std::vector<std::vector<size_t>>& found) const {
+                                std::vector<Hit>& found) const {
   if (size - at < key_bytes_) return;
   const KeySlot* slot = FindSlot(KeyAt(text + at));
   if (slot == nullptr) return;
   for (int index : slot->literals) {
-    if (MatchesAt(literals_[index], text + at, size - at)) found[index].push_back(at);
+    if (MatchesAt(literals_[index], text + at, size - at)) found.push_back({index, at});
   }
 }
 
 std::vector<std::vector<size_t>> MultiLiteralSearch::FindAll(std::string_view view) const {
-  std::vector<std::vector<size_t>> found(literals_.size());
-  if (literals_.empty()) return found;
+  std::vector<std::vector<size_t>> by_literal(literals_.size());
+  if (literals_.empty()) return by_literal;
+  // All hits in one list first, then each literal's at once: a few allocations per text
+  // rather than a few per literal.
+  std::vector<Hit> found;
   const auto* text = reinterpret_cast<const uint8_t*>(view.data());
   const size_t size = view.size();
   size_t at = 0;
@@ -134,12 +137,18 @@ std::vector<std::vector<size_t>> MultiLiteralSearch::FindAll(std::string_view vi
     }
     if (bits != 0) Verify(text, size, at, found);
   }
-  return found;
+  std::vector<size_t> counts(literals_.size(), 0);
+  for (const Hit& hit : found) ++counts[hit.literal];
+  for (size_t index = 0; index < literals_.size(); ++index)
+    by_literal[index].reserve(counts[index]);
+  for (const Hit& hit : found) by_literal[hit.literal].push_back(hit.at);
+  return by_literal;
 }
 
 #if defined(__x86_64__)
-__attribute__((target("avx2"))) size_t MultiLiteralSearch::ScanWide(
-    const uint8_t* text, size_t size, std::vector<std::vector<size_t>>& found) const {
+__attribute__((target("avx2"))) size_t MultiLiteralSearch::ScanWide(const uint8_t* text,
+                                                                    size_t size,
+                                                                    std::vector<Hit>& found) const {
   const __m256i first_low = BroadcastTable(first_low_);
   const __m256i first_high = BroadcastTable(first_high_);
   const __m256i second_low = BroadcastTable(second_low_);

@@ -45,10 +45,14 @@ class MultiLiteralSearch {
   const KeySlot* FindSlot(uint64_t key) const;
   bool MatchesAt(const std::string& literal, const uint8_t* at, size_t room) const;
   // Checks a position whose first two bytes passed the bucket filter.
-  void Verify(const uint8_t* text, size_t size, size_t at,
-              std::vector<std::vector<size_t>>& found) const;
+  // A literal found: which one, and where.
+  struct Hit {
+    int literal;
+    size_t at;
+  };
+  void Verify(const uint8_t* text, size_t size, size_t at, std::vector<Hit>& found) const;
   // The bucket filter 32 positions at a time (AVX2); returns the first position not covered.
-  size_t ScanWide(const uint8_t* text, size_t size, std::vector<std::vector<size_t>>& found) const;
+  size_t ScanWide(const uint8_t* text, size_t size, std::vector<Hit>& found) const;
 
   std::vector<std::string> literals_;
   size_t key_bytes_ = 0;

@@ -139,6 +139,7 @@ bool IsLiteralPairProgram(const std::vector<uint8_t>& code, std::string_view beg
 void PairLiteralHits(const std::vector<size_t>& begin_hits, size_t begin_size,
                      const std::vector<size_t>& end_hits, size_t end_size,
                      std::vector<TPassageSpan>& spans) {
+  spans.reserve(std::min(begin_hits.size(), end_hits.size()));  // one end hit per match
   size_t free_from = 0;
   auto end_hit = end_hits.begin();
   for (const size_t hit : begin_hits) {
@@ -155,6 +156,7 @@ void PairLiteralHits(const std::vector<size_t>& begin_hits, size_t begin_size,
 // match takes them: an occurrence overlapping the one taken before it is passed over.
 std::vector<TMarkerHit> NonOverlappingHits(const std::vector<size_t>& starts, size_t length) {
   std::vector<TMarkerHit> hits;
+  hits.reserve(starts.size());
   size_t free_from = 0;
   for (const size_t start : starts) {
     if (start < free_from) continue;
