@@ -13,6 +13,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "report/csv_tables.h"
@@ -46,7 +47,7 @@ class TListedFiles {
  public:
   explicit TListedFiles(const std::vector<TFileItem>& items) {
     for (const TFileItem& item : items) {
-      names_.insert(item.path.lexically_normal());
+      names_.insert(item.path.lexically_normal().native());
       if (const auto id = FileId(item.path)) ids_.insert(*id);
     }
   }
@@ -54,23 +55,21 @@ class TListedFiles {
   // Throws the file-create error when report would replace a listed file, or could not be
   // replaced at all (a link, a folder).
   void CheckReportPath(const std::filesystem::path& report) const {
-    CheckReplaceableFile(report);
-    const auto id = FileId(report);
-    if (names_.contains(report.lexically_normal()) || (id && ids_.contains(*id))) {
+    const std::optional<TFileIdentity> id = CheckReplaceableFile(report);
+    if (names_.contains(report.lexically_normal().native()) || (id && ids_.contains(*id))) {
       throw FileCreateError(report, EEXIST);
     }
   }
 
  private:
-  using TFileId = std::pair<dev_t, ino_t>;
-  static std::optional<TFileId> FileId(const std::filesystem::path& path) {
+  static std::optional<TFileIdentity> FileId(const std::filesystem::path& path) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return TFileId{info.st_dev, info.st_ino};
+    return TFileIdentity{info.st_dev, info.st_ino};
   }
 
-  std::set<std::filesystem::path> names_;
-  std::set<TFileId> ids_;
+  std::unordered_set<std::filesystem::path::string_type> names_;  // normal forms
+  std::set<TFileIdentity> ids_;
 };
 
 // Every ticked text's report path, in list order, worked out before anything is written: a

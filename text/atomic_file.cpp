@@ -47,11 +47,11 @@ void SyncFolderOf(const std::filesystem::path& path) {
 
 }  // namespace
 
-void CheckReplaceableFile(const std::filesystem::path& path) {
+std::optional<TFileIdentity> CheckReplaceableFile(const std::filesystem::path& path) {
   struct stat info;
-  if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    throw FileCreateError(path, NotRegularFileText(info.st_mode));
-  }
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  if (!S_ISREG(info.st_mode)) throw FileCreateError(path, NotRegularFileText(info.st_mode));
+  return TFileIdentity{info.st_dev, info.st_ino};
 }
 
 TAtomicFile::TAtomicFile(std::filesystem::path path) : path_(std::move(path)) {

@@ -9,8 +9,12 @@
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace farrowdale {
 
@@ -54,9 +58,13 @@ class TAtomicFile {
 // The whole file at once: a TAtomicFile appended to once and committed.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// A file's identity: the device and inode that name and hard links share.
+using TFileIdentity = std::pair<dev_t, ino_t>;
+
 // Throws the error TAtomicFile gives for a path that exists and is not a regular file, so
-// that a caller can check all its paths before it writes any.
-void CheckReplaceableFile(const std::filesystem::path& path);
+// that a caller can check all its paths before it writes any. Returns the identity of the
+// regular file at path, or nothing when there is none.
+std::optional<TFileIdentity> CheckReplaceableFile(const std::filesystem::path& path);
 
 }  // namespace farrowdale
 
