@@ -70,12 +70,8 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
 std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence) {
-  std::vector<bool> ascii(texts.size());
-  for (size_t i = 0; i < texts.size(); ++i) ascii[i] = IsAsciiText(texts[i]);
-  const auto compare = [&](uint32_t a, uint32_t b) {
-    return ascii[a] && ascii[b] ? CompareAsciiTexts(texts[a], texts[b])
-                                : CompareText(texts[a], texts[b], false);
-  };
+  const TCaseIgnoringListOrder collation(texts);
+  const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
   std::vector<uint32_t> order(texts.size());
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });

@@ -134,3 +134,19 @@ int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const
 }
 
 }  // namespace farrowdale
+
+namespace farrowdale {
+
+uint64_t TAsciiCollation::Prefix(std::u16string_view text) const {
+  uint64_t prefix = 0;
+  int shift = 56;
+  for (const char16_t c : text) {
+    if (ranks_[c] == 0) continue;
+    prefix |= uint64_t{ranks_[c]} << shift;
+    if (shift == 0) break;
+    shift -= 8;
+  }
+  return prefix;
+}
+
+}  // namespace farrowdale

@@ -32,6 +32,11 @@ class TAsciiCollation {
   // REQUIRES: Covers(a) and Covers(b).
   int Compare(std::u16string_view a, std::u16string_view b) const;
 
+  // The first eight weights of text, one byte each from the most significant, 0 after its
+  // end: where two texts' prefixes differ, they compare as their prefixes do.
+  // REQUIRES: Covers(text).
+  uint64_t Prefix(std::u16string_view text) const;
+
  private:
   // Each character's place among the primary weights of the ASCII characters, from 1; 0 for
   // a character the collator ignores.

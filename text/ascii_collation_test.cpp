@@ -35,8 +35,9 @@ std::u16string RandomAsciiText(std::mt19937& random) {
   return text;
 }
 
-// The table orders texts as the collator does, under every locale that allows it; root and
-// English must (the count's fast path depends on them).
+// The table orders texts as the collator does, and so do the prefixes where they differ,
+// under every locale that allows it; root and English must (the count's fast path depends on
+// them).
 TEST(AsciiCollationTest, OrdersAsTheCollatorUnderManyLocales) {
   for (const char* locale : {"", "en", "en_US_POSIX", "da", "cs", "cy", "hu", "es", "fr", "de",
                              "sv", "fi", "lt", "pl", "tr", "ja", "th", "ru"}) {
@@ -55,6 +56,12 @@ TEST(AsciiCollationTest, OrdersAsTheCollatorUnderManyLocales) {
           collator.get(), reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
           reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
       ASSERT_EQ(ascii->Compare(a, b), expected) << "locale \"" << locale << "\", round " << round;
+      const uint64_t prefix_a = ascii->Prefix(a);
+      const uint64_t prefix_b = ascii->Prefix(b);
+      if (prefix_a != prefix_b) {
+        ASSERT_EQ(prefix_a < prefix_b ? -1 : 1, expected)
+            << "prefixes, locale \"" << locale << "\", round " << round;
+      }
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -51,13 +52,14 @@ int Collate(const UCollator* collator, std::u16string_view a, std::u16string_vie
 // The table of the case-ignoring collator's ASCII weights, or null. Building it takes a few
 // milliseconds (the collator lists all its contractions), as much as some ten thousand
 // comparisons: small runs compare through the collator, and the table is built once enough
-// comparisons have been made to pay for it.
-const TAsciiCollation* AsciiCollation() {
+// comparisons have been asked for to pay for it.
+const TAsciiCollation* AsciiCollation(int comparisons_to_come) {
   constexpr int kComparisonsBeforeTable = 20000;
   static std::atomic<int> comparisons{0};
   static std::atomic<bool> built{false};
   if (!built.load(std::memory_order_acquire) &&
-      comparisons.fetch_add(1, std::memory_order_relaxed) < kComparisonsBeforeTable) {
+      comparisons.fetch_add(comparisons_to_come, std::memory_order_relaxed) <
+          kComparisonsBeforeTable) {
     return nullptr;
   }
   static const std::optional<TAsciiCollation> table = TAsciiCollation::For(Collator(false));
@@ -65,17 +67,36 @@ const TAsciiCollation* AsciiCollation() {
   return table ? &*table : nullptr;
 }
 
+// About the number of comparisons a sort of count texts makes: count log2(count).
+int SortComparisons(size_t count) {
+  size_t comparisons = 0;
+  for (size_t rest = count; rest > 1; rest /= 2) comparisons += count;
+  return static_cast<int>(std::min<size_t>(comparisons, size_t{1} << 30));
+}
+
 }  // namespace
 
-bool IsAsciiText(std::u16string_view text) { return TAsciiCollation::Covers(text); }
+TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
+    : texts_(texts), table_(AsciiCollation(SortComparisons(texts.size()))) {
+  keyed_.resize(texts.size(), 0);
+  prefixes_.resize(texts.size(), 0);
+  if (table_ == nullptr) return;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (!TAsciiCollation::Covers(texts[i])) continue;
+    keyed_[i] = 1;
+    prefixes_[i] = table_->Prefix(texts[i]);
+  }
+}
 
-int CompareAsciiTexts(std::u16string_view a, std::u16string_view b) {
-  const TAsciiCollation* table = AsciiCollation();
-  return table ? table->Compare(a, b) : Collate(Collator(false), a, b);
+int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
+  if (keyed_[a] && keyed_[b]) return table_->Compare(texts_[a], texts_[b]);
+  return CompareText(texts_[a], texts_[b], false);
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {
-  if (!match_case && IsAsciiText(a) && IsAsciiText(b)) return CompareAsciiTexts(a, b);
+  if (!match_case && TAsciiCollation::Covers(a) && TAsciiCollation::Covers(b)) {
+    if (const TAsciiCollation* table = AsciiCollation(1)) return table->Compare(a, b);
+  }
   return Collate(Collator(match_case), a, b);
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 namespace farrowdale {
 namespace {
 
@@ -13,6 +17,28 @@ TEST(CollationTest, CaseCountsOnlyWhenAskedAndAccentsAlways) {
   EXPECT_LT(CompareText(u"e", u"\u00E9", false), 0);
   EXPECT_LT(CompareText(u"\u00E9", u"f", false), 0);
   EXPECT_LT(CompareText(u"", u"a", false), 0);
+}
+
+// A list long enough for the ASCII table, ASCII texts that share long beginnings and
+// differ in case or ignorable characters only, and texts with accents among them.
+TEST(CollationTest, ListOrderComparesAsCompareText) {
+  std::mt19937 random(3);
+  std::vector<std::u16string> texts;
+  for (int i = 0; i < 3000; ++i) {
+    std::u16string text = u"interview ";
+    for (int n = static_cast<int>(random() % 6); n > 0; --n) {
+      text += u"aAbB \t-\x01"[random() % 9];
+    }
+    if (i % 7 == 0) text += u"\u00E9";
+    if (i % 11 == 0) text.insert(0, u"Z");
+    texts.push_back(text);
+  }
+  const TCaseIgnoringListOrder order(texts);
+  for (int round = 0; round < 20000; ++round) {
+    const auto a = static_cast<uint32_t>(random() % texts.size());
+    const auto b = static_cast<uint32_t>(random() % texts.size());
+    ASSERT_EQ(order.Compare(a, b), CompareText(texts[a], texts[b], false)) << round;
+  }
 }
 
 }  // namespace
