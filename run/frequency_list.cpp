@@ -26,6 +26,9 @@ void AppendGroupKey(std::u16string_view text, bool fold_case, std::string& keys)
   }
 }
 
+// Larger counts first.
+int32_t CompareCounts(int32_t first, int32_t second) { return second - first; }
+
 }  // namespace
 
 std::string GroupKey(std::u16string_view text, bool fold_case) {
@@ -89,12 +92,19 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
 // the entries' places, which exchange more cheaply than entries holding their texts, and the
 // entries then move once to where their places ended.
 void SortByCount(TFrequencyList& freq) {
+  // The counts move with the places, so that comparisons read one array in order.
   std::vector<uint32_t> order(freq.size());
   std::iota(order.begin(), order.end(), 0);
+  std::vector<int32_t> counts;
+  counts.reserve(freq.size());
+  for (const TFrequencyEntry& entry : freq) counts.push_back(entry.Count);
   ListQuicksort(
       static_cast<int>(order.size()),
-      [&](int first, int second) { return CompareByFreq(freq[order[first]], freq[order[second]]); },
-      [&](int first, int second) { std::swap(order[first], order[second]); });
+      [&](int first, int second) { return CompareCounts(counts[first], counts[second]); },
+      [&](int first, int second) {
+        std::swap(order[first], order[second]);
+        std::swap(counts[first], counts[second]);
+      });
   TFrequencyList sorted;
   sorted.reserve(freq.size());
   for (const uint32_t place : order) sorted.push_back(std::move(freq[place]));
@@ -102,7 +112,7 @@ void SortByCount(TFrequencyList& freq) {
 }
 
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {
-  return second.Count - first.Count;
+  return CompareCounts(first.Count, second.Count);
 }
 
 }  // namespace farrowdale
