@@ -43,11 +43,13 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   size_t slot_count = 16;
   while (slot_count < 2 * passages.size()) slot_count *= 2;
   std::vector<uint32_t> slots(slot_count, 0);
-  // Room for every passage being distinct, so that nothing grows by steps.
+  // Room for every passage being distinct in the usual short lists, so that they do not grow
+  // by steps; long lists with few distinct passages are not given room they will not use.
+  const size_t room = std::min<size_t>(passages.size(), 4096);
   std::vector<std::string_view> distinct;
-  distinct.reserve(passages.size());
-  tally.texts.reserve(passages.size());
-  tally.occurrences.reserve(passages.size());
+  distinct.reserve(room);
+  tally.texts.reserve(room);
+  tally.occurrences.reserve(room);
   const std::hash<std::string_view> hash;
   for (const std::string_view passage : passages) {
     size_t slot = hash(passage) & (slot_count - 1);
