@@ -41,6 +41,14 @@ size_t FindBreakOrEnd(std::basic_string_view<Unit> text, size_t from) {
   size_t i = from;
 #ifdef __SSE2__
   constexpr size_t kUnitsPerBlock = 16 / sizeof(Unit);
+  // Four blocks at a time while lines are long, then block by block to the break.
+  for (; i + 4 * kUnitsPerBlock <= text.size(); i += 4 * kUnitsPerBlock) {
+    const Unit* at = text.data() + i;
+    if ((BreakMask(at) | BreakMask(at + kUnitsPerBlock) | BreakMask(at + 2 * kUnitsPerBlock) |
+         BreakMask(at + 3 * kUnitsPerBlock)) != 0) {
+      break;
+    }
+  }
   for (; i + kUnitsPerBlock <= text.size(); i += kUnitsPerBlock) {
     const int mask = BreakMask(text.data() + i);
     if (mask != 0) return i + __builtin_ctz(mask) / sizeof(Unit);

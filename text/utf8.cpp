@@ -84,8 +84,18 @@ bool IsWellFormedUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();
   while (p < end) {
-    // Sixteen or eight ASCII bytes at a time: the common case of any corpus.
+    // Sixty-four, sixteen or eight ASCII bytes at a time: the common case of any corpus.
 #ifdef __SSE2__
+    if (end - p >= 64) {
+      const auto* blocks = reinterpret_cast<const __m128i*>(p);
+      const __m128i any =
+          _mm_or_si128(_mm_or_si128(_mm_loadu_si128(blocks), _mm_loadu_si128(blocks + 1)),
+                       _mm_or_si128(_mm_loadu_si128(blocks + 2), _mm_loadu_si128(blocks + 3)));
+      if (_mm_movemask_epi8(any) == 0) {
+        p += 64;
+        continue;
+      }
+    }
     if (end - p >= 16 &&
         _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
       p += 16;
