@@ -37,6 +37,7 @@ bool NarrowTextRoundTrips() {
 
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   TPassageTally tally;
+  if (passages.empty()) return tally;
   tally.sequence.reserve(passages.size());
   // Open addressing over the distinct passages (each slot: position in texts + 1, or 0 when
   // free), at most half full: no allocation per passage.
@@ -72,6 +73,11 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
 std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence) {
+  if (texts.size() < 2) {  // nothing to compare
+    std::vector<TPassageRun> runs;
+    if (!texts.empty()) runs.push_back({0, occurrences[0]});
+    return runs;
+  }
   const TCaseIgnoringListOrder collation(texts);
   const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
   std::vector<uint32_t> order(texts.size());

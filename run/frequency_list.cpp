@@ -92,6 +92,7 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
 // the entries' places, which exchange more cheaply than entries holding their texts, and the
 // entries then move once to where their places ended.
 void SortByCount(TFrequencyList& freq) {
+  if (freq.size() < 2) return;
   // The counts move with the places, so that comparisons read one array in order.
   std::vector<uint32_t> order(freq.size());
   std::iota(order.begin(), order.end(), 0);
