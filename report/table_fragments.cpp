@@ -1,18 +1,36 @@
 #include "report/table_fragments.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "report/passages_section.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
 
-void AppendAscii(std::u16string& out, std::string_view ascii) {
-  out.append(ascii.begin(), ascii.end());
+namespace {
+
+// Appends ASCII text to narrow or Unicode text, in one step rather than character by character.
+template <typename Char>
+void AppendWidened(std::basic_string<Char>& out, std::string_view ascii) {
+  const size_t start = out.size();
+  out.resize(start + ascii.size());
+  std::copy(ascii.begin(), ascii.end(), out.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
+}  // namespace
+
+void AppendAscii(std::u16string& out, std::string_view ascii) { AppendWidened(out, ascii); }
+
 void AppendDecimal(std::u16string& out, int64_t number) {
-  AppendAscii(out, std::to_string(number));
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), number);
+  AppendAscii(out, std::string_view(digits, static_cast<size_t>(end.ptr - digits)));
 }
 
 void AppendNarrow(std::u16string& out, std::string_view narrow) {
@@ -72,22 +90,40 @@ std::string EscapeMarkers(std::string_view markers) {
 
 namespace {
 
+// The first "&", "<" or ">" at or after p, or end; eight Unicode units at a time where SSE2 is
+// there.
+template <typename Char>
+const Char* FindHtmlSpecial(const Char* p, const Char* end) {
+#ifdef __SSE2__
+  if constexpr (sizeof(Char) == 2) {
+    const __m128i ampersands = _mm_set1_epi16('&');
+    const __m128i less_thans = _mm_set1_epi16('<');
+    const __m128i greater_thans = _mm_set1_epi16('>');
+    while (end - p >= 8) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i special = _mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi16(units, ampersands), _mm_cmpeq_epi16(units, less_thans)),
+          _mm_cmpeq_epi16(units, greater_thans));
+      if (_mm_movemask_epi8(special) != 0) break;
+      p += 8;
+    }
+  }
+#endif
+  while (p < end && *p != '&' && *p != '<' && *p != '>') ++p;
+  return p;
+}
+
+// Appends the runs between the characters to escape whole.
 template <typename Char>
 void AppendEscapedHtml(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
-  for (Char c : text) {
-    switch (c) {
-      case '&':
-        out.append({'&', 'a', 'm', 'p', ';'});
-        break;
-      case '<':
-        out.append({'&', 'l', 't', ';'});
-        break;
-      case '>':
-        out.append({'&', 'g', 't', ';'});
-        break;
-      default:
-        out += c;
-    }
+  const Char* p = text.data();
+  const Char* const end = p + text.size();
+  for (;;) {
+    const Char* special = FindHtmlSpecial(p, end);
+    out.append(p, static_cast<size_t>(special - p));
+    if (special == end) return;
+    AppendWidened(out, *special == '&' ? "&amp;" : *special == '<' ? "&lt;" : "&gt;");
+    p = special + 1;
   }
 }
 
