@@ -81,8 +81,9 @@ class TNarrowDecoder {
   // The text ends: appends to *out what was held back.
   void Finish(std::u16string* out);
 
-  // True while what was decoded so far may still change what the next piece gives: the start
-  // of a UTF-8 sequence; under a code page converted by ICU, always.
+  // True while what was decoded so far may still change what the next piece gives: a UTF-8
+  // sequence at the end of the last piece (held until a later byte shows where it ends); under
+  // a code page converted by ICU, always.
   bool HoldsBack() const;
 
  private:
