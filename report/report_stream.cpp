@@ -1,8 +1,5 @@
 #include "report/report_stream.h"
 
-#include <bit>
-#include <cstring>
-
 #include "text/line_splitter.h"
 
 namespace farrowdale {
@@ -132,16 +129,11 @@ void TReportStream::AppendLineEnd() {
 
 void TReportStream::AppendUnits(const char16_t* begin, const char16_t* end) {
   const size_t start = bytes_.size();
-  const size_t size = 2 * static_cast<size_t>(end - begin);
-  bytes_.resize(start + size);
+  bytes_.resize(start + 2 * static_cast<size_t>(end - begin));
   char* out = bytes_.data() + start;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(out, begin, size);  // the units' own bytes are UTF-16 LE already
-  } else {
-    for (const char16_t* p = begin; p < end; ++p) {
-      *out++ = static_cast<char>(*p & 0xFF);
-      *out++ = static_cast<char>(*p >> 8);
-    }
+  for (const char16_t* p = begin; p < end; ++p) {
+    *out++ = static_cast<char>(*p & 0xFF);
+    *out++ = static_cast<char>(*p >> 8);
   }
 }
 
