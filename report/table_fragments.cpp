@@ -1,7 +1,6 @@
 #include "report/table_fragments.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string>
 
 #ifdef __SSE2__
@@ -28,9 +27,7 @@ void AppendWidened(std::basic_string<Char>& out, std::string_view ascii) {
 void AppendAscii(std::u16string& out, std::string_view ascii) { AppendWidened(out, ascii); }
 
 void AppendDecimal(std::u16string& out, int64_t number) {
-  char digits[24];
-  const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), number);
-  AppendAscii(out, std::string_view(digits, static_cast<size_t>(end.ptr - digits)));
+  AppendAscii(out, std::to_string(number));
 }
 
 void AppendNarrow(std::u16string& out, std::string_view narrow) {
