@@ -378,8 +378,9 @@ class TNarrowEncoder::Impl {
         break;
       case Kind::kTable:  // ASCII runs, and between them the units with a byte of their own
         p = FindUnit(p, end, 0xFF80, 0, /*wanted=*/false);
-        while (p < end && code_page_.unchanged_units[*p])
+        while (p < end && code_page_.unchanged_units[*p]) {
           p = FindUnit(p + 1, end, 0xFF80, 0, false);
+        }
         break;
       case Kind::kIcu:
         break;
