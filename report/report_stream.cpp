@@ -9,6 +9,21 @@ namespace {
 // in the caches.
 constexpr size_t kUnicodeChunk = 16 * 1024;
 constexpr size_t kByteChunk = 64 * 1024;
+// Text the code page would change goes through it up to the start of a run of this many ASCII
+// units, after which the run is written as it is: shorter runs do not repay the switch.
+constexpr size_t kAsciiRunWorthSkipping = 16;
+
+// The length of the start of text to convert, up to and with the first unit of a run of ASCII
+// units worth skipping (after an ASCII unit neither encoder nor decoder holds anything back),
+// or all of it.
+size_t ConvertedRunLength(std::u16string_view text) {
+  size_t ascii_run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    ascii_run = text[i] < 0x80 ? ascii_run + 1 : 0;
+    if (ascii_run == kAsciiRunWorthSkipping) return i + 2 - kAsciiRunWorthSkipping;
+  }
+  return text.size();
+}
 
 }  // namespace
 
@@ -42,16 +57,36 @@ void TReportStream::Finish() {
 }
 
 void TReportStream::WriteUnicode(bool value_ends) {
-  for (size_t done = 0; done < unicode_.size(); done += kUnicodeChunk) {
-    narrow_.clear();
-    encoder_.Encode(std::u16string_view(unicode_).substr(done, kUnicodeChunk), &narrow_);
-    WriteNarrow(narrow_);
+  const std::u16string_view text = unicode_;
+  for (size_t done = 0; done < text.size(); done += kUnicodeChunk) {
+    WriteUnicodeChunk(text.substr(done, kUnicodeChunk));
   }
   unicode_.clear();
   if (value_ends) {
     narrow_.clear();
     encoder_.Finish(&narrow_);
     WriteNarrow(narrow_);
+  }
+}
+
+void TReportStream::WriteUnicodeChunk(std::u16string_view text) {
+  while (!text.empty()) {
+    const bool encoder_holds_back = encoder_.HoldsBack();
+    const bool decoder_holds_back = decoder_.HoldsBack();
+    if (!encoder_holds_back && !decoder_holds_back) {
+      const size_t unchanged = encoder_.UnchangedPrefix(text);
+      WriteDecoded(text.substr(0, unchanged));
+      text.remove_prefix(unchanged);
+      if (text.empty()) break;
+    }
+    // When both hold back, as they always do under code pages converted by ICU, the whole
+    // chunk goes through the code page in one go.
+    const std::u16string_view converted =
+        encoder_holds_back && decoder_holds_back ? text : text.substr(0, ConvertedRunLength(text));
+    narrow_.clear();
+    encoder_.Encode(converted, &narrow_);
+    WriteNarrow(narrow_);
+    text.remove_prefix(converted.size());
   }
 }
 

@@ -8,7 +8,8 @@
 //   pieces decodes as it would uncut;
 // - Unicode pieces first go through the code page (TNarrowEncoder; pieces appended one after
 //   the other are one value, converted as one), so characters it lacks do not survive,
-//   exactly as if the page had been built in narrow text;
+//   exactly as if the page had been built in narrow text; text that would come back
+//   unchanged (TNarrowEncoder::UnchangedPrefix) skips the conversion;
 // - lines end as TUnicodeStringList::AssignText ends them: CR, LF and CR LF each end a line
 //   (also a CR at the end of one piece with an LF at the start of the next), LF CR is two
 //   line ends, U+0000 ends the text, and a last line without a line end still gets CR LF.
@@ -50,6 +51,9 @@ class TReportStream {
  private:
   // Writes the text appended to unicode(); value_ends: nothing of the same value follows.
   void WriteUnicode(bool value_ends);
+  // Writes one chunk of that text: what the code page gives back unchanged as it is, the rest
+  // through the code page and back.
+  void WriteUnicodeChunk(std::u16string_view text);
   void WriteNarrow(std::string_view narrow);
   void WriteDecoded(std::u16string_view text);
   void AppendLineEnd();

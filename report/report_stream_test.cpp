@@ -65,6 +65,23 @@ std::string Streamed(const ScratchFolder& folder, const std::vector<Piece>& piec
 Piece Narrow(std::string narrow) { return {false, std::move(narrow), {}}; }
 Piece Unicode(std::u16string text) { return {true, {}, std::move(text)}; }
 
+// Narrow text as two pieces, cut at a random byte (also inside a character's bytes).
+void AddCutNarrow(std::vector<Piece>& pieces, const std::string& narrow, std::mt19937& random) {
+  const size_t cut = narrow.empty() ? 0 : random() % narrow.size();
+  pieces.push_back(Narrow(narrow.substr(0, cut)));
+  pieces.push_back(Narrow(narrow.substr(cut)));
+}
+
+// The pieces streamed against the page built whole; on a difference, where it starts.
+testing::AssertionResult StreamsAsThePageBuiltWhole(const ScratchFolder& folder,
+                                                    const std::vector<Piece>& pieces) {
+  const std::string streamed = Streamed(folder, pieces);
+  const std::string whole = WholePage(pieces);
+  if (streamed == whole) return testing::AssertionSuccess();
+  const auto differ = std::mismatch(streamed.begin(), streamed.end(), whole.begin(), whole.end());
+  return testing::AssertionFailure() << "differs from byte " << (differ.first - streamed.begin());
+}
+
 TEST(ReportStreamTest, ALineEndCutBetweenTwoPiecesIsOneLineEnd) {
   CodePageGuard code_page("windows-1252");
   const ScratchFolder folder;
@@ -120,6 +137,60 @@ TEST(ReportStreamTest, PiecesGiveTheBytesOfThePageBuiltWhole) {
           std::mismatch(streamed.begin(), streamed.end(), whole.begin(), whole.end());
       ASSERT_TRUE(streamed == whole) << name << ", page " << page << ": differs from byte "
                                      << (differ.first - streamed.begin());
+    }
+  }
+}
+
+// Pages made to switch often between text the code page gives back unchanged, which skips the
+// conversion, and text that must go through it: ASCII runs long and short, characters with
+// and without a byte in the code page, surrogate pairs whole and cut between pieces or at the
+// stream's 16,384-unit chunks, lone surrogates, line ends and U+0000 at the edges of pieces,
+// narrow pieces cut inside a sequence. Each page must give the bytes of the page built whole.
+TEST(ReportStreamTest, SkippingTheCodePageChangesNoByte) {
+  const ScratchFolder folder;
+  const std::vector<std::u16string> segments = {u"abcdefghijklmnopqrstuvwxyz <p>&amp;",
+                                                u"x",
+                                                u"\u00E9",
+                                                u"\u00E0\u00E9\u00EE\u00F5\u00FC",
+                                                u"\u20AC",
+                                                u"\u0100",
+                                                u"\u0416\u0436",
+                                                u"\u6F22\u3042",
+                                                u"\xD834\xDD1E",
+                                                u"\xD834",
+                                                u"\xDD1E",
+                                                u"\r",
+                                                u"\n",
+                                                u"\r\n",
+                                                u"\n\r",
+                                                u"\xFFFD"};
+  std::mt19937 random(11);
+  const auto random_text = [&](size_t segment_count) {
+    std::u16string text;
+    for (size_t i = 0; i < segment_count; ++i) text += segments[random() % segments.size()];
+    return text;
+  };
+  for (const char* name : {"UTF-8", "windows-1252", "windows-1251", "Shift_JIS"}) {
+    CodePageGuard code_page(name);
+    for (int page = 0; page < 80; ++page) {
+      std::vector<Piece> pieces;
+      const int count = 1 + static_cast<int>(random() % 16);
+      for (int p = 0; p < count; ++p) {
+        std::u16string text = random_text(random() % 8);
+        if (random() % 8 == 0) {
+          // After a narrow piece the stream's Unicode text starts afresh: the segments then
+          // stand just before, across or after the end of its first chunk.
+          pieces.push_back(Narrow(""));
+          text = std::u16string(16384 - random() % 4, u'a') + text;
+        }
+        if (random() % 40 == 0) text += u'\0';
+        if (random() % 3 != 0) {
+          pieces.push_back(Unicode(std::move(text)));
+          continue;
+        }
+        AddCutNarrow(pieces, ToNarrow(text), random);
+      }
+      ASSERT_TRUE(StreamsAsThePageBuiltWhole(folder, pieces)) << name << ", page " << page;
     }
   }
 }

@@ -1,15 +1,30 @@
 #include "report/table_fragments.h"
 
+#include <algorithm>
 #include <string>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "report/passages_section.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
 
-void AppendAscii(std::u16string& out, std::string_view ascii) {
-  out.append(ascii.begin(), ascii.end());
+namespace {
+
+// Appends ASCII text to narrow or Unicode text, in one step rather than character by character.
+template <typename Char>
+void AppendWidened(std::basic_string<Char>& out, std::string_view ascii) {
+  const size_t start = out.size();
+  out.resize(start + ascii.size());
+  std::copy(ascii.begin(), ascii.end(), out.begin() + static_cast<std::ptrdiff_t>(start));
 }
+
+}  // namespace
+
+void AppendAscii(std::u16string& out, std::string_view ascii) { AppendWidened(out, ascii); }
 
 void AppendDecimal(std::u16string& out, int64_t number) {
   AppendAscii(out, std::to_string(number));
@@ -70,24 +85,57 @@ std::string EscapeMarkers(std::string_view markers) {
   return escaped;
 }
 
+const char16_t* FindUnitToEscape(const char16_t* p, const char16_t* end, bool quotes_and_controls) {
+  // Without quotes and controls the fourth character looked for is "&" once more, and no unit
+  // is below 0.
+  const char16_t fourth = quotes_and_controls ? u'"' : u'&';
+  const char16_t controls_below = quotes_and_controls ? 0x20 : 0;
+#ifdef __SSE2__
+  const __m128i ampersands = _mm_set1_epi16('&');
+  const __m128i less_thans = _mm_set1_epi16('<');
+  const __m128i greater_thans = _mm_set1_epi16('>');
+  const __m128i fourths = _mm_set1_epi16(static_cast<short>(fourth));
+  const __m128i limits = _mm_set1_epi16(static_cast<short>(controls_below));
+  const __m128i zero = _mm_setzero_si128();
+  while (end - p >= 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i special = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(units, ampersands), _mm_cmpeq_epi16(units, less_thans)),
+        _mm_or_si128(_mm_cmpeq_epi16(units, greater_thans), _mm_cmpeq_epi16(units, fourths)));
+    // The limit minus a unit, saturated at 0, is 0 only for units at or above the limit.
+    const __m128i not_controls = _mm_cmpeq_epi16(_mm_subs_epu16(limits, units), zero);
+    if (_mm_movemask_epi8(special) != 0 || _mm_movemask_epi8(not_controls) != 0xFFFF) break;
+    p += 8;
+  }
+#endif
+  while (p < end && *p >= controls_below && *p != '&' && *p != '<' && *p != '>' && *p != fourth) {
+    ++p;
+  }
+  return p;
+}
+
 namespace {
 
+const char* FindHtmlSpecial(const char* p, const char* end) {
+  while (p < end && *p != '&' && *p != '<' && *p != '>') ++p;
+  return p;
+}
+
+const char16_t* FindHtmlSpecial(const char16_t* p, const char16_t* end) {
+  return FindUnitToEscape(p, end, /*quotes_and_controls=*/false);
+}
+
+// Appends the runs between the characters to escape whole.
 template <typename Char>
 void AppendEscapedHtml(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
-  for (Char c : text) {
-    switch (c) {
-      case '&':
-        out.append({'&', 'a', 'm', 'p', ';'});
-        break;
-      case '<':
-        out.append({'&', 'l', 't', ';'});
-        break;
-      case '>':
-        out.append({'&', 'g', 't', ';'});
-        break;
-      default:
-        out += c;
-    }
+  const Char* p = text.data();
+  const Char* const end = p + text.size();
+  for (;;) {
+    const Char* special = FindHtmlSpecial(p, end);
+    out.append(p, static_cast<size_t>(special - p));
+    if (special == end) return;
+    AppendWidened(out, *special == '&' ? "&amp;" : *special == '<' ? "&lt;" : "&gt;");
+    p = special + 1;
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "report/markup_text.h"
 #include "report/report_test_support.h"
 #include "text/code_page.h"
 
@@ -79,6 +82,41 @@ TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreakAndMayLink) {
             Utf16LeFile(u"<a href=\"#p3-1\">x=y</a> (2)<br><a href=\"#p3-2\">a\r\nb</a> "
                         u"(10)<br><a href=\"#p3-3\">&lt;b&gt;</a> (1)<br>\r\n"));
   EXPECT_EQ(HitListReport({}, THitListStyle::kPerFile, 0), "\xFF\xFE");
+}
+
+// Both escapings, which append the text between the units they replace whole, against the
+// same done unit by unit: every special unit is found wherever it stands (before, inside or
+// after a block of eight), and units from U+8000 up are never taken for control characters.
+TEST(TableFragmentsTest, EscapingFindsEveryUnitToReplaceWhereverItStands) {
+  const std::u16string alphabet = u"ab &<>\"\t\n\x1F\u00E9\u8000\uFFFD\xD800";
+  const auto unit_by_unit = [](std::u16string_view text, bool markup) {
+    std::u16string out;
+    for (char16_t c : text) {
+      if (c == u'&') {
+        out += u"&amp;";
+      } else if (c == u'<') {
+        out += u"&lt;";
+      } else if (c == u'>') {
+        out += u"&gt;";
+      } else if (markup && c == u'"') {
+        out += u"&quot;";
+      } else {
+        out += markup && c < 0x20 ? u' ' : c;
+      }
+    }
+    return out;
+  };
+  std::mt19937 random(5);
+  for (int round = 0; round < 2000; ++round) {
+    std::u16string text(random() % 40, u'a');
+    for (char16_t& c : text) {
+      if (random() % 6 == 0) c = alphabet[random() % alphabet.size()];
+    }
+    EXPECT_EQ(EscapeHtml(std::u16string_view(text)), unit_by_unit(text, false));
+    std::u16string markup = u"x";
+    AppendMarkupText(markup, text);
+    EXPECT_EQ(markup, u"x" + unit_by_unit(text, true));
+  }
 }
 
 }  // namespace

@@ -10,11 +10,16 @@
 #include <unicode/ucnv_cb.h>
 
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "text/code_page_table.h"
 #include "text/error.h"
@@ -32,6 +37,8 @@ struct CodePage {
   Kind kind = Kind::kIcu;
   bool multi_byte = false;
   SingleByteTable table;  // kTable only
+  // kTable: the units that encoding and decoding give back unchanged.
+  std::bitset<0x10000> unchanged_units;
   std::array<unsigned char, 256> swap_case;
 };
 
@@ -129,6 +136,30 @@ std::string IcuToNarrow(const CodePage& code_page, std::u16string_view text) {
       "to " + code_page.name);
 }
 
+// The first unit at or after p for which ((unit & mask) == value) is `wanted`, or end; eight
+// units at a time where SSE2 is there.
+inline const char16_t* FindUnit(const char16_t* p, const char16_t* end, char16_t mask,
+                                char16_t value, bool wanted) {
+#ifdef __SSE2__
+  const __m128i masks = _mm_set1_epi16(static_cast<short>(mask));
+  const __m128i values = _mm_set1_epi16(static_cast<short>(value));
+  const int none_wanted = wanted ? 0 : 0xFFFF;
+  while (end - p >= 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i equal = _mm_cmpeq_epi16(_mm_and_si128(units, masks), values);
+    if (_mm_movemask_epi8(equal) != none_wanted) break;
+    p += 8;
+  }
+#endif
+  while (p < end && ((*p & mask) == value) != wanted) ++p;
+  return p;
+}
+
+// A first surrogate at p with its second after it.
+inline bool IsSurrogatePairAt(const char16_t* p, const char16_t* end) {
+  return end - p >= 2 && (p[0] & 0xFC00) == 0xD800 && (p[1] & 0xFC00) == 0xDC00;
+}
+
 void EncodeWithTable(std::u16string_view text, const SingleByteTable& table, std::string* out) {
   const size_t start = out->size();
   out->resize(start + text.size());
@@ -169,6 +200,10 @@ std::unique_ptr<CodePage> MakeCodePage(std::string_view requested) {
     code_page->name = cyrillic ? "windows-1251" : "windows-1252";
     code_page->kind = Kind::kTable;
     code_page->table = BuildWindowsTable(cyrillic ? 1251 : 1252, code_page->icu_name.c_str());
+    for (size_t unit = 0; unit < code_page->unchanged_units.size(); ++unit) {
+      const unsigned char byte = code_page->table.from_unicode[unit];
+      code_page->unchanged_units[unit] = code_page->table.to_unicode[byte] == unit;
+    }
     code_page->swap_case = BuildSwapCaseTable(code_page->table.to_unicode);
     return code_page;
   }
@@ -330,6 +365,29 @@ class TNarrowEncoder::Impl {
     held_.clear();
   }
 
+  bool HoldsBack() const { return code_page_.kind == Kind::kIcu || !held_.empty(); }
+
+  size_t UnchangedPrefix(std::u16string_view text) const {
+    const char16_t* const begin = text.data();
+    const char16_t* const end = begin + text.size();
+    const char16_t* p = begin;
+    switch (code_page_.kind) {
+      case Kind::kUtf8:  // up to the first surrogate that is not part of a pair
+        p = FindUnit(p, end, 0xF800, 0xD800, /*wanted=*/true);
+        while (IsSurrogatePairAt(p, end)) p = FindUnit(p + 2, end, 0xF800, 0xD800, true);
+        break;
+      case Kind::kTable:  // ASCII runs, and between them the units with a byte of their own
+        p = FindUnit(p, end, 0xFF80, 0, /*wanted=*/false);
+        while (p < end && code_page_.unchanged_units[*p]) {
+          p = FindUnit(p + 1, end, 0xFF80, 0, false);
+        }
+        break;
+      case Kind::kIcu:
+        break;
+    }
+    return static_cast<size_t>(p - begin);
+  }
+
  private:
   // A first surrogate at the end waits for the next piece, which may hold its second.
   void EncodeUtf8(std::u16string_view piece, std::string* out) {
@@ -368,6 +426,12 @@ void TNarrowEncoder::Encode(std::u16string_view piece, std::string* out) {
 
 void TNarrowEncoder::Finish(std::string* out) { impl_->Finish(out); }
 
+bool TNarrowEncoder::HoldsBack() const { return impl_->HoldsBack(); }
+
+size_t TNarrowEncoder::UnchangedPrefix(std::u16string_view text) const {
+  return impl_->UnchangedPrefix(text);
+}
+
 class TNarrowDecoder::Impl {
  public:
   Impl() : code_page_(Current()), converter_(nullptr, &ucnv_close) {
@@ -397,6 +461,8 @@ class TNarrowDecoder::Impl {
     AppendUtf8(held_, out);
     held_.clear();
   }
+
+  bool HoldsBack() const { return code_page_.kind == Kind::kIcu || !held_.empty(); }
 
  private:
   static void AppendUtf8(std::string_view bytes, std::u16string* out) {
@@ -451,6 +517,8 @@ void TNarrowDecoder::Decode(std::string_view piece, std::u16string* out) {
 }
 
 void TNarrowDecoder::Finish(std::u16string* out) { impl_->Finish(out); }
+
+bool TNarrowDecoder::HoldsBack() const { return impl_->HoldsBack(); }
 
 void Windows1252ToUnicode(std::string_view text, std::u16string* out) {
   static const std::array<char16_t, 256> to_unicode =

@@ -49,6 +49,17 @@ class TNarrowEncoder {
   // The text ends: appends to *out what was held back. The encoder may then start another.
   void Finish(std::string* out);
 
+  // True while what was encoded so far may still change what the next piece gives: a first
+  // surrogate waiting for its second; under a code page converted by ICU, always (it may hold
+  // a shift state or the start of a sequence it maps as one).
+  bool HoldsBack() const;
+  // The length of the start of text that a TNarrowDecoder of the same code page gives back
+  // unchanged from what Encode makes of it, while neither holds anything back, so that the
+  // conversion there and back can be skipped: under UTF-8 every unit but an unpaired
+  // surrogate; under windows-1252 and windows-1251, which convert each unit on its own, every
+  // unit that has a byte of its own; under code pages converted by ICU, nothing.
+  size_t UnchangedPrefix(std::u16string_view text) const;
+
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
@@ -69,6 +80,11 @@ class TNarrowDecoder {
   void Decode(std::string_view piece, std::u16string* out);
   // The text ends: appends to *out what was held back.
   void Finish(std::u16string* out);
+
+  // True while what was decoded so far may still change what the next piece gives: a UTF-8
+  // sequence at the end of the last piece (held until a later byte shows where it ends); under
+  // a code page converted by ICU, always.
+  bool HoldsBack() const;
 
  private:
   class Impl;

@@ -239,6 +239,83 @@ TEST(CodePageTest, StreamsConvertPiecesAsTheirConcatenation) {
   }
 }
 
+// Every unit the encoder calls unchanged comes back unchanged through the code page, alone and
+// in the text around it; the prefix stops at the first one that does not.
+TEST(CodePageTest, TheUnchangedPrefixComesBackUnchanged) {
+  for (const char* name : {"windows-1252", "windows-1251", "UTF-8"}) {
+    CodePageGuard code_page(name);
+    const TNarrowEncoder encoder;
+    std::u16string claimed;
+    for (uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+      const std::u16string text(1, static_cast<char16_t>(unit));
+      if (encoder.UnchangedPrefix(text) == 0) continue;
+      ASSERT_EQ(ToUnicode(ToNarrow(text)), text) << name << ", U+" << std::hex << unit;
+      claimed += text;
+    }
+    EXPECT_EQ(encoder.UnchangedPrefix(claimed), claimed.size()) << name;
+    EXPECT_EQ(ToUnicode(ToNarrow(claimed)), claimed) << name;
+  }
+  const std::u16string text = u"a\u00E9\u0416\U0001D11E\u3042b\xDC00\u00E9";
+  const std::u16string cut_pair = u"abcdefghijklmnopqrs\xD834";  // longer than a vector
+  {
+    CodePageGuard code_page("UTF-8");
+    const TNarrowEncoder encoder;
+    EXPECT_EQ(encoder.UnchangedPrefix(text), 7u);
+    EXPECT_EQ(encoder.UnchangedPrefix(cut_pair), cut_pair.size() - 1);
+  }
+  {
+    CodePageGuard code_page("windows-1252");
+    const TNarrowEncoder encoder;
+    EXPECT_EQ(encoder.UnchangedPrefix(text), 2u);       // U+0416 has no byte in windows-1252
+    EXPECT_EQ(encoder.UnchangedPrefix(u"\u0100"), 0u);  // its best fit "A" is another letter
+  }
+  {
+    CodePageGuard code_page("windows-1251");
+    EXPECT_EQ(TNarrowEncoder().UnchangedPrefix(text), 1u);
+  }
+  for (const char* name : {"ISO-8859-5", "Shift_JIS", "ISO-2022-JP"}) {
+    CodePageGuard code_page(name);
+    EXPECT_EQ(TNarrowEncoder().UnchangedPrefix(u"abc"), 0u) << name;
+    EXPECT_TRUE(TNarrowEncoder().HoldsBack()) << name;
+    EXPECT_TRUE(TNarrowDecoder().HoldsBack()) << name;
+  }
+}
+
+// What the encoder and decoder hold back between pieces: half a surrogate pair, a UTF-8
+// sequence at the end; nothing once a piece shows how it ends, or after Finish.
+TEST(CodePageTest, HoldsBackOnlyWhileAPieceIsUnfinished) {
+  CodePageGuard code_page("UTF-8");
+  TNarrowEncoder encoder;
+  std::string narrow;
+  EXPECT_FALSE(encoder.HoldsBack());
+  encoder.Encode(u"a\xD834", &narrow);
+  EXPECT_TRUE(encoder.HoldsBack());
+  encoder.Encode(u"\xDD1E", &narrow);
+  EXPECT_FALSE(encoder.HoldsBack());
+  encoder.Encode(u"\xD834", &narrow);
+  encoder.Finish(&narrow);
+  EXPECT_FALSE(encoder.HoldsBack());
+  EXPECT_EQ(narrow, "a\xF0\x9D\x84\x9E?");
+
+  TNarrowDecoder decoder;
+  std::u16string text;
+  decoder.Decode("a\xE2\x82", &text);
+  EXPECT_TRUE(decoder.HoldsBack());
+  decoder.Decode("\xAC", &text);
+  EXPECT_TRUE(decoder.HoldsBack());  // a sequence at the very end waits for the next byte
+  decoder.Decode("b", &text);
+  EXPECT_FALSE(decoder.HoldsBack());
+  decoder.Decode("\xE2", &text);
+  decoder.Finish(&text);
+  EXPECT_FALSE(decoder.HoldsBack());
+  EXPECT_EQ(text, u"a\u20ACb\uFFFD");
+
+  CodePageGuard single_byte("windows-1252");
+  TNarrowEncoder table_encoder;
+  table_encoder.Encode(u"\xD834", &narrow);
+  EXPECT_FALSE(table_encoder.HoldsBack());  // each unit converts on its own
+}
+
 TEST(CodePageTest, SwapCaseTables) {
   {
     CodePageGuard guard("windows-1252");
