@@ -64,9 +64,10 @@ size_t FindBreakOrEnd(std::basic_string_view<Unit> text, size_t from) {
 class JoinedNarrowBuilder {
  public:
   // Room for the text of a file of this many bytes, so that it grows without copies: as
-  // many bytes as the file (UTF-16 text needs fewer, line ends added to LF-only text more).
+  // many bytes as the file, and a sixteenth more for the CR each LF-only line end gains
+  // (UTF-16 text needs fewer bytes).
   explicit JoinedNarrowBuilder(uint64_t file_size) {
-    narrow_.reserve(static_cast<size_t>(file_size) + 2);
+    narrow_.reserve(static_cast<size_t>(file_size + file_size / 16) + 2);
   }
 
   // False once a U+0000 has ended the text.
