@@ -1,6 +1,5 @@
 #include "text/ascii_collation.h"
 
-#include <unicode/ucoleitr.h>
 #include <unicode/uset.h>
 
 #include <iterator>
@@ -24,56 +23,41 @@ bool WeighsCharactersAlone(const UCollator* collator) {
   return alone && U_SUCCESS(status);
 }
 
-// Whether some contraction or context rule of the collator is made of ASCII characters only
-// (such as "ch" or "aa" under some locales): texts of ASCII characters could meet it.
-bool HasAsciiContraction(const UCollator* collator) {
+// Whether the locale changes how ASCII characters collate: a rule of its own (its tailored
+// set) for an ASCII character, or a contraction or context rule made of ASCII characters
+// only (such as "ch" or "aa"). The root collation gives each ASCII character one collation
+// element and has no such contraction (a test checks the installed data); asking the
+// collator for all its contractions and expansions instead would take a few milliseconds of
+// each run.
+bool TailorsAscii(const UCollator* collator) {
   UErrorCode status = U_ZERO_ERROR;
-  const std::unique_ptr<USet, decltype(&uset_close)> contractions(uset_openEmpty(), &uset_close);
-  ucol_getContractionsAndExpansions(collator, contractions.get(), nullptr, /*addPrefixes=*/true,
-                                    &status);
+  const std::unique_ptr<USet, decltype(&uset_close)> tailored(
+      ucol_getTailoredSet(collator, &status), &uset_close);
   if (U_FAILURE(status)) return true;
-  const int32_t items = uset_getItemCount(contractions.get());
+  const int32_t items = uset_getItemCount(tailored.get());
   for (int32_t i = 0; i < items; ++i) {
     UChar32 first = 0;
     UChar32 last = 0;
     UChar text[64];
     status = U_ZERO_ERROR;
     const int32_t length =
-        uset_getItem(contractions.get(), i, &first, &last, text, std::size(text), &status);
+        uset_getItem(tailored.get(), i, &first, &last, text, std::size(text), &status);
     if (U_FAILURE(status)) return true;
-    if (length > 0 &&
-        TAsciiCollation::Covers(std::u16string_view(text, static_cast<size_t>(length))))
-      return true;
+    const bool ascii =
+        length > 0 ? TAsciiCollation::Covers(std::u16string_view(text, static_cast<size_t>(length)))
+                   : first < kAsciiEnd;
+    if (ascii) return true;
   }
   return false;
-}
-
-// The number of collation elements the collator gives character c, a long primary weight's
-// continuation counted with it; -1 on failure.
-int ElementCount(const UCollator* collator, char16_t c) {
-  UErrorCode status = U_ZERO_ERROR;
-  const std::unique_ptr<UCollationElements, decltype(&ucol_closeElements)> elements(
-      ucol_openElements(collator, reinterpret_cast<const UChar*>(&c), 1, &status),
-      &ucol_closeElements);
-  if (U_FAILURE(status)) return -1;
-  int count = 0;
-  for (;;) {
-    const int32_t element = ucol_next(elements.get(), &status);
-    if (U_FAILURE(status)) return -1;
-    if (element == UCOL_NULLORDER) return count;
-    const bool continuation = (element & 0xC0) == 0xC0;
-    if (element != 0 && !continuation) ++count;
-  }
 }
 
 }  // namespace
 
 std::optional<TAsciiCollation> TAsciiCollation::For(const UCollator* collator) {
-  if (!WeighsCharactersAlone(collator) || HasAsciiContraction(collator)) return std::nullopt;
+  if (!WeighsCharactersAlone(collator) || TailorsAscii(collator)) return std::nullopt;
   std::array<std::string, kAsciiEnd> primaries;
   std::string common_secondary;
   for (char16_t c = 0; c < kAsciiEnd; ++c) {
-    if (ElementCount(collator, c) > 1) return std::nullopt;
     // A sort key: primary weights, the level separator 01, secondary weights, the end 00.
     uint8_t sort_key[32];
     const int32_t size =

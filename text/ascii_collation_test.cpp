@@ -1,6 +1,7 @@
 #include "text/ascii_collation.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uset.h>
 
 #include <memory>
 #include <random>
@@ -62,6 +63,34 @@ TEST(AsciiCollationTest, OrdersAsTheCollatorUnderManyLocales) {
         ASSERT_EQ(prefix_a < prefix_b ? -1 : 1, expected)
             << "prefixes, locale \"" << locale << "\", round " << round;
       }
+    }
+  }
+}
+
+// The table looks only at a locale's own rules: the root collation must give every ASCII
+// character one collation element and have no contraction of ASCII characters alone, in the
+// data installed here.
+TEST(AsciiCollationTest, RootCollationKeepsAsciiCharactersApart) {
+  const CollatorPtr root = OpenCollator("", UCOL_SECONDARY);
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<USet, decltype(&uset_close)> contractions(uset_openEmpty(), &uset_close);
+  const std::unique_ptr<USet, decltype(&uset_close)> expansions(uset_openEmpty(), &uset_close);
+  ucol_getContractionsAndExpansions(root.get(), contractions.get(), expansions.get(), true,
+                                    &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  for (UChar32 c = 0; c < 0x80; ++c) EXPECT_FALSE(uset_contains(expansions.get(), c)) << c;
+  const int32_t items = uset_getItemCount(contractions.get());
+  EXPECT_GT(items, 0);
+  for (int32_t i = 0; i < items; ++i) {
+    UChar32 first = 0;
+    UChar32 last = 0;
+    char16_t text[64];
+    status = U_ZERO_ERROR;
+    const int32_t length = uset_getItem(contractions.get(), i, &first, &last, text, 64, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    if (length > 0) {
+      EXPECT_FALSE(TAsciiCollation::Covers(std::u16string_view(text, static_cast<size_t>(length))))
+          << "item " << i;
     }
   }
 }

@@ -4,8 +4,6 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -49,35 +47,17 @@ int Collate(const UCollator* collator, std::u16string_view a, std::u16string_vie
   return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
 }
 
-// The table of the case-ignoring collator's ASCII weights, or null. Building it takes a few
-// milliseconds (the collator lists all its contractions), as much as some ten thousand
-// comparisons: small runs compare through the collator, and the table is built once enough
-// comparisons have been asked for to pay for it.
-const TAsciiCollation* AsciiCollation(int comparisons_to_come) {
-  constexpr int kComparisonsBeforeTable = 20000;
-  static std::atomic<int> comparisons{0};
-  static std::atomic<bool> built{false};
-  if (!built.load(std::memory_order_acquire) &&
-      comparisons.fetch_add(comparisons_to_come, std::memory_order_relaxed) <
-          kComparisonsBeforeTable) {
-    return nullptr;
-  }
+// The table of the case-ignoring collator's ASCII weights, or null where the locale does not
+// allow one.
+const TAsciiCollation* AsciiCollation() {
   static const std::optional<TAsciiCollation> table = TAsciiCollation::For(Collator(false));
-  built.store(true, std::memory_order_release);
   return table ? &*table : nullptr;
-}
-
-// About the number of comparisons a sort of count texts makes: count log2(count).
-int SortComparisons(size_t count) {
-  size_t comparisons = 0;
-  for (size_t rest = count; rest > 1; rest /= 2) comparisons += count;
-  return static_cast<int>(std::min<size_t>(comparisons, size_t{1} << 30));
 }
 
 }  // namespace
 
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
-    : texts_(texts), table_(AsciiCollation(SortComparisons(texts.size()))) {
+    : texts_(texts), table_(AsciiCollation()) {
   keyed_.resize(texts.size(), 0);
   prefixes_.resize(texts.size(), 0);
   if (table_ == nullptr) return;
@@ -95,7 +75,7 @@ int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {
   if (!match_case && TAsciiCollation::Covers(a) && TAsciiCollation::Covers(b)) {
-    if (const TAsciiCollation* table = AsciiCollation(1)) return table->Compare(a, b);
+    if (const TAsciiCollation* table = AsciiCollation()) return table->Compare(a, b);
   }
   return Collate(Collator(match_case), a, b);
 }
