@@ -150,6 +150,9 @@ TEST(CodePageTest, Utf8EncodingAgreesWithIcuOnRandomText) {
       text += pick < static_cast<int>(std::size(kUnits)) ? kUnits[pick] : u'x';
     }
     ASSERT_EQ(ToNarrow(text), IcuUtf16ToUtf8(text)) << round;
+    std::string appended = "before";
+    AppendNarrow(text, &appended);
+    ASSERT_EQ(appended, "before" + IcuUtf16ToUtf8(text)) << round;
   }
 }
 

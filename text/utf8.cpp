@@ -132,16 +132,21 @@ std::string Utf16ToUtf8(std::u16string_view text, char replacement) {
 }
 
 void AppendUtf16AsUtf8(std::u16string_view text, char replacement, std::string* bytes) {
-  const size_t start = bytes->size();
-  bytes->resize(start + text.size() * 3);
-  char* const out_begin = bytes->data() + start;
-  char* out = out_begin;
+  // Room for one byte per unit, what ASCII text takes, grown as other characters come: the
+  // room is filled with zeros first, and three bytes per unit would triple that work.
+  size_t at = bytes->size();
+  bytes->resize(at + text.size());
   const char16_t* const end = text.data() + text.size();
   for (const char16_t* p = text.data(); p < end;) {
-    const size_t run = NarrowAscii(p, end, out);
+    const size_t run = NarrowAscii(p, end, bytes->data() + at);
     p += run;
-    out += run;
+    at += run;
     if (p == end) break;
+    // Room for this character's four bytes at most and for the rest as ASCII, with a margin
+    // so that scattered characters do not each grow it.
+    const auto rest = static_cast<size_t>(end - p);
+    if (bytes->size() < at + 4 + rest) bytes->resize(at + 4 + rest + rest / 8 + 16);
+    char* out = bytes->data() + at;
     const uint32_t unit = *p++;
     if (unit < 0x800) {
       *out++ = static_cast<char>(0xC0 | (unit >> 6));
@@ -161,8 +166,9 @@ void AppendUtf16AsUtf8(std::u16string_view text, char replacement, std::string* 
       *out++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
       *out++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
+    at = static_cast<size_t>(out - bytes->data());
   }
-  bytes->resize(start + (out - out_begin));
+  bytes->resize(at);
 }
 
 }  // namespace farrowdale
