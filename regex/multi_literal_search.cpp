@@ -4,6 +4,7 @@
 #include "regex/multi_literal_search.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -89,6 +90,14 @@ uint64_t MultiLiteralSearch::KeyAt(const uint8_t* at) const {
   return key;
 }
 
+uint64_t MultiLiteralSearch::KeyAt(const uint8_t* at, size_t room) const {
+  if (room < sizeof(uint64_t)) return KeyAt(at);
+  // The same number from one load: the first key_bytes_ bytes, the first most significant.
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return __builtin_bswap64(word) >> (8 * (sizeof word - key_bytes_));
+}
+
 const MultiLiteralSearch::KeySlot* MultiLiteralSearch::FindSlot(uint64_t key) const {
   for (uint32_t slot = SlotIndex(key, slots_.size()); slots_[slot].used;
        slot = (slot + 1) & (slots_.size() - 1)) {
@@ -99,14 +108,15 @@ const MultiLiteralSearch::KeySlot* MultiLiteralSearch::FindSlot(uint64_t key) co
 
 bool MultiLiteralSearch::MatchesAt(const std::string& literal, const uint8_t* at,
                                    size_t room) const {
-  return literal.size() <= room &&
-         std::equal(literal.begin(), literal.end(), reinterpret_cast<const char*>(at));
+  // The first key_bytes_ bytes matched the key already.
+  return literal.size() <= room && std::equal(literal.begin() + key_bytes_, literal.end(),
+                                              reinterpret_cast<const char*>(at) + key_bytes_);
 }
 
 void MultiLiteralSearch::Verify(const uint8_t* text, size_t size, size_t at,
                                 std::vector<Hit>& found) const {
   if (size - at < key_bytes_) return;
-  const KeySlot* slot = FindSlot(KeyAt(text + at));
+  const KeySlot* slot = FindSlot(KeyAt(text + at, size - at));
   if (slot == nullptr) return;
   for (int index : slot->literals) {
     if (MatchesAt(literals_[index], text + at, size - at)) found.push_back({index, at});

@@ -42,6 +42,8 @@ class MultiLiteralSearch {
   };
 
   uint64_t KeyAt(const uint8_t* at) const;
+  // The same where room bytes can be read from at (at least key_bytes_).
+  uint64_t KeyAt(const uint8_t* at, size_t room) const;
   const KeySlot* FindSlot(uint64_t key) const;
   bool MatchesAt(const std::string& literal, const uint8_t* at, size_t room) const;
   // Checks a position whose first two bytes passed the bucket filter.
