@@ -84,6 +84,10 @@ TextEncoding DetectTextEncoding(std::string_view bytes, size_t* bom_length) {
 
 void TextDecoder::Feed(std::string_view bytes) {
   if (not_utf8_ || (text_ended_ && !check_utf8_)) return;
+  // A first chunk long enough to tell the encoding is decoded where it lies.
+  if (!detected_ && pending_.empty() && bytes.size() >= kUtf16SniffBytes) {
+    bytes.remove_prefix(Detect(bytes));
+  }
   if (detected_ && pending_.empty() && decoding_ != Decoding::kAtEnd) {
     Decode(bytes, false);
     return;
@@ -91,7 +95,7 @@ void TextDecoder::Feed(std::string_view bytes) {
   pending_.append(bytes);
   if (!detected_) {
     if (pending_.size() < kUtf16SniffBytes) return;
-    Detect();
+    pending_.erase(0, Detect(pending_));
   }
   if (decoding_ == Decoding::kAtEnd) return;
   std::string held;
@@ -101,24 +105,23 @@ void TextDecoder::Feed(std::string_view bytes) {
 
 void TextDecoder::Finish() {
   if (not_utf8_ || (text_ended_ && !check_utf8_)) return;
-  if (!detected_) Detect();
+  if (!detected_) pending_.erase(0, Detect(pending_));
   std::string held;
   held.swap(pending_);
   Decode(held, true);
 }
 
-void TextDecoder::Detect() {
+size_t TextDecoder::Detect(std::string_view start) {
   size_t bom_length;
-  TextEncoding encoding = DetectTextEncoding(pending_, &bom_length);
+  TextEncoding encoding = DetectTextEncoding(start, &bom_length);
   if (encoding == TextEncoding::SystemCodePage) {
-    encoding = SniffUtf16(pending_);
+    encoding = SniffUtf16(start);
     if (encoding == TextEncoding::Utf16Le) {
       warnings_.push_back({TextReadWarning::Kind::kUtf16LeWithoutMark});
     } else if (encoding == TextEncoding::Utf16Be) {
       warnings_.push_back({TextReadWarning::Kind::kUtf16BeWithoutMark});
     }
   }
-  pending_.erase(0, bom_length);
   offset_ = bom_length;
   detected_ = true;
   switch (encoding) {
@@ -145,6 +148,7 @@ void TextDecoder::Detect() {
       }
       break;
   }
+  return bom_length;
 }
 
 bool TextDecoder::CutAtZero(std::string_view& bytes) const {

@@ -62,7 +62,8 @@ class TextDecoder {
  private:
   enum class Decoding { kUtf16Le, kUtf16Be, kUtf8, kWindows1252, kSingleByteCodePage, kAtEnd };
 
-  void Detect();
+  // Tells the encoding from the file's first bytes; returns the length of its byte-order mark.
+  size_t Detect(std::string_view start);
   void Decode(std::string_view bytes, bool at_end);
   // Cuts bytes before the first zero character; true when there was one.
   bool CutAtZero(std::string_view& bytes) const;
