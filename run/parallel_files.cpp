@@ -16,7 +16,8 @@ TOrderedWorkers::TOrderedWorkers(size_t count, int jobs, std::function<void(size
       work_(std::move(work)),
       done_(window_, false),
       errors_(window_) {
-  const size_t threads = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
+  // The consumer works too while it waits (WaitFor): one thread fewer than jobs.
+  const size_t threads = std::min(count, static_cast<size_t>(std::max(jobs, 1))) - 1;
   threads_.reserve(threads);
   try {
     for (size_t t = 0; t < threads; ++t) threads_.emplace_back([this] { WorkerLoop(); });
@@ -40,6 +41,29 @@ void TOrderedWorkers::StopAndJoin() {
   }
 }
 
+bool TOrderedWorkers::CanClaim() const {
+  return !stopping_ && !failed_ && next_to_claim_ < count_ && next_to_claim_ < released_ + window_;
+}
+
+void TOrderedWorkers::RunNext(std::unique_lock<std::mutex>& lock) {
+  const size_t index = next_to_claim_++;
+  lock.unlock();
+  std::exception_ptr error;
+  try {
+    work_(index);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  lock.lock();
+  if (error) {
+    errors_[index % window_] = error;
+    // Files after this one are never consumed: claim no more.
+    failed_ = true;
+  }
+  done_[index % window_] = true;
+  changed_.notify_all();
+}
+
 void TOrderedWorkers::WorkerLoop() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -47,29 +71,21 @@ void TOrderedWorkers::WorkerLoop() {
       return stopping_ || failed_ || next_to_claim_ >= count_ ||
              next_to_claim_ < released_ + window_;
     });
-    if (stopping_ || failed_ || next_to_claim_ >= count_) return;
-    const size_t index = next_to_claim_++;
-    lock.unlock();
-    std::exception_ptr error;
-    try {
-      work_(index);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    lock.lock();
-    if (error) {
-      errors_[index % window_] = error;
-      // Files after this one are never consumed: claim no more.
-      failed_ = true;
-    }
-    done_[index % window_] = true;
-    changed_.notify_all();
+    if (!CanClaim()) return;
+    RunNext(lock);
   }
 }
 
 void TOrderedWorkers::WaitFor(size_t index) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return done_[index % window_]; });
+  while (!done_[index % window_]) {
+    // Rather than sleep while another thread finishes the file, work on the next one.
+    if (CanClaim()) {
+      RunNext(lock);
+    } else {
+      changed_.wait(lock);
+    }
+  }
   if (std::exception_ptr error = std::exchange(errors_[index % window_], nullptr)) {
     std::rethrow_exception(error);
   }

@@ -1,13 +1,13 @@
 // Files processed on several threads, their results taken in list order.
 //
 // ProcessInOrder(count, jobs, produce, consume) calls produce(i) for every i in [0, count) on
-// up to `jobs` worker threads and consume(i, result) on the calling thread for i = 0, 1, ...
-// strictly in that order, so everything consume does (reports, warnings, progress) comes
-// out exactly as in a single-threaded run. The first failure in list order wins: when
-// produce(k) or consume(k) throws, consume has run for 0..k-1 and for nothing after, and
-// the exception of k reaches the caller, whatever later files did meanwhile. Besides the
-// result in consume's hands, at most InFlightLimit(jobs) results are being produced or wait
-// for the consumer, so memory stays bounded.
+// up to `jobs` threads (jobs - 1 workers, and the calling thread while it waits for a file)
+// and consume(i, result) on the calling thread for i = 0, 1, ... strictly in that order, so
+// everything consume does (reports, warnings, progress) comes out exactly as in a single-threaded
+// run. The first failure in list order wins: when produce(k) or consume(k) throws, consume has run
+// for 0..k-1 and for nothing after, and the exception of k reaches the caller, whatever later files
+// did meanwhile. Besides the result in consume's hands, at most InFlightLimit(jobs) results are
+// being produced or wait for the consumer, so memory stays bounded.
 //
 // REQUIRES: produce is safe to call from several threads at once and has no effect the user
 // sees (it computes; consume writes). With jobs <= 1 everything runs on the calling thread,
@@ -44,7 +44,8 @@ class TOrderedWorkers {
   TOrderedWorkers(const TOrderedWorkers&) = delete;
   TOrderedWorkers& operator=(const TOrderedWorkers&) = delete;
 
-  // Blocks until work(index) has returned, or rethrows what it threw.
+  // Returns once work(index) has returned, or rethrows what it threw. Meanwhile the calling
+  // thread does the work of indices it may claim, as a worker would.
   // REQUIRES: every index below it has been released.
   void WaitFor(size_t index);
   // The result of index has been taken: its place may be reused for a later file.
@@ -53,6 +54,10 @@ class TOrderedWorkers {
  private:
   void WorkerLoop();
   void StopAndJoin();
+  // Whether a thread may claim the next index. REQUIRES: mutex_ held.
+  bool CanClaim() const;
+  // Claims the next index and runs its work outside the lock. REQUIRES: CanClaim(), lock held.
+  void RunNext(std::unique_lock<std::mutex>& lock);
 
   const size_t count_;
   const size_t window_;
