@@ -20,12 +20,12 @@ bool IsBreakOrEnd(Unit c) {
 }
 
 #ifdef __SSE2__
-// Sixteen bytes or eight UTF-16 units: a mask with bits set for each CR, LF or zero unit.
+// Sixteen bytes or eight UTF-16 units: a mask with bits set for each unit that may be a CR, LF
+// or zero. Bytes are taken up to CR in one comparison (tabs and other controls are checked
+// after); UTF-16 units exactly.
 int BreakMask(const char* at) {
   const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(units, _mm_set1_epi8('\r')),
-                                                     _mm_cmpeq_epi8(units, _mm_set1_epi8('\n'))),
-                                        _mm_cmpeq_epi8(units, _mm_setzero_si128())));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(units, _mm_set1_epi8('\r')), units));
 }
 int BreakMask(const char16_t* at) {
   const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -50,8 +50,10 @@ size_t FindBreakOrEnd(std::basic_string_view<Unit> text, size_t from) {
     }
   }
   for (; i + kUnitsPerBlock <= text.size(); i += kUnitsPerBlock) {
-    const int mask = BreakMask(text.data() + i);
-    if (mask != 0) return i + __builtin_ctz(mask) / sizeof(Unit);
+    for (int mask = BreakMask(text.data() + i); mask != 0; mask &= mask - 1) {
+      const size_t at = i + __builtin_ctz(mask) / sizeof(Unit);
+      if (IsBreakOrEnd(text[at])) return at;
+    }
   }
 #endif
   while (i < text.size() && !IsBreakOrEnd(text[i])) ++i;

@@ -78,11 +78,12 @@ TEST_F(NarrowTextFileTest, SurrogatePairSplitBetweenPiecesStaysOneCharacter) {
 }
 
 TEST_F(NarrowTextFileTest, AgreesWithTheListOnRandomFiles) {
-  // Random bytes from a small alphabet rich in line ends, marks and multi-byte pieces, long
-  // enough to cross chunk borders, under every kind of code page.
+  // Random bytes from a small alphabet rich in line ends, other control characters, marks and
+  // multi-byte pieces, long enough to cross chunk borders, under every kind of code page.
   const std::string alphabet[] = {
-      "a",    "\r",   "\n",   "\r\n", "\n\r",     std::string(1, '\0'), "\xC3\xA9", "\xE2\x82",
-      "\xAC", "\x81", "\xD8", "\xDE", "\x3D\xD8", "\xFF\xFE",           " "};
+      "a",        "\r",       "\n",   "\r\n", "\n\r", std::string(1, '\0'),
+      "\xC3\xA9", "\xE2\x82", "\xAC", "\x81", "\xD8", "\xDE",
+      "\x3D\xD8", "\xFF\xFE", " ",    "\t",   "\x0C", "\x01"};
   const std::string marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
   std::mt19937 random(20261207);
   for (const char* code_page : {"windows-1252", "windows-1251", "UTF-8", "Shift_JIS"}) {
@@ -104,7 +105,7 @@ TEST_F(NarrowTextFileTest, WellFormedUtf8AgreesWithTheListAcrossChunkBorders) {
   // borders, ill-formed bytes after a mark (decoded piece by piece among taken ones) and a
   // zero byte must come out as the list makes them.
   const std::string alphabet[] = {
-      "ab", "\r", "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", " "};
+      "ab", "\r", "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", " ", "\t\x0B"};
   const CodePageGuard guard("UTF-8");
   std::mt19937 random(7);
   for (int round = 0; round < 24; ++round) {
