@@ -1,6 +1,7 @@
 #include "run/distinct_passages.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <utility>
 
@@ -23,6 +24,25 @@ std::vector<TPassageRun> RunsOf(const std::vector<uint32_t>& ids) {
     }
   }
   return runs;
+}
+
+// A hash of a passage for the tally's table: eight bytes a step, mixed by multiplication, the
+// high bits folded into the low ones the table uses. Several times cheaper than the standard
+// library's on passages of a few dozen bytes.
+uint64_t PassageHash(std::string_view passage) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  uint64_t hash = passage.size() * kMultiplier;
+  size_t at = 0;
+  for (; at + sizeof(uint64_t) <= passage.size(); at += sizeof(uint64_t)) {
+    uint64_t word;
+    std::memcpy(&word, passage.data() + at, sizeof word);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 32;
+  }
+  uint64_t tail = 0;
+  if (at < passage.size()) std::memcpy(&tail, passage.data() + at, passage.size() - at);
+  hash = (hash ^ tail) * kMultiplier;
+  return hash ^ (hash >> 29);
 }
 
 // Whether narrow text converted to Unicode and back is what it was, so that different
@@ -51,9 +71,8 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   distinct.reserve(room);
   tally.texts.reserve(room);
   tally.occurrences.reserve(room);
-  const std::hash<std::string_view> hash;
   for (const std::string_view passage : passages) {
-    size_t slot = hash(passage) & (slot_count - 1);
+    size_t slot = PassageHash(passage) & (slot_count - 1);
     while (slots[slot] != 0 && distinct[slots[slot] - 1] != passage) {
       slot = (slot + 1) & (slot_count - 1);
     }
