@@ -59,6 +59,36 @@ void ScanWithEngineSearch(const std::shared_ptr<const TCompiledPattern>& pattern
   }
 }
 
+// A program's first node, after the magic byte.
+constexpr int kTopNode = 1;
+
+// A program of one alternative: the magic byte, then the alternative, whose chain goes on to
+// End, the program's last node; the alternative's own nodes follow it. The position of End,
+// or -1 for any other program.
+int EndOfSingleAlternative(const std::vector<uint8_t>& code) {
+  if (code.size() <= static_cast<size_t>(regex::OperandOf(kTopNode)) ||
+      code[kTopNode] != regex::kAlternative) {
+    return -1;
+  }
+  const int end = regex::NextNode(code.data(), kTopNode);
+  if (end < 0 || static_cast<size_t>(end) + regex::kNodeHeaderSize != code.size() ||
+      code[end] != regex::kEnd) {
+    return -1;
+  }
+  return end;
+}
+
+// The text of the literal nodes from node on, before stop; node is left at the first node
+// that is not one (or -1 at the chain's end).
+std::string LiteralNodesFrom(const std::vector<uint8_t>& code, int& node, int stop) {
+  std::string literal;
+  for (; node >= 0 && node != stop && code[node] == regex::kLiteral;
+       node = regex::NextNode(code.data(), node)) {
+    literal += regex::LiteralText(code.data(), node);
+  }
+  return literal;
+}
+
 // The bytes a marker alone matches when its compiled program is nothing but case-sensitive
 // literals one after the other (an escaped character starts a literal node of its own), so
 // that its matches are exactly the occurrences of those bytes; empty for any other marker
@@ -71,25 +101,11 @@ std::string PlainLiteralOf(const std::string& marker) {
   } catch (const EPatternError&) {
     return {};
   }
-  // The magic byte, then the one alternative, whose chain goes on to End, the program's last
-  // node; the alternative's own nodes follow it.
   const std::vector<uint8_t>& code = compiled->parts().program.code;
-  constexpr int kTop = 1;
-  if (code.size() <= static_cast<size_t>(regex::OperandOf(kTop)) ||
-      code[kTop] != regex::kAlternative) {
-    return {};
-  }
-  const int end = regex::NextNode(code.data(), kTop);
-  if (end < 0 || static_cast<size_t>(end) + regex::kNodeHeaderSize != code.size() ||
-      code[end] != regex::kEnd) {
-    return {};
-  }
-  std::string literal;
-  int node = regex::OperandOf(kTop);
-  for (; node >= 0 && node != end && code[node] == regex::kLiteral;
-       node = regex::NextNode(code.data(), node)) {
-    literal += regex::LiteralText(code.data(), node);
-  }
+  const int end = EndOfSingleAlternative(code);
+  if (end < 0) return {};
+  int node = regex::OperandOf(kTopNode);
+  std::string literal = LiteralNodesFrom(code, node, end);
   return node == end ? literal : std::string();
 }
 
@@ -99,27 +115,14 @@ std::string PlainLiteralOf(const std::string& marker) {
 bool IsLiteralPairProgram(const std::vector<uint8_t>& code, std::string_view begin,
                           std::string_view end) {
   using namespace regex;
-  constexpr int kTop = 1;
-  if (code.size() <= static_cast<size_t>(OperandOf(kTop)) || code[kTop] != kAlternative) {
-    return false;
-  }
+  const int end_node = EndOfSingleAlternative(code);
+  if (end_node < 0) return false;
   const uint8_t* program = code.data();
-  const int end_node = NextNode(program, kTop);
-  if (end_node < 0 || static_cast<size_t>(end_node) + kNodeHeaderSize != code.size() ||
-      code[end_node] != kEnd) {
+  int node = OperandOf(kTopNode);
+  if (LiteralNodesFrom(code, node, end_node) != begin || node < 0 ||
+      code[node] != kGroupOpenFirst) {
     return false;
   }
-  // The literal nodes from node on, and the node after them.
-  const auto literal_from = [&](int& node) {
-    std::string literal;
-    for (; node >= 0 && node != end_node && code[node] == kLiteral;
-         node = NextNode(program, node)) {
-      literal += LiteralText(program, node);
-    }
-    return literal;
-  };
-  int node = OperandOf(kTop);
-  if (literal_from(node) != begin || node < 0 || code[node] != kGroupOpenFirst) return false;
   // The group: one alternative, a lazy star of any character.
   const int alternative = NextNode(program, node);
   if (alternative < 0 || code[alternative] != kAlternative) return false;
@@ -131,7 +134,7 @@ bool IsLiteralPairProgram(const std::vector<uint8_t>& code, std::string_view beg
     return false;
   }
   node = NextNode(program, close);
-  return literal_from(node) == end && node == end_node;
+  return LiteralNodesFrom(code, node, end_node) == end && node == end_node;
 }
 
 // The matches of a literal-pair tag from the hits of its two literals: the first begin hit

@@ -117,10 +117,6 @@ int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const
   }
 }
 
-}  // namespace farrowdale
-
-namespace farrowdale {
-
 uint64_t TAsciiCollation::Prefix(std::u16string_view text) const {
   uint64_t prefix = 0;
   int shift = 56;

@@ -1,11 +1,12 @@
 // Collation of texts of ASCII characters without the collator, once it has been asked how it
 // weighs each ASCII character.
 //
-// Under many locales every ASCII character collates by one weight of its own (letters of
+// Under the root collation, and every locale whose own rules leave the ASCII characters as
+// the root has them, each ASCII character collates by one weight of its own (letters of
 // either case share one at secondary strength; characters the collator ignores have none),
-// with no contraction or expansion among them and no setting (numeric order, ignored
-// punctuation, a case level) that looks beyond single characters. Two such texts then
-// collate as the sequences of their characters' primary weights compare, and texts whose
+// with no contraction or expansion among them; what is checked besides is that no setting
+// (numeric order, ignored punctuation, a case level) looks beyond single characters. Two such texts
+// then collate as the sequences of their characters' primary weights compare, and texts whose
 // sequences are equal tie: every weighted ASCII character has the same secondary weight.
 #ifndef FARROWDALE_TEXT_ASCII_COLLATION_H_
 #define FARROWDALE_TEXT_ASCII_COLLATION_H_
