@@ -5,7 +5,6 @@
 // list's quicksort, whose tie order is part of the output.
 #include "run/frequency_list.h"
 
-#include <numeric>
 #include <unordered_map>
 #include <utility>
 
@@ -93,23 +92,31 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
 // entries then move once to where their places ended.
 void SortByCount(TFrequencyList& freq) {
   if (freq.size() < 2) return;
-  // The counts move with the places, so that comparisons read one array in order.
-  std::vector<uint32_t> order(freq.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::vector<int32_t> counts;
-  counts.reserve(freq.size());
-  for (const TFrequencyEntry& entry : freq) counts.push_back(entry.Count);
+  // Each entry's count and place, moved together, so that comparisons read one array in order;
+  // the entries then move once, along the cycles of the order found.
+  std::vector<std::pair<int32_t, uint32_t>> order;
+  order.reserve(freq.size());
+  for (uint32_t place = 0; place < freq.size(); ++place)
+    order.emplace_back(freq[place].Count, place);
   ListQuicksort(
       static_cast<int>(order.size()),
-      [&](int first, int second) { return CompareCounts(counts[first], counts[second]); },
-      [&](int first, int second) {
-        std::swap(order[first], order[second]);
-        std::swap(counts[first], counts[second]);
-      });
-  TFrequencyList sorted;
-  sorted.reserve(freq.size());
-  for (const uint32_t place : order) sorted.push_back(std::move(freq[place]));
-  freq.swap(sorted);
+      [&](int first, int second) { return CompareCounts(order[first].first, order[second].first); },
+      [&](int first, int second) { std::swap(order[first], order[second]); });
+  for (uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start].second == start) continue;
+    // Entry start goes out of the way; each free place then takes the entry that belongs
+    // there, until the cycle closes.
+    TFrequencyEntry held = std::move(freq[start]);
+    uint32_t free_place = start;
+    while (order[free_place].second != start) {
+      const uint32_t from = order[free_place].second;
+      freq[free_place] = std::move(freq[from]);
+      order[free_place].second = free_place;
+      free_place = from;
+    }
+    freq[free_place] = std::move(held);
+    order[free_place].second = free_place;
+  }
 }
 
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {

@@ -9,6 +9,34 @@
 
 namespace farrowdale {
 
+// The ranges a quicksort has still to sort, last in first out: the first ones in place, more
+// on the heap, so that the many short lists a run sorts allocate nothing for them.
+class TPendingRanges {
+ public:
+  bool empty() const { return size_ == 0; }
+  void Push(int left, int right) {
+    if (size_ < kInPlace) {
+      in_place_[size_] = {left, right};
+    } else {
+      more_.emplace_back(left, right);
+    }
+    ++size_;
+  }
+  std::pair<int, int> Pop() {
+    --size_;
+    if (size_ < kInPlace) return in_place_[size_];
+    const std::pair<int, int> range = more_.back();
+    more_.pop_back();
+    return range;
+  }
+
+ private:
+  static constexpr size_t kInPlace = 32;
+  std::pair<int, int> in_place_[kInPlace];
+  std::vector<std::pair<int, int>> more_;
+  size_t size_ = 0;
+};
+
 // Sorts the positions [0, count) of a sequence: compare(i, j) is negative, zero or positive as
 // the element at position i comes before, ties with or comes after the one at j; swap(i, j)
 // exchanges the two elements. compare must not change the sequence.
@@ -18,11 +46,10 @@ void ListQuicksort(int count, Compare&& compare, Swap&& swap) {
   // The left part is sorted before the right one, as by recursion, but through an explicit
   // stack so that no input can exhaust the call stack. The scans stop at the range's ends,
   // which only a comparison that contradicts itself could pass.
-  std::vector<std::pair<int, int>> pending;
-  pending.emplace_back(0, count - 1);
+  TPendingRanges pending;
+  pending.Push(0, count - 1);
   while (!pending.empty()) {
-    auto [left, right] = pending.back();
-    pending.pop_back();
+    auto [left, right] = pending.Pop();
     int i = left;
     int j = right;
     int pivot = left + (right - left) / 2;
@@ -41,8 +68,8 @@ void ListQuicksort(int count, Compare&& compare, Swap&& swap) {
       }
     } while (i <= j);
     // The right part [i, right] waits below the left part [left, j], which runs first.
-    if (i < right) pending.emplace_back(i, right);
-    if (left < j) pending.emplace_back(left, j);
+    if (i < right) pending.Push(i, right);
+    if (left < j) pending.Push(left, j);
   }
 }
 
