@@ -295,6 +295,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           } catch (...) {
             outcome.report_error = std::current_exception();
           }
+          // The distinct passages were for the report alone: they are freed here, on the
+          // thread that made them, whose allocator then has their memory at hand for the next
+          // file, instead of on the consumer's thread.
+          for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
         }
         outcome.warnings = std::move(file.warnings);
         if (keep_texts) outcome.text = std::move(file.text);
