@@ -7,30 +7,7 @@ namespace farrowdale {
 
 void AppendMarkupText(std::u16string& out, std::u16string_view text) {
   // The table's escaping, and besides it quotes for attribute values and control characters.
-  const char16_t* p = text.data();
-  const char16_t* const end = p + text.size();
-  for (;;) {
-    const char16_t* stop = FindUnitToEscape(p, end, /*quotes_and_controls=*/true);
-    out.append(p, static_cast<size_t>(stop - p));
-    if (stop == end) return;
-    switch (*stop) {
-      case u'&':
-        AppendAscii(out, "&amp;");
-        break;
-      case u'<':
-        AppendAscii(out, "&lt;");
-        break;
-      case u'>':
-        AppendAscii(out, "&gt;");
-        break;
-      case u'"':
-        AppendAscii(out, "&quot;");
-        break;
-      default:
-        out += u' ';
-    }
-    p = stop + 1;
-  }
+  AppendEscapedText(out, text, /*quotes_and_controls=*/true);
 }
 
 void AppendMarkupNarrow(std::u16string& out, std::string_view narrow) {

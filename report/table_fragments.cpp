@@ -85,6 +85,11 @@ std::string EscapeMarkers(std::string_view markers) {
   return escaped;
 }
 
+namespace {
+
+// The first unit at or after p that text placed in markup cannot keep as it is: "&", "<" or
+// ">"; with quotes_and_controls also '"' and every unit below U+0020. Between two such units
+// text is appended whole.
 const char16_t* FindUnitToEscape(const char16_t* p, const char16_t* end, bool quotes_and_controls) {
   // Without quotes and controls the fourth character looked for is "&" once more, and no unit
   // is below 0.
@@ -114,28 +119,42 @@ const char16_t* FindUnitToEscape(const char16_t* p, const char16_t* end, bool qu
   return p;
 }
 
-namespace {
-
-const char* FindHtmlSpecial(const char* p, const char* end) {
-  while (p < end && *p != '&' && *p != '<' && *p != '>') ++p;
+const char* FindUnitToEscape(const char* p, const char* end, bool quotes_and_controls) {
+  const unsigned char controls_below = quotes_and_controls ? 0x20 : 0;
+  while (p < end && static_cast<unsigned char>(*p) >= controls_below && *p != '&' && *p != '<' &&
+         *p != '>' && !(quotes_and_controls && *p == '"')) {
+    ++p;
+  }
   return p;
 }
 
-const char16_t* FindHtmlSpecial(const char16_t* p, const char16_t* end) {
-  return FindUnitToEscape(p, end, /*quotes_and_controls=*/false);
-}
-
-// Appends the runs between the characters to escape whole.
+// Appends the runs between the units to escape whole.
 template <typename Char>
-void AppendEscapedHtml(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
+void AppendEscaped(std::basic_string<Char>& out, std::basic_string_view<Char> text,
+                   bool quotes_and_controls) {
   const Char* p = text.data();
   const Char* const end = p + text.size();
   for (;;) {
-    const Char* special = FindHtmlSpecial(p, end);
-    out.append(p, static_cast<size_t>(special - p));
-    if (special == end) return;
-    AppendWidened(out, *special == '&' ? "&amp;" : *special == '<' ? "&lt;" : "&gt;");
-    p = special + 1;
+    const Char* stop = FindUnitToEscape(p, end, quotes_and_controls);
+    out.append(p, static_cast<size_t>(stop - p));
+    if (stop == end) return;
+    switch (*stop) {
+      case '&':
+        AppendWidened(out, "&amp;");
+        break;
+      case '<':
+        AppendWidened(out, "&lt;");
+        break;
+      case '>':
+        AppendWidened(out, "&gt;");
+        break;
+      case '"':
+        AppendWidened(out, "&quot;");
+        break;
+      default:  // a control character
+        out += Char{' '};
+    }
+    p = stop + 1;
   }
 }
 
@@ -144,15 +163,19 @@ void AppendEscapedHtml(std::basic_string<Char>& out, std::basic_string_view<Char
 std::u16string EscapeHtml(std::u16string_view text) {
   std::u16string escaped;
   escaped.reserve(text.size());
-  AppendEscapedHtml(escaped, text);
+  AppendEscaped(escaped, text, /*quotes_and_controls=*/false);
   return escaped;
 }
 
 std::string EscapeHtml(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());
-  AppendEscapedHtml(escaped, text);
+  AppendEscaped(escaped, text, /*quotes_and_controls=*/false);
   return escaped;
+}
+
+void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quotes_and_controls) {
+  AppendEscaped(out, text, quotes_and_controls);
 }
 
 void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
@@ -163,10 +186,10 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
     std::u16string& text = out.unicode();
     if (link_row > 0) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
-      AppendEscapedHtml(text, std::u16string_view(entry.Text));
+      AppendEscapedText(text, entry.Text, /*quotes_and_controls=*/false);
       AppendAscii(text, "</a>");
     } else {
-      AppendEscapedHtml(text, std::u16string_view(entry.Text));
+      AppendEscapedText(text, entry.Text, /*quotes_and_controls=*/false);
     }
     AppendAscii(text, " (");
     AppendDecimal(text, entry.Count);

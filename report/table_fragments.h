@@ -48,10 +48,9 @@ std::string EscapeMarkers(std::string_view markers);
 // Corpus text or a file name as HTML text: "&" first, then "<" and ">".
 std::u16string EscapeHtml(std::u16string_view text);
 std::string EscapeHtml(std::string_view text);
-// The first unit at or after p that text placed in markup cannot keep as it is: "&", "<" or
-// ">"; with quotes_and_controls also '"' and every unit below U+0020. Between two such units
-// text is appended whole.
-const char16_t* FindUnitToEscape(const char16_t* p, const char16_t* end, bool quotes_and_controls);
+// Appends text as EscapeHtml escapes it; with quotes_and_controls also '"' as "&quot;" and
+// every unit below U+0020 as a space, for attribute values and the sections' markup.
+void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quotes_and_controls);
 
 // The two writers' hit lists: "text (count) <br>" per entry in the per-file report,
 // "text (count)<br>" in the combined one; the text escaped. With a link_row above 0 each
