@@ -6,7 +6,8 @@
 
 namespace farrowdale {
 
-TActiveLabel::TActiveLabel(QWidget* parent) : QLabel(parent) {}
+// Its captions are file and folder names: shown as they are, never as markup.
+TActiveLabel::TActiveLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
 void TActiveLabel::SetElideMiddle(bool elide) {
   elide_middle_ = elide;

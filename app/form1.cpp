@@ -34,6 +34,7 @@
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
 #include "app/dialog_texts.h"
+#include "app/plain_tip.h"
 #include "app/run_summary_text.h"
 #include "app/tag_set_flags.h"
 #include "app/user_guide.h"
@@ -493,7 +494,7 @@ void TForm1::ShowAdded(const TFileListModel::TAddOutcome& outcome) {
   const bool was = std::exchange(setting_from_program_, true);
   for (size_t i = model_.size() - outcome.added; i < model_.size(); ++i) {
     auto* item = new QListWidgetItem(ToQString(model_.DisplayName(i)));
-    item->setToolTip(PathText(model_.item(i).path));
+    item->setToolTip(PlainTip(PathText(model_.item(i).path)));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
     clbFileList_->addItem(item);
@@ -531,9 +532,9 @@ void TForm1::MakeCurrent(int row) {
 void TForm1::SetFolder(const std::filesystem::path& folder) {
   folder_ = folder;
   lblDir_->setText(PathText(folder));
-  lblDir_->setToolTip(folder.empty()
-                          ? QString()
-                          : PathText(folder) + QStringLiteral("\nClick to open this folder"));
+  lblDir_->setToolTip(
+      folder.empty() ? QString()
+                     : PlainTip(PathText(folder) + QStringLiteral("\nClick to open this folder")));
 }
 
 void TForm1::ShowTags() {
@@ -554,7 +555,7 @@ void TForm1::ShowTags() {
         whole += QChar('\n') + ToQString(TagSetProblemText(problem));
       }
     }
-    for (int column = 0; column < 3; ++column) row->setToolTip(column, whole);
+    for (int column = 0; column < 3; ++column) row->setToolTip(column, PlainTip(whole));
   }
   if (tvTags_->topLevelItemCount() == 0) {
     auto* row = new QTreeWidgetItem(tvTags_, {QStringLiteral("No tags in this file")});
@@ -574,7 +575,7 @@ void TForm1::AddTagSetProblemRow(QTreeWidgetItem* tag_row, const TTagSetProblem&
   row->setIcon(0, style()->standardIcon(problem.severity == ECheckSeverity::kError
                                             ? QStyle::SP_MessageBoxCritical
                                             : QStyle::SP_MessageBoxWarning));
-  row->setToolTip(0, text);
+  row->setToolTip(0, PlainTip(text));
   row->setFlags(Qt::ItemIsEnabled);
 }
 
@@ -706,7 +707,7 @@ void TForm1::UseTagSetFile(const std::filesystem::path& file) {
   tag_set_path_ = file;
   QSettings().setValue(QString::fromLatin1(kTagSetKey), PathSetting(file));
   lbTagSetFile_->setText(PathText(file.filename()));
-  lbTagSetFile_->setToolTip(PathText(file));
+  lbTagSetFile_->setToolTip(PlainTip(PathText(file)));
   ShowTags();
   UpdateControls();
 }

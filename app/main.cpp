@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "app/qt_platform.h"
+#include "app/settings_place.h"
 #include "text/code_page.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Farrowdale"));
   QApplication::setDesktopFileName(QStringLiteral("org.morrowfarrowdale.Farrowdale"));
   QApplication::setApplicationDisplayName(QString::fromLatin1(farrowdale::kProgramTitle));
+  const auto settings_fallback = farrowdale::UseRegularSettingsFile();
   farrowdale::TQtPlatform platform;
   farrowdale::TForm1 form(platform);
   platform.SetDialogParent(&form);

@@ -20,6 +20,7 @@ TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* p
   if (!summary.isEmpty()) summary[0] = summary[0].toUpper();
   auto* label = new QLabel(summary + QChar('.'));
   label->setObjectName(QStringLiteral("checkSummary"));
+  label->setTextFormat(Qt::PlainText);
   layout->addWidget(label);
   if (!check.problems.empty()) {
     layout->addWidget(NewProblemList(check.problems));

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <filesystem>
 
+#include "app/plain_tip.h"
 #include "app/problem_rows.h"
 #include "text/code_page.h"
 
@@ -42,12 +43,13 @@ QTreeWidget* NewProblemList(const std::vector<TProblemRow>& rows, QWidget* paren
     auto* item = new QTreeWidgetItem(
         list, {FileName(row.path), ToQString(PlaceText(row)), ToQString(row.message)});
     item->setIcon(0, row.is_error ? error : warning);
-    item->setToolTip(0, path);
-    item->setToolTip(
-        1, row.line > 0
-               ? QStringLiteral("Line %1, column %2 of %3").arg(row.line).arg(row.column).arg(path)
-               : QStringLiteral("The whole file"));
-    item->setToolTip(2, ToQString(row.message));
+    item->setToolTip(0, PlainTip(path));
+    item->setToolTip(1, row.line > 0 ? PlainTip(QStringLiteral("Line %1, column %2 of %3")
+                                                    .arg(row.line)
+                                                    .arg(row.column)
+                                                    .arg(path))
+                                     : QStringLiteral("The whole file"));
+    item->setToolTip(2, PlainTip(ToQString(row.message)));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignTop);
   }
   // Wrapped rows take their height from the message column's width: lay out again when

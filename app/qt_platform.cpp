@@ -32,6 +32,8 @@ std::filesystem::path QStringToPath(const QString& text) {
 
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
   QMessageBox box(icon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok, parent);
+  // Messages quote tag names and file names: text, never markup.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -64,6 +66,7 @@ void TQtPlatform::ShowError(const std::string& text) {
 TListChoice TQtPlatform::AskReplaceOrAdd(const std::string& question) {
   QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), ToQString(question),
                   QMessageBox::NoButton, parent_);
+  box.setTextFormat(Qt::PlainText);
   const QAbstractButton* replace =
       box.addButton(QStringLiteral("&Replace List"), QMessageBox::DestructiveRole);
   const QAbstractButton* add =

@@ -26,6 +26,7 @@ TRunSummaryDialog::TRunSummaryDialog(const TRunSummaryText& summary, QWidget* pa
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   auto* layout = new QVBoxLayout(this);
   auto* facts = new QLabel(JoinedLines(summary.facts));
+  facts->setTextFormat(Qt::PlainText);
   facts->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(facts);
   if (summary.problems.empty()) {

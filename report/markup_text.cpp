@@ -28,9 +28,10 @@ std::u16string SectionMarkup(std::string_view css_class, std::string_view headin
 }
 
 std::string MarkupColor(std::string_view color) {
-  const bool rrggbb = color.size() == 6 &&
-                      color.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
-  return rrggbb ? "#" + std::string(color) : "#808080";
+  const std::string_view digits = color.substr(0, 6);
+  const bool rrggbb = digits.size() == 6 &&
+                      digits.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  return rrggbb ? "#" + std::string(digits) : "#808080";
 }
 
 }  // namespace farrowdale

@@ -22,8 +22,10 @@ void AppendMarkupNarrow(std::u16string& out, std::string_view narrow);
 std::u16string SectionMarkup(std::string_view css_class, std::string_view heading,
                              const std::function<void(std::u16string&)>& append_body);
 
-// A tag's colour as a CSS and SVG colour: "#" and the six hex digits of an RRGGBB colour,
-// or a neutral grey for anything else, so no colour text can break out of an attribute.
+// A tag's colour as a CSS and SVG colour: "#" and the six hexadecimal digits the run reads
+// (the colour's first six characters, as written), or a neutral grey when they are not six
+// such digits. Whatever follows the six digits is never written, so no colour text can
+// break out of an attribute.
 std::string MarkupColor(std::string_view color);
 
 }  // namespace farrowdale

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "report/markup_text.h"
 #include "report/passages_section.h"
 #include "text/code_page.h"
 
@@ -50,13 +51,13 @@ void AppendNumberCell(std::u16string& out, int32_t n) {
 
 void AppendNameCell(std::u16string& out, const TStatInfo& info) {
   AppendAscii(out, "<td class=\"n\">");
-  AppendNarrow(out, info.Name);
+  AppendEscapedText(out, ToUnicode(info.Name), /*quotes_and_controls=*/false);
   AppendAscii(out, "</td>");
 }
 
 void AppendMarkerCell(std::u16string& out, const TStatInfo& info) {
-  AppendAscii(out, "<td class=\"t\"><font color=\"#");
-  AppendNarrow(out, info.Color);
+  AppendAscii(out, "<td class=\"t\"><font color=\"");
+  AppendAscii(out, MarkupColor(info.Color));
   AppendAscii(out, "\">");
   AppendNarrow(out, EscapeMarkers(info.Markers));
   AppendAscii(out, "</font></td>");

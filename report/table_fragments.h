@@ -6,11 +6,11 @@
 // <tr class="o">, so once the table is substituted into a report each even row starts a new
 // line after an empty line. Nothing else stands between rows.
 //
-// Escaping: text from the corpus or the file system (passages, file names) is shown, never
-// interpreted: "&", "<" and ">" become "&amp;", "&lt;" and "&gt;". What comes from the
-// user's own tag set keeps its rules, as the template does: markers are escaped only when
-// they hold a "<" (then every "<" becomes "&lt;" and every ">" "&gt;"); names and colours go
-// in as they are.
+// Escaping: text from the corpus, the file system or the tag set (passages, file names, tag
+// names) is shown, never interpreted: "&", "<" and ">" become "&amp;", "&lt;" and "&gt;".
+// Markers keep their older rule, which already leaves no markup: they are escaped only when
+// they hold a "<" (then every "<" becomes "&lt;" and every ">" "&gt;"). A colour is written
+// as MarkupColor gives it: its six hexadecimal digits, never what follows them.
 #ifndef FARROWDALE_REPORT_TABLE_FRAGMENTS_H_
 #define FARROWDALE_REPORT_TABLE_FRAGMENTS_H_
 
@@ -36,9 +36,9 @@ void AppendNarrow(std::u16string& out, std::string_view narrow);
 void AppendRowOpener(std::u16string& out, int32_t n);
 // <td class="no">n</td>
 void AppendNumberCell(std::u16string& out, int32_t n);
-// <td class="n">Name</td>
+// <td class="n">escaped Name</td>
 void AppendNameCell(std::u16string& out, const TStatInfo& info);
-// <td class="t"><font color="#Color">escaped Markers</font></td>
+// <td class="t"><font color="#RRGGBB">escaped Markers</font></td>, the colour by MarkupColor
 void AppendMarkerCell(std::u16string& out, const TStatInfo& info);
 // Row opener, number, name and marker cell of row n.
 void AppendRowStart(std::u16string& out, int32_t n, const TStatInfo& info);

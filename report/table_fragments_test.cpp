@@ -31,13 +31,14 @@ TEST(TableFragmentsTest, RowsAlternateWithLfCrBeforeEachEvenRow) {
   AppendAscii(table, kRowCloser);
   AppendRowStart(table, 3, Tag("", "...", "000000"));
   AppendAscii(table, kRowCloser);
-  EXPECT_EQ(table,
-            U16("<tr><td class=\"no\">1</td><td class=\"n\">emotion</td>"
-                "<td class=\"t\"><font color=\"#FF0000\">&lt;e&gt;...&lt;/e&gt;</font></td></tr>"
-                "\n\r<tr class=\"o\"><td class=\"no\">2</td><td class=\"n\"><b>place</b></td>"
-                "<td class=\"t\"><font color=\"#00aa00\">>>...!!</font></td></tr>"
-                "<tr><td class=\"no\">3</td><td class=\"n\"></td>"
-                "<td class=\"t\"><font color=\"#000000\">...</font></td></tr>"));
+  EXPECT_EQ(
+      table,
+      U16("<tr><td class=\"no\">1</td><td class=\"n\">emotion</td>"
+          "<td class=\"t\"><font color=\"#FF0000\">&lt;e&gt;...&lt;/e&gt;</font></td></tr>"
+          "\n\r<tr class=\"o\"><td class=\"no\">2</td><td class=\"n\">&lt;b&gt;place&lt;/b&gt;</td>"
+          "<td class=\"t\"><font color=\"#00aa00\">>>...!!</font></td></tr>"
+          "<tr><td class=\"no\">3</td><td class=\"n\"></td>"
+          "<td class=\"t\"><font color=\"#000000\">...</font></td></tr>"));
 }
 
 TEST(TableFragmentsTest, NamesAreConvertedFromTheCodePage) {
@@ -45,6 +46,25 @@ TEST(TableFragmentsTest, NamesAreConvertedFromTheCodePage) {
   std::u16string cell;
   AppendNameCell(cell, Tag("caf\xE9 \x80", "", ""));
   EXPECT_EQ(cell, u"<td class=\"n\">caf\u00E9 \u20AC</td>");
+}
+
+// A shared tag set must never place markup in a report: neither through a name nor through
+// what follows a colour's six digits.
+TEST(TableFragmentsTest, TagSetTextNeverBecomesMarkup) {
+  SetSystemCodePage("windows-1252");
+  std::u16string row;
+  AppendRowStart(row, 1,
+                 Tag("[<meta http-equiv=\"refresh\" content=\"0;url=evil.html\">] & co",
+                     "[a]...[/a]", "C0392B\"><b id=x>"));
+  EXPECT_EQ(row, U16("<tr><td class=\"no\">1</td><td class=\"n\">[&lt;meta http-equiv=\"refresh\" "
+                     "content=\"0;url=evil.html\"&gt;] &amp; co</td>"
+                     "<td class=\"t\"><font color=\"#C0392B\">[a]...[/a]</font></td>"));
+  for (const char* color : {"c0392b", "C0392B", "c0392bFF"}) {
+    EXPECT_EQ(MarkupColor(color), "#" + std::string(color).substr(0, 6)) << color;
+  }
+  for (const char* color : {"C0392", "", "C0392G", "\"><b>xx"}) {
+    EXPECT_EQ(MarkupColor(color), "#808080") << color;
+  }
 }
 
 TEST(TableFragmentsTest, MarkersAreEscapedOnlyWhenTheyHoldALessThanSign) {

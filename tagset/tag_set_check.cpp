@@ -296,10 +296,11 @@ class TTagSetChecker {
              "colour " + Quoted(tag.Color) + " of tag " + Quoted(tag.Name) +
                  " is not six hexadecimal digits (RRGGBB), and a run stops on it: " + bad->second);
     } else if (tag.Color.size() > 6) {
-      Report(line, column, ECheckSeverity::kWarning,
-             "colour " + Quoted(tag.Color) + " of tag " + Quoted(tag.Name) +
-                 " has more than six hexadecimal digits; only " + Quoted(tag.Color.substr(0, 6)) +
-                 " is used");
+      // A run reads and writes the first six digits only; the check points at the rest.
+      Report(line, key != nullptr ? ValueColumn(*key, 6) : column, ECheckSeverity::kWarning,
+             "colour " + Quoted(tag.Color) + " of tag " + Quoted(tag.Name) + " has " +
+                 std::to_string(CharacterCount(std::string_view(tag.Color).substr(6))) +
+                 " characters after its six digits; they are ignored");
     }
   }
 

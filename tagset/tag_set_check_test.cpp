@@ -91,8 +91,8 @@ TEST_F(TagSetCheckTest, ColoursThatStopARunAreErrorsAtTheValue) {
   EXPECT_EQ(problems,
             (Lines{"4:9: error: colour \"12345\" of tag \"a\" is not six hexadecimal digits "
                    "(RRGGBB), and a run stops on it: '$53412' is not a valid integer value",
-                   "8:7: warning: colour \"FF0000AA\" of tag \"b\" has more than six hexadecimal "
-                   "digits; only \"FF0000\" is used"}));
+                   "8:13: warning: colour \"FF0000AA\" of tag \"b\" has 2 characters after its six "
+                   "digits; they are ignored"}));
 }
 
 TEST_F(TagSetCheckTest, MarkersWithPatternCharactersSayHowToWriteThem) {
