@@ -13,6 +13,7 @@
 
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "run/marker_check.h"
 #include "text/code_page.h"
 
@@ -81,14 +82,15 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     if (options.code_page) SetSystemCodePage(*options.code_page);
     files = PathsOf(BuildFileList(options.paths).items());
   } catch (const std::exception& error) {
-    std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
+    std::cerr << "farrowdale-cli: check: " << TerminalText(ExceptionText(error)) << '\n';
     return 2;
   }
   const TCheckResult result = CheckCoding(fs::path(*options.tag_set), files);
   for (const TCheckProblem& problem : result.problems) {
-    std::cout << FormatCheckProblem(problem) << '\n';
+    // One problem, one line, whatever its file name holds.
+    std::cout << TerminalText(FormatCheckProblem(problem)) << '\n';
   }
-  std::cout << FormatCheckSummary(result) << '\n' << std::flush;
+  PrintLines(std::cout, FormatCheckSummary(result));
   return result.problems.empty() ? 0 : 1;
 }
 

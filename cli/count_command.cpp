@@ -22,6 +22,7 @@
 
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
 #include "run/file_list_model.h"
@@ -39,7 +40,7 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--open] PATH...\n"
+    "                            [--open] [--no-wait] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -53,7 +54,9 @@ constexpr const char* kCountHelp =
     "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
     "                    in the corpus folder, for spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
-    "  --open            open the corpus folder or the combined report when done\n";
+    "  --open            open the corpus folder or the combined report when done\n"
+    "  --no-wait         stop at once when another run is writing in one of the folders\n"
+    "                    (default: wait for it)\n";
 
 struct CountOptions {
   std::optional<std::string> tag_set;
@@ -66,6 +69,7 @@ struct CountOptions {
   std::optional<std::string> jobs_text;
   int jobs = 0;  // 0: one per core
   bool open = false;
+  bool no_wait = false;
   std::vector<std::string> paths;
 };
 
@@ -83,14 +87,16 @@ std::optional<int> ParseJobs(std::string_view text) {
 
 ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
                             std::string& complaint) {
-  const TCommandOptions known{
-      {{"--one-file", &options.one_file}, {"--open", &options.open}, {"--tables", &options.tables}},
-      {{"--tagset", &options.tag_set},
-       {"--filter", &options.filter},
-       {"--folder", &options.folder},
-       {"--templates", &options.templates},
-       {"--code-page", &options.code_page},
-       {"--jobs", &options.jobs_text}}};
+  const TCommandOptions known{{{"--one-file", &options.one_file},
+                               {"--open", &options.open},
+                               {"--tables", &options.tables},
+                               {"--no-wait", &options.no_wait}},
+                              {{"--tagset", &options.tag_set},
+                               {"--filter", &options.filter},
+                               {"--folder", &options.folder},
+                               {"--templates", &options.templates},
+                               {"--code-page", &options.code_page},
+                               {"--jobs", &options.jobs_text}}};
   const ParseOutcome outcome = ParseCommandArgs("count", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -134,7 +140,7 @@ TFileListModel BuildFileList(const std::vector<std::string>& paths) {
     const auto outcome =
         fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
     for (const auto& duplicate : outcome.duplicates) {
-      std::cerr << DuplicateItemMessage(duplicate.offered) << '\n';
+      std::cerr << TerminalText(DuplicateItemMessage(duplicate.offered)) << '\n';
     }
   }
   return list;
@@ -196,7 +202,12 @@ class CliHost : public TCodingRunHost {
   }
   void Warn(const fs::path& path, const std::string& message) override {
     ClearProgress();
-    std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
+    std::cerr << TerminalText(PathToNarrow(path)) << ": warning: " << TerminalText(message) << '\n'
+              << std::flush;
+  }
+  void ShowStatus(const std::string& line) override {
+    ClearProgress();
+    std::cerr << TerminalText(line) << '\n' << std::flush;
   }
   // Removes the progress line, so that the next output starts on a clean line.
   void ClearProgress() {
@@ -213,9 +224,9 @@ class CliHost : public TCodingRunHost {
 };
 
 void PrintError(const std::exception& error) {
-  const std::string message = error.what();
-  std::cerr << message;
-  if (message.empty() || message.back() != '\n') std::cerr << '\n';
+  std::string message = ExceptionText(error);
+  if (!message.empty() && message.back() == '\n') message.pop_back();
+  std::cerr << TerminalText(message) << '\n';
 }
 
 }  // namespace
@@ -247,6 +258,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.write_tables = options.tables;
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
+    request.folder_wait = options.no_wait ? EFolderWait::kDoNotWait : EFolderWait::kWait;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

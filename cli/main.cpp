@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "text/code_page.h"
 
 namespace farrowdale::cli {
@@ -17,7 +18,7 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                       [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                       [--open] PATH...\n"
+    "                       [--open] [--no-wait] PATH...\n"
     "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
     "      files) and writes the reports.\n"
     "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
@@ -30,18 +31,14 @@ constexpr const char* kUsage =
 }  // namespace
 
 int UsageError(const std::string& complaint) {
-  if (!complaint.empty()) std::cerr << "farrowdale-cli: " << complaint << "\n";
+  if (!complaint.empty()) std::cerr << "farrowdale-cli: " << TerminalText(complaint) << "\n";
   std::cerr << kUsage;
   return 2;
 }
 
-}  // namespace farrowdale::cli
+namespace {
 
-int main(int argc, char** argv) {
-  using namespace farrowdale::cli;
-  std::setlocale(LC_ALL, "");
-  farrowdale::InitSystemCodePageFromLocale();
-  std::vector<std::string> args(argv + 1, argv + argc);
+int RunCommand(std::vector<std::string> args) {
   if (args.empty()) return UsageError("");
   const std::string command = args.front();
   args.erase(args.begin());
@@ -53,4 +50,23 @@ int main(int argc, char** argv) {
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
   return UsageError("unknown command \"" + command + "\"");
+}
+
+}  // namespace
+}  // namespace farrowdale::cli
+
+int main(int argc, char** argv) {
+  using namespace farrowdale::cli;
+  std::setlocale(LC_ALL, "");
+  farrowdale::InitSystemCodePageFromLocale();
+  int exit_code = 1;
+  // Whatever a command does not handle itself (memory running out included) ends it with
+  // its message, never with an abort.
+  try {
+    exit_code = RunCommand(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& error) {
+    std::cerr << "farrowdale-cli: " << TerminalText(ExceptionText(error)) << '\n';
+    exit_code = 1;
+  }
+  return FinishOutput(exit_code);
 }

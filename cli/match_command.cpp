@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "regex/pattern_engine.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -179,7 +180,7 @@ int RunMatchCommand(const std::vector<std::string>& args) {
     return matched ? 0 : 1;
   } catch (const Error& e) {
     std::fflush(stdout);
-    std::cerr << e.what() << "\n";
+    std::cerr << TerminalText(e.what()) << "\n";
     return 2;
   }
 }

@@ -5,6 +5,7 @@
 // rows with a pooled text.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -90,31 +91,42 @@ bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& t
                          const TReportTemplate& report_template,
                          const std::filesystem::path& report_path,
                          const TReportAdditions& additions) {
-  if (results.empty()) return false;
-  if (!report_template.Exists()) return false;
+  std::optional<TAtomicFile> report =
+      RenderCombinedReport(results, totals, file_names, report_template, report_path, additions);
+  if (!report) return false;
+  report->Commit();
+  return true;
+}
+
+std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
+                                                const TTagTotalsList& totals,
+                                                const std::vector<std::string>& file_names,
+                                                const TReportTemplate& report_template,
+                                                const std::filesystem::path& report_path,
+                                                const TReportAdditions& additions) {
+  if (results.empty()) return std::nullopt;
+  if (!report_template.Exists()) return std::nullopt;
   CheckShape(results, totals, file_names);
 
   const bool links = LinksToPassages(report_template, additions);
   size_t hits = 0;
   for (size_t tag = 0; tag < totals.size(); ++tag) hits += totals.HasPassages(tag) ? 1 : 0;
-  TAtomicFile report = RenderReport(
-      report_template, report_path, [&](std::string_view placeholder, TReportStream& out) {
-        if (placeholder == kItemPlaceholder) {
-          out.AppendNarrow(std::to_string(results.front().size()));
-        } else if (placeholder == kHitPlaceholder) {
-          out.AppendNarrow(std::to_string(hits));
-        } else if (placeholder == kTableHeaderPlaceholder) {
-          out.AppendUnicode(HeaderText(file_names));
-        } else if (placeholder == kTablePlaceholder) {
-          WriteTable(results, totals, links, out);
-        } else {
-          WriteSectionValue(
-              placeholder, additions, [&] { return PassagesPerFileCharts(results, file_names); },
-              out);
-        }
-      });
-  report.Commit();
-  return true;
+  return RenderReport(report_template, report_path,
+                      [&](std::string_view placeholder, TReportStream& out) {
+                        if (placeholder == kItemPlaceholder) {
+                          out.AppendNarrow(std::to_string(results.front().size()));
+                        } else if (placeholder == kHitPlaceholder) {
+                          out.AppendNarrow(std::to_string(hits));
+                        } else if (placeholder == kTableHeaderPlaceholder) {
+                          out.AppendUnicode(HeaderText(file_names));
+                        } else if (placeholder == kTablePlaceholder) {
+                          WriteTable(results, totals, links, out);
+                        } else {
+                          WriteSectionValue(
+                              placeholder, additions,
+                              [&] { return PassagesPerFileCharts(results, file_names); }, out);
+                        }
+                      });
 }
 
 }  // namespace farrowdale

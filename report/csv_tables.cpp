@@ -31,7 +31,13 @@ void TCsvTable::AddUtf8(std::string_view field) {
 
 void TCsvTable::AddText(std::u16string_view field) {
   // An unpaired surrogate, which UTF-8 cannot carry, becomes "?" as in narrow text.
-  AddUtf8(Utf16ToUtf8(field, '?'));
+  std::string utf8 = Utf16ToUtf8(field, '?');
+  // A spreadsheet takes a cell that starts with one of these for a formula and runs it: the
+  // apostrophe makes it text there, and is what spreadsheets themselves write for it.
+  if (!utf8.empty() && std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos) {
+    utf8.insert(utf8.begin(), '\'');
+  }
+  AddUtf8(utf8);
 }
 
 void TCsvTable::AddNarrow(std::string_view field) { AddText(ToUnicode(field)); }

@@ -6,7 +6,9 @@
 //
 // The bytes: UTF-8 with a byte-order mark (so spreadsheets read accented text correctly),
 // every record ended by CR LF, a field quoted when it holds a comma, a double quote, CR or LF,
-// with its double quotes doubled (RFC 4180). Texts are kept exactly, line ends included.
+// with its double quotes doubled (RFC 4180). Texts are kept exactly, line ends included,
+// except that a text field starting with "=", "+", "-", "@", a tab or CR gets a leading
+// apostrophe, so that no spreadsheet runs it as a formula.
 #ifndef FARROWDALE_REPORT_CSV_TABLES_H_
 #define FARROWDALE_REPORT_CSV_TABLES_H_
 

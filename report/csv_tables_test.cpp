@@ -37,5 +37,20 @@ TEST(CsvTablesTest, PassagesAreQuotedOnlyWhereNeededAndKeptExactly) {
             "t,x.txt,2,9,lone?\r\n");
 }
 
+// Every text field a spreadsheet would run as a formula is made text; numbers, and fields
+// that only hold such a character later on, are written as they are.
+TEST(CsvTablesTest, FieldsThatAFormulaCouldStartGetAnApostrophe) {
+  CodePageGuard code_page("UTF-8");
+  TCsvTable table = PassagesTable();
+  AddPassageRecord(table, "=cmd", "+1.txt", {1, 2}, u"=HYPERLINK(\"http://x\",\"y\")");
+  AddPassageRecord(table, "-a", "@b.txt", {3, 4}, u"\tx");
+  AddPassageRecord(table, "a=b", "x.txt", {5, 6}, u"\rline");
+  EXPECT_EQ(table.bytes(),
+            "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
+            "'=cmd,'+1.txt,1,2,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"\r\n"
+            "'-a,'@b.txt,3,4,'\tx\r\n"
+            "a=b,x.txt,5,6,\"'\rline\"\r\n");
+}
+
 }  // namespace
 }  // namespace farrowdale

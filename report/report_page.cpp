@@ -115,7 +115,7 @@ TAtomicFile RenderReport(const TReportTemplate& report_template,
     }
   }
   out.Finish();
-  file.Sync();
+  file.StartWriteBack();
   return file;
 }
 

@@ -75,8 +75,9 @@ class TReportTemplate {
 // Writes the value of placeholder, which the writer fills, into out.
 using TValueWriter = std::function<void(std::string_view placeholder, TReportStream& out)>;
 
-// Writes a page from report_template into a new temporary file beside report_path, synced,
-// and returns it for the caller to commit (or to drop, which removes it). "{@copy}",
+// Writes a page from report_template into a new temporary file beside report_path, its
+// write-back to the disk started, and returns it for the caller to commit, alone or in a
+// TAtomicFileBatch (or to drop, which removes it). "{@copy}",
 // "{@author}" and "{@filename}" (the report's escaped file name) are filled here, every other
 // placeholder by write_value. Throws the template's read error before anything is created,
 // and the file-create Error.

@@ -26,8 +26,8 @@ TReportTemplate FileReportTemplate(const std::filesystem::path& template_path);
 TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_path);
 
 // One report per text file, from FileReportTemplate. additions.passages, when given, are the
-// file's own. Renders the report into a temporary file beside report_path, synced, for the
-// caller to commit; nothing is created (nullopt) for empty results or a missing template.
+// file's own. Renders the report into a temporary file beside report_path, its write-back started,
+// for the caller to commit; nothing is created (nullopt) for empty results or a missing template.
 std::optional<TAtomicFile> RenderFileReport(const TStatArray& results,
                                             const TReportTemplate& report_template,
                                             const std::filesystem::path& report_path,
@@ -37,11 +37,19 @@ bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_te
                      const std::filesystem::path& report_path,
                      const TReportAdditions& additions = {});
 
-// One report for all files side by side, from CombinedReportTemplate, written row by row.
+// One report for all files side by side, from CombinedReportTemplate, written row by row
+// into a temporary file beside report_path for the caller to commit; nothing is created
+// (nullopt) for no files or no template.
 // totals are the run's totals over all files, each row's asked for once as its row is
 // written; file_names are narrow text, one per element of results; every element of results
-// holds one entry per tag and totals one per tag (else std::invalid_argument). False,
-// writing nothing, for no files or no template.
+// holds one entry per tag and totals one per tag (else std::invalid_argument).
+std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
+                                                const TTagTotalsList& totals,
+                                                const std::vector<std::string>& file_names,
+                                                const TReportTemplate& report_template,
+                                                const std::filesystem::path& report_path,
+                                                const TReportAdditions& additions = {});
+// RenderCombinedReport, committed; false when there was nothing to write.
 bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& file_names,
                          const TReportTemplate& report_template,

@@ -40,6 +40,33 @@ namespace farrowdale {
 namespace {
 
 constexpr char kCombinedReportName[] = "result.htm";
+// A per-file run commits its reports in batches of this many files or bytes, whichever comes
+// first, so the temporaries it holds at any time stay bounded.
+constexpr size_t kBatchFiles = 256;
+constexpr uint64_t kBatchBytes = uint64_t{64} << 20;
+
+// The folders a run writes in, each locked (in one order, so two runs never wait for each
+// other in a circle) and cleared of the temporaries of killed runs.
+std::vector<TFolderLock> LockOutputFolders(std::set<std::filesystem::path> folders,
+                                           EFolderWait wait, TCodingRunHost& host) {
+  std::vector<TFolderLock> locks;
+  for (const std::filesystem::path& folder : folders) {
+    locks.emplace_back(folder, wait, [&] {
+      host.ShowStatus("waiting for another run writing in " + PathToNarrow(folder));
+    });
+    RemoveStaleTemporaries(folder);
+  }
+  return locks;
+}
+
+// Makes a batch of outputs durable and puts them in place; they join the summary's reports
+// (tables excepted). A run that stops before this leaves the batch's files as they were.
+void CommitOutputs(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports,
+                   TRunSummary& summary) {
+  batch.Commit();
+  summary.reports.insert(summary.reports.end(), batch_reports.begin(), batch_reports.end());
+  batch_reports.clear();
+}
 
 // The files of the list, by name and by identity (links), so that no report is ever written
 // over one of them: the user's texts are only ever read.
@@ -251,6 +278,13 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  std::set<std::filesystem::path> output_folders;
+  if (one_file_mode || request.write_tables) output_folders.insert(request.corpus_folder);
+  for (const std::filesystem::path& report : reports) output_folders.insert(report.parent_path());
+  const std::vector<TFolderLock> locks =
+      LockOutputFolders(std::move(output_folders), request.folder_wait, host);
+  TAtomicFileBatch batch;
+  std::vector<std::filesystem::path> batch_reports;
 
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
@@ -285,6 +319,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
           outcome.marker_problems =
               CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
+        } catch (const ETagSearchError& error) {
+          outcome.count_error =
+              std::make_exception_ptr(error.InFile(ticked[index]->path, file.text));
         } catch (...) {
           outcome.count_error = std::current_exception();
         }
@@ -335,8 +372,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           }
           if (outcome.report_error) std::rethrow_exception(outcome.report_error);
           if (outcome.report) {
-            outcome.report->Commit();
-            summary.reports.push_back(reports[index]);
+            batch.Add(std::move(*outcome.report));
+            batch_reports.push_back(reports[index]);
+            if (batch.file_count() >= kBatchFiles || batch.byte_count() >= kBatchBytes) {
+              CommitOutputs(batch, batch_reports, summary);
+            }
           }
         }
         host.Progress(static_cast<int>(index) + 1, files_ticked);
@@ -353,15 +393,21 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       passages = places.TakeTagPassages(all_stats.front(), distinct);
       totals = std::move(counted);
     }
-    if (WriteCombinedReport(all_stats, totals, file_names, report_template, combined_report,
-                            additions)) {
-      summary.reports.push_back(combined_report);
+    if (std::optional<TAtomicFile> report = RenderCombinedReport(
+            all_stats, totals, file_names, report_template, combined_report, additions)) {
+      batch.Add(std::move(*report));
+      batch_reports.push_back(combined_report);
     }
   }
   if (counts_table) {
-    WriteFileAtomically(counts_table_path, counts_table->bytes());
-    WriteFileAtomically(passages_table_path, places.table().bytes());
+    for (const auto& [path, bytes] : {std::pair{&counts_table_path, &counts_table->bytes()},
+                                      std::pair{&passages_table_path, &places.table().bytes()}}) {
+      TAtomicFile table(*path);
+      table.Append(*bytes);
+      batch.Add(std::move(table));
+    }
   }
+  CommitOutputs(batch, batch_reports, summary);
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
   summary.time_message = FormatElapsedMessage(elapsed);

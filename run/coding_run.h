@@ -14,6 +14,7 @@
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/folder_lock.h"
 
 namespace farrowdale {
 
@@ -26,6 +27,8 @@ struct TCodingRunRequest {
   // Also write result_counts.csv and result_passages.csv in the corpus folder.
   bool write_tables = false;
   int jobs = 0;  // threads that read and count files; 0: one per core
+  // Whether to wait while another run writes in a folder this run writes in, or to stop.
+  EFolderWait folder_wait = EFolderWait::kWait;
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -61,6 +64,9 @@ class TCodingRunHost {
   // encoding, a text cut short, a tag set without tags), about path. The command line
   // prints "PATH: warning: MESSAGE" on stderr; the window lists it when the run ends.
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
+  // A line that says what the run is doing while it cannot go on yet ("waiting for another
+  // run writing in FOLDER"); gone with the next progress or message.
+  virtual void ShowStatus(const std::string& line) { (void)line; }
 };
 
 // Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
@@ -70,8 +76,15 @@ class TCodingRunHost {
 // each text read by a guess or cut short are told through host.Warn; the run goes on. Each
 // file's markers are checked on the text and the matches it was counted from, so the summary
 // holds what the marker check of the same tag set and files would find, without a second read.
+// Outputs are written as temporary files and committed together (TAtomicFileBatch) while the
+// run holds the lock of every folder it writes in (TFolderLock; temporaries of killed runs
+// there are removed first): the combined report with the tables at the end of the run; in
+// per-file mode the reports every 256 reports or 64 MiB, and the last batch with the tables.
 // Throws Error on failure (a tag set path that names no readable file included): then no time
-// message is shown and nothing is opened; reports written for earlier files stay.
+// message is shown, nothing is opened, and every output of the batch being written keeps its
+// old content (its temporaries are removed); only earlier batches of per-file reports stay
+// written. A run killed mid-way leaves the same, and its temporaries for the next run to
+// remove.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the

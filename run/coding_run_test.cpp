@@ -7,9 +7,12 @@
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -43,6 +46,10 @@ class FakeHost : public TCodingRunHost {
   void Warn(const fs::path& path, const std::string& message) override {
     warnings.emplace_back(path, message);
   }
+  void ShowStatus(const std::string& line) override {
+    statuses.push_back(line);
+    if (on_status) on_status();
+  }
 
   std::deque<uint32_t> ticks;
   std::chrono::system_clock::time_point now;
@@ -51,6 +58,8 @@ class FakeHost : public TCodingRunHost {
   std::vector<fs::path> opened;
   std::vector<std::pair<int, int>> progress;
   std::vector<std::pair<fs::path, std::string>> warnings;
+  std::vector<std::string> statuses;
+  std::function<void()> on_status;
 };
 
 constexpr char kTagSet[] =
@@ -364,12 +373,13 @@ TEST_F(ReportSectionsTest, PastFiftyOccurrencesOfAPassageTheRestAreCounted) {
   EXPECT_NE(report.find("<p class=\"more\">and 10 more occurrences</p>"), std::string::npos);
 }
 
-TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
+TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   AddItem("three.txt", "<e>a</e>");
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
-  EXPECT_TRUE(fs::exists(corpus_ / "one_result.htm"));
+  // The reports of a run take their place together, or not at all.
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_FALSE(fs::exists(corpus_ / "three_result.htm"));
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_TRUE(host_.opened.empty());
@@ -380,7 +390,6 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
   EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
 
   // A malformed colour stops the run before any file is read.
-  fs::remove(corpus_ / "one_result.htm");
   WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\ncolor=GG0000\r\n");
   request_.one_file_mode = false;
   try {
@@ -411,9 +420,12 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
 // Reports are written and synced on the workers but take their place in list order: a
 // failure stops the run with the reports of the files before it in place, and no later
 // report, nor any temporary file, is left, whatever the workers had done meanwhile.
-TEST_F(CodingRunTest, OnlyReportsOfFilesBeforeAFailureTakeTheirPlace) {
+// Files before the failing one were counted and their reports rendered, but none replaces
+// what was there before, and no temporary file stays.
+TEST_F(CodingRunTest, AFailureLeavesEveryPreviousReportAsItWas) {
   AddItem("a.txt", "<e>a</e>");
   AddItem("b.txt", "");
+  WriteFile(corpus_ / "a_result.htm", "the previous report");
   std::vector<std::string> expected = {"a.txt", "a_result.htm"};
   for (int i = 0; i < 12; ++i) {
     AddItem("c" + std::to_string(i) + ".txt", "<e>c</e>");
@@ -430,9 +442,57 @@ TEST_F(CodingRunTest, OnlyReportsOfFilesBeforeAFailureTakeTheirPlace) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, expected) << jobs << " jobs";
+    EXPECT_EQ(ReadBytes(corpus_ / "a_result.htm"), "the previous report");
     EXPECT_EQ(host_.progress, (std::vector<std::pair<int, int>>{{1, 14}}));
-    fs::remove(corpus_ / "a_result.htm");
   }
+}
+
+// Per-file reports commit in batches of 256: a failure after the first batch leaves that
+// batch written and nothing of the next, not even a temporary file.
+TEST_F(CodingRunTest, PerFileReportsCommitInBoundedBatches) {
+  for (int i = 0; i < 300; ++i) {
+    AddItem("t" + std::to_string(1000 + i) + ".txt", i == 280 ? "" : "<e>t</e>");
+  }
+  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  size_t reports = 0;
+  for (const auto& entry : fs::directory_iterator(corpus_)) {
+    const std::string name = entry.path().filename().string();
+    ASSERT_NE(name[0], '.') << "temporary left: " << name;
+    if (name.ends_with("_result.htm")) {
+      ++reports;
+      EXPECT_LT(name, "t1256") << name;
+    }
+  }
+  EXPECT_EQ(reports, 256u);
+}
+
+// One run at a time writes in a folder: a run that finds it locked stops at once when told
+// not to wait, and otherwise says so and waits until the lock is gone.
+TEST_F(CodingRunTest, ASecondRunWaitsForTheFolderOrStops) {
+  AddItem("a.txt", "<e>a</e>");
+  std::optional<TFolderLock> other(std::in_place, corpus_, EFolderWait::kWait, [] {});
+  request_.folder_wait = EFolderWait::kDoNotWait;
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.what(), "Another run is writing in " + corpus_.string() + ".");
+  }
+  EXPECT_FALSE(fs::exists(corpus_ / "a_result.htm"));
+
+  request_.folder_wait = EFolderWait::kWait;
+  std::thread releaser;
+  host_.on_status = [&] {
+    releaser = std::thread([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      other.reset();
+    });
+  };
+  RunCoding(request_, tag_set_, host_);
+  releaser.join();
+  EXPECT_EQ(host_.statuses,
+            std::vector<std::string>{"waiting for another run writing in " + corpus_.string()});
+  EXPECT_TRUE(fs::exists(corpus_ / "a_result.htm"));
 }
 
 TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {

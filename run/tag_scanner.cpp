@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <system_error>
 
 #include "regex/error_text.h"
 #include "regex/program_nodes.h"
 #include "regex/search.h"
+#include "run/text_position.h"
+#include "text/code_page.h"
 
 namespace farrowdale {
 namespace {
@@ -28,8 +31,10 @@ TPassageSpan SpanOfMatch(int match_pos, int match_len, int text_pos, int text_le
 // literal from there on, in order. The same attempts are made here, search by search, so
 // what the matcher learns and counts within one search (failed states, the step budget) is
 // the same too.
+// *attempt is kept at the hit being tried.
 void ScanFromLiteralHits(const regex::CompiledParts& compiled, const std::vector<size_t>& hits,
-                         regex::SearchParts& search, std::vector<TPassageSpan>& spans) {
+                         regex::SearchParts& search, std::vector<TPassageSpan>& spans,
+                         size_t* attempt) {
   regex::Matcher& matcher = search.matcher;
   search.NewSubject();
   matcher.Prepare(compiled.program, search.view);
@@ -38,7 +43,9 @@ void ScanFromLiteralHits(const regex::CompiledParts& compiled, const std::vector
   int32_t start = 0;
   for (const size_t hit : hits) {
     const auto at = static_cast<int32_t>(hit);
-    if (at < start || !matcher.MatchAt(at)) continue;
+    if (at < start) continue;
+    *attempt = hit;
+    if (!matcher.MatchAt(at)) continue;
     spans.push_back(SpanOfMatch(search.MatchPos(0), search.MatchLen(0), search.MatchPos(1),
                                 search.MatchLen(1)));
     start = search.NextOffset() - 1;
@@ -49,13 +56,17 @@ void ScanFromLiteralHits(const regex::CompiledParts& compiled, const std::vector
   matcher.ReleaseSpareMemory();
 }
 
-// The engine's own search, then its search after each match.
+// The engine's own search, then its search after each match; *attempt is kept where the
+// current search starts.
 void ScanWithEngineSearch(const std::shared_ptr<const TCompiledPattern>& pattern,
-                          std::string_view text, std::vector<TPassageSpan>& spans) {
+                          std::string_view text, std::vector<TPassageSpan>& spans,
+                          size_t* attempt) {
   TPatternSearch search(pattern);
+  *attempt = 0;
   for (bool found = search.Exec(text); found; found = search.ExecNext()) {
     spans.push_back(SpanOfMatch(search.MatchPos(0), search.MatchLen(0), search.MatchPos(1),
                                 search.MatchLen(1)));
+    *attempt = spans.back().end_marker_end;
   }
 }
 
@@ -171,6 +182,25 @@ std::vector<TMarkerHit> NonOverlappingHits(const std::vector<size_t>& starts, si
 
 }  // namespace
 
+ETagSearchError::ETagSearchError(const EPatternError& cause, const std::string& tag_name,
+                                 size_t offset)
+    : EPatternError("Tag \"" + tag_name + "\": " + cause.what(), cause.ErrorNumber(),
+                    cause.ErrorPosition()),
+      tag_name_(tag_name),
+      cause_(cause.what()),
+      offset_(offset) {}
+
+Error ETagSearchError::InFile(const std::filesystem::path& path,
+                              std::string_view narrow_text) const {
+  const TTextPosition place =
+      TTextPositionCursor(narrow_text).PositionOf(std::min(offset_, narrow_text.size()));
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return Error("Tag \"" + tag_name_ + "\" in " + PathToNarrow(ec ? path : absolute) +
+               ", passage from line " + std::to_string(place.line) + ", column " +
+               std::to_string(place.column) + ": " + cause_);
+}
+
 const std::vector<TMarkerHit>* TScannedText::HitsOf(size_t k, size_t marker) const {
   const int literal = tag_markers_[k][marker];
   return literal < 0 ? nullptr : &literal_hits_[static_cast<size_t>(literal)];
@@ -187,6 +217,7 @@ TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& 
   for (const TTagInfo& info : tag_set) {
     if (IsSkippedTag(info)) continue;
     TCompiledTag& tag = tags_.emplace_back();
+    tag.name = info.Name;
     tag.pattern = CompileTagPattern(info, tag_set_file);
     // Every match then starts with that literal.
     const std::string_view literal = tag.pattern->parts().hints.start_literal;
@@ -255,15 +286,20 @@ std::vector<std::vector<TPassageSpan>> TTagScanner::SpansFromHits(
                       literals_[tag.pair_end].size(), spans[index]);
       continue;
     }
-    if (tag.literal < 0) {
-      ScanWithEngineSearch(tag.pattern, text, spans[index]);
-      continue;
+    size_t attempt = 0;
+    try {
+      if (tag.literal < 0) {
+        ScanWithEngineSearch(tag.pattern, text, spans[index], &attempt);
+        continue;
+      }
+      const regex::CompiledParts& compiled = tag.pattern->parts();
+      search.view = compiled.settings;
+      search.view.text = reinterpret_cast<const uint8_t*>(text.data());
+      search.view.length = static_cast<int32_t>(text.size());
+      ScanFromLiteralHits(compiled, hits[tag.literal], search, spans[index], &attempt);
+    } catch (const EPatternError& error) {
+      throw ETagSearchError(error, tag.name, attempt);
     }
-    const regex::CompiledParts& compiled = tag.pattern->parts();
-    search.view = compiled.settings;
-    search.view.text = reinterpret_cast<const uint8_t*>(text.data());
-    search.view.length = static_cast<int32_t>(text.size());
-    ScanFromLiteralHits(compiled, hits[tag.literal], search, spans[index]);
   }
   return spans;
 }

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regex/multi_literal_search.h"
@@ -29,6 +30,22 @@
 #include "tagset/tag_set.h"
 
 namespace farrowdale {
+
+// A tag's search that failed in a text (error 1018, a search too complex, above all): the
+// engine's error with the tag's name before its text, and the byte offset where the failing
+// attempt started (the begin marker's hit, or where the search that failed began).
+class ETagSearchError : public EPatternError {
+ public:
+  ETagSearchError(const EPatternError& cause, const std::string& tag_name, size_t offset);
+  // The error for the user, naming besides the tag the text's file and the line and column
+  // of offset in narrow_text (the text that was scanned).
+  Error InFile(const std::filesystem::path& path, std::string_view narrow_text) const;
+
+ private:
+  std::string tag_name_;
+  std::string cause_;
+  size_t offset_;
+};
 
 // Where a marker alone matches: bytes start to end of the searched text.
 struct TMarkerHit {
@@ -66,7 +83,7 @@ class TTagScanner {
 
   // For every tag that is not skipped, in tag order, where its matches lie in narrow_text.
   // The text ends at its first zero byte, as an engine's subject does. Throws the first
-  // search error a tag raises, in tag order.
+  // search error a tag raises, in tag order, as ETagSearchError.
   std::vector<std::vector<TPassageSpan>> Scan(const std::string& narrow_text) const;
   // The same matches, and the marker hits the scan can find in its one pass. Throws as Scan.
   TScannedText ScanWithMarkerHits(const std::string& narrow_text) const;
@@ -74,6 +91,7 @@ class TTagScanner {
  private:
   struct TCompiledTag {
     std::shared_ptr<const TCompiledPattern> pattern;
+    std::string name;  // as the tag set gives it, for errors
     int literal = -1;  // index of its first literal in literals_, or -1
     // Index in literals_ of its begin and end marker when that marker is a plain literal.
     std::array<int, 2> markers = {-1, -1};

@@ -192,5 +192,20 @@ TEST(TagScannerTest, CompileErrorNamesTheTagTheFileAndTheWholePattern) {
   TTagScanner({Tag("<e>", "</e>"), Tag("(a", "(b)")}, "/data/tags.ini");
 }
 
+// A search error in a text keeps the engine's number and text, and names the tag, the file
+// and the line and column (in characters) where the failing attempt started.
+TEST(TagScannerTest, SearchErrorsSayWhereInWhichFile) {
+  SetSystemCodePage("UTF-8");
+  const EPatternError cause("Pattern(exec): Search Too Complex (backtracking limit reached)", 1018,
+                            0);
+  const ETagSearchError error(cause, "heavy", 12);
+  EXPECT_EQ(error.ErrorNumber(), 1018);
+  EXPECT_STREQ(error.what(),
+               "Tag \"heavy\": Pattern(exec): Search Too Complex (backtracking limit reached)");
+  EXPECT_STREQ(error.InFile("/data/one.txt", "first\r\n\xC3\xA9\xC3\xA9 <x>aab").what(),
+               "Tag \"heavy\" in /data/one.txt, passage from line 2, column 4: Pattern(exec): "
+               "Search Too Complex (backtracking limit reached)");
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -1,12 +1,16 @@
 #include "text/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -15,14 +19,44 @@
 namespace farrowdale {
 namespace {
 
-// A name no other writer picks: the process, a counter and a random number, hidden, beside
-// the file it stands in for.
+constexpr std::string_view kTemporaryPrefix = ".farrowdale-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr size_t kTemporaryRandomDigits = 16;
+
+// ".farrowdale-PID-XXXXXXXXXXXXXXXX.tmp" beside path: the process, then 64 random bits (a
+// counter mixed in, so two files of one thread never draw the same name).
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& path) {
-  static std::atomic<unsigned> counter{0};
-  thread_local std::mt19937 random(std::random_device{}());
-  return path.parent_path() /
-         ("." + path.filename().native() + "." + std::to_string(::getpid()) + "." +
-          std::to_string(counter++) + "." + std::to_string(random() % 1000000) + ".part");
+  static std::atomic<uint64_t> counter{0};
+  thread_local std::mt19937_64 random(std::random_device{}());
+  const uint64_t bits = random() ^ (counter++ * 0x9E3779B97F4A7C15ull);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name(kTemporaryPrefix);
+  name += std::to_string(::getpid());
+  name += '-';
+  for (size_t i = 0; i < kTemporaryRandomDigits; ++i) name += kHex[(bits >> (4 * i)) & 0xF];
+  name += kTemporarySuffix;
+  return path.parent_path() / name;
+}
+
+// The process id in a temporary name of ours, or nothing for any other name.
+std::optional<pid_t> TemporaryOwner(std::string_view name) {
+  if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) return std::nullopt;
+  name.remove_prefix(kTemporaryPrefix.size());
+  const size_t dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash > 9 ||
+      name.size() != dash + 1 + kTemporaryRandomDigits + kTemporarySuffix.size() ||
+      name.substr(name.size() - kTemporarySuffix.size()) != kTemporarySuffix) {
+    return std::nullopt;
+  }
+  pid_t pid = 0;
+  for (char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    pid = pid * 10 + (c - '0');
+  }
+  for (char c : name.substr(dash + 1, kTemporaryRandomDigits)) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return std::nullopt;
+  }
+  return pid;
 }
 
 // Creates a new temporary file beside path; returns its descriptor and sets *temporary.
@@ -36,13 +70,28 @@ int CreateTemporaryFile(const std::filesystem::path& path, std::filesystem::path
   }
 }
 
-void SyncFolderOf(const std::filesystem::path& path) {
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  return path.has_parent_path() ? path.parent_path() : ".";
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
   const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_fd >= 0) {
     ::fsync(folder_fd);
     ::close(folder_fd);
   }
+}
+
+// Waits until the file's bytes have been handed to the disk; 0 or the errno of the failure.
+// Where the file system cannot say so for a range, the file is synced instead.
+int WaitForWriteBack(int fd) {
+  if (::sync_file_range(
+          fd, 0, 0,
+          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) == 0) {
+    return 0;
+  }
+  if (errno != EINVAL && errno != ESPIPE && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+  return ::fdatasync(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -62,7 +111,8 @@ TAtomicFile::TAtomicFile(std::filesystem::path path) : path_(std::move(path)) {
 TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
     : path_(std::move(other.path_)),
       temporary_(std::exchange(other.temporary_, {})),
-      fd_(std::exchange(other.fd_, -1)) {}
+      fd_(std::exchange(other.fd_, -1)),
+      size_(other.size_) {}
 
 TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
   if (this != &other) {
@@ -70,6 +120,7 @@ TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
     path_ = std::move(other.path_);
     temporary_ = std::exchange(other.temporary_, {});
     fd_ = std::exchange(other.fd_, -1);
+    size_ = other.size_;
   }
   return *this;
 }
@@ -93,7 +144,13 @@ void TAtomicFile::Append(std::string_view bytes) {
     }
     data += written;
     size -= static_cast<size_t>(written);
+    size_ += static_cast<uint64_t>(written);
   }
+}
+
+void TAtomicFile::StartWriteBack() {
+  // Advice only: the batch's commit waits for the bytes and reports what failed.
+  if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void TAtomicFile::Sync() {
@@ -107,13 +164,69 @@ void TAtomicFile::Commit() {
   Sync();
   if (::rename(temporary_.c_str(), path_.c_str()) != 0) throw FileCreateError(path_, errno);
   temporary_.clear();
-  SyncFolderOf(path_);
+  SyncFolder(FolderOf(path_));
+}
+
+void TAtomicFileBatch::Add(TAtomicFile file) {
+  file.StartWriteBack();
+  bytes_ += file.size();
+  files_.push_back(std::move(file));
+}
+
+void TAtomicFileBatch::Commit() {
+  // The batch is emptied whatever happens; what is not renamed is removed with it.
+  std::vector<TAtomicFile> files = std::exchange(files_, {});
+  bytes_ = 0;
+  int last_open = -1;
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (files[i].fd_ < 0) continue;
+    if (const int error = WaitForWriteBack(files[i].fd_); error != 0) {
+      throw FileCreateError(files[i].path_, error);
+    }
+    last_open = static_cast<int>(i);
+  }
+  // One barrier for all: syncing one file commits the file system's journal, every file's
+  // size and blocks with it, and flushes the disk's cache.
+  if (last_open >= 0) files[static_cast<size_t>(last_open)].Sync();
+  for (TAtomicFile& file : files) {
+    // The others' bytes are written: closing is all that is left.
+    if (file.fd_ >= 0 && ::close(std::exchange(file.fd_, -1)) != 0) {
+      throw FileCreateError(file.path_, errno);
+    }
+  }
+  std::set<std::filesystem::path> folders;
+  for (TAtomicFile& file : files) {
+    if (::rename(file.temporary_.c_str(), file.path_.c_str()) != 0) {
+      throw FileCreateError(file.path_, errno);
+    }
+    file.temporary_.clear();
+    folders.insert(FolderOf(file.path_));
+  }
+  for (const std::filesystem::path& folder : folders) SyncFolder(folder);
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   TAtomicFile file(path);
   file.Append(bytes);
   file.Commit();
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return;
+  const int dir_fd = ::dirfd(dir.get());
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::optional<pid_t> owner = TemporaryOwner(entry->d_name);
+    if (!owner || *owner <= 0) continue;
+    // Signal 0 only asks whether the process exists; EPERM means it does, as another user's.
+    if (::kill(*owner, 0) == 0 || errno != ESRCH) continue;
+    struct stat info;
+    if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode)) {
+      continue;
+    }
+    ::unlinkat(dir_fd, entry->d_name, 0);
+  }
 }
 
 }  // namespace farrowdale

@@ -1,26 +1,37 @@
-// Creating or replacing a file so that anyone who opens it sees either the old file whole or
+// Creating or replacing files so that anyone who opens one sees either the old file whole or
 // the new one whole, never part of one, and never writing through a link.
 //
 // The bytes go to a new temporary file in the same folder (created exclusively, never
-// following a link), are synced to the disk, and the temporary file is then renamed over the
-// file and the folder synced. On any failure the temporary file is removed and the old file
-// is left exactly as it was. Two writers at once each leave a complete file; the last rename
-// wins.
+// following a link), are made durable, and the temporary file is then renamed over the file
+// and the folder synced. On any failure the temporary file is removed and the old file is
+// left exactly as it was. Two writers at once each leave a complete file; the last rename
+// wins (TFolderLock keeps whole runs apart).
+//
+// Temporary names are short and of one fixed length whatever the file's name (so any name
+// the file system allows can be written): ".farrowdale-PID-XXXXXXXXXXXXXXXX.tmp", hidden,
+// with the writing process's id, which lets a later run tell the temporaries of a process
+// that is gone (killed mid-write) and remove them (RemoveStaleTemporaries).
+//
+// Several files commit together through a TAtomicFileBatch: each file's write-back is started
+// as soon as it is complete, and at the commit one barrier makes them all durable before any
+// is renamed, instead of one sync per file.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace farrowdale {
 
-// A file written piece by piece and put in place whole. Append and Sync may run on one
-// thread and Commit on another (one at a time), so that a worker writes and syncs while the
-// calling thread decides, in its own order, which files take their place. Every failure
+// A file written piece by piece and put in place whole. Append and Sync (or StartWriteBack)
+// may run on one thread and Commit on another (one at a time), so that a worker writes while
+// the calling thread decides, in its own order, which files take their place. Every failure
 // throws the file-create Error naming the file's path, with the platform's text.
 class TAtomicFile {
  public:
@@ -37,6 +48,9 @@ class TAtomicFile {
 
   // REQUIRES: not yet synced.
   void Append(std::string_view bytes);
+  // The bytes are complete: starts writing them to the disk without waiting for it, for a
+  // TAtomicFileBatch to make durable. REQUIRES: not yet synced.
+  void StartWriteBack();
   // Syncs the bytes to the disk and closes the temporary file (a full disk or a quota may
   // show only here).
   void Sync();
@@ -46,17 +60,47 @@ class TAtomicFile {
   void Commit();
 
   const std::filesystem::path& path() const { return path_; }
+  // The bytes appended so far.
+  uint64_t size() const { return size_; }
 
  private:
+  friend class TAtomicFileBatch;
+
   void Drop() noexcept;
 
   std::filesystem::path path_;
   std::filesystem::path temporary_;  // empty once committed or moved from
   int fd_ = -1;                      // -1 once synced
+  uint64_t size_ = 0;
+};
+
+// Files committed together: Commit makes every one durable with a single barrier, then renames
+// each over its path in the order added and syncs each folder once. Dropped uncommitted (or
+// after a failed Commit), every temporary still held is removed.
+class TAtomicFileBatch {
+ public:
+  // file is complete (StartWriteBack called, or not yet: then it is called here).
+  void Add(TAtomicFile file);
+  size_t file_count() const { return files_.size(); }
+  uint64_t byte_count() const { return bytes_; }
+  // Waits until every file's bytes are written, flushes the disk's cache once, closes the
+  // files and renames them into place. A failure (a full disk shows here at the latest) throws
+  // the file-create Error of the file it met, before any rename when it is a write failure;
+  // files not yet renamed are then removed. Afterwards the batch is empty.
+  void Commit();
+
+ private:
+  std::vector<TAtomicFile> files_;
+  uint64_t bytes_ = 0;
 };
 
 // The whole file at once: a TAtomicFile appended to once and committed.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Removes from folder the temporary files this program made there whose process no longer
+// runs (a run killed while writing); a live process's temporaries and every other file stay.
+// Best effort: what cannot be listed or removed is left.
+void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // A file's identity: the device and inode that name and hard links share.
 using TFileIdentity = std::pair<dev_t, ino_t>;
