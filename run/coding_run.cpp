@@ -199,6 +199,7 @@ struct TFileOutcome {
   size_t marker_problems = 0;
   std::exception_ptr count_error;
   std::string text;
+  std::vector<TLoneLineEnd> lone_line_ends;  // of text
   // Per-file mode without passages in context: the report, rendered and synced on the
   // worker, or the error that stopped it; committed or told in list order.
   std::optional<TAtomicFile> report;
@@ -338,7 +339,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
         }
         outcome.warnings = std::move(file.warnings);
-        if (keep_texts) outcome.text = std::move(file.text);
+        if (keep_texts) {
+          outcome.text = std::move(file.text);
+          outcome.lone_line_ends = std::move(file.lone_line_ends);
+        }
         return outcome;
       },
       [&](size_t index, TFileOutcome&& outcome) {
@@ -356,7 +360,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         ++summary.files_counted;
         const std::string file_name = PathToNarrow(item.path.filename());
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
-        if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
+        if (keep_texts) places.AddFile(outcome.text, outcome.lone_line_ends, tag_set, file_name);
         if (one_file_mode) {
           file_names.push_back(file_name);
           pooled.AddFile(stats);

@@ -311,6 +311,17 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALin
   EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
 }
 
+// The passages table gives each passage's line ends as the text has them, lone CR and LF
+// included, while lines still count every kind.
+TEST_F(CodingRunTest, PassagesInTheTableKeepTheirLineEnds) {
+  AddItem("one.txt", "<e>a\rb</e>\n<e>c\nd\r\ne</e>\r<f>\rf\r</f>");
+  request_.write_tables = true;
+  RunCoding(request_, tag_set_, host_);
+  EXPECT_EQ(ReadBytes(corpus_ / "result_passages.csv"),
+            "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
+            "a,one.txt,1,4,\"a\rb\"\r\na,one.txt,3,4,\"c\nd\r\ne\"\r\nb,one.txt,7,1,f\r\n");
+}
+
 // The report's text with the scratch folder's path (which differs per run) as "ROOT",
 // compared with golden/NAME; FARROWDALE_UPDATE_GOLDEN=1 writes the golden file instead.
 void ExpectGolden(const std::string& report, const fs::path& root, const std::string& name) {

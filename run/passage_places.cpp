@@ -13,8 +13,9 @@ TPassagePlaces::TPassagePlaces(bool with_table, bool with_context) : with_contex
   if (with_table) table_.emplace(PassagesTable());
 }
 
-void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& tag_set,
-                             std::string_view file_name) {
+void TPassagePlaces::AddFile(const std::string& narrow_text,
+                             const std::vector<TLoneLineEnd>& lone_line_ends,
+                             const TTagArray& tag_set, std::string_view file_name) {
   TTextPositionCursor positions(narrow_text);
   size_t tag_index = 0;
   for (const TTagInfo& tag : tag_set) {
@@ -29,7 +30,14 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
       const size_t start = static_cast<size_t>(passage.data() - narrow_text.data());
       const TTextPosition position = positions.PositionOf(start);
       const std::u16string text = ToUnicode(passage);
-      if (table_) AddPassageRecord(*table_, tag.Name, file_name, position, text);
+      if (table_) {
+        const bool exact = !lone_line_ends.empty() && passage.find('\r') != std::string_view::npos;
+        AddPassageRecord(*table_, tag.Name, file_name, position,
+                         exact ? ToUnicode(WithLineEndsAsWritten(
+                                     narrow_text, start, passage.size(),
+                                     static_cast<size_t>(position.line - 1), lone_line_ends))
+                               : text);
+      }
       if (!with_context_) return;
       std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true)];
       if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;

@@ -19,6 +19,7 @@
 #include "run/frequency_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
+#include "text/narrow_text_file.h"
 
 namespace farrowdale {
 
@@ -28,9 +29,10 @@ class TPassagePlaces {
   TPassagePlaces(bool with_table, bool with_context);
 
   // Takes one file's passages of every tag that is not skipped, in tag order. file_name is
-  // the file's name as reports show it.
-  void AddFile(const std::string& narrow_text, const TTagArray& tag_set,
-               std::string_view file_name);
+  // the file's name as reports show it. The table keeps each passage's line ends as the file
+  // wrote them (lone_line_ends, as ReadNarrowJoinedText gives them).
+  void AddFile(const std::string& narrow_text, const std::vector<TLoneLineEnd>& lone_line_ends,
+               const TTagArray& tag_set, std::string_view file_name);
   // Forgets the occurrences kept so far (the per-file report starts each file afresh).
   void ForgetOccurrences();
 

@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libturbojpeg0-dev
   libpcre2-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  hyperfine ripgrep time
+  hyperfine ripgrep time eatmydata
   python3
   desktop-file-utils appstream dpkg-dev
 )

@@ -1,5 +1,7 @@
 #include "text/narrow_text_file.h"
 
+#include <algorithm>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -94,10 +96,15 @@ class JoinedNarrowBuilder {
 
   std::string Finish() {
     normalized_.assign(held_);
-    if (open_line_) normalized_.append(u"\r\n");
+    if (open_line_) {
+      normalized_.append(u"\r\n");
+      lone_line_ends_.push_back({line_ends_++, 0});
+    }
     AppendNarrow(normalized_, &narrow_);
     return std::move(narrow_);
   }
+
+  std::vector<TLoneLineEnd> TakeLoneLineEnds() { return std::move(lone_line_ends_); }
 
  private:
   template <typename Unit>
@@ -119,6 +126,7 @@ class JoinedNarrowBuilder {
         i = run + 2;
         after_cr_ = false;
         open_line_ = false;
+        ++line_ends_;
         continue;
       }
       out.append(piece.substr(copy_from, run - copy_from));
@@ -130,9 +138,11 @@ class JoinedNarrowBuilder {
       }
       if (c == Unit{'\n'} && after_cr_) {  // the LF of a CR LF split between pieces
         after_cr_ = false;
+        lone_line_ends_.pop_back();
         continue;
       }
       out.append(kLineEnd, 2);
+      lone_line_ends_.push_back({line_ends_++, static_cast<char>(c)});
       after_cr_ = c == Unit{'\r'};
       open_line_ = false;
     }
@@ -145,6 +155,8 @@ class JoinedNarrowBuilder {
   bool after_cr_ = false;
   bool open_line_ = false;  // the current line has characters and no line end yet
   bool ended_ = false;
+  size_t line_ends_ = 0;  // written so far
+  std::vector<TLoneLineEnd> lone_line_ends_;
 };
 
 }  // namespace
@@ -155,7 +167,7 @@ TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path) {
   if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
     TUnicodeStringList list;
     TextReadWarnings warnings = list.ReadTextFile(path);
-    return {ToNarrow(list.JoinedText()), std::move(warnings)};
+    return {ToNarrow(list.JoinedText()), std::move(warnings), {}};
   }
   const TRegularFile file(path);
   JoinedNarrowBuilder builder(file.size());
@@ -164,7 +176,31 @@ TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path) {
                        [&builder](std::u16string_view piece) { return builder.Feed(piece); },
                        [&builder, &file] { builder = JoinedNarrowBuilder(file.size()); },
                        [&builder](std::string_view piece) { return builder.FeedNarrow(piece); });
-  return {builder.Finish(), std::move(warnings)};
+  std::string text = builder.Finish();
+  return {std::move(text), std::move(warnings), builder.TakeLoneLineEnds()};
+}
+
+std::string WithLineEndsAsWritten(std::string_view text, size_t start, size_t size,
+                                  size_t first_line_end,
+                                  const std::vector<TLoneLineEnd>& lone_line_ends) {
+  std::string_view piece = text.substr(start, size);
+  std::string out;
+  out.reserve(piece.size());
+  auto lone = std::lower_bound(
+      lone_line_ends.begin(), lone_line_ends.end(), first_line_end,
+      [](const TLoneLineEnd& line_end, size_t index) { return line_end.index < index; });
+  for (size_t line_end = first_line_end;; ++line_end) {
+    const size_t pair = piece.find("\r\n");
+    out.append(piece.substr(0, pair));
+    if (pair == std::string_view::npos) return out;
+    while (lone != lone_line_ends.end() && lone->index < line_end) ++lone;
+    if (lone == lone_line_ends.end() || lone->index != line_end) {
+      out.append("\r\n");
+    } else if (lone->written != 0) {
+      out += lone->written;
+    }
+    piece.remove_prefix(pair + 2);
+  }
 }
 
 }  // namespace farrowdale

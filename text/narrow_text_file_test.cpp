@@ -125,5 +125,33 @@ TEST_F(NarrowTextFileTest, MissingFileIsTheOpenError) {
   EXPECT_THROW(ReadNarrowJoinedText(path_ / "missing.txt").text, Error);
 }
 
+// Round trip: whatever mix of CR, LF and CR LF a file has (split across read chunks too, in
+// 8-bit and UTF-16 files), the text with its line ends as written is the file's text again.
+TEST_F(NarrowTextFileTest, LineEndsAsWrittenGiveTheFileBack) {
+  const CodePageGuard guard("windows-1252");
+  std::mt19937 random(7);
+  const std::string pieces[] = {"\r", "\n", "\r\n", "\n\r", "ab", "\xE9"};
+  for (int round = 0; round < 20; ++round) {
+    std::string text;
+    const size_t size = round < 10 ? 40 : 70000;  // past a 32 KiB chunk or two
+    while (text.size() < size) text += pieces[random() % std::size(pieces)];
+    if (round % 2 == 0) text += "z";  // a last line without a line end
+    for (const bool utf16 : {false, true}) {
+      std::u16string wide;
+      for (char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+      Write(utf16 ? Utf16Le(wide) : text);
+      const TNarrowTextFile file = ReadNarrowJoinedText(path_);
+      ASSERT_EQ(file.text, ThroughTheList()) << round;
+      EXPECT_EQ(WithLineEndsAsWritten(file.text, 0, file.text.size(), 0, file.lone_line_ends),
+                ToNarrow(wide))
+          << "round " << round << (utf16 ? ", UTF-16" : ", 8-bit");
+    }
+  }
+  // A piece from the middle: its first line end is the file's second.
+  Write("a\nb\rc\r\nd\ne");
+  const TNarrowTextFile file = ReadNarrowJoinedText(path_);
+  EXPECT_EQ(WithLineEndsAsWritten(file.text, 3, 9, 1, file.lone_line_ends), "b\rc\r\nd\n");
+}
+
 }  // namespace
 }  // namespace farrowdale
