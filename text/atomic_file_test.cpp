@@ -116,5 +116,41 @@ TEST_F(AtomicFileTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(Names(), std::vector<std::string>{"r.htm"});
 }
 
+// A batch shows nothing until its commit, then everything; its temporaries have one short
+// length whatever the names they stand for, and a dropped batch leaves none.
+TEST_F(AtomicFileTest, ABatchTakesItsPlacesTogether) {
+  fs::create_directory(dir_ / "sub");
+  const fs::path paths[] = {dir_ / "a.htm", dir_ / std::string(250, 'n'), dir_ / "sub" / "b.csv"};
+  WriteFileAtomically(paths[0], "old a");
+  for (const bool commit : {false, true}) {
+    TAtomicFileBatch batch;
+    for (const fs::path& path : paths) {
+      TAtomicFile file(path);
+      file.Append("new " + path.filename().string().substr(0, 1));
+      batch.Add(std::move(file));
+    }
+    EXPECT_EQ(batch.file_count(), 3u);
+    EXPECT_EQ(batch.byte_count(), 15u);
+    std::vector<size_t> lengths;
+    for (const fs::path& folder : {dir_, dir_ / "sub"}) {
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name[0] == '.') lengths.push_back(name.size());
+      }
+    }
+    ASSERT_EQ(lengths.size(), 3u);
+    EXPECT_EQ(lengths[0], lengths[1]);
+    EXPECT_EQ(lengths[0], lengths[2]);
+    EXPECT_LT(lengths[0], 48u);
+    EXPECT_EQ(Read(paths[0]), "old a");
+    if (commit) batch.Commit();
+  }
+  EXPECT_EQ(Read(paths[0]), "new a");
+  EXPECT_EQ(Read(paths[1]), "new n");
+  EXPECT_EQ(Read(paths[2]), "new b");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.htm", std::string(250, 'n'), "sub"}));
+  EXPECT_EQ(fs::directory_iterator(dir_ / "sub")->path().filename(), "b.csv");
+}
+
 }  // namespace
 }  // namespace farrowdale
