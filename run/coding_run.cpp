@@ -45,15 +45,20 @@ constexpr char kCombinedReportName[] = "result.htm";
 constexpr size_t kBatchFiles = 256;
 constexpr uint64_t kBatchBytes = uint64_t{64} << 20;
 
+// A lock holds a descriptor: a run over texts in very many folders locks the first ones only.
+constexpr size_t kMaxLockedFolders = 256;
+
 // The folders a run writes in, each locked (in one order, so two runs never wait for each
-// other in a circle) and cleared of the temporaries of killed runs.
+// other in a circle; at most kMaxLockedFolders) and cleared of the temporaries of killed runs.
 std::vector<TFolderLock> LockOutputFolders(std::set<std::filesystem::path> folders,
                                            EFolderWait wait, TCodingRunHost& host) {
   std::vector<TFolderLock> locks;
   for (const std::filesystem::path& folder : folders) {
-    locks.emplace_back(folder, wait, [&] {
-      host.ShowStatus("waiting for another run writing in " + PathToNarrow(folder));
-    });
+    if (locks.size() < kMaxLockedFolders) {
+      locks.emplace_back(folder, wait, [&] {
+        host.ShowStatus("waiting for another run writing in " + PathToNarrow(folder));
+      });
+    }
     RemoveStaleTemporaries(folder);
   }
   return locks;

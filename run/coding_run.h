@@ -77,14 +77,14 @@ class TCodingRunHost {
 // file's markers are checked on the text and the matches it was counted from, so the summary
 // holds what the marker check of the same tag set and files would find, without a second read.
 // Outputs are written as temporary files and committed together (TAtomicFileBatch) while the
-// run holds the lock of every folder it writes in (TFolderLock; temporaries of killed runs
-// there are removed first): the combined report with the tables at the end of the run; in
-// per-file mode the reports every 256 reports or 64 MiB, and the last batch with the tables.
-// Throws Error on failure (a tag set path that names no readable file included): then no time
-// message is shown, nothing is opened, and every output of the batch being written keeps its
-// old content (its temporaries are removed); only earlier batches of per-file reports stay
-// written. A run killed mid-way leaves the same, and its temporaries for the next run to
-// remove.
+// run holds the lock of every folder it writes in (TFolderLock; the first 256 by name when
+// there are more; temporaries of killed runs there are removed first): the combined report with the
+// tables at the end of the run; in per-file mode the reports every 256 reports or 64 MiB, and the
+// last batch with the tables. Throws Error on failure (a tag set path that names no readable file
+// included): then no time message is shown, nothing is opened, and every output of the batch being
+// written keeps its old content (its temporaries are removed); only earlier batches of per-file
+// reports stay written. A run killed mid-way leaves the same, and its temporaries for the next run
+// to remove.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the

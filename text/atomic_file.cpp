@@ -112,6 +112,7 @@ TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
     : path_(std::move(other.path_)),
       temporary_(std::exchange(other.temporary_, {})),
       fd_(std::exchange(other.fd_, -1)),
+      durable_(other.durable_),
       size_(other.size_) {}
 
 TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
@@ -120,6 +121,7 @@ TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
     path_ = std::move(other.path_);
     temporary_ = std::exchange(other.temporary_, {});
     fd_ = std::exchange(other.fd_, -1);
+    durable_ = other.durable_;
     size_ = other.size_;
   }
   return *this;
@@ -149,15 +151,25 @@ void TAtomicFile::Append(std::string_view bytes) {
 }
 
 void TAtomicFile::StartWriteBack() {
-  // Advice only: the batch's commit waits for the bytes and reports what failed.
-  if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (fd_ < 0) return;
+  // Advice only: the commit waits for the bytes and reports what failed.
+  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (::close(std::exchange(fd_, -1)) != 0) throw FileCreateError(path_, errno);
 }
 
 void TAtomicFile::Sync() {
-  if (fd_ < 0) return;
-  int error = ::fsync(fd_) != 0 ? errno : 0;
-  if (::close(std::exchange(fd_, -1)) != 0 && error == 0) error = errno;
+  if (durable_ || temporary_.empty()) return;
+  const int fd = fd_ >= 0 ? std::exchange(fd_, -1) : OpenWrittenFile();
+  int error = ::fsync(fd) != 0 ? errno : 0;
+  if (::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) throw FileCreateError(path_, error);
+  durable_ = true;
+}
+
+int TAtomicFile::OpenWrittenFile() const {
+  const int fd = ::open(temporary_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) throw FileCreateError(path_, errno);
+  return fd;
 }
 
 void TAtomicFile::Commit() {
@@ -168,6 +180,7 @@ void TAtomicFile::Commit() {
 }
 
 void TAtomicFileBatch::Add(TAtomicFile file) {
+  // Written back and closed: a batch holds no descriptors.
   file.StartWriteBack();
   bytes_ += file.size();
   files_.push_back(std::move(file));
@@ -177,23 +190,20 @@ void TAtomicFileBatch::Commit() {
   // The batch is emptied whatever happens; what is not renamed is removed with it.
   std::vector<TAtomicFile> files = std::exchange(files_, {});
   bytes_ = 0;
-  int last_open = -1;
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (files[i].fd_ < 0) continue;
-    if (const int error = WaitForWriteBack(files[i].fd_); error != 0) {
-      throw FileCreateError(files[i].path_, error);
-    }
-    last_open = static_cast<int>(i);
+  // Each file is opened anew only to wait until its bytes are written.
+  TAtomicFile* last = nullptr;
+  for (TAtomicFile& file : files) {
+    if (file.durable_) continue;
+    const int fd = file.OpenWrittenFile();
+    const int error = WaitForWriteBack(fd);
+    ::close(fd);
+    if (error != 0) throw FileCreateError(file.path_, error);
+    if (last != nullptr) last->durable_ = true;  // made durable by the barrier below
+    last = &file;
   }
   // One barrier for all: syncing one file commits the file system's journal, every file's
   // size and blocks with it, and flushes the disk's cache.
-  if (last_open >= 0) files[static_cast<size_t>(last_open)].Sync();
-  for (TAtomicFile& file : files) {
-    // The others' bytes are written: closing is all that is left.
-    if (file.fd_ >= 0 && ::close(std::exchange(file.fd_, -1)) != 0) {
-      throw FileCreateError(file.path_, errno);
-    }
-  }
+  if (last != nullptr) last->Sync();
   std::set<std::filesystem::path> folders;
   for (TAtomicFile& file : files) {
     if (::rename(file.temporary_.c_str(), file.path_.c_str()) != 0) {

@@ -49,7 +49,8 @@ class TAtomicFile {
   // REQUIRES: not yet synced.
   void Append(std::string_view bytes);
   // The bytes are complete: starts writing them to the disk without waiting for it, for a
-  // TAtomicFileBatch to make durable. REQUIRES: not yet synced.
+  // TAtomicFileBatch (or Sync) to make durable, and closes the temporary file, so that files
+  // waiting for their commit hold no descriptor. No Append after it.
   void StartWriteBack();
   // Syncs the bytes to the disk and closes the temporary file (a full disk or a quota may
   // show only here).
@@ -67,10 +68,13 @@ class TAtomicFile {
   friend class TAtomicFileBatch;
 
   void Drop() noexcept;
+  // The temporary file opened for reading, to sync it after StartWriteBack closed it.
+  int OpenWrittenFile() const;
 
   std::filesystem::path path_;
   std::filesystem::path temporary_;  // empty once committed or moved from
-  int fd_ = -1;                      // -1 once synced
+  int fd_ = -1;                      // open for writing until synced or written back
+  bool durable_ = false;             // synced to the disk
   uint64_t size_ = 0;
 };
 
