@@ -205,8 +205,8 @@ struct TFileOutcome {
   std::exception_ptr count_error;
   std::string text;
   std::vector<TLoneLineEnd> lone_line_ends;  // of text
-  // Per-file mode without passages in context: the report, rendered and synced on the
-  // worker, or the error that stopped it; committed or told in list order.
+  // Per-file mode without passages in context: the report, rendered on the worker (its
+  // write-back started), or the error that stopped it; batched or told in list order.
   std::optional<TAtomicFile> report;
   std::exception_ptr report_error;
 };
@@ -299,7 +299,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // Passages in context cost memory and time: gathered only for a template that shows them.
   const bool with_passages = report_template.Holds(kPassagesPlaceholder);
   // Their places come from the in-order state of the calling thread; every other per-file
-  // report is written and synced on the worker that counted its file.
+  // report is written on the worker that counted its file.
   const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
   const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
