@@ -46,5 +46,16 @@ if [ -n "$before" ]; then
   commands+=(-n "earlier build" "$(command_of "$before")"
              -n "earlier build, eatmydata" "eatmydata $(command_of "$before")")
 fi
-hyperfine --warmup 1 --runs "$runs" --export-markdown "${out:-/dev/stdout}" "${commands[@]}"
+hyperfine --warmup 1 --runs "$runs" --export-json "$dir/times.json" "${commands[@]}" >&2
+# Medians of wall time, and CPU time (user + system, mean), which a loaded machine disturbs
+# less than the wall clock.
+python3 - "$dir/times.json" >"${out:-/dev/stdout}" <<'PY'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+print("| run | wall, median | wall, min | CPU (user + system), mean |")
+print("|---|---:|---:|---:|")
+for r in results:
+    print("| %s | %.3f s | %.3f s | %.3f s |" % (r["command"], r["median"], r["min"],
+                                                r["user"] + r["system"]))
+PY
 rm -rf "$dir"
