@@ -34,9 +34,12 @@
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
 #include "app/dialog_texts.h"
+#include "app/pattern_words.h"
+#include "app/remembered_list.h"
 #include "app/run_summary_text.h"
 #include "app/tag_set_flags.h"
 #include "app/user_guide.h"
+#include "regex/pattern_engine.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
 #include "tagset/ini_file.h"
@@ -302,14 +305,19 @@ void TForm1::BuildSettingsPage() {
   page->AddWidget(gbTagSet_, QRect(548, 36, kTagSetGroupSize.width(), kTagSetGroupSize.height()),
                   kAnchorTop | kAnchorRight | kAnchorBottom);
   auto* group = new TAnchorLayout(gbTagSet_, kTagSetGroupSize);
+  // The group's title is the old name of what it holds; the subtitle says it in today's words.
+  lblTagSetSubtitle_ = Named(new QLabel(QStringLiteral("Tag set")), "lblTagSetSubtitle");
+  lblTagSetSubtitle_->setAlignment(Qt::AlignCenter);
+  SetTextColor(lblTagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
+  group->AddWidget(lblTagSetSubtitle_, QRect(8, 16, 185, 14), kAnchorLeftTop);
   btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(46, 20, 109, 27), kAnchorLeftTop);
+  group->AddWidget(btnSelTag_, QRect(46, 31, 109, 25), kAnchorLeftTop);
   lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
   lbTagSetFile_->setFont(WindowFont(13));
   lbTagSetFile_->setAlignment(Qt::AlignCenter);
   lbTagSetFile_->SetElideMiddle(true);
-  group->AddWidget(lbTagSetFile_, QRect(8, 52, 185, 22), kAnchorLeftTop);
+  group->AddWidget(lbTagSetFile_, QRect(8, 58, 185, 20), kAnchorLeftTop);
   tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"),
                    "The tags of the chosen tag set; a problem in the tag set is shown under "
                    "the tag it concerns");
@@ -482,6 +490,18 @@ void TForm1::RestoreSettings() {
   if (!tag_set.empty() && std::filesystem::is_regular_file(tag_set, ec)) {
     Guarded([this, tag_set] { UseTagSetFile(tag_set); });
   }
+  RestoreList();
+  restoring_ = false;
+}
+
+void TForm1::RestoreList() {
+  const TRememberedList list = RecallFileList();
+  RestoreFileList(list, model_);
+  TFileListModel::TAddOutcome restored;
+  restored.added = model_.size();
+  ShowAdded(restored);
+  if (!model_.empty()) SetFolder(list.shown_folder);
+  if (!list.missing.empty()) platform_.ShowMessage(MissingFilesMessage(list.missing));
 }
 
 std::filesystem::path TForm1::DialogStartFolder() const {
@@ -592,6 +612,7 @@ void TForm1::UpdateControls() {
   btnOK_->setEnabled(CanCount());
   actCount_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
+  if (!restoring_) RememberFileList(model_, folder_);
 }
 
 std::string TForm1::TrimmedFilter() const {
@@ -605,6 +626,10 @@ void TForm1::ChooseFolder() {
   QSettings().setValue(QString::fromLatin1(kLastFolderKey), PathSetting(*folder));
   // Listed before the question, so that a folder that cannot be read changes nothing.
   const auto files = ListTextFilesOfFolder(*folder);
+  if (files.empty()) {
+    platform_.ShowMessage(NoTextFilesMessage(*folder, model_.size()));
+    return;
+  }
   if (!model_.empty()) {
     const std::string question = "The list holds " + std::to_string(model_.size()) +
                                  " file(s). Replace them with the " + std::to_string(files.size()) +
@@ -653,7 +678,9 @@ void TForm1::OpenShownFolder() {
 
 void TForm1::ShowFolderOfCurrentItem() {
   const int row = clbFileList_->currentRow();
-  if (row >= 0) SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
+  if (row < 0) return;
+  SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
+  UpdateControls();
 }
 
 void TForm1::ApplyUserTick(QListWidgetItem* item) {
@@ -669,8 +696,14 @@ void TForm1::ApplyUserTick(QListWidgetItem* item) {
 void TForm1::ApplyFilter() {
   const std::string pattern = TrimmedFilter();
   if (model_.empty() || pattern.empty()) return;
-  // Throws before any tick changes when the pattern does not compile.
-  const auto last = model_.TickMatching(pattern);
+  // Throws before any tick changes when the pattern does not compile; the engine's terse
+  // message is explained, since a filter is typed like a file search more often than not.
+  std::optional<size_t> last;
+  try {
+    last = model_.TickMatching(pattern);
+  } catch (const EPatternError& error) {
+    throw Error(PatternErrorInWords(pattern, error));
+  }
   ShowTicks();
   if (last) {
     MakeCurrent(static_cast<int>(*last));

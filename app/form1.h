@@ -93,6 +93,9 @@ class TForm1 : public QWidget {
   void SetTabOrder();
   void Connect();
   void RestoreSettings();
+  // The file list of the last session, without the files that have gone since (named in a
+  // message).
+  void RestoreList();
   // Runs a handler and shows any error it raises in the standard error box.
   void Guarded(const std::function<void()>& handler);
 
@@ -121,6 +124,8 @@ class TForm1 : public QWidget {
   TMarkerChecker marker_checker_;
   bool setting_from_program_ = false;
   bool running_ = false;
+  // True until the remembered settings are back: nothing is remembered meanwhile.
+  bool restoring_ = true;
   // What the last run warned about (file, message), in the order it said it.
   std::vector<TRunWarning> run_warnings_;
   std::filesystem::path folder_;        // lblDir's caption
@@ -151,6 +156,7 @@ class TForm1 : public QWidget {
   QGroupBox* gbTagSet_;
   QPushButton* btnSelTag_;
   TActiveLabel* lbTagSetFile_;
+  QLabel* lblTagSetSubtitle_;
   QTreeWidget* tvTags_;
   QCheckBox* cbxOneFile_;
   QCheckBox* cbxTables_;

@@ -56,6 +56,7 @@ class Form1Test : public QObject {
   void EnterInTheFilterBox();
   void TagSetChoiceShowsItsTags();
   void SettingsAreRemembered();
+  void FileListIsRemembered();
   void Drops();
   void RunSummaryAndItsButtons();
   void RunThatFails();
@@ -444,13 +445,15 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QCOMPARE(Status(), QString("2 file(s) selected, 4 file(s) in the list."));
   QVERIFY(Enabled("btnOK"));
 
-  // Replacing the list with an empty folder leaves nothing to count.
-  ChooseFolder(MakeFolder("empty", {"readme.md"}), TListChoice::kReplace);
-  QCOMPARE(List()->count(), 0);
-  QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
-  QVERIFY(!Enabled("btnOK"));
-  QVERIFY(!Enabled("plSettings"));
-  QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
+  // A folder without .txt files says so and offers nothing to replace the list with.
+  const fs::path empty = MakeFolder("empty", {"readme.md", "notes.docx"});
+  const size_t questions = platform_->questions.size();
+  ChooseFolder(empty, TListChoice::kReplace);
+  QCOMPARE(platform_->questions.size(), questions);
+  QCOMPARE(platform_->messages.back(), "The folder \"" + empty.string() +
+                                           "\" holds no .txt files; the list is left as it was.");
+  QCOMPARE(List()->count(), 4);
+  QVERIFY(Enabled("btnOK"));
 }
 
 void Form1Test::OneFileBoxFollowsTheTickCount() {
@@ -533,8 +536,14 @@ void Form1Test::BadFilterChangesNoTick() {
   auto* filter = Child<QLineEdit>("edtFileFilter");
   filter->setText("*a");
   Click("btnFilter");
+  // The error in words, with what to write instead and the engine's own message last.
   QCOMPARE(platform_->errors,
-           std::vector<std::string>{"Pattern(comp): ?+*{ Follows Nothing (pos 1)"});
+           std::vector<std::string>{
+               "The pattern \"*a\" is not valid: a repeat sign (*, +, ? or {) stands where "
+               "there is nothing to repeat (near character 1).\nIn a pattern \"*\" alone means "
+               "\"repeat the character before\"; to match any text write \".*\", e.g. "
+               "\".*anna.*\", and to find a real \"*\" write \"\\*\".\n(Pattern(comp): ?+*{ "
+               "Follows Nothing (pos 1))"});
   QCOMPARE(Ticks(), QList<bool>({true, false, true}));
   QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
   QCOMPARE(form_->CheckedCount(), 2);
@@ -635,7 +644,6 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
-  QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
   platform_->folder_answers.push_back(std::nullopt);
   Click("btnChoseText");
   QCOMPARE(platform_->folder_calls.back().start, corpus);
@@ -654,6 +662,33 @@ void Form1Test::SettingsAreRemembered() {
   QSettings().remove("geometry");
   form_->ShowAsLastTime();
   QVERIFY(form_->windowState() & Qt::WindowMaximized);
+}
+
+void Form1Test::FileListIsRemembered() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  const fs::path other = MakeFolder("other", {"x.txt"});
+  ChooseFolder(corpus);
+  ChooseFolder(other, TListChoice::kAdd);
+  ChooseTagSet(MakeTagSet());
+  UserToggle(1);  // also shows the first folder again
+  form_.reset();
+
+  // b.txt stays unticked, the second folder's file keeps its full name, and the folder
+  // label is where the user left it; c.txt has gone and is named once, then forgotten.
+  fs::remove(corpus / "c.txt");
+  form_ = std::make_unique<TForm1>(*platform_);
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(0)->text(), QString("a.txt"));
+  QCOMPARE(List()->item(2)->text(), QString::fromStdString((other / "x.txt").string()));
+  QCOMPARE(Ticks(), QList<bool>({true, false, true}));
+  QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
+  QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(corpus.string()));
+  QVERIFY(Enabled("btnOK"));
+  QCOMPARE(platform_->messages.size(), size_t{1});
+  QVERIFY(platform_->messages[0].find((corpus / "c.txt").string()) != std::string::npos);
+  form_ = std::make_unique<TForm1>(*platform_);
+  QCOMPARE(platform_->messages.size(), size_t{1});
+  QCOMPARE(List()->count(), 3);
 }
 
 void Form1Test::Drops() {
