@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -247,6 +248,10 @@ void TForm1::BuildMenuBar() {
   file->addSeparator();
   actCount_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
   actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
+  actShowCoding_ =
+      action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_E));
+  actShowCoding_->setToolTip(
+      QStringLiteral("The current file's text with its passages highlighted"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
@@ -398,6 +403,16 @@ void TForm1::Connect() {
   on(actCheckMarkers_, &QAction::triggered, &TForm1::CheckMarkers);
   on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
   on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
+  on(actShowCoding_, &QAction::triggered, &TForm1::ShowCodingOfCurrentItem);
+  clbFileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(clbFileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (clbFileList_->itemAt(at) == nullptr) return;
+    MakeCurrent(clbFileList_->row(clbFileList_->itemAt(at)));
+    UpdateControls();
+    QMenu menu;
+    menu.addAction(actShowCoding_);
+    menu.exec(clbFileList_->viewport()->mapToGlobal(at));
+  });
   connect(actQuit_, &QAction::triggered, this, &QWidget::close);
   connect(edtFileFilter_, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
   connect(edtFileFilter_, &QLineEdit::returnPressed, this, [this] {
@@ -612,6 +627,7 @@ void TForm1::UpdateControls() {
   btnOK_->setEnabled(CanCount());
   actCount_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
+  actShowCoding_->setEnabled(clbFileList_->currentRow() >= 0);
   if (!restoring_) RememberFileList(model_, folder_);
 }
 
@@ -673,7 +689,25 @@ void TForm1::AddDropped(const std::vector<std::filesystem::path>& paths) {
 }
 
 void TForm1::OpenShownFolder() {
-  if (!folder_.empty()) platform_.ShellOpen(folder_);
+  if (!folder_.empty()) OpenExternally(folder_);
+}
+
+void TForm1::OpenExternally(const std::filesystem::path& path) {
+  if (!platform_.ShellOpen(path)) platform_.ShowOpenFailed(path);
+}
+
+TResultHooks TForm1::ResultHooks() {
+  return {[this](const std::filesystem::path& path) { OpenExternally(path); },
+          [this](const TProblemRow& row) {
+            platform_.ShowCodingView({SettingPath(ToQString(row.path)), tag_set_path_, row.line,
+                                      row.column, row.message});
+          }};
+}
+
+void TForm1::ShowCodingOfCurrentItem() {
+  const int row = clbFileList_->currentRow();
+  if (row < 0) return;
+  platform_.ShowCodingView({model_.item(static_cast<size_t>(row)).path, tag_set_path_, 0, 0, {}});
 }
 
 void TForm1::ShowFolderOfCurrentItem() {
@@ -762,16 +796,7 @@ void TForm1::CountNow() {
     problems = RunProblems();
   }
   ShowTags();
-  switch (platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)))) {
-    case TSummaryAction::kOpenReport:
-      platform_.ShellOpen(summary.reports.front());
-      break;
-    case TSummaryAction::kOpenFolder:
-      platform_.ShellOpen(ItemFolder(summary.reports.front()));
-      break;
-    case TSummaryAction::kClose:
-      break;
-  }
+  platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)), ResultHooks());
 }
 
 std::vector<std::filesystem::path> TForm1::TickedFiles() const {
@@ -795,7 +820,8 @@ std::vector<TProblemRow> TForm1::RunProblems() const {
 
 void TForm1::CheckMarkers() {
   if (!CanCount()) return;
-  platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())));
+  platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())),
+                            ResultHooks());
 }
 
 void TForm1::OpenUserGuide() {
@@ -804,7 +830,7 @@ void TForm1::OpenUserGuide() {
   for (const auto& guide : candidates) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(guide, ec)) {
-      platform_.ShellOpen(guide);
+      platform_.ShowUserGuide(guide);
       return;
     }
     looked += (looked.empty() ? "\"" : ", \"") + PathToNarrow(guide) + "\"";

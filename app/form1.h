@@ -74,6 +74,8 @@ class TForm1 : public QWidget {
   void CountNow();
   void CheckMarkers();
   void OpenUserGuide();
+  // The coding view of the list's current file (context menu "Show Coding").
+  void ShowCodingOfCurrentItem();
   void ShowAbout();
   // A folder or files dropped on the list; a file dropped on the tag set group.
   void AddDropped(const std::vector<std::filesystem::path>& paths);
@@ -98,6 +100,10 @@ class TForm1 : public QWidget {
   void RestoreList();
   // Runs a handler and shows any error it raises in the standard error box.
   void Guarded(const std::function<void()>& handler);
+  // Opens a file or folder with the desktop's handler; says so when that fails.
+  void OpenExternally(const std::filesystem::path& path);
+  // What the run summary and the marker check may ask while they are open.
+  TResultHooks ResultHooks();
 
   // Shows the model's items appended since the view last looked, and the duplicates refused.
   void ShowAdded(const TFileListModel::TAddOutcome& outcome);
@@ -138,6 +144,7 @@ class TForm1 : public QWidget {
   QAction* actChooseTagSet_;
   QAction* actCount_;
   QAction* actCheckMarkers_;
+  QAction* actShowCoding_;
   QAction* actQuit_;
   QAction* actUserGuide_;
   QAction* actAbout_;

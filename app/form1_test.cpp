@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
@@ -29,6 +31,8 @@
 
 #include "app/about_page.h"
 #include "app/active_label.h"
+#include "app/coding_text.h"
+#include "app/coding_view.h"
 #include "app/fake_platform.h"
 #include "text/code_page.h"
 
@@ -62,6 +66,7 @@ class Form1Test : public QObject {
   void RunThatFails();
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
+  void ProblemOpensTheCodingView();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -766,6 +771,23 @@ void Form1Test::RunSummaryAndItsButtons() {
   Click("btnOK");
   QCOMPARE(platform_->opened.size(), size_t{2});
 
+  // With tables: every file written is listed, reports first; an open the desktop refuses is
+  // told with its path, and the summary's buttons still work after it.
+  Child<QCheckBox>("cbxTables")->setChecked(true);
+  platform_->shell_open_works = false;
+  platform_->summary_answers = {TSummaryAction::kOpenReport};
+  Click("btnOK");
+  const std::vector<TWrittenFile>& written = platform_->summaries.back().written;
+  QCOMPARE(written.size(), size_t{4});
+  QCOMPARE(written[0].path, folder / "a_result.htm");
+  QCOMPARE(written[1].path, folder / "b_result.htm");
+  QCOMPARE(written[2].path, folder / "result_counts.csv");
+  QCOMPARE(written[3].path, folder / "result_passages.csv");
+  QVERIFY(written[1].kind == TWrittenKind::kReport && written[2].kind == TWrittenKind::kTable);
+  QCOMPARE(platform_->open_failures, std::vector<fs::path>{folder / "a_result.htm"});
+  platform_->hooks.open(platform_->summaries.back().folder);
+  QCOMPARE(platform_->open_failures.back(), folder);
+
   // Closing the window lets go of the tag table.
   QVERIFY(form_->close());
   QVERIFY(form_->TagSet().empty());
@@ -798,7 +820,8 @@ void Form1Test::UserGuideAndCheckMarkers() {
   std::ofstream(prefix / "share/doc/farrowdale/guide.md") << "# Guide\n";
   platform_->program_folder = prefix / "bin";
   form_->findChild<QAction*>("actUserGuide")->trigger();
-  QCOMPARE(platform_->opened, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
+  QCOMPARE(platform_->guides, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
+  QVERIFY(platform_->opened.empty());  // the program's own help window, no desktop opener
 
   // Check Markers checks the ticked files only, and lists what it finds in a dialog.
   auto* check = form_->findChild<QAction*>("actCheckMarkers");
@@ -841,6 +864,51 @@ void Form1Test::UserGuideAndCheckMarkers() {
   check->trigger();
   QCOMPARE(checked_tags, tags);
   QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
+}
+
+void Form1Test::ProblemOpensTheCodingView() {
+  // Columns count characters: the two-byte "é" is one.
+  const fs::path folder = MakeFolder("corpus", {"a.txt"});
+  std::ofstream(folder / "a.txt") << "one\n<e>alpha</e> and <e>beta</e>\n\xC3\xA9 <e>gamma\n";
+  ChooseFolder(folder);
+  const fs::path tags = MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n");
+  ChooseTagSet(tags);
+  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  QCOMPARE(platform_->checks.size(), size_t{1});
+  const TProblemRow problem = platform_->checks[0].problems.at(0);
+  QCOMPARE(problem.line, 3);
+  QCOMPARE(problem.column, 3);
+
+  // A double-click on the problem asks for the view of that file at that place.
+  platform_->hooks.show_problem(problem);
+  QCOMPARE(platform_->coding_views.size(), size_t{1});
+  const TCodingViewTarget target = platform_->coding_views[0];
+  QCOMPARE(target.file, folder / "a.txt");
+  QCOMPARE(target.tag_set, tags);
+  QCOMPARE(target.message, problem.message);
+
+  // The view itself: the marker at line 3, column 3 selected, the passages counted and tinted.
+  TCodingView view(target);
+  const TCodingText* text = view.Text();
+  const QTextCursor cursor = text->textCursor();
+  QCOMPARE(cursor.selectedText(), QString("<e>"));
+  QCOMPARE(cursor.block().blockNumber(), 2);
+  QCOMPARE(cursor.selectionStart() - cursor.block().position(), 2);
+  QCOMPARE(text->PassageCounts(), std::vector<int>{2});
+  const int beta = text->toPlainText().indexOf("beta");
+  QTextCursor at_beta(text->document());
+  at_beta.setPosition(beta + 1);
+  QVERIFY(at_beta.charFormat().background().style() != Qt::NoBrush);
+  at_beta.setPosition(text->toPlainText().indexOf(" and ") + 2);
+  QCOMPARE(at_beta.charFormat().background().style(), Qt::NoBrush);
+  QCOMPARE(view.findChild<QLabel*>("lblCodingMessage")->text().toStdString(), problem.message);
+
+  // "Show Coding" on a list item opens the same view at the top of that file.
+  List()->setCurrentRow(0);
+  form_->findChild<QAction*>("actShowCoding")->trigger();
+  QCOMPARE(platform_->coding_views.size(), size_t{2});
+  QCOMPARE(platform_->coding_views[1].file, folder / "a.txt");
+  QCOMPARE(platform_->coding_views[1].line, 0);
 }
 
 void Form1Test::RunSummaryListsMarkerProblems() {

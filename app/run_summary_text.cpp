@@ -29,6 +29,10 @@ TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProb
   text.facts = {"Files counted: " + std::to_string(summary.files_counted),
                 "Passages found: " + std::to_string(summary.passages_found),
                 ReportsLine(summary.reports), summary.time_message};
+  for (const auto& report : summary.reports)
+    text.written.push_back({report, TWrittenKind::kReport});
+  for (const auto& table : summary.tables) text.written.push_back({table, TWrittenKind::kTable});
+  if (!text.written.empty()) text.folder = ItemFolder(text.written.front().path);
   text.problems = std::move(problems);
   text.has_report = !summary.reports.empty();
   return text;

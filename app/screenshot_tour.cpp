@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   Child<QPushButton>(form, "btnOK")->click();
   for (const auto& error : platform.errors) std::cerr << "error: " << error << "\n";
   if (platform.summaries.empty()) return 1;
-  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), &form);
+  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), platform.hooks, &form);
   if (!SaveDialog(summary, out, "run-summary.png")) return 1;
 
   form.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();

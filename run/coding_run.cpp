@@ -361,6 +361,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   if (counts_table) {
     WriteFileAtomically(counts_table_path, counts_table->bytes());
     WriteFileAtomically(passages_table_path, places.table().bytes());
+    summary.tables = {counts_table_path, passages_table_path};
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

@@ -33,6 +33,7 @@ struct TRunSummary {
   int files_counted = 0;
   int64_t passages_found = 0;                  // every tag's passages in every counted file
   std::vector<std::filesystem::path> reports;  // in the order written
+  std::vector<std::filesystem::path> tables;   // the CSV tables written, if any
   std::string time_message;                    // as shown by ShowInformation
   // The marker check of the same texts, done on the run's own reading and search of each
   // file: its problems (the tag set's included) and the files that hold them (the tag set
