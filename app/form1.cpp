@@ -152,28 +152,43 @@ bool IsListDrop(const std::filesystem::path& path) {
 
 }  // namespace
 
-// The host the coding run reports to: the platform's clock and program folder, and the
-// progress bar, repainted while the window stays disabled. The time message and the
-// result go into the run summary, which the window shows when the run is over.
+// The host the coding run reports to: the platform's clock and program folder, the progress
+// bar and the file being counted, and the Cancel button, which stays live while the rest of
+// the window is disabled. The time message and the result go into the run summary, which the
+// window shows when the run is over.
 class TForm1::RunHost : public TCodingRunHost {
  public:
-  explicit RunHost(TForm1& form) : form_(form) {}
+  RunHost(TForm1& form, std::vector<std::filesystem::path> ticked)
+      : form_(form), ticked_(std::move(ticked)) {
+    ShowCurrentFile(0);
+  }
   void ShowInformation(const std::string&) override {}
   void ShellOpen(const std::filesystem::path&) override {}
   uint32_t TickCount() override { return form_.platform_.TickCount(); }
   std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   std::filesystem::path ProgramFolder() override { return form_.platform_.ProgramFolder(); }
   void Progress(int files_done, int files_ticked) override {
+    ShowCurrentFile(static_cast<size_t>(files_done));
     form_.pbRun_->setMaximum(files_ticked);
     form_.pbRun_->setValue(files_done);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // User input too: a click on Cancel must get through. Every other control is disabled,
+    // and the handlers ignore what arrives during a run.
+    QCoreApplication::processEvents();
   }
+  bool CancelRequested() override { return form_.cancel_requested_; }
   void Warn(const std::filesystem::path& path, const std::string& message) override {
     form_.run_warnings_.emplace_back(path, message);
   }
 
  private:
+  void ShowCurrentFile(size_t index) {
+    form_.lblRunFile_->setText(index < ticked_.size() ? QStringLiteral("Counting ") +
+                                                            PathText(ticked_[index].filename())
+                                                      : QStringLiteral("Writing the results"));
+  }
+
   TForm1& form_;
+  std::vector<std::filesystem::path> ticked_;
 };
 
 // Disables the whole window for a run and enables it again on every path out.
@@ -181,15 +196,34 @@ class TForm1::RunScope {
  public:
   explicit RunScope(TForm1& form) : form_(form) {
     form_.running_ = true;
-    form_.setEnabled(false);
+    form_.cancel_requested_ = false;
+    // Everything but the run's own controls, each to be given back its state.
+    QWidget* const run_controls[] = {form_.pbRun_, form_.lblRunFile_, form_.btnCancelRun_};
+    std::vector<QWidget*> controls = {form_.menuBar_, form_.pc_->tabBar()};
+    for (QWidget* child : form_.tabSettings_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (std::find(std::begin(run_controls), std::end(run_controls), child) ==
+          std::end(run_controls)) {
+        controls.push_back(child);
+      }
+    }
+    for (QWidget* control : controls) {
+      disabled_.emplace_back(control, control->isEnabled());
+      control->setEnabled(false);
+    }
     form_.pbRun_->setRange(0, 1);
     form_.pbRun_->setValue(0);
-    form_.pbRun_->show();
+    form_.btnOK_->hide();
+    for (QWidget* control : run_controls) control->show();
+    form_.btnCancelRun_->setEnabled(true);
+    form_.btnCancelRun_->setFocus();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   ~RunScope() {
     form_.pbRun_->hide();
-    form_.setEnabled(true);
+    form_.lblRunFile_->hide();
+    form_.btnCancelRun_->hide();
+    form_.btnOK_->show();
+    for (auto& [control, enabled] : disabled_) control->setEnabled(enabled);
     form_.running_ = false;
   }
   RunScope(const RunScope&) = delete;
@@ -197,6 +231,7 @@ class TForm1::RunScope {
 
  private:
   TForm1& form_;
+  std::vector<std::pair<QWidget*, bool>> disabled_;
 };
 
 TForm1::TForm1(TPlatform& platform, QWidget* parent)
@@ -353,6 +388,18 @@ void TForm1::BuildSettingsPage() {
   pbRun_->hide();
   page->AddWidget(pbRun_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
 
+  // Shown in place of Count Now! while a run goes on.
+  btnCancelRun_ = Button("C&ancel", "btnCancelRun",
+                         "Stop the run after the file being counted; nothing is written (Esc)");
+  btnCancelRun_->setShortcut(QKeySequence(Qt::Key_Escape));
+  btnCancelRun_->setAccessibleName(QStringLiteral("Cancel the run"));
+  btnCancelRun_->hide();
+  page->AddWidget(btnCancelRun_, QRect(564, 372, 178, 30), kAnchorRight | kAnchorBottom);
+  lblRunFile_ = Named(new QLabel, "lblRunFile");
+  lblRunFile_->setWordWrap(true);
+  lblRunFile_->hide();
+  page->AddWidget(lblRunFile_, QRect(564, 404, 178, 30), kAnchorRight | kAnchorBottom);
+
   btnOK_ = Button("Count &Now!", "btnOK",
                   "Count the tagged passages of the ticked files and write the reports (F5)");
   btnOK_->setFont(WindowFont(19, /*bold=*/true));
@@ -404,6 +451,10 @@ void TForm1::Connect() {
   on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
   on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
   on(actShowCoding_, &QAction::triggered, &TForm1::ShowCodingOfCurrentItem);
+  connect(btnCancelRun_, &QPushButton::clicked, this, [this] {
+    cancel_requested_ = true;
+    lblRunFile_->setText(QStringLiteral("Cancelling..."));
+  });
   clbFileList_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(clbFileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     if (clbFileList_->itemAt(at) == nullptr) return;
@@ -468,6 +519,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
+  // What reaches the window during a run (a shortcut, a drop) waits for its end: the run
+  // reads the list and the tag set.
+  if (running_) return;
   try {
     handler();
   } catch (const std::exception& e) {
@@ -789,11 +843,14 @@ void TForm1::CountNow() {
   run_warnings_.clear();
   TRunSummary summary;
   std::vector<TProblemRow> problems;
-  {
-    RunHost host(*this);
+  try {
+    RunHost host(*this, TickedFiles());
     RunScope scope(*this);
     summary = RunCoding(request, tag_set_, host);
     problems = RunProblems();
+  } catch (const ERunCancelled& cancelled) {
+    platform_.ShowMessage(cancelled.what());
+    return;
   }
   ShowTags();
   platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)), ResultHooks());

@@ -130,6 +130,7 @@ class TForm1 : public QWidget {
   TMarkerChecker marker_checker_;
   bool setting_from_program_ = false;
   bool running_ = false;
+  bool cancel_requested_ = false;  // Cancel pressed during the run
   // True until the remembered settings are back: nothing is remembered meanwhile.
   bool restoring_ = true;
   // What the last run warned about (file, message), in the order it said it.
@@ -168,6 +169,8 @@ class TForm1 : public QWidget {
   QCheckBox* cbxOneFile_;
   QCheckBox* cbxTables_;
   QProgressBar* pbRun_;
+  QLabel* lblRunFile_;  // the file being counted
+  QPushButton* btnCancelRun_;
   QWidget* About_;
   QLabel* Image1_;
   QPlainTextEdit* Memo1_;

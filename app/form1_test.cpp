@@ -64,6 +64,7 @@ class Form1Test : public QObject {
   void Drops();
   void RunSummaryAndItsButtons();
   void RunThatFails();
+  void CancelInMidRunLeavesEveryOutputAsItWas();
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
   void ProblemOpensTheCodingView();
@@ -809,7 +810,58 @@ void Form1Test::RunThatFails() {
   QVERIFY(platform_->opened.empty());
   QVERIFY(form_->isEnabled());
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
-  QVERIFY(fs::exists(folder / "a_result.htm"));  // written before the failing file
+  // The file before the failing one was counted, but its report waits for the whole run.
+  QVERIFY(!fs::exists(folder / "a_result.htm"));
+}
+
+void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
+    std::ofstream(folder / name) << "the last run's " << name;
+  }
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet());
+  Child<QCheckBox>("cbxTables")->setChecked(true);
+  ShowForm();
+
+  // The user sees the run's own controls, and presses Cancel once the first file is done.
+  auto* cancel = Child<QPushButton>("btnCancelRun");
+  auto* progress = Child<QProgressBar>("pbRun");
+  QStringList seen;
+  bool list_enabled = true;
+  connect(progress, &QProgressBar::valueChanged, this, [&](int value) {
+    seen << Child<QLabel>("lblRunFile")->text();
+    list_enabled = List()->isEnabled();
+    if (value == 1) QTest::mouseClick(cancel, Qt::LeftButton);
+  });
+  QVERIFY(cancel->isHidden());
+  Click("btnOK");
+
+  // At the start a.txt; once it is done, b.txt; no further.
+  QCOMPARE(seen, QStringList({"Counting a.txt", "Counting b.txt"}));
+  QVERIFY(!list_enabled);
+  QVERIFY(platform_->summaries.empty());
+  QVERIFY(platform_->errors.empty());
+  QCOMPARE(platform_->messages,
+           std::vector<std::string>{"The run was cancelled; no report or table was written."});
+  for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
+    std::ifstream in(folder / name);
+    std::string text;
+    std::getline(in, text);
+    QCOMPARE(text, std::string("the last run's ") + name);
+  }
+  QVERIFY(!fs::exists(folder / "c_result.htm"));
+  QVERIFY(!fs::exists(folder / "result_passages.csv"));
+  // Only the reports and tables of the folder: no temporary file is left behind.
+  QCOMPARE(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
+  // The window is back as it was; the next run is not cancelled.
+  QVERIFY(cancel->isHidden());
+  QVERIFY(!Child<QPushButton>("btnOK")->isHidden());
+  QVERIFY(Enabled("btnOK") && List()->isEnabled());
+  progress->disconnect(this);
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  QVERIFY(fs::file_size(folder / "c_result.htm") > 100);
 }
 
 void Form1Test::UserGuideAndCheckMarkers() {

@@ -272,6 +272,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
   TPooledPassages pooled;
+  // Per-file reports, synced beside their places and committed together after the last file.
+  std::vector<TAtomicFile> pending_reports;
+  auto stop_if_cancelled = [&host] {
+    if (host.CancelRequested()) throw ERunCancelled();
+  };
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
       ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -305,6 +310,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         return outcome;
       },
       [&](size_t index, TFileOutcome&& outcome) {
+        stop_if_cancelled();
         const TFileItem& item = *ticked[index];
         for (const TextReadWarning& warning : outcome.warnings) {
           host.Warn(item.path, warning.Message());
@@ -335,12 +341,14 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           }
           if (outcome.report_error) std::rethrow_exception(outcome.report_error);
           if (outcome.report) {
-            outcome.report->Commit();
+            pending_reports.push_back(std::move(*outcome.report));
             summary.reports.push_back(reports[index]);
           }
         }
         host.Progress(static_cast<int>(index) + 1, files_ticked);
       });
+  stop_if_cancelled();
+  for (TAtomicFile& report : pending_reports) report.Commit();
   if (one_file_mode) {
     // Counted row by row as the report is written, unless the passages section needs every
     // tag's totals first.

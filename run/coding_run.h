@@ -14,6 +14,7 @@
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/error.h"
 
 namespace farrowdale {
 
@@ -62,6 +63,15 @@ class TCodingRunHost {
   // encoding, a text cut short, a tag set without tags), about path. The command line
   // prints "PATH: warning: MESSAGE" on stderr; the window lists it when the run ends.
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
+  // Asked before each file's results are used and before the last outputs are written; true
+  // stops the run there with ERunCancelled.
+  virtual bool CancelRequested() { return false; }
+};
+
+// A run the host cancelled: nothing of it was written, every earlier output stands.
+class ERunCancelled : public Error {
+ public:
+  ERunCancelled() : Error("The run was cancelled; no report or table was written.") {}
 };
 
 // Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
@@ -72,7 +82,9 @@ class TCodingRunHost {
 // file's markers are checked on the text and the matches it was counted from, so the summary
 // holds what the marker check of the same tag set and files would find, without a second read.
 // Throws Error on failure (a tag set path that names no readable file included): then no time
-// message is shown and nothing is opened; reports written for earlier files stay.
+// message is shown and nothing is opened. Per-file reports are put in place together once
+// every file is counted, so a failure or a cancel (ERunCancelled) leaves every earlier output
+// as it was.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the

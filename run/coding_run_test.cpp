@@ -43,6 +43,11 @@ class FakeHost : public TCodingRunHost {
   void Warn(const fs::path& path, const std::string& message) override {
     warnings.emplace_back(path, message);
   }
+  bool CancelRequested() override {
+    return cancel_after_files >= 0 && static_cast<int>(progress.size()) >= cancel_after_files;
+  }
+
+  int cancel_after_files = -1;  // the user presses Cancel once this many files are done
 
   std::deque<uint32_t> ticks;
   std::chrono::system_clock::time_point now;
@@ -364,12 +369,12 @@ TEST_F(ReportSectionsTest, PastFiftyOccurrencesOfAPassageTheRestAreCounted) {
   EXPECT_NE(report.find("<p class=\"more\">and 10 more occurrences</p>"), std::string::npos);
 }
 
-TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
+TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   AddItem("three.txt", "<e>a</e>");
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
-  EXPECT_TRUE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_FALSE(fs::exists(corpus_ / "three_result.htm"));
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_TRUE(host_.opened.empty());
@@ -380,7 +385,6 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
   EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
 
   // A malformed colour stops the run before any file is read.
-  fs::remove(corpus_ / "one_result.htm");
   WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\ncolor=GG0000\r\n");
   request_.one_file_mode = false;
   try {
@@ -411,10 +415,10 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
 // Reports are written and synced on the workers but take their place in list order: a
 // failure stops the run with the reports of the files before it in place, and no later
 // report, nor any temporary file, is left, whatever the workers had done meanwhile.
-TEST_F(CodingRunTest, OnlyReportsOfFilesBeforeAFailureTakeTheirPlace) {
+TEST_F(CodingRunTest, NoReportTakesItsPlaceWhenAFileFails) {
   AddItem("a.txt", "<e>a</e>");
   AddItem("b.txt", "");
-  std::vector<std::string> expected = {"a.txt", "a_result.htm"};
+  std::vector<std::string> expected = {"a.txt"};
   for (int i = 0; i < 12; ++i) {
     AddItem("c" + std::to_string(i) + ".txt", "<e>c</e>");
     expected.push_back("c" + std::to_string(i) + ".txt");
@@ -431,8 +435,35 @@ TEST_F(CodingRunTest, OnlyReportsOfFilesBeforeAFailureTakeTheirPlace) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, expected) << jobs << " jobs";
     EXPECT_EQ(host_.progress, (std::vector<std::pair<int, int>>{{1, 14}}));
-    fs::remove(corpus_ / "a_result.htm");
   }
+}
+
+// Cancel between files, in either mode and with any number of threads: the run stops with
+// ERunCancelled, every earlier output is as it was, and no temporary file is left.
+TEST_F(CodingRunTest, CancelLeavesEveryEarlierOutputAsItWas) {
+  for (int i = 0; i < 6; ++i) AddItem("t" + std::to_string(i) + ".txt", "<e>a</e>");
+  request_.write_tables = true;
+  const std::vector<std::string> outputs = {"t0_result.htm", "t1_result.htm", "result.htm",
+                                            "result_counts.csv"};
+  for (const std::string& name : outputs) WriteFile(corpus_ / name, "old " + name);
+  for (const bool one_file : {false, true}) {
+    for (const int jobs : {1, 3}) {
+      for (const int cancel_after : {0, 2, 6}) {
+        request_.one_file_mode = one_file;
+        request_.jobs = jobs;
+        host_.progress.clear();
+        host_.cancel_after_files = cancel_after;
+        EXPECT_THROW(RunCoding(request_, tag_set_, host_), ERunCancelled);
+        EXPECT_EQ(host_.progress.size(), static_cast<size_t>(cancel_after));
+        size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(corpus_)) ++files;
+        EXPECT_EQ(files, 6 + outputs.size()) << one_file << jobs << cancel_after;
+        for (const std::string& name : outputs) EXPECT_EQ(ReadBytes(corpus_ / name), "old " + name);
+      }
+    }
+  }
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(host_.opened.empty());
 }
 
 TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
