@@ -30,6 +30,13 @@ class TFakePlatform : public TPlatform {
   // One answer per summary shown, carried out through its hooks before it closes.
   std::deque<TSummaryAction> summary_answers;
   bool shell_open_works = true;
+  // The editor's answers (an empty queue: closed without saving); its calls as
+  // (tag set, preview files).
+  std::deque<std::optional<std::filesystem::path>> editor_answers;
+  std::vector<std::pair<std::filesystem::path, std::vector<std::filesystem::path>>> editor_calls;
+  // The answers before a run with tag set problems (an empty queue: Count Anyway).
+  std::deque<TTagSetProblemChoice> problem_answers;
+  std::vector<std::vector<TProblemRow>> problem_questions;
   std::vector<DialogCall> folder_calls;
   std::vector<DialogCall> file_calls;
   std::vector<std::string> messages;
@@ -88,6 +95,16 @@ class TFakePlatform : public TPlatform {
     checks.push_back(check);
     hooks = result_hooks;
     if (on_message) on_message();
+  }
+  std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) override {
+    editor_calls.emplace_back(tag_set, preview_files);
+    return Next(editor_answers, std::optional<std::filesystem::path>());
+  }
+  TTagSetProblemChoice AskCountDespiteProblems(const std::vector<TProblemRow>& problems) override {
+    problem_questions.push_back(problems);
+    return Next(problem_answers, TTagSetProblemChoice::kCountAnyway);
   }
   bool ShellOpen(const std::filesystem::path& path) override {
     opened.push_back(path);

@@ -280,11 +280,15 @@ void TForm1::BuildMenuBar() {
       action(file, "&Choose Folder...", "actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O));
   actChooseTagSet_ =
       action(file, "Choose &Tag Set...", "actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T));
+  actNewTagSet_ = action(file, "New Tag S&et...", "actNewTagSet",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+  actEditTagSet_ =
+      action(file, "&Edit Tag Set...", "actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E));
   file->addSeparator();
   actCount_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
   actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
   actShowCoding_ =
-      action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_E));
+      action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D));
   actShowCoding_->setToolTip(
       QStringLiteral("The current file's text with its passages highlighted"));
   file->addSeparator();
@@ -352,7 +356,10 @@ void TForm1::BuildSettingsPage() {
   group->AddWidget(lblTagSetSubtitle_, QRect(8, 16, 185, 14), kAnchorLeftTop);
   btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(46, 31, 109, 25), kAnchorLeftTop);
+  group->AddWidget(btnSelTag_, QRect(8, 31, 104, 25), kAnchorLeftTop);
+  btnEditTagSet_ = Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
+  btnEditTagSet_->setAccessibleName(QStringLiteral("Edit the tag set"));
+  group->AddWidget(btnEditTagSet_, QRect(117, 31, 76, 25), kAnchorLeftTop);
   lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
   lbTagSetFile_->setFont(WindowFont(13));
   lbTagSetFile_->setAlignment(Qt::AlignCenter);
@@ -389,7 +396,7 @@ void TForm1::BuildSettingsPage() {
   page->AddWidget(pbRun_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
 
   // Shown in place of Count Now! while a run goes on.
-  btnCancelRun_ = Button("C&ancel", "btnCancelRun",
+  btnCancelRun_ = Button("Cance&l", "btnCancelRun",
                          "Stop the run after the file being counted; nothing is written (Esc)");
   btnCancelRun_->setShortcut(QKeySequence(Qt::Key_Escape));
   btnCancelRun_->setAccessibleName(QStringLiteral("Cancel the run"));
@@ -426,9 +433,9 @@ void TForm1::BuildAboutPage() {
 
 void TForm1::SetTabOrder() {
   // The order of the work: files, which of them, the tag set, the options, the run.
-  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,
-                      btnSelAll_,    btnClearSel_, btnSelTag_,     tvTags_,
-                      cbxOneFile_,   cbxTables_,   btnOK_};
+  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_, btnSelAll_,
+                      btnClearSel_,  btnSelTag_,   btnEditTagSet_, tvTags_,    cbxOneFile_,
+                      cbxTables_,    btnOK_,       btnCancelRun_};
   for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -451,6 +458,9 @@ void TForm1::Connect() {
   on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
   on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
   on(actShowCoding_, &QAction::triggered, &TForm1::ShowCodingOfCurrentItem);
+  on(actNewTagSet_, &QAction::triggered, &TForm1::NewTagSet);
+  on(actEditTagSet_, &QAction::triggered, &TForm1::EditTagSet);
+  on(btnEditTagSet_, &QPushButton::clicked, &TForm1::EditTagSet);
   connect(btnCancelRun_, &QPushButton::clicked, this, [this] {
     cancel_requested_ = true;
     lblRunFile_->setText(QStringLiteral("Cancelling..."));
@@ -682,6 +692,8 @@ void TForm1::UpdateControls() {
   actCount_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
   actShowCoding_->setEnabled(clbFileList_->currentRow() >= 0);
+  actEditTagSet_->setEnabled(!tag_set_path_.empty());
+  btnEditTagSet_->setEnabled(!tag_set_path_.empty());
   if (!restoring_) RememberFileList(model_, folder_);
 }
 
@@ -832,8 +844,41 @@ void TForm1::UseTagSetFile(const std::filesystem::path& file) {
   UpdateControls();
 }
 
+void TForm1::NewTagSet() { EditTagSetFile({}); }
+
+void TForm1::EditTagSet() {
+  if (!tag_set_path_.empty()) EditTagSetFile(tag_set_path_);
+}
+
+void TForm1::EditTagSetFile(const std::filesystem::path& file) {
+  const auto saved = platform_.EditTagSet(file, TickedFiles());
+  if (saved) UseTagSetFile(*saved);
+}
+
+bool TForm1::ConfirmTagSetDespiteProblems() {
+  const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
+  std::vector<TProblemRow> rows;
+  auto add = [&](const TTagSetProblem& problem) {
+    rows.push_back({PathToNarrow(tag_set_path_), problem.line, problem.column,
+                    problem.severity == ECheckSeverity::kError, problem.message});
+  };
+  for (const auto& problems : flags.by_tag) std::for_each(problems.begin(), problems.end(), add);
+  std::for_each(flags.elsewhere.begin(), flags.elsewhere.end(), add);
+  if (rows.empty()) return true;
+  switch (platform_.AskCountDespiteProblems(rows)) {
+    case TTagSetProblemChoice::kCountAnyway:
+      return true;
+    case TTagSetProblemChoice::kEditTagSet:
+      EditTagSet();
+      return false;
+    case TTagSetProblemChoice::kCancel:
+      return false;
+  }
+  return false;
+}
+
 void TForm1::CountNow() {
-  if (!CanCount()) return;
+  if (!CanCount() || !ConfirmTagSetDespiteProblems()) return;
   TCodingRunRequest request;
   request.tag_set_path = tag_set_path_;
   request.items = model_.items();

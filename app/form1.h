@@ -76,6 +76,9 @@ class TForm1 : public QWidget {
   void OpenUserGuide();
   // The coding view of the list's current file (context menu "Show Coding").
   void ShowCodingOfCurrentItem();
+  // The tag set editor on a new tag set, or on the chosen one; a tag set saved is chosen.
+  void NewTagSet();
+  void EditTagSet();
   void ShowAbout();
   // A folder or files dropped on the list; a file dropped on the tag set group.
   void AddDropped(const std::vector<std::filesystem::path>& paths);
@@ -104,6 +107,9 @@ class TForm1 : public QWidget {
   void OpenExternally(const std::filesystem::path& path);
   // What the run summary and the marker check may ask while they are open.
   TResultHooks ResultHooks();
+  void EditTagSetFile(const std::filesystem::path& file);
+  // Before a run: true when the tag set has no problems or the user counts anyway.
+  bool ConfirmTagSetDespiteProblems();
 
   // Shows the model's items appended since the view last looked, and the duplicates refused.
   void ShowAdded(const TFileListModel::TAddOutcome& outcome);
@@ -146,6 +152,8 @@ class TForm1 : public QWidget {
   QAction* actCount_;
   QAction* actCheckMarkers_;
   QAction* actShowCoding_;
+  QAction* actNewTagSet_;
+  QAction* actEditTagSet_;
   QAction* actQuit_;
   QAction* actUserGuide_;
   QAction* actAbout_;
@@ -163,6 +171,7 @@ class TForm1 : public QWidget {
   QPushButton* btnOK_;
   QGroupBox* gbTagSet_;
   QPushButton* btnSelTag_;
+  QPushButton* btnEditTagSet_;
   TActiveLabel* lbTagSetFile_;
   QLabel* lblTagSetSubtitle_;
   QTreeWidget* tvTags_;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -34,6 +35,8 @@
 #include "app/coding_text.h"
 #include "app/coding_view.h"
 #include "app/fake_platform.h"
+#include "app/tag_set_editor.h"
+#include "tagset/ini_file.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -68,6 +71,8 @@ class Form1Test : public QObject {
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
   void ProblemOpensTheCodingView();
+  void TagSetEditorHookedUp();
+  void TagSetEditorRoundTrip();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -194,7 +199,9 @@ void Form1Test::StateAtStart() {
                                                        {"btnOK", "Count &Now!"},
                                                        {"btnSelTag", "&Select File"},
                                                        {"cbxOneFile", "Save Results as &One File"},
-                                                       {"cbxTables", "Write &Tables"}};
+                                                       {"cbxTables", "Write &Tables"},
+                                                       {"btnEditTagSet", "E&dit..."},
+                                                       {"btnCancelRun", "Cance&l"}};
   QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
@@ -225,8 +232,9 @@ void Form1Test::StateAtStart() {
   QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
   // Every control a click acts on says what the click does.
-  for (const char* name : {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel",
-                           "btnSelTag", "btnOK", "cbxOneFile", "cbxTables", "gbTagSet"}) {
+  for (const char* name :
+       {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel", "btnSelTag", "btnOK",
+        "cbxOneFile", "cbxTables", "gbTagSet", "btnEditTagSet", "btnCancelRun"}) {
     QVERIFY2(!Child<QWidget>(name)->toolTip().isEmpty(), name);
   }
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
@@ -235,8 +243,9 @@ void Form1Test::StateAtStart() {
 void Form1Test::KeyboardAndMenus() {
   // The keyboard order follows the work.
   const QStringList order = {"btnChoseText", "clbFileList", "edtFileFilter", "btnFilter",
-                             "btnSelAll",    "btnClearSel", "btnSelTag",     "tvTags",
-                             "cbxOneFile",   "cbxTables",   "btnOK"};
+                             "btnSelAll",    "btnClearSel", "btnSelTag",     "btnEditTagSet",
+                             "tvTags",       "cbxOneFile",  "cbxTables",     "btnOK",
+                             "btnCancelRun"};
   QStringList seen;
   QWidget* widget = Child<QWidget>("btnChoseText");
   for (int steps = 0; steps < 200 && seen.size() < order.size(); ++steps) {
@@ -252,7 +261,10 @@ void Form1Test::KeyboardAndMenus() {
       {"actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
       {"actCount", QKeySequence(Qt::Key_F5)},
       {"actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {"actUserGuide", QKeySequence(Qt::Key_F1)}};
+      {"actUserGuide", QKeySequence(Qt::Key_F1)},
+      {"actNewTagSet", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+      {"actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E)},
+      {"actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D)}};
   for (const auto& [name, keys] : shortcuts) {
     QCOMPARE(form_->findChild<QAction*>(name)->shortcut(), keys);
   }
@@ -961,6 +973,86 @@ void Form1Test::ProblemOpensTheCodingView() {
   QCOMPARE(platform_->coding_views.size(), size_t{2});
   QCOMPARE(platform_->coding_views[1].file, folder / "a.txt");
   QCOMPARE(platform_->coding_views[1].line, 0);
+}
+
+void Form1Test::TagSetEditorHookedUp() {
+  auto* edit = form_->findChild<QAction*>("actEditTagSet");
+  QVERIFY(form_->findChild<QAction*>("actNewTagSet")->isEnabled());
+  QVERIFY(!edit->isEnabled() && !Enabled("btnEditTagSet"));  // nothing to edit yet
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
+  ChooseFolder(folder);
+  UserToggle(0);
+  // A new tag set, saved, is the chosen one; the ticked files are offered for the preview.
+  const fs::path made = MakeTagSet("[Q]\nbegin=\\(q\\)\nend=\\(/q\\)\ncolor=00FF00\n");
+  platform_->editor_answers.push_back(made);
+  form_->findChild<QAction*>("actNewTagSet")->trigger();
+  QCOMPARE(platform_->editor_calls.size(), size_t{1});
+  QCOMPARE(platform_->editor_calls[0].first, fs::path());
+  QCOMPARE(platform_->editor_calls[0].second, std::vector<fs::path>{folder / "b.txt"});
+  QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
+  QVERIFY(edit->isEnabled() && Enabled("btnEditTagSet"));
+  // Closing the editor without saving changes nothing.
+  Click("btnEditTagSet");
+  QCOMPARE(platform_->editor_calls.back().first, made);
+
+  // A tag set with problems asks first: Cancel and Edit do not count, Count Anyway does.
+  ChooseTagSet(MakeTagSet("[A]\nbegin=<a>\nend=</a>\ncolour=FF0000\n"));
+  platform_->problem_answers = {TTagSetProblemChoice::kCancel, TTagSetProblemChoice::kEditTagSet,
+                                TTagSetProblemChoice::kCountAnyway};
+  Click("btnOK");
+  QVERIFY(platform_->summaries.empty());
+  QCOMPARE(platform_->problem_questions.size(), size_t{1});
+  QCOMPARE(platform_->problem_questions[0].size(), size_t{1});
+  QCOMPARE(platform_->problem_questions[0][0].line, 4);
+  const size_t edits = platform_->editor_calls.size();
+  Click("btnOK");
+  QVERIFY(platform_->summaries.empty());
+  QCOMPARE(platform_->editor_calls.size(), edits + 1);
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+}
+
+// Load -> edit -> save -> load through the editor itself: plain markers escaped, patterns as
+// typed, the old file's comment and unknown key kept, the preview counting as the run would.
+void Form1Test::TagSetEditorRoundTrip() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt"});
+  std::ofstream(corpus / "a.txt") << "[EMO]glad[/EMO] and (q)why(/q) and (q)how(/q)\n";
+  const fs::path file = MakeTagSet(
+      "; our codebook\n[EMO]\nnote=keep\nbegin=\\[EMO\\]\nend=\\[/EMO\\]\ncolor=FF0000\n");
+  TTagSetEditor editor(file, {corpus / "a.txt"});
+  QCOMPARE(editor.PreviewCounts(), std::vector<int>{1});
+  const int q = editor.AddRow("Q", "(q)", "(/q)", "00FF00");  // plain text: found as typed
+  QCOMPARE(editor.PreviewCounts(), (std::vector<int>{1, 2}));
+  QVERIFY(editor.RowProblem(q).isEmpty());
+  const int bad = editor.AddRow("bad", "*a", "b", "000000", TMarkerKind::kPattern);
+  QVERIFY2(editor.RowProblem(bad).startsWith("The pattern \"*a\" is not valid"),
+           qPrintable(editor.RowProblem(bad)));
+  QCOMPARE(editor.PreviewCounts(), (std::vector<int>{1, 2}));  // the others still shown
+  auto* table = editor.findChild<QTableWidget*>("tblTags");
+  table->removeRow(bad);
+  editor.SaveTo(file);
+
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  QVERIFY2(bytes.starts_with("; our codebook\r\n[EMO]\r\nnote=keep\r\n"), bytes.c_str());
+  TTagArray loaded;
+  LoadTagSet(TIniFile(file), loaded);
+  QCOMPARE(loaded.size(), size_t{2});
+  QCOMPARE(loaded[0].BeginMark, std::string("\\[EMO\\]"));
+  QCOMPARE(loaded[1].BeginMark, std::string("(q)"));  // the run escapes its parentheses
+  QCOMPARE(loaded[1].EndMark, std::string("\\(/q\\)"));
+  QCOMPARE(loaded[1].Color, std::string("00FF00"));
+  // Opened again, the editor shows and writes the same tags.
+  TTagSetEditor again(file, {});
+  const std::vector<TTagEntry> first = editor.Entries();
+  const std::vector<TTagEntry> second = again.Entries();
+  QCOMPARE(second.size(), first.size());
+  for (size_t i = 0; i < first.size(); ++i) {
+    QCOMPARE(second[i].name, first[i].name);
+    QCOMPARE(second[i].begin, first[i].begin);
+    QCOMPARE(second[i].end, first[i].end);
+    QCOMPARE(second[i].color, first[i].color);
+  }
 }
 
 void Form1Test::RunSummaryListsMarkerProblems() {

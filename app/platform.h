@@ -63,6 +63,9 @@ struct TCodingViewTarget {
   std::string message;
 };
 
+// The answers to the question asked before a run with a tag set that has problems.
+enum class TTagSetProblemChoice { kCountAnyway, kEditTagSet, kCancel };
+
 // The marker check as shown: its summary line, then the problems.
 struct TMarkerCheckText {
   std::string summary;
@@ -93,6 +96,15 @@ class TPlatform {
   // The marker check's result: a dialog with the problems in a scrollable list, and Close;
   // a double-click on a problem calls hooks.show_problem.
   virtual void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) = 0;
+  // The tag set editor on tag_set (a new tag set when empty), previewing preview_files;
+  // the file saved, nullopt when the user closed it without saving.
+  virtual std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) = 0;
+  // Before a run: the tag set's problems listed, with "Count Anyway", "Edit Tag Set..." and
+  // "Cancel"; closing the box answers kCancel.
+  virtual TTagSetProblemChoice AskCountDespiteProblems(
+      const std::vector<TProblemRow>& problems) = 0;
   // Opens a file or folder with the desktop's default handler; false when nothing took it.
   virtual bool ShellOpen(const std::filesystem::path& path) = 0;
   // Says that path could not be opened, shows the path and offers to copy it.

@@ -3,13 +3,16 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <chrono>
 
 #include "app/coding_view.h"
@@ -17,6 +20,7 @@
 #include "app/marker_check_dialog.h"
 #include "app/problem_list_view.h"
 #include "app/run_summary_dialog.h"
+#include "app/tag_set_editor.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -96,6 +100,48 @@ void TQtPlatform::ShowMarkerCheck(const TMarkerCheckText& check, const TResultHo
     OnProblemActivated(list, check.problems, hooks.show_problem);
   }
   dialog.exec();
+}
+
+std::optional<std::filesystem::path> TQtPlatform::EditTagSet(
+    const std::filesystem::path& tag_set, const std::vector<std::filesystem::path>& preview_files) {
+  TTagSetEditor editor(tag_set, preview_files, parent_);
+  if (editor.exec() != QDialog::Accepted) return std::nullopt;
+  return editor.Path();
+}
+
+TTagSetProblemChoice TQtPlatform::AskCountDespiteProblems(
+    const std::vector<TProblemRow>& problems) {
+  QDialog dialog(parent_);
+  dialog.setObjectName(QStringLiteral("TagSetProblemsBeforeRun"));
+  dialog.setWindowTitle(QString::fromLatin1(kProgramTitle));
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(
+      QStringLiteral("The tag set has %1 problem(s); the counts of the tags concerned may not "
+                     "be what you meant:")
+          .arg(problems.size())));
+  layout->addWidget(NewProblemList(problems));
+  auto* buttons = new QDialogButtonBox;
+  TTagSetProblemChoice choice = TTagSetProblemChoice::kCancel;
+  auto add = [&](const QString& text, QDialogButtonBox::ButtonRole role,
+                 TTagSetProblemChoice chosen) {
+    QPushButton* button = buttons->addButton(text, role);
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&choice, &dialog, chosen] {
+      choice = chosen;
+      dialog.accept();
+    });
+    return button;
+  };
+  add(QStringLiteral("C&ount Anyway"), QDialogButtonBox::AcceptRole,
+      TTagSetProblemChoice::kCountAnyway);
+  add(QStringLiteral("&Edit Tag Set..."), QDialogButtonBox::ActionRole,
+      TTagSetProblemChoice::kEditTagSet)
+      ->setDefault(true);
+  QObject::connect(buttons->addButton(QDialogButtonBox::Cancel), &QPushButton::clicked, &dialog,
+                   &QDialog::reject);
+  layout->addWidget(buttons);
+  dialog.resize(720, 320);
+  dialog.exec();
+  return choice;
 }
 
 bool TQtPlatform::ShellOpen(const std::filesystem::path& path) {

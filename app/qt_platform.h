@@ -27,6 +27,10 @@ class TQtPlatform : public TPlatform {
   TListChoice AskReplaceOrAdd(const std::string& question) override;
   void ShowRunSummary(const TRunSummaryText& summary, const TResultHooks& hooks) override;
   void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) override;
+  std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) override;
+  TTagSetProblemChoice AskCountDespiteProblems(const std::vector<TProblemRow>& problems) override;
   bool ShellOpen(const std::filesystem::path& path) override;
   void ShowOpenFailed(const std::filesystem::path& path) override;
   void ShowUserGuide(const std::filesystem::path& guide) override;

@@ -126,15 +126,6 @@ TOldFile ParseOld(std::string_view text) {
 
 }  // namespace
 
-std::string EscapePlainMarker(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
 std::string TagSetIniText(const std::vector<TTagEntry>& tags, std::string_view old_text) {
   const TOldFile old = ParseOld(old_text);
   std::string text;

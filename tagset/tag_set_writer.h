@@ -14,17 +14,14 @@
 
 namespace farrowdale {
 
-// One tag as written: the markers exactly as the file is to hold them (patterns).
+// One tag as written: the markers exactly as the file is to hold them (patterns; see
+// PlainTextMarker in run/tagged_text.h for text typed as it stands).
 struct TTagEntry {
   std::string name;
   std::string begin;
   std::string end;
   std::string color;  // RRGGBB
 };
-
-// text with a backslash before every character the pattern engine reads as an operator, so
-// that the pattern matches text itself: "[EMO]" gives "\[EMO\]".
-std::string EscapePlainMarker(std::string_view text);
 
 // The file's new text from the old file's text (empty for a new file). Throws Error for a
 // tag that no INI file can hold: a name with "]" or a line break, a name or value that

@@ -7,7 +7,6 @@
 #include <random>
 #include <string>
 
-#include "regex/pattern_engine.h"
 #include "tagset/tag_set.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -83,20 +82,6 @@ TEST_F(TagSetWriterTest, RoundTripOfRandomTags) {
     SaveTagSet(path_, tags);
     EXPECT_EQ(Bytes(), first);
   }
-}
-
-// An escaped marker is a pattern that finds exactly the text typed, at its first place.
-TEST_F(TagSetWriterTest, EscapedMarkersMatchTheirTextLiterally) {
-  for (const std::string typed : {"[EMO]", "(q)", "{{c1}}", "a.b", "^x$", "a|b", "*", "\\d+?"}) {
-    TPatternEngine engine;
-    engine.SetExpression(EscapePlainMarker(typed));
-    const std::string subject = "zz" + typed + typed;
-    ASSERT_TRUE(engine.Exec(subject)) << typed;
-    EXPECT_EQ(engine.MatchPos(0), 3) << typed;
-    EXPECT_EQ(engine.MatchedText(0), typed);
-  }
-  EXPECT_EQ(EscapePlainMarker("[EMO]"), "\\[EMO\\]");
-  EXPECT_EQ(EscapePlainMarker("<e>"), "<e>");
 }
 
 TEST_F(TagSetWriterTest, SavingOverAFileKeepsCommentsAndUnknownKeys) {
