@@ -73,6 +73,7 @@ class Form1Test : public QObject {
   void ProblemOpensTheCodingView();
   void TagSetEditorHookedUp();
   void TagSetEditorRoundTrip();
+  void TagSetEditorShowsProblemsBesideTheirRows();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -1053,6 +1054,24 @@ void Form1Test::TagSetEditorRoundTrip() {
     QCOMPARE(second[i].end, first[i].end);
     QCOMPARE(second[i].color, first[i].color);
   }
+}
+
+// The check's findings stand beside the row of their tag, past separators and after moves.
+void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
+  const fs::path file =
+      MakeTagSet("[a]\nbegin=<a>\nend=</a>\n[-]\n[b]\nbegin=<b>\nend=</b>\ncolour=FF0000\n");
+  TTagSetEditor editor(file, {});
+  QVERIFY(editor.RowProblem(0).isEmpty());
+  QVERIFY2(editor.RowProblem(1).contains("colour"), qPrintable(editor.RowProblem(1)));
+  auto* table = editor.findChild<QTableWidget*>("tblTags");
+  table->setCurrentCell(1, 0);
+  QTest::mouseClick(editor.findChild<QPushButton*>("btnMoveUp"), Qt::LeftButton);
+  QCOMPARE(editor.Entries().at(0).name, std::string("b"));
+  QVERIFY(editor.RowProblem(0).contains("colour"));
+  QVERIFY(editor.RowProblem(1).isEmpty());
+  // A row without markers says so.
+  const int empty = editor.AddRow("c", "", "", "000000");
+  QCOMPARE(editor.RowProblem(empty), QString("A tag needs a begin and an end marker."));
 }
 
 void Form1Test::RunSummaryListsMarkerProblems() {

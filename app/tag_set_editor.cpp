@@ -13,7 +13,6 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <array>
 #include <exception>
 #include <utility>
 
@@ -33,6 +32,10 @@ namespace farrowdale {
 namespace {
 
 enum EColumn { kName, kBegin, kEnd, kKind, kColor, kProblem, kColumnCount };
+
+// On a row's name: the index of its tag in the file (separators counted), -1 for a row not
+// yet saved. The tag set check's findings are found by it.
+constexpr int kFileIndexRole = Qt::UserRole + 1;
 
 QString ToQString(const std::string& narrow) {
   return QString::fromStdU16String(ToUnicode(narrow));
@@ -182,14 +185,16 @@ void TTagSetEditor::Load(const std::filesystem::path& path) {
   TTagArray tags;
   LoadTagSet(TIniFile(path), tags, [](size_t, const Error&) {});
   loading_ = true;
-  for (const TTagInfo& tag : tags) {
+  for (size_t index = 0; index < tags.size(); ++index) {
+    const TTagInfo& tag = tags[index];
     if (IsSkippedTag(tag)) continue;
     // A marker that reads the same escaped is plain text; anything else was written as a
     // pattern and stays one.
     const bool plain = PlainTextMarker(tag.BeginMark, EMarkerSide::kBegin) == tag.BeginMark &&
                        PlainTextMarker(tag.EndMark, EMarkerSide::kEnd) == tag.EndMark;
-    AddRow(tag.Name, tag.BeginMark, tag.EndMark, tag.Color,
-           plain ? TMarkerKind::kPlainText : TMarkerKind::kPattern);
+    const int row = AddRow(tag.Name, tag.BeginMark, tag.EndMark, tag.Color,
+                           plain ? TMarkerKind::kPlainText : TMarkerKind::kPattern);
+    tblTags_->item(row, kName)->setData(kFileIndexRole, static_cast<int>(index));
   }
   loading_ = false;
   path_ = path;
@@ -200,7 +205,9 @@ int TTagSetEditor::AddRow(const std::string& name, const std::string& begin, con
   const bool was = std::exchange(loading_, true);
   const int row = tblTags_->rowCount();
   tblTags_->insertRow(row);
-  tblTags_->setItem(row, kName, new QTableWidgetItem(ToQString(name)));
+  auto* name_item = new QTableWidgetItem(ToQString(name));
+  name_item->setData(kFileIndexRole, -1);
+  tblTags_->setItem(row, kName, name_item);
   tblTags_->setItem(row, kBegin, new QTableWidgetItem(ToQString(begin)));
   tblTags_->setItem(row, kEnd, new QTableWidgetItem(ToQString(end)));
   auto* kinds = new QComboBox;
@@ -259,8 +266,10 @@ void TTagSetEditor::Changed() {
     if (problem.empty() && (entry.begin.empty() || entry.end.empty())) {
       problem = "A tag needs a begin and an end marker.";
     }
-    if (problem.empty() && static_cast<size_t>(row) < flags.by_tag.size()) {
-      for (const TTagSetProblem& found : flags.by_tag[static_cast<size_t>(row)]) {
+    const int file_index = tblTags_->item(row, kName)->data(kFileIndexRole).toInt();
+    if (problem.empty() && file_index >= 0 &&
+        static_cast<size_t>(file_index) < flags.by_tag.size()) {
+      for (const TTagSetProblem& found : flags.by_tag[static_cast<size_t>(file_index)]) {
         problem += (problem.empty() ? "" : "\n") + TagSetProblemText(found);
       }
     }
@@ -307,24 +316,19 @@ void TTagSetEditor::MoveCurrentRow(int by) {
   const int row = tblTags_->currentRow();
   const int to = row + by;
   if (row < 0 || to < 0 || to >= tblTags_->rowCount()) return;
-  std::vector<int> kinds;
-  for (int i = 0; i < tblTags_->rowCount(); ++i) {
-    kinds.push_back(static_cast<QComboBox*>(tblTags_->cellWidget(i, kKind))->currentIndex());
-  }
-  // Rows are rebuilt in the new order; markers as typed come from the cells, not the entries.
-  std::vector<std::array<QString, 4>> cells;
-  for (int i = 0; i < tblTags_->rowCount(); ++i) {
-    cells.push_back({CellText(tblTags_, i, kName), CellText(tblTags_, i, kBegin),
-                     CellText(tblTags_, i, kEnd), CellText(tblTags_, i, kColor)});
-  }
-  std::swap(cells[static_cast<size_t>(row)], cells[static_cast<size_t>(to)]);
-  std::swap(kinds[static_cast<size_t>(row)], kinds[static_cast<size_t>(to)]);
   const bool was = std::exchange(loading_, true);
-  tblTags_->setRowCount(0);
-  for (size_t i = 0; i < cells.size(); ++i) {
-    AddRow(ToNarrowText(cells[i][0]), ToNarrowText(cells[i][1]), ToNarrowText(cells[i][2]),
-           ToNarrowText(cells[i][3]),
-           kinds[i] == 1 ? TMarkerKind::kPattern : TMarkerKind::kPlainText);
+  for (int column = 0; column < kColumnCount; ++column) {
+    if (column == kKind) {
+      auto* mine = static_cast<QComboBox*>(tblTags_->cellWidget(row, kKind));
+      auto* theirs = static_cast<QComboBox*>(tblTags_->cellWidget(to, kKind));
+      const int kind = mine->currentIndex();
+      mine->setCurrentIndex(theirs->currentIndex());
+      theirs->setCurrentIndex(kind);
+      continue;
+    }
+    QTableWidgetItem* mine = tblTags_->takeItem(row, column);
+    tblTags_->setItem(row, column, tblTags_->takeItem(to, column));
+    tblTags_->setItem(to, column, mine);
   }
   loading_ = was;
   tblTags_->setCurrentCell(to, kName);
@@ -345,6 +349,12 @@ void TTagSetEditor::PickColor(int row) {
 void TTagSetEditor::SaveTo(const std::filesystem::path& path) {
   SaveTagSet(path, Entries());
   path_ = path;
+  // The file now holds the rows in their order, and nothing else.
+  const bool was = std::exchange(loading_, true);
+  for (int row = 0; row < tblTags_->rowCount(); ++row) {
+    tblTags_->item(row, kName)->setData(kFileIndexRole, row);
+  }
+  loading_ = was;
   Changed();
 }
 
