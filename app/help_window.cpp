@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,10 @@
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -102,6 +106,30 @@ void THelpWindow::Load(const std::filesystem::path& guide) {
   // The pictures' relative paths resolve against the guide's own folder.
   browser_->setSearchPaths({PathToQString(guide.parent_path())});
   browser_->setSource(QUrl::fromLocalFile(PathToQString(guide)), QTextDocument::MarkdownResource);
+  FitPictures();
+}
+
+void THelpWindow::FitPictures() {
+  // Screenshots are wider than a reading column; they are shown at most this wide, in
+  // proportion, so that the text never needs sideways scrolling.
+  constexpr double kMaxWidth = 640;
+  QTextDocument* document = browser_->document();
+  QTextCursor cursor(document);
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.charFormat().isImageFormat()) continue;
+      QTextImageFormat format = fragment.charFormat().toImageFormat();
+      const QImage image =
+          document->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+      if (image.isNull() || image.width() <= kMaxWidth) continue;
+      format.setWidth(kMaxWidth);
+      format.setHeight(kMaxWidth * image.height() / image.width());
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(format);
+    }
+  }
 }
 
 bool THelpWindow::ShowHeading(const QString& anchor) {

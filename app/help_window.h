@@ -31,6 +31,7 @@ class THelpWindow : public QWidget {
 
  private:
   void FollowLink(const QUrl& url);
+  void FitPictures();
 
   QLineEdit* edtFind_;
   QLabel* lblFound_;

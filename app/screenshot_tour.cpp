@@ -2,7 +2,9 @@
 // with a scripted platform and saves each as a PNG, for looking at the layout by eye and for
 // the user guide: window-start.png, window-tagset.png (a listed folder, the tag set and its
 // tags), run-summary.png (the summary dialog after a run), check-markers.png (the Check
-// Markers dialog) and window-smallest.png. The corpus (a folder of .txt files and
+// Markers dialog), run-progress.png (a run after its first file, with Cancel),
+// coding-view.png (the view opened from a problem), tag-set-editor.png (with its preview),
+// help-window.png and window-smallest.png. The corpus (a folder of .txt files and
 // tagset.ini) is copied to a temporary folder first, so the run's reports never land in it.
 // Two slips a coder makes are put into the copy, so that the pictures show what the window
 // does with them: a key typo in the tag set ("colour" for "color" in [time]) and an end
