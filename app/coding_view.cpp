@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -47,6 +48,8 @@ TCodingView::TCodingView(const TCodingViewTarget& target, QWidget* parent)
   layout->addWidget(text_, 1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+          &QWidget::close);
   layout->addWidget(buttons);
 
   std::string message = target.message;

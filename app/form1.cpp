@@ -356,10 +356,10 @@ void TForm1::BuildSettingsPage() {
   group->AddWidget(lblTagSetSubtitle_, QRect(8, 18, 185, 13), kAnchorLeftTop);
   btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(8, 32, 104, 24), kAnchorLeftTop);
+  group->AddWidget(btnSelTag_, QRect(8, 32, 100, 24), kAnchorLeftTop);
   btnEditTagSet_ = Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
   btnEditTagSet_->setAccessibleName(QStringLiteral("Edit the tag set"));
-  group->AddWidget(btnEditTagSet_, QRect(117, 32, 76, 24), kAnchorLeftTop);
+  group->AddWidget(btnEditTagSet_, QRect(112, 32, 81, 24), kAnchorLeftTop);
   lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
   lbTagSetFile_->setFont(WindowFont(13));
   lbTagSetFile_->setAlignment(Qt::AlignCenter);

@@ -342,6 +342,18 @@ void Form1Test::AnchorsMoveAndStretchControls() {
   QVERIFY(status_rect.bottom() <
           Child<QWidget>("tabSettings")->mapTo(form_.get(), QPoint(0, 0)).y() +
               Child<QWidget>("tabSettings")->height());
+  // The controls added around the old ones are not cut at the smallest size either.
+  for (const char* name : {"btnSelTag", "btnEditTagSet", "btnCancelRun", "lblTagSetSubtitle"}) {
+    auto* control = Child<QWidget>(name);
+    QVERIFY2(control->sizeHint().width() <= control->width(),
+             qPrintable(QString("%1: %2 > %3")
+                            .arg(name)
+                            .arg(control->sizeHint().width())
+                            .arg(control->width())));
+  }
+  auto* run_file = Child<QLabel>("lblRunFile");
+  QVERIFY(run_file->fontMetrics().horizontalAdvance("Counting interview_bruno.txt") <=
+          run_file->width());
 }
 
 void Form1Test::FolderIntoEmptyList() {

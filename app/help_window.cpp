@@ -92,6 +92,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
           [this] { FindNext(); });
   connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this,
           [this] { FindNext(/*backwards=*/true); });
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+          &QWidget::close);
   connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
     edtFind_->setFocus();
     edtFind_->selectAll();
