@@ -353,18 +353,18 @@ void TForm1::BuildSettingsPage() {
   lblTagSetSubtitle_ = Named(new QLabel(QStringLiteral("Tag set")), "lblTagSetSubtitle");
   lblTagSetSubtitle_->setAlignment(Qt::AlignCenter);
   SetTextColor(lblTagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
-  group->AddWidget(lblTagSetSubtitle_, QRect(8, 18, 185, 13), kAnchorLeftTop);
+  group->AddWidget(lblTagSetSubtitle_, QRect(8, 24, 185, 12), kAnchorLeftTop);
   btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(8, 32, 100, 24), kAnchorLeftTop);
+  group->AddWidget(btnSelTag_, QRect(8, 37, 100, 23), kAnchorLeftTop);
   btnEditTagSet_ = Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
   btnEditTagSet_->setAccessibleName(QStringLiteral("Edit the tag set"));
-  group->AddWidget(btnEditTagSet_, QRect(112, 32, 81, 24), kAnchorLeftTop);
+  group->AddWidget(btnEditTagSet_, QRect(112, 37, 81, 23), kAnchorLeftTop);
   lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
   lbTagSetFile_->setFont(WindowFont(13));
   lbTagSetFile_->setAlignment(Qt::AlignCenter);
   lbTagSetFile_->SetElideMiddle(true);
-  group->AddWidget(lbTagSetFile_, QRect(8, 58, 185, 20), kAnchorLeftTop);
+  group->AddWidget(lbTagSetFile_, QRect(8, 61, 185, 18), kAnchorLeftTop);
   tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"),
                    "The tags of the chosen tag set; a problem in the tag set is shown under "
                    "the tag it concerns");
