@@ -14,18 +14,36 @@ std::string ErrorBoxText(std::string_view message) {
   return text;
 }
 
+namespace {
+
+// The first ten paths, one a line, and how many more there are.
+std::string NamedPaths(const std::vector<std::filesystem::path>& paths) {
+  constexpr size_t kNamed = 10;
+  std::string lines;
+  for (size_t i = 0; i < paths.size() && i < kNamed; ++i) lines += "\n" + PathToNarrow(paths[i]);
+  if (paths.size() > kNamed) lines += "\nand " + std::to_string(paths.size() - kNamed) + " more.";
+  return lines;
+}
+
+}  // namespace
+
 std::string DuplicatesMessage(const std::vector<std::filesystem::path>& offered) {
   if (offered.size() == 1) return DuplicateItemMessage(offered.front());
-  constexpr size_t kNamed = 10;
-  std::string message =
-      std::to_string(offered.size()) + " files are already in the list and were not added again:";
-  for (size_t i = 0; i < offered.size() && i < kNamed; ++i) {
-    message += "\n" + PathToNarrow(offered[i]);
-  }
-  if (offered.size() > kNamed) {
-    message += "\nand " + std::to_string(offered.size() - kNamed) + " more.";
-  }
-  return message;
+  return std::to_string(offered.size()) +
+         " files are already in the list and were not added again:" + NamedPaths(offered);
+}
+
+std::string MissingFilesMessage(const std::vector<std::filesystem::path>& missing) {
+  return std::to_string(missing.size()) +
+         " file(s) of the list you left last time are no longer there and were taken off "
+         "the list:" +
+         NamedPaths(missing);
+}
+
+std::string NoTextFilesMessage(const std::filesystem::path& folder, size_t listed_count) {
+  std::string message = "The folder \"" + PathToNarrow(folder) + "\" holds no .txt files";
+  if (listed_count > 0) message += "; the list is left as it was";
+  return message + ".";
 }
 
 std::string DialogFilter(std::string_view filter) {

@@ -24,6 +24,14 @@ std::string DialogFilter(std::string_view filter);
 // twice gives one box, not one per file.
 std::string DuplicatesMessage(const std::vector<std::filesystem::path>& offered);
 
+// Said when a chosen folder holds no .txt file, instead of offering to replace a list of
+// listed_count files with nothing.
+std::string NoTextFilesMessage(const std::filesystem::path& folder, size_t listed_count);
+
+// The files of the remembered list that have gone since the last session, named like the
+// duplicates (the first ten and how many more).
+std::string MissingFilesMessage(const std::vector<std::filesystem::path>& missing);
+
 }  // namespace farrowdale
 
 #endif  // FARROWDALE_APP_DIALOG_TEXTS_H_

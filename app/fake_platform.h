@@ -14,6 +14,9 @@
 
 namespace farrowdale {
 
+// A scripted press in the run summary.
+enum class TSummaryAction { kClose, kOpenReport, kOpenFolder };
+
 class TFakePlatform : public TPlatform {
  public:
   struct DialogCall {
@@ -24,7 +27,16 @@ class TFakePlatform : public TPlatform {
   std::deque<std::optional<std::filesystem::path>> folder_answers;
   std::deque<std::optional<std::filesystem::path>> file_answers;
   std::deque<TListChoice> list_answers;
+  // One answer per summary shown, carried out through its hooks before it closes.
   std::deque<TSummaryAction> summary_answers;
+  bool shell_open_works = true;
+  // The editor's answers (an empty queue: closed without saving); its calls as
+  // (tag set, preview files).
+  std::deque<std::optional<std::filesystem::path>> editor_answers;
+  std::vector<std::pair<std::filesystem::path, std::vector<std::filesystem::path>>> editor_calls;
+  // The answers before a run with tag set problems (an empty queue: Count Anyway).
+  std::deque<TTagSetProblemChoice> problem_answers;
+  std::vector<std::vector<TProblemRow>> problem_questions;
   std::vector<DialogCall> folder_calls;
   std::vector<DialogCall> file_calls;
   std::vector<std::string> messages;
@@ -32,7 +44,12 @@ class TFakePlatform : public TPlatform {
   std::vector<std::string> questions;
   std::vector<TRunSummaryText> summaries;
   std::vector<TMarkerCheckText> checks;
-  std::vector<std::filesystem::path> opened;
+  std::vector<std::filesystem::path> opened;  // every shell open asked for
+  std::vector<std::filesystem::path> open_failures;
+  std::vector<std::filesystem::path> guides;
+  std::vector<TCodingViewTarget> coding_views;
+  // The hooks of the last summary or check shown, for a test to press its buttons later.
+  TResultHooks hooks;
   std::filesystem::path program_folder;
   uint32_t tick = 1000;
   uint32_t tick_step = 0;  // added after every reading of the clock
@@ -59,16 +76,43 @@ class TFakePlatform : public TPlatform {
     questions.push_back(question);
     return Next(list_answers, TListChoice::kCancel);
   }
-  TSummaryAction ShowRunSummary(const TRunSummaryText& summary) override {
+  void ShowRunSummary(const TRunSummaryText& summary, const TResultHooks& result_hooks) override {
     summaries.push_back(summary);
+    hooks = result_hooks;
     if (on_message) on_message();
-    return Next(summary_answers, TSummaryAction::kClose);
+    switch (Next(summary_answers, TSummaryAction::kClose)) {
+      case TSummaryAction::kOpenReport:
+        hooks.open(summary.written.front().path);
+        break;
+      case TSummaryAction::kOpenFolder:
+        hooks.open(summary.folder);
+        break;
+      case TSummaryAction::kClose:
+        break;
+    }
   }
-  void ShowMarkerCheck(const TMarkerCheckText& check) override {
+  void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& result_hooks) override {
     checks.push_back(check);
+    hooks = result_hooks;
     if (on_message) on_message();
   }
-  void ShellOpen(const std::filesystem::path& path) override { opened.push_back(path); }
+  std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) override {
+    editor_calls.emplace_back(tag_set, preview_files);
+    return Next(editor_answers, std::optional<std::filesystem::path>());
+  }
+  TTagSetProblemChoice AskCountDespiteProblems(const std::vector<TProblemRow>& problems) override {
+    problem_questions.push_back(problems);
+    return Next(problem_answers, TTagSetProblemChoice::kCountAnyway);
+  }
+  bool ShellOpen(const std::filesystem::path& path) override {
+    opened.push_back(path);
+    return shell_open_works;
+  }
+  void ShowOpenFailed(const std::filesystem::path& path) override { open_failures.push_back(path); }
+  void ShowUserGuide(const std::filesystem::path& guide) override { guides.push_back(guide); }
+  void ShowCodingView(const TCodingViewTarget& target) override { coding_views.push_back(target); }
   uint32_t TickCount() override {
     const uint32_t now = tick;
     tick += tick_step;

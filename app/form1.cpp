@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -34,10 +35,13 @@
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
 #include "app/dialog_texts.h"
+#include "app/pattern_words.h"
 #include "app/plain_tip.h"
+#include "app/remembered_list.h"
 #include "app/run_summary_text.h"
 #include "app/tag_set_flags.h"
 #include "app/user_guide.h"
+#include "regex/pattern_engine.h"
 #include "run/coding_run.h"
 #include "run/file_list.h"
 #include "tagset/ini_file.h"
@@ -149,28 +153,49 @@ bool IsListDrop(const std::filesystem::path& path) {
 
 }  // namespace
 
-// The host the coding run reports to: the platform's clock and program folder, and the
-// progress bar, repainted while the window stays disabled. The time message and the
-// result go into the run summary, which the window shows when the run is over.
+// The host the coding run reports to: the platform's clock and program folder, the progress
+// bar and the file being counted (or what the run waits for), and the Cancel button, which stays
+// live while the rest of the window is disabled. The time message and the result go into the run
+// summary, which the window shows when the run is over.
 class TForm1::RunHost : public TCodingRunHost {
  public:
-  explicit RunHost(TForm1& form) : form_(form) {}
+  RunHost(TForm1& form, std::vector<std::filesystem::path> ticked)
+      : form_(form), ticked_(std::move(ticked)) {
+    ShowCurrentFile(0);
+  }
   void ShowInformation(const std::string&) override {}
   void ShellOpen(const std::filesystem::path&) override {}
   uint32_t TickCount() override { return form_.platform_.TickCount(); }
   std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
   std::filesystem::path ProgramFolder() override { return form_.platform_.ProgramFolder(); }
   void Progress(int files_done, int files_ticked) override {
+    ShowCurrentFile(static_cast<size_t>(files_done));
     form_.pbRun_->setMaximum(files_ticked);
     form_.pbRun_->setValue(files_done);
+    // User input too: a click on Cancel must get through. Every other control is disabled,
+    // and the handlers ignore what arrives during a run.
+    QCoreApplication::processEvents();
+  }
+  // Shown where the file being counted is, until the next progress; painted at once, as the
+  // run blocks until the other run's lock is gone.
+  void ShowStatus(const std::string& line) override {
+    form_.lblRunFile_->setText(ToQString(line));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
+  bool CancelRequested() override { return form_.cancel_requested_; }
   void Warn(const std::filesystem::path& path, const std::string& message) override {
     form_.run_warnings_.emplace_back(path, message);
   }
 
  private:
+  void ShowCurrentFile(size_t index) {
+    form_.lblRunFile_->setText(index < ticked_.size() ? QStringLiteral("Counting ") +
+                                                            PathText(ticked_[index].filename())
+                                                      : QStringLiteral("Writing the results"));
+  }
+
   TForm1& form_;
+  std::vector<std::filesystem::path> ticked_;
 };
 
 // Disables the whole window for a run and enables it again on every path out.
@@ -178,15 +203,34 @@ class TForm1::RunScope {
  public:
   explicit RunScope(TForm1& form) : form_(form) {
     form_.running_ = true;
-    form_.setEnabled(false);
+    form_.cancel_requested_ = false;
+    // Everything but the run's own controls, each to be given back its state.
+    QWidget* const run_controls[] = {form_.pbRun_, form_.lblRunFile_, form_.btnCancelRun_};
+    std::vector<QWidget*> controls = {form_.menuBar_, form_.pc_->tabBar()};
+    for (QWidget* child : form_.tabSettings_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (std::find(std::begin(run_controls), std::end(run_controls), child) ==
+          std::end(run_controls)) {
+        controls.push_back(child);
+      }
+    }
+    for (QWidget* control : controls) {
+      disabled_.emplace_back(control, control->isEnabled());
+      control->setEnabled(false);
+    }
     form_.pbRun_->setRange(0, 1);
     form_.pbRun_->setValue(0);
-    form_.pbRun_->show();
+    form_.btnOK_->hide();
+    for (QWidget* control : run_controls) control->show();
+    form_.btnCancelRun_->setEnabled(true);
+    form_.btnCancelRun_->setFocus();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   ~RunScope() {
     form_.pbRun_->hide();
-    form_.setEnabled(true);
+    form_.lblRunFile_->hide();
+    form_.btnCancelRun_->hide();
+    form_.btnOK_->show();
+    for (auto& [control, enabled] : disabled_) control->setEnabled(enabled);
     form_.running_ = false;
   }
   RunScope(const RunScope&) = delete;
@@ -194,6 +238,7 @@ class TForm1::RunScope {
 
  private:
   TForm1& form_;
+  std::vector<std::pair<QWidget*, bool>> disabled_;
 };
 
 TForm1::TForm1(TPlatform& platform, QWidget* parent)
@@ -242,9 +287,17 @@ void TForm1::BuildMenuBar() {
       action(file, "&Choose Folder...", "actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O));
   actChooseTagSet_ =
       action(file, "Choose &Tag Set...", "actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T));
+  actNewTagSet_ = action(file, "New Tag S&et...", "actNewTagSet",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+  actEditTagSet_ =
+      action(file, "&Edit Tag Set...", "actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E));
   file->addSeparator();
   actCount_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
   actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
+  actShowCoding_ =
+      action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D));
+  actShowCoding_->setToolTip(
+      QStringLiteral("The current file's text with its passages highlighted"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
@@ -303,14 +356,22 @@ void TForm1::BuildSettingsPage() {
   page->AddWidget(gbTagSet_, QRect(548, 36, kTagSetGroupSize.width(), kTagSetGroupSize.height()),
                   kAnchorTop | kAnchorRight | kAnchorBottom);
   auto* group = new TAnchorLayout(gbTagSet_, kTagSetGroupSize);
+  // The group's title is the old name of what it holds; the subtitle says it in today's words.
+  lblTagSetSubtitle_ = Named(new QLabel(QStringLiteral("Tag set")), "lblTagSetSubtitle");
+  lblTagSetSubtitle_->setAlignment(Qt::AlignCenter);
+  SetTextColor(lblTagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
+  group->AddWidget(lblTagSetSubtitle_, QRect(8, 24, 185, 12), kAnchorLeftTop);
   btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(46, 20, 109, 27), kAnchorLeftTop);
+  group->AddWidget(btnSelTag_, QRect(8, 37, 100, 23), kAnchorLeftTop);
+  btnEditTagSet_ = Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
+  btnEditTagSet_->setAccessibleName(QStringLiteral("Edit the tag set"));
+  group->AddWidget(btnEditTagSet_, QRect(112, 37, 81, 23), kAnchorLeftTop);
   lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
   lbTagSetFile_->setFont(WindowFont(13));
   lbTagSetFile_->setAlignment(Qt::AlignCenter);
   lbTagSetFile_->SetElideMiddle(true);
-  group->AddWidget(lbTagSetFile_, QRect(8, 52, 185, 22), kAnchorLeftTop);
+  group->AddWidget(lbTagSetFile_, QRect(8, 61, 185, 18), kAnchorLeftTop);
   tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"),
                    "The tags of the chosen tag set; a problem in the tag set is shown under "
                    "the tag it concerns");
@@ -341,6 +402,18 @@ void TForm1::BuildSettingsPage() {
   pbRun_->hide();
   page->AddWidget(pbRun_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
 
+  // Shown in place of Count Now! while a run goes on.
+  btnCancelRun_ = Button("Cance&l", "btnCancelRun",
+                         "Stop the run after the file being counted; nothing is written (Esc)");
+  btnCancelRun_->setShortcut(QKeySequence(Qt::Key_Escape));
+  btnCancelRun_->setAccessibleName(QStringLiteral("Cancel the run"));
+  btnCancelRun_->hide();
+  page->AddWidget(btnCancelRun_, QRect(564, 372, 178, 30), kAnchorRight | kAnchorBottom);
+  lblRunFile_ = Named(new QLabel, "lblRunFile");
+  lblRunFile_->setWordWrap(true);
+  lblRunFile_->hide();
+  page->AddWidget(lblRunFile_, QRect(564, 404, 178, 30), kAnchorRight | kAnchorBottom);
+
   btnOK_ = Button("Count &Now!", "btnOK",
                   "Count the tagged passages of the ticked files and write the reports (F5)");
   btnOK_->setFont(WindowFont(19, /*bold=*/true));
@@ -367,9 +440,9 @@ void TForm1::BuildAboutPage() {
 
 void TForm1::SetTabOrder() {
   // The order of the work: files, which of them, the tag set, the options, the run.
-  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,
-                      btnSelAll_,    btnClearSel_, btnSelTag_,     tvTags_,
-                      cbxOneFile_,   cbxTables_,   btnOK_};
+  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_, btnSelAll_,
+                      btnClearSel_,  btnSelTag_,   btnEditTagSet_, tvTags_,    cbxOneFile_,
+                      cbxTables_,    btnOK_,       btnCancelRun_};
   for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -391,6 +464,23 @@ void TForm1::Connect() {
   on(actCheckMarkers_, &QAction::triggered, &TForm1::CheckMarkers);
   on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
   on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
+  on(actShowCoding_, &QAction::triggered, &TForm1::ShowCodingOfCurrentItem);
+  on(actNewTagSet_, &QAction::triggered, &TForm1::NewTagSet);
+  on(actEditTagSet_, &QAction::triggered, &TForm1::EditTagSet);
+  on(btnEditTagSet_, &QPushButton::clicked, &TForm1::EditTagSet);
+  connect(btnCancelRun_, &QPushButton::clicked, this, [this] {
+    cancel_requested_ = true;
+    lblRunFile_->setText(QStringLiteral("Cancelling..."));
+  });
+  clbFileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(clbFileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (clbFileList_->itemAt(at) == nullptr) return;
+    MakeCurrent(clbFileList_->row(clbFileList_->itemAt(at)));
+    UpdateControls();
+    QMenu menu;
+    menu.addAction(actShowCoding_);
+    menu.exec(clbFileList_->viewport()->mapToGlobal(at));
+  });
   connect(actQuit_, &QAction::triggered, this, &QWidget::close);
   connect(edtFileFilter_, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
   connect(edtFileFilter_, &QLineEdit::returnPressed, this, [this] {
@@ -446,6 +536,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
+  // What reaches the window during a run (a shortcut, a drop) waits for its end: the run
+  // reads the list and the tag set.
+  if (running_) return;
   try {
     handler();
   } catch (const std::exception& e) {
@@ -483,6 +576,18 @@ void TForm1::RestoreSettings() {
   if (!tag_set.empty() && std::filesystem::is_regular_file(tag_set, ec)) {
     Guarded([this, tag_set] { UseTagSetFile(tag_set); });
   }
+  RestoreList();
+  restoring_ = false;
+}
+
+void TForm1::RestoreList() {
+  const TRememberedList list = RecallFileList();
+  RestoreFileList(list, model_);
+  TFileListModel::TAddOutcome restored;
+  restored.added = model_.size();
+  ShowAdded(restored);
+  if (!model_.empty()) SetFolder(list.shown_folder);
+  if (!list.missing.empty()) platform_.ShowMessage(MissingFilesMessage(list.missing));
 }
 
 std::filesystem::path TForm1::DialogStartFolder() const {
@@ -593,6 +698,10 @@ void TForm1::UpdateControls() {
   btnOK_->setEnabled(CanCount());
   actCount_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
+  actShowCoding_->setEnabled(clbFileList_->currentRow() >= 0);
+  actEditTagSet_->setEnabled(!tag_set_path_.empty());
+  btnEditTagSet_->setEnabled(!tag_set_path_.empty());
+  if (!restoring_) RememberFileList(model_, folder_);
 }
 
 std::string TForm1::TrimmedFilter() const {
@@ -606,6 +715,10 @@ void TForm1::ChooseFolder() {
   QSettings().setValue(QString::fromLatin1(kLastFolderKey), PathSetting(*folder));
   // Listed before the question, so that a folder that cannot be read changes nothing.
   const auto files = ListTextFilesOfFolder(*folder);
+  if (files.empty()) {
+    platform_.ShowMessage(NoTextFilesMessage(*folder, model_.size()));
+    return;
+  }
   if (!model_.empty()) {
     const std::string question = "The list holds " + std::to_string(model_.size()) +
                                  " file(s). Replace them with the " + std::to_string(files.size()) +
@@ -649,12 +762,32 @@ void TForm1::AddDropped(const std::vector<std::filesystem::path>& paths) {
 }
 
 void TForm1::OpenShownFolder() {
-  if (!folder_.empty()) platform_.ShellOpen(folder_);
+  if (!folder_.empty()) OpenExternally(folder_);
+}
+
+void TForm1::OpenExternally(const std::filesystem::path& path) {
+  if (!platform_.ShellOpen(path)) platform_.ShowOpenFailed(path);
+}
+
+TResultHooks TForm1::ResultHooks() {
+  return {[this](const std::filesystem::path& path) { OpenExternally(path); },
+          [this](const TProblemRow& row) {
+            platform_.ShowCodingView({SettingPath(ToQString(row.path)), tag_set_path_, row.line,
+                                      row.column, row.message});
+          }};
+}
+
+void TForm1::ShowCodingOfCurrentItem() {
+  const int row = clbFileList_->currentRow();
+  if (row < 0) return;
+  platform_.ShowCodingView({model_.item(static_cast<size_t>(row)).path, tag_set_path_, 0, 0, {}});
 }
 
 void TForm1::ShowFolderOfCurrentItem() {
   const int row = clbFileList_->currentRow();
-  if (row >= 0) SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
+  if (row < 0) return;
+  SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
+  UpdateControls();
 }
 
 void TForm1::ApplyUserTick(QListWidgetItem* item) {
@@ -670,8 +803,14 @@ void TForm1::ApplyUserTick(QListWidgetItem* item) {
 void TForm1::ApplyFilter() {
   const std::string pattern = TrimmedFilter();
   if (model_.empty() || pattern.empty()) return;
-  // Throws before any tick changes when the pattern does not compile.
-  const auto last = model_.TickMatching(pattern);
+  // Throws before any tick changes when the pattern does not compile; the engine's terse
+  // message is explained, since a filter is typed like a file search more often than not.
+  std::optional<size_t> last;
+  try {
+    last = model_.TickMatching(pattern);
+  } catch (const EPatternError& error) {
+    throw Error(PatternErrorInWords(pattern, error));
+  }
   ShowTicks();
   if (last) {
     MakeCurrent(static_cast<int>(*last));
@@ -712,8 +851,41 @@ void TForm1::UseTagSetFile(const std::filesystem::path& file) {
   UpdateControls();
 }
 
+void TForm1::NewTagSet() { EditTagSetFile({}); }
+
+void TForm1::EditTagSet() {
+  if (!tag_set_path_.empty()) EditTagSetFile(tag_set_path_);
+}
+
+void TForm1::EditTagSetFile(const std::filesystem::path& file) {
+  const auto saved = platform_.EditTagSet(file, TickedFiles());
+  if (saved) UseTagSetFile(*saved);
+}
+
+bool TForm1::ConfirmTagSetDespiteProblems() {
+  const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
+  std::vector<TProblemRow> rows;
+  auto add = [&](const TTagSetProblem& problem) {
+    rows.push_back({PathToNarrow(tag_set_path_), problem.line, problem.column,
+                    problem.severity == ECheckSeverity::kError, problem.message});
+  };
+  for (const auto& problems : flags.by_tag) std::for_each(problems.begin(), problems.end(), add);
+  std::for_each(flags.elsewhere.begin(), flags.elsewhere.end(), add);
+  if (rows.empty()) return true;
+  switch (platform_.AskCountDespiteProblems(rows)) {
+    case TTagSetProblemChoice::kCountAnyway:
+      return true;
+    case TTagSetProblemChoice::kEditTagSet:
+      EditTagSet();
+      return false;
+    case TTagSetProblemChoice::kCancel:
+      return false;
+  }
+  return false;
+}
+
 void TForm1::CountNow() {
-  if (!CanCount()) return;
+  if (!CanCount() || !ConfirmTagSetDespiteProblems()) return;
   TCodingRunRequest request;
   request.tag_set_path = tag_set_path_;
   request.items = model_.items();
@@ -723,23 +895,17 @@ void TForm1::CountNow() {
   run_warnings_.clear();
   TRunSummary summary;
   std::vector<TProblemRow> problems;
-  {
-    RunHost host(*this);
+  try {
+    RunHost host(*this, TickedFiles());
     RunScope scope(*this);
     summary = RunCoding(request, tag_set_, host);
     problems = RunProblems();
+  } catch (const ERunCancelled& cancelled) {
+    platform_.ShowMessage(cancelled.what());
+    return;
   }
   ShowTags();
-  switch (platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)))) {
-    case TSummaryAction::kOpenReport:
-      platform_.ShellOpen(summary.reports.front());
-      break;
-    case TSummaryAction::kOpenFolder:
-      platform_.ShellOpen(ItemFolder(summary.reports.front()));
-      break;
-    case TSummaryAction::kClose:
-      break;
-  }
+  platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)), ResultHooks());
 }
 
 std::vector<std::filesystem::path> TForm1::TickedFiles() const {
@@ -763,7 +929,8 @@ std::vector<TProblemRow> TForm1::RunProblems() const {
 
 void TForm1::CheckMarkers() {
   if (!CanCount()) return;
-  platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())));
+  platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())),
+                            ResultHooks());
 }
 
 void TForm1::OpenUserGuide() {
@@ -772,7 +939,7 @@ void TForm1::OpenUserGuide() {
   for (const auto& guide : candidates) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(guide, ec)) {
-      platform_.ShellOpen(guide);
+      platform_.ShowUserGuide(guide);
       return;
     }
     looked += (looked.empty() ? "\"" : ", \"") + PathToNarrow(guide) + "\"";

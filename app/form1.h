@@ -74,6 +74,11 @@ class TForm1 : public QWidget {
   void CountNow();
   void CheckMarkers();
   void OpenUserGuide();
+  // The coding view of the list's current file (context menu "Show Coding").
+  void ShowCodingOfCurrentItem();
+  // The tag set editor on a new tag set, or on the chosen one; a tag set saved is chosen.
+  void NewTagSet();
+  void EditTagSet();
   void ShowAbout();
   // A folder or files dropped on the list; a file dropped on the tag set group.
   void AddDropped(const std::vector<std::filesystem::path>& paths);
@@ -93,8 +98,18 @@ class TForm1 : public QWidget {
   void SetTabOrder();
   void Connect();
   void RestoreSettings();
+  // The file list of the last session, without the files that have gone since (named in a
+  // message).
+  void RestoreList();
   // Runs a handler and shows any error it raises in the standard error box.
   void Guarded(const std::function<void()>& handler);
+  // Opens a file or folder with the desktop's handler; says so when that fails.
+  void OpenExternally(const std::filesystem::path& path);
+  // What the run summary and the marker check may ask while they are open.
+  TResultHooks ResultHooks();
+  void EditTagSetFile(const std::filesystem::path& file);
+  // Before a run: true when the tag set has no problems or the user counts anyway.
+  bool ConfirmTagSetDespiteProblems();
 
   // Shows the model's items appended since the view last looked, and the duplicates refused.
   void ShowAdded(const TFileListModel::TAddOutcome& outcome);
@@ -121,6 +136,9 @@ class TForm1 : public QWidget {
   TMarkerChecker marker_checker_;
   bool setting_from_program_ = false;
   bool running_ = false;
+  bool cancel_requested_ = false;  // Cancel pressed during the run
+  // True until the remembered settings are back: nothing is remembered meanwhile.
+  bool restoring_ = true;
   // What the last run warned about (file, message), in the order it said it.
   std::vector<TRunWarning> run_warnings_;
   std::filesystem::path folder_;        // lblDir's caption
@@ -133,6 +151,9 @@ class TForm1 : public QWidget {
   QAction* actChooseTagSet_;
   QAction* actCount_;
   QAction* actCheckMarkers_;
+  QAction* actShowCoding_;
+  QAction* actNewTagSet_;
+  QAction* actEditTagSet_;
   QAction* actQuit_;
   QAction* actUserGuide_;
   QAction* actAbout_;
@@ -150,11 +171,15 @@ class TForm1 : public QWidget {
   QPushButton* btnOK_;
   QGroupBox* gbTagSet_;
   QPushButton* btnSelTag_;
+  QPushButton* btnEditTagSet_;
   TActiveLabel* lbTagSetFile_;
+  QLabel* lblTagSetSubtitle_;
   QTreeWidget* tvTags_;
   QCheckBox* cbxOneFile_;
   QCheckBox* cbxTables_;
   QProgressBar* pbRun_;
+  QLabel* lblRunFile_;  // the file being counted
+  QPushButton* btnCancelRun_;
   QWidget* About_;
   QLabel* Image1_;
   QPlainTextEdit* Memo1_;

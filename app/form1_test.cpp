@@ -18,19 +18,32 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "app/about_page.h"
 #include "app/active_label.h"
+#include "app/coding_text.h"
+#include "app/coding_view.h"
 #include "app/fake_platform.h"
+#include "app/tag_set_editor.h"
+#include "tagset/ini_file.h"
 #include "text/code_page.h"
+#include "text/folder_lock.h"
 
 namespace farrowdale {
 
@@ -56,11 +69,18 @@ class Form1Test : public QObject {
   void EnterInTheFilterBox();
   void TagSetChoiceShowsItsTags();
   void SettingsAreRemembered();
+  void FileListIsRemembered();
   void Drops();
   void RunSummaryAndItsButtons();
   void RunThatFails();
+  void CancelInMidRunLeavesEveryOutputAsItWas();
+  void WaitingForAnotherRunShowsInTheRunLabel();
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
+  void ProblemOpensTheCodingView();
+  void TagSetEditorHookedUp();
+  void TagSetEditorRoundTrip();
+  void TagSetEditorShowsProblemsBesideTheirRows();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -187,7 +207,9 @@ void Form1Test::StateAtStart() {
                                                        {"btnOK", "Count &Now!"},
                                                        {"btnSelTag", "&Select File"},
                                                        {"cbxOneFile", "Save Results as &One File"},
-                                                       {"cbxTables", "Write &Tables"}};
+                                                       {"cbxTables", "Write &Tables"},
+                                                       {"btnEditTagSet", "E&dit..."},
+                                                       {"btnCancelRun", "Cance&l"}};
   QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
@@ -218,8 +240,9 @@ void Form1Test::StateAtStart() {
   QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
   // Every control a click acts on says what the click does.
-  for (const char* name : {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel",
-                           "btnSelTag", "btnOK", "cbxOneFile", "cbxTables", "gbTagSet"}) {
+  for (const char* name :
+       {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel", "btnSelTag", "btnOK",
+        "cbxOneFile", "cbxTables", "gbTagSet", "btnEditTagSet", "btnCancelRun"}) {
     QVERIFY2(!Child<QWidget>(name)->toolTip().isEmpty(), name);
   }
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
@@ -228,8 +251,9 @@ void Form1Test::StateAtStart() {
 void Form1Test::KeyboardAndMenus() {
   // The keyboard order follows the work.
   const QStringList order = {"btnChoseText", "clbFileList", "edtFileFilter", "btnFilter",
-                             "btnSelAll",    "btnClearSel", "btnSelTag",     "tvTags",
-                             "cbxOneFile",   "cbxTables",   "btnOK"};
+                             "btnSelAll",    "btnClearSel", "btnSelTag",     "btnEditTagSet",
+                             "tvTags",       "cbxOneFile",  "cbxTables",     "btnOK",
+                             "btnCancelRun"};
   QStringList seen;
   QWidget* widget = Child<QWidget>("btnChoseText");
   for (int steps = 0; steps < 200 && seen.size() < order.size(); ++steps) {
@@ -245,7 +269,10 @@ void Form1Test::KeyboardAndMenus() {
       {"actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T)},
       {"actCount", QKeySequence(Qt::Key_F5)},
       {"actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {"actUserGuide", QKeySequence(Qt::Key_F1)}};
+      {"actUserGuide", QKeySequence(Qt::Key_F1)},
+      {"actNewTagSet", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+      {"actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E)},
+      {"actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D)}};
   for (const auto& [name, keys] : shortcuts) {
     QCOMPARE(form_->findChild<QAction*>(name)->shortcut(), keys);
   }
@@ -322,6 +349,18 @@ void Form1Test::AnchorsMoveAndStretchControls() {
   QVERIFY(status_rect.bottom() <
           Child<QWidget>("tabSettings")->mapTo(form_.get(), QPoint(0, 0)).y() +
               Child<QWidget>("tabSettings")->height());
+  // The controls added around the old ones are not cut at the smallest size either.
+  for (const char* name : {"btnSelTag", "btnEditTagSet", "btnCancelRun", "lblTagSetSubtitle"}) {
+    auto* control = Child<QWidget>(name);
+    QVERIFY2(control->sizeHint().width() <= control->width(),
+             qPrintable(QString("%1: %2 > %3")
+                            .arg(name)
+                            .arg(control->sizeHint().width())
+                            .arg(control->width())));
+  }
+  auto* run_file = Child<QLabel>("lblRunFile");
+  QVERIFY(run_file->fontMetrics().horizontalAdvance("Counting interview_bruno.txt") <=
+          run_file->width());
 }
 
 void Form1Test::FolderIntoEmptyList() {
@@ -444,13 +483,15 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QCOMPARE(Status(), QString("2 file(s) selected, 4 file(s) in the list."));
   QVERIFY(Enabled("btnOK"));
 
-  // Replacing the list with an empty folder leaves nothing to count.
-  ChooseFolder(MakeFolder("empty", {"readme.md"}), TListChoice::kReplace);
-  QCOMPARE(List()->count(), 0);
-  QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
-  QVERIFY(!Enabled("btnOK"));
-  QVERIFY(!Enabled("plSettings"));
-  QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
+  // A folder without .txt files says so and offers nothing to replace the list with.
+  const fs::path empty = MakeFolder("empty", {"readme.md", "notes.docx"});
+  const size_t questions = platform_->questions.size();
+  ChooseFolder(empty, TListChoice::kReplace);
+  QCOMPARE(platform_->questions.size(), questions);
+  QCOMPARE(platform_->messages.back(), "The folder \"" + empty.string() +
+                                           "\" holds no .txt files; the list is left as it was.");
+  QCOMPARE(List()->count(), 4);
+  QVERIFY(Enabled("btnOK"));
 }
 
 void Form1Test::OneFileBoxFollowsTheTickCount() {
@@ -533,8 +574,14 @@ void Form1Test::BadFilterChangesNoTick() {
   auto* filter = Child<QLineEdit>("edtFileFilter");
   filter->setText("*a");
   Click("btnFilter");
+  // The error in words, with what to write instead and the engine's own message last.
   QCOMPARE(platform_->errors,
-           std::vector<std::string>{"Pattern(comp): ?+*{ Follows Nothing (pos 1)"});
+           std::vector<std::string>{
+               "The pattern \"*a\" is not valid: a repeat sign (*, +, ? or {) stands where "
+               "there is nothing to repeat (near character 1).\nIn a pattern \"*\" alone means "
+               "\"repeat the character before\"; to match any text write \".*\", e.g. "
+               "\".*anna.*\", and to find a real \"*\" write \"\\*\".\n(Pattern(comp): ?+*{ "
+               "Follows Nothing (pos 1))"});
   QCOMPARE(Ticks(), QList<bool>({true, false, true}));
   QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
   QCOMPARE(form_->CheckedCount(), 2);
@@ -635,7 +682,6 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
-  QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
   platform_->folder_answers.push_back(std::nullopt);
   Click("btnChoseText");
   QCOMPARE(platform_->folder_calls.back().start, corpus);
@@ -654,6 +700,33 @@ void Form1Test::SettingsAreRemembered() {
   QSettings().remove("geometry");
   form_->ShowAsLastTime();
   QVERIFY(form_->windowState() & Qt::WindowMaximized);
+}
+
+void Form1Test::FileListIsRemembered() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  const fs::path other = MakeFolder("other", {"x.txt"});
+  ChooseFolder(corpus);
+  ChooseFolder(other, TListChoice::kAdd);
+  ChooseTagSet(MakeTagSet());
+  UserToggle(1);  // also shows the first folder again
+  form_.reset();
+
+  // b.txt stays unticked, the second folder's file keeps its full name, and the folder
+  // label is where the user left it; c.txt has gone and is named once, then forgotten.
+  fs::remove(corpus / "c.txt");
+  form_ = std::make_unique<TForm1>(*platform_);
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(0)->text(), QString("a.txt"));
+  QCOMPARE(List()->item(2)->text(), QString::fromStdString((other / "x.txt").string()));
+  QCOMPARE(Ticks(), QList<bool>({true, false, true}));
+  QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
+  QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(corpus.string()));
+  QVERIFY(Enabled("btnOK"));
+  QCOMPARE(platform_->messages.size(), size_t{1});
+  QVERIFY(platform_->messages[0].find((corpus / "c.txt").string()) != std::string::npos);
+  form_ = std::make_unique<TForm1>(*platform_);
+  QCOMPARE(platform_->messages.size(), size_t{1});
+  QCOMPARE(List()->count(), 3);
 }
 
 void Form1Test::Drops() {
@@ -731,6 +804,23 @@ void Form1Test::RunSummaryAndItsButtons() {
   Click("btnOK");
   QCOMPARE(platform_->opened.size(), size_t{2});
 
+  // With tables: every file written is listed, reports first; an open the desktop refuses is
+  // told with its path, and the summary's buttons still work after it.
+  Child<QCheckBox>("cbxTables")->setChecked(true);
+  platform_->shell_open_works = false;
+  platform_->summary_answers = {TSummaryAction::kOpenReport};
+  Click("btnOK");
+  const std::vector<TWrittenFile>& written = platform_->summaries.back().written;
+  QCOMPARE(written.size(), size_t{4});
+  QCOMPARE(written[0].path, folder / "a_result.htm");
+  QCOMPARE(written[1].path, folder / "b_result.htm");
+  QCOMPARE(written[2].path, folder / "result_counts.csv");
+  QCOMPARE(written[3].path, folder / "result_passages.csv");
+  QVERIFY(written[1].kind == TWrittenKind::kReport && written[2].kind == TWrittenKind::kTable);
+  QCOMPARE(platform_->open_failures, std::vector<fs::path>{folder / "a_result.htm"});
+  platform_->hooks.open(platform_->summaries.back().folder);
+  QCOMPARE(platform_->open_failures.back(), folder);
+
   // Closing the window lets go of the tag table.
   QVERIFY(form_->close());
   QVERIFY(form_->TagSet().empty());
@@ -756,6 +846,94 @@ void Form1Test::RunThatFails() {
   QVERIFY(!fs::exists(folder / "a_result.htm"));
 }
 
+void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
+  for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
+    std::ofstream(folder / name) << "the last run's " << name;
+  }
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet());
+  Child<QCheckBox>("cbxTables")->setChecked(true);
+  ShowForm();
+
+  // The user sees the run's own controls, and presses Cancel once the first file is done.
+  auto* cancel = Child<QPushButton>("btnCancelRun");
+  auto* progress = Child<QProgressBar>("pbRun");
+  QStringList seen;
+  bool list_enabled = true;
+  connect(progress, &QProgressBar::valueChanged, this, [&](int value) {
+    seen << Child<QLabel>("lblRunFile")->text();
+    list_enabled = List()->isEnabled();
+    if (value == 1) QTest::mouseClick(cancel, Qt::LeftButton);
+  });
+  QVERIFY(cancel->isHidden());
+  Click("btnOK");
+
+  // At the start a.txt; once it is done, b.txt; no further.
+  QCOMPARE(seen, QStringList({"Counting a.txt", "Counting b.txt"}));
+  QVERIFY(!list_enabled);
+  QVERIFY(platform_->summaries.empty());
+  QVERIFY(platform_->errors.empty());
+  QCOMPARE(platform_->messages,
+           std::vector<std::string>{"The run was cancelled; no report or table was written."});
+  for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
+    std::ifstream in(folder / name);
+    std::string text;
+    std::getline(in, text);
+    QCOMPARE(text, std::string("the last run's ") + name);
+  }
+  QVERIFY(!fs::exists(folder / "c_result.htm"));
+  QVERIFY(!fs::exists(folder / "result_passages.csv"));
+  // Only the reports and tables of the folder: no temporary file is left behind.
+  QCOMPARE(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
+  // The window is back as it was; the next run is not cancelled.
+  QVERIFY(cancel->isHidden());
+  QVERIFY(!Child<QPushButton>("btnOK")->isHidden());
+  QVERIFY(Enabled("btnOK") && List()->isEnabled());
+  progress->disconnect(this);
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  QVERIFY(fs::file_size(folder / "c_result.htm") > 100);
+}
+
+// A run that finds its folder locked by another run says so in the run's label, painted
+// before it blocks, and goes on once the lock is gone.
+void Form1Test::WaitingForAnotherRunShowsInTheRunLabel() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt"});
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet());
+  ShowForm();
+  std::optional<TFolderLock> other(std::in_place, folder, EFolderWait::kWait, [] {});
+  const QString waiting =
+      QString::fromStdString("waiting for another run writing in " + folder.string());
+  // Polled whenever the run lets events through: its label's texts, in order.
+  QStringList seen;
+  std::atomic<bool> saw_waiting = false;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, [&] {
+    const QString text = Child<QLabel>("lblRunFile")->text();
+    if (seen.isEmpty() || seen.back() != text) seen << text;
+    if (text == waiting) saw_waiting = true;
+  });
+  poll.start(0);
+  // Lets go of the lock once the label says the run waits, or after 5 s in any case.
+  std::thread releaser([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!saw_waiting && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    other.reset();
+  });
+  Click("btnOK");
+  releaser.join();
+  poll.stop();
+
+  QVERIFY(seen.contains(waiting));
+  QVERIFY(seen.indexOf(waiting) < seen.indexOf(QStringLiteral("Writing the results")));
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  QVERIFY(fs::exists(folder / "a_result.htm"));
+}
+
 void Form1Test::UserGuideAndCheckMarkers() {
   // F1 opens the installed guide, found from the program's folder.
   const fs::path prefix = MakeFolder("prefix", {});
@@ -764,7 +942,8 @@ void Form1Test::UserGuideAndCheckMarkers() {
   std::ofstream(prefix / "share/doc/farrowdale/guide.md") << "# Guide\n";
   platform_->program_folder = prefix / "bin";
   form_->findChild<QAction*>("actUserGuide")->trigger();
-  QCOMPARE(platform_->opened, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
+  QCOMPARE(platform_->guides, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
+  QVERIFY(platform_->opened.empty());  // the program's own help window, no desktop opener
 
   // Check Markers checks the ticked files only, and lists what it finds in a dialog.
   auto* check = form_->findChild<QAction*>("actCheckMarkers");
@@ -807,6 +986,149 @@ void Form1Test::UserGuideAndCheckMarkers() {
   check->trigger();
   QCOMPARE(checked_tags, tags);
   QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
+}
+
+void Form1Test::ProblemOpensTheCodingView() {
+  // Columns count characters: the two-byte "é" is one.
+  const fs::path folder = MakeFolder("corpus", {"a.txt"});
+  std::ofstream(folder / "a.txt") << "one\n<e>alpha</e> and <e>beta</e>\n\xC3\xA9 <e>gamma\n";
+  ChooseFolder(folder);
+  const fs::path tags = MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n");
+  ChooseTagSet(tags);
+  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  QCOMPARE(platform_->checks.size(), size_t{1});
+  const TProblemRow problem = platform_->checks[0].problems.at(0);
+  QCOMPARE(problem.line, 3);
+  QCOMPARE(problem.column, 3);
+
+  // A double-click on the problem asks for the view of that file at that place.
+  platform_->hooks.show_problem(problem);
+  QCOMPARE(platform_->coding_views.size(), size_t{1});
+  const TCodingViewTarget target = platform_->coding_views[0];
+  QCOMPARE(target.file, folder / "a.txt");
+  QCOMPARE(target.tag_set, tags);
+  QCOMPARE(target.message, problem.message);
+
+  // The view itself: the marker at line 3, column 3 selected, the passages counted and tinted.
+  TCodingView view(target);
+  const TCodingText* text = view.Text();
+  const QTextCursor cursor = text->textCursor();
+  QCOMPARE(cursor.selectedText(), QString("<e>"));
+  QCOMPARE(cursor.block().blockNumber(), 2);
+  QCOMPARE(cursor.selectionStart() - cursor.block().position(), 2);
+  QCOMPARE(text->PassageCounts(), std::vector<int>{2});
+  const int beta = text->toPlainText().indexOf("beta");
+  QTextCursor at_beta(text->document());
+  at_beta.setPosition(beta + 1);
+  QVERIFY(at_beta.charFormat().background().style() != Qt::NoBrush);
+  at_beta.setPosition(text->toPlainText().indexOf(" and ") + 2);
+  QCOMPARE(at_beta.charFormat().background().style(), Qt::NoBrush);
+  QCOMPARE(view.findChild<QLabel*>("lblCodingMessage")->text().toStdString(), problem.message);
+
+  // "Show Coding" on a list item opens the same view at the top of that file.
+  List()->setCurrentRow(0);
+  form_->findChild<QAction*>("actShowCoding")->trigger();
+  QCOMPARE(platform_->coding_views.size(), size_t{2});
+  QCOMPARE(platform_->coding_views[1].file, folder / "a.txt");
+  QCOMPARE(platform_->coding_views[1].line, 0);
+}
+
+void Form1Test::TagSetEditorHookedUp() {
+  auto* edit = form_->findChild<QAction*>("actEditTagSet");
+  QVERIFY(form_->findChild<QAction*>("actNewTagSet")->isEnabled());
+  QVERIFY(!edit->isEnabled() && !Enabled("btnEditTagSet"));  // nothing to edit yet
+  const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
+  ChooseFolder(folder);
+  UserToggle(0);
+  // A new tag set, saved, is the chosen one; the ticked files are offered for the preview.
+  const fs::path made = MakeTagSet("[Q]\nbegin=\\(q\\)\nend=\\(/q\\)\ncolor=00FF00\n");
+  platform_->editor_answers.push_back(made);
+  form_->findChild<QAction*>("actNewTagSet")->trigger();
+  QCOMPARE(platform_->editor_calls.size(), size_t{1});
+  QCOMPARE(platform_->editor_calls[0].first, fs::path());
+  QCOMPARE(platform_->editor_calls[0].second, std::vector<fs::path>{folder / "b.txt"});
+  QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
+  QVERIFY(edit->isEnabled() && Enabled("btnEditTagSet"));
+  // Closing the editor without saving changes nothing.
+  Click("btnEditTagSet");
+  QCOMPARE(platform_->editor_calls.back().first, made);
+
+  // A tag set with problems asks first: Cancel and Edit do not count, Count Anyway does.
+  ChooseTagSet(MakeTagSet("[A]\nbegin=<a>\nend=</a>\ncolour=FF0000\n"));
+  platform_->problem_answers = {TTagSetProblemChoice::kCancel, TTagSetProblemChoice::kEditTagSet,
+                                TTagSetProblemChoice::kCountAnyway};
+  Click("btnOK");
+  QVERIFY(platform_->summaries.empty());
+  QCOMPARE(platform_->problem_questions.size(), size_t{1});
+  QCOMPARE(platform_->problem_questions[0].size(), size_t{1});
+  QCOMPARE(platform_->problem_questions[0][0].line, 4);
+  const size_t edits = platform_->editor_calls.size();
+  Click("btnOK");
+  QVERIFY(platform_->summaries.empty());
+  QCOMPARE(platform_->editor_calls.size(), edits + 1);
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+}
+
+// Load -> edit -> save -> load through the editor itself: plain markers escaped, patterns as
+// typed, the old file's comment and unknown key kept, the preview counting as the run would.
+void Form1Test::TagSetEditorRoundTrip() {
+  const fs::path corpus = MakeFolder("corpus", {"a.txt"});
+  std::ofstream(corpus / "a.txt") << "[EMO]glad[/EMO] and (q)why(/q) and (q)how(/q)\n";
+  const fs::path file = MakeTagSet(
+      "; our codebook\n[EMO]\nnote=keep\nbegin=\\[EMO\\]\nend=\\[/EMO\\]\ncolor=FF0000\n");
+  TTagSetEditor editor(file, {corpus / "a.txt"});
+  QCOMPARE(editor.PreviewCounts(), std::vector<int>{1});
+  const int q = editor.AddRow("Q", "(q)", "(/q)", "00FF00");  // plain text: found as typed
+  QCOMPARE(editor.PreviewCounts(), (std::vector<int>{1, 2}));
+  QVERIFY(editor.RowProblem(q).isEmpty());
+  const int bad = editor.AddRow("bad", "*a", "b", "000000", TMarkerKind::kPattern);
+  QVERIFY2(editor.RowProblem(bad).startsWith("The pattern \"*a\" is not valid"),
+           qPrintable(editor.RowProblem(bad)));
+  QCOMPARE(editor.PreviewCounts(), (std::vector<int>{1, 2}));  // the others still shown
+  auto* table = editor.findChild<QTableWidget*>("tblTags");
+  table->removeRow(bad);
+  editor.SaveTo(file);
+
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  QVERIFY2(bytes.starts_with("; our codebook\r\n[EMO]\r\nnote=keep\r\n"), bytes.c_str());
+  TTagArray loaded;
+  LoadTagSet(TIniFile(file), loaded);
+  QCOMPARE(loaded.size(), size_t{2});
+  QCOMPARE(loaded[0].BeginMark, std::string("\\[EMO\\]"));
+  QCOMPARE(loaded[1].BeginMark, std::string("(q)"));  // the run escapes its parentheses
+  QCOMPARE(loaded[1].EndMark, std::string("\\(/q\\)"));
+  QCOMPARE(loaded[1].Color, std::string("00FF00"));
+  // Opened again, the editor shows and writes the same tags.
+  TTagSetEditor again(file, {});
+  const std::vector<TTagEntry> first = editor.Entries();
+  const std::vector<TTagEntry> second = again.Entries();
+  QCOMPARE(second.size(), first.size());
+  for (size_t i = 0; i < first.size(); ++i) {
+    QCOMPARE(second[i].name, first[i].name);
+    QCOMPARE(second[i].begin, first[i].begin);
+    QCOMPARE(second[i].end, first[i].end);
+    QCOMPARE(second[i].color, first[i].color);
+  }
+}
+
+// The check's findings stand beside the row of their tag, past separators and after moves.
+void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
+  const fs::path file =
+      MakeTagSet("[a]\nbegin=<a>\nend=</a>\n[-]\n[b]\nbegin=<b>\nend=</b>\ncolour=FF0000\n");
+  TTagSetEditor editor(file, {});
+  QVERIFY(editor.RowProblem(0).isEmpty());
+  QVERIFY2(editor.RowProblem(1).contains("colour"), qPrintable(editor.RowProblem(1)));
+  auto* table = editor.findChild<QTableWidget*>("tblTags");
+  table->setCurrentCell(1, 0);
+  QTest::mouseClick(editor.findChild<QPushButton*>("btnMoveUp"), Qt::LeftButton);
+  QCOMPARE(editor.Entries().at(0).name, std::string("b"));
+  QVERIFY(editor.RowProblem(0).contains("colour"));
+  QVERIFY(editor.RowProblem(1).isEmpty());
+  // A row without markers says so.
+  const int empty = editor.AddRow("c", "", "", "000000");
+  QCOMPARE(editor.RowProblem(empty), QString("A tag needs a begin and an end marker."));
 }
 
 void Form1Test::RunSummaryListsMarkerProblems() {

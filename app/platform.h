@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,9 +19,6 @@ inline constexpr char kProgramTitle[] = "Morrow Farrowdale 1.0";
 // The answers to the question asked when a folder is chosen for a list that holds files.
 enum class TListChoice { kReplace, kAdd, kCancel };
 
-// What the user asked for in the run summary.
-enum class TSummaryAction { kClose, kOpenReport, kOpenFolder };
-
 // A problem as the window lists it: the file, the place in it, what is wrong.
 struct TProblemRow {
   std::string path;  // the file's full path
@@ -30,12 +28,43 @@ struct TProblemRow {
   std::string message;
 };
 
-// The run summary as shown: one line per fact, then the problems (empty when clean).
+// A file a run wrote, as the summary lists it.
+enum class TWrittenKind { kReport, kTable };
+struct TWrittenFile {
+  std::filesystem::path path;
+  TWrittenKind kind = TWrittenKind::kReport;
+};
+
+// The run summary as shown: one line per fact, then the files written, then the problems
+// (empty when clean).
 struct TRunSummaryText {
   std::vector<std::string> facts;
+  std::vector<TWrittenFile> written;  // reports in the order written, then tables
+  std::filesystem::path folder;       // what "Open Folder" opens: where the reports went
   std::vector<TProblemRow> problems;
   bool has_report = false;  // "Open Report" and "Open Folder" are offered
 };
+
+// What the run summary and the marker check ask of the window while they stay open.
+struct TResultHooks {
+  // Opens a written file or its folder with the desktop's handler, telling when that fails.
+  std::function<void(const std::filesystem::path&)> open;
+  // Shows the problem's file in the coding view, at the problem's place.
+  std::function<void(const TProblemRow&)> show_problem;
+};
+
+// Where the coding view opens: the file, the place (1-based line and column in characters
+// of the decoded text; 0 for the top) and the message shown above the text.
+struct TCodingViewTarget {
+  std::filesystem::path file;
+  std::filesystem::path tag_set;  // whose markers are highlighted
+  int line = 0;
+  int column = 0;
+  std::string message;
+};
+
+// The answers to the question asked before a run with a tag set that has problems.
+enum class TTagSetProblemChoice { kCountAnyway, kEditTagSet, kCancel };
 
 // The marker check as shown: its summary line, then the problems.
 struct TMarkerCheckText {
@@ -61,12 +90,30 @@ class TPlatform {
   // The folder question: question icon, buttons "Replace List", "Add to List" and "Cancel";
   // closing the box answers Cancel.
   virtual TListChoice AskReplaceOrAdd(const std::string& question) = 0;
-  // The run summary dialog, captioned with the program's title; closing it answers kClose.
-  virtual TSummaryAction ShowRunSummary(const TRunSummaryText& summary) = 0;
-  // The marker check's result: a dialog with the problems in a scrollable list, and Close.
-  virtual void ShowMarkerCheck(const TMarkerCheckText& check) = 0;
-  // Opens a file or folder with the desktop's default handler; the outcome is ignored.
-  virtual void ShellOpen(const std::filesystem::path& path) = 0;
+  // The run summary dialog, captioned with the program's title. Its open buttons and a
+  // double-click on a problem call hooks; the dialog stays open until the user closes it.
+  virtual void ShowRunSummary(const TRunSummaryText& summary, const TResultHooks& hooks) = 0;
+  // The marker check's result: a dialog with the problems in a scrollable list, and Close;
+  // a double-click on a problem calls hooks.show_problem.
+  virtual void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) = 0;
+  // The tag set editor on tag_set (a new tag set when empty), previewing preview_files;
+  // the file saved, nullopt when the user closed it without saving.
+  virtual std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) = 0;
+  // Before a run: the tag set's problems listed, with "Count Anyway", "Edit Tag Set..." and
+  // "Cancel"; closing the box answers kCancel.
+  virtual TTagSetProblemChoice AskCountDespiteProblems(
+      const std::vector<TProblemRow>& problems) = 0;
+  // Opens a file or folder with the desktop's default handler; false when nothing took it.
+  virtual bool ShellOpen(const std::filesystem::path& path) = 0;
+  // Says that path could not be opened, shows the path and offers to copy it.
+  virtual void ShowOpenFailed(const std::filesystem::path& path) = 0;
+  // The program's own help window showing the user guide (a Markdown file), brought to the
+  // front when it is open already.
+  virtual void ShowUserGuide(const std::filesystem::path& guide) = 0;
+  // The coding view of a file, scrolled to the target (a window of its own, not modal).
+  virtual void ShowCodingView(const TCodingViewTarget& target) = 0;
   // Milliseconds from any fixed point, 32 bits, wrapping.
   virtual uint32_t TickCount() = 0;
   // The folder of the running executable (templates and tag sets lie there).

@@ -59,4 +59,15 @@ QTreeWidget* NewProblemList(const std::vector<TProblemRow>& rows, QWidget* paren
   return list;
 }
 
+void OnProblemActivated(QTreeWidget* list, const std::vector<TProblemRow>& rows,
+                        const std::function<void(const TProblemRow&)>& show) {
+  if (!show) return;
+  list->setToolTip(QStringLiteral("Double-click a problem to see it in its file"));
+  QObject::connect(list, &QTreeWidget::itemActivated, list,
+                   [list, rows, show](QTreeWidgetItem* item) {
+                     const int index = list->indexOfTopLevelItem(item);
+                     if (index >= 0 && static_cast<size_t>(index) < rows.size()) show(rows[index]);
+                   });
+}
+
 }  // namespace farrowdale

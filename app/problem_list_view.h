@@ -5,6 +5,7 @@
 #define FARROWDALE_APP_PROBLEM_LIST_VIEW_H_
 
 #include <QTreeWidget>
+#include <functional>
 #include <vector>
 
 #include "app/platform.h"
@@ -13,6 +14,10 @@ namespace farrowdale {
 
 // A read-only list named "problemList" holding rows, in the order given.
 QTreeWidget* NewProblemList(const std::vector<TProblemRow>& rows, QWidget* parent = nullptr);
+// Calls show with the row behind an item of list (made by NewProblemList from rows) that the
+// user double-clicks or presses Enter on.
+void OnProblemActivated(QTreeWidget* list, const std::vector<TProblemRow>& rows,
+                        const std::function<void(const TProblemRow&)>& show);
 
 }  // namespace farrowdale
 

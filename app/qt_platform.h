@@ -3,6 +3,9 @@
 #ifndef FARROWDALE_APP_QT_PLATFORM_H_
 #define FARROWDALE_APP_QT_PLATFORM_H_
 
+#include <QPointer>
+
+#include "app/help_window.h"
 #include "app/platform.h"
 
 class QWidget;
@@ -22,14 +25,22 @@ class TQtPlatform : public TPlatform {
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
   TListChoice AskReplaceOrAdd(const std::string& question) override;
-  TSummaryAction ShowRunSummary(const TRunSummaryText& summary) override;
-  void ShowMarkerCheck(const TMarkerCheckText& check) override;
-  void ShellOpen(const std::filesystem::path& path) override;
+  void ShowRunSummary(const TRunSummaryText& summary, const TResultHooks& hooks) override;
+  void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) override;
+  std::optional<std::filesystem::path> EditTagSet(
+      const std::filesystem::path& tag_set,
+      const std::vector<std::filesystem::path>& preview_files) override;
+  TTagSetProblemChoice AskCountDespiteProblems(const std::vector<TProblemRow>& problems) override;
+  bool ShellOpen(const std::filesystem::path& path) override;
+  void ShowOpenFailed(const std::filesystem::path& path) override;
+  void ShowUserGuide(const std::filesystem::path& guide) override;
+  void ShowCodingView(const TCodingViewTarget& target) override;
   uint32_t TickCount() override;
   std::filesystem::path ProgramFolder() override;
 
  private:
   QWidget* parent_;
+  QPointer<THelpWindow> help_;  // one help window, kept while it is open
 };
 
 }  // namespace farrowdale

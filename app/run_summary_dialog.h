@@ -1,6 +1,7 @@
-// TRunSummaryDialog: the dialog that says what a finished run did (the facts, then the
-// problems in a scrollable list or "No problems found.") with "Open Report", "Open Folder"
-// and Close.
+// TRunSummaryDialog: the dialog that says what a finished run did: the facts, every file
+// written (reports and tables) with "Open" for the chosen one and "Open Folder", then the
+// problems in a scrollable list (or "No problems found."), and Close. Opening a file or
+// double-clicking a problem leaves the dialog open.
 #ifndef FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 #define FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 
@@ -14,12 +15,8 @@ class TRunSummaryDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TRunSummaryDialog(const TRunSummaryText& summary, QWidget* parent = nullptr);
-  // The button the user pressed; kClose until one of the open buttons is.
-  TSummaryAction Action() const { return action_; }
-
- private:
-  TSummaryAction action_ = TSummaryAction::kClose;
+  TRunSummaryDialog(const TRunSummaryText& summary, const TResultHooks& hooks,
+                    QWidget* parent = nullptr);
 };
 
 }  // namespace farrowdale

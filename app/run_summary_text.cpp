@@ -1,5 +1,8 @@
 #include "app/run_summary_text.h"
 
+#include <algorithm>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "run/file_list.h"
@@ -22,6 +25,22 @@ std::string ReportsLine(const std::vector<std::filesystem::path>& reports) {
   return line;
 }
 
+// How many problems of each kind, and in how many files: "Problems: 3 (1 error, 2 warnings)
+// in 2 files".
+std::string ProblemCountsLine(const std::vector<TProblemRow>& problems) {
+  const auto errors = std::count_if(problems.begin(), problems.end(),
+                                    [](const TProblemRow& row) { return row.is_error; });
+  const auto warnings = static_cast<std::ptrdiff_t>(problems.size()) - errors;
+  std::set<std::string> files;
+  for (const TProblemRow& row : problems) files.insert(row.path);
+  auto counted = [](std::ptrdiff_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  return "Problems: " + std::to_string(problems.size()) + " (" + counted(errors, "error") + ", " +
+         counted(warnings, "warning") + ") in " +
+         counted(static_cast<std::ptrdiff_t>(files.size()), "file");
+}
+
 }  // namespace
 
 TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems) {
@@ -29,6 +48,11 @@ TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProb
   text.facts = {"Files counted: " + std::to_string(summary.files_counted),
                 "Passages found: " + std::to_string(summary.passages_found),
                 ReportsLine(summary.reports), summary.time_message};
+  if (!problems.empty()) text.facts.push_back(ProblemCountsLine(problems));
+  for (const auto& report : summary.reports)
+    text.written.push_back({report, TWrittenKind::kReport});
+  for (const auto& table : summary.tables) text.written.push_back({table, TWrittenKind::kTable});
+  if (!text.written.empty()) text.folder = ItemFolder(text.written.front().path);
   text.problems = std::move(problems);
   text.has_report = !summary.reports.empty();
   return text;

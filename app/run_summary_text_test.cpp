@@ -25,7 +25,8 @@ TEST(RunSummaryText, ReportsSayWhereAndProblemsKeepTheirPlaces) {
   // Reports in more than one folder: no folder named.
   EXPECT_EQ(text.facts, (std::vector<std::string>{"Files counted: 3", "Passages found: 12",
                                                   "Reports written: 2, each beside its text file",
-                                                  "0.5 second(s) used."}));
+                                                  "0.5 second(s) used.",
+                                                  "Problems: 3 (1 error, 2 warnings) in 3 files"}));
   // A warning concerns the whole file and is listed once, though the check reads the file
   // the same way; check problems keep line, column and severity.
   ASSERT_EQ(text.problems.size(), 3u);
@@ -37,6 +38,14 @@ TEST(RunSummaryText, ReportsSayWhereAndProblemsKeepTheirPlaces) {
   EXPECT_EQ(text.problems[2].path, "/t.ini");
   EXPECT_TRUE(text.problems[2].is_error);
   EXPECT_TRUE(text.has_report);
+  // Every report, then the tables; "Open Folder" opens the first report's folder.
+  summary.tables = {"/c/result_counts.csv"};
+  const TRunSummaryText with_tables = MakeRunSummaryText(summary, {});
+  ASSERT_EQ(with_tables.written.size(), 3u);
+  EXPECT_EQ(with_tables.written[1].path, "/d/b_result.htm");
+  EXPECT_TRUE(with_tables.written[2].kind == TWrittenKind::kTable);
+  EXPECT_EQ(with_tables.folder, "/c");
+  EXPECT_EQ(with_tables.facts.size(), 4u);  // no problems, no problem line
 
   // Nothing written (no ticked file in per-file mode): nothing to open.
   const TRunSummaryText empty = MakeRunSummaryText(TRunSummary{}, {});

@@ -2,7 +2,9 @@
 // with a scripted platform and saves each as a PNG, for looking at the layout by eye and for
 // the user guide: window-start.png, window-tagset.png (a listed folder, the tag set and its
 // tags), run-summary.png (the summary dialog after a run), check-markers.png (the Check
-// Markers dialog) and window-smallest.png. The corpus (a folder of .txt files and
+// Markers dialog), run-progress.png (a run after its first file, with Cancel),
+// coding-view.png (the view opened from a problem), tag-set-editor.png (with its preview),
+// help-window.png and window-smallest.png. The corpus (a folder of .txt files and
 // tagset.ini) is copied to a temporary folder first, so the run's reports never land in it.
 // Two slips a coder makes are put into the copy, so that the pictures show what the window
 // does with them: a key typo in the tag set ("colour" for "color" in [time]) and an end
@@ -16,20 +18,26 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
 
+#include "app/coding_view.h"
 #include "app/fake_platform.h"
 #include "app/form1.h"
+#include "app/help_window.h"
 #include "app/marker_check_dialog.h"
 #include "app/run_summary_dialog.h"
+#include "app/tag_set_editor.h"
+#include "app/user_guide.h"
 #include "text/code_page.h"
 
 namespace {
@@ -109,11 +117,55 @@ int main(int argc, char** argv) {
   Child<QCheckBox>(form, "cbxOneFile")->setChecked(true);
   Save(form, out, "window-tagset.png");
 
+  // The run caught after its first file, with the file being counted and Cancel.
+  bool progress_saved = false;
+  QObject::connect(Child<QProgressBar>(form, "pbRun"), &QProgressBar::valueChanged, &form,
+                   [&](int value) {
+                     if (value != 1 || progress_saved) return;
+                     Save(form, out, "run-progress.png");
+                     progress_saved = true;
+                   });
   Child<QPushButton>(form, "btnOK")->click();
   for (const auto& error : platform.errors) std::cerr << "error: " << error << "\n";
-  if (platform.summaries.empty()) return 1;
-  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), &form);
+  if (platform.summaries.empty() || !progress_saved) return 1;
+  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), platform.hooks, &form);
   if (!SaveDialog(summary, out, "run-summary.png")) return 1;
+
+  // The coding view opened from the unclosed marker in interview_bruno.txt.
+  const auto& problems = platform.summaries.back().problems;
+  const auto bruno = std::find_if(problems.begin(), problems.end(), [](const auto& row) {
+    return row.path.ends_with("interview_bruno.txt") && row.line > 0;
+  });
+  if (bruno == problems.end()) return 1;
+  platform.hooks.show_problem(*bruno);
+  farrowdale::TCodingView view(platform.coding_views.back());
+  view.resize(900, 560);
+  view.show();
+  if (!QTest::qWaitForWindowExposed(&view)) return 1;
+  Save(view, out, "coding-view.png");
+  view.close();
+
+  // The tag set editor on the same tag set, previewing the first file.
+  farrowdale::TTagSetEditor editor(corpus / "tagset.ini",
+                                   {corpus / "interview_anna.txt", corpus / "interview_bruno.txt"},
+                                   &form);
+  editor.resize(980, 620);
+  if (!SaveDialog(editor, out, "tag-set-editor.png")) return 1;
+
+  // The help window on the guide.
+  farrowdale::THelpWindow help;
+  for (const auto& guide : farrowdale::UserGuideCandidates(platform.program_folder)) {
+    if (std::filesystem::is_regular_file(guide)) {
+      help.Load(guide);
+      break;
+    }
+  }
+  help.resize(900, 640);
+  help.show();
+  if (!QTest::qWaitForWindowExposed(&help)) return 1;
+  help.ShowHeading("counting-in-the-window");
+  Save(help, out, "help-window.png");
+  help.close();
 
   form.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();
   if (platform.checks.empty()) return 1;

@@ -312,6 +312,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
   TPooledPassages pooled;
+  // Leaves the batch uncommitted: its temporaries go with it.
+  auto stop_if_cancelled = [&host, &summary] {
+    if (host.CancelRequested()) throw ERunCancelled(summary.reports.size());
+  };
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
       ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -351,6 +355,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         return outcome;
       },
       [&](size_t index, TFileOutcome&& outcome) {
+        stop_if_cancelled();
         const TFileItem& item = *ticked[index];
         for (const TextReadWarning& warning : outcome.warnings) {
           host.Warn(item.path, warning.Message());
@@ -384,12 +389,15 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
             batch.Add(std::move(*outcome.report));
             batch_reports.push_back(reports[index]);
             if (batch.file_count() >= kBatchFiles || batch.byte_count() >= kBatchBytes) {
+              // A cancel pressed while this file was handled still keeps the batch out.
+              stop_if_cancelled();
               CommitOutputs(batch, batch_reports, summary);
             }
           }
         }
         host.Progress(static_cast<int>(index) + 1, files_ticked);
       });
+  stop_if_cancelled();
   if (one_file_mode) {
     // Counted row by row as the report is written, unless the passages section needs every
     // tag's totals first.
@@ -415,7 +423,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       table.Append(*bytes);
       batch.Add(std::move(table));
     }
+    summary.tables = {counts_table_path, passages_table_path};
   }
+  stop_if_cancelled();
   CommitOutputs(batch, batch_reports, summary);
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

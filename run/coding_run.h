@@ -14,6 +14,7 @@
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/error.h"
 #include "text/folder_lock.h"
 
 namespace farrowdale {
@@ -36,6 +37,7 @@ struct TRunSummary {
   int files_counted = 0;
   int64_t passages_found = 0;                  // every tag's passages in every counted file
   std::vector<std::filesystem::path> reports;  // in the order written
+  std::vector<std::filesystem::path> tables;   // the CSV tables written, if any
   std::string time_message;                    // as shown by ShowInformation
   // The marker check of the same texts, done on the run's own reading and search of each
   // file: its problems (the tag set's included) and the files that hold them (the tag set
@@ -67,6 +69,21 @@ class TCodingRunHost {
   // A line that says what the run is doing while it cannot go on yet ("waiting for another
   // run writing in FOLDER"); gone with the next progress or message.
   virtual void ShowStatus(const std::string& line) { (void)line; }
+  // Asked before each file's results are used and before the last outputs are written; true
+  // stops the run there with ERunCancelled.
+  virtual bool CancelRequested() { return false; }
+};
+
+// A run the host cancelled: of its outputs only the per-file reports of batches committed
+// before the cancel were written (reports_written, 0 unless the run had more than one batch);
+// every other output stands as it was.
+class ERunCancelled : public Error {
+ public:
+  explicit ERunCancelled(size_t reports_written = 0)
+      : Error(reports_written == 0
+                  ? "The run was cancelled; no report or table was written."
+                  : "The run was cancelled; " + std::to_string(reports_written) +
+                        " report(s) were written before it, no other report or table.") {}
 };
 
 // Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
@@ -81,10 +98,10 @@ class TCodingRunHost {
 // there are more; temporaries of killed runs there are removed first): the combined report with the
 // tables at the end of the run; in per-file mode the reports every 256 reports or 64 MiB, and the
 // last batch with the tables. Throws Error on failure (a tag set path that names no readable file
-// included): then no time message is shown, nothing is opened, and every output of the batch being
-// written keeps its old content (its temporaries are removed); only earlier batches of per-file
-// reports stay written. A run killed mid-way leaves the same, and its temporaries for the next run
-// to remove.
+// included), or ERunCancelled when the host cancels: then no time message is shown, nothing is
+// opened, and every output of the batch being written keeps its old content (its temporaries are
+// removed); only earlier batches of per-file reports stay written. A run killed mid-way leaves
+// the same, and its temporaries for the next run to remove.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the

@@ -51,6 +51,12 @@ class FakeHost : public TCodingRunHost {
     if (on_status) on_status();
   }
 
+  bool CancelRequested() override {
+    return cancel_after_files >= 0 && static_cast<int>(progress.size()) >= cancel_after_files;
+  }
+
+  int cancel_after_files = -1;  // the user presses Cancel once this many files are done
+
   std::deque<uint32_t> ticks;
   std::chrono::system_clock::time_point now;
   fs::path program_folder;
@@ -428,9 +434,6 @@ TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-// Reports are written and synced on the workers but take their place in list order: a
-// failure stops the run with the reports of the files before it in place, and no later
-// report, nor any temporary file, is left, whatever the workers had done meanwhile.
 // Files before the failing one were counted and their reports rendered, but none replaces
 // what was there before, and no temporary file stays.
 TEST_F(CodingRunTest, AFailureLeavesEveryPreviousReportAsItWas) {
@@ -504,6 +507,56 @@ TEST_F(CodingRunTest, ASecondRunWaitsForTheFolderOrStops) {
   EXPECT_EQ(host_.statuses,
             std::vector<std::string>{"waiting for another run writing in " + corpus_.string()});
   EXPECT_TRUE(fs::exists(corpus_ / "a_result.htm"));
+}
+
+// Cancel between files, in either mode and with any number of threads: the run stops with
+// ERunCancelled, every earlier output is as it was, and no temporary file is left.
+TEST_F(CodingRunTest, CancelLeavesEveryEarlierOutputAsItWas) {
+  for (int i = 0; i < 6; ++i) AddItem("t" + std::to_string(i) + ".txt", "<e>a</e>");
+  request_.write_tables = true;
+  const std::vector<std::string> outputs = {"t0_result.htm", "t1_result.htm", "result.htm",
+                                            "result_counts.csv"};
+  for (const std::string& name : outputs) WriteFile(corpus_ / name, "old " + name);
+  for (const bool one_file : {false, true}) {
+    for (const int jobs : {1, 3}) {
+      for (const int cancel_after : {0, 2, 6}) {
+        request_.one_file_mode = one_file;
+        request_.jobs = jobs;
+        host_.progress.clear();
+        host_.cancel_after_files = cancel_after;
+        EXPECT_THROW(RunCoding(request_, tag_set_, host_), ERunCancelled);
+        EXPECT_EQ(host_.progress.size(), static_cast<size_t>(cancel_after));
+        size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(corpus_)) ++files;
+        EXPECT_EQ(files, 6 + outputs.size()) << one_file << jobs << cancel_after;
+        for (const std::string& name : outputs) EXPECT_EQ(ReadBytes(corpus_ / name), "old " + name);
+      }
+    }
+  }
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(host_.opened.empty());
+}
+
+// A cancel after the first batch of per-file reports keeps that batch, says so, and leaves
+// nothing of the next, not even a temporary file.
+TEST_F(CodingRunTest, CancelAfterABatchKeepsThatBatchOnlyAndSaysSo) {
+  for (int i = 0; i < 300; ++i) AddItem("t" + std::to_string(1000 + i) + ".txt", "<e>t</e>");
+  host_.cancel_after_files = 270;
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "not cancelled";
+  } catch (const ERunCancelled& cancelled) {
+    EXPECT_STREQ(cancelled.what(),
+                 "The run was cancelled; 256 report(s) were written before it, no other report "
+                 "or table.");
+  }
+  size_t reports = 0;
+  for (const auto& entry : fs::directory_iterator(corpus_)) {
+    const std::string name = entry.path().filename().string();
+    ASSERT_NE(name[0], '.') << "temporary left: " << name;
+    if (name.ends_with("_result.htm")) ++reports;
+  }
+  EXPECT_EQ(reports, 256u);
 }
 
 TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {

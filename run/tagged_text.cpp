@@ -18,6 +18,21 @@ std::string BeginMarkerPattern(const TTagInfo& tag) {
   return begin;
 }
 
+std::string PlainTextMarker(std::string_view text, EMarkerSide side) {
+  const bool parentheses_escaped_later =
+      side == EMarkerSide::kBegin && text.find('(') != std::string_view::npos;
+  std::string marker;
+  for (const char c : text) {
+    const bool parenthesis = c == '(' || c == ')';
+    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos &&
+        !(parenthesis && parentheses_escaped_later)) {
+      marker += '\\';
+    }
+    marker += c;
+  }
+  return marker;
+}
+
 std::string TaggedTextPattern(const TTagInfo& tag) {
   return BeginMarkerPattern(tag) + "(.*?)" + tag.EndMark;
 }

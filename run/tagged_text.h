@@ -18,6 +18,12 @@ namespace farrowdale {
 // The begin marker as the tag's pattern reads it: its parentheses escaped when it holds a
 // "(".
 std::string BeginMarkerPattern(const TTagInfo& tag);
+// Which marker of a tag.
+enum class EMarkerSide { kBegin, kEnd };
+// The marker to write so that the tag's pattern finds text exactly as typed: a backslash
+// before every character the engine reads as an operator, except the parentheses of a begin
+// marker that holds a "(", which BeginMarkerPattern escapes itself.
+std::string PlainTextMarker(std::string_view text, EMarkerSide side);
 // The pattern BeginMarkerPattern + "(.*?)" + end.
 std::string TaggedTextPattern(const TTagInfo& tag);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,37 @@ TEST(TaggedTextTest, PatternEscapesTheBeginMarkersParenthesesOnlyWhenItHoldsAnOp
   EXPECT_EQ(TaggedTextPattern(Tag("((x)", "(y)")), "\\(\\(x\\)(.*?)(y)");
   EXPECT_EQ(TaggedTextPattern(Tag("e)", "")), "e)(.*?)");
   EXPECT_EQ(TaggedTextPattern(Tag("", "")), "(.*?)");
+}
+
+// Plain-text markers of random operator characters: the tag made of them finds exactly the
+// text typed, whichever parentheses the begin marker holds.
+TEST(TaggedTextTest, PlainTextMarkersFindTheirTextAsTyped) {
+  SetSystemCodePage("windows-1252");
+  const std::string_view alphabet = "\\^$.|?*+()[]{}<>/ae";
+  std::mt19937 random(7);
+  auto text = [&] {
+    std::string made;
+    for (size_t n = 1 + random() % 6; made.size() < n;)
+      made += alphabet[random() % alphabet.size()];
+    return made;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const std::string begin = text();
+    const std::string end = text();
+    const std::string subject = "ZZ" + begin + "MID" + end + "YY";
+    const TTagInfo tag =
+        Tag(PlainTextMarker(begin, EMarkerSide::kBegin), PlainTextMarker(end, EMarkerSide::kEnd));
+    std::vector<TPassageSpan> spans;
+    ForEachTaggedSpan(subject, tag, [&](const TPassageSpan& span) { spans.push_back(span); });
+    ASSERT_FALSE(spans.empty()) << begin << " " << end;
+    EXPECT_EQ(spans[0].begin_marker, 2u) << begin << " " << end;
+    EXPECT_EQ(spans[0].text_begin, 2 + begin.size()) << begin << " " << end;
+    EXPECT_EQ(subject.substr(spans[0].text_begin, 3), "MID") << begin << " " << end;
+    EXPECT_EQ(spans[0].end_marker_end, 2 + begin.size() + 3 + end.size()) << begin << " " << end;
+  }
+  EXPECT_EQ(PlainTextMarker("[EMO]", EMarkerSide::kBegin), "\\[EMO\\]");
+  EXPECT_EQ(PlainTextMarker("(q)", EMarkerSide::kBegin), "(q)");
+  EXPECT_EQ(PlainTextMarker("(q)", EMarkerSide::kEnd), "\\(q\\)");
 }
 
 TEST(TaggedTextTest, PassagesAreTrimmedNonEmptyAndInOrder) {
