@@ -312,6 +312,10 @@ std::string Counted(int count, const char* singular, const char* plural) {
 
 }  // namespace
 
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text) {
+  return FindMarkers(CompiledMarker(marker).get(), narrow_text);
+}
+
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
   TNarrowTextFile file = ReadNarrowJoinedText(path);
   TCheckedFile checked{std::move(file.text), {}};

@@ -33,6 +33,11 @@ using TCheckFileReader = std::function<TCheckedFile(const std::filesystem::path&
 // The run's own reading of a file, without read warnings.
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path);
 
+// Where one marker alone (a pattern, as BeginMarkerPattern gives it for a begin marker)
+// matches in narrow_text: leftmost, non-overlapping, non-empty, in order. None for an empty
+// marker or one that is no valid pattern. For the markers a scan did not find in its pass.
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text);
+
 struct TCheckProblem {
   std::filesystem::path path;  // the tag set file or a text file
   int line = 1;                // 1-based
