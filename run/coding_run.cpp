@@ -4,16 +4,11 @@
 // are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
-#include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "report/csv_tables.h"
@@ -23,6 +18,7 @@
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
 #include "run/frequency_list.h"
+#include "run/listed_files.h"
 #include "run/marker_check.h"
 #include "run/parallel_files.h"
 #include "run/passage_places.h"
@@ -40,37 +36,6 @@ namespace farrowdale {
 namespace {
 
 constexpr char kCombinedReportName[] = "result.htm";
-
-// The files of the list, by name and by identity (links), so that no report is ever written
-// over one of them: the user's texts are only ever read.
-class TListedFiles {
- public:
-  explicit TListedFiles(const std::vector<TFileItem>& items) {
-    for (const TFileItem& item : items) {
-      names_.insert(item.path.lexically_normal().native());
-      if (const auto id = FileId(item.path)) ids_.insert(*id);
-    }
-  }
-
-  // Throws the file-create error when report would replace a listed file, or could not be
-  // replaced at all (a link, a folder).
-  void CheckReportPath(const std::filesystem::path& report) const {
-    const std::optional<TFileIdentity> id = CheckReplaceableFile(report);
-    if (names_.contains(report.lexically_normal().native()) || (id && ids_.contains(*id))) {
-      throw FileCreateError(report, EEXIST);
-    }
-  }
-
- private:
-  static std::optional<TFileIdentity> FileId(const std::filesystem::path& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return TFileIdentity{info.st_dev, info.st_ino};
-  }
-
-  std::unordered_set<std::filesystem::path::string_type> names_;  // normal forms
-  std::set<TFileIdentity> ids_;
-};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
