@@ -1,4 +1,4 @@
-// The ".qdpx" archive, built in memory with libzip, and the two files written safely.
+// The ".qdpx" archive, built in memory with libzip, and written safely.
 #include <zip.h>
 
 #include <ctime>
@@ -109,10 +109,6 @@ std::string QdaProjectArchive(const TQdaProject& project) {
 
 void WriteQdaProject(const std::filesystem::path& path, const TQdaProject& project) {
   WriteFileAtomically(path, QdaProjectArchive(project));
-}
-
-void WriteQdaCodebook(const std::filesystem::path& path, const std::vector<TQdaCode>& codes) {
-  WriteFileAtomically(path, QdaCodebookXml(codes));
 }
 
 }  // namespace farrowdale

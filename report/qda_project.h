@@ -84,9 +84,8 @@ std::string QdaProjectXml(const TQdaProject& project);
 // an internal file over kMaxInternalFileBytes, and when the archive cannot be made.
 std::string QdaProjectArchive(const TQdaProject& project);
 
-// The two files, written safely. Throw the file-create Error, and the errors above.
+// The project archive, written safely. Throws the file-create Error, and QdaProjectArchive's.
 void WriteQdaProject(const std::filesystem::path& path, const TQdaProject& project);
-void WriteQdaCodebook(const std::filesystem::path& path, const std::vector<TQdaCode>& codes);
 
 }  // namespace farrowdale
 
