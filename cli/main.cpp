@@ -1,5 +1,5 @@
-// farrowdale-cli: headless coding runs ("count"), the marker check ("check") and a pattern
-// tester ("match").
+// farrowdale-cli: headless coding runs ("count"), the marker check ("check"), a pattern
+// tester ("match") and the exchange export ("export").
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -22,6 +22,9 @@ constexpr const char* kUsage =
     "      files) and writes the reports.\n"
     "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
     "      Lists unclosed, stray and nested markers, empty passages and tag set mistakes.\n"
+    "  farrowdale-cli export --tagset FILE [--qdpx OUT.qdpx] [--qdc OUT.qdc] [--coder NAME]\n"
+    "                        [--filter PATTERN] [--folder DIR] [--code-page NAME] PATH...\n"
+    "      Exports the coding as a REFI-QDA project and the tag set as a codebook.\n"
     "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
     "      --count prints only their number.\n"
@@ -52,5 +55,6 @@ int main(int argc, char** argv) {
   if (command == "count") return RunCountCommand(args);
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
+  if (command == "export") return RunExportCommand(args);
   return UsageError("unknown command \"" + command + "\"");
 }
