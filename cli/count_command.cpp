@@ -44,8 +44,9 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
-    "                    in the corpus folder, for spreadsheets and scripts\n"
+    "  --tables          also write result_counts.csv, result_passages.csv and\n"
+    "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
+    "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
