@@ -1,5 +1,6 @@
 // farrowdale-cli: headless coding runs ("count"), the marker check ("check"), a pattern
-// tester ("match") and the exchange export ("export").
+// tester ("match"), the comparison of two coders ("agree") and the exchange export
+// ("export").
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -28,6 +29,10 @@ constexpr const char* kUsage =
     "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
     "      --count prints only their number.\n"
+    "  farrowdale-cli agree --tagset FILE [--tagset-b FILE] [--recursive] [--output DIR]\n"
+    "                       [--min-overlap P] [--code-page NAME] FOLDER_A FOLDER_B\n"
+    "      Compares two coders' copies of the same texts and measures their agreement per\n"
+    "      tag; writes agreement.htm and agreement.csv.\n"
     "  farrowdale-cli --help\n";
 
 }  // namespace
@@ -55,6 +60,7 @@ int main(int argc, char** argv) {
   if (command == "count") return RunCountCommand(args);
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
+  if (command == "agree") return RunAgreeCommand(args);
   if (command == "export") return RunExportCommand(args);
   return UsageError("unknown command \"" + command + "\"");
 }

@@ -77,6 +77,11 @@ TEST_F(StrippedTextTest, PositionsCountCodePointsNotUnitsOrBytes) {
   EXPECT_EQ(s.tags[0], (std::vector<TCodedInterval>{{2, 4, "e\xCC\x81"}}));
   EXPECT_EQ(s.tags[1], (std::vector<TCodedInterval>{{6, 7, "\xC3\xA9"}}));
   EXPECT_EQ(s.OriginalPlace(6), (TTextPosition{1, 17}));
+  // A single-byte code page: one byte, one character.
+  const CodePageGuard legacy("windows-1252");
+  const TStrippedText w = Strip("caf\xE9 <a>\x80x</a>");
+  EXPECT_EQ(w.text, U"caf\u00E9 \u20ACx");
+  EXPECT_EQ(w.tags[0], (std::vector<TCodedInterval>{{5, 7, "\x80x"}}));
 }
 
 TEST_F(StrippedTextTest, EmptyPassagesLoseTheirMarkersStrayMarkersStay) {
