@@ -154,6 +154,7 @@ class TStripWalk {
 struct TTagBytes {
   size_t tag = 0;
   std::vector<TPassageSpan> spans;
+  std::vector<TByteSpan> trimmed;  // per span: its passage trimmed, empty when blank
   std::vector<TMarkerHit> stray;
 };
 
@@ -245,17 +246,19 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
   size_t k = 0;
   for (size_t t = 0; t < tag_set.size(); ++t) {
     if (IsSkippedTag(tag_set[t])) continue;
-    TTagBytes& bytes = tags.emplace_back(TTagBytes{t, scanned.spans[k], {}});
+    TTagBytes& bytes = tags.emplace_back(TTagBytes{t, scanned.spans[k], {}, {}});
     std::vector<TByteSpan> marker_spans;
     for (const TPassageSpan& span : bytes.spans) {
       marker_spans.push_back({span.begin_marker, span.text_begin});
       marker_spans.push_back({span.text_end, span.end_marker_end});
-      const std::string_view passage(text.data() + span.text_begin,
-                                     span.text_end - span.text_begin);
-      const std::string_view trimmed = Trim(passage);
+      cuts.insert(cuts.end(),
+                  {span.begin_marker, span.text_begin, span.text_end, span.end_marker_end});
+      const std::string_view trimmed =
+          Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
       const size_t trimmed_start = static_cast<size_t>(trimmed.data() - text.data());
-      cuts.insert(cuts.end(), {span.begin_marker, span.text_begin, span.text_end,
-                               span.end_marker_end, trimmed_start, trimmed_start + trimmed.size()});
+      bytes.trimmed.push_back({trimmed_start, trimmed_start + trimmed.size()});
+      if (!trimmed.empty())
+        cuts.insert(cuts.end(), {trimmed_start, trimmed_start + trimmed.size()});
     }
     removed.insert(removed.end(), marker_spans.begin(), marker_spans.end());
     const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
@@ -284,22 +287,19 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
   walk.Finish();
 
   for (const TTagBytes& bytes : tags) {
-    for (const TPassageSpan& span : bytes.spans) {
-      const std::string_view passage(text.data() + span.text_begin,
-                                     span.text_end - span.text_begin);
-      const std::string_view trimmed = Trim(passage);
-      if (trimmed.empty()) {
+    for (const TByteSpan& trimmed : bytes.trimmed) {
+      if (trimmed.start == trimmed.end) {
         ++stripped.empty_passages;
         continue;
       }
-      const size_t trimmed_start = static_cast<size_t>(trimmed.data() - text.data());
       // Markers of other tags at the passage's edges are gone, and so is what they hid of the
       // blanks next to them: the interval keeps to the passage's visible characters.
-      int64_t start = map.Stripped(trimmed_start);
-      int64_t end = map.Stripped(trimmed_start + trimmed.size());
+      int64_t start = map.Stripped(trimmed.start);
+      int64_t end = map.Stripped(trimmed.end);
       while (start < end && IsTrimmedAway(stripped.text[static_cast<size_t>(start)])) ++start;
       while (end > start && IsTrimmedAway(stripped.text[static_cast<size_t>(end - 1)])) --end;
-      stripped.tags[bytes.tag].push_back({start, end, std::string(trimmed)});
+      stripped.tags[bytes.tag].push_back(
+          {start, end, text.substr(trimmed.start, trimmed.end - trimmed.start)});
     }
     for (const TMarkerHit& hit : bytes.stray) {
       stripped.stray_markers.push_back(

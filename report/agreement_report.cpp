@@ -87,24 +87,31 @@ void PercentCell(std::u16string& out, const std::optional<double>& value) {
   }
 }
 
-// One table of rows, a row per tag, the row for all tags last.
-void RowsTable(std::u16string& out, const std::vector<TAgreementRow>& rows) {
-  AppendAscii(
-      out,
-      "<table>\n<thead><tr><th class=\"name\">Tag</th><th>Characters</th><th>Coded by A</th>"
-      "<th>Coded by B</th><th>Coded by both</th><th>Agreement</th><th>Agreement on "
-      "coded</th><th>&kappa;</th><th>&alpha;</th><th>&alpha;<sub>u</sub></th>"
-      "<th>Passages of A</th><th>Passages of B</th><th>Matched</th><th>A only</th>"
-      "<th>B only</th></tr></thead>\n"
-      "<tbody>\n");
+enum class EFirstColumn { kTag, kFile };
+
+// One table of rows, named in the first column by their tag ("all tags" for "*", that row
+// set apart) or by their file.
+void RowsTable(std::u16string& out, const std::vector<TAgreementRow>& rows,
+               EFirstColumn first = EFirstColumn::kTag) {
+  AppendAscii(out, first == EFirstColumn::kTag
+                       ? "<table>\n<thead><tr><th class=\"name\">Tag</th>"
+                       : "<table>\n<thead><tr><th class=\"name\">File</th>");
+  AppendAscii(out,
+              "<th>Characters</th><th>Coded by A</th>"
+              "<th>Coded by B</th><th>Coded by both</th><th>Agreement</th><th>Agreement on "
+              "coded</th><th>&kappa;</th><th>&alpha;</th><th>&alpha;<sub>u</sub></th>"
+              "<th>Passages of A</th><th>Passages of B</th><th>Matched</th><th>A only</th>"
+              "<th>B only</th></tr></thead>\n"
+              "<tbody>\n");
   for (const TAgreementRow& row : rows) {
     const TAgreementCounts& c = row.counts;
-    AppendAscii(
-        out, row.tag == "*" ? "<tr class=\"all\"><td class=\"name\">" : "<tr><td class=\"name\">");
-    if (row.tag == "*") {
+    const bool all_tags = first == EFirstColumn::kTag && row.tag == "*";
+    AppendAscii(out,
+                all_tags ? "<tr class=\"all\"><td class=\"name\">" : "<tr><td class=\"name\">");
+    if (all_tags) {
       AppendAscii(out, "all tags");
     } else {
-      Text(out, row.tag);
+      Text(out, first == EFirstColumn::kTag ? row.tag : row.file);
     }
     AppendAscii(out, "</td>");
     for (const int64_t count : {c.characters, c.a_chars, c.b_chars, c.both_chars}) {
@@ -230,6 +237,29 @@ void ProvenanceSection(std::u16string& out, const TCoderComparison& comparison,
   AppendAscii(out, "\n");
 }
 
+// Each file's table per tag; for a corpus larger than a page can show and print at ease, one
+// row per file over all tags, the rows per tag and file left to the CSV table.
+void FilesBody(std::u16string& body, const TCoderComparison& comparison) {
+  if (comparison.files_compared > kFilesWithTagTables) {
+    AppendAscii(body, "<p>All tags, one row per file; the rows per tag and file are in ");
+    AppendAscii(body, kAgreementTableName);
+    AppendAscii(body, ".</p>\n");
+    std::vector<TAgreementRow> rows;
+    for (const TFileComparison& file : comparison.files) {
+      if (!file.rows.empty()) rows.push_back(file.rows.back());
+    }
+    RowsTable(body, rows, EFirstColumn::kFile);
+    return;
+  }
+  for (const TFileComparison& file : comparison.files) {
+    if (file.outcome != EFileComparison::kCompared) continue;
+    AppendAscii(body, "<h3>");
+    Text(body, file.file);
+    AppendAscii(body, "</h3>\n");
+    RowsTable(body, file.rows);
+  }
+}
+
 constexpr const char* kPageHead =
     "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
     "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src "
@@ -303,15 +333,8 @@ std::string AgreementPageBytes(const TCoderComparison& comparison,
   NotComparedSection(out, comparison, provenance);
   ProblemsSection(out, comparison, provenance);
   if (comparison.files_compared > 0) {
-    out += SectionMarkup("files", "Per file", [&](std::u16string& body) {
-      for (const TFileComparison& file : comparison.files) {
-        if (file.outcome != EFileComparison::kCompared) continue;
-        AppendAscii(body, "<h3>");
-        Text(body, file.file);
-        AppendAscii(body, "</h3>\n");
-        RowsTable(body, file.rows);
-      }
-    });
+    out += SectionMarkup("files", "Per file",
+                         [&](std::u16string& body) { FilesBody(body, comparison); });
     AppendAscii(out, "\n");
   }
   ProvenanceSection(out, comparison, provenance);

@@ -1,7 +1,8 @@
 // The outputs of a coder comparison: agreement.htm, a page to read, print and discuss (the
-// pooled table per tag, then per file, the files not compared with the first difference and
-// its context, each coder's coding problems, and where the comparison came from), and
-// agreement.csv, the same rows for spreadsheets and scripts:
+// pooled table per tag, the files not compared with the first difference and its context,
+// each coder's coding problems, the tables per file (per tag up to kFilesWithTagTables files)
+// and where the comparison came from), and agreement.csv, the same rows for spreadsheets and
+// scripts:
 //   tag,file,characters,a_chars,b_chars,both_chars,percent_all,percent_coded,kappa,alpha,
 //   alpha_u,a_passages,b_passages,matched,a_only,b_only
 // one record per compared file and tag, "*" as tag for all tags, then the pooled records
@@ -22,6 +23,9 @@ namespace farrowdale {
 
 inline constexpr char kAgreementPageName[] = "agreement.htm";
 inline constexpr char kAgreementTableName[] = "agreement.csv";
+// Up to this many compared files the page shows each file's table per tag; beyond, one row
+// per file over all tags.
+inline constexpr int kFilesWithTagTables = 100;
 
 // Where a comparison came from, for the page's provenance section.
 struct TAgreementProvenance {

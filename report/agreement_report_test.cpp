@@ -57,5 +57,20 @@ TEST(AgreementReportTest, PageEscapesNamesAndContextsAndForbidsScripts) {
   EXPECT_NE(page.find("<td class=\"undefined\">undefined</td>"), std::string::npos);
 }
 
+TEST(AgreementReportTest, ManyFilesGiveOneRowPerFile) {
+  const CodePageGuard utf8("UTF-8");
+  TCoderComparison comparison = SmallComparison();
+  comparison.files.resize(1);
+  comparison.files.resize(kFilesWithTagTables + 1, comparison.files[0]);
+  comparison.files_compared = kFilesWithTagTables + 1;
+  const TAgreementProvenance provenance{{}, "/A", "/B", "/t.ini", "/t.ini", "UTF-8"};
+  const std::string page = AgreementPageBytes(comparison, provenance);
+  EXPECT_EQ(page.find("<h3>"), std::string::npos);
+  EXPECT_NE(page.find("<th class=\"name\">File</th>"), std::string::npos);
+  comparison.files_compared = kFilesWithTagTables;
+  EXPECT_NE(AgreementPageBytes(comparison, provenance).find("<h3>a&lt;b&gt;.txt</h3>"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace farrowdale
