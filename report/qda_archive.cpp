@@ -1,4 +1,4 @@
-// The ".qdpx" archive, built in memory with libzip, and written safely.
+// The ".qdpx" archive, built in memory with libzip, and the two files rendered safely.
 #include <zip.h>
 
 #include <ctime>
@@ -107,8 +107,24 @@ std::string QdaProjectArchive(const TQdaProject& project) {
   return archive.Close();
 }
 
-void WriteQdaProject(const std::filesystem::path& path, const TQdaProject& project) {
-  WriteFileAtomically(path, QdaProjectArchive(project));
+namespace {
+
+TAtomicFile Rendered(const std::filesystem::path& path, std::string_view bytes) {
+  TAtomicFile file(path);
+  file.Append(bytes);
+  file.Sync();
+  return file;
+}
+
+}  // namespace
+
+TAtomicFile RenderQdaProject(const std::filesystem::path& path, const TQdaProject& project) {
+  return Rendered(path, QdaProjectArchive(project));
+}
+
+TAtomicFile RenderQdaCodebook(const std::filesystem::path& path,
+                              const std::vector<TQdaCode>& codes) {
+  return Rendered(path, QdaCodebookXml(codes));
 }
 
 }  // namespace farrowdale

@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/atomic_file.h"
+
 namespace farrowdale {
 
 // One tag as a code.
@@ -84,8 +86,12 @@ std::string QdaProjectXml(const TQdaProject& project);
 // an internal file over kMaxInternalFileBytes, and when the archive cannot be made.
 std::string QdaProjectArchive(const TQdaProject& project);
 
-// The project archive, written safely. Throws the file-create Error, and QdaProjectArchive's.
-void WriteQdaProject(const std::filesystem::path& path, const TQdaProject& project);
+// The two files, rendered into synced temporary files beside path for the caller to commit
+// together (text/atomic_file.h), as the report writers do. Throw the file-create Error, and
+// the errors above.
+TAtomicFile RenderQdaProject(const std::filesystem::path& path, const TQdaProject& project);
+TAtomicFile RenderQdaCodebook(const std::filesystem::path& path,
+                              const std::vector<TQdaCode>& codes);
 
 }  // namespace farrowdale
 

@@ -109,9 +109,13 @@ TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& reque
   const TCodes codes = CodesOf(tag_set);
   if (codes.codes.empty())
     host.Warn(request.tag_set_path, "the tag set has no tags; nothing is coded");
-  // A codebook needs a code: found out before any file is read.
-  const std::string codebook =
-      request.codebook_path.empty() ? std::string() : QdaCodebookXml(codes.codes);
+  // A codebook needs a code (QdaCodebookXml throws without one): found out before any file is
+  // read.
+  if (!request.codebook_path.empty()) QdaCodebookXml(codes.codes);
+  if (!request.project_path.empty() &&
+      request.project_path.lexically_normal() == request.codebook_path.lexically_normal()) {
+    throw FileCreateError(request.codebook_path, "It would be the project as well.");
+  }
   const TListedFiles listed_files(request.items);
   for (const std::filesystem::path* output : {&request.project_path, &request.codebook_path}) {
     if (!output->empty()) listed_files.CheckReportPath(*output);
@@ -155,9 +159,16 @@ TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& reque
           project.sources.push_back(std::move(outcome.source));
           host.Progress(static_cast<int>(index) + 1, static_cast<int>(ticked.size()));
         });
-    WriteQdaProject(request.project_path, project);
   }
-  if (!request.codebook_path.empty()) WriteFileAtomically(request.codebook_path, codebook);
+  // Both files made and synced before either takes its place.
+  std::vector<TAtomicFile> outputs;
+  if (!request.project_path.empty()) {
+    outputs.push_back(RenderQdaProject(request.project_path, project));
+  }
+  if (!request.codebook_path.empty()) {
+    outputs.push_back(RenderQdaCodebook(request.codebook_path, codes.codes));
+  }
+  for (TAtomicFile& output : outputs) output.Commit();
 
   summary.message = SummaryMessage(request, summary);
   host.ShowInformation(summary.message);

@@ -42,7 +42,7 @@ struct TExchangeExportSummary {
 // Exports and tells the summary through host.ShowInformation; read warnings go through
 // host.Warn, progress through host.Progress, the creation date is host.Now(). Every output
 // path is checked first (none may replace a listed text or be a link or a folder), and
-// both files are made in memory before either is written. Throws Error on failure (a tag set
+// both files are made and synced before either takes its place. Throws Error on failure (a tag set
 // without tags when a codebook is asked for included).
 TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& request,
                                              TCodingRunHost& host);
