@@ -16,6 +16,7 @@ int RunCountCommand(const std::vector<std::string>& args);
 int RunCheckCommand(const std::vector<std::string>& args);
 int RunMatchCommand(const std::vector<std::string>& args);
 int RunAgreeCommand(const std::vector<std::string>& args);
+int RunExportCommand(const std::vector<std::string>& args);
 
 // Prints complaint (when not empty) and the usage text on stderr; returns exit code 2.
 int UsageError(const std::string& complaint);

@@ -5,13 +5,8 @@
 // skipped), ticks every item or, with --filter, exactly the items whose path the pattern
 // matches, and hands the list to the same RunCoding as the window. stdout carries only the
 // time message; errors go to stderr (exit 1), usage errors too (exit 2).
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -20,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/cli_host.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "run/coding_run.h"
@@ -28,8 +24,6 @@
 #include "tagset/tag_set.h"
 #include "text/code_page.h"
 #include "text/trim.h"
-
-extern char** environ;
 
 namespace farrowdale::cli {
 namespace {
@@ -50,8 +44,9 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
-    "                    in the corpus folder, for spreadsheets and scripts\n"
+    "  --tables          also write result_counts.csv, result_passages.csv and\n"
+    "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
+    "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
@@ -146,76 +141,6 @@ fs::path ExecutableFolder() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? fs::current_path() : exe.parent_path();
-}
-
-// Starts the desktop's default handler for path in its own session, its output discarded,
-// and does not wait for it.
-void OpenDetached(const fs::path& path) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attributes);
-  for (int fd = 0; fd <= 2; ++fd) {
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  }
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  std::string program = "xdg-open";
-  std::string argument = path.native();
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  pid_t pid;
-  posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-}
-
-class CliHost : public TCodingRunHost {
- public:
-  CliHost(fs::path program_folder, bool open, bool show_progress)
-      : program_folder_(std::move(program_folder)), open_(open), show_progress_(show_progress) {}
-
-  void ShowInformation(const std::string& message) override {
-    ClearProgress();
-    std::cout << message << '\n' << std::flush;
-  }
-  void ShellOpen(const fs::path& path) override {
-    if (open_) OpenDetached(path);
-  }
-  uint32_t TickCount() override {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-  }
-  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
-  fs::path ProgramFolder() override { return program_folder_; }
-  void Progress(int files_done, int files_ticked) override {
-    if (!show_progress_) return;
-    const std::string line =
-        std::to_string(files_done) + " of " + std::to_string(files_ticked) + " file(s) done";
-    std::cerr << '\r' << line << std::flush;
-    progress_width_ = line.size();
-  }
-  void Warn(const fs::path& path, const std::string& message) override {
-    ClearProgress();
-    std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
-  }
-  // Removes the progress line, so that the next output starts on a clean line.
-  void ClearProgress() {
-    if (progress_width_ == 0) return;
-    std::cerr << '\r' << std::string(progress_width_, ' ') << '\r' << std::flush;
-    progress_width_ = 0;
-  }
-
- private:
-  fs::path program_folder_;
-  bool open_;
-  bool show_progress_;
-  size_t progress_width_ = 0;
-};
-
-void PrintError(const std::exception& error) {
-  const std::string message = error.what();
-  std::cerr << message;
-  if (message.empty() || message.back() != '\n') std::cerr << '\n';
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // farrowdale-cli: headless coding runs ("count"), the marker check ("check"), a pattern
-// tester ("match") and the comparison of two coders ("agree").
+// tester ("match"), the comparison of two coders ("agree") and the exchange export
+// ("export").
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -22,6 +23,9 @@ constexpr const char* kUsage =
     "      files) and writes the reports.\n"
     "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
     "      Lists unclosed, stray and nested markers, empty passages and tag set mistakes.\n"
+    "  farrowdale-cli export --tagset FILE [--qdpx OUT.qdpx] [--qdc OUT.qdc] [--coder NAME]\n"
+    "                        [--filter PATTERN] [--folder DIR] [--code-page NAME] PATH...\n"
+    "      Exports the coding as a REFI-QDA project and the tag set as a codebook.\n"
     "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
     "      --count prints only their number.\n"
@@ -57,5 +61,6 @@ int main(int argc, char** argv) {
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
   if (command == "agree") return RunAgreeCommand(args);
+  if (command == "export") return RunExportCommand(args);
   return UsageError("unknown command \"" + command + "\"");
 }

@@ -4,18 +4,15 @@
 // are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
-#include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
+#include "count/cooccurrence.h"
+#include "count/stripped_text.h"
 #include "report/csv_tables.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
@@ -23,6 +20,7 @@
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
 #include "run/frequency_list.h"
+#include "run/listed_files.h"
 #include "run/marker_check.h"
 #include "run/parallel_files.h"
 #include "run/passage_places.h"
@@ -40,37 +38,6 @@ namespace farrowdale {
 namespace {
 
 constexpr char kCombinedReportName[] = "result.htm";
-
-// The files of the list, by name and by identity (links), so that no report is ever written
-// over one of them: the user's texts are only ever read.
-class TListedFiles {
- public:
-  explicit TListedFiles(const std::vector<TFileItem>& items) {
-    for (const TFileItem& item : items) {
-      names_.insert(item.path.lexically_normal().native());
-      if (const auto id = FileId(item.path)) ids_.insert(*id);
-    }
-  }
-
-  // Throws the file-create error when report would replace a listed file, or could not be
-  // replaced at all (a link, a folder).
-  void CheckReportPath(const std::filesystem::path& report) const {
-    const std::optional<TFileIdentity> id = CheckReplaceableFile(report);
-    if (names_.contains(report.lexically_normal().native()) || (id && ids_.contains(*id))) {
-      throw FileCreateError(report, EEXIST);
-    }
-  }
-
- private:
-  static std::optional<TFileIdentity> FileId(const std::filesystem::path& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return TFileIdentity{info.st_dev, info.st_ino};
-  }
-
-  std::unordered_set<std::filesystem::path::string_type> names_;  // normal forms
-  std::set<TFileIdentity> ids_;
-};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
@@ -172,6 +139,8 @@ struct TFileOutcome {
   size_t marker_problems = 0;
   std::exception_ptr count_error;
   std::string text;
+  // How the file's tags co-occur, when the tables or the combined report want it.
+  TCooccurrenceMatrix cooccurrence;
   // Per-file mode without passages in context: the report, rendered and synced on the
   // worker, or the error that stopped it; committed or told in list order.
   std::optional<TAtomicFile> report;
@@ -240,8 +209,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   }
   const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
   const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  const std::filesystem::path cooccurrence_table_path =
+      request.corpus_folder / kCooccurrenceTableName;
   if (request.write_tables) {
-    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+    for (const std::filesystem::path& table :
+         {counts_table_path, passages_table_path, cooccurrence_table_path}) {
       listed_files.CheckReportPath(table);
       CheckReplaceableFile(table);
     }
@@ -267,6 +239,19 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   if (request.write_tables) counts_table.emplace(CountsTable());
   TPassagePlaces places(request.write_tables, with_passages);
   const bool keep_texts = counts_table || with_passages;
+  // Co-occurrence needs each file stripped of its markers: done only when asked for.
+  const bool with_cooccurrence =
+      request.write_tables || (one_file_mode && report_template.Holds(kCooccurrencePlaceholder));
+  std::optional<TCsvTable> cooccurrence_table;
+  if (request.write_tables) cooccurrence_table.emplace(CooccurrenceTable());
+  TCooccurrenceView cooccurrence;
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    cooccurrence.names.push_back(tag.Name);
+    cooccurrence.colors.push_back(tag.Color);
+  }
+  cooccurrence.passages.resize(cooccurrence.names.size());
+  cooccurrence.matrix = TCooccurrenceMatrix(cooccurrence.names.size());
 
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
@@ -285,6 +270,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
           outcome.marker_problems =
               CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
+          if (with_cooccurrence) {
+            outcome.cooccurrence =
+                CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);
+          }
         } catch (...) {
           outcome.count_error = std::current_exception();
         }
@@ -320,6 +309,15 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         const std::string file_name = PathToNarrow(item.path.filename());
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
         if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
+        if (with_cooccurrence) {
+          if (cooccurrence_table) {
+            AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, outcome.cooccurrence,
+                                   file_name);
+          }
+          cooccurrence.matrix += outcome.cooccurrence;
+          for (size_t tag = 0; tag < stats.size(); ++tag)
+            cooccurrence.passages[tag] += stats[tag].Freq;
+        }
         if (one_file_mode) {
           file_names.push_back(file_name);
           pooled.AddFile(stats);
@@ -353,14 +351,18 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       passages = places.TakeTagPassages(all_stats.front(), distinct);
       totals = std::move(counted);
     }
+    TReportAdditions combined_additions = additions;
+    combined_additions.cooccurrence = &cooccurrence;
     if (WriteCombinedReport(all_stats, totals, file_names, report_template, combined_report,
-                            additions)) {
+                            combined_additions)) {
       summary.reports.push_back(combined_report);
     }
   }
   if (counts_table) {
     WriteFileAtomically(counts_table_path, counts_table->bytes());
     WriteFileAtomically(passages_table_path, places.table().bytes());
+    AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, cooccurrence.matrix, "*");
+    WriteFileAtomically(cooccurrence_table_path, cooccurrence_table->bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
