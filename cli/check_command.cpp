@@ -71,6 +71,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCheckHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:

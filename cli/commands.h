@@ -16,6 +16,8 @@ int RunCountCommand(const std::vector<std::string>& args);
 int RunCheckCommand(const std::vector<std::string>& args);
 int RunMatchCommand(const std::vector<std::string>& args);
 
+// Prints "farrowdale-cli (Morrow Farrowdale) VERSION" on stdout; returns exit code 0.
+int PrintVersion();
 // Prints complaint (when not empty) and the usage text on stderr; returns exit code 2.
 int UsageError(const std::string& complaint);
 

@@ -227,6 +227,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCountHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:

@@ -25,9 +25,14 @@ constexpr const char* kUsage =
     "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
     "      --count prints only their number.\n"
-    "  farrowdale-cli --help\n";
+    "  farrowdale-cli --help | --version\n";
 
 }  // namespace
+
+int PrintVersion() {
+  std::cout << "farrowdale-cli (Morrow Farrowdale) " FARROWDALE_VERSION "\n";
+  return 0;
+}
 
 int UsageError(const std::string& complaint) {
   if (!complaint.empty()) std::cerr << "farrowdale-cli: " << complaint << "\n";
@@ -49,6 +54,7 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
+  if (command == "--version") return PrintVersion();
   if (command == "count") return RunCountCommand(args);
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "text/text_read_warning.h"
 
@@ -19,6 +20,8 @@ struct TNarrowTextFile {
 
 // Throws the file-open Error as ReadTextFile does.
 TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path);
+// The same text made from a file's bytes held in memory (standard input, say).
+TNarrowTextFile NarrowJoinedTextOf(std::string_view bytes);
 
 }  // namespace farrowdale
 
