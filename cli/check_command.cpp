@@ -2,9 +2,11 @@
 // it that count prints.
 //
 // Takes the same paths as count (folders add their *.txt files), writes nothing, and prints
-// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
-// file and line, then a summary line. Exit 0 when clean, 1 when it found problems, 2 on usage
-// errors and when the check cannot start (an unknown code page, a folder it cannot list).
+// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", or "note:" for what
+// changes no count) on stdout, sorted by file and line, then a summary line. Exit 0 when
+// clean or with notes only, 1 when it found problems that change counts, 2 on usage errors
+// and when the check cannot start (an unknown code page, a folder it cannot list).
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -25,11 +27,14 @@ constexpr const char* kCheckHelp =
     "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
-    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then a summary.\n"
+    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (note: for how a file\n"
+    "was read, which changes no count), then a summary.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n"
+    "Exit status: 0 no problems (notes allowed), 1 problems found, 2 usage error.\n";
 
 struct CheckOptions {
   std::optional<std::string> tag_set;
@@ -91,7 +96,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     std::cout << FormatCheckProblem(problem) << '\n';
   }
   std::cout << FormatCheckSummary(result) << '\n' << std::flush;
-  return result.problems.empty() ? 0 : 1;
+  // Notes alone (how files were read) leave the exit code 0: they change no count.
+  return std::any_of(result.problems.begin(), result.problems.end(), ChangesCounts) ? 1 : 0;
 }
 
 void ReportPossibleMarkerProblems(const TRunSummary& summary) {

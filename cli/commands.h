@@ -23,7 +23,8 @@ int UsageError(const std::string& complaint);
 
 // The file list as the window would hold it after the same folder and file choices
 // (count_command.cpp): folders add their *.txt entries sorted by name, files are added as
-// absolute paths, a duplicate is reported on stderr and skipped.
+// absolute paths, a duplicate is reported on stderr and skipped, and a folder without a .txt
+// file gets "FOLDER: warning: no .txt files here" on stderr.
 TFileListModel BuildFileList(const std::vector<std::string>& paths);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);

@@ -53,7 +53,9 @@ constexpr const char* kCountHelp =
     "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
     "                    in the corpus folder, for spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
-    "  --open            open the corpus folder or the combined report when done\n";
+    "  --open            open the corpus folder or the combined report when done\n"
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n";
 
 struct CountOptions {
   std::optional<std::string> tag_set;
@@ -131,10 +133,13 @@ TFileListModel BuildFileList(const std::vector<std::string>& paths) {
   for (const std::string& given : paths) {
     const fs::path path = CleanAbsolute(given);
     std::error_code ec;
-    const auto outcome =
-        fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
+    const bool folder = fs::is_directory(path, ec);
+    const auto outcome = folder ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
     for (const auto& duplicate : outcome.duplicates) {
       std::cerr << DuplicateItemMessage(duplicate.offered) << '\n';
+    }
+    if (folder && outcome.added == 0 && outcome.duplicates.empty()) {
+      std::cerr << PathToNarrow(path) << ": warning: no .txt files here\n";
     }
   }
   return list;

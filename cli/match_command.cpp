@@ -51,6 +51,7 @@ constexpr const char* kMatchHelp =
     "  --bytes           search the raw bytes, undecoded; positions as START:LENGTH in bytes\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
     "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n"
     "Exit status: 0 matched, 1 no match, 2 usage, input or pattern error.\n";
 
 // Bytes as one printable line: \\, \t, \n, \r, and \xHH for other control bytes, 0x7F and

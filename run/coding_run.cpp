@@ -186,7 +186,9 @@ size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::pat
   if (check.tags_searched() == 0) return 0;
   std::vector<std::string> read_warnings;
   for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
-  return check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned).size();
+  const std::vector<TCheckProblem> problems =
+      check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned);
+  return static_cast<size_t>(std::count_if(problems.begin(), problems.end(), ChangesCounts));
 }
 
 }  // namespace
