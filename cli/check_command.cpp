@@ -24,12 +24,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kCheckHelp =
-    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] [--recursive] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
     "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (note: for how a file\n"
     "was read, which changes no count), then a summary.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
     "  --version         print the version and stop\n"
@@ -39,13 +40,15 @@ constexpr const char* kCheckHelp =
 struct CheckOptions {
   std::optional<std::string> tag_set;
   std::optional<std::string> code_page;
+  bool recursive = false;
   std::vector<std::string> paths;
 };
 
 ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                             std::string& complaint) {
   const TCommandOptions known{
-      {}, {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
+      {{"--recursive", &options.recursive}},
+      {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
   const ParseOutcome outcome = ParseCommandArgs("check", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -86,7 +89,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   std::vector<fs::path> files;
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    files = PathsOf(BuildFileList(options.paths).items());
+    files = PathsOf(BuildFileList(options.paths, options.recursive ? EFolderScan::kWithSubFolders
+                                                                   : EFolderScan::kFolderOnly)
+                        .items());
   } catch (const std::exception& error) {
     std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
     return 2;

@@ -25,7 +25,8 @@ int UsageError(const std::string& complaint);
 // (count_command.cpp): folders add their *.txt entries sorted by name, files are added as
 // absolute paths, a duplicate is reported on stderr and skipped, and a folder without a .txt
 // file gets "FOLDER: warning: no .txt files here" on stderr.
-TFileListModel BuildFileList(const std::vector<std::string>& paths);
+TFileListModel BuildFileList(const std::vector<std::string>& paths,
+                             EFolderScan scan = EFolderScan::kFolderOnly);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);
 

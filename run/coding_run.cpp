@@ -22,6 +22,7 @@
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
+#include "run/file_names.h"
 #include "run/frequency_list.h"
 #include "run/marker_check.h"
 #include "run/parallel_files.h"
@@ -253,6 +254,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  std::vector<std::filesystem::path> ticked_paths;
+  for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
+  // The files' names in reports and tables: their paths in the corpus.
+  const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
 
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
@@ -319,7 +324,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           ++summary.files_with_marker_problems;
         }
         ++summary.files_counted;
-        const std::string file_name = PathToNarrow(item.path.filename());
+        const std::string& file_name = shown_names[index];
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
         if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
         if (one_file_mode) {

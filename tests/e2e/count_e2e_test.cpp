@@ -185,6 +185,58 @@ TEST_F(CountTest, FilesFoldersDuplicatesAndTheFilter) {
       << Readable(header);
 }
 
+// Files are named by their path in the corpus, so that two files of one name stay two
+// columns and two table rows; names in a legacy code page keep their bytes; --recursive takes
+// the texts of sub-folders, by relative path, without following a link to a folder.
+TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
+  WriteBytes(tag_set_, "[e]\r\nbegin=<e>\r\nend=</e>\r\n");
+  for (const char* folder : {"wave1", "wave2", "wave2/deep"})
+    fs::create_directories(corpus_ / folder);
+  for (const char* name : {"wave1/interview_01.txt", "wave2/interview_01.txt", "wave2/deep/x.txt",
+                           "top.txt", "caf\xE9.txt", "caf\xE8.txt"}) {
+    WriteBytes(corpus_ / name, "<e>x</e>\r\n");
+  }
+  fs::create_directory_symlink(corpus_, corpus_ / "loop");
+  WriteBytes(programs_ / "resultEx.tpl", "{@table_header}");
+  const auto header_of = [](const std::vector<std::string>& names) {
+    std::string cells;
+    for (const std::string& name : names) cells += "<td class=\"f\">" + name + "</td>";
+    return Utf16Le(cells).substr(2);
+  };
+
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
+  std::string report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt"}) +
+                        Utf16Le("<td class=\"co\">").substr(2)),
+            std::string::npos)
+      << Readable(report);
+
+  ExpectSuccess(Count(
+      {"--tagset", tag_set_.string(), "--one-file", "--tables", "--recursive", corpus_.string()}));
+  report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(
+      report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt", "wave1/interview_01.txt",
+                             "wave2/deep/x.txt", "wave2/interview_01.txt"}) +
+                  Utf16Le("<td class=\"co\">").substr(2)),
+      std::string::npos)
+      << Readable(report);
+  const std::string counts = ReadBytes(corpus_ / "result_counts.csv");
+  for (const char* name : {"wave1/interview_01.txt", "wave2/interview_01.txt", "caf\\xE9.txt"}) {
+    EXPECT_NE(counts.find(std::string("e,") + name + ",1,1\r\n"), std::string::npos) << counts;
+  }
+
+  // A file from another folder, named like one in the corpus: one more part of its path.
+  fs::create_directories(root_ / "elsewhere" / "wave1");
+  WriteBytes(root_ / "elsewhere" / "wave1" / "interview_01.txt", "<e>y</e>\r\n");
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", "--recursive", "--folder",
+                       corpus_.string(), (corpus_ / "wave1").string(),
+                       (root_ / "elsewhere" / "wave1" / "interview_01.txt").string()}));
+  report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(report.find(header_of({"wave1/interview_01.txt", "elsewhere/wave1/interview_01.txt"})),
+            std::string::npos)
+      << Readable(report);
+}
+
 TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
   WriteBytes(corpus_ / "b.txt", "<e>x</e>\r\n");
