@@ -92,6 +92,15 @@ std::u16string RenderProvenance(const TProvenance& provenance) {
     AppendItem(out, "Files", Escaped(std::to_string(provenance.file_count)));
     AppendItem(out, "Reports", Escaped(provenance.one_file ? "one for all files" : "one per file"));
     AppendItem(out, "Code page", Escaped(provenance.code_page));
+    // Only when some file was read otherwise: a report from before keeps its bytes.
+    if (!provenance.files_read_as.empty()) {
+      std::u16string read_as;
+      for (const auto& [file, encoding] : provenance.files_read_as) {
+        if (!read_as.empty()) AppendAscii(read_as, "<br>");
+        AppendMarkupNarrow(read_as, file + ": " + encoding);
+      }
+      AppendItem(out, "Read otherwise", read_as);
+    }
     // The filter is shown as code, so that a filter spelled "none" differs from no filter.
     AppendItem(out, "Filter",
                provenance.filter.empty() ? Escaped("none") : Code(provenance.filter));

@@ -36,6 +36,7 @@ inline constexpr std::string_view kTablePlaceholder = "{@table}";
 inline constexpr std::string_view kChartPlaceholder = "{@chart}";
 inline constexpr std::string_view kPassagesPlaceholder = "{@passages}";
 inline constexpr std::string_view kProvenancePlaceholder = "{@provenance}";
+inline constexpr std::string_view kProblemsPlaceholder = "{@problems}";
 
 // True when a regular file (or a link to one) exists at path; a folder does not count.
 bool TemplateFileExists(const std::filesystem::path& path);

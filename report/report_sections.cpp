@@ -14,6 +14,8 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
     out.AppendUnicode(RenderPassagesSection(*additions.passages));
   } else if (placeholder == kProvenancePlaceholder && additions.provenance) {
     out.AppendUnicode(RenderProvenance(*additions.provenance));
+  } else if (placeholder == kProblemsPlaceholder && additions.problems) {
+    out.AppendUnicode(RenderProblemsSection(*additions.problems));
   }
 }
 

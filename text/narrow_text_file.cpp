@@ -158,14 +158,15 @@ TNarrowTextFile JoinNarrow(
   if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
     TUnicodeStringList list;
     TextReadWarnings warnings = read_into_list(list);
-    return {ToNarrow(list.JoinedText()), std::move(warnings)};
+    return {ToNarrow(list.JoinedText()), std::move(warnings), {}};
   }
   JoinedNarrowBuilder builder(size);
+  std::string read_as;
   TextReadWarnings warnings = DecodeTextChunks(
       source, [&builder](std::u16string_view piece) { return builder.Feed(piece); },
       [&builder, size] { builder = JoinedNarrowBuilder(size); },
-      [&builder](std::string_view piece) { return builder.FeedNarrow(piece); });
-  return {builder.Finish(), std::move(warnings)};
+      [&builder](std::string_view piece) { return builder.FeedNarrow(piece); }, &read_as);
+  return {builder.Finish(), std::move(warnings), std::move(read_as)};
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ namespace farrowdale {
 struct TNarrowTextFile {
   std::string text;
   TextReadWarnings warnings;  // as ReadTextFile returns them
+  // The encoding the file was read in when it is not the system code page (a byte-order
+  // mark's or a guess's, see TextDecoder::ReadAs); empty when it is.
+  std::string read_as;
 };
 
 // Throws the file-open Error as ReadTextFile does.

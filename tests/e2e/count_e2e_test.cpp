@@ -237,6 +237,59 @@ TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
       << Readable(report);
 }
 
+// "{@problems}" carries what may make a report's counts differ from what was meant: the tag
+// set's problems, each text's marker problems (the first few listed) and read notes, or one
+// line saying there were none; "{@provenance}" names the files read in another encoding.
+TEST_F(CountTest, ReportsCarryTheirProblemsAndHowFilesWereRead) {
+  WriteBytes(tag_set_, "[e]\nbegin=<e>\nend=</e>\n[again]\nbegin=<e>\nend=</e>\n");
+  WriteBytes(corpus_ / "a.txt", "<e>x</e>\n");
+  std::string strays;
+  for (int i = 0; i < 7; ++i) strays += "a</e>\n";
+  WriteBytes(corpus_ / "b.txt", strays);
+  WriteBytes(corpus_ / "legacy.txt", "caf\xE9 <e>y</e>\n");
+  for (const char* name : {"result.tpl", "resultEx.tpl"}) {
+    WriteBytes(programs_ / name, "{@problems}{@provenance}");
+  }
+  const auto count = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--code-page", "UTF-8", "--templates", programs_.string(),
+                               "--tagset", tag_set_.string(), corpus_.string()});
+    const CliResult result = Run(CountCommand(args));
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+  };
+  count({"--one-file"});
+  std::string report = Readable(ReadBytes(corpus_ / "result.htm"));
+  for (const char* expected :
+       {"<h3>Tag set</h3>", "has the same markers as tag", "<h3>b.txt</h3>",
+        "<li>7 marker problems; the first 5:</li>", "<li>b.txt:5:2: warning: tag",
+        "<h3>legacy.txt</h3>", "<li>note: not valid UTF-8; read as windows-1252</li>",
+        "<dt>Read otherwise</dt><dd>legacy.txt: windows-1252</dd>"}) {
+    EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+  }
+  EXPECT_EQ(report.find("b.txt:6:2"), std::string::npos) << report;
+  EXPECT_EQ(report.find("<h3>a.txt</h3>"), std::string::npos) << report;
+
+  // A report of one text tells its own problems only.
+  count({});
+  report = Readable(ReadBytes(corpus_ / "a_result.htm"));
+  EXPECT_NE(report.find("has the same markers as tag"), std::string::npos) << report;
+  EXPECT_EQ(report.find("b.txt"), std::string::npos) << report;
+  EXPECT_EQ(report.find("Read otherwise"), std::string::npos) << report;
+  EXPECT_NE(Readable(ReadBytes(corpus_ / "legacy_result.htm"))
+                .find("<dt>Read otherwise</dt><dd>legacy.txt: windows-1252</dd>"),
+            std::string::npos);
+
+  // Nothing to say: one line.
+  WriteBytes(tag_set_, "[e]\nbegin=<e>\nend=</e>\n");
+  fs::remove(corpus_ / "b.txt");
+  fs::remove(corpus_ / "legacy.txt");
+  count({"--one-file"});
+  report = Readable(ReadBytes(corpus_ / "result.htm"));
+  EXPECT_NE(report.find("<p>None: the tag set and every text were read and checked without a "
+                        "problem.</p>"),
+            std::string::npos)
+      << report;
+}
+
 TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
   WriteBytes(corpus_ / "b.txt", "<e>x</e>\r\n");
