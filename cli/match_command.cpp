@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,6 +100,8 @@ void AdviseHugePages(char* data, size_t size) {
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// How much of standard input one read asks for.
+constexpr size_t kReadChunkBytes = size_t{1} << 16;
 // The largest subject the engine takes, in bytes.
 constexpr size_t kMaxSubjectBytes = std::numeric_limits<int32_t>::max() - 2;
 
@@ -111,29 +115,40 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
   return bytes;
 }
 
-// The bytes of standard input. A regular file is read as a FILE operand is; a pipe or a
-// terminal up to kMaxSubjectBytes, past which it is refused; anything else (a device such as
-// /dev/zero, a folder) is refused before a byte is read.
+// The bytes of standard input from where it stands. A regular file is read no further than
+// the size it had when looked at; a pipe or a terminal up to kMaxSubjectBytes, past which it is
+// refused; anything else (a device such as /dev/zero, a folder) is refused before a byte is
+// read.
 std::string ReadStandardInput() {
   struct stat info;
   if (::fstat(STDIN_FILENO, &info) != 0) throw Error("Cannot read the standard input.");
-  if (S_ISREG(info.st_mode)) return ReadFileBytes("/dev/stdin");
-  if (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode) && ::isatty(STDIN_FILENO) != 1) {
+  const bool regular = S_ISREG(info.st_mode);
+  if (!regular && !S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode) &&
+      ::isatty(STDIN_FILENO) != 1) {
     throw Error("Cannot read the standard input. " + NotRegularFileText(info.st_mode));
   }
+  const uint64_t limit = regular ? static_cast<uint64_t>(info.st_size) : kMaxSubjectBytes;
   std::string bytes;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+  if (regular) {
+    bytes.reserve(static_cast<size_t>(limit));
+    AdviseHugePages(bytes.data(), bytes.capacity());
+  }
+  std::unique_ptr<char[]> buffer(new char[kReadChunkBytes]);
+  while (!regular || bytes.size() < limit) {
+    const size_t wanted =
+        regular ? static_cast<size_t>(std::min<uint64_t>(kReadChunkBytes, limit - bytes.size()))
+                : kReadChunkBytes;
+    const ssize_t got = ::read(STDIN_FILENO, buffer.get(), wanted);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw Error("Cannot read the standard input.");
-    if (got == 0) return bytes;
+    if (got == 0) break;
     if (bytes.size() + static_cast<size_t>(got) > kMaxSubjectBytes) {
       throw Error("Cannot read the standard input. It holds more than " +
                   std::to_string(kMaxSubjectBytes) + " bytes, more than a subject can hold.");
     }
-    bytes.append(buffer, static_cast<size_t>(got));
+    bytes.append(buffer.get(), static_cast<size_t>(got));
   }
+  return bytes;
 }
 
 bool IsStandardInput(const std::optional<std::string>& file) { return !file || *file == "-"; }
