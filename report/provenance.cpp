@@ -4,13 +4,13 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 #include "text/code_page.h"
+#include "text/error.h"
+#include "text/regular_file.h"
 
 namespace farrowdale {
 namespace {
@@ -70,10 +70,16 @@ std::string Sha256Hex(std::string_view bytes) {
 }
 
 std::string FileSha256Hex(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return in.bad() ? std::string() : Sha256Hex(bytes);
+  // Read as every other input is: a regular file only, no further than its size at open.
+  try {
+    const TRegularFile file(path);
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(file.size()));
+    file.ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
+    return Sha256Hex(bytes);
+  } catch (const Error&) {
+    return {};
+  }
 }
 
 std::u16string RenderProvenance(const TProvenance& provenance) {
