@@ -186,6 +186,8 @@ int RunAgreeCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kAgreeHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:

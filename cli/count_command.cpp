@@ -33,10 +33,11 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--open] PATH...\n"
+    "                            [--recursive] [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --one-file        one combined report \"result.htm\" in the corpus folder instead of\n"
     "                    one \"_result.htm\" report beside each text file\n"
@@ -48,7 +49,9 @@ constexpr const char* kCountHelp =
     "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
     "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
-    "  --open            open the corpus folder or the combined report when done\n";
+    "  --open            open the corpus folder or the combined report when done\n"
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n";
 
 struct CountOptions {
   std::optional<std::string> tag_set;
@@ -61,6 +64,7 @@ struct CountOptions {
   std::optional<std::string> jobs_text;
   int jobs = 0;  // 0: one per core
   bool open = false;
+  bool recursive = false;
   std::vector<std::string> paths;
 };
 
@@ -78,14 +82,16 @@ std::optional<int> ParseJobs(std::string_view text) {
 
 ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
                             std::string& complaint) {
-  const TCommandOptions known{
-      {{"--one-file", &options.one_file}, {"--open", &options.open}, {"--tables", &options.tables}},
-      {{"--tagset", &options.tag_set},
-       {"--filter", &options.filter},
-       {"--folder", &options.folder},
-       {"--templates", &options.templates},
-       {"--code-page", &options.code_page},
-       {"--jobs", &options.jobs_text}}};
+  const TCommandOptions known{{{"--one-file", &options.one_file},
+                               {"--open", &options.open},
+                               {"--tables", &options.tables},
+                               {"--recursive", &options.recursive}},
+                              {{"--tagset", &options.tag_set},
+                               {"--filter", &options.filter},
+                               {"--folder", &options.folder},
+                               {"--templates", &options.templates},
+                               {"--code-page", &options.code_page},
+                               {"--jobs", &options.jobs_text}}};
   const ParseOutcome outcome = ParseCommandArgs("count", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -121,15 +127,18 @@ fs::path CleanAbsolute(const std::string& given) {
 
 // The file list as the window would hold it after the same folder and file choices; each
 // refused duplicate is reported on stderr with the window's message.
-TFileListModel BuildFileList(const std::vector<std::string>& paths) {
+TFileListModel BuildFileList(const std::vector<std::string>& paths, EFolderScan scan) {
   TFileListModel list;
   for (const std::string& given : paths) {
     const fs::path path = CleanAbsolute(given);
     std::error_code ec;
-    const auto outcome =
-        fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
+    const bool folder = fs::is_directory(path, ec);
+    const auto outcome = folder ? list.AddFolder(path, scan) : list.AddFile(path, ItemFolder(path));
     for (const auto& duplicate : outcome.duplicates) {
       std::cerr << DuplicateItemMessage(duplicate.offered) << '\n';
+    }
+    if (folder && outcome.added == 0 && outcome.duplicates.empty()) {
+      std::cerr << PathToNarrow(path) << ": warning: no .txt files here\n";
     }
   }
   return list;
@@ -152,6 +161,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCountHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:
@@ -162,7 +173,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
                options.open, isatty(STDERR_FILENO) == 1);
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    TFileListModel list = BuildFileList(options.paths);
+    TFileListModel list = BuildFileList(
+        options.paths, options.recursive ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly);
     if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
     TCodingRunRequest request;

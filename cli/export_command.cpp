@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* kExportHelp =
     "Usage: farrowdale-cli export --tagset FILE [--qdpx OUT.qdpx] [--qdc OUT.qdc]\n"
     "                             [--coder NAME] [--filter PATTERN] [--folder DIR]\n"
-    "                             [--code-page NAME] PATH...\n"
+    "                             [--code-page NAME] [--recursive] PATH...\n"
     "Exports the coding of the text files as a REFI-QDA project, for qualitative-analysis\n"
     "programs: each file's text without the markers of its passages, and each passage as a\n"
     "selection coded with its tag.\n"
@@ -40,6 +40,7 @@ constexpr const char* kExportHelp =
     "  --folder DIR      the corpus folder, which names the project and which the texts are\n"
     "                    named relative to (default: the folder of the last file added)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "At least one of --qdpx and --qdc is required.\n";
 
 struct ExportOptions {
@@ -50,12 +51,13 @@ struct ExportOptions {
   std::optional<std::string> filter;
   std::optional<std::string> folder;
   std::optional<std::string> code_page;
+  bool recursive = false;
   std::vector<std::string> paths;
 };
 
 ParseOutcome ParseExportArgs(const std::vector<std::string>& args, ExportOptions& options,
                              std::string& complaint) {
-  const TCommandOptions known{{},
+  const TCommandOptions known{{{"--recursive", &options.recursive}},
                               {{"--tagset", &options.tag_set},
                                {"--qdpx", &options.project},
                                {"--qdc", &options.codebook},
@@ -103,12 +105,14 @@ int RunExportCommand(const std::vector<std::string>& args) {
     std::cout << kExportHelp;
     return 0;
   }
+  if (outcome == ParseOutcome::kVersion) return PrintVersion();
   if (outcome != ParseOutcome::kRun) return UsageError(complaint);
 
   CliHost host({}, false, isatty(STDERR_FILENO) == 1);
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    TFileListModel list = BuildFileList(options.paths);
+    TFileListModel list = BuildFileList(
+        options.paths, options.recursive ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly);
     if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
     TExchangeExportRequest request;

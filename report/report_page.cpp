@@ -77,8 +77,9 @@ TReportTemplate::TReportTemplate(const std::filesystem::path& path,
     return;
   }
   text_ = page.JoinedText();
-  for (const std::string_view section : {kChartPlaceholder, kPassagesPlaceholder,
-                                         kProvenancePlaceholder, kCooccurrencePlaceholder}) {
+  for (const std::string_view section :
+       {kChartPlaceholder, kPassagesPlaceholder, kProvenancePlaceholder, kCooccurrencePlaceholder,
+        kProblemsPlaceholder}) {
     if (Holds(section)) placeholders.push_back(section);
   }
   placeholders.insert(placeholders.end(),

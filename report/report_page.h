@@ -37,6 +37,7 @@ inline constexpr std::string_view kChartPlaceholder = "{@chart}";
 inline constexpr std::string_view kPassagesPlaceholder = "{@passages}";
 inline constexpr std::string_view kProvenancePlaceholder = "{@provenance}";
 inline constexpr std::string_view kCooccurrencePlaceholder = "{@cooccurrence}";
+inline constexpr std::string_view kProblemsPlaceholder = "{@problems}";
 
 // True when a regular file (or a link to one) exists at path; a folder does not count.
 bool TemplateFileExists(const std::filesystem::path& path);

@@ -16,6 +16,8 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
     out.AppendUnicode(RenderProvenance(*additions.provenance));
   } else if (placeholder == kCooccurrencePlaceholder && additions.cooccurrence) {
     out.AppendUnicode(RenderCooccurrenceSection(*additions.cooccurrence));
+  } else if (placeholder == kProblemsPlaceholder && additions.problems) {
+    out.AppendUnicode(RenderProblemsSection(*additions.problems));
   }
 }
 

@@ -19,6 +19,7 @@
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
+#include "run/file_names.h"
 #include "run/frequency_list.h"
 #include "run/listed_files.h"
 #include "run/marker_check.h"
@@ -135,8 +136,9 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 // the text itself when the tables or the passages section need it.
 struct TFileOutcome {
   TextReadWarnings warnings;
+  std::string read_as;
   TStatArray stats;
-  size_t marker_problems = 0;
+  TFileProblems problems;
   std::exception_ptr count_error;
   std::string text;
   // How the file's tags co-occur, when the tables or the combined report want it.
@@ -147,16 +149,48 @@ struct TFileOutcome {
   std::exception_ptr report_error;
 };
 
-// The marker problems of one file, found on the run's reading and scan of it; none when the
-// tag set has no tag to search.
-size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::path& path,
-                           const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const TScannedText& scanned) {
-  if (check.tags_searched() == 0) return 0;
-  std::vector<std::string> read_warnings;
-  for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
-  return check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned).size();
+// What one file's reading and the run's scan of it give to the problems section: its read
+// notes, and its marker problems (none when the tag set has no tag to search), named by the
+// file's name in the run.
+TFileProblems FileProblems(const TMarkerCheck& check, const std::filesystem::path& path,
+                           const std::string& name, const TNarrowTextFile& file,
+                           const TTagArray& tag_set, const TScannedText& scanned) {
+  TFileProblems problems;
+  problems.file_name = name;
+  for (const TextReadWarning& warning : file.warnings) {
+    problems.read_notes.push_back(warning.Message());
+  }
+  if (check.tags_searched() == 0) return problems;
+  for (TCheckProblem& problem : check.CheckScannedText(path, file.text, {}, tag_set, scanned)) {
+    if (!ChangesCounts(problem)) continue;
+    if (++problems.marker_problems <= static_cast<int64_t>(kListedProblemsPerFile)) {
+      problem.path = NarrowToPath(name);
+      problems.first_problems.push_back(FormatCheckProblem(problem));
+    }
+  }
+  return problems;
 }
+
+// A report's additions with its own file's problems and provenance, in per-file mode.
+struct TFileAdditions {
+  TFileAdditions(const TReportAdditions& run_additions, const TRunProblems& run_problems,
+                 const TFileProblems& file_problems, const std::string& read_as)
+      : provenance(*run_additions.provenance), additions(run_additions) {
+    problems.tag_set_problems = run_problems.tag_set_problems;
+    if (file_problems.marker_problems > 0 || !file_problems.read_notes.empty()) {
+      problems.files.push_back(file_problems);
+    }
+    if (!read_as.empty()) provenance.files_read_as.emplace_back(file_problems.file_name, read_as);
+    additions.provenance = &provenance;
+    additions.problems = &problems;
+  }
+  TFileAdditions(const TFileAdditions&) = delete;
+  TFileAdditions& operator=(const TFileAdditions&) = delete;
+
+  TProvenance provenance;
+  TRunProblems problems;
+  TReportAdditions additions;
+};
 
 }  // namespace
 
@@ -223,8 +257,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  std::vector<std::filesystem::path> ticked_paths;
+  for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
+  // The files' names in reports and tables: their paths in the corpus.
+  const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
 
-  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
   const TReportTemplate report_template =
       one_file_mode ? CombinedReportTemplate(template_path) : FileReportTemplate(template_path);
@@ -234,7 +272,14 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // report is written and synced on the worker that counted its file.
   const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
-  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  // The tag set's problems, then those of each file with something to say.
+  TRunProblems run_problems;
+  for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+    run_problems.tag_set_problems.push_back(FormatCheckProblem(problem));
+  }
+  const TReportAdditions additions{.provenance = &provenance,
+                                   .passages = with_passages ? &passages : nullptr,
+                                   .problems = &run_problems};
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
   TPassagePlaces places(request.write_tables, with_passages);
@@ -268,8 +313,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
           outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
-          outcome.marker_problems =
-              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
+          outcome.problems = FileProblems(marker_check, ticked[index]->path, shown_names[index],
+                                          file, tag_set, scanned);
           if (with_cooccurrence) {
             outcome.cooccurrence =
                 CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);
@@ -279,8 +324,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         }
         if (reports_on_workers && !outcome.count_error) {
           try {
+            const TFileAdditions own(additions, run_problems, outcome.problems, file.read_as);
             outcome.report =
-                RenderFileReport(outcome.stats, report_template, reports[index], additions);
+                RenderFileReport(outcome.stats, report_template, reports[index], own.additions);
           } catch (...) {
             outcome.report_error = std::current_exception();
           }
@@ -290,6 +336,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
         }
         outcome.warnings = std::move(file.warnings);
+        outcome.read_as = std::move(file.read_as);
         if (keep_texts) outcome.text = std::move(file.text);
         return outcome;
       },
@@ -301,12 +348,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         if (outcome.count_error) std::rethrow_exception(outcome.count_error);
         TStatArray& stats = outcome.stats;
         for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-        if (outcome.marker_problems > 0) {
-          summary.marker_problems += static_cast<int64_t>(outcome.marker_problems);
+        if (outcome.problems.marker_problems > 0) {
+          summary.marker_problems += outcome.problems.marker_problems;
           ++summary.files_with_marker_problems;
         }
         ++summary.files_counted;
-        const std::string file_name = PathToNarrow(item.path.filename());
+        const std::string& file_name = shown_names[index];
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
         if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
         if (with_cooccurrence) {
@@ -319,6 +366,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
             cooccurrence.passages[tag] += stats[tag].Freq;
         }
         if (one_file_mode) {
+          if (outcome.problems.marker_problems > 0 || !outcome.problems.read_notes.empty()) {
+            run_problems.files.push_back(std::move(outcome.problems));
+          }
+          if (!outcome.read_as.empty())
+            provenance.files_read_as.emplace_back(file_name, outcome.read_as);
           file_names.push_back(file_name);
           pooled.AddFile(stats);
           // The combined report shows each file's Count and Freq only; its distinct texts
@@ -329,7 +381,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
           places.ForgetOccurrences();
           if (with_passages) {
-            outcome.report = RenderFileReport(stats, report_template, reports[index], additions);
+            const TFileAdditions own(additions, run_problems, outcome.problems, outcome.read_as);
+            outcome.report =
+                RenderFileReport(stats, report_template, reports[index], own.additions);
           }
           if (outcome.report_error) std::rethrow_exception(outcome.report_error);
           if (outcome.report) {

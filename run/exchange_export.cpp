@@ -6,6 +6,7 @@
 
 #include "count/stripped_text.h"
 #include "report/qda_project.h"
+#include "run/file_names.h"
 #include "run/listed_files.h"
 #include "run/parallel_files.h"
 #include "run/tag_scanner.h"
@@ -94,13 +95,6 @@ std::string ProjectName(const std::filesystem::path& corpus_folder) {
 
 }  // namespace
 
-std::string ExchangeSourceName(const std::filesystem::path& text_file,
-                               const std::filesystem::path& corpus_folder) {
-  const std::filesystem::path relative = text_file.lexically_relative(corpus_folder);
-  const bool inside = !relative.empty() && *relative.begin() != "..";
-  return PathToNarrow(inside ? relative : text_file);
-}
-
 TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& request,
                                              TCodingRunHost& host) {
   TTagArray tag_set;
@@ -129,9 +123,15 @@ TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& reque
   project.created = host.Now();
   project.codes = codes.codes;
   std::vector<const TFileItem*> ticked;
+  std::vector<std::filesystem::path> ticked_paths;
   for (const TFileItem& item : request.items) {
-    if (item.checked) ticked.push_back(&item);
+    if (!item.checked) continue;
+    ticked.push_back(&item);
+    ticked_paths.push_back(item.path);
   }
+  // Sources are named as a run names its files, so the names match the reports and tables.
+  const std::vector<std::string> source_names =
+      CorpusFileNames(ticked_paths, request.corpus_folder);
   if (!request.project_path.empty()) {
     ProcessInOrder<TSourceOutcome>(
         ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -140,7 +140,7 @@ TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& reque
           try {
             TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
             outcome.warnings = std::move(file.warnings);
-            outcome.source.name = ExchangeSourceName(ticked[index]->path, request.corpus_folder);
+            outcome.source.name = source_names[index];
             FillSource(StripMarkers(file.text, tag_set, scanner), codes, outcome);
           } catch (...) {
             outcome.error = std::current_exception();

@@ -47,11 +47,6 @@ struct TExchangeExportSummary {
 TExchangeExportSummary ExportExchangeProject(const TExchangeExportRequest& request,
                                              TCodingRunHost& host);
 
-// The source name of a text: its path relative to corpus_folder, or its whole path when it
-// lies outside.
-std::string ExchangeSourceName(const std::filesystem::path& text_file,
-                               const std::filesystem::path& corpus_folder);
-
 }  // namespace farrowdale
 
 #endif  // FARROWDALE_RUN_EXCHANGE_EXPORT_H_

@@ -377,7 +377,7 @@ std::vector<TCheckProblem> TMarkerCheck::CheckScanned(
     const std::vector<std::string>& read_warnings, const std::vector<TScannedTag>& scanned) const {
   std::vector<TCheckProblem> problems;
   for (const std::string& warning : read_warnings) {
-    problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
+    problems.push_back({path, 1, 1, ECheckSeverity::kNote, warning});
   }
   std::unique_ptr<TSearches> searches = BorrowSearches();
   try {
@@ -460,10 +460,29 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
   return result;
 }
 
+namespace {
+
+const char* SeverityLabel(ECheckSeverity severity) {
+  switch (severity) {
+    case ECheckSeverity::kError:
+      return "error: ";
+    case ECheckSeverity::kWarning:
+      return "warning: ";
+    case ECheckSeverity::kNote:
+      return "note: ";
+  }
+  return "";
+}
+
+}  // namespace
+
+bool ChangesCounts(const TCheckProblem& problem) {
+  return problem.severity != ECheckSeverity::kNote;
+}
+
 std::string FormatCheckProblem(const TCheckProblem& problem) {
   return PathToNarrow(problem.path) + ":" + std::to_string(problem.line) + ":" +
-         std::to_string(problem.column) + ": " +
-         (problem.severity == ECheckSeverity::kError ? "error: " : "warning: ") + problem.message;
+         std::to_string(problem.column) + ": " + SeverityLabel(problem.severity) + problem.message;
 }
 
 std::string FormatCheckSummary(const TCheckResult& result) {

@@ -115,7 +115,9 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
 
-// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
+// False for a note (how a file was read), which changes no count; true for the rest.
+bool ChangesCounts(const TCheckProblem& problem);
+// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", "note:"), without a line end.
 std::string FormatCheckProblem(const TCheckProblem& problem);
 // "no problems in 5 files", "3 problems in 2 of 5 files", "4 problems in the tag set and
 // 1 of 5 files".

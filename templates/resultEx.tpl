@@ -119,6 +119,8 @@ table.cooc { width: auto; font-size: 13px; font-variant-numeric: tabular-nums; }
   font-size: 13px; }
 .provenance dt { color: var(--muted); }
 .provenance dd { margin: 0; overflow-wrap: anywhere; }
+.problems h3 { font-size: 14px; margin: 10px 0 2px; overflow-wrap: anywhere; }
+.problems ul { margin: 0; padding-left: 1.4em; font-size: 13px; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4 landscape; margin: 10mm 10mm 12mm; }
@@ -162,6 +164,7 @@ and file, written beside this report when tables are asked for (<code>--tables</
 {@chart}
 {@cooccurrence}
 {@passages}
+{@problems}
 {@provenance}
 </main>
 <footer>Each file column shows distinct/all passages in that file &middot; Count: distinct passages over all files &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences over all files.</footer>

@@ -187,12 +187,56 @@ std::string PointerLineFromCheckOutput(const std::string& check_out) {
   }
   lines.pop_back();  // the summary
   std::set<std::string> paths;
-  for (const std::string& line : lines) paths.insert(line.substr(0, line.find(':')));
-  const size_t problems = lines.size();
+  size_t problems = 0;
+  for (const std::string& line : lines) {
+    if (line.find(": note: ") != std::string::npos) continue;  // changes no count
+    paths.insert(line.substr(0, line.find(':')));
+    ++problems;
+  }
   const size_t files = paths.size();
   return std::to_string(problems) + " possible marker " + (problems == 1 ? "problem" : "problems") +
          " in " + std::to_string(files) + (files == 1 ? " file" : " files") +
          "; run \"farrowdale-cli check\" for the list\n";
+}
+
+// What a script tests for: notes about how a file was read leave check's exit code 0 (so
+// "check && count" goes on), a folder without texts is said out loud, and every command
+// answers --version.
+TEST_F(CheckTest, ExitCodesAndMessagesAScriptCanRelyOn) {
+  const fs::path corpus = root_ / "texts";
+  fs::create_directories(corpus / "empty");
+  WriteBytes(corpus / "legacy.txt", "<e>caf\xe9</e>\n");
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::vector<std::string> check = {"check", "--code-page", "UTF-8", "--tagset",
+                                          (root_ / "tags.ini").string()};
+  std::vector<std::string> args = check;
+  args.push_back(corpus.string());
+  CliResult result = Run(args);
+  EXPECT_EQ(result.exit_code, 0) << result.out;
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n')),
+            (corpus / "legacy.txt").string() + ":1:1: note: not valid UTF-8; read as windows-1252");
+  // The same note beside a problem that changes a count: exit 1.
+  WriteBytes(corpus / "stray.txt", "a</e>\n");
+  EXPECT_EQ(Run(args).exit_code, 1);
+
+  args = {"count",
+          "--templates",
+          FARROWDALE_TEMPLATES_DIR,
+          "--tagset",
+          (root_ / "tags.ini").string(),
+          (corpus / "empty").string()};
+  result = Run(args);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, (corpus / "empty").string() + ": warning: no .txt files here\n");
+
+  for (const std::vector<std::string>& version : {std::vector<std::string>{"--version"},
+                                                  {"count", "--version"},
+                                                  {"check", "--version"},
+                                                  {"match", "--version"}}) {
+    result = Run(version);
+    EXPECT_EQ(result.exit_code, 0) << version.front();
+    EXPECT_EQ(result.out, "farrowdale-cli (Morrow Farrowdale) 1.0\n") << version.front();
+  }
 }
 
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
