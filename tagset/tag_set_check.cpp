@@ -113,8 +113,12 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
     reading.first_meaning = at;
     reading.meaning = std::move(meaning);
   };
+  size_t group_end = 0;  // a modifier group's parentheses keep their meaning up to here
   for (size_t i = 0; i < marker.size(); ++i) {
     const char c = marker[i];
+    if (parentheses_literal && i >= group_end) {
+      group_end = std::max(group_end, i + ModifierGroupLength(marker, i));
+    }
     if (c == '\\' && i + 1 < marker.size()) {
       const char next = marker[++i];
       if (kMeaningfulEscapes.find(next) != std::string_view::npos) {
@@ -128,7 +132,7 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
       reading.literal += next;
       continue;
     }
-    const bool exempt = parentheses_literal && (c == '(' || c == ')');
+    const bool exempt = parentheses_literal && i >= group_end && (c == '(' || c == ')');
     if (!exempt && kPatternCharacters.find(c) != std::string_view::npos) {
       note(i, c == '\\' ? "a '\\' at the end escapes nothing" : PatternMeaningOf(c));
       reading.escaped += '\\';
