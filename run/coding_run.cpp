@@ -226,6 +226,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
   // Without a tag to search there is no marker to check.
   const TMarkerCheck marker_check(request.tag_set_path);
+  if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
     summary.files_with_marker_problems = 1;

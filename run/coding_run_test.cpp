@@ -406,6 +406,22 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
                                 ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
   }
   EXPECT_TRUE(host_.messages.empty());
+
+  // A tag with an end marker and no begin marker would count from the start of the text: it
+  // stops the run before anything is written, pointing at the key typo.
+  AddItem("one.txt", "<e>a</e>");
+  WriteFile(root_ / "tags.ini",
+            "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emotion]\r\nbegn=<e>\r\nend=</e>\r\n");
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.what(), "Tag \"emotion\" in " + (root_ / "tags.ini").string() +
+                                " has an end marker but no begin marker (line 5 has \"begn\"; "
+                                "did you mean \"begin\"?)");
+  }
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 // Reports are written and synced on the workers but take their place in list order: a

@@ -66,6 +66,8 @@ class TMarkerCheck {
   // The tag set's problems (an error for each tag whose pattern does not compile included),
   // in file order.
   const std::vector<TCheckProblem>& tag_set_problems() const { return tag_set_problems_; }
+  // The tag set as read and linted, with the mistake that stops a run, if any.
+  const TTagSetCheck& tag_set_check() const { return tag_set_; }
   // Tags whose pattern compiles, each pair of markers once.
   int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
 

@@ -268,11 +268,31 @@ class TTagSetChecker {
     return nullptr;
   }
 
+  // " (line 2 has "begn"; did you mean "begin"?)" for the first key of the section that
+  // looks like a slip for "begin"; empty when none does.
+  static std::string MisspeltBeginHint(const TIniSectionPlace& place) {
+    for (const TIniKeyPlace& key : place.keys) {
+      if (IsAnyTagKey(key.key) || IntendedTagKey(key.key) != "begin") continue;
+      return " (line " + std::to_string(key.line) + " has " + Quoted(key.key) +
+             "; did you mean \"begin\"?)";
+    }
+    return "";
+  }
+
   void CheckTag(size_t i) {
     const TTagInfo& tag = result_.tags[i];
     const TIniSectionPlace& place = places_[i];
     const std::string name = Quoted(tag.Name);
-    if (tag.BeginMark.empty()) {
+    if (tag.BeginMark.empty() && !tag.EndMark.empty()) {
+      const std::string hint = MisspeltBeginHint(place);
+      Report(
+          place.line, 1, ECheckSeverity::kError,
+          "tag " + name + " has an end marker but no begin marker, and a run stops on it" + hint);
+      if (!result_.run_stop) {
+        result_.run_stop = "Tag " + name + " in " + PathToNarrow(ini_.Path()) +
+                           " has an end marker but no begin marker" + hint;
+      }
+    } else if (tag.BeginMark.empty()) {
       Report(place.line, 1, ECheckSeverity::kWarning,
              "tag " + name + " has no begin marker (no \"begin\" key, or an empty value)");
     } else {

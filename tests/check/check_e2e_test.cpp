@@ -198,11 +198,13 @@ std::string PointerLineFromCheckOutput(const std::string& check_out) {
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
   const fs::path corpus = CopyCodedCorpus();
   // The coded corpus with a text read in a guessed encoding, once with the corpus's faulty
-  // tag set (its colour mended, so that a run takes it) and once with a tag set that has
-  // only file problems to show.
+  // tag set (its colour and its tag without a begin marker mended, so that a run takes it)
+  // and once with a tag set that has only file problems to show.
   WriteBytes(corpus / "h_guessed.txt", "<e>caf\xe9</e> <e>open\n");
   WriteBytes(root_ / "faulty.ini",
-             ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n", "color=93C7D0\r\n"));
+             ReplaceAll(ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n",
+                                   "color=93C7D0\r\n"),
+                        "[note]\r\nend=", "[note]\r\nbegin=<n>\r\nend="));
   WriteBytes(root_ / "tags.ini", "[place]\nbegin=<p>\nend=</p>\n[emotion]\nbegin=<e>\nend=</e>\n");
   for (const fs::path& tag_set : {root_ / "faulty.ini", root_ / "tags.ini"}) {
     const CliResult check =
