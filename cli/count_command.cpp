@@ -39,7 +39,7 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--open] PATH...\n"
+    "                            [--strict] [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -53,6 +53,8 @@ constexpr const char* kCountHelp =
     "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
     "                    in the corpus folder, for spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
+    "  --strict          stop before writing anything when the tag set or the texts have\n"
+    "                    any problem the marker check finds\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
 struct CountOptions {
@@ -66,6 +68,7 @@ struct CountOptions {
   std::optional<std::string> jobs_text;
   int jobs = 0;  // 0: one per core
   bool open = false;
+  bool strict = false;
   std::vector<std::string> paths;
 };
 
@@ -83,14 +86,16 @@ std::optional<int> ParseJobs(std::string_view text) {
 
 ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
                             std::string& complaint) {
-  const TCommandOptions known{
-      {{"--one-file", &options.one_file}, {"--open", &options.open}, {"--tables", &options.tables}},
-      {{"--tagset", &options.tag_set},
-       {"--filter", &options.filter},
-       {"--folder", &options.folder},
-       {"--templates", &options.templates},
-       {"--code-page", &options.code_page},
-       {"--jobs", &options.jobs_text}}};
+  const TCommandOptions known{{{"--one-file", &options.one_file},
+                               {"--open", &options.open},
+                               {"--tables", &options.tables},
+                               {"--strict", &options.strict}},
+                              {{"--tagset", &options.tag_set},
+                               {"--filter", &options.filter},
+                               {"--folder", &options.folder},
+                               {"--templates", &options.templates},
+                               {"--code-page", &options.code_page},
+                               {"--jobs", &options.jobs_text}}};
   const ParseOutcome outcome = ParseCommandArgs("count", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -198,6 +203,10 @@ class CliHost : public TCodingRunHost {
     ClearProgress();
     std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
   }
+  void TagSetProblem(const TCheckProblem& problem) override {
+    ClearProgress();
+    std::cerr << FormatCheckProblem(problem) << '\n' << std::flush;
+  }
   // Removes the progress line, so that the next output starts on a clean line.
   void ClearProgress() {
     if (progress_width_ == 0) return;
@@ -247,6 +256,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.write_tables = options.tables;
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
+    request.strict = options.strict;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

@@ -163,6 +163,19 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
 }
 
+// A strict run's check of the tag set and every ticked text, before anything is written:
+// throws when it finds any problem. Each text is read once more for it.
+void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
+                      const std::vector<const TFileItem*>& ticked, int jobs) {
+  std::vector<std::filesystem::path> files;
+  for (const TFileItem* item : ticked) files.push_back(item->path);
+  const TCheckResult check =
+      CheckCoding(tag_set_path, files, ReadFileForCheck, static_cast<unsigned>(jobs));
+  if (check.problems.empty()) return;
+  throw Error("Nothing was written: the strict run found " + FormatCheckSummary(check) +
+              " (the marker check lists them)");
+}
+
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
 // the error counting raised (told after the warnings, as a run one file at a time does), and
 // the text itself when the tables or the passages section need it.
@@ -226,6 +239,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
   // Without a tag to search there is no marker to check.
   const TMarkerCheck marker_check(request.tag_set_path);
+  if (marker_check.tags_searched() > 0) {
+    for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+      host.TagSetProblem(problem);
+    }
+  }
   if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
@@ -252,6 +270,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  if (request.strict) StopOnAnyProblem(request.tag_set_path, ticked, request.jobs);
 
   const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
