@@ -872,7 +872,8 @@ void Form1Test::TagSetProblemsAreFlagged() {
   QVERIFY(emotion[1].startsWith("line 3: end marker"));
   const QStringList place = problems_of(1);
   QCOMPARE(place.size(), 2);
-  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has no begin marker"), qPrintable(place[0]));
+  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has an end marker but no begin marker"),
+           qPrintable(place[0]));
   QVERIFY2(place[1].contains("did you mean \"begin\"?"), qPrintable(place[1]));
   QVERIFY(problems_of(2).isEmpty());
   // The section the reader merges with [Emotion] is flagged where it stands.

@@ -39,7 +39,7 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--strict] [--open] PATH...\n"
+    "                            [--strict] [--fold-space] [--fold-case] [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -55,6 +55,10 @@ constexpr const char* kCountHelp =
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
     "  --strict          stop before writing anything when the tag set or the texts have\n"
     "                    any problem the marker check finds\n"
+    "  --fold-space      count passages that differ only in spaces, tabs and line breaks\n"
+    "                    as one (every run of them counts as one space)\n"
+    "  --fold-case       count passages that differ only in letter case as one, in every\n"
+    "                    alphabet (simple Unicode case folding), not only A-Z\n"
     "  --open            open the corpus folder or the combined report when done\n";
 
 struct CountOptions {
@@ -69,6 +73,8 @@ struct CountOptions {
   int jobs = 0;  // 0: one per core
   bool open = false;
   bool strict = false;
+  bool fold_space = false;
+  bool fold_case = false;
   std::vector<std::string> paths;
 };
 
@@ -89,7 +95,9 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   const TCommandOptions known{{{"--one-file", &options.one_file},
                                {"--open", &options.open},
                                {"--tables", &options.tables},
-                               {"--strict", &options.strict}},
+                               {"--strict", &options.strict},
+                               {"--fold-space", &options.fold_space},
+                               {"--fold-case", &options.fold_case}},
                               {{"--tagset", &options.tag_set},
                                {"--filter", &options.filter},
                                {"--folder", &options.folder},
@@ -257,6 +265,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
     request.strict = options.strict;
+    if (options.fold_space) request.grouping.spacing = ESpacing::kFolded;
+    if (options.fold_case) request.grouping.letter_case = ELetterCase::kEveryAlphabet;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

@@ -138,6 +138,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
   provenance.one_file = request.one_file_mode;
   provenance.code_page = SystemCodePageName();
   provenance.filter = request.filter;
+  provenance.grouping = request.grouping;
   return provenance;
 }
 
@@ -146,7 +147,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
 // different passages tie under the collation does the order depend on the list's quicksort
 // of every occurrence, which then runs over ids.
 void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
-                   TStatInfo& stat) {
+                   ELetterCase letter_case, TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
   TPassageTally tally = TallyPassages(passages);
   bool texts_tie = false;
@@ -155,10 +156,10 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
     return std::move(tally.sequence);
   });
   if (one_file_mode) {
-    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
     stat.Passages = {std::move(tally.texts), std::move(runs)};
   } else {
-    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie, letter_case);
   }
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
 }
@@ -205,13 +206,14 @@ size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::pat
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode) {
-  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping) {
+  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode, grouping);
 }
 
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode) {
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping) {
   TStatArray stats;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
@@ -219,7 +221,13 @@ TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
     stat.Color = tag.Color;
-    CountPassages(TrimmedPassages(narrow_text, spans[stats.size() - 1]), one_file_mode, stat);
+    std::vector<std::string_view> passages = TrimmedPassages(narrow_text, spans[stats.size() - 1]);
+    std::vector<std::string> folded;  // owns the passages while they are counted
+    if (grouping.spacing == ESpacing::kFolded) {
+      for (const std::string_view passage : passages) folded.push_back(FoldedSpaces(passage));
+      passages.assign(folded.begin(), folded.end());
+    }
+    CountPassages(passages, one_file_mode, grouping.letter_case, stat);
   }
   return stats;
 }
@@ -285,13 +293,13 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, with_passages);
+  TPassagePlaces places(request.write_tables, with_passages, request.grouping);
   const bool keep_texts = counts_table || with_passages;
 
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
-  TPooledPassages pooled;
+  TPooledPassages pooled(request.grouping.letter_case);
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
       ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -302,7 +310,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         TFileOutcome outcome;
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
-          outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
+          outcome.stats =
+              CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
           outcome.marker_problems =
               CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
         } catch (...) {

@@ -15,6 +15,7 @@
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/passage_grouping.h"
 
 namespace farrowdale {
 
@@ -30,6 +31,7 @@ struct TCodingRunRequest {
   // Any problem the marker check finds in the tag set or the ticked texts stops the run
   // before anything is written.
   bool strict = false;
+  TPassageGrouping grouping;  // how passages are grouped before counting
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -88,11 +90,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 // file's whole text already converted to narrow text. Passages are kept only in one-file
 // mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping = {});
 // The same from the matches scanner.Scan(narrow_text) gave.
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode);
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping = {});
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

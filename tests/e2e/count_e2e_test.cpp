@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
@@ -65,9 +66,29 @@ TEST_F(CountTest, LettersCorpusGivesTheGoldenReports) {
                                             (letters / "tagset.ini").string()};
   std::vector<std::string> args = options;
   args.push_back(corpus_.string());
-  // The markers are deliberate patterns, and one letter nests a name and leaves a gap open.
-  constexpr std::string_view kProblems =
-      "9 possible marker problems in 3 files; run \"farrowdale-cli check\" for the list\n";
+  // The markers are deliberate patterns, which the tag set's problems (printed first) name,
+  // and one letter nests a name and leaves a gap open.
+  const std::string tag_set = (letters / "tagset.ini").string();
+  std::string kProblems;
+  for (const auto& [line, column, marker] :
+       std::vector<std::tuple<int, int, std::string>>{{3, 16, "persName"},
+                                                      {8, 17, "placeName"},
+                                                      {13, 12, "date"},
+                                                      {20, 24, ""},
+                                                      {25, 12, "note"},
+                                                      {30, 14, "letter"},
+                                                      {35, 11, "gap"}}) {
+    kProblems += tag_set + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                 ": warning: begin marker ";
+    kProblems += marker.empty()
+                     ? "\"<rs type=\"person\"[^>]*>\": '[' starts a set of characters; write <rs "
+                       "type=\"person\"\\[\\^>\\]\\*> to match \"<rs type=\"person\"[^>]*>\"\n"
+                     : "\"<" + marker +
+                           "\\b[^>]*>\": '\\b' matches at the edge of a word, not a "
+                           "character; write <" +
+                           marker + "\\\\b\\[\\^>\\]\\*> to match \"<" + marker + "\\b[^>]*>\"\n";
+  }
+  kProblems += "9 possible marker problems in 3 files; run \"farrowdale-cli check\" for the list\n";
   ExpectSuccess(Count(args), kProblems);
   for (const std::string& name : names) {
     ExpectReport(corpus_ / (name + "_result.htm"),

@@ -59,11 +59,25 @@ def shown_key(text):
     return group_key(re.sub(r"\r\n|\r|\n", "\n", text))
 
 
+SPACE_MARKS = {"&#8629;": "\r\n", "&#183;": " ", "&#8677;": "\t", "&#9085;": "\u00a0"}
+
+
+def shown_spaces(text):
+    """A passage as a report shows it, its marked spacing put back as the characters."""
+    def put_back(match):
+        marks = match.group(1)
+        for mark, space in SPACE_MARKS.items():
+            marks = marks.replace(mark, space)
+        return marks
+    return re.sub(r'<span class="ws">(.*?)</span>', put_back, text)
+
+
 def unescape(text):
     return text.replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
 
 
 def parse_hits(cell, closer, where, problems):
+    cell = shown_spaces(cell)
     if re.search(r"<(?!br>)", cell):
         problems.append(f"{where}: unescaped markup in the hit list")
     pieces = cell.split(closer)
@@ -143,9 +157,11 @@ def check_combined_report(path, tags, found_per_file, problems):
 def run(command):
     result = subprocess.run(command, capture_output=True, text=True, timeout=60)
     # The one line that points to the marker check is expected: the letters nest and leave
-    # an element open on purpose. Anything else on stderr is a fault.
+    # an element open on purpose; so are the tag set's warnings about its marker patterns.
+    # Anything else on stderr is a fault.
     other = [line for line in result.stderr.splitlines()
-             if not line.endswith('run "farrowdale-cli check" for the list')]
+             if not line.endswith('run "farrowdale-cli check" for the list')
+             and not re.match(r".*tagset\.ini:\d+:\d+: warning: begin marker ", line)]
     if result.returncode != 0 or other:
         raise SystemExit(f"{' '.join(command)}: exit {result.returncode}\n{result.stderr}")
 
