@@ -100,6 +100,25 @@ TEST_F(CountTest, LettersCorpusGivesTheGoldenReports) {
   ExpectReport(corpus_ / "result.htm", ReadBytes(letters / "golden" / "result.htm"));
 }
 
+// Passages that differ only in letter case outside A-Z (Ö/ö, É/é, Σ/σ, М/м; ß against SS,
+// which simple folding keeps apart) or only in spacing: counted apart by default, and as one
+// with --fold-case and --fold-space, whose hit lists show what was folded.
+TEST_F(CountTest, AlphabetsCorpusGroupsByCaseAndSpacingOnlyWhenAsked) {
+  const fs::path alphabets = kLetters / "alphabets";
+  for (const auto& entry : fs::directory_iterator(alphabets / "corpus")) {
+    fs::copy_file(entry.path(), corpus_ / entry.path().filename());
+  }
+  const std::vector<std::string> options = {
+      "--code-page",   "UTF-8", "--one-file", "--tagset", (alphabets / "tagset.ini").string(),
+      corpus_.string()};
+  ExpectSuccess(Count(options));
+  ExpectReport(corpus_ / "result.htm", ReadBytes(alphabets / "golden" / "result_plain.htm"));
+  std::vector<std::string> folded = options;
+  folded.insert(folded.begin(), {"--fold-space", "--fold-case"});
+  ExpectSuccess(Count(folded));
+  ExpectReport(corpus_ / "result.htm", ReadBytes(alphabets / "golden" / "result_folded.htm"));
+}
+
 TEST_F(CountTest, EmptyTagSetGivesNoFileReportsButACombinedReport) {
   WriteBytes(tag_set_, "; no tags yet\r\n");
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
