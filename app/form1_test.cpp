@@ -624,6 +624,8 @@ void Form1Test::SettingsAreRemembered() {
   ChooseTagSet(tags);
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
   Child<QCheckBox>("cbxTables")->setChecked(true);
+  Child<QAction>("actFoldSpace")->setChecked(true);
+  Child<QAction>("actFoldCase")->setChecked(true);
   form_->resize(900, 620);
   form_->move(40, 30);
   ShowForm();
@@ -633,6 +635,9 @@ void Form1Test::SettingsAreRemembered() {
   form_ = std::make_unique<TForm1>(*platform_);
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
+  QVERIFY(Child<QAction>("actFoldSpace")->isChecked());
+  QVERIFY(Child<QAction>("actFoldCase")->isChecked());
+  QVERIFY(!Child<QAction>("actStrict")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
   QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
