@@ -88,6 +88,7 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   for (const TCheckProblem& problem : result.problems) {
     std::cout << FormatCheckProblem(problem) << '\n';
   }
+  for (const TCheckProblem& note : result.notes) std::cout << FormatCheckProblem(note) << '\n';
   std::cout << FormatCheckSummary(result) << '\n' << std::flush;
   return result.problems.empty() ? 0 : 1;
 }

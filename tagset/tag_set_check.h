@@ -14,7 +14,8 @@
 namespace farrowdale {
 
 // kError: a coding run stops on it. kWarning: the run goes on but its counts may be wrong.
-enum class ECheckSeverity { kWarning, kError };
+// kNote: no count is wrong, but a choice of the run's would change one.
+enum class ECheckSeverity { kWarning, kError, kNote };
 
 struct TTagSetProblem {
   int line = 1;    // 1-based line of the tag set file
