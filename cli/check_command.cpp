@@ -25,11 +25,12 @@ constexpr const char* kCheckHelp =
     "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
-    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then a summary.\n"
+    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then one note per tag\n"
+    "where --fold-space or --fold-case would count differently, then a summary.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
+    "Exit status: 0 no problems (notes allowed), 1 problems found, 2 usage error.\n";
 
 struct CheckOptions {
   std::optional<std::string> tag_set;
