@@ -187,40 +187,41 @@ bool IsPassageSpace(char16_t c) { return c < 0x20 || c == u' ' || c == u'\u00A0'
 void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes) {
   size_t at = 0;
   while (at < text.size()) {
+    // Up to the next spacing HTML would hide: a single space between words is shown as it is.
     size_t run = at;
-    while (run < text.size() && !IsPassageSpace(text[run])) ++run;
+    while (run < text.size() &&
+           (!IsPassageSpace(text[run]) ||
+            (text[run] == u' ' && (run + 1 == text.size() || !IsPassageSpace(text[run + 1]))))) {
+      ++run;
+    }
     AppendEscapedText(out, text.substr(at, run - at), quotes);
     if (run == text.size()) return;
     size_t end = run;
     while (end < text.size() && IsPassageSpace(text[end])) ++end;
-    if (end - run == 1 && text[run] == u' ') {
-      out += u' ';
-    } else {
-      AppendAscii(out, "<span class=\"ws\">");
-      for (size_t i = run; i < end; ++i) {
-        switch (text[i]) {
-          case u' ':
-            AppendAscii(out, "&#183;");
-            break;
-          case u'\t':
-            AppendAscii(out, "&#8677;");
-            break;
-          case u'\r':
-            if (i + 1 < end && text[i + 1] == u'\n') ++i;
-            AppendAscii(out, "&#8629;");
-            break;
-          case u'\n':
-            AppendAscii(out, "&#8629;");
-            break;
-          case u'\u00A0':
-            AppendAscii(out, "&#9085;");
-            break;
-          default:
-            out += u' ';
-        }
+    AppendAscii(out, "<span class=\"ws\">");
+    for (size_t i = run; i < end; ++i) {
+      switch (text[i]) {
+        case u' ':
+          AppendAscii(out, "&#183;");
+          break;
+        case u'\t':
+          AppendAscii(out, "&#8677;");
+          break;
+        case u'\r':
+          if (i + 1 < end && text[i + 1] == u'\n') ++i;
+          AppendAscii(out, "&#8629;");
+          break;
+        case u'\n':
+          AppendAscii(out, "&#8629;");
+          break;
+        case u'\u00A0':
+          AppendAscii(out, "&#9085;");
+          break;
+        default:
+          out += u' ';
       }
-      AppendAscii(out, "</span>");
     }
+    AppendAscii(out, "</span>");
     at = end;
   }
 }
