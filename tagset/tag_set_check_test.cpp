@@ -108,7 +108,8 @@ TEST_F(TagSetCheckTest, MarkersWithPatternCharactersSayHowToWriteThem) {
   CodePageGuard code_page("UTF-8");
   EXPECT_EQ(
       Problems("[emo]\nbegin=[EMO]\nend = \"«[/EMO]»\"\n[code]\nbegin={{c1}}\nend=\\d.\n"
-               "[paren]\nbegin=(a)\nend=(a)\n[fine]\nbegin=\\[x\\]\nend=a\\.b\n"),
+               "[paren]\nbegin=(a)\nend=(a)\n[fine]\nbegin=\\[x\\]\nend=a\\.b\n"
+               "[mod]\nbegin=(?i)(a)\nend=x\n"),
       (Lines{
           "2:7: warning: begin marker \"[EMO]\": '[' starts a set of characters; write \\[EMO\\] "
           "to match \"[EMO]\"",
@@ -121,6 +122,9 @@ TEST_F(TagSetCheckTest, MarkersWithPatternCharactersSayHowToWriteThem) {
           "\\\\d\\. to match \"\\d.\"",
           // A begin marker's parentheses are taken literally by the run; an end marker's not.
           "9:5: warning: end marker \"(a)\": '(' starts a group; write \\(a\\) to match \"(a)\"",
+          // Except a modifier group, which the run keeps as a group.
+          "14:7: warning: begin marker \"(?i)(a)\": '(' starts a group; write \\(\\?i\\)(a) to "
+          "match \"(?i)(a)\"",
       }));
 }
 
