@@ -28,7 +28,8 @@ constexpr const char* kCheckHelp =
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
     "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (note: for how a file\n"
-    "was read, which changes no count), then a summary.\n"
+    "was read, which changes no count), then one note per tag where --fold-space or\n"
+    "--fold-case would count differently, then a summary.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
     "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
@@ -100,6 +101,7 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   for (const TCheckProblem& problem : result.problems) {
     std::cout << FormatCheckProblem(problem) << '\n';
   }
+  for (const TCheckProblem& note : result.notes) std::cout << FormatCheckProblem(note) << '\n';
   std::cout << FormatCheckSummary(result) << '\n' << std::flush;
   // Notes alone (how files were read) leave the exit code 0: they change no count.
   return std::any_of(result.problems.begin(), result.problems.end(), ChangesCounts) ? 1 : 0;

@@ -52,6 +52,9 @@ struct TCheckResult {
   int files_with_problems = 0;          // text files with at least one problem
   bool tag_set_has_problems = false;
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
+  // What changes no count but is worth knowing (kNote, at the tag's line in the tag set):
+  // per tag, passages that --fold-space or --fold-case would count as one with another.
+  std::vector<TCheckProblem> notes;
 };
 
 struct TTagSearch;
@@ -71,8 +74,18 @@ class TMarkerCheck {
   // The tag set's problems (an error for each tag whose pattern does not compile included),
   // in file order.
   const std::vector<TCheckProblem>& tag_set_problems() const { return tag_set_problems_; }
+  // The tag set as read and linted, with the mistake that stops a run, if any.
+  const TTagSetCheck& tag_set_check() const { return tag_set_; }
   // Tags whose pattern compiles, each pair of markers once.
   int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
+  const TTagArray& searched_tags() const { return searched_tags_; }
+  // The k-th searched tag's matches in narrow_text, as a run finds them. Throws as
+  // TTagScanner::Scan.
+  std::vector<std::vector<TPassageSpan>> Scan(const std::string& narrow_text) const {
+    return scanner_.Scan(narrow_text);
+  }
+  // The line of the tag set's section of the k-th searched tag.
+  int TagLine(size_t k) const;
 
   // One text's problems, found on the matches of the check's own scan of it; read_warnings
   // are reported at its line 1. A search error is one error at line 1.
