@@ -185,6 +185,7 @@ TEST(PassageMatchingTest, ThresholdAndOneToOneGreedyByOverlap) {
   EXPECT_EQ(m.matched, 1);
   EXPECT_EQ(m.a_only, 1);
   EXPECT_EQ(m.b_only, 0);
+  EXPECT_EQ(m.pairs, (std::vector<std::pair<size_t, size_t>>{{1, 0}}));
   // Empty passages match only their equal.
   EXPECT_EQ(MatchPassages({{4, 4}}, {{4, 4}, {4, 5}}).matched, 1);
 }
