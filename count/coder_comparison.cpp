@@ -204,7 +204,10 @@ struct TPooledTag {
 // Keeps the listed differences within what is left of the comparison's budget.
 void SpendListingBudget(std::vector<TTagDifferences>& differences, size_t& left) {
   for (TTagDifferences& tag : differences) {
-    if (tag.listed.size() > left) tag.listed.resize(left);
+    if (tag.listed.size() > left) {
+      tag.listed.resize(left);
+      tag.listed.shrink_to_fit();  // the record is kept to the end of the comparison
+    }
     left -= tag.listed.size();
   }
 }

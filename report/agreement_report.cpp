@@ -286,8 +286,26 @@ void DifferencesSection(std::u16string& out, const TCoderComparison& comparison,
                     std::to_string(kListedDifferencesPerTag) + " per tag and file, and " +
                     std::to_string(kListedDifferencesInAll) +
                     " in all, are listed; the rest are counted.</p>\n");
+    // Past the listing's end, a file gets no table of its own, only its share of the count.
+    int64_t unlisted = 0;
+    int unlisted_files = 0;
     for (const TFileComparison& file : comparison.files) {
-      if (!file.differences.empty()) DifferencesTable(body, file, provenance);
+      const bool any_listed =
+          std::any_of(file.differences.begin(), file.differences.end(),
+                      [](const TTagDifferences& tag) { return !tag.listed.empty(); });
+      if (any_listed) {
+        DifferencesTable(body, file, provenance);
+      } else if (!file.differences.empty()) {
+        ++unlisted_files;
+        for (const TTagDifferences& tag : file.differences) unlisted += tag.total;
+      }
+    }
+    if (unlisted_files > 0) {
+      AppendAscii(body, "<p class=\"more\">" + std::to_string(unlisted) +
+                            (unlisted == 1 ? " difference" : " differences") + " in " +
+                            std::to_string(unlisted_files) +
+                            (unlisted_files == 1 ? " more file" : " more files") +
+                            ", not listed.</p>\n");
     }
   });
   AppendAscii(out, "\n");
