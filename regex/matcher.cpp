@@ -61,6 +61,10 @@ void Matcher::Prepare(const Program& program, const SubjectView& subject) {
   text_ = subject.text;
   length_ = subject.length;
   if (code_ != program.code.data()) NewSubject();
+  if (memo_code_ != program.code) {
+    memo_code_ = program.code;
+    memo_points_ = FindMemoPoints(program.code);
+  }
   guard_loop_backs_ = program.has_back_refs;
   if (guard_loop_backs_) {
     loop_back_slot_.assign(program.code.size(), -1);
@@ -80,14 +84,14 @@ void Matcher::NewSubject() {
 void Matcher::BeginSearch(int32_t start) {
   backtracks_ = 0;
   failed_repeats_.clear();
-  if (memo_on_) failed_.Clear();
+  if (memo_on_) failed_.Release();
   memo_on_ = false;
   budget_ = guard_loop_backs_ ? kBudgetBase + kBudgetPerChar * (int64_t{length_} - start + 1) : 0;
 }
 
 void Matcher::ReleaseSpareMemory() {
   stack_.ReleaseSpare();
-  if (failed_.EntryCount() > 0) failed_.Release();
+  failed_.Release();
   memo_on_ = false;
 }
 
@@ -97,6 +101,7 @@ void Matcher::CountBacktrack() {
     if (backtracks_ > budget_) throw MakePatternError(kErrSearchTooComplex, 0);
   } else if (backtracks_ == memo_threshold) {
     memo_on_ = true;
+    failed_.Start(memo_points_.rows, length_);
   }
 }
 
@@ -123,10 +128,12 @@ uint64_t Matcher::LoopKey(int32_t pos) const {
   return key;
 }
 
-// False when the state already failed in this search.
+// False when the state already failed in this search (only memo points are remembered).
 bool Matcher::EnterState(int node, int32_t pos) {
+  const int row = memo_points_.row_of_node[node];
+  if (row < 0) return true;
   const uint64_t key = LoopKey(pos);
-  return key == kNoLoopKey || failed_.Insert(node, pos, key);
+  return key == kNoLoopKey || failed_.Insert(row, pos, key);
 }
 
 void Matcher::ClearCaptures() { std::fill(std::begin(captures_), std::end(captures_), kUnset); }
@@ -382,9 +389,11 @@ int32_t Matcher::HighestUnfailedCursor(int node, int32_t from, int32_t lowest) c
   int32_t latest_start = -1;
   for (int li = 1; li <= loop_index_; ++li) latest_start = std::max(latest_start, loop_starts_[li]);
   if (from <= latest_start) return from;
+  const int row = memo_points_.row_of_node[node];
+  if (row < 0) return from;
   const uint64_t key = LoopKey(from);
   if (key == kNoLoopKey) return from;
-  const int32_t q = failed_.HighestAbsent(node, from, std::max(lowest, latest_start + 1), key);
+  const int32_t q = failed_.HighestAbsent(row, from, std::max(lowest, latest_start + 1), key);
   return q < std::max(lowest, latest_start + 1) && latest_start >= lowest ? latest_start : q;
 }
 

@@ -15,6 +15,7 @@
 #include "regex/backtrack_stack.h"
 #include "regex/compiler.h"
 #include "regex/failed_states.h"
+#include "regex/memo_points.h"
 #include "regex/program.h"
 
 namespace farrowdale::regex {
@@ -53,7 +54,8 @@ class Matcher {
   // Runs the program with the cursor at pos (0-based). On success sets slot 0 to the match
   // and returns true; on failure the captures are as before the call.
   bool MatchAt(int32_t pos);
-  // Frees backtracking memory beyond the first block, and the failed states.
+  // Frees backtracking memory beyond the first block, and the failed states (a search that
+  // remembered them holds at most memo rows x (subject length + 1) / 8 bytes of bits).
   void ReleaseSpareMemory();
 
   int32_t CaptureStart(int slot) const { return captures_[slot]; }
@@ -132,6 +134,9 @@ class Matcher {
   int64_t backtracks_ = 0;
   int64_t budget_ = 0;
   bool memo_on_ = false;
+  // The program the memo points were found for, and the points.
+  std::vector<uint8_t> memo_code_;
+  MemoPoints memo_points_;
   FailedStates failed_;
 };
 
