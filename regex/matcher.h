@@ -46,8 +46,8 @@ class Matcher {
   void NewSubject();
   // Starts one search (attempts from start on): clears the failed states and the count of
   // backtracks. Without back-references, once a search has backtracked often, every state
-  // entered is remembered and never run twice; with them, too many backtracks throw error
-  // 1018.
+  // entered at a memo point is remembered and never run twice; with them, too many
+  // backtracks throw error 1018.
   void BeginSearch(int32_t start);
   // Unsets every capture slot.
   void ClearCaptures();
