@@ -10,14 +10,14 @@ cli="$build/bin/farrowdale-cli"
 peer="$build/bin/pcre2_count"
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
-[ -f "$data/prose.txt" ] || python3 "$here/make_subjects.py" "$data"
+[ -f "$data/passage.txt" ] || python3 "$here/make_subjects.py" "$data"
 
-# Runs hyperfine on the named commands and prints each one's median and its ratio to the
-# first one's.
+# Runs hyperfine on the named commands (7 runs, or $runs) and prints each one's median and
+# its ratio to the first one's.
 medians() {  # NAME COMMAND [NAME COMMAND]...
   local args=()
   while [ $# -gt 0 ]; do args+=(-n "$1" "$2"); shift 2; done
-  hyperfine --warmup 1 --runs 7 -N -i --style none --export-json "$json" "${args[@]}" >/dev/null
+  hyperfine --warmup 1 --runs "${runs:-7}" -N -i --style none --export-json "$json" "${args[@]}" >/dev/null
   python3 - "$json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
@@ -50,3 +50,10 @@ echo "== 20 MB, begin marker whose end marker is a class that never comes (engin
 medians with-end "$cli match --bytes --count '<e>(.*?)</e>' $data/begins.txt" \
   class-end "$cli match --bytes --count '<e>(.*?)[0-9]' $data/begins.txt" \
   any-then-class "$cli match --bytes --count '(.*?)[0-9]' $data/as.txt"
+
+echo "== one 100 MB passage, its end marker one literal or either of two (engine, 5 runs)"
+runs=5 medians one-end "$cli match --bytes --count '<x>(.*?)</z>' $data/passage.txt" \
+  either-end "$cli match --bytes --count '<x>(.*?)(</y>|</z>)' $data/passage.txt"
+
+echo "== the same passage where every cursor is tried (failed states as bits; engine, once)"
+/usr/bin/time -f "  %e s, %M KiB peak" "$cli" match --bytes --count '<x>(.*?)(</y>|.</z>)' "$data/passage.txt"

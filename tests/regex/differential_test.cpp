@@ -223,6 +223,42 @@ TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2WithEveryFailedStateRemembe
   regex::SetMemoThresholdForTesting(0);
 }
 
+// The engine against itself: failed states remembered from the first backtrack, and only
+// after the usual many (on these subjects mostly never), give the same scans. Long subjects
+// made of short ones are included, where PCRE2 is no help (it gives up on some) and where
+// the memo meets many states per program point.
+TEST_F(DifferentialTest, RememberingFailedStatesChangesNoScan) {
+  const uint32_t seed = static_cast<uint32_t>(EnvInt("FARROWDALE_DIFF_SEED", kDefaultSeed));
+  RandomPatternGenerator generator(seed + 1);
+  const int patterns = EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns) / 2;
+  int mismatches = 0;
+  for (int i = 0; i < patterns && mismatches < 10; ++i) {
+    const GeneratedPattern generated = generator.NextPattern();
+    std::vector<std::string> subjects;
+    std::string long_subject;
+    for (int s = 0; s < kSubjectsPerPattern; ++s) {
+      subjects.push_back(generator.NextSubject(generated));
+      for (int copies = 0; copies < 4; ++copies) long_subject += subjects.back();
+    }
+    subjects.push_back(long_subject);
+    for (const std::string& subject : subjects) {
+      regex::SetMemoThresholdForTesting(1);
+      const std::string remembered = EngineScan(generated.pattern, subject, generated.group_count);
+      regex::SetMemoThresholdForTesting(0);
+      const std::string plain = EngineScan(generated.pattern, subject, generated.group_count);
+      if (remembered != plain) {
+        ++mismatches;
+        ADD_FAILURE() << "seed " << seed + 1 << ", pattern #" << i
+                      << "\n  pattern: " << Escaped(generated.pattern)
+                      << "\n  subject: " << Escaped(subject) << "\n  with the memo:\n"
+                      << remembered << "  without:\n"
+                      << plain;
+        break;
+      }
+    }
+  }
+}
+
 // Long subjects: a repeated group backtracks over each of its iterations, so these need the
 // engine's backtracking state to grow far beyond what a recursion per iteration could hold.
 TEST_F(DifferentialTest, LongSubjectsMatchLikePcre2) {
@@ -319,6 +355,15 @@ TEST_F(DifferentialTest, FixedCasesMatchLikePcre2) {
        {"a\r\nb", "x\r\n"}},
       {"(?-s)a.c", "a[^\\r\\n]c", 0, {"abc a\nc a\rc"}},
       {"(?x) a b # note", "(?x) a b # note", 0, {"ab a b"}},
+      // After a repetition, an alternation: the leftmost branch occurrence is the candidate.
+      {"<b>(.*?)(</e>|</f>)",
+       "<b>(.*?)(</e>|</f>)",
+       2,
+       {"<b>x</f>y</e> <b>z</e>", "<b>a</e</f>", "<b><b></e>", "<b>a</e"}},
+      {"(.*?)(ab|b|c)", "(.*?)(ab|b|c)", 2, {"xxabc", "cab", ""}},
+      {"a(.*)(x|y[0-9])", "a(.*)(x|y[0-9])", 2, {"ay1xay2", "axy", "ay"}},
+      {"a(.*?)([0-9]|</e>)", "a(.*?)([0-9]|</e>)", 2, {"a</e5", "ab</e>1", "a"}},
+      {"a+?(b|\\d)", "a+?(b|\\d)", 1, {"aaa1", "aab", "ab5"}},
   };
   for (const Case& c : cases) {
     Compare("fixed case", c.pattern, c.peer_pattern, c.groups, c.subjects);
