@@ -234,10 +234,16 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // report is written and synced on the worker that counted its file.
   const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
-  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  // A per-file report shows its text once with the passages highlighted; the combined one
+  // lists the first occurrences of each distinct passage in context.
+  TTextWithPassages text_with_passages;
+  TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  if (with_passages && !one_file_mode) additions.text_with_passages = &text_with_passages;
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, with_passages);
+  TPassagePlaces places(request.write_tables, !with_passages  ? TPassagesKept::kNone
+                                              : one_file_mode ? TPassagesKept::kOccurrencesInContext
+                                                              : TPassagesKept::kPlacesInText);
   const bool keep_texts = counts_table || with_passages;
   // Co-occurrence needs each file stripped of its markers: done only when asked for.
   const bool with_cooccurrence =
@@ -326,7 +332,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
           all_stats.push_back(std::move(stats));
         } else {
-          if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+          if (with_passages) {
+            passages = places.TakeTagPassages(stats, DistinctLists(stats));
+            text_with_passages = {outcome.text, places.TakeHighlights(DistinctLists(stats))};
+          }
           places.ForgetOccurrences();
           if (with_passages) {
             outcome.report = RenderFileReport(stats, report_template, reports[index], additions);
