@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "report/csv_tables.h"
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 
@@ -58,7 +59,9 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   if (unlisted > 0) {
     AppendAscii(out, "<p class=\"more\">and ");
     AppendCountOf(out, unlisted, "more occurrence", "more occurrences");
-    AppendAscii(out, "</p>\n");
+    AppendAscii(out, ", all listed in ");
+    AppendAscii(out, kPassagesTableName);
+    AppendAscii(out, " when tables are written</p>\n");
   }
   AppendAscii(out, "</details>\n");
 }
