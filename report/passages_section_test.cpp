@@ -76,6 +76,18 @@ TEST(PassagesSectionTest, LongListsFoldAndPastTenOccurrencesTheRestIsCounted) {
   EXPECT_NE(section.find(u"2 distinct passages, 24 occurrences"), std::u16string::npos);
 }
 
+TEST(PassagesSectionTest, PastTheListedPassagesOfATagTheRestAreCounted) {
+  TTagPassages tag{"t", "000000", {}};
+  for (int i = 0; i < kListedPassages + 3; ++i) tag.passages.push_back({u"p", 1, {}});
+  const std::u16string section = RenderPassagesSection({tag});
+  EXPECT_EQ(CountOf(section, u"<details class=\"psg\""), static_cast<size_t>(kListedPassages));
+  EXPECT_NE(section.find(u"id=\"p1-" + U16(std::to_string(kListedPassages)) + u"\""),
+            std::u16string::npos);
+  EXPECT_NE(section.find(u"<p class=\"more\">and 3 more distinct passages, all listed in "
+                         u"result_passages.csv when tables are written</p>\n</details>"),
+            std::u16string::npos);
+}
+
 TEST(PassagesSectionTest, TagsWithoutPassagesAndAnchors) {
   EXPECT_EQ(RenderPassagesSection({{"none", "zz\"", {}}}),
             U16("<section class=\"passages\">\n<h2>Passages in context</h2>\n"
