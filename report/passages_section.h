@@ -20,7 +20,7 @@ inline constexpr int kListedOccurrences = 10;
 // Past this many distinct passages of one tag the rest are counted, not listed: a browser
 // takes minutes over a page of tens of thousands of passage entries. The hit list links only
 // to the passages listed.
-inline constexpr int kListedPassages = 200;
+inline constexpr int kListedPassages = 100;
 // A passage with more occurrences than this starts folded.
 inline constexpr int kOpenOccurrences = 5;
 
