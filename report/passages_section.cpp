@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "report/csv_tables.h"
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 
@@ -58,7 +59,9 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   if (unlisted > 0) {
     AppendAscii(out, "<p class=\"more\">and ");
     AppendCountOf(out, unlisted, "more occurrence", "more occurrences");
-    AppendAscii(out, "</p>\n");
+    AppendAscii(out, ", all listed in ");
+    AppendAscii(out, kPassagesTableName);
+    AppendAscii(out, " when tables are written</p>\n");
   }
   AppendAscii(out, "</details>\n");
 }
@@ -74,9 +77,17 @@ void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row) {
   AppendAscii(out, ", ");
   AppendCountOf(out, OccurrenceTotal(tag), "occurrence", "occurrences");
   AppendAscii(out, "</span></summary>\n");
-  int32_t number = 0;
-  for (const TDistinctPassage& passage : tag.passages) {
-    AppendDistinctPassage(out, passage, PassageAnchor(row, ++number));
+  const size_t listed = std::min(tag.passages.size(), static_cast<size_t>(kListedPassages));
+  for (size_t i = 0; i < listed; ++i) {
+    AppendDistinctPassage(out, tag.passages[i], PassageAnchor(row, static_cast<int32_t>(i + 1)));
+  }
+  if (listed < tag.passages.size()) {
+    AppendAscii(out, "<p class=\"more\">and ");
+    AppendCountOf(out, static_cast<int64_t>(tag.passages.size() - listed), "more distinct passage",
+                  "more distinct passages");
+    AppendAscii(out, ", all listed in ");
+    AppendAscii(out, kPassagesTableName);
+    AppendAscii(out, " when tables are written</p>\n");
   }
   AppendAscii(out, "</details>\n");
 }

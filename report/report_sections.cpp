@@ -11,7 +11,9 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
   if (placeholder == kChartPlaceholder) {
     out.AppendUnicode(RenderBarCharts(charts()));
   } else if (placeholder == kPassagesPlaceholder && additions.passages) {
-    out.AppendUnicode(RenderPassagesSection(*additions.passages));
+    out.AppendUnicode(additions.text_with_passages
+                          ? RenderPassagesInText(*additions.passages, *additions.text_with_passages)
+                          : RenderPassagesSection(*additions.passages));
   } else if (placeholder == kProvenancePlaceholder && additions.provenance) {
     out.AppendUnicode(RenderProvenance(*additions.provenance));
   } else if (placeholder == kCooccurrencePlaceholder && additions.cooccurrence) {

@@ -12,6 +12,7 @@
 
 #include "report/chart_svg.h"
 #include "report/cooccurrence_section.h"
+#include "report/passages_in_text.h"
 #include "report/passages_section.h"
 #include "report/problems_section.h"
 #include "report/provenance.h"
@@ -27,6 +28,9 @@ struct TReportAdditions {
   const std::vector<TTagPassages>* passages = nullptr;  // one per table row, in row order
   const TCooccurrenceView* cooccurrence = nullptr;      // over all files
   const TRunProblems* problems = nullptr;
+  // A per-file report's text with its passages: when given, the passages section shows the
+  // text once with its passages highlighted instead of listing each passage's occurrences.
+  const TTextWithPassages* text_with_passages = nullptr;
 };
 
 // Whether the table's hit lists link to the passages section: only when the template holds

@@ -232,7 +232,9 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
   int32_t number = 0;
   for (const TFrequencyEntry& entry : list) {
     std::u16string& text = out.unicode();
-    if (link_row > 0) {
+    // The combined report's passages section lists the first kListedPassages of a tag.
+    const bool listed = style == THitListStyle::kPerFile || number < kListedPassages;
+    if (link_row > 0 && listed) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
       AppendPassageText(text, entry.Text, /*quotes=*/false);
       AppendAscii(text, "</a>");

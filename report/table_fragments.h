@@ -25,6 +25,10 @@ namespace farrowdale {
 
 inline constexpr std::string_view kRowCloser = "</tr>";
 
+// The combined report shows at most this many files one by one, in its table and its charts;
+// it counts the others and points to the counts table, which has them all.
+inline constexpr size_t kMatrixFiles = 300;
+
 // Appends markup that is plain ASCII (tags, class names, digits).
 void AppendAscii(std::u16string& out, std::string_view ascii);
 // Appends a number in decimal: no leading zeros, no grouping.
@@ -61,7 +65,8 @@ void AppendPassageText(std::u16string& out, std::u16string_view text, bool quote
 // The two writers' hit lists: "text (count) <br>" per entry in the per-file report,
 // "text (count)<br>" in the combined one; the text as AppendPassageText shows it. With a link_row
 // above 0 each text links to its entry in the passages section (PassageAnchor of link_row and the
-// entry's number): <a href="#p1-2">text</a>.
+// entry's number): <a href="#p1-2">text</a>; in the combined report only the first
+// kListedPassages, which that section lists.
 enum class THitListStyle { kPerFile, kPooled };
 
 // Writes the hit list into out entry by entry, so that no list is ever held whole as markup.

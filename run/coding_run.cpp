@@ -305,12 +305,20 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
     run_problems.tag_set_problems.push_back(FormatCheckProblem(problem));
   }
-  const TReportAdditions additions{.provenance = &provenance,
-                                   .passages = with_passages ? &passages : nullptr,
-                                   .problems = &run_problems};
+  // A per-file report shows its text once with the passages highlighted; the combined one
+  // lists the first occurrences of each distinct passage in context.
+  TTextWithPassages text_with_passages;
+  TReportAdditions additions{.provenance = &provenance,
+                             .passages = with_passages ? &passages : nullptr,
+                             .problems = &run_problems};
+  if (with_passages && !one_file_mode) additions.text_with_passages = &text_with_passages;
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, with_passages, request.grouping);
+  TPassagePlaces places(request.write_tables,
+                        !with_passages  ? TPassagesKept::kNone
+                        : one_file_mode ? TPassagesKept::kOccurrencesInContext
+                                        : TPassagesKept::kPlacesInText,
+                        request.grouping);
   const bool keep_texts = counts_table || with_passages;
   // Co-occurrence needs each file stripped of its markers: done only when asked for.
   const bool with_cooccurrence =
@@ -407,7 +415,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
           all_stats.push_back(std::move(stats));
         } else {
-          if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+          if (with_passages) {
+            passages = places.TakeTagPassages(stats, DistinctLists(stats));
+            text_with_passages = {outcome.text, places.TakeHighlights(DistinctLists(stats))};
+          }
           places.ForgetOccurrences();
           if (with_passages) {
             const TFileAdditions own(additions, run_problems, outcome.problems, outcome.read_as);

@@ -9,8 +9,8 @@
 
 namespace farrowdale {
 
-TPassagePlaces::TPassagePlaces(bool with_table, bool with_context, TPassageGrouping grouping)
-    : with_context_(with_context), grouping_(grouping) {
+TPassagePlaces::TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping)
+    : kept_(kept), grouping_(grouping) {
   if (with_table) table_.emplace(PassagesTable());
 }
 
@@ -21,7 +21,9 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
     if (occurrences_.size() <= tag_index) occurrences_.resize(tag_index + 1);
-    TOccurrencesByKey& by_key = occurrences_[tag_index++];
+    if (places_.size() <= tag_index) places_.resize(tag_index + 1);
+    TOccurrencesByKey& by_key = occurrences_[tag_index];
+    TPlacesByKey& places_by_key = places_[tag_index++];
     ForEachTaggedSpan(narrow_text, tag, [&](const TPassageSpan& span) {
       const std::string_view untrimmed =
           std::string_view(narrow_text).substr(span.text_begin, span.text_end - span.text_begin);
@@ -32,7 +34,11 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
       const std::u16string text = ToUnicode(
           grouping_.spacing == ESpacing::kFolded ? FoldedSpaces(passage) : std::string(passage));
       if (table_) AddPassageRecord(*table_, tag.Name, file_name, position, text);
-      if (!with_context_) return;
+      if (kept_ == TPassagesKept::kPlacesInText) {
+        places_by_key[GroupKey(text, true, grouping_.letter_case)].emplace_back(
+            start, start + passage.size());
+      }
+      if (kept_ != TPassagesKept::kOccurrencesInContext) return;
       std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true, grouping_.letter_case)];
       if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
       TPassageContext context = ContextAround(narrow_text, start, passage.size());
@@ -42,7 +48,10 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
   }
 }
 
-void TPassagePlaces::ForgetOccurrences() { occurrences_.clear(); }
+void TPassagePlaces::ForgetOccurrences() {
+  occurrences_.clear();
+  places_.clear();
+}
 
 std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
     const TStatArray& stats, const std::vector<const TFrequencyList*>& distinct) {
@@ -61,6 +70,24 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
     }
   }
   return tags;
+}
+
+std::vector<TTextHighlight> TPassagePlaces::TakeHighlights(
+    const std::vector<const TFrequencyList*>& distinct) {
+  std::vector<TTextHighlight> highlights;
+  for (size_t t = 0; t < distinct.size() && t < places_.size(); ++t) {
+    int32_t number = 0;
+    for (const TFrequencyEntry& entry : *distinct[t]) {
+      ++number;
+      const auto kept = places_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
+      if (kept == places_[t].end()) continue;
+      for (const auto& [begin, end] : kept->second) {
+        highlights.push_back({begin, end, static_cast<int32_t>(t + 1), number});
+      }
+    }
+  }
+  places_.clear();
+  return highlights;
 }
 
 }  // namespace farrowdale
