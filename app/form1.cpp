@@ -64,6 +64,10 @@ constexpr char kLastFolderKey[] = "lastFolder";
 constexpr char kTagSetKey[] = "tagSet";
 constexpr char kOneFileKey[] = "oneFile";
 constexpr char kTablesKey[] = "writeTables";
+constexpr char kSubFoldersKey[] = "includeSubFolders";
+constexpr char kStrictKey[] = "strict";
+constexpr char kFoldSpaceKey[] = "foldSpace";
+constexpr char kFoldCaseKey[] = "foldCase";
 constexpr char kGeometryKey[] = "geometry";
 
 // Tahoma where present, else the platform's sans-serif, at a character height in pixels.
@@ -300,6 +304,16 @@ void TForm1::BuildMenuBar() {
       QStringLiteral("The current file's text with its passages highlighted"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* options = menuBar_->addMenu(QStringLiteral("&Options"));
+  auto tick = [&](const char* text, const char* name) {
+    QAction* added = action(options, text, name, QKeySequence());
+    added->setCheckable(true);
+    return added;
+  };
+  actStrict_ = tick("&Stop on Any Problem", "actStrict");
+  actFoldSpace_ =
+      tick("Count passages that differ only in &spaces and line breaks as one", "actFoldSpace");
+  actFoldCase_ = tick("Ignore letter &case in every alphabet", "actFoldCase");
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   actUserGuide_ = action(help, "&User Guide", "actUserGuide", QKeySequence(Qt::Key_F1));
   actAbout_ = action(help, "&About", "actAbout", QKeySequence());
@@ -396,6 +410,10 @@ void TForm1::BuildSettingsPage() {
   cbxTables_ = Tipped(Named(new QCheckBox(QStringLiteral("Write &Tables")), "cbxTables"),
                       "Also write the counts and the passages as CSV tables");
   page->AddWidget(cbxTables_, QRect(564, 316, 185, 17), kAnchorRight | kAnchorBottom);
+  cbxSubFolders_ =
+      Tipped(Named(new QCheckBox(QStringLiteral("Include s&ub-folders")), "cbxSubFolders"),
+             "A folder chosen or dropped also adds the .txt files of its sub-folders");
+  page->AddWidget(cbxSubFolders_, QRect(564, 437, 185, 17), kAnchorRight | kAnchorBottom);
 
   pbRun_ = Named(new QProgressBar, "pbRun");
   pbRun_->setFormat(QStringLiteral("%v of %m file(s)"));
@@ -440,9 +458,9 @@ void TForm1::BuildAboutPage() {
 
 void TForm1::SetTabOrder() {
   // The order of the work: files, which of them, the tag set, the options, the run.
-  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_, btnSelAll_,
-                      btnClearSel_,  btnSelTag_,   btnEditTagSet_, tvTags_,    cbxOneFile_,
-                      cbxTables_,    btnOK_,       btnCancelRun_};
+  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,    btnSelAll_,
+                      btnClearSel_,  btnSelTag_,   btnEditTagSet_, tvTags_,       cbxOneFile_,
+                      cbxTables_,    btnOK_,       btnCancelRun_,  cbxSubFolders_};
   for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -491,6 +509,10 @@ void TForm1::Connect() {
   };
   connect(cbxOneFile_, &QCheckBox::toggled, this, remember(kOneFileKey));
   connect(cbxTables_, &QCheckBox::toggled, this, remember(kTablesKey));
+  connect(cbxSubFolders_, &QCheckBox::toggled, this, remember(kSubFoldersKey));
+  connect(actStrict_, &QAction::toggled, this, remember(kStrictKey));
+  connect(actFoldSpace_, &QAction::toggled, this, remember(kFoldSpaceKey));
+  connect(actFoldCase_, &QAction::toggled, this, remember(kFoldCaseKey));
   // Only the user's own changes run the list handlers; the handlers' changes do not.
   // Selection, not the current item: focus arriving in the list makes its first item current
   // without the user choosing it.
@@ -570,6 +592,10 @@ void TForm1::RestoreSettings() {
   last_folder_ = SettingPath(settings.value(QString::fromLatin1(kLastFolderKey)));
   cbxOneFile_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
   cbxTables_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
+  cbxSubFolders_->setChecked(settings.value(QString::fromLatin1(kSubFoldersKey)).toBool());
+  actStrict_->setChecked(settings.value(QString::fromLatin1(kStrictKey)).toBool());
+  actFoldSpace_->setChecked(settings.value(QString::fromLatin1(kFoldSpaceKey)).toBool());
+  actFoldCase_->setChecked(settings.value(QString::fromLatin1(kFoldCaseKey)).toBool());
   const auto tag_set = SettingPath(settings.value(QString::fromLatin1(kTagSetKey)));
   std::error_code ec;
   // A remembered tag set that has gone since is forgotten quietly.
@@ -704,6 +730,10 @@ void TForm1::UpdateControls() {
   if (!restoring_) RememberFileList(model_, folder_);
 }
 
+EFolderScan TForm1::FolderScan() const {
+  return cbxSubFolders_->isChecked() ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly;
+}
+
 std::string TForm1::TrimmedFilter() const {
   return ToNarrow(Trim(std::u16string_view(edtFileFilter_->text().toStdU16String())));
 }
@@ -714,7 +744,7 @@ void TForm1::ChooseFolder() {
   last_folder_ = *folder;
   QSettings().setValue(QString::fromLatin1(kLastFolderKey), PathSetting(*folder));
   // Listed before the question, so that a folder that cannot be read changes nothing.
-  const auto files = ListTextFilesOfFolder(*folder);
+  const auto files = ListTextFilesOfFolder(*folder, FolderScan());
   if (files.empty()) {
     platform_.ShowMessage(NoTextFilesMessage(*folder, model_.size()));
     return;
@@ -746,7 +776,7 @@ void TForm1::AddDropped(const std::vector<std::filesystem::path>& paths) {
   for (const auto& path : paths) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-      ShowAdded(model_.AddFolder(path));
+      ShowAdded(model_.AddFolder(path, FolderScan()));
     } else if (HasExtension(path, ".txt")) {
       ShowAdded(model_.AddFile(path, ItemFolder(path)));
     } else {
@@ -891,6 +921,10 @@ void TForm1::CountNow() {
   request.items = model_.items();
   request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
   request.write_tables = cbxTables_->isChecked();
+  request.strict = actStrict_->isChecked();
+  request.grouping = {
+      actFoldCase_->isChecked() ? ELetterCase::kEveryAlphabet : ELetterCase::kAsciiOnly,
+      actFoldSpace_->isChecked() ? ESpacing::kFolded : ESpacing::kExact};
   request.corpus_folder = folder_;
   run_warnings_.clear();
   TRunSummary summary;

@@ -125,6 +125,8 @@ class TForm1 : public QWidget {
   void UpdateControls();
   bool CanCount() const;
   std::string TrimmedFilter() const;
+  // Whether a folder chosen or dropped adds its sub-folders' texts too.
+  EFolderScan FolderScan() const;
   std::filesystem::path DialogStartFolder() const;
   std::vector<std::filesystem::path> TickedFiles() const;
   // The problems the summary lists: the run's warnings, then what the marker check finds in
@@ -155,6 +157,10 @@ class TForm1 : public QWidget {
   QAction* actNewTagSet_;
   QAction* actEditTagSet_;
   QAction* actQuit_;
+  // Options menu: remembered ticks that reach every run.
+  QAction* actStrict_;
+  QAction* actFoldSpace_;
+  QAction* actFoldCase_;
   QAction* actUserGuide_;
   QAction* actAbout_;
   QTabWidget* pc_;
@@ -177,6 +183,7 @@ class TForm1 : public QWidget {
   QTreeWidget* tvTags_;
   QCheckBox* cbxOneFile_;
   QCheckBox* cbxTables_;
+  QCheckBox* cbxSubFolders_;
   QProgressBar* pbRun_;
   QLabel* lblRunFile_;  // the file being counted
   QPushButton* btnCancelRun_;

@@ -209,7 +209,8 @@ void Form1Test::StateAtStart() {
                                                        {"cbxOneFile", "Save Results as &One File"},
                                                        {"cbxTables", "Write &Tables"},
                                                        {"btnEditTagSet", "E&dit..."},
-                                                       {"btnCancelRun", "Cance&l"}};
+                                                       {"btnCancelRun", "Cance&l"},
+                                                       {"cbxSubFolders", "Include s&ub-folders"}};
   QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
@@ -242,7 +243,7 @@ void Form1Test::StateAtStart() {
   // Every control a click acts on says what the click does.
   for (const char* name :
        {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel", "btnSelTag", "btnOK",
-        "cbxOneFile", "cbxTables", "gbTagSet", "btnEditTagSet", "btnCancelRun"}) {
+        "cbxOneFile", "cbxTables", "cbxSubFolders", "gbTagSet", "btnEditTagSet", "btnCancelRun"}) {
     QVERIFY2(!Child<QWidget>(name)->toolTip().isEmpty(), name);
   }
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
@@ -671,6 +672,9 @@ void Form1Test::SettingsAreRemembered() {
   ChooseTagSet(tags);
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
   Child<QCheckBox>("cbxTables")->setChecked(true);
+  Child<QCheckBox>("cbxSubFolders")->setChecked(true);
+  Child<QAction>("actFoldSpace")->setChecked(true);
+  Child<QAction>("actFoldCase")->setChecked(true);
   form_->resize(900, 620);
   form_->move(40, 30);
   ShowForm();
@@ -680,6 +684,10 @@ void Form1Test::SettingsAreRemembered() {
   form_ = std::make_unique<TForm1>(*platform_);
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
+  QVERIFY(Child<QCheckBox>("cbxSubFolders")->isChecked());
+  QVERIFY(Child<QAction>("actFoldSpace")->isChecked());
+  QVERIFY(Child<QAction>("actFoldCase")->isChecked());
+  QVERIFY(!Child<QAction>("actStrict")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
   platform_->folder_answers.push_back(std::nullopt);
@@ -689,6 +697,11 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   QCOMPARE(form_->size(), QSize(900, 620));
   QVERIFY(!form_->isMaximized());
+  // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path.
+  MakeFolder("corpus/wave1", {"c.txt"});
+  ChooseFolder(corpus);
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(2)->text(), QString("wave1/c.txt"));
   form_->close();
 
   // A remembered tag set that has gone is forgotten without a word.
@@ -1195,7 +1208,8 @@ void Form1Test::TagSetProblemsAreFlagged() {
   QVERIFY(emotion[1].startsWith("line 3: end marker"));
   const QStringList place = problems_of(1);
   QCOMPARE(place.size(), 2);
-  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has no begin marker"), qPrintable(place[0]));
+  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has an end marker but no begin marker"),
+           qPrintable(place[0]));
   QVERIFY2(place[1].contains("did you mean \"begin\"?"), qPrintable(place[1]));
   QVERIFY(problems_of(2).isEmpty());
   // The section the reader merges with [Emotion] is flagged where it stands.

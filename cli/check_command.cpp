@@ -2,9 +2,11 @@
 // it that count prints.
 //
 // Takes the same paths as count (folders add their *.txt files), writes nothing, and prints
-// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
-// file and line, then a summary line. Exit 0 when clean, 1 when it found problems, 2 on usage
-// errors and when the check cannot start (an unknown code page, a folder it cannot list).
+// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", or "note:" for what
+// changes no count) on stdout, sorted by file and line, then a summary line. Exit 0 when
+// clean or with notes only, 1 when it found problems that change counts, 2 on usage errors
+// and when the check cannot start (an unknown code page, a folder it cannot list).
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -23,25 +25,32 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kCheckHelp =
-    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] [--recursive] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
-    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then a summary.\n"
+    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (note: for how a file\n"
+    "was read, which changes no count), then one note per tag where --fold-space or\n"
+    "--fold-case would count differently, then a summary.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n"
+    "Exit status: 0 no problems (notes allowed), 1 problems found, 2 usage error.\n";
 
 struct CheckOptions {
   std::optional<std::string> tag_set;
   std::optional<std::string> code_page;
+  bool recursive = false;
   std::vector<std::string> paths;
 };
 
 ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                             std::string& complaint) {
   const TCommandOptions known{
-      {}, {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
+      {{"--recursive", &options.recursive}},
+      {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
   const ParseOutcome outcome = ParseCommandArgs("check", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -72,6 +81,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCheckHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:
@@ -80,7 +91,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   std::vector<fs::path> files;
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    files = PathsOf(BuildFileList(options.paths).items());
+    files = PathsOf(BuildFileList(options.paths, options.recursive ? EFolderScan::kWithSubFolders
+                                                                   : EFolderScan::kFolderOnly)
+                        .items());
   } catch (const std::exception& error) {
     std::cerr << "farrowdale-cli: check: " << TerminalText(ExceptionText(error)) << '\n';
     return 2;
@@ -90,8 +103,12 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     // One problem, one line, whatever its file name holds.
     std::cout << TerminalText(FormatCheckProblem(problem)) << '\n';
   }
+  for (const TCheckProblem& note : result.notes) {
+    std::cout << TerminalText(FormatCheckProblem(note)) << '\n';
+  }
   PrintLines(std::cout, FormatCheckSummary(result));
-  return result.problems.empty() ? 0 : 1;
+  // Notes alone (how files were read) leave the exit code 0: they change no count.
+  return std::any_of(result.problems.begin(), result.problems.end(), ChangesCounts) ? 1 : 0;
 }
 
 void ReportPossibleMarkerProblems(const TRunSummary& summary) {

@@ -5,13 +5,8 @@
 // skipped), ticks every item or, with --filter, exactly the items whose path the pattern
 // matches, and hands the list to the same RunCoding as the window. stdout carries only the
 // time message; errors go to stderr (exit 1), usage errors too (exit 2).
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -20,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/cli_host.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
@@ -30,8 +26,6 @@
 #include "text/code_page.h"
 #include "text/trim.h"
 
-extern char** environ;
-
 namespace farrowdale::cli {
 namespace {
 
@@ -40,10 +34,12 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
+    "                            [--recursive] [--strict] [--fold-space] [--fold-case]\n"
     "                            [--open] [--no-wait] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --one-file        one combined report \"result.htm\" in the corpus folder instead of\n"
     "                    one \"_result.htm\" report beside each text file\n"
@@ -51,12 +47,21 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
-    "                    in the corpus folder, for spreadsheets and scripts\n"
+    "  --tables          also write result_counts.csv, result_passages.csv and\n"
+    "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
+    "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
+    "  --strict          stop before writing anything when the tag set or the texts have\n"
+    "                    any problem the marker check finds\n"
+    "  --fold-space      count passages that differ only in spaces, tabs and line breaks\n"
+    "                    as one (every run of them counts as one space)\n"
+    "  --fold-case       count passages that differ only in letter case as one, in every\n"
+    "                    alphabet (simple Unicode case folding), not only A-Z\n"
     "  --open            open the corpus folder or the combined report when done\n"
     "  --no-wait         stop at once when another run is writing in one of the folders\n"
-    "                    (default: wait for it)\n";
+    "                    (default: wait for it)\n"
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n";
 
 struct CountOptions {
   std::optional<std::string> tag_set;
@@ -70,6 +75,10 @@ struct CountOptions {
   int jobs = 0;  // 0: one per core
   bool open = false;
   bool no_wait = false;
+  bool recursive = false;
+  bool strict = false;
+  bool fold_space = false;
+  bool fold_case = false;
   std::vector<std::string> paths;
 };
 
@@ -90,7 +99,11 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   const TCommandOptions known{{{"--one-file", &options.one_file},
                                {"--open", &options.open},
                                {"--tables", &options.tables},
-                               {"--no-wait", &options.no_wait}},
+                               {"--no-wait", &options.no_wait},
+                               {"--recursive", &options.recursive},
+                               {"--strict", &options.strict},
+                               {"--fold-space", &options.fold_space},
+                               {"--fold-case", &options.fold_case}},
                               {{"--tagset", &options.tag_set},
                                {"--filter", &options.filter},
                                {"--folder", &options.folder},
@@ -132,15 +145,18 @@ fs::path CleanAbsolute(const std::string& given) {
 
 // The file list as the window would hold it after the same folder and file choices; each
 // refused duplicate is reported on stderr with the window's message.
-TFileListModel BuildFileList(const std::vector<std::string>& paths) {
+TFileListModel BuildFileList(const std::vector<std::string>& paths, EFolderScan scan) {
   TFileListModel list;
   for (const std::string& given : paths) {
     const fs::path path = CleanAbsolute(given);
     std::error_code ec;
-    const auto outcome =
-        fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
+    const bool folder = fs::is_directory(path, ec);
+    const auto outcome = folder ? list.AddFolder(path, scan) : list.AddFile(path, ItemFolder(path));
     for (const auto& duplicate : outcome.duplicates) {
       std::cerr << TerminalText(DuplicateItemMessage(duplicate.offered)) << '\n';
+    }
+    if (folder && outcome.added == 0 && outcome.duplicates.empty()) {
+      std::cerr << TerminalText(PathToNarrow(path)) << ": warning: no .txt files here\n";
     }
   }
   return list;
@@ -154,81 +170,6 @@ fs::path ExecutableFolder() {
   return ec ? fs::current_path() : exe.parent_path();
 }
 
-// Starts the desktop's default handler for path in its own session, its output discarded,
-// and does not wait for it.
-void OpenDetached(const fs::path& path) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attributes);
-  for (int fd = 0; fd <= 2; ++fd) {
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  }
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  std::string program = "xdg-open";
-  std::string argument = path.native();
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  pid_t pid;
-  posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-}
-
-class CliHost : public TCodingRunHost {
- public:
-  CliHost(fs::path program_folder, bool open, bool show_progress)
-      : program_folder_(std::move(program_folder)), open_(open), show_progress_(show_progress) {}
-
-  void ShowInformation(const std::string& message) override {
-    ClearProgress();
-    std::cout << message << '\n' << std::flush;
-  }
-  void ShellOpen(const fs::path& path) override {
-    if (open_) OpenDetached(path);
-  }
-  uint32_t TickCount() override {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-  }
-  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
-  fs::path ProgramFolder() override { return program_folder_; }
-  void Progress(int files_done, int files_ticked) override {
-    if (!show_progress_) return;
-    const std::string line =
-        std::to_string(files_done) + " of " + std::to_string(files_ticked) + " file(s) done";
-    std::cerr << '\r' << line << std::flush;
-    progress_width_ = line.size();
-  }
-  void Warn(const fs::path& path, const std::string& message) override {
-    ClearProgress();
-    std::cerr << TerminalText(PathToNarrow(path)) << ": warning: " << TerminalText(message) << '\n'
-              << std::flush;
-  }
-  void ShowStatus(const std::string& line) override {
-    ClearProgress();
-    std::cerr << TerminalText(line) << '\n' << std::flush;
-  }
-  // Removes the progress line, so that the next output starts on a clean line.
-  void ClearProgress() {
-    if (progress_width_ == 0) return;
-    std::cerr << '\r' << std::string(progress_width_, ' ') << '\r' << std::flush;
-    progress_width_ = 0;
-  }
-
- private:
-  fs::path program_folder_;
-  bool open_;
-  bool show_progress_;
-  size_t progress_width_ = 0;
-};
-
-void PrintError(const std::exception& error) {
-  std::string message = ExceptionText(error);
-  if (!message.empty() && message.back() == '\n') message.pop_back();
-  std::cerr << TerminalText(message) << '\n';
-}
-
 }  // namespace
 
 int RunCountCommand(const std::vector<std::string>& args) {
@@ -238,6 +179,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCountHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:
@@ -248,7 +191,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
                options.open, isatty(STDERR_FILENO) == 1);
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    TFileListModel list = BuildFileList(options.paths);
+    TFileListModel list = BuildFileList(
+        options.paths, options.recursive ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly);
     if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
     TCodingRunRequest request;
@@ -259,6 +203,9 @@ int RunCountCommand(const std::vector<std::string>& args) {
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
     request.folder_wait = options.no_wait ? EFolderWait::kDoNotWait : EFolderWait::kWait;
+    request.strict = options.strict;
+    if (options.fold_space) request.grouping.spacing = ESpacing::kFolded;
+    if (options.fold_case) request.grouping.letter_case = ELetterCase::kEveryAlphabet;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

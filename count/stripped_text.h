@@ -27,7 +27,9 @@
 namespace farrowdale {
 
 // One passage as an interval of the stripped text: the characters its trimmed passage
-// covers. passage is the passage as a run counts it (trimmed, narrow text).
+// covers, without the blanks (codes 32 and below) that stand at its edges once markers of
+// other tags there are removed (empty when the passage held nothing but such markers).
+// passage is the passage as a run counts it (trimmed, narrow text).
 struct TCodedInterval {
   int64_t start = 0;
   int64_t end = 0;
@@ -67,6 +69,9 @@ struct TStrippedText {
   // Code point offsets of the original text's line starts, the first one 0.
   std::vector<int64_t> original_line_starts;
 };
+
+// Code points as UTF-8 (an unpaired surrogate as U+FFFD).
+std::string CodePointsUtf8(std::u32string_view code_points);
 
 TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner);

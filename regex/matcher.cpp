@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "regex/byte_search.h"
 #include "regex/error_text.h"
 #include "regex/literal_search.h"
 #include "regex/program_nodes.h"
@@ -42,25 +43,19 @@ constexpr uint64_t kNoLoopKey = ~uint64_t{0};
 
 }  // namespace
 
-struct Matcher::RepeatPlan {
-  int operand;
-  int32_t min;
-  int32_t max;
-  bool greedy;
-  int next;  // the node after the repetition
-  // The Literal that must match right after the repetition, if any.
-  const uint8_t* literal;
-  size_t literal_length;
-  // Else the one-character node (a class, a digit) that must match right after it, or -1.
-  int follow_char;
-};
-
 void Matcher::Prepare(const Program& program, const SubjectView& subject) {
   code_ = program.code.data();
   subject_ = &subject;
   text_ = subject.text;
   length_ = subject.length;
   if (code_ != program.code.data()) NewSubject();
+  if (memo_code_data_ != program.code.data() || memo_code_ != program.code) {
+    memo_code_data_ = program.code.data();
+    memo_code_ = program.code;
+    memo_points_ = FindMemoPoints(program.code);
+    plans_.clear();
+    plan_of_node_.assign(program.code.size(), -1);
+  }
   guard_loop_backs_ = program.has_back_refs;
   if (guard_loop_backs_) {
     loop_back_slot_.assign(program.code.size(), -1);
@@ -80,14 +75,14 @@ void Matcher::NewSubject() {
 void Matcher::BeginSearch(int32_t start) {
   backtracks_ = 0;
   failed_repeats_.clear();
-  if (memo_on_) failed_.Clear();
+  if (memo_on_) failed_.Release();
   memo_on_ = false;
   budget_ = guard_loop_backs_ ? kBudgetBase + kBudgetPerChar * (int64_t{length_} - start + 1) : 0;
 }
 
 void Matcher::ReleaseSpareMemory() {
   stack_.ReleaseSpare();
-  if (failed_.EntryCount() > 0) failed_.Release();
+  failed_.Release();
   memo_on_ = false;
 }
 
@@ -97,6 +92,7 @@ void Matcher::CountBacktrack() {
     if (backtracks_ > budget_) throw MakePatternError(kErrSearchTooComplex, 0);
   } else if (backtracks_ == memo_threshold) {
     memo_on_ = true;
+    failed_.Start(memo_points_.rows, length_);
   }
 }
 
@@ -123,10 +119,12 @@ uint64_t Matcher::LoopKey(int32_t pos) const {
   return key;
 }
 
-// False when the state already failed in this search.
+// False when the state already failed in this search (only memo points are remembered).
 bool Matcher::EnterState(int node, int32_t pos) {
+  const int row = memo_points_.row_of_node[node];
+  if (row < 0) return true;
   const uint64_t key = LoopKey(pos);
-  return key == kNoLoopKey || failed_.Insert(node, pos, key);
+  return key == kNoLoopKey || failed_.Insert(row, pos, key);
 }
 
 void Matcher::ClearCaptures() { std::fill(std::begin(captures_), std::end(captures_), kUnset); }
@@ -198,6 +196,16 @@ bool Matcher::CanStartAt(int node, int32_t pos) const {
   }
 }
 
+// The plan of the repetition node, made once per program.
+const Matcher::RepeatPlan& Matcher::PlanOf(int node) {
+  int32_t& index = plan_of_node_[node];
+  if (index < 0) {
+    index = static_cast<int32_t>(plans_.size());
+    plans_.push_back(PlanRepeat(node));
+  }
+  return plans_[index];
+}
+
 Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   RepeatPlan plan{};
   const uint8_t kind = code_[node];
@@ -233,13 +241,85 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
       follow = NextNode(code_, follow);
     } else if (k == kAlternative) {
       const int next = NextNode(code_, follow);
-      if (next != -1 && code_[next] == kAlternative) break;
+      if (next != -1 && code_[next] == kAlternative) {
+        PlanFollowingAlternation(follow, &plan);
+        break;
+      }
       follow = OperandOf(follow);
     } else {
       break;
     }
   }
   return plan;
+}
+
+// Adds to *chars the characters the chain from node can start with; false when that is not
+// one known set (a branch that starts with an anchor, a repetition, an alternation, ...).
+// *literal is the Literal node the chain starts with, or -1.
+bool Matcher::AddFirstChars(int node, ByteSet* chars, int* literal) const {
+  *literal = -1;
+  for (int step = 0; node != -1 && step < kLookAheadSteps; ++step) {
+    const uint8_t k = code_[node];
+    const uint8_t* operand = code_ + OperandOf(node);
+    switch (k) {
+      case kLiteral:
+        if (operand[0] != 0) chars->Add(operand[0]);  // a zero character never matches
+        *literal = node;
+        return true;
+      case kAnyOfFew:
+        chars->AddAll(std::string_view(reinterpret_cast<const char*>(operand), kFewSize));
+        return true;
+      case kAnyOfSet:
+        for (int i = 0; i < kSetSize; ++i) chars->bits[i] |= operand[i];
+        return true;
+      case kDigit:
+        chars->AddRange('0', '9');
+        return true;
+      default:
+        if (!IsGroupOpen(k) && !IsGroupClose(k) && k != kComment) return false;
+        node = NextNode(code_, node);
+    }
+  }
+  return false;
+}
+
+// The bytes an alternation (from its first Alternative node) can start with, when each of
+// its branches starts with one of a known set: only cursors at such a byte are worth a try.
+// When every branch starts with a literal, and there are few, the literals too.
+void Matcher::PlanFollowingAlternation(int alternative, RepeatPlan* plan) const {
+  ByteSet chars;
+  int literals = 0;
+  for (int alt = alternative; alt != -1 && code_[alt] == kAlternative; alt = NextNode(code_, alt)) {
+    int literal;
+    if (!AddFirstChars(OperandOf(alt), &chars, &literal)) return;
+    const std::string_view text = literal < 0 ? std::string_view() : LiteralText(code_, literal);
+    if (literals >= 0 && !text.empty() && literals < RepeatPlan::kMaxFollowLiterals) {
+      plan->follow_literals[literals] = reinterpret_cast<const uint8_t*>(text.data());
+      plan->follow_literal_lengths[literals++] = text.size();
+    } else {
+      literals = -1;
+    }
+  }
+  plan->follow_literal_count = std::max(literals, 0);
+  plan->follow_set = chars;
+  plan->follow_count = 0;
+  for (int c = 0; c < 256; ++c) {
+    if (!chars.Has(static_cast<uint8_t>(c))) continue;
+    if (plan->follow_count == 3) {
+      plan->follow_count = 4;
+      return;
+    }
+    plan->follow_few[plan->follow_count++] = static_cast<uint8_t>(c);
+  }
+  // An alternation that can start with no character never matches: no cursor is worth a try
+  // (count 4 with the empty set).
+  if (plan->follow_count == 0) plan->follow_count = 4;
+}
+
+// Whether the text after the repetition can start at p, as far as the plan knows.
+bool Matcher::FollowCanStartAt(const RepeatPlan& plan, int32_t p) const {
+  if (plan.follow_char >= 0) return MatchesOneChar(plan.follow_char, p);
+  return plan.follow_count == 0 || plan.follow_set.Has(text_[p]);
 }
 
 Matcher::LiteralOccurrences& Matcher::OccurrencesOf(const uint8_t* literal) {
@@ -253,13 +333,13 @@ Matcher::LiteralOccurrences& Matcher::OccurrencesOf(const uint8_t* literal) {
 // Remembered per subject: the text between a search's start and its answer holds none, so a
 // later search from there is answered at once (a begin marker whose end marker never comes
 // costs one scan of the text, not one per begin marker).
-int32_t Matcher::NextLiteralAt(const RepeatPlan& plan, int32_t from) {
-  LiteralOccurrences& known = OccurrencesOf(plan.literal);
+int32_t Matcher::NextLiteralAt(const uint8_t* literal, size_t literal_length, int32_t from) {
+  LiteralOccurrences& known = OccurrencesOf(literal);
   if (known.searched_from >= 0 && from >= known.searched_from &&
       (known.next < 0 || from <= known.next)) {
     return known.next;
   }
-  const uint8_t* hit = FindLiteral(text_ + from, length_ - from, plan.literal, plan.literal_length);
+  const uint8_t* hit = FindLiteral(text_ + from, length_ - from, literal, literal_length);
   known.searched_from = from;
   known.next = hit == nullptr ? -1 : static_cast<int32_t>(hit - text_);
   return known.next;
@@ -382,19 +462,21 @@ int32_t Matcher::HighestUnfailedCursor(int node, int32_t from, int32_t lowest) c
   int32_t latest_start = -1;
   for (int li = 1; li <= loop_index_; ++li) latest_start = std::max(latest_start, loop_starts_[li]);
   if (from <= latest_start) return from;
+  const int row = memo_points_.row_of_node[node];
+  if (row < 0) return from;
   const uint64_t key = LoopKey(from);
   if (key == kNoLoopKey) return from;
-  const int32_t q = failed_.HighestAbsent(node, from, std::max(lowest, latest_start + 1), key);
+  const int32_t q = failed_.HighestAbsent(row, from, std::max(lowest, latest_start + 1), key);
   return q < std::max(lowest, latest_start + 1) && latest_start >= lowest ? latest_start : q;
 }
 
 int32_t Matcher::FindGreedyCandidateInText(const RepeatPlan& plan, int32_t from, int32_t lowest) {
   if (from < lowest) return -1;
   if (plan.literal == nullptr) {
-    if (plan.follow_char < 0 || UnitLength(plan) != 1) return from;
+    if ((plan.follow_char < 0 && plan.follow_count == 0) || UnitLength(plan) != 1) return from;
     // Only cursors where the character after the repetition can match are worth a try.
     for (int32_t p = from; p >= lowest; --p) {
-      if (MatchesOneChar(plan.follow_char, p)) return p;
+      if (FollowCanStartAt(plan, p)) return p;
     }
     return -1;
   }
@@ -455,9 +537,25 @@ void Matcher::RememberFailedRepeat(int node, int32_t lowest, int32_t highest) {
 int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest) {
   if (from > highest) return -1;
   if (plan.literal == nullptr) {
-    if (plan.follow_char < 0 || UnitLength(plan) != 1) return from;
+    if (plan.follow_literal_count > 0 && code_[plan.operand] == kAnyChar) {
+      // After "." each literal an alternation can start with is searched for whole.
+      int32_t p = -1;
+      for (int i = 0; i < plan.follow_literal_count; ++i) {
+        const int32_t q =
+            NextLiteralAt(plan.follow_literals[i], plan.follow_literal_lengths[i], from);
+        if (q >= 0 && (p < 0 || q < p)) p = q;
+      }
+      return p <= highest ? p : -1;
+    }
+    if ((plan.follow_char < 0 && plan.follow_count == 0) || UnitLength(plan) != 1) return from;
+    if (plan.follow_char < 0 && plan.follow_count <= 3) {
+      // Few possible bytes: found sixteen at a time.
+      const uint8_t* hit =
+          FindAnyOfFew(text_ + from, highest - from + 1, plan.follow_few, plan.follow_count);
+      return hit == nullptr ? -1 : static_cast<int32_t>(hit - text_);
+    }
     for (int32_t p = from; p <= highest; ++p) {
-      if (MatchesOneChar(plan.follow_char, p)) return p;
+      if (FollowCanStartAt(plan, p)) return p;
     }
     return -1;
   }
@@ -465,7 +563,7 @@ int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t
   if (unit == 1) {
     int32_t p;
     if (code_[plan.operand] == kAnyChar) {
-      p = NextLiteralAt(plan, from);
+      p = NextLiteralAt(plan.literal, plan.literal_length, from);
     } else {
       const void* hit = std::memchr(text_ + from, plan.literal[0], highest - from + 1);
       p = hit == nullptr ? -1 : static_cast<int32_t>(static_cast<const uint8_t*>(hit) - text_);
@@ -621,7 +719,7 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
       case kStarRepeatLazy:
       case kPlusRepeatLazy:
       case kCountRepeatLazy: {
-        const RepeatPlan plan = PlanRepeat(node);
+        const RepeatPlan plan = PlanOf(node);
         // Outside counted loops and without back-references (a unit is then one character),
         // what follows the repetition at a cursor fails or not whatever the start: an entry
         // whose every cursor already failed in this search fails again at once. Without
@@ -731,7 +829,7 @@ bool Matcher::Run(int node, int32_t pos, int32_t* end) {
         case kResumeGreedyRepeat:
         case kResumeLazyRepeat: {
           CountBacktrack();
-          const RepeatPlan plan = PlanRepeat(f.a);
+          const RepeatPlan plan = PlanOf(f.a);
           const int32_t unit = UnitLength(plan);
           if (unit == 0) continue;  // an empty unit has a single cursor
           const int32_t p = f.op == kResumeGreedyRepeat ? FindGreedyCandidate(plan, f.b - unit, f.c)

@@ -15,6 +15,7 @@
 #include "regex/backtrack_stack.h"
 #include "regex/compiler.h"
 #include "regex/failed_states.h"
+#include "regex/memo_points.h"
 #include "regex/program.h"
 
 namespace farrowdale::regex {
@@ -45,22 +46,47 @@ class Matcher {
   void NewSubject();
   // Starts one search (attempts from start on): clears the failed states and the count of
   // backtracks. Without back-references, once a search has backtracked often, every state
-  // entered is remembered and never run twice; with them, too many backtracks throw error
-  // 1018.
+  // entered at a memo point is remembered and never run twice; with them, too many
+  // backtracks throw error 1018.
   void BeginSearch(int32_t start);
   // Unsets every capture slot.
   void ClearCaptures();
   // Runs the program with the cursor at pos (0-based). On success sets slot 0 to the match
   // and returns true; on failure the captures are as before the call.
   bool MatchAt(int32_t pos);
-  // Frees backtracking memory beyond the first block, and the failed states.
+  // Frees backtracking memory beyond the first block, and the failed states (a search that
+  // remembered them holds at most memo rows x (subject length + 1) / 8 bytes of bits).
   void ReleaseSpareMemory();
 
   int32_t CaptureStart(int slot) const { return captures_[slot]; }
   int32_t CaptureEnd(int slot) const { return captures_[kCaptureSlots + slot]; }
 
  private:
-  struct RepeatPlan;
+  // What a repetition node repeats and what must follow it.
+  struct RepeatPlan {
+    int operand;
+    int32_t min;
+    int32_t max;
+    bool greedy;
+    int next;  // the node after the repetition
+    // The Literal that must match right after the repetition, if any.
+    const uint8_t* literal;
+    size_t literal_length;
+    // Else the one-character node (a class, a digit) that must match right after it, or -1.
+    int follow_char;
+    // Else, when an alternation follows whose every branch starts with a character of a known
+    // set, the bytes the text after the repetition can start with: follow_few[0..count) when
+    // there are at most three (count 0: no such set), else follow_set (count 4).
+    int follow_count;
+    uint8_t follow_few[3];
+    ByteSet follow_set;
+    // And when each of that alternation's branches (at most kMaxFollowLiterals) starts with
+    // a literal: follow_literals[0..follow_literal_count), else follow_literal_count 0.
+    static constexpr int kMaxFollowLiterals = 4;
+    int follow_literal_count;
+    const uint8_t* follow_literals[kMaxFollowLiterals];
+    size_t follow_literal_lengths[kMaxFollowLiterals];
+  };
   // Where one literal after a repetition occurs in the subject, as far as searched.
   struct LiteralOccurrences {
     const uint8_t* literal;
@@ -71,6 +97,7 @@ class Matcher {
   };
 
   bool Run(int node, int32_t pos, int32_t* end);
+  const RepeatPlan& PlanOf(int node);
   RepeatPlan PlanRepeat(int node) const;
   int32_t CountRun(const RepeatPlan& plan, int32_t pos) const;
   int32_t FindGreedyCandidate(const RepeatPlan& plan, int32_t from, int32_t lowest);
@@ -78,8 +105,11 @@ class Matcher {
   int32_t HighestUnfailedCursor(int node, int32_t from, int32_t lowest) const;
   int32_t CountRunRemembered(const RepeatPlan& plan, int32_t pos);
   int32_t FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t highest);
+  bool AddFirstChars(int node, ByteSet* chars, int* literal) const;
+  void PlanFollowingAlternation(int alternative, RepeatPlan* plan) const;
+  bool FollowCanStartAt(const RepeatPlan& plan, int32_t p) const;
   LiteralOccurrences& OccurrencesOf(const uint8_t* literal);
-  int32_t NextLiteralAt(const RepeatPlan& plan, int32_t from);
+  int32_t NextLiteralAt(const uint8_t* literal, size_t literal_length, int32_t from);
   int32_t LastLiteralAt(const RepeatPlan& plan);
   void CountBacktrack();
   void PushUndoLoop(int li);
@@ -132,6 +162,14 @@ class Matcher {
   int64_t backtracks_ = 0;
   int64_t budget_ = 0;
   bool memo_on_ = false;
+  // The program the memo points and plans were made for (plans point into its code), and
+  // the points.
+  const uint8_t* memo_code_data_ = nullptr;
+  std::vector<uint8_t> memo_code_;
+  MemoPoints memo_points_;
+  // Repetition plans of the same program, by node offset (-1: not made yet).
+  std::vector<RepeatPlan> plans_;
+  std::vector<int32_t> plan_of_node_;
   FailedStates failed_;
 };
 

@@ -211,6 +211,16 @@ TEST(MatcherTest, SearchesAreBounded) {
   EXPECT_EQ(Scan("(.*?)\\d!", "5!" + fewer_begins), "1:2[] ");
   EXPECT_EQ(Scan("[^!]*[0-9]", fewer_begins), "");
 
+  // One passage of 4 MB where every cursor is tried through many program points: a search
+  // that once ran out of room for its failed states (error 1018) now finishes.
+  std::string passage = "<b>";
+  while (passage.size() < 4'000'000) passage += "xyz w\r\n";
+  const std::string many_points = "<b>(.*?)(a?a?a?a?a?a?a?a?a?a?a?a?a?a?a?a?.</f>|</e>)";
+  const std::string whole = "1:" + std::to_string(passage.size() + 4) + "[";
+  EXPECT_EQ(Scan(many_points, passage + "</e>").substr(0, whole.size()), whole);
+  EXPECT_EQ(Scan(many_points, passage + "</e"), "");
+  EXPECT_EQ(Scan("<b>(.*?)(</e>|</f>)", passage + "</f>").substr(0, whole.size()), whole);
+
   TPatternEngine engine;
   engine.SetExpression("(a|aa)+\\1$");
   try {

@@ -17,10 +17,12 @@
 // (regex/pattern_search.h).
 //
 // Bounds: no search runs away. Without back-references a search never runs the program twice
-// from the same state (node, position and what of the active counted loops still matters),
-// so its time is bounded by program size x subject length; with back-references a search
-// has a step budget and throws error 1018 when it runs out. Either way the memory it may
-// use is bounded, and exceeding it throws (1016, 1018) rather than failing silently.
+// from the same state (program point, position and what of the active counted loops still
+// matters), so its time is bounded by program size x subject length and no such search is
+// refused for its size; the states it remembers cost at most a bit per (program point where
+// paths join, position), a few rows of subject length / 8 bytes. With back-references a
+// search has a step budget and throws error 1018 when it runs out. Backtracking memory is
+// bounded, and exceeding it throws error 1016 rather than failing silently.
 //
 // REQUIRES: subjects shorter than 2^31 - 2 bytes (else error 1017).
 #ifndef FARROWDALE_REGEX_PATTERN_ENGINE_H_

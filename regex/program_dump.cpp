@@ -129,46 +129,39 @@ void AppendBounds(std::string& out, Bounds bounds) {
   out += '}';
 }
 
-// Appends the operand of the node at p; *after is the offset of the node after it.
-void AppendOperand(std::string& out, const uint8_t* code, int p, int* after) {
+// Appends the operand of the node at p.
+void AppendOperand(std::string& out, const uint8_t* code, int p) {
   const uint8_t kind = code[p];
   const uint8_t* operand = code + OperandOf(p);
-  *after = OperandOf(p);
   switch (kind) {
     case kLiteral:
     case kLiteralNoCase: {
       const size_t n = LiteralText(code, p).size();
-      *after += static_cast<int>(n) + 1;
       out += ' ';
       out += Quoted(operand, n);
       return;
     }
     case kCountRepeat:
     case kCountRepeatLazy:
-      *after += kCountSize;
       AppendBounds(out, CountBounds(code, p));
       return;
     case kLoop:
     case kLoopLazy:
-      *after += kLoopOperandSize;
       AppendBounds(out, LoopBounds(code, p));
       out += " back to ";
       out += std::to_string(LoopBody(code, p));
       return;
     case kAnyOfFew:
     case kAnyButFew:
-      *after += kFewSize;
       out += ' ';
       out += Quoted(operand, kFewSize);
       return;
     case kAnyOfSet:
-      *after += kSetSize;
       out += ' ';
       out += SetText(operand);
       return;
     case kBackRef:
     case kBackRefNoCase:
-      *after += 1;
       out += ' ';
       out += std::to_string(operand[0]);
       return;
@@ -195,21 +188,16 @@ std::string DumpProgram(const Program& program) {
     } else {
       throw MakePatternError(kErrCorruptedOpcode, 0);
     }
-    int after = 0;
     out += std::to_string(p);
     out += ' ';
     out += name;
-    AppendOperand(out, code, p, &after);
+    AppendOperand(out, code, p);
     const int next = NextNode(code, p);
     out += " -> ";
     out += next < 0 ? std::string("end") : std::to_string(next);
     out += '\n';
     // A repetition's operand node follows inside it; it is listed as a node of its own.
-    p = (kind == kStarRepeat || kind == kPlusRepeat || kind == kStarRepeatLazy ||
-         kind == kPlusRepeatLazy || kind == kCountRepeat || kind == kCountRepeatLazy)
-            ? (kind == kCountRepeat || kind == kCountRepeatLazy ? OperandOf(p) + kCountSize
-                                                                : OperandOf(p))
-            : after;
+    p = NodeAfter(code, p);
   }
   return out;
 }

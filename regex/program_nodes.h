@@ -46,6 +46,33 @@ inline std::string_view LiteralText(const uint8_t* code, int node) {
   return std::string_view(text, std::strlen(text));
 }
 
+// The offset of the node that follows p in the block (not along its chain): for a
+// repetition, its operand node, which the block holds inside it.
+inline int NodeAfter(const uint8_t* code, int p) {
+  const int operand = OperandOf(p);
+  switch (code[p]) {
+    case kLiteral:
+    case kLiteralNoCase:
+      return operand + static_cast<int>(LiteralText(code, p).size()) + 1;
+    case kCountRepeat:
+    case kCountRepeatLazy:
+      return operand + kCountSize;
+    case kLoop:
+    case kLoopLazy:
+      return operand + kLoopOperandSize;
+    case kAnyOfFew:
+    case kAnyButFew:
+      return operand + kFewSize;
+    case kAnyOfSet:
+      return operand + kSetSize;
+    case kBackRef:
+    case kBackRefNoCase:
+      return operand + 1;
+    default:
+      return operand;
+  }
+}
+
 }  // namespace farrowdale::regex
 
 #endif  // FARROWDALE_REGEX_PROGRAM_NODES_H_

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "report/csv_tables.h"
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 #include "text/code_page.h"
@@ -118,8 +119,14 @@ std::vector<TBarChart> PassagesPerFileCharts(const TStatArrayArray& results,
     const TStatInfo& first = results.front()[tag];
     TBarChart& chart = charts.emplace_back();
     chart.title = first.Name + ": passages per file";
+    const size_t shown_files = std::min(results.size(), kMatrixFiles);
+    if (shown_files < results.size()) {
+      chart.title += " (the first " + std::to_string(shown_files) + " of " +
+                     std::to_string(results.size()) + " files; all of them in " + kCountsTableName +
+                     ")";
+    }
     chart.title_color = first.Color;
-    for (size_t file = 0; file < results.size(); ++file) {
+    for (size_t file = 0; file < shown_files; ++file) {
       chart.bars.push_back({file_names.at(file), first.Color, results[file].at(tag).Freq});
     }
   }

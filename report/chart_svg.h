@@ -29,7 +29,8 @@ struct TBarChart {
 };
 
 // The combined report's charts: per tag (in the first file's tag order), a bar for each
-// file's passages. REQUIRES: one name per file and as many tags in every file.
+// file's passages (past kMatrixFiles files, the first kMatrixFiles, the title saying so).
+// REQUIRES: one name per file and as many tags in every file.
 std::vector<TBarChart> PassagesPerFileCharts(const TStatArrayArray& results,
                                              const std::vector<std::string>& file_names);
 // The per-file report's chart: a bar for each tag's passages.

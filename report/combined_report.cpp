@@ -3,6 +3,10 @@
 // one "Count/Freq" cell per file, then the tag's totals over all files (counted by the run):
 // the distinct texts, the summed frequency and the pooled hit list. "{@hit}" counts the
 // rows with a pooled text.
+//
+// A browser lays out a table of thousands of file columns slowly and a reader cannot use
+// one: past kMatrixFiles files the header and every row end in one cell that says how many
+// files are left out and where their counts are (the counts table).
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -10,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "report/csv_tables.h"
 #include "report/report_page.h"
 #include "report/report_writers.h"
 #include "report/table_fragments.h"
@@ -18,18 +23,36 @@ namespace farrowdale {
 namespace {
 
 constexpr std::string_view kTableHeaderPlaceholder = "{@table_header}";
+// Placed in the template's <body> tag: ' class="many-files"' when the table has more file
+// columns than fit side by side, else nothing. The template's styles lay such a table out
+// row by row; deciding it here spares the browser selectors that look into the whole table,
+// which make a table of thousands of files take minutes to show.
+constexpr std::string_view kLayoutPlaceholder = "{@layout}";
+constexpr size_t kSideBySideFiles = 12;
+
+// The files shown in the table, and the cell that stands for the others.
+size_t FilesInTable(size_t files) { return std::min(files, kMatrixFiles); }
+constexpr std::string_view kFilesLeftOutCell = "<td class=\"fx\">&hellip;</td>";
 
 // The header cells that the template wraps in its header row.
 std::u16string HeaderText(const std::vector<std::string>& file_names) {
   std::u16string header;
   AppendAscii(header,
               "<td class=\"no\">No</td><td class=\"n\">Name</td><td class=\"t\">Tagset</td>");
-  for (const std::string& name : file_names) {
+  const size_t shown_files = FilesInTable(file_names.size());
+  for (size_t file = 0; file < shown_files; ++file) {
     AppendAscii(header, "<td class=\"f\">");
     std::u16string shown;
-    AppendNarrow(shown, name);
+    AppendNarrow(shown, file_names[file]);
     header += EscapeHtml(shown);
     AppendAscii(header, "</td>");
+  }
+  if (shown_files < file_names.size()) {
+    AppendAscii(header, "<td class=\"fx\">");
+    AppendDecimal(header, static_cast<int64_t>(file_names.size() - shown_files));
+    AppendAscii(header, " more files: their counts are in ");
+    AppendAscii(header, kCountsTableName);
+    AppendAscii(header, ", written with the tables</td>");
   }
   AppendAscii(header,
               "<td class=\"co\">Count</td><td class=\"fr\">Freq.</td>"
@@ -57,8 +80,9 @@ void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bo
   for (int32_t r = 0; r < rows; ++r) {
     std::u16string& row = out.unicode();
     AppendRowStart(row, r + 1, results.front()[r]);
-    for (const TStatArray& file : results) {
-      const TStatInfo& info = file[r];
+    const size_t shown_files = FilesInTable(results.size());
+    for (size_t file = 0; file < shown_files; ++file) {
+      const TStatInfo& info = results[file][r];
       AppendAscii(row, "<td><span class=\"c\">");
       AppendDecimal(row, info.Count);
       AppendAscii(row, "</span>/<span class=\"f\">");
@@ -66,6 +90,7 @@ void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bo
       AppendAscii(row, "</span></td>");
       out.Drain();
     }
+    if (shown_files < results.size()) AppendAscii(out.unicode(), kFilesLeftOutCell);
     const TTagTotals total = totals[r];
     AppendAscii(out.unicode(), "<td class=\"co\">");
     AppendDecimal(out.unicode(), static_cast<int64_t>(total.Distinct.size()));
@@ -83,7 +108,7 @@ void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bo
 
 TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_path) {
   return TReportTemplate(template_path, {kItemPlaceholder, kHitPlaceholder, kTableHeaderPlaceholder,
-                                         kTablePlaceholder});
+                                         kTablePlaceholder, kLayoutPlaceholder});
 }
 
 bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
@@ -121,6 +146,9 @@ std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
                           out.AppendUnicode(HeaderText(file_names));
                         } else if (placeholder == kTablePlaceholder) {
                           WriteTable(results, totals, links, out);
+                        } else if (placeholder == kLayoutPlaceholder) {
+                          if (results.size() > kSideBySideFiles)
+                            out.AppendNarrow(" class=\"many-files\"");
                         } else {
                           WriteSectionValue(
                               placeholder, additions,

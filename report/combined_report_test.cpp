@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "report/report_test_support.h"
 #include "report/report_writers.h"
+#include "report/table_fragments.h"
 #include "text/code_page.h"
 
 namespace farrowdale {
@@ -63,6 +67,51 @@ TEST(CombinedReportTest, ShowsEachFileAndTheTotalsWithCorpusTextEscaped) {
               "<td><span class=\"c\">0</span>/<span class=\"f\">0</span></td>"
               "<td class=\"co\">0</td><td class=\"fr\">0</td><td><div class=\"c\"></div></td></tr>"
               "\r\n")));
+}
+
+size_t CountOf(const std::string& text, std::string_view piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The report's text, for reports of ASCII only: every other byte of UTF-16 LE after the mark.
+std::string AsciiOf(const std::string& utf16le) {
+  std::string text;
+  for (size_t i = 2; i < utf16le.size(); i += 2) text += utf16le[i];
+  return text;
+}
+
+// Up to 12 files stand side by side; past that the body says so for the template's styles,
+// and past kMatrixFiles the header and each row end in one cell for the files left out.
+TEST(CombinedReportTest, ManyFilesChangeTheLayoutAndPastTheMatrixAreCountedNotShown) {
+  SetSystemCodePage("windows-1252");
+  const ScratchFolder folder;
+  WriteBytes(folder / "resultEx.tpl", "<body{@layout}>|{@table_header}|{@table}");
+  for (const size_t files : {size_t{12}, size_t{13}, kMatrixFiles, kMatrixFiles + 2}) {
+    const TStatArrayArray results(files, TStatArray{Cell("a", 1, 2)});
+    const std::vector<TTagTotals> totals = {Totals(2 * static_cast<int64_t>(files), {})};
+    const std::vector<std::string> names(files, "f.txt");
+    ASSERT_TRUE(WriteCombinedReport(results, totals, names,
+                                    CombinedReportTemplate(folder / "resultEx.tpl"),
+                                    folder / "result.htm"));
+    const std::string report = AsciiOf(ReadBytes(folder / "result.htm"));
+    EXPECT_EQ(report.starts_with("<body class=\"many-files\">"), files > 12) << files;
+    const size_t shown = std::min(files, kMatrixFiles);
+    EXPECT_EQ(CountOf(report, "<td class=\"f\">f.txt</td>"), shown) << files;
+    EXPECT_EQ(CountOf(report, "<td><span class=\"c\">1</span>"), shown) << files;
+    const bool left_out = files > kMatrixFiles;
+    EXPECT_EQ(CountOf(report,
+                      "<td class=\"fx\">2 more files: their counts are in "
+                      "result_counts.csv, written with the tables</td>"),
+              left_out ? 1U : 0U)
+        << files;
+    EXPECT_EQ(CountOf(report, "<td class=\"fx\">&hellip;</td><td class=\"co\">"),
+              left_out ? 1U : 0U)
+        << files;
+  }
 }
 
 TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "report/csv_tables.h"
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 
@@ -32,7 +33,7 @@ void AppendOccurrence(std::u16string& out, const TPassageOccurrence& occurrence)
   AppendAscii(out, "</span> <span class=\"l\">");
   AppendMarkupText(out, occurrence.before);
   AppendAscii(out, "</span><mark>");
-  AppendMarkupText(out, occurrence.passage);
+  AppendPassageText(out, occurrence.passage, /*quotes=*/true);
   AppendAscii(out, "</mark><span class=\"r\">");
   AppendMarkupText(out, occurrence.after);
   AppendAscii(out, "</span></li>\n");
@@ -44,7 +45,7 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   AppendAscii(out, anchor);
   AppendAscii(out, passage.count > kOpenOccurrences ? "\">" : "\" open>");
   AppendAscii(out, "<summary><mark>");
-  AppendMarkupText(out, passage.text);
+  AppendPassageText(out, passage.text, /*quotes=*/true);
   AppendAscii(out, "</mark> <span class=\"k\">(");
   AppendDecimal(out, passage.count);
   AppendAscii(out, ")</span></summary>\n<ol class=\"kwic\">\n");
@@ -58,7 +59,9 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   if (unlisted > 0) {
     AppendAscii(out, "<p class=\"more\">and ");
     AppendCountOf(out, unlisted, "more occurrence", "more occurrences");
-    AppendAscii(out, "</p>\n");
+    AppendAscii(out, ", all listed in ");
+    AppendAscii(out, kPassagesTableName);
+    AppendAscii(out, " when tables are written</p>\n");
   }
   AppendAscii(out, "</details>\n");
 }
@@ -74,9 +77,17 @@ void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row) {
   AppendAscii(out, ", ");
   AppendCountOf(out, OccurrenceTotal(tag), "occurrence", "occurrences");
   AppendAscii(out, "</span></summary>\n");
-  int32_t number = 0;
-  for (const TDistinctPassage& passage : tag.passages) {
-    AppendDistinctPassage(out, passage, PassageAnchor(row, ++number));
+  const size_t listed = std::min(tag.passages.size(), static_cast<size_t>(kListedPassages));
+  for (size_t i = 0; i < listed; ++i) {
+    AppendDistinctPassage(out, tag.passages[i], PassageAnchor(row, static_cast<int32_t>(i + 1)));
+  }
+  if (listed < tag.passages.size()) {
+    AppendAscii(out, "<p class=\"more\">and ");
+    AppendCountOf(out, static_cast<int64_t>(tag.passages.size() - listed), "more distinct passage",
+                  "more distinct passages");
+    AppendAscii(out, ", all listed in ");
+    AppendAscii(out, kPassagesTableName);
+    AppendAscii(out, " when tables are written</p>\n");
   }
   AppendAscii(out, "</details>\n");
 }

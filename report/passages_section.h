@@ -1,7 +1,10 @@
-// The "passages in context" section of a report: for each tag, each distinct passage in
-// hit-list order, then where it occurs (file, line, column) with the text around it and the
-// passage itself marked. Lists fold away in <details> elements (the reports forbid scripts);
-// past kListedOccurrences occurrences of one passage the rest are counted, not listed.
+// The "passages in context" section of the combined report: for each tag, each distinct
+// passage in hit-list order, then where it occurs (file, line, column) with the text around
+// it and the passage itself marked. Lists fold away in <details> elements (the reports forbid
+// scripts); past kListedOccurrences occurrences of one passage the rest are counted, not
+// listed, so the section stays about the size of the corpus however often passages recur
+// (every occurrence is in the passages table). A per-file report shows its text instead
+// (passages_in_text.h).
 #ifndef FARROWDALE_REPORT_PASSAGES_SECTION_H_
 #define FARROWDALE_REPORT_PASSAGES_SECTION_H_
 
@@ -13,7 +16,11 @@
 
 namespace farrowdale {
 
-inline constexpr int kListedOccurrences = 50;
+inline constexpr int kListedOccurrences = 10;
+// Past this many distinct passages of one tag the rest are counted, not listed: a browser
+// takes minutes over a page of tens of thousands of passage entries. The hit list links only
+// to the passages listed.
+inline constexpr int kListedPassages = 100;
 // A passage with more occurrences than this starts folded.
 inline constexpr int kOpenOccurrences = 5;
 

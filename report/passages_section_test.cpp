@@ -52,26 +52,40 @@ TEST(PassagesSectionTest, EachDistinctPassageListsItsOccurrencesInContextEscaped
               "<span class=\"r\"></span></li>\n</ol>\n</details>\n</details>\n</section>"));
 }
 
-TEST(PassagesSectionTest, LongListsFoldAndPastFiftyOccurrencesTheRestIsCounted) {
+TEST(PassagesSectionTest, LongListsFoldAndPastTenOccurrencesTheRestIsCounted) {
   TDistinctPassage few{u"few", kOpenOccurrences, {}};
-  TDistinctPassage many{u"many", 53, {}};
-  TDistinctPassage kept_fifty{u"kept", 51, {}};
+  TDistinctPassage many{u"many", 13, {}};
+  TDistinctPassage kept_ten{u"kept", 11, {}};
   for (int i = 0; i < kOpenOccurrences; ++i) few.occurrences.push_back(Occurrence(i + 1, 1));
-  for (int i = 0; i < 53; ++i) many.occurrences.push_back(Occurrence(i + 1, 1));
+  for (int i = 0; i < 13; ++i) many.occurrences.push_back(Occurrence(i + 1, 1));
   for (int i = 0; i < kListedOccurrences; ++i) {
-    kept_fifty.occurrences.push_back(Occurrence(i + 1, 1));
+    kept_ten.occurrences.push_back(Occurrence(i + 1, 1));
   }
   const std::u16string section =
-      RenderPassagesSection({{"t1", "000000", {few}}, {"t2", "000000", {many, kept_fifty}}});
+      RenderPassagesSection({{"t1", "000000", {few}}, {"t2", "000000", {many, kept_ten}}});
   EXPECT_NE(section.find(u"id=\"p1-1\" open>"), std::u16string::npos);
   EXPECT_NE(section.find(u"id=\"p2-1\">"), std::u16string::npos);
   EXPECT_NE(section.find(u"id=\"p2-2\">"), std::u16string::npos);
-  EXPECT_EQ(CountOf(section, u"<li>"), static_cast<size_t>(kOpenOccurrences + 2 * 50));
-  EXPECT_NE(section.find(u"f.txt:50:1<"), std::u16string::npos);
-  EXPECT_EQ(section.find(u"f.txt:51:1<"), std::u16string::npos);
-  EXPECT_NE(section.find(u"<p class=\"more\">and 3 more occurrences</p>"), std::u16string::npos);
-  EXPECT_NE(section.find(u"<p class=\"more\">and 1 more occurrence</p>"), std::u16string::npos);
-  EXPECT_NE(section.find(u"2 distinct passages, 104 occurrences"), std::u16string::npos);
+  EXPECT_EQ(CountOf(section, u"<li>"), static_cast<size_t>(kOpenOccurrences + 2 * 10));
+  EXPECT_NE(section.find(u"f.txt:10:1<"), std::u16string::npos);
+  EXPECT_EQ(section.find(u"f.txt:11:1<"), std::u16string::npos);
+  EXPECT_NE(section.find(u"<p class=\"more\">and 3 more occurrences, all listed in "
+                         u"result_passages.csv when tables are written</p>"),
+            std::u16string::npos);
+  EXPECT_NE(section.find(u"<p class=\"more\">and 1 more occurrence, all"), std::u16string::npos);
+  EXPECT_NE(section.find(u"2 distinct passages, 24 occurrences"), std::u16string::npos);
+}
+
+TEST(PassagesSectionTest, PastTheListedPassagesOfATagTheRestAreCounted) {
+  TTagPassages tag{"t", "000000", {}};
+  for (int i = 0; i < kListedPassages + 3; ++i) tag.passages.push_back({u"p", 1, {}});
+  const std::u16string section = RenderPassagesSection({tag});
+  EXPECT_EQ(CountOf(section, u"<details class=\"psg\""), static_cast<size_t>(kListedPassages));
+  EXPECT_NE(section.find(u"id=\"p1-" + U16(std::to_string(kListedPassages)) + u"\""),
+            std::u16string::npos);
+  EXPECT_NE(section.find(u"<p class=\"more\">and 3 more distinct passages, all listed in "
+                         u"result_passages.csv when tables are written</p>\n</details>"),
+            std::u16string::npos);
 }
 
 TEST(PassagesSectionTest, TagsWithoutPassagesAndAnchors) {

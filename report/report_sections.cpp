@@ -11,9 +11,15 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
   if (placeholder == kChartPlaceholder) {
     out.AppendUnicode(RenderBarCharts(charts()));
   } else if (placeholder == kPassagesPlaceholder && additions.passages) {
-    out.AppendUnicode(RenderPassagesSection(*additions.passages));
+    out.AppendUnicode(additions.text_with_passages
+                          ? RenderPassagesInText(*additions.passages, *additions.text_with_passages)
+                          : RenderPassagesSection(*additions.passages));
   } else if (placeholder == kProvenancePlaceholder && additions.provenance) {
     out.AppendUnicode(RenderProvenance(*additions.provenance));
+  } else if (placeholder == kCooccurrencePlaceholder && additions.cooccurrence) {
+    out.AppendUnicode(RenderCooccurrenceSection(*additions.cooccurrence));
+  } else if (placeholder == kProblemsPlaceholder && additions.problems) {
+    out.AppendUnicode(RenderProblemsSection(*additions.problems));
   }
 }
 

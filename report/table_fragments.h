@@ -25,6 +25,10 @@ namespace farrowdale {
 
 inline constexpr std::string_view kRowCloser = "</tr>";
 
+// The combined report shows at most this many files one by one, in its table and its charts;
+// it counts the others and points to the counts table, which has them all.
+inline constexpr size_t kMatrixFiles = 300;
+
 // Appends markup that is plain ASCII (tags, class names, digits).
 void AppendAscii(std::u16string& out, std::string_view ascii);
 // Appends a number in decimal: no leading zeros, no grouping.
@@ -51,11 +55,18 @@ std::string EscapeHtml(std::string_view text);
 // Appends text as EscapeHtml escapes it; with quotes_and_controls also '"' as "&quot;" and
 // every unit below U+0020 as a space, for attribute values and the sections' markup.
 void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quotes_and_controls);
+// Appends a passage as AppendEscapedText escapes it (quotes as `quotes` says), with the spacing
+// that HTML would hide made visible, so that passages counted apart never look alike: every run of
+// white space other than one plain space becomes <span class="ws"> with a mark per character: "·" a
+// space, "⇥" a tab, "↵" a line break (CR LF, CR or LF), "⍽" a no-break space; any other control
+// character is a space.
+void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes);
 
 // The two writers' hit lists: "text (count) <br>" per entry in the per-file report,
-// "text (count)<br>" in the combined one; the text escaped. With a link_row above 0 each
-// text links to its entry in the passages section (PassageAnchor of link_row and the
-// entry's number): <a href="#p1-2">text</a>.
+// "text (count)<br>" in the combined one; the text as AppendPassageText shows it. With a link_row
+// above 0 each text links to its entry in the passages section (PassageAnchor of link_row and the
+// entry's number): <a href="#p1-2">text</a>; in the combined report only the first
+// kListedPassages, which that section lists.
 enum class THitListStyle { kPerFile, kPooled };
 
 // Writes the hit list into out entry by entry, so that no list is ever held whole as markup.

@@ -4,25 +4,25 @@
 // are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
+#include "count/cooccurrence.h"
+#include "count/stripped_text.h"
 #include "report/csv_tables.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
+#include "run/file_names.h"
 #include "run/frequency_list.h"
+#include "run/listed_files.h"
 #include "run/marker_check.h"
 #include "run/parallel_files.h"
 #include "run/passage_places.h"
@@ -72,37 +72,6 @@ void CommitOutputs(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& 
   summary.reports.insert(summary.reports.end(), batch_reports.begin(), batch_reports.end());
   batch_reports.clear();
 }
-
-// The files of the list, by name and by identity (links), so that no report is ever written
-// over one of them: the user's texts are only ever read.
-class TListedFiles {
- public:
-  explicit TListedFiles(const std::vector<TFileItem>& items) {
-    for (const TFileItem& item : items) {
-      names_.insert(item.path.lexically_normal().native());
-      if (const auto id = FileId(item.path)) ids_.insert(*id);
-    }
-  }
-
-  // Throws the file-create error when report would replace a listed file, or could not be
-  // replaced at all (a link, a folder).
-  void CheckReportPath(const std::filesystem::path& report) const {
-    const std::optional<TFileIdentity> id = CheckReplaceableFile(report);
-    if (names_.contains(report.lexically_normal().native()) || (id && ids_.contains(*id))) {
-      throw FileCreateError(report, EEXIST);
-    }
-  }
-
- private:
-  static std::optional<TFileIdentity> FileId(const std::filesystem::path& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return TFileIdentity{info.st_dev, info.st_ino};
-  }
-
-  std::unordered_set<std::filesystem::path::string_type> names_;  // normal forms
-  std::set<TFileIdentity> ids_;
-};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
@@ -170,6 +139,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
   provenance.one_file = request.one_file_mode;
   provenance.code_page = SystemCodePageName();
   provenance.filter = request.filter;
+  provenance.grouping = request.grouping;
   return provenance;
 }
 
@@ -178,7 +148,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
 // different passages tie under the collation does the order depend on the list's quicksort
 // of every occurrence, which then runs over ids.
 void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
-                   TStatInfo& stat) {
+                   ELetterCase letter_case, TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
   TPassageTally tally = TallyPassages(passages);
   bool texts_tie = false;
@@ -187,12 +157,25 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
     return std::move(tally.sequence);
   });
   if (one_file_mode) {
-    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
     stat.Passages = {std::move(tally.texts), std::move(runs)};
   } else {
-    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie, letter_case);
   }
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
+}
+
+// A strict run's check of the tag set and every ticked text, before anything is written:
+// throws when it finds any problem. Each text is read once more for it.
+void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
+                      const std::vector<const TFileItem*>& ticked, int jobs) {
+  std::vector<std::filesystem::path> files;
+  for (const TFileItem* item : ticked) files.push_back(item->path);
+  const TCheckResult check =
+      CheckCoding(tag_set_path, files, ReadFileForCheck, static_cast<unsigned>(jobs));
+  if (check.problems.empty()) return;
+  throw Error("Nothing was written: the strict run found " + FormatCheckSummary(check) +
+              " (the marker check lists them)");
 }
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
@@ -200,38 +183,74 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 // the text itself when the tables or the passages section need it.
 struct TFileOutcome {
   TextReadWarnings warnings;
+  std::string read_as;
   TStatArray stats;
-  size_t marker_problems = 0;
+  TFileProblems problems;
   std::exception_ptr count_error;
   std::string text;
   std::vector<TLoneLineEnd> lone_line_ends;  // of text
+  // How the file's tags co-occur, when the tables or the combined report want it.
+  TCooccurrenceMatrix cooccurrence;
   // Per-file mode without passages in context: the report, rendered on the worker (its
   // write-back started), or the error that stopped it; batched or told in list order.
   std::optional<TAtomicFile> report;
   std::exception_ptr report_error;
 };
 
-// The marker problems of one file, found on the run's reading and scan of it; none when the
-// tag set has no tag to search.
-size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::path& path,
-                           const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const TScannedText& scanned) {
-  if (check.tags_searched() == 0) return 0;
-  std::vector<std::string> read_warnings;
-  for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
-  return check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned).size();
+// What one file's reading and the run's scan of it give to the problems section: its read
+// notes, and its marker problems (none when the tag set has no tag to search), named by the
+// file's name in the run.
+TFileProblems FileProblems(const TMarkerCheck& check, const std::filesystem::path& path,
+                           const std::string& name, const TNarrowTextFile& file,
+                           const TTagArray& tag_set, const TScannedText& scanned) {
+  TFileProblems problems;
+  problems.file_name = name;
+  for (const TextReadWarning& warning : file.warnings) {
+    problems.read_notes.push_back(warning.Message());
+  }
+  if (check.tags_searched() == 0) return problems;
+  for (TCheckProblem& problem : check.CheckScannedText(path, file.text, {}, tag_set, scanned)) {
+    if (!ChangesCounts(problem)) continue;
+    if (++problems.marker_problems <= static_cast<int64_t>(kListedProblemsPerFile)) {
+      problem.path = NarrowToPath(name);
+      problems.first_problems.push_back(FormatCheckProblem(problem));
+    }
+  }
+  return problems;
 }
+
+// A report's additions with its own file's problems and provenance, in per-file mode.
+struct TFileAdditions {
+  TFileAdditions(const TReportAdditions& run_additions, const TRunProblems& run_problems,
+                 const TFileProblems& file_problems, const std::string& read_as)
+      : provenance(*run_additions.provenance), additions(run_additions) {
+    problems.tag_set_problems = run_problems.tag_set_problems;
+    if (file_problems.marker_problems > 0 || !file_problems.read_notes.empty()) {
+      problems.files.push_back(file_problems);
+    }
+    if (!read_as.empty()) provenance.files_read_as.emplace_back(file_problems.file_name, read_as);
+    additions.provenance = &provenance;
+    additions.problems = &problems;
+  }
+  TFileAdditions(const TFileAdditions&) = delete;
+  TFileAdditions& operator=(const TFileAdditions&) = delete;
+
+  TProvenance provenance;
+  TRunProblems problems;
+  TReportAdditions additions;
+};
 
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode) {
-  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping) {
+  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode, grouping);
 }
 
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode) {
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping) {
   TStatArray stats;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
@@ -239,7 +258,13 @@ TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
     stat.Color = tag.Color;
-    CountPassages(TrimmedPassages(narrow_text, spans[stats.size() - 1]), one_file_mode, stat);
+    std::vector<std::string_view> passages = TrimmedPassages(narrow_text, spans[stats.size() - 1]);
+    std::vector<std::string> folded;  // owns the passages while they are counted
+    if (grouping.spacing == ESpacing::kFolded) {
+      for (const std::string_view passage : passages) folded.push_back(FoldedSpaces(passage));
+      passages.assign(folded.begin(), folded.end());
+    }
+    CountPassages(passages, one_file_mode, grouping.letter_case, stat);
   }
   return stats;
 }
@@ -259,6 +284,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
   // Without a tag to search there is no marker to check.
   const TMarkerCheck marker_check(request.tag_set_path);
+  if (marker_check.tags_searched() > 0) {
+    for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+      host.TagSetProblem(problem);
+    }
+  }
+  if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
     summary.files_with_marker_problems = 1;
@@ -273,8 +304,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   }
   const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
   const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  const std::filesystem::path cooccurrence_table_path =
+      request.corpus_folder / kCooccurrenceTableName;
   if (request.write_tables) {
-    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+    for (const std::filesystem::path& table :
+         {counts_table_path, passages_table_path, cooccurrence_table_path}) {
       listed_files.CheckReportPath(table);
       CheckReplaceableFile(table);
     }
@@ -284,6 +318,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  std::vector<std::filesystem::path> ticked_paths;
+  for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
+  // The files' names in reports and tables: their paths in the corpus.
+  const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
+  if (request.strict) StopOnAnyProblem(request.tag_set_path, ticked, request.jobs);
+
   std::set<std::filesystem::path> output_folders;
   if (one_file_mode || request.write_tables) output_folders.insert(request.corpus_folder);
   for (const std::filesystem::path& report : reports) output_folders.insert(report.parent_path());
@@ -292,7 +332,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   TAtomicFileBatch batch;
   std::vector<std::filesystem::path> batch_reports;
 
-  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
   const TReportTemplate report_template =
       one_file_mode ? CombinedReportTemplate(template_path) : FileReportTemplate(template_path);
@@ -302,16 +342,44 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // report is written on the worker that counted its file.
   const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
-  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  // The tag set's problems, then those of each file with something to say.
+  TRunProblems run_problems;
+  for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+    run_problems.tag_set_problems.push_back(FormatCheckProblem(problem));
+  }
+  // A per-file report shows its text once with the passages highlighted; the combined one
+  // lists the first occurrences of each distinct passage in context.
+  TTextWithPassages text_with_passages;
+  TReportAdditions additions{.provenance = &provenance,
+                             .passages = with_passages ? &passages : nullptr,
+                             .problems = &run_problems};
+  if (with_passages && !one_file_mode) additions.text_with_passages = &text_with_passages;
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, with_passages);
+  TPassagePlaces places(request.write_tables,
+                        !with_passages  ? TPassagesKept::kNone
+                        : one_file_mode ? TPassagesKept::kOccurrencesInContext
+                                        : TPassagesKept::kPlacesInText,
+                        request.grouping);
   const bool keep_texts = counts_table || with_passages;
+  // Co-occurrence needs each file stripped of its markers: done only when asked for.
+  const bool with_cooccurrence =
+      request.write_tables || (one_file_mode && report_template.Holds(kCooccurrencePlaceholder));
+  std::optional<TCsvTable> cooccurrence_table;
+  if (request.write_tables) cooccurrence_table.emplace(CooccurrenceTable());
+  TCooccurrenceView cooccurrence;
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    cooccurrence.names.push_back(tag.Name);
+    cooccurrence.colors.push_back(tag.Color);
+  }
+  cooccurrence.passages.resize(cooccurrence.names.size());
+  cooccurrence.matrix = TCooccurrenceMatrix(cooccurrence.names.size());
 
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
-  TPooledPassages pooled;
+  TPooledPassages pooled(request.grouping.letter_case);
   // Leaves the batch uncommitted: its temporaries go with it.
   auto stop_if_cancelled = [&host, &summary] {
     if (host.CancelRequested()) throw ERunCancelled(summary.reports.size());
@@ -326,9 +394,14 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         TFileOutcome outcome;
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
-          outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
-          outcome.marker_problems =
-              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
+          outcome.stats =
+              CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
+          outcome.problems = FileProblems(marker_check, ticked[index]->path, shown_names[index],
+                                          file, tag_set, scanned);
+          if (with_cooccurrence) {
+            outcome.cooccurrence =
+                CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);
+          }
         } catch (const ETagSearchError& error) {
           outcome.count_error =
               std::make_exception_ptr(error.InFile(ticked[index]->path, file.text));
@@ -337,8 +410,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         }
         if (reports_on_workers && !outcome.count_error) {
           try {
+            const TFileAdditions own(additions, run_problems, outcome.problems, file.read_as);
             outcome.report =
-                RenderFileReport(outcome.stats, report_template, reports[index], additions);
+                RenderFileReport(outcome.stats, report_template, reports[index], own.additions);
           } catch (...) {
             outcome.report_error = std::current_exception();
           }
@@ -348,6 +422,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
         }
         outcome.warnings = std::move(file.warnings);
+        outcome.read_as = std::move(file.read_as);
         if (keep_texts) {
           outcome.text = std::move(file.text);
           outcome.lone_line_ends = std::move(file.lone_line_ends);
@@ -363,15 +438,29 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         if (outcome.count_error) std::rethrow_exception(outcome.count_error);
         TStatArray& stats = outcome.stats;
         for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-        if (outcome.marker_problems > 0) {
-          summary.marker_problems += static_cast<int64_t>(outcome.marker_problems);
+        if (outcome.problems.marker_problems > 0) {
+          summary.marker_problems += outcome.problems.marker_problems;
           ++summary.files_with_marker_problems;
         }
         ++summary.files_counted;
-        const std::string file_name = PathToNarrow(item.path.filename());
+        const std::string& file_name = shown_names[index];
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
         if (keep_texts) places.AddFile(outcome.text, outcome.lone_line_ends, tag_set, file_name);
+        if (with_cooccurrence) {
+          if (cooccurrence_table) {
+            AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, outcome.cooccurrence,
+                                   file_name);
+          }
+          cooccurrence.matrix += outcome.cooccurrence;
+          for (size_t tag = 0; tag < stats.size(); ++tag)
+            cooccurrence.passages[tag] += stats[tag].Freq;
+        }
         if (one_file_mode) {
+          if (outcome.problems.marker_problems > 0 || !outcome.problems.read_notes.empty()) {
+            run_problems.files.push_back(std::move(outcome.problems));
+          }
+          if (!outcome.read_as.empty())
+            provenance.files_read_as.emplace_back(file_name, outcome.read_as);
           file_names.push_back(file_name);
           pooled.AddFile(stats);
           // The combined report shows each file's Count and Freq only; its distinct texts
@@ -379,10 +468,15 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
           all_stats.push_back(std::move(stats));
         } else {
-          if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
+          if (with_passages) {
+            passages = places.TakeTagPassages(stats, DistinctLists(stats));
+            text_with_passages = {outcome.text, places.TakeHighlights(DistinctLists(stats))};
+          }
           places.ForgetOccurrences();
           if (with_passages) {
-            outcome.report = RenderFileReport(stats, report_template, reports[index], additions);
+            const TFileAdditions own(additions, run_problems, outcome.problems, outcome.read_as);
+            outcome.report =
+                RenderFileReport(stats, report_template, reports[index], own.additions);
           }
           if (outcome.report_error) std::rethrow_exception(outcome.report_error);
           if (outcome.report) {
@@ -410,20 +504,25 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       passages = places.TakeTagPassages(all_stats.front(), distinct);
       totals = std::move(counted);
     }
+    TReportAdditions combined_additions = additions;
+    combined_additions.cooccurrence = &cooccurrence;
     if (std::optional<TAtomicFile> report = RenderCombinedReport(
-            all_stats, totals, file_names, report_template, combined_report, additions)) {
+            all_stats, totals, file_names, report_template, combined_report, combined_additions)) {
       batch.Add(std::move(*report));
       batch_reports.push_back(combined_report);
     }
   }
   if (counts_table) {
-    for (const auto& [path, bytes] : {std::pair{&counts_table_path, &counts_table->bytes()},
-                                      std::pair{&passages_table_path, &places.table().bytes()}}) {
+    AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, cooccurrence.matrix, "*");
+    for (const auto& [path, bytes] :
+         {std::pair{&counts_table_path, &counts_table->bytes()},
+          std::pair{&passages_table_path, &places.table().bytes()},
+          std::pair{&cooccurrence_table_path, &cooccurrence_table->bytes()}}) {
       TAtomicFile table(*path);
       table.Append(*bytes);
       batch.Add(std::move(table));
     }
-    summary.tables = {counts_table_path, passages_table_path};
+    summary.tables = {counts_table_path, passages_table_path, cooccurrence_table_path};
   }
   stop_if_cancelled();
   CommitOutputs(batch, batch_reports, summary);

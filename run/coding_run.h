@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "run/file_list.h"
+#include "run/marker_check.h"
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
 #include "text/error.h"
 #include "text/folder_lock.h"
+#include "text/passage_grouping.h"
 
 namespace farrowdale {
 
@@ -25,11 +27,16 @@ struct TCodingRunRequest {
   bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
   std::string filter;                   // narrow text; empty when no filter chose the files
-  // Also write result_counts.csv and result_passages.csv in the corpus folder.
+  // Also write result_counts.csv, result_passages.csv and result_cooccurrence.csv in the
+  // corpus folder.
   bool write_tables = false;
   int jobs = 0;  // threads that read and count files; 0: one per core
   // Whether to wait while another run writes in a folder this run writes in, or to stop.
   EFolderWait folder_wait = EFolderWait::kWait;
+  // Any problem the marker check finds in the tag set or the ticked texts stops the run
+  // before anything is written.
+  bool strict = false;
+  TPassageGrouping grouping;  // how passages are grouped before counting
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -72,6 +79,9 @@ class TCodingRunHost {
   // Asked before each file's results are used and before the last outputs are written; true
   // stops the run there with ERunCancelled.
   virtual bool CancelRequested() { return false; }
+  // Each problem of the tag set, as the marker check words it, before any text is read. The
+  // window already shows them under the tags; the command line prints them.
+  virtual void TagSetProblem(const TCheckProblem& /*problem*/) {}
 };
 
 // A run the host cancelled: of its outputs only the per-file reports of batches committed
@@ -93,6 +103,9 @@ class ERunCancelled : public Error {
 // each text read by a guess or cut short are told through host.Warn; the run goes on. Each
 // file's markers are checked on the text and the matches it was counted from, so the summary
 // holds what the marker check of the same tag set and files would find, without a second read.
+// The tag set's problems go to host.TagSetProblem first. A tag with an end marker and no
+// begin marker stops the run, and so, with request.strict, does any problem the marker check
+// finds in the tag set or the ticked texts (checked before anything is written).
 // Outputs are written as temporary files and committed together (TAtomicFileBatch) while the
 // run holds the lock of every folder it writes in (TFolderLock; the first 256 by name when
 // there are more; temporaries of killed runs there are removed first): the combined report with the
@@ -108,11 +121,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 // file's whole text already converted to narrow text. Passages are kept only in one-file
 // mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping = {});
 // The same from the matches scanner.Scan(narrow_text) gave.
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode);
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping = {});
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

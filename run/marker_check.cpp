@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "regex/pattern_engine.h"
+#include "run/grouping_notes.h"
 #include "run/tag_scanner.h"
 #include "run/tagged_text.h"
 #include "run/text_position.h"
@@ -312,6 +313,10 @@ std::string Counted(int count, const char* singular, const char* plural) {
 
 }  // namespace
 
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text) {
+  return FindMarkers(CompiledMarker(marker).get(), narrow_text);
+}
+
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
   TNarrowTextFile file = ReadNarrowJoinedText(path);
   TCheckedFile checked{std::move(file.text), {}};
@@ -373,7 +378,7 @@ std::vector<TCheckProblem> TMarkerCheck::CheckScanned(
     const std::vector<std::string>& read_warnings, const std::vector<TScannedTag>& scanned) const {
   std::vector<TCheckProblem> problems;
   for (const std::string& warning : read_warnings) {
-    problems.push_back({path, 1, 1, ECheckSeverity::kWarning, warning});
+    problems.push_back({path, 1, 1, ECheckSeverity::kNote, warning});
   }
   std::unique_ptr<TSearches> searches = BorrowSearches();
   try {
@@ -407,6 +412,68 @@ void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
   idle_searches_.push_back(std::move(searches));
 }
 
+namespace {
+
+// The check's notes on grouping: every searched tag's passages in every file, in file order.
+std::vector<TCheckProblem> GroupingNotes(
+    const TMarkerCheck& check, const std::filesystem::path& tag_set_path,
+    const std::vector<std::vector<std::vector<std::pair<std::string, std::string>>>>& passages) {
+  TGroupingNotes notes(check.searched_tags().size());
+  for (const auto& file : passages) {
+    for (size_t k = 0; k < file.size(); ++k) {
+      for (const auto& [passage, place] : file[k]) notes.AddPassage(k, passage, place);
+    }
+  }
+  std::vector<TCheckProblem> problems;
+  for (size_t k = 0; k < check.searched_tags().size(); ++k) {
+    for (std::string& note : notes.Notes(k, check.searched_tags()[k].Name)) {
+      problems.push_back(
+          {tag_set_path, check.TagLine(k), 1, ECheckSeverity::kNote, std::move(note)});
+    }
+  }
+  return problems;
+}
+
+// Each searched tag's trimmed, non-empty passages in one text, with their places
+// ("FILE:LINE:COLUMN"); nothing when the text cannot be searched.
+std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
+    const TMarkerCheck& check, const std::filesystem::path& path, const std::string& text) {
+  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+  try {
+    const std::string file_name = PathToNarrow(path.filename());
+    for (const std::vector<TPassageSpan>& spans : check.Scan(text)) {
+      auto& tag = passages.emplace_back();
+      TTextPositionCursor positions(text);
+      for (const TPassageSpan& span : spans) {
+        const std::string_view passage =
+            Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
+        if (passage.empty()) continue;
+        tag.emplace_back(
+            std::string(passage),
+            file_name + ":" +
+                PlaceText(positions, static_cast<size_t>(passage.data() - text.data())));
+      }
+    }
+  } catch (const std::exception&) {
+    passages.clear();  // the file's own check reports the search error
+  }
+  return passages;
+}
+
+}  // namespace
+
+int TMarkerCheck::TagLine(size_t k) const {
+  const TTagInfo& searched = searched_tags_[k];
+  for (size_t i = 0; i < tag_set_.tags.size() && i < tag_set_.tag_lines.size(); ++i) {
+    const TTagInfo& tag = tag_set_.tags[i];
+    if (tag.Name == searched.Name && tag.BeginMark == searched.BeginMark &&
+        tag.EndMark == searched.EndMark) {
+      return tag_set_.tag_lines[i];
+    }
+  }
+  return 1;
+}
+
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader, unsigned jobs) {
@@ -420,12 +487,15 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
   // slot, so the result does not depend on the number of workers. A file that cannot be
   // read is one error.
   std::vector<std::vector<TCheckProblem>> file_problems(files.size());
+  std::vector<std::vector<std::vector<std::pair<std::string, std::string>>>> file_passages(
+      files.size());
   std::atomic<size_t> next_file{0};
   auto work = [&] {
     for (size_t i = next_file++; i < files.size(); i = next_file++) {
       try {
         const TCheckedFile file = reader(files[i]);
         file_problems[i] = check.CheckText(files[i], file.narrow_text, file.read_warnings);
+        file_passages[i] = PassagesOf(check, files[i], file.narrow_text);
       } catch (const std::exception& error) {
         file_problems[i] = {{files[i], 1, 1, ECheckSeverity::kError, error.what()}};
       }
@@ -443,6 +513,8 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
     std::move(problems.begin(), problems.end(), std::back_inserter(result.problems));
   }
 
+  result.notes = GroupingNotes(check, tag_set_path, file_passages);
+
   // The tag set first, then the files by path; within a file by line and column, problems
   // at one place in the order of the tags.
   std::stable_sort(result.problems.begin(), result.problems.end(),
@@ -456,10 +528,29 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
   return result;
 }
 
+namespace {
+
+const char* SeverityLabel(ECheckSeverity severity) {
+  switch (severity) {
+    case ECheckSeverity::kError:
+      return "error: ";
+    case ECheckSeverity::kWarning:
+      return "warning: ";
+    case ECheckSeverity::kNote:
+      return "note: ";
+  }
+  return "";
+}
+
+}  // namespace
+
+bool ChangesCounts(const TCheckProblem& problem) {
+  return problem.severity != ECheckSeverity::kNote;
+}
+
 std::string FormatCheckProblem(const TCheckProblem& problem) {
   return PathToNarrow(problem.path) + ":" + std::to_string(problem.line) + ":" +
-         std::to_string(problem.column) + ": " +
-         (problem.severity == ECheckSeverity::kError ? "error: " : "warning: ") + problem.message;
+         std::to_string(problem.column) + ": " + SeverityLabel(problem.severity) + problem.message;
 }
 
 std::string FormatCheckSummary(const TCheckResult& result) {

@@ -33,6 +33,11 @@ using TCheckFileReader = std::function<TCheckedFile(const std::filesystem::path&
 // The run's own reading of a file, without read warnings.
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path);
 
+// Where one marker alone (a pattern, as BeginMarkerPattern gives it for a begin marker)
+// matches in narrow_text: leftmost, non-overlapping, non-empty, in order. None for an empty
+// marker or one that is no valid pattern. For the markers a scan did not find in its pass.
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text);
+
 struct TCheckProblem {
   std::filesystem::path path;  // the tag set file or a text file
   int line = 1;                // 1-based
@@ -47,6 +52,9 @@ struct TCheckResult {
   int files_with_problems = 0;          // text files with at least one problem
   bool tag_set_has_problems = false;
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
+  // What changes no count but is worth knowing (kNote, at the tag's line in the tag set):
+  // per tag, passages that --fold-space or --fold-case would count as one with another.
+  std::vector<TCheckProblem> notes;
 };
 
 struct TTagSearch;
@@ -66,8 +74,18 @@ class TMarkerCheck {
   // The tag set's problems (an error for each tag whose pattern does not compile included),
   // in file order.
   const std::vector<TCheckProblem>& tag_set_problems() const { return tag_set_problems_; }
+  // The tag set as read and linted, with the mistake that stops a run, if any.
+  const TTagSetCheck& tag_set_check() const { return tag_set_; }
   // Tags whose pattern compiles, each pair of markers once.
   int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
+  const TTagArray& searched_tags() const { return searched_tags_; }
+  // The k-th searched tag's matches in narrow_text, as a run finds them. Throws as
+  // TTagScanner::Scan.
+  std::vector<std::vector<TPassageSpan>> Scan(const std::string& narrow_text) const {
+    return scanner_.Scan(narrow_text);
+  }
+  // The line of the tag set's section of the k-th searched tag.
+  int TagLine(size_t k) const;
 
   // One text's problems, found on the matches of the check's own scan of it; read_warnings
   // are reported at its line 1. A search error is one error at line 1.
@@ -110,7 +128,9 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
 
-// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
+// False for a note (how a file was read), which changes no count; true for the rest.
+bool ChangesCounts(const TCheckProblem& problem);
+// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", "note:"), without a line end.
 std::string FormatCheckProblem(const TCheckProblem& problem);
 // "no problems in 5 files", "3 problems in 2 of 5 files", "4 problems in the tag set and
 // 1 of 5 files".

@@ -143,7 +143,7 @@ TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
           "as {2}; write \\{\\{/c1\\}\\} to match \"{{/c1}}\"",
           "tags.ini:7:1: warning: tag \"again\" has the same markers as tag \"quote\" at line "
           "1; both count the same passages",
-          "b:1:1: warning: not valid UTF-8; read as windows-1252",
+          "b:1:1: note: not valid UTF-8; read as windows-1252",
           "missing:1:1: error: Cannot open file \"missing\".",
           "6 problems in the tag set and 2 of 3 files",
       }));
@@ -177,7 +177,7 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
     if (text.find("fine") == std::string::npos) {
       EXPECT_GT(own.size(), 2u) << text;
     }
-    EXPECT_EQ(own.front(), "t:1:1: warning: not valid UTF-8; read as windows-1252");
+    EXPECT_EQ(own.front(), "t:1:1: note: not valid UTF-8; read as windows-1252");
   }
   EXPECT_EQ(check.tags_searched(), 2);
   EXPECT_TRUE(check.tag_set_problems().empty());

@@ -9,7 +9,8 @@
 
 namespace farrowdale {
 
-TPassagePlaces::TPassagePlaces(bool with_table, bool with_context) : with_context_(with_context) {
+TPassagePlaces::TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping)
+    : kept_(kept), grouping_(grouping) {
   if (with_table) table_.emplace(PassagesTable());
 }
 
@@ -21,7 +22,9 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
     if (occurrences_.size() <= tag_index) occurrences_.resize(tag_index + 1);
-    TOccurrencesByKey& by_key = occurrences_[tag_index++];
+    if (places_.size() <= tag_index) places_.resize(tag_index + 1);
+    TOccurrencesByKey& by_key = occurrences_[tag_index];
+    TPlacesByKey& places_by_key = places_[tag_index++];
     ForEachTaggedSpan(narrow_text, tag, [&](const TPassageSpan& span) {
       const std::string_view untrimmed =
           std::string_view(narrow_text).substr(span.text_begin, span.text_end - span.text_begin);
@@ -29,17 +32,23 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
       if (passage.empty()) return;
       const size_t start = static_cast<size_t>(passage.data() - narrow_text.data());
       const TTextPosition position = positions.PositionOf(start);
-      const std::u16string text = ToUnicode(passage);
+      const bool folded = grouping_.spacing == ESpacing::kFolded;
+      const std::u16string text = ToUnicode(folded ? FoldedSpaces(passage) : std::string(passage));
       if (table_) {
-        const bool exact = !lone_line_ends.empty() && passage.find('\r') != std::string_view::npos;
+        const bool exact =
+            !folded && !lone_line_ends.empty() && passage.find('\r') != std::string_view::npos;
         AddPassageRecord(*table_, tag.Name, file_name, position,
                          exact ? ToUnicode(WithLineEndsAsWritten(
                                      narrow_text, start, passage.size(),
                                      static_cast<size_t>(position.line - 1), lone_line_ends))
                                : text);
       }
-      if (!with_context_) return;
-      std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true)];
+      if (kept_ == TPassagesKept::kPlacesInText) {
+        places_by_key[GroupKey(text, true, grouping_.letter_case)].emplace_back(
+            start, start + passage.size());
+      }
+      if (kept_ != TPassagesKept::kOccurrencesInContext) return;
+      std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true, grouping_.letter_case)];
       if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
       TPassageContext context = ContextAround(narrow_text, start, passage.size());
       kept.push_back({std::string(file_name), position, std::move(context.before), text,
@@ -48,7 +57,10 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
   }
 }
 
-void TPassagePlaces::ForgetOccurrences() { occurrences_.clear(); }
+void TPassagePlaces::ForgetOccurrences() {
+  occurrences_.clear();
+  places_.clear();
+}
 
 std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
     const TStatArray& stats, const std::vector<const TFrequencyList*>& distinct) {
@@ -62,11 +74,29 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
       passage.text = entry.Text;
       passage.count = entry.Count;
       if (t >= occurrences_.size()) continue;
-      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true));
+      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
       if (kept != occurrences_[t].end()) passage.occurrences = std::move(kept->second);
     }
   }
   return tags;
+}
+
+std::vector<TTextHighlight> TPassagePlaces::TakeHighlights(
+    const std::vector<const TFrequencyList*>& distinct) {
+  std::vector<TTextHighlight> highlights;
+  for (size_t t = 0; t < distinct.size() && t < places_.size(); ++t) {
+    int32_t number = 0;
+    for (const TFrequencyEntry& entry : *distinct[t]) {
+      ++number;
+      const auto kept = places_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
+      if (kept == places_[t].end()) continue;
+      for (const auto& [begin, end] : kept->second) {
+        highlights.push_back({begin, end, static_cast<int32_t>(t + 1), number});
+      }
+    }
+  }
+  places_.clear();
+  return highlights;
 }
 
 }  // namespace farrowdale

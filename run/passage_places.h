@@ -1,6 +1,8 @@
 // What a run gathers, beyond the counts, about where passages stand: a record per occurrence
 // for the passages table (tag, file, line, column, passage), and for a report's passages
-// section the first occurrences of each distinct passage with the text around them.
+// section either the first occurrences of each distinct passage with the text around them
+// (the combined report) or where every occurrence stands in its file (a per-file report,
+// which shows the text once with its passages highlighted).
 //
 // Occurrences come from the run's own search (ForEachTaggedSpan), trimmed and non-empty as
 // the counts take them, so every record matches a counted passage. Not thread-safe.
@@ -12,28 +14,40 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "report/csv_tables.h"
+#include "report/passages_in_text.h"
 #include "report/passages_section.h"
 #include "run/frequency_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
 #include "text/narrow_text_file.h"
+#include "text/passage_grouping.h"
 
 namespace farrowdale {
 
+// What the passages section of the run's reports needs kept of each file.
+enum class TPassagesKept {
+  kNone,
+  kOccurrencesInContext,  // the first occurrences of each distinct passage, with context
+  kPlacesInText,          // the offsets of every occurrence
+};
+
 class TPassagePlaces {
  public:
-  // with_table: build the passages table; with_context: keep occurrences for the section.
-  TPassagePlaces(bool with_table, bool with_context);
+  // with_table: build the passages table. Passages are taken and keyed as the run's counts
+  // group them.
+  TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping = {});
 
   // Takes one file's passages of every tag that is not skipped, in tag order. file_name is
   // the file's name as reports show it. The table keeps each passage's line ends as the file
-  // wrote them (lone_line_ends, as ReadNarrowJoinedText gives them).
+  // wrote them (lone_line_ends, as ReadNarrowJoinedText gives them) unless spaces are folded.
   void AddFile(const std::string& narrow_text, const std::vector<TLoneLineEnd>& lone_line_ends,
                const TTagArray& tag_set, std::string_view file_name);
-  // Forgets the occurrences kept so far (the per-file report starts each file afresh).
+  // Forgets the occurrences and places kept so far (the per-file report starts each file
+  // afresh).
   void ForgetOccurrences();
 
   // The passages section's input: for each tag of stats (names and colours) the distinct
@@ -42,15 +56,24 @@ class TPassagePlaces {
   std::vector<TTagPassages> TakeTagPassages(const TStatArray& stats,
                                             const std::vector<const TFrequencyList*>& distinct);
 
+  // With kPlacesInText: every occurrence kept since ForgetOccurrences, numbered by the
+  // distinct passages of distinct as TakeTagPassages numbers them (tag rows 1-based, in the
+  // order of distinct).
+  std::vector<TTextHighlight> TakeHighlights(const std::vector<const TFrequencyList*>& distinct);
+
   // REQUIRES: with_table.
   const TCsvTable& table() const { return *table_; }
 
  private:
   using TOccurrencesByKey = std::unordered_map<std::string, std::vector<TPassageOccurrence>>;
+  // Byte offsets (begin, end) of each occurrence in its text.
+  using TPlacesByKey = std::unordered_map<std::string, std::vector<std::pair<size_t, size_t>>>;
 
   std::optional<TCsvTable> table_;
-  bool with_context_;
+  TPassagesKept kept_;
+  TPassageGrouping grouping_;
   std::vector<TOccurrencesByKey> occurrences_;  // per tag not skipped
+  std::vector<TPlacesByKey> places_;            // per tag not skipped
 };
 
 }  // namespace farrowdale

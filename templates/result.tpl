@@ -59,12 +59,28 @@ ol.kwic { margin: 4px 0 6px; padding-left: 2.6em; font-size: 13px; line-height: 
 ol.kwic li { overflow-wrap: anywhere; }
 .kwic .w { color: var(--muted); font: 12px "DejaVu Sans Mono", Consolas, monospace; }
 .kwic .l, .kwic .r { color: #3d4754; }
+.ws { color: #6a6a6a; background: #ececec; }
 mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px solid #000; }
 .more { margin: 0 0 6px 2.6em; color: var(--muted); font-style: italic; }
+/* The text with its passages highlighted, each tag in its colour (the section sets the
+   colours); each passage ends in a link to the next occurrence of the same passage. */
+.legend { list-style: none; margin: 0 0 10px; padding: 0; display: flex; flex-wrap: wrap;
+  gap: 4px 18px; font-size: 13px; }
+.tx { white-space: pre-wrap; overflow-wrap: anywhere; font-size: 14px; line-height: 1.75;
+  margin: 0; padding: 12px 14px; border: 1px solid var(--rule); background: #fcfcfd; }
+.tx mark { padding: 0; color: inherit; }
+/* A passage inside another one drops its underline below the outer one's. */
+.tx mark mark { padding-bottom: 3px; }
+.tx mark mark mark { padding-bottom: 6px; }
+.tx mark:target { outline: 2px solid var(--accent); }
+.tx a { color: var(--muted); font-size: 10px; text-decoration: none; vertical-align: super; }
+.tx a::after { content: "\25B8"; }
 .provenance dl { display: grid; grid-template-columns: max-content 1fr; gap: 2px 16px; margin: 0;
   font-size: 13px; }
 .provenance dt { color: var(--muted); }
 .provenance dd { margin: 0; overflow-wrap: anywhere; }
+.problems h3 { font-size: 14px; margin: 10px 0 2px; overflow-wrap: anywhere; }
+.problems ul { margin: 0; padding-left: 1.4em; font-size: 13px; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4; margin: 14mm 12mm 16mm; }
@@ -74,6 +90,8 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
   thead th, thead td, tr.o td, mark { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   header { border-bottom-width: 2px; }
   details.chart, ol.kwic li { break-inside: avoid; }
+  .tx { border: 0; padding: 0; background: none; }
+  .tx a { display: none; }
   summary, section > h2 { break-after: avoid; }
 }
 </style>
@@ -96,6 +114,7 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 </table>
 {@chart}
 {@passages}
+{@problems}
 {@provenance}
 </main>
 <footer>Count: distinct passages &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences.</footer>

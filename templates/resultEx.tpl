@@ -62,36 +62,40 @@ td > div.c { text-align: left; white-space: normal; line-height: 1.55; min-width
 .rows .co { font-weight: 700; }
 .wrap { overflow-x: auto; }
 
-/* Many files (13 or more file columns): every row shows its own cells first, then the
-   passages across the whole width, then one numbered cell per file; the header lists the
-   files under the same numbers. Nothing is hidden and no row is wider than the page. */
-table:has(> .head > tr > td:nth-child(19)) { display: block; }
-table:has(> .head > tr > td:nth-child(19)) > .head,
-table:has(> .head > tr > td:nth-child(19)) > .rows { display: block; }
-table:has(> .head > tr > td:nth-child(19)) tr { display: flex; flex-wrap: wrap;
+/* Many files (13 or more file columns; the report then marks the body "many-files"): every
+   row shows its own cells first, then the passages across the whole width, then one
+   numbered cell per file; the header lists the files under the same numbers. No row is wider
+   than the page. Past 300 files the table ends in a cell that counts the files left out. */
+.many-files table { display: block; }
+.many-files table > .head,
+.many-files table > .rows { display: block; }
+.many-files table tr { display: flex; flex-wrap: wrap;
   align-items: baseline; counter-reset: file; border-bottom: 1px solid var(--rule); }
-table:has(> .head > tr > td:nth-child(19)) td { border-bottom: 0; }
-table:has(> .head > tr > td:nth-child(19)) td.no { order: 1; flex: 0 0 3.5rem; }
-table:has(> .head > tr > td:nth-child(19)) td.n { order: 2; flex: 0 1 12rem; }
-table:has(> .head > tr > td:nth-child(19)) td.t { order: 3; flex: 0 1 12rem; }
-table:has(> .head > tr > td:nth-child(19)) td.co { order: 4; flex: 0 0 6rem; width: auto; }
-table:has(> .head > tr > td:nth-child(19)) td.fr { order: 5; flex: 0 0 6rem; width: auto; }
-table:has(> .head > tr > td:nth-child(19)) td.c,
-table:has(> .head > tr > td:nth-child(19)) td:has(> div.c) { order: 6; flex: 1 1 100%; }
-table:has(> .head > tr > td:nth-child(19)) .rows td:not([class]):not(:has(> div.c)) {
+.many-files table td { border-bottom: 0; }
+.many-files table td.no { order: 1; flex: 0 0 3.5rem; }
+.many-files table td.n { order: 2; flex: 0 1 12rem; }
+.many-files table td.t { order: 3; flex: 0 1 12rem; }
+.many-files table td.co { order: 4; flex: 0 0 6rem; width: auto; }
+.many-files table td.fr { order: 5; flex: 0 0 6rem; width: auto; }
+.many-files table td.c,
+.many-files table .rows td:last-child { order: 6; flex: 1 1 100%; }
+.many-files table .rows td:not([class]):not(:last-child) {
   order: 7; flex: 0 0 7.5rem; text-align: left; font-size: 12px; padding: 2px 6px; counter-increment: file; }
-table:has(> .head > tr > td:nth-child(19)) .rows td:not([class]):not(:has(> div.c))::before {
+.many-files table .rows td:not([class]):not(:last-child)::before {
   content: "#" counter(file) " "; color: var(--muted); font-size: 11px; }
-table:has(> .head > tr > td:nth-child(19)) .head tr { max-height: 22em; overflow-y: auto;
+.many-files table .head tr { max-height: 22em; overflow-y: auto;
   background: var(--head); border-bottom: 2px solid var(--accent); }
-table:has(> .head > tr > td:nth-child(19)) .head td.f { order: 7; flex: 0 0 18rem; width: auto;
+.many-files table .head td.f { order: 7; flex: 0 0 18rem; width: auto;
   writing-mode: horizontal-tb; transform: none; max-height: none; overflow: hidden;
   text-overflow: ellipsis; padding: 2px 6px; border-bottom: 0; counter-increment: file; }
-table:has(> .head > tr > td:nth-child(19)) .head td.f::before {
+.many-files table .head td.f::before {
   content: "#" counter(file) " "; color: var(--muted); }
-body:has(table > .head > tr > td:nth-child(19)) .wide-note { display: block; }
+.many-files .wide-note { display: block; }
+.many-files table td.fx { order: 8; flex: 1 1 100%; color: var(--muted); font-size: 12px;
+  padding: 2px 6px; text-transform: none; letter-spacing: 0; }
 
-/* The sections a template may add below the table: charts, passages in context, provenance. */
+/* The sections a template may add below the table: charts, co-occurrence, passages in
+   context, provenance. */
 section { margin-top: 28px; }
 section > h2 { margin: 0 0 10px; font-size: 19px; }
 summary { cursor: pointer; }
@@ -107,31 +111,39 @@ ol.kwic { margin: 4px 0 6px; padding-left: 2.6em; font-size: 13px; line-height: 
 ol.kwic li { overflow-wrap: anywhere; }
 .kwic .w { color: var(--muted); font: 12px "DejaVu Sans Mono", Consolas, monospace; }
 .kwic .l, .kwic .r { color: #3d4754; }
+.ws { color: #6a6a6a; background: #ececec; }
 mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px solid #000; }
 .more { margin: 0 0 6px 2.6em; color: var(--muted); font-style: italic; }
+/* The co-occurrence matrix: each cell shaded by its c coefficient. */
+table.cooc { width: auto; font-size: 13px; font-variant-numeric: tabular-nums; }
+.cooc th { padding: 4px 8px; text-align: left; font-weight: 600; border-bottom: 1px solid var(--rule); }
+.cooc td { padding: 4px 8px; text-align: center; border: 1px solid var(--rule); }
+.cooc td.d { font-weight: 700; background: var(--band); }
 .provenance dl { display: grid; grid-template-columns: max-content 1fr; gap: 2px 16px; margin: 0;
   font-size: 13px; }
 .provenance dt { color: var(--muted); }
 .provenance dd { margin: 0; overflow-wrap: anywhere; }
+.problems h3 { font-size: 14px; margin: 10px 0 2px; overflow-wrap: anywhere; }
+.problems ul { margin: 0; padding-left: 1.4em; font-size: 13px; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4 landscape; margin: 10mm 10mm 12mm; }
   body { max-width: none; padding: 0; font-size: 9pt; }
   h1 { font-size: 15pt; }
-  .head td, tr.o td, .wide-note, mark { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  .head td, tr.o td, .wide-note, mark, .cooc td { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   .head td, .rows td { font-size: 8pt; }
   td > div.c { font-size: 8.5pt; min-width: 12em; }
   header { border-bottom-width: 2px; }
   details.chart, ol.kwic li { break-inside: avoid; }
   summary, section > h2 { break-after: avoid; }
   .wrap { overflow: visible; }
-  table:has(> .head > tr > td:nth-child(19)) .head tr { max-height: none; overflow: visible; }
-  table:has(> .head > tr > td:nth-child(19)) .head td.f { flex-basis: 16rem; }
-  table:has(> .head > tr > td:nth-child(19)) .rows td:not([class]):not(:has(> div.c)) { flex-basis: 6.5rem; }
+  .many-files table .head tr { max-height: none; overflow: visible; }
+  .many-files table .head td.f { flex-basis: 16rem; }
+  .many-files table .rows td:not([class]):not(:last-child) { flex-basis: 6.5rem; }
 }
 </style>
 </head>
-<body>
+<body{@layout}>
 <header>
 <p class="kicker">Morrow Farrowdale &middot; combined coding report</p>
 <h1>{@filename}</h1>
@@ -154,7 +166,9 @@ and file, written beside this report when tables are asked for (<code>--tables</
 </table>
 </div>
 {@chart}
+{@cooccurrence}
 {@passages}
+{@problems}
 {@provenance}
 </main>
 <footer>Each file column shows distinct/all passages in that file &middot; Count: distinct passages over all files &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences over all files.</footer>

@@ -29,6 +29,9 @@ struct TNarrowTextFile {
   // By index; empty for a file with CR LF line ends only, and in a multi-byte code page other
   // than UTF-8 (whose text is made through the string list, which keeps no line ends).
   std::vector<TLoneLineEnd> lone_line_ends;
+  // The encoding the file was read in when it is not the system code page (a byte-order
+  // mark's or a guess's, see TextDecoder::ReadAs); empty when it is.
+  std::string read_as;
 };
 
 // The narrow text from text.substr(start, size), a piece of a file's text, with each of its
@@ -40,6 +43,8 @@ std::string WithLineEndsAsWritten(std::string_view text, size_t start, size_t si
 
 // Throws the file-open Error as ReadTextFile does.
 TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path);
+// The same text made from a file's bytes held in memory (standard input, say).
+TNarrowTextFile NarrowJoinedTextOf(std::string_view bytes);
 
 }  // namespace farrowdale
 

@@ -4,6 +4,9 @@
 prose.txt     50 MB of words with <e>, <note>/<NOTE>, <a>/<b> passages among them
 begins.txt    20 MB with "<e>" begin markers and "</e>" end markers
 as.txt        100,000 'a' characters, then "!b" (so that a required "b" is no shortcut)
+passage.txt   one 100 MB passage: "<x>", prose with the other markers in it, then "</z>"
+
+Files already there are kept.
 """
 import random
 import sys
@@ -38,9 +41,13 @@ def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
     rng = random.Random(20261207)
-    (folder / "prose.txt").write_text(prose(rng, 50 << 20), encoding="ascii", newline="")
-    (folder / "begins.txt").write_text(prose(rng, 20 << 20), encoding="ascii", newline="")
-    (folder / "as.txt").write_text("a" * 100000 + "!b", encoding="ascii", newline="")
+    if not (folder / "as.txt").exists():
+        (folder / "prose.txt").write_text(prose(rng, 50 << 20), encoding="ascii", newline="")
+        (folder / "begins.txt").write_text(prose(rng, 20 << 20), encoding="ascii", newline="")
+        (folder / "as.txt").write_text("a" * 100000 + "!b", encoding="ascii", newline="")
+    if not (folder / "passage.txt").exists():
+        text = "<x>" + prose(random.Random(20261208), 100 << 20) + "</z>\r\n"
+        (folder / "passage.txt").write_text(text, encoding="ascii", newline="")
 
 
 if __name__ == "__main__":

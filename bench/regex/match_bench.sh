@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Whole processes: `farrowdale-cli match --count PATTERN FILE` against PCRE2 JIT
+# Whole processes: `farrowdale-cli match --bytes --count PATTERN FILE` against PCRE2 JIT
 # (pcre2_count) on the same file, with hyperfine; then the blow-up cases, engine only.
 # Usage: bench/regex/match_bench.sh BUILD_DIR [DATA_DIR]
 set -euo pipefail
@@ -10,14 +10,14 @@ cli="$build/bin/farrowdale-cli"
 peer="$build/bin/pcre2_count"
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
-[ -f "$data/prose.txt" ] || python3 "$here/make_subjects.py" "$data"
+[ -f "$data/passage.txt" ] || python3 "$here/make_subjects.py" "$data"
 
-# Runs hyperfine on the named commands and prints each one's median and its ratio to the
-# first one's.
+# Runs hyperfine on the named commands (7 runs, or $runs) and prints each one's median and
+# its ratio to the first one's.
 medians() {  # NAME COMMAND [NAME COMMAND]...
   local args=()
   while [ $# -gt 0 ]; do args+=(-n "$1" "$2"); shift 2; done
-  hyperfine --warmup 1 --runs 7 -N -i --style none --export-json "$json" "${args[@]}" >/dev/null
+  hyperfine --warmup 1 --runs "${runs:-7}" -N -i --style none --export-json "$json" "${args[@]}" >/dev/null
   python3 - "$json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
@@ -28,9 +28,9 @@ PY
 }
 
 compare() {  # PATTERN FILE
-  echo "== $1 on $(basename "$2"): counts $("$cli" match --count "$1" "$2" || true)" \
+  echo "== $1 on $(basename "$2"): counts $("$cli" match --bytes --count "$1" "$2" || true)" \
        "(engine) and $("$peer" "$1" "$2" || true) (PCRE2)"
-  medians engine "$cli match --count '$1' $2" pcre2-jit "$peer '$1' $2"
+  medians engine "$cli match --bytes --count '$1' $2" pcre2-jit "$peer '$1' $2"
 }
 
 compare '<e>(.*?)</e>' "$data/prose.txt"
@@ -39,14 +39,21 @@ compare '(?i)<note>(.*?)</note>' "$data/prose.txt"
 compare '(<a>|<b>)(.*?)</[ab]>' "$data/prose.txt"
 
 echo "== 20 MB, begin marker with and without its end marker (engine)"
-medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
-  without-end "$cli match --count '<e>(.*?)</e >' $data/begins.txt"
+medians with-end "$cli match --bytes --count '<e>(.*?)</e>' $data/begins.txt" \
+  without-end "$cli match --bytes --count '<e>(.*?)</e >' $data/begins.txt"
 
 echo "== blow-up patterns on 100,000 characters (engine)"
-medians '(a|aa)+$' "$cli match --count '(a|aa)+\$' $data/as.txt" \
-  '(a+)+b' "$cli match --count '(a+)+b' $data/as.txt"
+medians '(a|aa)+$' "$cli match --bytes --count '(a|aa)+\$' $data/as.txt" \
+  '(a+)+b' "$cli match --bytes --count '(a+)+b' $data/as.txt"
 
 echo "== 20 MB, begin marker whose end marker is a class that never comes (engine)"
-medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
-  class-end "$cli match --count '<e>(.*?)[0-9]' $data/begins.txt" \
-  any-then-class "$cli match --count '(.*?)[0-9]' $data/as.txt"
+medians with-end "$cli match --bytes --count '<e>(.*?)</e>' $data/begins.txt" \
+  class-end "$cli match --bytes --count '<e>(.*?)[0-9]' $data/begins.txt" \
+  any-then-class "$cli match --bytes --count '(.*?)[0-9]' $data/as.txt"
+
+echo "== one 100 MB passage, its end marker one literal or either of two (engine, 5 runs)"
+runs=5 medians one-end "$cli match --bytes --count '<x>(.*?)</z>' $data/passage.txt" \
+  either-end "$cli match --bytes --count '<x>(.*?)(</y>|</z>)' $data/passage.txt"
+
+echo "== the same passage where every cursor is tried (failed states as bits; engine, once)"
+/usr/bin/time -f "  %e s, %M KiB peak" "$cli" match --bytes --count '<x>(.*?)(</y>|.</z>)' "$data/passage.txt"

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 extern char** environ;
@@ -187,22 +188,67 @@ std::string PointerLineFromCheckOutput(const std::string& check_out) {
   }
   lines.pop_back();  // the summary
   std::set<std::string> paths;
-  for (const std::string& line : lines) paths.insert(line.substr(0, line.find(':')));
-  const size_t problems = lines.size();
+  size_t problems = 0;
+  for (const std::string& line : lines) {
+    if (line.find(": note: ") != std::string::npos) continue;  // changes no count
+    paths.insert(line.substr(0, line.find(':')));
+    ++problems;
+  }
   const size_t files = paths.size();
   return std::to_string(problems) + " possible marker " + (problems == 1 ? "problem" : "problems") +
          " in " + std::to_string(files) + (files == 1 ? " file" : " files") +
          "; run \"farrowdale-cli check\" for the list\n";
 }
 
+// What a script tests for: notes about how a file was read leave check's exit code 0 (so
+// "check && count" goes on), a folder without texts is said out loud, and every command
+// answers --version.
+TEST_F(CheckTest, ExitCodesAndMessagesAScriptCanRelyOn) {
+  const fs::path corpus = root_ / "texts";
+  fs::create_directories(corpus / "empty");
+  WriteBytes(corpus / "legacy.txt", "<e>caf\xe9</e>\n");
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::vector<std::string> check = {"check", "--code-page", "UTF-8", "--tagset",
+                                          (root_ / "tags.ini").string()};
+  std::vector<std::string> args = check;
+  args.push_back(corpus.string());
+  CliResult result = Run(args);
+  EXPECT_EQ(result.exit_code, 0) << result.out;
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n')),
+            (corpus / "legacy.txt").string() + ":1:1: note: not valid UTF-8; read as windows-1252");
+  // The same note beside a problem that changes a count: exit 1.
+  WriteBytes(corpus / "stray.txt", "a</e>\n");
+  EXPECT_EQ(Run(args).exit_code, 1);
+
+  args = {"count",
+          "--templates",
+          FARROWDALE_TEMPLATES_DIR,
+          "--tagset",
+          (root_ / "tags.ini").string(),
+          (corpus / "empty").string()};
+  result = Run(args);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, (corpus / "empty").string() + ": warning: no .txt files here\n");
+
+  for (const std::vector<std::string>& version : {std::vector<std::string>{"--version"},
+                                                  {"count", "--version"},
+                                                  {"check", "--version"},
+                                                  {"match", "--version"}}) {
+    result = Run(version);
+    EXPECT_EQ(result.exit_code, 0) << version.front();
+    EXPECT_EQ(result.out, "farrowdale-cli (Morrow Farrowdale) 1.0\n") << version.front();
+  }
+}
+
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
   const fs::path corpus = CopyCodedCorpus();
   // The coded corpus with a text read in a guessed encoding, once with the corpus's faulty
-  // tag set (its colour mended, so that a run takes it) and once with a tag set that has
-  // only file problems to show.
+  // tag set (its colour and its tag without a begin marker mended, so that a run takes it)
+  // and once with a tag set that has only file problems to show.
   WriteBytes(corpus / "h_guessed.txt", "<e>caf\xe9</e> <e>open\n");
-  WriteBytes(root_ / "faulty.ini",
-             ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n", "color=93C7D0\r\n"));
+  WriteBytes(root_ / "faulty.ini", ReplaceAll(ReplaceAll(ReadBytes(corpus / "tagset.ini"),
+                                                         "color=93C7D\r\n", "color=93C7D0\r\n"),
+                                              "[note]\r\nend=", "[note]\r\nbegin=<n>\r\nend="));
   WriteBytes(root_ / "tags.ini", "[place]\nbegin=<p>\nend=</p>\n[emotion]\nbegin=<e>\nend=</e>\n");
   for (const fs::path& tag_set : {root_ / "faulty.ini", root_ / "tags.ini"}) {
     const CliResult check =
@@ -218,8 +264,44 @@ TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
       ASSERT_NE(line, std::string::npos) << count.err;
       EXPECT_EQ(count.err.substr(count.err.rfind('\n', line) + 1), expected)
           << tag_set << " --jobs " << jobs;
+      // The tag set's problems come first, in full, as check words them.
+      std::string tag_set_lines;
+      for (size_t at = 0; (at = check.out.find(tag_set.string() + ":", at)) != std::string::npos;
+           at = check.out.find('\n', at) + 1) {
+        tag_set_lines += check.out.substr(at, check.out.find('\n', at) + 1 - at);
+      }
+      EXPECT_EQ(count.err.substr(0, tag_set_lines.size()), tag_set_lines) << tag_set;
     }
   }
+}
+
+// --strict: any problem in the tag set or in a text stops the run with nothing written.
+TEST_F(CheckTest, StrictCountWritesNothingWhenTheCheckFindsAnything) {
+  const fs::path corpus = CopyCodedCorpus();
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  WriteBytes(root_ / "typo.ini", "[emotion]\nbegin=<e>\nend=</e>\ncolour=FF0000\n");
+  auto strict_count = [&](const fs::path& tag_set, const fs::path& path) {
+    return Run({"count", "--strict", "--one-file", "--tables", "--templates",
+                FARROWDALE_TEMPLATES_DIR, "--code-page", "UTF-8", "--tagset", tag_set.string(),
+                path.string()});
+  };
+  for (const auto& [tag_set, path, summary] :
+       {std::tuple(root_ / "tags.ini", corpus, "4 problems in 4 of 7 files"),
+        std::tuple(root_ / "typo.ini", corpus / "a_clean.txt",
+                   "1 problem in the tag set and 0 of 1 file")}) {
+    const CliResult result = strict_count(tag_set, path);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(std::string("strict run found ") + summary), std::string::npos)
+        << result.err;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
+      const fs::path extension = entry.path().extension();
+      EXPECT_TRUE(extension == ".txt" || extension == ".ini") << entry.path();
+    }
+  }
+  const CliResult clean = strict_count(root_ / "tags.ini", corpus / "a_clean.txt");
+  EXPECT_EQ(clean.exit_code, 0) << clean.err;
+  EXPECT_TRUE(fs::exists(corpus / "result.htm"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,42 @@ TEST_F(DifferentialTest, RandomPatternsMatchLikePcre2WithEveryFailedStateRemembe
   regex::SetMemoThresholdForTesting(0);
 }
 
+// The engine against itself: failed states remembered from the first backtrack, and only
+// after the usual many (on these subjects mostly never), give the same scans. Long subjects
+// made of short ones are included, where PCRE2 is no help (it gives up on some) and where
+// the memo meets many states per program point.
+TEST_F(DifferentialTest, RememberingFailedStatesChangesNoScan) {
+  const uint32_t seed = static_cast<uint32_t>(EnvInt("FARROWDALE_DIFF_SEED", kDefaultSeed));
+  RandomPatternGenerator generator(seed + 1);
+  const int patterns = EnvInt("FARROWDALE_DIFF_PATTERNS", kDefaultPatterns) / 2;
+  int mismatches = 0;
+  for (int i = 0; i < patterns && mismatches < 10; ++i) {
+    const GeneratedPattern generated = generator.NextPattern();
+    std::vector<std::string> subjects;
+    std::string long_subject;
+    for (int s = 0; s < kSubjectsPerPattern; ++s) {
+      subjects.push_back(generator.NextSubject(generated));
+      for (int copies = 0; copies < 4; ++copies) long_subject += subjects.back();
+    }
+    subjects.push_back(long_subject);
+    for (const std::string& subject : subjects) {
+      regex::SetMemoThresholdForTesting(1);
+      const std::string remembered = EngineScan(generated.pattern, subject, generated.group_count);
+      regex::SetMemoThresholdForTesting(0);
+      const std::string plain = EngineScan(generated.pattern, subject, generated.group_count);
+      if (remembered != plain) {
+        ++mismatches;
+        ADD_FAILURE() << "seed " << seed + 1 << ", pattern #" << i
+                      << "\n  pattern: " << Escaped(generated.pattern)
+                      << "\n  subject: " << Escaped(subject) << "\n  with the memo:\n"
+                      << remembered << "  without:\n"
+                      << plain;
+        break;
+      }
+    }
+  }
+}
+
 // Long subjects: a repeated group backtracks over each of its iterations, so these need the
 // engine's backtracking state to grow far beyond what a recursion per iteration could hold.
 TEST_F(DifferentialTest, LongSubjectsMatchLikePcre2) {
@@ -318,10 +355,100 @@ TEST_F(DifferentialTest, FixedCasesMatchLikePcre2) {
        {"a\r\nb", "x\r\n"}},
       {"(?-s)a.c", "a[^\\r\\n]c", 0, {"abc a\nc a\rc"}},
       {"(?x) a b # note", "(?x) a b # note", 0, {"ab a b"}},
+      // After a repetition, an alternation: the leftmost branch occurrence is the candidate.
+      {"<b>(.*?)(</e>|</f>)",
+       "<b>(.*?)(</e>|</f>)",
+       2,
+       {"<b>x</f>y</e> <b>z</e>", "<b>a</e</f>", "<b><b></e>", "<b>a</e"}},
+      {"(.*?)(ab|b|c)", "(.*?)(ab|b|c)", 2, {"xxabc", "cab", ""}},
+      {"a(.*)(x|y[0-9])", "a(.*)(x|y[0-9])", 2, {"ay1xay2", "axy", "ay"}},
+      {"a(.*?)([0-9]|</e>)", "a(.*?)([0-9]|</e>)", 2, {"a</e5", "ab</e>1", "a"}},
+      {"a+?(b|\\d)", "a+?(b|\\d)", 1, {"aaa1", "aab", "ab5"}},
   };
   for (const Case& c : cases) {
     Compare("fixed case", c.pattern, c.peer_pattern, c.groups, c.subjects);
   }
+}
+
+// Under the UTF-8 code page, "(?i)" takes every letter's case variants (simple case folding),
+// and a quantifier repeats a whole character:
+// random letters of several scripts (some with three variants, some whose variants differ in
+// length, like "k" and the Kelvin sign), in runs, alternations, groups and under quantifiers,
+// scanned side by side with PCRE2 in its UTF mode.
+TEST_F(DifferentialTest, CaseInsensitiveLettersOfEveryScriptMatchLikePcre2) {
+  SetSystemCodePage("UTF-8");
+  // Letters grouped with their case variants; a subject mostly takes the letters of its
+  // pattern's groups, in any case, so that most scans find something.
+  const std::vector<std::vector<std::string>> variants = {{"a", "A"},
+                                                          {"i", "I"},
+                                                          {"x"},
+                                                          {"k", "K", "\u212A"},
+                                                          {"s", "S", "\u017F"},
+                                                          {"\u00E9", "\u00C9"},
+                                                          {"\u00DF", "\u1E9E"},
+                                                          {"\u03C3", "\u03C2", "\u03A3"},
+                                                          {"\u01C4", "\u01C5", "\u01C6"},
+                                                          {"\u0436", "\u0416"},
+                                                          {"\u00B5", "\u03BC", "\u039C"},
+                                                          {"\u03C9", "\u03A9", "\u2126"},
+                                                          {"\u00E5", "\u00C5", "\u212B"},
+                                                          {"\U00010400", "\U00010428"},
+                                                          {"\u0130"},
+                                                          {"\u0131"},
+                                                          {"\u20AC"}};
+  const std::vector<std::string> quantifiers = {"", "", "", "?", "+", "*", "{1,2}", "+?"};
+  const std::vector<std::string> kept_quantifiers = {"", "", "+", "{1,2}", "+?"};
+  std::mt19937 rng(kDefaultSeed);
+  const auto below = [&rng](size_t n) {
+    return std::uniform_int_distribution<size_t>(0, n - 1)(rng);
+  };
+  const auto pick = [&below](const auto& from) { return from[below(from.size())]; };
+  for (int i = 0; i < 1500; ++i) {
+    std::vector<std::vector<std::string>> used;
+    const auto letter = [&] {
+      used.push_back(pick(variants));
+      return pick(used.back());
+    };
+    std::string pattern;
+    int groups = 0;
+    for (size_t alternative = below(3) + 1; alternative-- > 0;) {
+      bool piece_is_first = true;
+      for (size_t piece = below(3) + 1; piece-- > 0;) {
+        if (below(5) == 0 && groups < 3) {
+          ++groups;
+          pattern += "(" + letter() + "|" + letter() + letter() + ")";
+        } else {
+          pattern += letter();
+        }
+        // The first piece is never optional: an empty match would be followed by a search
+        // one byte on, inside a character, where the two cannot be compared.
+        pattern += pick(piece_is_first ? kept_quantifiers : quantifiers);
+        piece_is_first = false;
+      }
+      if (alternative > 0) pattern += "|";
+    }
+    std::vector<std::string> subjects;
+    for (int s = 0; s < 6; ++s) {
+      std::string subject;
+      for (size_t length = below(14); length > 0; --length) {
+        subject += below(5) == 0 ? " " : pick(below(4) == 0 ? pick(variants) : pick(used));
+      }
+      subjects.push_back(subject);
+    }
+    // Every fourth pattern without "(?i)": letters then match only themselves, and a
+    // quantifier still repeats a whole character.
+    const std::string modifier = i % 4 == 3 ? "" : "(?i)";
+    if (!Compare("UTF-8 pattern #" + std::to_string(i), modifier + pattern,
+                 "(*UTF)" + modifier + pattern, groups, subjects)) {
+      break;
+    }
+  }
+  EXPECT_GE(compared_, 1500 * 6 * 95 / 100) << "PCRE2 gave up on " << peer_gave_up_;
+  EXPECT_GE(with_matches_, compared_ / 3) << "too few subjects match to compare anything";
+  std::printf("UTF-8: %d scans compared, %d with matches\n", compared_, with_matches_);
+  // In a single-byte code page, the bytes of a UTF-8 letter are characters of their own.
+  SetSystemCodePage("windows-1252");
+  EXPECT_TRUE(Compare("windows-1252 bytes", "(?i)\xC3\xA9", "\xC3\xA9", 0, {"\xC3\x89\xC3\xA9"}));
 }
 
 }  // namespace

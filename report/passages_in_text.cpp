@@ -1,0 +1,156 @@
+#include "report/passages_in_text.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "report/markup_text.h"
+#include "report/table_fragments.h"
+#include "text/code_page.h"
+
+namespace farrowdale {
+namespace {
+
+// One rule per tag: a translucent background, so that nested highlights mix their colours,
+// and an underline in the full colour.
+void AppendTagStyles(std::u16string& out, const std::vector<TTagPassages>& tags) {
+  AppendAscii(out, "<style>");
+  int32_t row = 0;
+  for (const TTagPassages& tag : tags) {
+    const std::string color = MarkupColor(tag.color);
+    AppendAscii(out, ".passages .h" + std::to_string(++row) + "{background:" + color +
+                         "40;border-bottom:2px solid " + color + "}");
+  }
+  AppendAscii(out, "</style>\n");
+}
+
+void AppendLegend(std::u16string& out, const std::vector<TTagPassages>& tags) {
+  AppendAscii(out, "<ul class=\"legend\">\n");
+  int32_t row = 0;
+  for (const TTagPassages& tag : tags) {
+    int64_t occurrences = 0;
+    for (const TDistinctPassage& passage : tag.passages) occurrences += passage.count;
+    AppendAscii(out, "<li><mark class=\"h" + std::to_string(++row) + "\">");
+    AppendMarkupNarrow(out, tag.name);
+    AppendAscii(out, "</mark> <span class=\"k\">");
+    AppendDecimal(out, static_cast<int64_t>(tag.passages.size()));
+    AppendAscii(out, " distinct, ");
+    AppendDecimal(out, occurrences);
+    AppendAscii(out, " in all</span></li>\n");
+  }
+  AppendAscii(out, "</ul>\n");
+}
+
+// Writes the text with its highlights. Attribute values are left unquoted (they are plain
+// letters, digits and "-"): the markup per occurrence is most of what the section adds to
+// the text, and the report is meant to stay within about twice the text's size.
+class THighlightWriter {
+ public:
+  THighlightWriter(const TTextWithPassages& text, std::u16string& out)
+      : text_(text.narrow_text), highlights_(text.highlights), out_(out) {
+    // Outer highlights open first: by start, then the longer one.
+    std::sort(highlights_.begin(), highlights_.end(),
+              [](const TTextHighlight& a, const TTextHighlight& b) {
+                return std::tie(a.begin, b.end, a.tag_row, a.passage_number) <
+                       std::tie(b.begin, a.end, b.tag_row, b.passage_number);
+              });
+    // Each occurrence links to the next occurrence of its passage, the last to the first.
+    next_.resize(highlights_.size());
+    std::map<std::pair<int32_t, int32_t>, std::vector<size_t>> by_passage;
+    for (size_t i = 0; i < highlights_.size(); ++i) {
+      by_passage[{highlights_[i].tag_row, highlights_[i].passage_number}].push_back(i);
+    }
+    first_.assign(highlights_.size(), false);
+    for (const auto& [passage, indexes] : by_passage) {
+      first_[indexes.front()] = true;
+      for (size_t k = 0; k < indexes.size(); ++k) {
+        next_[indexes[k]] = indexes[(k + 1) % indexes.size()];
+      }
+    }
+  }
+
+  void Write() {
+    size_t written = 0;
+    size_t next_open = 0;
+    for (;;) {
+      size_t event = text_.size();
+      const bool opening = next_open < highlights_.size();
+      if (opening) event = highlights_[next_open].begin;
+      for (const size_t open : stack_) event = std::min(event, highlights_[open].end);
+      if (!opening && stack_.empty()) break;
+      AppendText(written, event);
+      written = event;
+      CloseEndingAt(event);
+      while (next_open < highlights_.size() && highlights_[next_open].begin == event) {
+        Open(next_open++, /*first_piece=*/true);
+      }
+    }
+    AppendText(written, text_.size());
+  }
+
+ private:
+  std::string Id(size_t index) const {
+    const TTextHighlight& highlight = highlights_[index];
+    return first_[index] ? PassageAnchor(highlight.tag_row, highlight.passage_number)
+                         : "o" + std::to_string(index + 1);
+  }
+
+  void AppendText(size_t from, size_t to) {
+    if (from < to) {
+      AppendEscapedText(out_, ToUnicode(std::string_view(text_).substr(from, to - from)),
+                        /*quotes_and_controls=*/false);
+    }
+  }
+
+  void Open(size_t index, bool first_piece) {
+    AppendAscii(out_, "<mark class=h" + std::to_string(highlights_[index].tag_row));
+    if (first_piece) AppendAscii(out_, " id=" + Id(index));
+    AppendAscii(out_, ">");
+    stack_.push_back(index);
+  }
+
+  // Closes every highlight that ends at `at` and, to keep the elements nested, closes and
+  // reopens the ones opened inside them that go on past it.
+  void CloseEndingAt(size_t at) {
+    const auto deepest = std::find_if(stack_.begin(), stack_.end(),
+                                      [&](size_t open) { return highlights_[open].end == at; });
+    if (deepest == stack_.end()) return;
+    const size_t depth = static_cast<size_t>(deepest - stack_.begin());
+    std::vector<size_t> going_on;
+    while (stack_.size() > depth) {
+      const size_t index = stack_.back();
+      stack_.pop_back();
+      if (highlights_[index].end == at) {
+        AppendAscii(out_, "<a href=#" + Id(next_[index]) + "></a>");
+      } else {
+        going_on.push_back(index);
+      }
+      AppendAscii(out_, "</mark>");
+    }
+    for (auto it = going_on.rbegin(); it != going_on.rend(); ++it) {
+      Open(*it, /*first_piece=*/false);
+    }
+  }
+
+  std::string_view text_;
+  std::vector<TTextHighlight> highlights_;
+  std::u16string& out_;
+  std::vector<size_t> next_;
+  std::vector<bool> first_;
+  std::vector<size_t> stack_;  // the open highlights, innermost last
+};
+
+}  // namespace
+
+std::u16string RenderPassagesInText(const std::vector<TTagPassages>& tags,
+                                    const TTextWithPassages& text) {
+  return SectionMarkup("passages", "Passages in context", [&](std::u16string& out) {
+    AppendTagStyles(out, tags);
+    AppendLegend(out, tags);
+    AppendAscii(out, "<div class=\"tx\">");
+    THighlightWriter(text, out).Write();
+    AppendAscii(out, "</div>\n");
+  });
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,160 @@
+#include "report/passages_in_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "text/code_page.h"
+#include "text/code_page_guard.h"
+
+namespace farrowdale {
+namespace {
+
+// What the text part of a rendered section says: the text itself, the tag rows highlighting
+// each of its characters, and the ids and links of the highlights.
+struct TReadBack {
+  std::string text;
+  std::vector<std::vector<int32_t>> rows_at;  // per character, sorted
+  std::vector<std::string> ids;               // in the order they appear
+  std::vector<std::string> link_targets;      // in the order they appear
+};
+
+std::string AttributeValue(const std::string& tag, const std::string& name) {
+  const size_t at = tag.find(" " + name + "=");
+  if (at == std::string::npos) return "";
+  const size_t from = at + name.size() + 2;
+  return tag.substr(from, tag.find_first_of(" >", from) - from);
+}
+
+// Reads the <div class="tx"> of a section, checking that its elements nest.
+TReadBack ReadBack(const std::u16string& section) {
+  const std::string html = ToNarrow(section);
+  const std::string start = "<div class=\"tx\">";
+  size_t at = html.find(start) + start.size();
+  const size_t stop = html.find("</div>\n</section>");
+  TReadBack read;
+  std::vector<int32_t> open_rows;
+  std::vector<std::string> open_ids;  // "" for a continued piece
+  std::string last_closed_id;
+  while (at < stop) {
+    if (html.compare(at, 5, "<mark") == 0) {
+      const size_t end = html.find('>', at);
+      const std::string tag = html.substr(at, end - at);
+      open_rows.push_back(std::stoi(AttributeValue(tag, "class").substr(1)));
+      open_ids.push_back(AttributeValue(tag, "id"));
+      if (!open_ids.back().empty()) read.ids.push_back(open_ids.back());
+      at = end + 1;
+    } else if (html.compare(at, 7, "</mark>") == 0) {
+      EXPECT_FALSE(open_rows.empty()) << "unbalanced at " << at;
+      if (open_rows.empty()) return read;
+      open_rows.pop_back();
+      open_ids.pop_back();
+      at += 7;
+    } else if (html.compare(at, 9, "<a href=#") == 0) {
+      const size_t end = html.find("></a>", at);
+      read.link_targets.push_back(html.substr(at + 9, end - at - 9));
+      EXPECT_EQ(html.compare(end + 5, 7, "</mark>"), 0) << "link not at a highlight's end";
+      at = end + 5;
+    } else if (html[at] == '&') {
+      const size_t end = html.find(';', at);
+      const std::string entity = html.substr(at, end - at + 1);
+      read.text += entity == "&amp;" ? '&' : entity == "&lt;" ? '<' : '>';
+      std::vector<int32_t> rows = open_rows;
+      std::sort(rows.begin(), rows.end());
+      read.rows_at.push_back(rows);
+      at = end + 1;
+    } else {
+      EXPECT_NE(html[at], '<') << "unexpected markup at " << at;
+      read.text += html[at++];
+      std::vector<int32_t> rows = open_rows;
+      std::sort(rows.begin(), rows.end());
+      read.rows_at.push_back(rows);
+    }
+  }
+  EXPECT_TRUE(open_rows.empty());
+  return read;
+}
+
+std::vector<TTagPassages> Tags(int count) {
+  std::vector<TTagPassages> tags;
+  for (int i = 0; i < count; ++i) tags.push_back({"t" + std::to_string(i), "A0B0C0", {}});
+  return tags;
+}
+
+// Random texts with random passages of three tags, nested and crossing at will: the text
+// reads back unchanged, each character carries exactly the highlights that cover it, every
+// occurrence has one id and ends in one link, and every occurrence is linked to once.
+TEST(PassagesInTextTest, HighlightsNestAndCrossWithoutLosingTextOrPassages) {
+  CodePageGuard code_page("windows-1252");
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const size_t length = 1 + random() % 40;
+    for (size_t i = 0; i < length; ++i) text += "ab <&>\n"[random() % 7];
+    TTextWithPassages with_passages{text, {}};
+    const int highlights = static_cast<int>(random() % 8);
+    for (int i = 0; i < highlights; ++i) {
+      const size_t begin = random() % length;
+      const size_t end = begin + 1 + random() % (length - begin);
+      with_passages.highlights.push_back({begin, end, static_cast<int32_t>(1 + random() % 3),
+                                          static_cast<int32_t>(1 + random() % 2)});
+    }
+    const TReadBack read = ReadBack(RenderPassagesInText(Tags(3), with_passages));
+    ASSERT_EQ(read.text, text) << "round " << round;
+    for (size_t c = 0; c < length; ++c) {
+      std::vector<int32_t> covering;
+      for (const TTextHighlight& h : with_passages.highlights) {
+        if (h.begin <= c && c < h.end) covering.push_back(h.tag_row);
+      }
+      std::sort(covering.begin(), covering.end());
+      ASSERT_EQ(read.rows_at[c], covering) << "round " << round << " character " << c;
+    }
+    ASSERT_EQ(read.ids.size(), with_passages.highlights.size());
+    const std::set<std::string> ids(read.ids.begin(), read.ids.end());
+    ASSERT_EQ(ids.size(), read.ids.size()) << "an id used twice";
+    // One link per occurrence, and every occurrence the target of exactly one.
+    std::map<std::string, int> linked;
+    for (const std::string& to : read.link_targets) ++linked[to];
+    ASSERT_EQ(read.link_targets.size(), with_passages.highlights.size());
+    for (const auto& [to, count] : linked) {
+      EXPECT_TRUE(ids.count(to)) << "link to nowhere: " << to;
+      EXPECT_EQ(count, 1) << "two links to " << to;
+    }
+    // Each distinct passage's first occurrence carries the id the hit list links to.
+    std::set<std::pair<int32_t, int32_t>> passages;
+    for (const TTextHighlight& h : with_passages.highlights) {
+      passages.insert({h.tag_row, h.passage_number});
+    }
+    for (const auto& [row, number] : passages) {
+      EXPECT_TRUE(ids.count(PassageAnchor(row, number))) << PassageAnchor(row, number);
+    }
+  }
+}
+
+TEST(PassagesInTextTest, ColoursLegendAndLineEndsKept) {
+  CodePageGuard code_page("windows-1252");
+  std::vector<TTagPassages> tags = {{"<b>", "FF8800", {{u"x", 2, {}}, {u"y", 1, {}}}},
+                                    {"none", "bad\"", {}}};
+  const std::u16string section =
+      RenderPassagesInText(tags, {"x\r\ny\tx", {{0, 1, 1, 1}, {3, 4, 1, 2}, {5, 6, 1, 1}}});
+  const std::string html = ToNarrow(section);
+  EXPECT_NE(html.find(".passages .h1{background:#FF880040;border-bottom:2px solid #FF8800}"),
+            std::string::npos);
+  EXPECT_NE(html.find(".passages .h2{background:#80808040;"), std::string::npos);
+  EXPECT_NE(html.find("<mark class=\"h1\">&lt;b&gt;</mark> <span class=\"k\">2 distinct, 3 in "
+                      "all</span>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<div class=\"tx\"><mark class=h1 id=p1-1>x<a href=#o3></a></mark>\r\n"
+                      "<mark class=h1 id=p1-2>y<a href=#p1-2></a></mark>\t"
+                      "<mark class=h1 id=o3>x<a href=#p1-1></a></mark></div>"),
+            std::string::npos)
+      << html;
+}
+
+}  // namespace
+}  // namespace farrowdale
