@@ -697,9 +697,10 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   QCOMPARE(form_->size(), QSize(900, 620));
   QVERIFY(!form_->isMaximized());
-  // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path.
+  // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path;
+  // they replace the list remembered from the last session.
   MakeFolder("corpus/wave1", {"c.txt"});
-  ChooseFolder(corpus);
+  ChooseFolder(corpus, TListChoice::kReplace);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(2)->text(), QString("wave1/c.txt"));
   form_->close();
@@ -824,11 +825,12 @@ void Form1Test::RunSummaryAndItsButtons() {
   platform_->summary_answers = {TSummaryAction::kOpenReport};
   Click("btnOK");
   const std::vector<TWrittenFile>& written = platform_->summaries.back().written;
-  QCOMPARE(written.size(), size_t{4});
+  QCOMPARE(written.size(), size_t{5});
   QCOMPARE(written[0].path, folder / "a_result.htm");
   QCOMPARE(written[1].path, folder / "b_result.htm");
   QCOMPARE(written[2].path, folder / "result_counts.csv");
   QCOMPARE(written[3].path, folder / "result_passages.csv");
+  QCOMPARE(written[4].path, folder / "result_cooccurrence.csv");
   QVERIFY(written[1].kind == TWrittenKind::kReport && written[2].kind == TWrittenKind::kTable);
   QCOMPARE(platform_->open_failures, std::vector<fs::path>{folder / "a_result.htm"});
   platform_->hooks.open(platform_->summaries.back().folder);

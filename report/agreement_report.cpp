@@ -21,7 +21,7 @@ constexpr int kTableDecimals = 6;
 constexpr int kPageDecimals = 3;
 
 void AddMeasure(TCsvTable& table, const std::optional<double>& value) {
-  table.AddNarrow(MeasureText(value, kTableDecimals, ""));
+  table.AddDecimal(MeasureText(value, kTableDecimals, ""));
 }
 
 void AddRecord(TCsvTable& table, const TAgreementRow& row) {

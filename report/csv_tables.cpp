@@ -45,6 +45,8 @@ void TCsvTable::AddNarrow(std::string_view field) { AddText(ToUnicode(field)); }
 
 void TCsvTable::AddNumber(int64_t field) { AddUtf8(std::to_string(field)); }
 
+void TCsvTable::AddDecimal(std::string_view field) { AddUtf8(field); }
+
 void TCsvTable::EndRecord() {
   bytes_ += "\r\n";
   record_started_ = false;
@@ -94,7 +96,7 @@ void AddCooccurrenceRecords(TCsvTable& table, const std::vector<std::string>& ta
             pair.b_inside_a, pair.crossing}) {
         table.AddNumber(count);
       }
-      table.AddNarrow(FormatCoefficient(pair.CCoefficient(), 4));
+      table.AddDecimal(FormatCoefficient(pair.CCoefficient(), 4));
       table.EndRecord();
     }
   }

@@ -42,6 +42,9 @@ class TCsvTable {
   // Narrow text (system code page), converted to UTF-8.
   void AddNarrow(std::string_view field);
   void AddNumber(int64_t field);
+  // A number already written out in ASCII ("-0.3230", or "" for none): kept as it is, a
+  // leading minus included, so that spreadsheets read it as the number it is.
+  void AddDecimal(std::string_view field);
   void EndRecord();
 
   // The whole table so far. REQUIRES: no record is half added.

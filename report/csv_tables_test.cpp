@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "text/code_page_guard.h"
 
 namespace farrowdale {
@@ -50,6 +52,18 @@ TEST(CsvTablesTest, FieldsThatAFormulaCouldStartGetAnApostrophe) {
             "'=cmd,'+1.txt,1,2,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"\r\n"
             "'-a,'@b.txt,3,4,'\tx\r\n"
             "a=b,x.txt,5,6,\"'\rline\"\r\n");
+}
+
+// The co-occurrence table's names take the same care; its numbers, the coefficient among
+// them, never start with an apostrophe.
+TEST(CsvTablesTest, CooccurrenceNamesThatAFormulaCouldStartGetAnApostrophe) {
+  CodePageGuard code_page("UTF-8");
+  TCsvTable table = CooccurrenceTable();
+  const std::string header(table.bytes());
+  AddCooccurrenceRecords(table, {"=a", "b"}, TCooccurrenceMatrix(2), "-f.txt");
+  EXPECT_EQ(table.bytes().substr(header.size()),
+            "'=a,b,'-f.txt,0,0,0,0,0,0,0,0.0000\r\n"
+            "b,'=a,'-f.txt,0,0,0,0,0,0,0,0.0000\r\n");
 }
 
 }  // namespace

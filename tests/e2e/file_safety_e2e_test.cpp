@@ -224,10 +224,16 @@ TEST_F(FileSafetyTest, TagSetTextNeverBecomesMarkupInAReport) {
              "[<meta http-equiv=\"refresh\" content=\"0;url=evil.html\">]\r\nbegin=<e>\r\n"
              "end=</e>\r\ncolor=C0392B\"><b id=x>\r\n");
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
+  const std::string tail_problem =
+      tag_set_.string() +
+      ":4:13: warning: colour \"C0392B\"><b id=x>\" of tag \"<meta "
+      "http-equiv=\"refresh\" content=\"0;url=evil.html\">\" has 10 "
+      "characters after its six digits; they are ignored\n";
   for (const bool one_file : {false, true}) {
     std::vector<std::string> args = {"--tagset", tag_set_.string(), corpus_.string()};
     if (one_file) args.push_back("--one-file");
-    ExpectSuccess(Count(args, kQuick), kOneTagSetProblem);
+    // The count prints the tag set's problem first, as the check does.
+    ExpectSuccess(Count(args, kQuick), tail_problem + kOneTagSetProblem);
     const std::string report =
         Readable(ReadBytes(corpus_ / (one_file ? "result.htm" : "a_result.htm")));
     EXPECT_EQ(report.find("<meta"), std::string::npos);
@@ -237,11 +243,7 @@ TEST_F(FileSafetyTest, TagSetTextNeverBecomesMarkupInAReport) {
   }
   const CliResult check =
       Run({CountCommand({})[0], "check", "--tagset", tag_set_.string(), Path("a.txt")}, kQuick);
-  EXPECT_NE(check.out.find(":4:13: warning: colour \"C0392B\"><b id=x>\" of tag \"<meta "
-                           "http-equiv=\"refresh\" content=\"0;url=evil.html\">\" has 10 "
-                           "characters after its six digits; they are ignored\n"),
-            std::string::npos)
-      << check.out;
+  EXPECT_NE(check.out.find(tail_problem), std::string::npos) << check.out;
 }
 
 // Names from the file system cannot forge a line of output or drive the terminal, and output
