@@ -224,11 +224,10 @@ TEST_F(FileSafetyTest, TagSetTextNeverBecomesMarkupInAReport) {
              "[<meta http-equiv=\"refresh\" content=\"0;url=evil.html\">]\r\nbegin=<e>\r\n"
              "end=</e>\r\ncolor=C0392B\"><b id=x>\r\n");
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
-  const std::string tail_problem =
-      tag_set_.string() +
-      ":4:13: warning: colour \"C0392B\"><b id=x>\" of tag \"<meta "
-      "http-equiv=\"refresh\" content=\"0;url=evil.html\">\" has 10 "
-      "characters after its six digits; they are ignored\n";
+  const std::string tail_problem = tag_set_.string() +
+                                   ":4:13: warning: colour \"C0392B\"><b id=x>\" of tag \"<meta "
+                                   "http-equiv=\"refresh\" content=\"0;url=evil.html\">\" has 10 "
+                                   "characters after its six digits; they are ignored\n";
   for (const bool one_file : {false, true}) {
     std::vector<std::string> args = {"--tagset", tag_set_.string(), corpus_.string()};
     if (one_file) args.push_back("--one-file");
