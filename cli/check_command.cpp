@@ -95,9 +95,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
 void ReportPossibleMarkerProblems(const TRunSummary& summary) {
   if (summary.marker_problems == 0) return;
   const int64_t problems = summary.marker_problems;
-  const int files = summary.files_with_marker_problems;
   std::cerr << problems << " possible marker " << (problems == 1 ? "problem" : "problems") << " in "
-            << files << (files == 1 ? " file" : " files")
+            << ProblemPlacesText(summary.tag_set_has_marker_problems,
+                                 summary.files_with_marker_problems, summary.files_counted)
             << "; run \"farrowdale-cli check\" for the list\n"
             << std::flush;
 }

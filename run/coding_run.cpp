@@ -228,7 +228,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   const TMarkerCheck marker_check(request.tag_set_path);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
-    summary.files_with_marker_problems = 1;
+    summary.tag_set_has_marker_problems = true;
   }
 
   const TListedFiles listed_files(request.items);

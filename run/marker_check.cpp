@@ -462,16 +462,17 @@ std::string FormatCheckProblem(const TCheckProblem& problem) {
          (problem.severity == ECheckSeverity::kError ? "error: " : "warning: ") + problem.message;
 }
 
+std::string ProblemPlacesText(bool in_tag_set, int files_with_problems, int files_checked) {
+  return (in_tag_set ? "the tag set and " : "") + std::to_string(files_with_problems) + " of " +
+         Counted(files_checked, "file", "files");
+}
+
 std::string FormatCheckSummary(const TCheckResult& result) {
-  const char* files_word = result.files_checked == 1 ? "file" : "files";
-  if (result.problems.empty()) {
-    return "no problems in " + std::to_string(result.files_checked) + " " + files_word;
-  }
-  std::string summary =
-      Counted(static_cast<int>(result.problems.size()), "problem", "problems") + " in ";
-  if (result.tag_set_has_problems) summary += "the tag set and ";
-  return summary + std::to_string(result.files_with_problems) + " of " +
-         std::to_string(result.files_checked) + " " + files_word;
+  if (result.problems.empty())
+    return "no problems in " + Counted(result.files_checked, "file", "files");
+  return Counted(static_cast<int>(result.problems.size()), "problem", "problems") + " in " +
+         ProblemPlacesText(result.tag_set_has_problems, result.files_with_problems,
+                           result.files_checked);
 }
 
 }  // namespace farrowdale

@@ -112,6 +112,8 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
 
 // "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
 std::string FormatCheckProblem(const TCheckProblem& problem);
+// Where problems were found: "2 of 5 files", or "the tag set and 1 of 5 files".
+std::string ProblemPlacesText(bool in_tag_set, int files_with_problems, int files_checked);
 // "no problems in 5 files", "3 problems in 2 of 5 files", "4 problems in the tag set and
 // 1 of 5 files".
 std::string FormatCheckSummary(const TCheckResult& result);
