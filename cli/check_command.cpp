@@ -3,8 +3,11 @@
 //
 // Takes the same paths as count (folders add their *.txt files), writes nothing, and prints
 // each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
-// file and line, then a summary line. Exit 0 when clean, 1 when it found problems, 2 on usage
-// errors and when the check cannot start (an unknown code page, a folder it cannot list).
+// file and line and streamed file by file, at most 20 per tag and kind unless --all; then a
+// line for each tag and kind with more, the table by tag and kind, the notes on shared end
+// markers and a summary line (--summary: only these). Exit 0 when clean, 1 when it found
+// problems (every one counts, listed or not), 2 on usage errors and when the check cannot
+// start (an unknown code page, a folder it cannot list).
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -13,6 +16,7 @@
 
 #include "cli/command_options.h"
 #include "cli/commands.h"
+#include "run/check_summary.h"
 #include "run/marker_check.h"
 #include "text/code_page.h"
 
@@ -22,29 +26,39 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kCheckHelp =
-    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] [--summary | --all] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
-    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem, then a summary.\n"
+    "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (at most 20 per tag and\n"
+    "kind), then a table by tag and kind and a summary line.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
+    "  --summary         print only the table by tag and kind, the notes and the summary\n"
+    "  --all             list every problem\n"
     "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
 
 struct CheckOptions {
   std::optional<std::string> tag_set;
   std::optional<std::string> code_page;
+  bool summary_only = false;
+  bool all = false;
   std::vector<std::string> paths;
 };
 
 ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                             std::string& complaint) {
   const TCommandOptions known{
-      {}, {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
+      {{"--summary", &options.summary_only}, {"--all", &options.all}},
+      {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
   const ParseOutcome outcome = ParseCommandArgs("check", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
     complaint = "check: --tagset FILE is required";
+    return ParseOutcome::kUsageError;
+  }
+  if (options.summary_only && options.all) {
+    complaint = "check: --summary and --all exclude each other";
     return ParseOutcome::kUsageError;
   }
   if (options.paths.empty()) {
@@ -60,6 +74,24 @@ std::vector<fs::path> PathsOf(const std::vector<TFileItem>& items) {
     if (item.checked) paths.push_back(item.path);
   }
   return paths;
+}
+
+void PrintProblem(const TCheckProblem& problem) {
+  std::cout << FormatCheckProblem(problem) << '\n';
+}
+
+// What follows the listing: a line for each tag and kind with more problems than it shows,
+// the table by tag and kind, the notes on shared end markers, and the summary line.
+void PrintSummary(const TCheckResult& result, bool after_listing) {
+  for (const TCheckGroup& group : result.groups) {
+    const std::string unlisted = FormatUnlistedLine(group);
+    if (after_listing && !unlisted.empty()) std::cout << unlisted << '\n';
+  }
+  const std::vector<std::string> table = FormatCheckTable(result.groups);
+  if (after_listing && !table.empty()) std::cout << '\n';
+  for (const std::string& line : table) std::cout << line << '\n';
+  for (const TSharedEndNote& note : result.notes) std::cout << FormatSharedEndNote(note) << '\n';
+  std::cout << FormatCheckSummary(result) << '\n' << std::flush;
 }
 
 }  // namespace
@@ -84,12 +116,14 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
     return 2;
   }
-  const TCheckResult result = CheckCoding(fs::path(*options.tag_set), files);
-  for (const TCheckProblem& problem : result.problems) {
-    std::cout << FormatCheckProblem(problem) << '\n';
-  }
-  std::cout << FormatCheckSummary(result) << '\n' << std::flush;
-  return result.problems.empty() ? 0 : 1;
+  TCheckOptions check_options;
+  check_options.lines_per_group =
+      options.all ? kAllLines : (options.summary_only ? 0 : kDefaultLinesPerGroup);
+  check_options.on_listed = PrintProblem;
+  const TCheckResult result =
+      CheckCoding(fs::path(*options.tag_set), files, ReadFileForCheck, check_options);
+  PrintSummary(result, !options.summary_only);
+  return result.problem_count == 0 ? 0 : 1;
 }
 
 void ReportPossibleMarkerProblems(const TRunSummary& summary) {

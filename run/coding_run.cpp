@@ -178,15 +178,13 @@ struct TFileOutcome {
   std::exception_ptr report_error;
 };
 
-// The marker problems of one file, found on the run's reading and scan of it; none when the
-// tag set has no tag to search.
-size_t CountMarkerProblems(const TMarkerCheck& check, const std::filesystem::path& path,
-                           const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const TScannedText& scanned) {
+// How many marker problems one file holds, found on the run's reading and scan of it and
+// counted without being made; none when the tag set has no tag to search.
+size_t CountMarkerProblems(const TMarkerCheck& check, const TNarrowTextFile& file,
+                           const TTagArray& tag_set, const TScannedText& scanned) {
   if (check.tags_searched() == 0) return 0;
-  std::vector<std::string> read_warnings;
-  for (const TextReadWarning& warning : file.warnings) read_warnings.push_back(warning.Message());
-  return check.CheckScannedText(path, file.text, read_warnings, tag_set, scanned).size();
+  return static_cast<size_t>(
+      check.CountScannedTextProblems(file.text, file.warnings.size(), tag_set, scanned));
 }
 
 }  // namespace
@@ -283,8 +281,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
           outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
-          outcome.marker_problems =
-              CountMarkerProblems(marker_check, ticked[index]->path, file, tag_set, scanned);
+          outcome.marker_problems = CountMarkerProblems(marker_check, file, tag_set, scanned);
         } catch (...) {
           outcome.count_error = std::current_exception();
         }

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -121,6 +122,77 @@ TEST_F(CheckTest, CodedCorpusGivesEveryProblemInOrder) {
             ReadBytes(kSourceDir / "golden" / "problems.txt"));
 }
 
+// Letters encoded with elements whose tags share their end markers: "</rs>" closes persons,
+// places and organisations alike, "</hi>" every highlight. Those are one note per tag; the
+// real slips (a nesting, a begin marker left open before the next, a stray "</date>", a
+// "<date/>" the begin marker takes) stay problems.
+TEST_F(CheckTest, SharedEndMarkersAreSetApartFromRealSlips) {
+  const fs::path corpus = root_ / "corpus";
+  fs::copy(kSourceDir / "letters", corpus);
+  for (const auto& [option, golden] :
+       {std::pair<std::string, std::string>{"--code-page", "letters.txt"},
+        {"--summary", "letters_summary.txt"}}) {
+    std::vector<std::string> args = {
+        "check",        "--code-page", "UTF-8", "--tagset", (corpus / "tagset.ini").string(),
+        corpus.string()};
+    if (option == "--summary") args.insert(args.begin() + 1, option);
+    const CliResult result = Run(args);
+    EXPECT_EQ(result.exit_code, 1) << option;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReplaceAll(result.out, corpus.string(), "CORPUS"),
+              ReadBytes(kSourceDir / "golden" / golden))
+        << option;
+  }
+}
+
+// Twenty lines per tag and kind, counted over all files in order; --all lists every one,
+// and the first twenty it lists are the ones the short listing shows. Every problem counts
+// toward the exit status and the summary either way.
+TEST_F(CheckTest, ListingStopsAtTwentyPerTagAndKindUnlessAll) {
+  std::string strays;
+  for (int line = 0; line < 15; ++line) strays += "</e> <e>x</e>\n";
+  WriteBytes(root_ / "a.txt", strays);
+  WriteBytes(root_ / "b.txt", strays.substr(0, strays.size() * 2 / 3) + "<e>open\n");
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::vector<std::string> args = {"check", "--tagset", (root_ / "tags.ini").string(),
+                                         (root_ / "b.txt").string(), (root_ / "a.txt").string()};
+  const CliResult shown = Run(args);
+  std::vector<std::string> all_args = args;
+  all_args.insert(all_args.begin() + 1, "--all");
+  const CliResult all = Run(all_args);
+  EXPECT_EQ(shown.exit_code, 1);
+  EXPECT_EQ(all.exit_code, 1);
+  const auto lines_of = [](const std::string& out) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < out.size();) {
+      const size_t end = out.find('\n', at);
+      lines.push_back(out.substr(at, end - at));
+      at = end + 1;
+    }
+    return lines;
+  };
+  const std::vector<std::string> shown_lines = lines_of(shown.out);
+  const std::vector<std::string> all_lines = lines_of(all.out);
+  const std::string a = (root_ / "a.txt").string();
+  const std::string b = (root_ / "b.txt").string();
+  ASSERT_EQ(shown_lines.size(), 21u + 1 + 1 + 3 + 1) << shown.out;
+  ASSERT_EQ(all_lines.size(), 26u + 1 + 3 + 1) << all.out;
+  // a.txt's 15 strays first, then b.txt's first 5 of 10, then b.txt's open begin marker.
+  for (size_t i = 0; i < 20; ++i) EXPECT_EQ(shown_lines[i], all_lines[i]) << i;
+  EXPECT_EQ(shown_lines[14].rfind(a + ":15:1: warning:", 0), 0u) << shown_lines[14];
+  EXPECT_EQ(shown_lines[19].rfind(b + ":5:1: warning:", 0), 0u) << shown_lines[19];
+  EXPECT_EQ(shown_lines[20].rfind(b + ":11:1: warning: tag \"emotion\": \"<e>\" has no end", 0), 0u)
+      << shown_lines[20];
+  EXPECT_EQ(shown_lines[21], "\u2026 and 5 more: tag \"emotion\", stray end marker (use --all)");
+  EXPECT_EQ(all_lines[24].rfind(b + ":10:1: warning:", 0), 0u) << all_lines[24];
+  for (const std::vector<std::string>* lines : {&shown_lines, &all_lines}) {
+    const size_t table = lines->size() - 3;
+    EXPECT_EQ((*lines)[table], "emotion  no end marker            1      1  " + b + ":11:1");
+    EXPECT_EQ((*lines)[table + 1], "emotion  stray end marker        25      2  " + a + ":1:1");
+    EXPECT_EQ(lines->back(), "26 problems in 2 of 2 files");
+  }
+}
+
 TEST_F(CheckTest, CleanCorpusAndTheExamplesGiveOnlyTheSummary) {
   const fs::path corpus = CopyCodedCorpus();
   WriteBytes(root_ / "clean.ini", "[emotion]\nbegin=<e>\nend=</e>\n[place]\nbegin=<p>\nend=</p>\n");
@@ -142,6 +214,7 @@ TEST_F(CheckTest, UsageErrorsExitTwo) {
        {std::vector<std::string>{"check", "x.txt"},
         {"check", "--tagset", "t.ini"},
         {"check", "--tagset", "t.ini", "--one-file", "x.txt"},
+        {"check", "--tagset", "t.ini", "--summary", "--all", "x.txt"},
         {"check", "--tagset"},
         {"check", "--tagset", "t.ini", "--code-page", "no-such-code-page", "x.txt"}}) {
     const CliResult result = Run(args);
