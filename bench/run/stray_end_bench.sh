@@ -2,8 +2,9 @@
 # Marker check on a corpus whose one tag's end marker occurs millions of times without a
 # begin marker (make_quote_corpus.py: 100 MB, 5 million stray `"`): wall time and peak memory
 # (/usr/bin/time -v) of `farrowdale-cli check` (its default listing, and --all), and of
-# `farrowdale-cli count` (which runs the same check for its one-line pointer), for the CLI
-# given and, with FARROWDALE_CLI_BEFORE=PATH, an earlier build. One run each, in turn.
+# `farrowdale-cli count` (which runs the same check for its one-line pointer) with the whole
+# tag set and with the quote tag alone (no passage to report: the check's share shows), for
+# the CLI given and, with FARROWDALE_CLI_BEFORE=PATH, an earlier build. One run each, in turn.
 #
 #   bench/run/stray_end_bench.sh [--files N] [--mb M] [--quotes Q]
 set -euo pipefail
@@ -22,6 +23,7 @@ export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 python3 "$here/make_quote_corpus.py" --out "$work/corpus" "${generate[@]}"
+printf '[quote]\nbegin=<q>\nend="\n' >"$work/quote.ini"
 echo "corpus: $(du -sb "$work/corpus" | cut -f1) bytes in $(ls "$work/corpus" | wc -l) files," \
   "$(cat "$work/corpus"/*.txt | tr -cd '"' | wc -c) double quotes"
 
@@ -51,4 +53,7 @@ for build in before after; do
   fi
   rm -f "$work/corpus"/*_result.htm
   measure "$build: count" "$exe" count --templates "$root/templates" --tagset "$work/tagset.ini" "$work/corpus"
+  rm -f "$work/corpus"/*_result.htm
+  measure "$build: count, quote tag alone" "$exe" count --templates "$root/templates" \
+    --tagset "$work/quote.ini" "$work/corpus"
 done
