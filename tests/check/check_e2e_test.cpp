@@ -262,14 +262,19 @@ std::string PointerLineFromCheckOutput(const std::string& check_out) {
 
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
   const fs::path corpus = CopyCodedCorpus();
-  // The coded corpus with a text read in a guessed encoding, once with the corpus's faulty
-  // tag set (its colour mended, so that a run takes it) and once with a tag set that has
-  // only file problems to show.
+  // The coded corpus with a text read in a guessed encoding and the letters beside it, once
+  // with the corpus's faulty tag set (its colour mended, so that a run takes it), once with
+  // a tag set that has only file problems to show, and once with the letters' tag set, whose
+  // shared end markers count in neither.
   WriteBytes(corpus / "h_guessed.txt", "<e>caf\xe9</e> <e>open\n");
+  for (const char* letter : {"letter_a.txt", "letter_b.txt", "letter_c.txt"}) {
+    fs::copy_file(kSourceDir / "letters" / letter, corpus / letter);
+  }
   WriteBytes(root_ / "faulty.ini",
              ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n", "color=93C7D0\r\n"));
   WriteBytes(root_ / "tags.ini", "[place]\nbegin=<p>\nend=</p>\n[emotion]\nbegin=<e>\nend=</e>\n");
-  for (const fs::path& tag_set : {root_ / "faulty.ini", root_ / "tags.ini"}) {
+  for (const fs::path& tag_set :
+       {root_ / "faulty.ini", root_ / "tags.ini", kSourceDir / "letters" / "tagset.ini"}) {
     const CliResult check =
         Run({"check", "--code-page", "UTF-8", "--tagset", tag_set.string(), corpus.string()});
     ASSERT_EQ(check.exit_code, 1) << check.err;
