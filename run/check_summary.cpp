@@ -43,6 +43,8 @@ const char* CheckKindName(ECheckKind kind) {
       return "nesting";
     case ECheckKind::kEmptyPassage:
       return "empty passage";
+    case ECheckKind::kCutShort:
+      return "cut short by another element";
   }
   return "";
 }

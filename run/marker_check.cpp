@@ -8,6 +8,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -165,7 +166,7 @@ struct TFoundProblem {
   uint32_t tag = 0;  // searched tag; for kFile, the index of its message
   // Further places its message names: for kNested the passage's start, the run's end of it
   // and the end marker that closes nothing; for kOpenBeforeNext the next begin marker and
-  // the run's end.
+  // the run's end; for kCutShort the passage's start and the run's end.
   size_t places[3] = {0, 0, 0};
 };
 
@@ -308,19 +309,24 @@ class TTagInTextCheck {
   }
 
   // Where the end marker closes an element its begin marker opens, the element's openings
-  // and end markers are matched up as nested elements: a stray end marker that closes an
-  // opening the begin marker did not make is no problem. It is counted apart and leaves the
-  // stray end markers before they are taken for nesting; one that closes nothing, or this
-  // tag's own opening, stays.
+  // and end markers are matched up as nested elements. A stray end marker that closes an
+  // opening the begin marker did not make is no problem: it is counted apart. One that
+  // closes a passage's own opening after the end marker of another element inside that
+  // passage ended it is a passage cut short. Both leave the stray end markers before they are
+  // taken for nesting; one that closes nothing, or closes this tag's opening otherwise, stays.
   void SetApartSharedEnds() {
     const std::string element = SharedElement(tag_);
     if (element.empty() || stray_ends_.empty()) return;
     const std::vector<size_t> openings = ElementOpenings(text_, element);
-    std::vector<bool> open;  // innermost last: whether the begin marker made it
+    struct TOpening {
+      size_t at;
+      bool own;  // the begin marker made it
+    };
+    std::vector<TOpening> open;     // innermost last
+    std::set<size_t> cut_passages;  // begin markers of passages another element's end ended
     size_t next_begin = 0;
     size_t next_opening = 0;
     size_t next_passage = 0;
-    std::vector<TMarkerHit> left;
     // Opens what stands before offset.
     const auto open_before = [&](size_t offset) {
       for (; next_opening < openings.size() && openings[next_opening] < offset; ++next_opening) {
@@ -328,25 +334,41 @@ class TTagInTextCheck {
         while (next_begin < begin_hits_->size() && (*begin_hits_)[next_begin].start < at) {
           ++next_begin;
         }
-        open.push_back(next_begin < begin_hits_->size() && (*begin_hits_)[next_begin].start == at);
+        open.push_back(
+            {at, next_begin < begin_hits_->size() && (*begin_hits_)[next_begin].start == at});
       }
     };
-    const auto close = [&open] {
-      const bool own = open.empty() || open.back();
-      if (!open.empty()) open.pop_back();
-      return !own;
+    const auto close = [&open]() -> std::optional<TOpening> {
+      if (open.empty()) return std::nullopt;
+      const TOpening closed = open.back();
+      open.pop_back();
+      return closed;
     };
+    std::vector<TMarkerHit> left;
+    int64_t shared = 0;
     for (const TMarkerHit& end : stray_ends_) {
       // The passages' end markers before it close what they close.
       for (; next_passage < spans_.size() && spans_[next_passage].text_end < end.start;
            ++next_passage) {
-        open_before(spans_[next_passage].text_end);
-        close();
+        const TPassageSpan& span = spans_[next_passage];
+        open_before(span.text_end);
+        const std::optional<TOpening> closed = close();
+        if (closed && !closed->own) cut_passages.insert(span.begin_marker);
       }
       open_before(end.start);
-      if (!close()) left.push_back(end);
+      const std::optional<TOpening> closed = close();
+      if (closed && !closed->own) {
+        ++shared;
+      } else if (closed && cut_passages.contains(closed->at)) {
+        const auto span = std::lower_bound(
+            spans_.begin(), spans_.end(), closed->at,
+            [](const TPassageSpan& passage, size_t at) { return passage.begin_marker < at; });
+        Report(end.start, ECheckKind::kCutShort, {closed->at, span->text_end});
+      } else {
+        left.push_back(end);
+      }
     }
-    findings_.shared_ends[tag_index_] += static_cast<int64_t>(stray_ends_.size() - left.size());
+    findings_.shared_ends[tag_index_] += shared;
     stray_ends_ = std::move(left);
   }
 
@@ -403,6 +425,12 @@ std::string TagProblemMessage(const TFoundProblem& found, const TTagInfo& tag,
       message = begin + " has no end marker before the next " + begin + " at " +
                 PlaceText(positions, found.places[0]) + "; the run ends this passage only at the " +
                 end + " at " + PlaceText(positions, found.places[1]);
+      break;
+    case ECheckKind::kCutShort:
+      message = end + " closes the passage that starts at " +
+                PlaceText(positions, found.places[0]) + ", but the run ends that passage at the " +
+                end + " at " + PlaceText(positions, found.places[1]) +
+                " of another element inside it, so the passage is cut short";
       break;
     case ECheckKind::kTagSet:
     case ECheckKind::kFile:

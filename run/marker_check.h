@@ -43,8 +43,9 @@ enum class ECheckKind {
   kStrayEnd,        // an end marker with no begin marker before it
   kNested,          // a passage that holds its own tag's begin marker
   kEmptyPassage,    // markers that enclose only blanks
+  kCutShort,        // a passage the end marker of another element inside it ends early
 };
-inline constexpr int kCheckKindCount = 7;
+inline constexpr int kCheckKindCount = 8;
 
 struct TCheckProblem {
   std::filesystem::path path;  // the tag set file or a text file

@@ -269,17 +269,19 @@ TEST_F(MarkerCheckTest, MarkerHitsFromTheScanGiveWhatEachMarkersOwnSearchGivesOn
 }
 
 // An end marker "</NAME>" whose begin marker opens NAME also closes the NAME elements the
-// begin marker does not open: a stray one that can close such an opening before it is a
-// note, not a problem. "<rs .../>" and "<rsx>" open no rs element; an opening after the end
-// marker cannot be closed by it; a tag whose begin marker opens another element keeps every
-// stray end marker.
+// begin marker does not open: a stray one that closes such an opening is a note, not a
+// problem. "<rs .../>" and "<rsx>" open no rs element; an opening after the end marker
+// cannot be closed by it; one that closes the tag's own opening is a nesting, or a passage
+// cut short by another element's end inside it; a tag whose begin marker opens another
+// element keeps every stray end marker.
 TEST_F(MarkerCheckTest, EndMarkersThatCloseOtherElementsAreSetApart) {
   CodePageGuard code_page("windows-1252");
   const std::string person = "[person]\nbegin=<rs type=\"p\">\nend=</rs>\n";
   texts_["a"] = "<rs type=\"l\">a</rs> <rs type=\"l\"><rs type=\"o\">b</rs></rs></rs>\r\n";
   texts_["b"] = "<rs type=\"l\"/></rs> <rsx>c</rs> </rs><rs type=\"l\">\r\n";
   texts_["c"] = "<rs type=\"l\">\r\n<rs type=\"p\">A <rs type=\"p\">B</rs></rs> C</rs>\r\n";
-  EXPECT_EQ(Listing(Check(person, {"a", "b", "c"})),
+  texts_["e"] = "<rs type=\"p\">A <rs type=\"l\">B</rs> C</rs>\r\n";
+  EXPECT_EQ(Listing(Check(person, {"a", "b", "c", "e"})),
             (Lines{"a:1:58: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
                    "type=\"p\">\" before it",
                    "b:1:15: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
@@ -292,8 +294,11 @@ TEST_F(MarkerCheckTest, EndMarkersThatCloseOtherElementsAreSetApart) {
                    "same tag that starts at 2:1 (nesting): the run ends that passage at the "
                    "first \"</rs>\" at 2:30, so the inner passage is lost and the \"</rs>\" at "
                    "2:35 closes nothing",
+                   "e:1:37: warning: tag \"person\": \"</rs>\" closes the passage that starts at "
+                   "1:1, but the run ends that passage at the \"</rs>\" at 1:30 of another "
+                   "element inside it, so the passage is cut short",
                    "tag \"person\": 4 \"</rs>\" close other <rs> elements; not counted as problems",
-                   "5 problems in 3 of 3 files"}));
+                   "6 problems in 4 of 4 files"}));
   const std::string begins_other = "[person]\nbegin=<name>\nend=</rs>\n";
   texts_["d"] = "<rs type=\"l\">a</rs>\r\n";
   EXPECT_EQ(Listing(Check(begins_other, {"d"})),
