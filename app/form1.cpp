@@ -59,6 +59,7 @@ constexpr char kLastFolderKey[] = "lastFolder";
 constexpr char kTagSetKey[] = "tagSet";
 constexpr char kOneFileKey[] = "oneFile";
 constexpr char kTablesKey[] = "writeTables";
+constexpr char kSubFoldersKey[] = "includeSubFolders";
 constexpr char kGeometryKey[] = "geometry";
 
 // Tahoma where present, else the platform's sans-serif, at a character height in pixels.
@@ -334,6 +335,10 @@ void TForm1::BuildSettingsPage() {
   cbxTables_ = Tipped(Named(new QCheckBox(QStringLiteral("Write &Tables")), "cbxTables"),
                       "Also write the counts and the passages as CSV tables");
   page->AddWidget(cbxTables_, QRect(564, 316, 185, 17), kAnchorRight | kAnchorBottom);
+  cbxSubFolders_ =
+      Tipped(Named(new QCheckBox(QStringLiteral("Include s&ub-folders")), "cbxSubFolders"),
+             "A folder chosen or dropped also adds the .txt files of its sub-folders");
+  page->AddWidget(cbxSubFolders_, QRect(564, 437, 185, 17), kAnchorRight | kAnchorBottom);
 
   pbRun_ = Named(new QProgressBar, "pbRun");
   pbRun_->setFormat(QStringLiteral("%v of %m file(s)"));
@@ -368,7 +373,7 @@ void TForm1::SetTabOrder() {
   // The order of the work: files, which of them, the tag set, the options, the run.
   QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,
                       btnSelAll_,    btnClearSel_, btnSelTag_,     tvTags_,
-                      cbxOneFile_,   cbxTables_,   btnOK_};
+                      cbxOneFile_,   cbxTables_,   btnOK_,         cbxSubFolders_};
   for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -400,6 +405,7 @@ void TForm1::Connect() {
   };
   connect(cbxOneFile_, &QCheckBox::toggled, this, remember(kOneFileKey));
   connect(cbxTables_, &QCheckBox::toggled, this, remember(kTablesKey));
+  connect(cbxSubFolders_, &QCheckBox::toggled, this, remember(kSubFoldersKey));
   // Only the user's own changes run the list handlers; the handlers' changes do not.
   // Selection, not the current item: focus arriving in the list makes its first item current
   // without the user choosing it.
@@ -476,6 +482,7 @@ void TForm1::RestoreSettings() {
   last_folder_ = SettingPath(settings.value(QString::fromLatin1(kLastFolderKey)));
   cbxOneFile_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
   cbxTables_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
+  cbxSubFolders_->setChecked(settings.value(QString::fromLatin1(kSubFoldersKey)).toBool());
   const auto tag_set = SettingPath(settings.value(QString::fromLatin1(kTagSetKey)));
   std::error_code ec;
   // A remembered tag set that has gone since is forgotten quietly.
@@ -594,6 +601,10 @@ void TForm1::UpdateControls() {
   actCheckMarkers_->setEnabled(CanCount());
 }
 
+EFolderScan TForm1::FolderScan() const {
+  return cbxSubFolders_->isChecked() ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly;
+}
+
 std::string TForm1::TrimmedFilter() const {
   return ToNarrow(Trim(std::u16string_view(edtFileFilter_->text().toStdU16String())));
 }
@@ -604,7 +615,7 @@ void TForm1::ChooseFolder() {
   last_folder_ = *folder;
   QSettings().setValue(QString::fromLatin1(kLastFolderKey), PathSetting(*folder));
   // Listed before the question, so that a folder that cannot be read changes nothing.
-  const auto files = ListTextFilesOfFolder(*folder);
+  const auto files = ListTextFilesOfFolder(*folder, FolderScan());
   if (!model_.empty()) {
     const std::string question = "The list holds " + std::to_string(model_.size()) +
                                  " file(s). Replace them with the " + std::to_string(files.size()) +
@@ -632,7 +643,7 @@ void TForm1::AddDropped(const std::vector<std::filesystem::path>& paths) {
   for (const auto& path : paths) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-      ShowAdded(model_.AddFolder(path));
+      ShowAdded(model_.AddFolder(path, FolderScan()));
     } else if (HasExtension(path, ".txt")) {
       ShowAdded(model_.AddFile(path, ItemFolder(path)));
     } else {

@@ -110,6 +110,8 @@ class TForm1 : public QWidget {
   void UpdateControls();
   bool CanCount() const;
   std::string TrimmedFilter() const;
+  // Whether a folder chosen or dropped adds its sub-folders' texts too.
+  EFolderScan FolderScan() const;
   std::filesystem::path DialogStartFolder() const;
   std::vector<std::filesystem::path> TickedFiles() const;
   // The problems the summary lists: the run's warnings, then what the marker check finds in
@@ -154,6 +156,7 @@ class TForm1 : public QWidget {
   QTreeWidget* tvTags_;
   QCheckBox* cbxOneFile_;
   QCheckBox* cbxTables_;
+  QCheckBox* cbxSubFolders_;
   QProgressBar* pbRun_;
   QWidget* About_;
   QLabel* Image1_;

@@ -190,7 +190,8 @@ void Form1Test::StateAtStart() {
                                                        {"btnOK", "Count &Now!"},
                                                        {"btnSelTag", "&Select File"},
                                                        {"cbxOneFile", "Save Results as &One File"},
-                                                       {"cbxTables", "Write &Tables"}};
+                                                       {"cbxTables", "Write &Tables"},
+                                                       {"cbxSubFolders", "Include s&ub-folders"}};
   QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
@@ -221,8 +222,9 @@ void Form1Test::StateAtStart() {
   QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
   // Every control a click acts on says what the click does.
-  for (const char* name : {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel",
-                           "btnSelTag", "btnOK", "cbxOneFile", "cbxTables", "gbTagSet"}) {
+  for (const char* name :
+       {"btnChoseText", "lblDir", "btnFilter", "btnSelAll", "btnClearSel", "btnSelTag", "btnOK",
+        "cbxOneFile", "cbxTables", "cbxSubFolders", "gbTagSet"}) {
     QVERIFY2(!Child<QWidget>(name)->toolTip().isEmpty(), name);
   }
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
@@ -627,6 +629,7 @@ void Form1Test::SettingsAreRemembered() {
   ChooseTagSet(tags);
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
   Child<QCheckBox>("cbxTables")->setChecked(true);
+  Child<QCheckBox>("cbxSubFolders")->setChecked(true);
   form_->resize(900, 620);
   form_->move(40, 30);
   ShowForm();
@@ -636,6 +639,7 @@ void Form1Test::SettingsAreRemembered() {
   form_ = std::make_unique<TForm1>(*platform_);
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
+  QVERIFY(Child<QCheckBox>("cbxSubFolders")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
   QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
@@ -646,6 +650,11 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   QCOMPARE(form_->size(), QSize(900, 620));
   QVERIFY(!form_->isMaximized());
+  // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path.
+  MakeFolder("corpus/wave1", {"c.txt"});
+  ChooseFolder(corpus);
+  QCOMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(2)->text(), QString("wave1/c.txt"));
   form_->close();
 
   // A remembered tag set that has gone is forgotten without a word.

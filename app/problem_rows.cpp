@@ -26,7 +26,7 @@ TProblemGroup GroupRow(const TCheckGroup& group) {
 }
 
 // Adds the check's groups but those of kind left_out to table, each with its listed problems
-// as rows.
+// as rows; notes (how a file was read) belong to no group and stand as rows on their own.
 void AddCheck(const TCheckResult& check, std::optional<ECheckKind> left_out, TProblemTable& table) {
   std::map<std::pair<std::string, ECheckKind>, size_t> group_of;
   for (const TCheckGroup& group : check.groups) {
@@ -35,9 +35,13 @@ void AddCheck(const TCheckResult& check, std::optional<ECheckKind> left_out, TPr
     table.groups.push_back(GroupRow(group));
   }
   for (const TCheckProblem& problem : check.problems) {
+    if (problem.kind == left_out) continue;
     const auto group = group_of.find(std::pair(problem.tag, problem.kind));
-    if (group == group_of.end()) continue;
-    table.groups[group->second].rows.push_back(table.rows.size());
+    if (group != group_of.end()) {
+      table.groups[group->second].rows.push_back(table.rows.size());
+    } else if (ChangesCounts(problem)) {
+      continue;
+    }
     table.rows.push_back({PathToNarrow(problem.path), problem.line, problem.column,
                           problem.severity == ECheckSeverity::kError, problem.message});
   }

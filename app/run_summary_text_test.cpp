@@ -64,5 +64,25 @@ TEST(RunSummaryText, ReportsSayWhereAndProblemsKeepTheirPlaces) {
   EXPECT_TRUE(alone.groups.empty());
 }
 
+// A note on how a file was read belongs to no group of the check's table: the check dialog
+// lists it on its own, the run summary leaves it to the run's own warning.
+TEST(RunSummaryText, ReadNotesStandApartFromTheTable) {
+  TCheckResult check;
+  check.tags_searched = 1;
+  check.problems = {
+      {"/c/a.txt", 1, 1, ECheckSeverity::kNote, "read as windows-1252"},
+      {"/c/a.txt", 2, 3, ECheckSeverity::kWarning, "stray", ECheckKind::kStrayEnd, "q"}};
+  check.groups = {{"q", ECheckKind::kStrayEnd, 1, 1, 1, check.problems[1]}};
+  const TProblemTable table = CheckTable(check);
+  ASSERT_EQ(table.rows.size(), 2u);
+  EXPECT_EQ(table.rows[0].message, "read as windows-1252");
+  ASSERT_EQ(table.groups.size(), 1u);
+  EXPECT_EQ(table.groups[0].rows, std::vector<size_t>{1});
+
+  const TProblemTable summary = RunSummaryProblems({}, check);
+  ASSERT_EQ(summary.rows.size(), 1u);
+  EXPECT_EQ(summary.rows[0].message, "stray");
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -2,12 +2,13 @@
 // it that count prints.
 //
 // Takes the same paths as count (folders add their *.txt files), writes nothing, and prints
-// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:") on stdout, sorted by
-// file and line and streamed file by file, at most 20 per tag and kind unless --all; then a
-// line for each tag and kind with more, the table by tag and kind, the notes on shared end
-// markers and a summary line (--summary: only these). Exit 0 when clean, 1 when it found
-// problems (every one counts, listed or not), 2 on usage errors and when the check cannot
-// start (an unknown code page, a folder it cannot list).
+// each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", or "note:" for how a
+// file was read, which changes no count) on stdout, sorted by file and line and streamed file
+// by file, at most 20 per tag and kind unless --all; then a line for each tag and kind with
+// more, the table by tag and kind, the notes on shared end markers and a summary line
+// (--summary: only these). Exit 0 when clean or with notes only, 1 when it found problems
+// (every one counts, listed or not), 2 on usage errors and when the check cannot start (an
+// unknown code page, a folder it cannot list).
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -26,21 +27,27 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kCheckHelp =
-    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] [--summary | --all] PATH...\n"
+    "Usage: farrowdale-cli check --tagset FILE [--code-page NAME] [--recursive]\n"
+    "                            [--summary | --all] PATH...\n"
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
     "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (at most 20 per tag and\n"
-    "kind), then a table by tag and kind and a summary line.\n"
+    "kind; note: for how a file was read, which changes no count), then a table by tag and\n"
+    "kind and a summary line.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
     "  --summary         print only the table by tag and kind, the notes and the summary\n"
     "  --all             list every problem\n"
-    "Exit status: 0 no problems, 1 problems found, 2 usage error.\n";
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n"
+    "Exit status: 0 no problems (notes allowed), 1 problems found, 2 usage error.\n";
 
 struct CheckOptions {
   std::optional<std::string> tag_set;
   std::optional<std::string> code_page;
+  bool recursive = false;
   bool summary_only = false;
   bool all = false;
   std::vector<std::string> paths;
@@ -49,7 +56,9 @@ struct CheckOptions {
 ParseOutcome ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                             std::string& complaint) {
   const TCommandOptions known{
-      {{"--summary", &options.summary_only}, {"--all", &options.all}},
+      {{"--recursive", &options.recursive},
+       {"--summary", &options.summary_only},
+       {"--all", &options.all}},
       {{"--tagset", &options.tag_set}, {"--code-page", &options.code_page}}};
   const ParseOutcome outcome = ParseCommandArgs("check", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
@@ -103,6 +112,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCheckHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:
@@ -111,7 +122,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   std::vector<fs::path> files;
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    files = PathsOf(BuildFileList(options.paths).items());
+    files = PathsOf(BuildFileList(options.paths, options.recursive ? EFolderScan::kWithSubFolders
+                                                                   : EFolderScan::kFolderOnly)
+                        .items());
   } catch (const std::exception& error) {
     std::cerr << "farrowdale-cli: check: " << error.what() << '\n';
     return 2;
@@ -123,6 +136,7 @@ int RunCheckCommand(const std::vector<std::string>& args) {
   const TCheckResult result =
       CheckCoding(fs::path(*options.tag_set), files, ReadFileForCheck, check_options);
   PrintSummary(result, !options.summary_only);
+  // Notes (how files were read) are no problems and leave the exit status 0.
   return result.problem_count == 0 ? 0 : 1;
 }
 

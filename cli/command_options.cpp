@@ -17,6 +17,7 @@ ParseOutcome ParseCommandArgs(const char* command, const std::vector<std::string
       continue;
     }
     if (arg == "--help" || arg == "-h") return ParseOutcome::kHelp;
+    if (arg == "--version") return ParseOutcome::kVersion;
     bool known = false;
     for (const auto& [name, flag] : options.flags) {
       if (arg == name) {

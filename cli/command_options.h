@@ -1,5 +1,5 @@
 // The option loop that "count" and "check" share: PATH operands anywhere, "--" ending the
-// options, --help, on/off flags and options that take the next argument as their value.
+// options, --help, --version, on/off flags and options that take the next argument as their value.
 #ifndef FARROWDALE_CLI_COMMAND_OPTIONS_H_
 #define FARROWDALE_CLI_COMMAND_OPTIONS_H_
 
@@ -10,7 +10,7 @@
 
 namespace farrowdale::cli {
 
-enum class ParseOutcome { kRun, kHelp, kUsageError };
+enum class ParseOutcome { kRun, kHelp, kVersion, kUsageError };
 
 struct TCommandOptions {
   std::vector<std::pair<const char*, bool*>> flags;

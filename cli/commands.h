@@ -15,14 +15,20 @@ namespace farrowdale::cli {
 int RunCountCommand(const std::vector<std::string>& args);
 int RunCheckCommand(const std::vector<std::string>& args);
 int RunMatchCommand(const std::vector<std::string>& args);
+int RunAgreeCommand(const std::vector<std::string>& args);
+int RunExportCommand(const std::vector<std::string>& args);
 
+// Prints "farrowdale-cli (Morrow Farrowdale) VERSION" on stdout; returns exit code 0.
+int PrintVersion();
 // Prints complaint (when not empty) and the usage text on stderr; returns exit code 2.
 int UsageError(const std::string& complaint);
 
 // The file list as the window would hold it after the same folder and file choices
 // (count_command.cpp): folders add their *.txt entries sorted by name, files are added as
-// absolute paths, a duplicate is reported on stderr and skipped.
-TFileListModel BuildFileList(const std::vector<std::string>& paths);
+// absolute paths, a duplicate is reported on stderr and skipped, and a folder without a .txt
+// file gets "FOLDER: warning: no .txt files here" on stderr.
+TFileListModel BuildFileList(const std::vector<std::string>& paths,
+                             EFolderScan scan = EFolderScan::kFolderOnly);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);
 

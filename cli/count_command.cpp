@@ -5,13 +5,8 @@
 // skipped), ticks every item or, with --filter, exactly the items whose path the pattern
 // matches, and hands the list to the same RunCoding as the window. stdout carries only the
 // time message; errors go to stderr (exit 1), usage errors too (exit 2).
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -20,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/cli_host.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "run/coding_run.h"
@@ -29,8 +25,6 @@
 #include "text/code_page.h"
 #include "text/trim.h"
 
-extern char** environ;
-
 namespace farrowdale::cli {
 namespace {
 
@@ -39,10 +33,11 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--open] PATH...\n"
+    "                            [--recursive] [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
+    "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
     "  --one-file        one combined report \"result.htm\" in the corpus folder instead of\n"
     "                    one \"_result.htm\" report beside each text file\n"
@@ -50,10 +45,13 @@ constexpr const char* kCountHelp =
     "  --folder DIR      the corpus folder (default: the folder of the last file added)\n"
     "  --templates DIR   where result.tpl and resultEx.tpl are (default: beside the program)\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "  --tables          also write result_counts.csv and result_passages.csv (UTF-8 CSV)\n"
-    "                    in the corpus folder, for spreadsheets and scripts\n"
+    "  --tables          also write result_counts.csv, result_passages.csv and\n"
+    "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
+    "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
-    "  --open            open the corpus folder or the combined report when done\n";
+    "  --open            open the corpus folder or the combined report when done\n"
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n";
 
 struct CountOptions {
   std::optional<std::string> tag_set;
@@ -66,6 +64,7 @@ struct CountOptions {
   std::optional<std::string> jobs_text;
   int jobs = 0;  // 0: one per core
   bool open = false;
+  bool recursive = false;
   std::vector<std::string> paths;
 };
 
@@ -83,14 +82,16 @@ std::optional<int> ParseJobs(std::string_view text) {
 
 ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& options,
                             std::string& complaint) {
-  const TCommandOptions known{
-      {{"--one-file", &options.one_file}, {"--open", &options.open}, {"--tables", &options.tables}},
-      {{"--tagset", &options.tag_set},
-       {"--filter", &options.filter},
-       {"--folder", &options.folder},
-       {"--templates", &options.templates},
-       {"--code-page", &options.code_page},
-       {"--jobs", &options.jobs_text}}};
+  const TCommandOptions known{{{"--one-file", &options.one_file},
+                               {"--open", &options.open},
+                               {"--tables", &options.tables},
+                               {"--recursive", &options.recursive}},
+                              {{"--tagset", &options.tag_set},
+                               {"--filter", &options.filter},
+                               {"--folder", &options.folder},
+                               {"--templates", &options.templates},
+                               {"--code-page", &options.code_page},
+                               {"--jobs", &options.jobs_text}}};
   const ParseOutcome outcome = ParseCommandArgs("count", args, known, options.paths, complaint);
   if (outcome != ParseOutcome::kRun) return outcome;
   if (!options.tag_set) {
@@ -126,15 +127,18 @@ fs::path CleanAbsolute(const std::string& given) {
 
 // The file list as the window would hold it after the same folder and file choices; each
 // refused duplicate is reported on stderr with the window's message.
-TFileListModel BuildFileList(const std::vector<std::string>& paths) {
+TFileListModel BuildFileList(const std::vector<std::string>& paths, EFolderScan scan) {
   TFileListModel list;
   for (const std::string& given : paths) {
     const fs::path path = CleanAbsolute(given);
     std::error_code ec;
-    const auto outcome =
-        fs::is_directory(path, ec) ? list.AddFolder(path) : list.AddFile(path, ItemFolder(path));
+    const bool folder = fs::is_directory(path, ec);
+    const auto outcome = folder ? list.AddFolder(path, scan) : list.AddFile(path, ItemFolder(path));
     for (const auto& duplicate : outcome.duplicates) {
       std::cerr << DuplicateItemMessage(duplicate.offered) << '\n';
+    }
+    if (folder && outcome.added == 0 && outcome.duplicates.empty()) {
+      std::cerr << PathToNarrow(path) << ": warning: no .txt files here\n";
     }
   }
   return list;
@@ -148,76 +152,6 @@ fs::path ExecutableFolder() {
   return ec ? fs::current_path() : exe.parent_path();
 }
 
-// Starts the desktop's default handler for path in its own session, its output discarded,
-// and does not wait for it.
-void OpenDetached(const fs::path& path) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attributes);
-  for (int fd = 0; fd <= 2; ++fd) {
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  }
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  std::string program = "xdg-open";
-  std::string argument = path.native();
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  pid_t pid;
-  posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-}
-
-class CliHost : public TCodingRunHost {
- public:
-  CliHost(fs::path program_folder, bool open, bool show_progress)
-      : program_folder_(std::move(program_folder)), open_(open), show_progress_(show_progress) {}
-
-  void ShowInformation(const std::string& message) override {
-    ClearProgress();
-    std::cout << message << '\n' << std::flush;
-  }
-  void ShellOpen(const fs::path& path) override {
-    if (open_) OpenDetached(path);
-  }
-  uint32_t TickCount() override {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-  }
-  std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
-  fs::path ProgramFolder() override { return program_folder_; }
-  void Progress(int files_done, int files_ticked) override {
-    if (!show_progress_) return;
-    const std::string line =
-        std::to_string(files_done) + " of " + std::to_string(files_ticked) + " file(s) done";
-    std::cerr << '\r' << line << std::flush;
-    progress_width_ = line.size();
-  }
-  void Warn(const fs::path& path, const std::string& message) override {
-    ClearProgress();
-    std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
-  }
-  // Removes the progress line, so that the next output starts on a clean line.
-  void ClearProgress() {
-    if (progress_width_ == 0) return;
-    std::cerr << '\r' << std::string(progress_width_, ' ') << '\r' << std::flush;
-    progress_width_ = 0;
-  }
-
- private:
-  fs::path program_folder_;
-  bool open_;
-  bool show_progress_;
-  size_t progress_width_ = 0;
-};
-
-void PrintError(const std::exception& error) {
-  const std::string message = error.what();
-  std::cerr << message;
-  if (message.empty() || message.back() != '\n') std::cerr << '\n';
-}
-
 }  // namespace
 
 int RunCountCommand(const std::vector<std::string>& args) {
@@ -227,6 +161,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
     case ParseOutcome::kHelp:
       std::cout << kCountHelp;
       return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
     case ParseOutcome::kUsageError:
       return UsageError(complaint);
     case ParseOutcome::kRun:
@@ -237,7 +173,8 @@ int RunCountCommand(const std::vector<std::string>& args) {
                options.open, isatty(STDERR_FILENO) == 1);
   try {
     if (options.code_page) SetSystemCodePage(*options.code_page);
-    TFileListModel list = BuildFileList(options.paths);
+    TFileListModel list = BuildFileList(
+        options.paths, options.recursive ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly);
     if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
     TCodingRunRequest request;

@@ -1,5 +1,6 @@
-// farrowdale-cli: headless coding runs ("count"), the marker check ("check") and a pattern
-// tester ("match").
+// farrowdale-cli: headless coding runs ("count"), the marker check ("check"), a pattern
+// tester ("match"), the comparison of two coders ("agree") and the exchange export
+// ("export").
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -17,17 +18,30 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                       [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                       [--open] PATH...\n"
+    "                       [--recursive] [--open] PATH...\n"
     "      Counts the tagged passages of the text files in PATH (folders add their *.txt\n"
     "      files) and writes the reports.\n"
-    "  farrowdale-cli check --tagset FILE [--code-page NAME] PATH...\n"
+    "  farrowdale-cli check --tagset FILE [--code-page NAME] [--recursive] PATH...\n"
     "      Lists unclosed, stray and nested markers, empty passages and tag set mistakes.\n"
+    "  farrowdale-cli export --tagset FILE [--qdpx OUT.qdpx] [--qdc OUT.qdc] [--coder NAME]\n"
+    "                        [--filter PATTERN] [--folder DIR] [--code-page NAME]\n"
+    "                        [--recursive] PATH...\n"
+    "      Exports the coding as a REFI-QDA project and the tag set as a codebook.\n"
     "  farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
     "      Prints every match of PATTERN in FILE (standard input when absent or \"-\");\n"
     "      --count prints only their number.\n"
-    "  farrowdale-cli --help\n";
+    "  farrowdale-cli agree --tagset FILE [--tagset-b FILE] [--recursive] [--output DIR]\n"
+    "                       [--min-overlap P] [--code-page NAME] FOLDER_A FOLDER_B\n"
+    "      Compares two coders' copies of the same texts and measures their agreement per\n"
+    "      tag; writes agreement.htm and agreement.csv.\n"
+    "  farrowdale-cli --help | --version\n";
 
 }  // namespace
+
+int PrintVersion() {
+  std::cout << "farrowdale-cli (Morrow Farrowdale) " FARROWDALE_VERSION "\n";
+  return 0;
+}
 
 int UsageError(const std::string& complaint) {
   if (!complaint.empty()) std::cerr << "farrowdale-cli: " << complaint << "\n";
@@ -49,8 +63,11 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
+  if (command == "--version") return PrintVersion();
   if (command == "count") return RunCountCommand(args);
   if (command == "check") return RunCheckCommand(args);
   if (command == "match") return RunMatchCommand(args);
+  if (command == "agree") return RunAgreeCommand(args);
+  if (command == "export") return RunExportCommand(args);
   return UsageError("unknown command \"" + command + "\"");
 }

@@ -1,19 +1,30 @@
-// farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]
+// farrowdale-cli match [--first] [--count] [--bytes] [--code-page NAME] PATTERN [FILE]
 //
-// Runs a fresh engine (default modifiers) over the raw bytes of FILE, or of standard input
-// when FILE is absent or "-": Exec, then ExecNext while it matches (--first: Exec only).
-// Each match prints "start:length" (1-based, bytes of group 0), then a TAB and the text of
-// group 0 and of every capture group of the pattern, escaped. Exit 0 when something
+// Runs a fresh engine (default modifiers) over FILE, or over standard input when FILE is
+// absent or "-": Exec, then ExecNext while it matches (--first: Exec only). The subject is the
+// text as "count" searches it (byte-order marks, UTF-16 without a mark, the windows-1252
+// fallback, line ends as CR LF, cut at a zero character), with the same read warnings on
+// stderr; each match prints "LINE:COLUMN" (1-based, characters). With --bytes the subject is
+// the raw bytes and each match prints "START:LENGTH" (1-based, bytes). Then a TAB and the text
+// of group 0 and of every capture group of the pattern, escaped. Exit 0 when something
 // matched, 1 when nothing did, 2 on an engine or input error (its message is the last line
 // on stderr) and on usage errors.
+//
+// A FILE is read only when it is a regular file, and no further than the size it had when it
+// was opened; standard input may also be a pipe or a terminal, and is read up to the largest
+// subject the engine takes.
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,21 +32,29 @@
 
 #include "cli/commands.h"
 #include "regex/pattern_engine.h"
+#include "run/text_position.h"
 #include "text/code_page.h"
 #include "text/error.h"
+#include "text/narrow_text_file.h"
+#include "text/regular_file.h"
 
 namespace farrowdale::cli {
 namespace {
 
 constexpr const char* kMatchHelp =
-    "Usage: farrowdale-cli match [--first] [--count] [--code-page NAME] PATTERN [FILE]\n"
-    "Searches the raw bytes of FILE (standard input when absent or \"-\") for PATTERN and\n"
-    "prints one line per match: START:LENGTH, then a TAB and the text of the match and of\n"
-    "every capture group, with \\\\, \\t, \\n, \\r and \\xHH escapes.\n"
+    "Usage: farrowdale-cli match [--first] [--count] [--bytes] [--code-page NAME] PATTERN "
+    "[FILE]\n"
+    "Searches the text of FILE (standard input when absent or \"-\"), read as \"count\" reads\n"
+    "it, for PATTERN and prints one line per match: LINE:COLUMN (1-based, in characters),\n"
+    "then a TAB and the text of the match and of every capture group, with \\\\, \\t, \\n,\n"
+    "\\r and \\xHH escapes.\n"
     "  --first           only the first match\n"
     "  --count           only the number of matches\n"
+    "  --bytes           search the raw bytes, undecoded; positions as START:LENGTH in bytes\n"
     "  --code-page NAME  the system code page (windows-1252, windows-1251, UTF-8, ...)\n"
-    "Exit status: 0 matched, 1 no match, 2 usage or pattern error.\n";
+    "  --version         print the version and stop\n"
+    "  --help            print this text and stop\n"
+    "Exit status: 0 matched, 1 no match, 2 usage, input or pattern error.\n";
 
 // Bytes as one printable line: \\, \t, \n, \r, and \xHH for other control bytes, 0x7F and
 // every byte from 0x80.
@@ -81,37 +100,74 @@ void AdviseHugePages(char* data, size_t size) {
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// All bytes of stream: a regular file's size read straight into place, then whatever else
-// there is (all of a pipe), 64 KiB at a time.
-std::string ReadAll(std::FILE* stream) {
+// How much of standard input one read asks for.
+constexpr size_t kReadChunkBytes = size_t{1} << 16;
+// The largest subject the engine takes, in bytes.
+constexpr size_t kMaxSubjectBytes = std::numeric_limits<int32_t>::max() - 2;
+
+// The bytes of a FILE operand: a regular file only, up to the size it had when opened.
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  const TRegularFile file(path);
   std::string bytes;
-  struct stat info;
-  if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    bytes.reserve(static_cast<size_t>(info.st_size));
-    AdviseHugePages(bytes.data(), bytes.capacity());
-    bytes.resize(static_cast<size_t>(info.st_size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), stream));
-  }
-  char buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.append(buffer, n);
+  bytes.reserve(static_cast<size_t>(file.size()));
+  AdviseHugePages(bytes.data(), bytes.capacity());
+  file.ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
   return bytes;
 }
 
-std::string ReadSubject(const std::optional<std::string>& file) {
-  if (!file || *file == "-") {
-    std::string bytes = ReadAll(stdin);
-    if (std::ferror(stdin)) throw Error("Cannot read the standard input.");
-    return bytes;
+// The bytes of standard input from where it stands. A regular file is read no further than
+// the size it had when looked at; a pipe or a terminal up to kMaxSubjectBytes, past which it is
+// refused; anything else (a device such as /dev/zero, a folder) is refused before a byte is
+// read.
+std::string ReadStandardInput() {
+  struct stat info;
+  if (::fstat(STDIN_FILENO, &info) != 0) throw Error("Cannot read the standard input.");
+  const bool regular = S_ISREG(info.st_mode);
+  if (!regular && !S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode) &&
+      ::isatty(STDIN_FILENO) != 1) {
+    throw Error("Cannot read the standard input. " + NotRegularFileText(info.st_mode));
   }
-  const std::filesystem::path path(*file);
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
-                                                               &std::fclose);
-  if (!stream) throw FileOpenError(std::filesystem::absolute(path), errno);
-  std::string bytes = ReadAll(stream.get());
-  if (std::ferror(stream.get()))
-    throw FileOpenError(std::filesystem::absolute(path), errno != 0 ? errno : EIO);
+  const uint64_t limit = regular ? static_cast<uint64_t>(info.st_size) : kMaxSubjectBytes;
+  std::string bytes;
+  if (regular) {
+    bytes.reserve(static_cast<size_t>(limit));
+    AdviseHugePages(bytes.data(), bytes.capacity());
+  }
+  std::unique_ptr<char[]> buffer(new char[kReadChunkBytes]);
+  while (!regular || bytes.size() < limit) {
+    const size_t wanted =
+        regular ? static_cast<size_t>(std::min<uint64_t>(kReadChunkBytes, limit - bytes.size()))
+                : kReadChunkBytes;
+    const ssize_t got = ::read(STDIN_FILENO, buffer.get(), wanted);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw Error("Cannot read the standard input.");
+    if (got == 0) break;
+    if (bytes.size() + static_cast<size_t>(got) > kMaxSubjectBytes) {
+      throw Error("Cannot read the standard input. It holds more than " +
+                  std::to_string(kMaxSubjectBytes) + " bytes, more than a subject can hold.");
+    }
+    bytes.append(buffer.get(), static_cast<size_t>(got));
+  }
   return bytes;
+}
+
+bool IsStandardInput(const std::optional<std::string>& file) { return !file || *file == "-"; }
+
+// The subject as the coding run searches it; read warnings go to stderr, "PATH: warning: ...".
+std::string ReadDecodedSubject(const std::optional<std::string>& file) {
+  TNarrowTextFile text = IsStandardInput(file)
+                             ? NarrowJoinedTextOf(ReadStandardInput())
+                             : ReadNarrowJoinedText(std::filesystem::absolute(*file));
+  const std::string shown = IsStandardInput(file) ? "standard input" : *file;
+  for (const TextReadWarning& warning : text.warnings) {
+    std::cerr << shown << ": warning: " << warning.Message() << '\n';
+  }
+  return std::move(text.text);
+}
+
+std::string ReadRawSubject(const std::optional<std::string>& file) {
+  return IsStandardInput(file) ? ReadStandardInput()
+                               : ReadFileBytes(std::filesystem::absolute(*file));
 }
 
 }  // namespace
@@ -119,6 +175,7 @@ std::string ReadSubject(const std::optional<std::string>& file) {
 int RunMatchCommand(const std::vector<std::string>& args) {
   bool first_only = false;
   bool count_only = false;
+  bool raw_bytes = false;
   std::optional<std::string> code_page;
   std::vector<std::string> operands;
   bool options_done = false;
@@ -136,6 +193,10 @@ int RunMatchCommand(const std::vector<std::string>& args) {
       first_only = true;
     } else if (arg == "--count") {
       count_only = true;
+    } else if (arg == "--bytes") {
+      raw_bytes = true;
+    } else if (arg == "--version") {
+      return PrintVersion();
     } else if (arg == "--code-page") {
       if (i + 1 == args.size()) return UsageError("--code-page needs a code page name");
       code_page = args[++i];
@@ -151,7 +212,8 @@ int RunMatchCommand(const std::vector<std::string>& args) {
 
   try {
     if (code_page) SetSystemCodePage(*code_page);
-    const std::string subject = ReadSubject(file);
+    const std::string subject = raw_bytes ? ReadRawSubject(file) : ReadDecodedSubject(file);
+    TTextPositionCursor positions(subject);
     TPatternEngine engine;
     engine.SetExpression(pattern);
     std::string out;
@@ -162,7 +224,12 @@ int RunMatchCommand(const std::vector<std::string>& args) {
       matched = true;
       ++matches;
       if (count_only) continue;
-      out += std::to_string(engine.MatchPos(0)) + ":" + std::to_string(engine.MatchLen(0));
+      if (raw_bytes) {
+        out += std::to_string(engine.MatchPos(0)) + ":" + std::to_string(engine.MatchLen(0));
+      } else {
+        const TTextPosition at = positions.PositionOf(static_cast<size_t>(engine.MatchPos(0) - 1));
+        out += std::to_string(at.line) + ":" + std::to_string(at.column);
+      }
       for (int group = 0; group <= engine.CaptureGroupCount(); ++group) {
         out += '\t';
         out += EscapeBytes(engine.MatchedText(group));
@@ -177,7 +244,8 @@ int RunMatchCommand(const std::vector<std::string>& args) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
     return matched ? 0 : 1;
-  } catch (const Error& e) {
+  } catch (const std::exception& e) {
+    // Error carries its message; anything else (memory running out) is named as it is.
     std::fflush(stdout);
     std::cerr << e.what() << "\n";
     return 2;

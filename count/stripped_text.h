@@ -27,7 +27,9 @@
 namespace farrowdale {
 
 // One passage as an interval of the stripped text: the characters its trimmed passage
-// covers. passage is the passage as a run counts it (trimmed, narrow text).
+// covers, without the blanks (codes 32 and below) that stand at its edges once markers of
+// other tags there are removed (empty when the passage held nothing but such markers).
+// passage is the passage as a run counts it (trimmed, narrow text).
 struct TCodedInterval {
   int64_t start = 0;
   int64_t end = 0;

@@ -1,9 +1,11 @@
 #include "regex/compiler.h"
 
 #include <cstring>
+#include <vector>
 
 #include "regex/error_text.h"
 #include "regex/program.h"
+#include "text/case_variants.h"
 #include "text/code_page.h"
 
 namespace farrowdale::regex {
@@ -447,10 +449,32 @@ class Compiler {
     size_t end = start + (Peek() == '{' ? 1 : 0);
     while (end < pattern_.size() && !IsMeta(pattern_[end]) && !(extended && pattern_[end] == '#'))
       ++end;
+    if (FoldsBeyondAscii()) {
+      // A character with case variants beyond the ASCII pairs is an atom of its own.
+      for (size_t at = start; at < end;) {
+        const Utf8Character character = FirstUtf8Character(pattern_.substr(at, end - at));
+        if (HasVariantsBeyondAscii(character)) {
+          if (at > start) {
+            end = at;
+            break;
+          }
+          pos_ = at + character.length;
+          *flags_out = kHasWidth;
+          return EmitCaseVariants(character.code_point);
+        }
+        at += character.length;
+      }
+    }
     size_t length = end - start;
     if (length == 0) Fail(kErrInternalDisaster);
     const char after = end < pattern_.size() ? pattern_[end] : '\0';
-    if (length > 1 && IsQuantifier(after)) --length;
+    if (length > 1 && IsQuantifier(after)) {
+      // The quantifier takes the run's last character: in UTF-8 text all of its bytes (alone,
+      // they are a run of several bytes, repeated as a whole).
+      const size_t last =
+          settings_.utf8_text ? LastUtf8CharacterLength(pattern_.substr(start, length)) : 1;
+      if (last < length) length -= last;
+    }
     pos_ = start + length;
     *flags_out = kHasWidth | (length == 1 ? kSingleCharacter : 0);
     const int ret = EmitNode(On(kModifierI) ? kLiteralNoCase : kLiteral);
@@ -459,6 +483,55 @@ class Compiler {
       EmitByte(static_cast<uint8_t>(pattern_[i]));
     }
     EmitByte(0);
+    return ret;
+  }
+
+  // Under i in UTF-8 text, letters take their case variants from Unicode's simple case
+  // folding (a single-byte code page's pairs are those of SwapCase, byte for byte).
+  bool FoldsBeyondAscii() const { return On(kModifierI) && settings_.utf8_text; }
+
+  // The length of the well-formed UTF-8 character that ends bytes, or 1.
+  static size_t LastUtf8CharacterLength(std::string_view bytes) {
+    for (size_t back = 2; back <= 4 && back <= bytes.size(); ++back) {
+      const auto c = static_cast<unsigned char>(bytes[bytes.size() - back + 1]);
+      if ((c & 0xC0) != 0x80) return 1;
+      if (FirstUtf8Character(bytes.substr(bytes.size() - back)).length == back) return back;
+    }
+    return 1;
+  }
+
+  static bool HasVariantsBeyondAscii(const Utf8Character& character) {
+    if (character.length == 0 || (character.code_point == 0 && character.length == 1)) {
+      return false;  // an ill-formed byte stands for itself
+    }
+    const std::vector<char32_t> variants = SimpleCaseVariants(character.code_point);
+    return variants.size() > 1 && variants.back() >= 0x80;
+  }
+
+  // One alternative per case variant of c, each its UTF-8 bytes as a Literal, joined by an
+  // Empty node the way a group's alternatives are joined by its GroupClose node.
+  int EmitCaseVariants(char32_t c) {
+    int ret = -1;
+    int last = -1;
+    for (const char32_t variant : SimpleCaseVariants(c)) {
+      const int branch = EmitNode(kAlternative);
+      EmitNode(kLiteral);
+      for (const char byte : Utf8Of(variant)) EmitByte(static_cast<uint8_t>(byte));
+      EmitByte(0);
+      if (ret == -1) {
+        ret = branch;
+      } else {
+        Tail(last, branch);
+      }
+      last = branch;
+    }
+    const int ender = EmitNode(kEmpty);
+    Tail(last, ender);
+    if (emitting_) {
+      for (int branch = ret; branch != ender; branch = NextNode(code_, branch)) {
+        OperandTail(branch, ender);
+      }
+    }
     return ret;
   }
 

@@ -20,6 +20,11 @@ struct CompileSettings {
   // "^" and "$" under m become line anchors only when there is some line break to anchor at
   // (LineBreakSet not empty, or LinePairedSeparator assigned).
   bool line_breaks_defined = true;
+  // The subject is UTF-8 text: under i, letters match their case variants by Unicode's simple
+  // case folding (text/case_variants.h), and a quantifier after a character of several bytes
+  // repeats the whole character. Otherwise every byte is a character, with the case pairs of
+  // the code page's SwapCase.
+  bool utf8_text = false;
 };
 
 struct Program {

@@ -12,6 +12,7 @@
 #include "regex/search.h"
 #include "regex/search_hints.h"
 #include "regex/subject_buffer.h"
+#include "text/code_page.h"
 
 namespace farrowdale {
 
@@ -65,6 +66,7 @@ struct TPatternEngine::State {
     settings.whitespace_set = whitespace;
     settings.word_character_set = word_characters;
     settings.line_breaks_defined = !line_breaks.empty() || search.view.paired_assigned;
+    settings.utf8_text = SystemCodePageName() == "UTF-8";
     program = regex::Compile(expression, settings);
     hints = regex::ComputeSearchHints(*program);
     search.NewSubject();

@@ -1,5 +1,6 @@
 #include "report/csv_tables.h"
 
+#include "report/cooccurrence_section.h"
 #include "text/code_page.h"
 #include "text/utf8.h"
 
@@ -66,6 +67,31 @@ void AddPassageRecord(TCsvTable& table, std::string_view tag_name, std::string_v
   table.AddNumber(position.column);
   table.AddText(passage);
   table.EndRecord();
+}
+
+TCsvTable CooccurrenceTable() {
+  return TCsvTable({"tag_a", "tag_b", "file", "a_passages", "b_passages", "cooccurring",
+                    "identical", "a_inside_b", "b_inside_a", "crossing", "c_coefficient"});
+}
+
+void AddCooccurrenceRecords(TCsvTable& table, const std::vector<std::string>& tag_names,
+                            const TCooccurrenceMatrix& matrix, std::string_view file_name) {
+  for (size_t a = 0; a < matrix.size(); ++a) {
+    for (size_t b = 0; b < matrix.size(); ++b) {
+      if (a == b) continue;
+      const TPairCounts& pair = matrix.At(a, b);
+      table.AddNarrow(tag_names.at(a));
+      table.AddNarrow(tag_names.at(b));
+      table.AddNarrow(file_name);
+      for (const int64_t count :
+           {pair.a_passages, pair.b_passages, pair.Cooccurring(), pair.identical, pair.a_inside_b,
+            pair.b_inside_a, pair.crossing}) {
+        table.AddNumber(count);
+      }
+      table.AddNarrow(FormatCoefficient(pair.CCoefficient(), 4));
+      table.EndRecord();
+    }
+  }
 }
 
 }  // namespace farrowdale

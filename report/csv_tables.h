@@ -1,6 +1,10 @@
-// The two tables a run can write beside its reports, for spreadsheets and scripts:
+// The tables a run can write beside its reports, for spreadsheets and scripts:
 //   result_counts.csv    tag,file,passages,distinct passages  (one record per file and tag)
 //   result_passages.csv  tag,file,line,column,passage        (one record per occurrence)
+//   result_cooccurrence.csv  tag_a,tag_b,file,a_passages,b_passages,cooccurring,identical,
+//                        a_inside_b,b_inside_a,crossing,c_coefficient (one record per ordered
+//                        pair of different tags and file, then per pair over all files with
+//                        file "*"; c with a dot and four decimals)
 // Records come file after file in list order, within a file tag after tag in tag-set order,
 // within a tag in order of occurrence. "file" is the file's name as the reports show it.
 //
@@ -14,7 +18,9 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "run/cooccurrence_counts.h"
 #include "run/stat_info.h"
 #include "run/text_position.h"
 
@@ -22,6 +28,7 @@ namespace farrowdale {
 
 inline constexpr char kCountsTableName[] = "result_counts.csv";
 inline constexpr char kPassagesTableName[] = "result_passages.csv";
+inline constexpr char kCooccurrenceTableName[] = "result_cooccurrence.csv";
 
 // A CSV table built in memory, record by record.
 class TCsvTable {
@@ -57,6 +64,13 @@ TCsvTable PassagesTable();
 // Appends one occurrence's record.
 void AddPassageRecord(TCsvTable& table, std::string_view tag_name, std::string_view file_name,
                       const TTextPosition& position, std::u16string_view passage);
+
+// An empty co-occurrence table (header only).
+TCsvTable CooccurrenceTable();
+// Appends a record for every ordered pair of different tags of matrix; tag_names are narrow,
+// one per row of matrix, and file_name is "*" for the counts over all files.
+void AddCooccurrenceRecords(TCsvTable& table, const std::vector<std::string>& tag_names,
+                            const TCooccurrenceMatrix& matrix, std::string_view file_name);
 
 }  // namespace farrowdale
 

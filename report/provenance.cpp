@@ -4,13 +4,13 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 #include "text/code_page.h"
+#include "text/error.h"
+#include "text/regular_file.h"
 
 namespace farrowdale {
 namespace {
@@ -70,10 +70,16 @@ std::string Sha256Hex(std::string_view bytes) {
 }
 
 std::string FileSha256Hex(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return in.bad() ? std::string() : Sha256Hex(bytes);
+  // Read as every other input is: a regular file only, no further than its size at open.
+  try {
+    const TRegularFile file(path);
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(file.size()));
+    file.ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
+    return Sha256Hex(bytes);
+  } catch (const Error&) {
+    return {};
+  }
 }
 
 std::u16string RenderProvenance(const TProvenance& provenance) {
@@ -92,6 +98,15 @@ std::u16string RenderProvenance(const TProvenance& provenance) {
     AppendItem(out, "Files", Escaped(std::to_string(provenance.file_count)));
     AppendItem(out, "Reports", Escaped(provenance.one_file ? "one for all files" : "one per file"));
     AppendItem(out, "Code page", Escaped(provenance.code_page));
+    // Only when some file was read otherwise: a report from before keeps its bytes.
+    if (!provenance.files_read_as.empty()) {
+      std::u16string read_as;
+      for (const auto& [file, encoding] : provenance.files_read_as) {
+        if (!read_as.empty()) AppendAscii(read_as, "<br>");
+        AppendMarkupNarrow(read_as, file + ": " + encoding);
+      }
+      AppendItem(out, "Read otherwise", read_as);
+    }
     // The filter is shown as code, so that a filter spelled "none" differs from no filter.
     AppendItem(out, "Filter",
                provenance.filter.empty() ? Escaped("none") : Code(provenance.filter));

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace farrowdale {
 
@@ -20,6 +22,9 @@ struct TProvenance {
   bool one_file = false;   // one combined report rather than one per file
   std::string code_page;   // the system code page's name
   std::string filter;      // narrow text; empty when no filter chose the files
+  // Every file read in an encoding other than the code page, by name (as the run names it),
+  // with that encoding ("UTF-16 LE"), in run order.
+  std::vector<std::pair<std::string, std::string>> files_read_as;
 };
 
 // The program's name and version as the provenance names them.
@@ -31,7 +36,7 @@ std::string FormatLocalIsoTime(std::chrono::system_clock::time_point time);
 
 // The SHA-256 of bytes as 64 lower-case hex digits.
 std::string Sha256Hex(std::string_view bytes);
-// The same of a file's bytes; empty when the file cannot be read (no tag set chosen, or a
+// The same of a regular file's bytes; empty when it cannot be read (no tag set chosen, or a
 // missing one, which a run takes as an empty tag set).
 std::string FileSha256Hex(const std::filesystem::path& path);
 

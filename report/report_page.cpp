@@ -78,7 +78,8 @@ TReportTemplate::TReportTemplate(const std::filesystem::path& path,
   }
   text_ = page.JoinedText();
   for (const std::string_view section :
-       {kChartPlaceholder, kPassagesPlaceholder, kProvenancePlaceholder}) {
+       {kChartPlaceholder, kPassagesPlaceholder, kProvenancePlaceholder, kCooccurrencePlaceholder,
+        kProblemsPlaceholder}) {
     if (Holds(section)) placeholders.push_back(section);
   }
   placeholders.insert(placeholders.end(),

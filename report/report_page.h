@@ -36,6 +36,8 @@ inline constexpr std::string_view kTablePlaceholder = "{@table}";
 inline constexpr std::string_view kChartPlaceholder = "{@chart}";
 inline constexpr std::string_view kPassagesPlaceholder = "{@passages}";
 inline constexpr std::string_view kProvenancePlaceholder = "{@provenance}";
+inline constexpr std::string_view kCooccurrencePlaceholder = "{@cooccurrence}";
+inline constexpr std::string_view kProblemsPlaceholder = "{@problems}";
 
 // True when a regular file (or a link to one) exists at path; a folder does not count.
 bool TemplateFileExists(const std::filesystem::path& path);
@@ -54,8 +56,8 @@ class TReportTemplate {
   // Reads the template at path when a regular file is there and cuts it at the placeholders
   // a writer fills, in this order: placeholders (the writer's own; the views must outlive
   // the template), each section placeholder the template holds (chart, passages,
-  // provenance), then "{@copy}", "{@author}" and "{@filename}". Uses the code page in force.
-  // A template that cannot be read keeps its error for Pieces().
+  // provenance, co-occurrence), then "{@copy}", "{@author}" and "{@filename}". Uses the code page
+  // in force. A template that cannot be read keeps its error for Pieces().
   TReportTemplate(const std::filesystem::path& path, std::vector<std::string_view> placeholders);
 
   bool Exists() const { return exists_; }

@@ -14,6 +14,10 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
     out.AppendUnicode(RenderPassagesSection(*additions.passages));
   } else if (placeholder == kProvenancePlaceholder && additions.provenance) {
     out.AppendUnicode(RenderProvenance(*additions.provenance));
+  } else if (placeholder == kCooccurrencePlaceholder && additions.cooccurrence) {
+    out.AppendUnicode(RenderCooccurrenceSection(*additions.cooccurrence));
+  } else if (placeholder == kProblemsPlaceholder && additions.problems) {
+    out.AppendUnicode(RenderProblemsSection(*additions.problems));
   }
 }
 

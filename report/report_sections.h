@@ -1,5 +1,6 @@
 // The sections a template may place around its table, each where its placeholder stands:
-// "{@chart}" (bar charts), "{@passages}" (passages in context) and "{@provenance}". A value
+// "{@chart}" (bar charts), "{@passages}" (passages in context), "{@provenance}", "{@problems}"
+// and, in the combined report, "{@cooccurrence}". A value
 // is made only for a placeholder the template holds, so a template without them is filled
 // exactly as before and costs nothing more.
 #ifndef FARROWDALE_REPORT_REPORT_SECTIONS_H_
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "report/chart_svg.h"
+#include "report/cooccurrence_section.h"
 #include "report/passages_section.h"
+#include "report/problems_section.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
 #include "report/report_stream.h"
@@ -22,6 +25,8 @@ namespace farrowdale {
 struct TReportAdditions {
   const TProvenance* provenance = nullptr;
   const std::vector<TTagPassages>* passages = nullptr;  // one per table row, in row order
+  const TCooccurrenceView* cooccurrence = nullptr;      // over all files
+  const TRunProblems* problems = nullptr;
 };
 
 // Whether the table's hit lists link to the passages section: only when the template holds

@@ -34,10 +34,14 @@ struct Additions {
     provenance.code_page = "windows-1252";
     passages = {{"a", "FF0000", {{u"x", 2, {{"f.txt", {1, 4}, u"<e>", u"x", u"</e>"}}}}},
                 {"b", "000000", {}}};
+    cooccurrence = {{"a", "b\"<&"}, {"FF0000", "000000"}, {3, 2}, TCooccurrenceMatrix(2)};
+    cooccurrence.matrix.At(0, 1) = {3, 2, 1, 0, 0, 1};
+    cooccurrence.matrix.At(1, 0) = cooccurrence.matrix.At(0, 1).Mirrored();
   }
-  TReportAdditions Given() const { return {&provenance, &passages}; }
+  TReportAdditions Given() const { return {&provenance, &passages, &cooccurrence}; }
   TProvenance provenance;
   std::vector<TTagPassages> passages;
+  TCooccurrenceView cooccurrence;
 };
 
 // Both writers, with a template of the given text; returns the two reports' bytes.
@@ -92,6 +96,29 @@ TEST(ReportSectionsTest, EachSectionStandsWhereItsPlaceholderIsAndHitListsLinkTo
     EXPECT_NE(report.find(std::string("[\0]\0", 4)), std::string::npos);
     EXPECT_EQ(report.find(std::string("h\0r\0e\0f\0", 8)), std::string::npos);
   }
+}
+
+TEST(ReportSectionsTest, TheCooccurrenceMatrixShadesEachPairByItsCoefficient) {
+  CodePageGuard code_page("windows-1252");
+  const ScratchFolder folder;
+  const Additions additions;
+  const std::string report = WriteBoth(folder, "[{@cooccurrence}]", additions.Given()).second;
+  const std::string text = ToNarrow(std::u16string(
+      reinterpret_cast<const char16_t*>(report.data() + 2), (report.size() - 2) / 2));
+  // Two pairs of three and two passages: c = 2 / 3, the shade 60 % of that.
+  EXPECT_NE(text.find("<td class=\"d\">3</td><td class=\"m\" style=\"background:rgba(42,93,143,"
+                      "0.40)\" title=\"a with b&quot;&lt;&amp;: identical 1, inside 0, "
+                      "containing 0, crossing 1\">2<br><span class=\"k\">c 0.67</span></td>"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("title=\"b&quot;&lt;&amp; with a: identical 1, inside 0, containing 0, "
+                      "crossing 1\""),
+            std::string::npos);
+  EXPECT_NE(text.find("<td class=\"d\">2</td></tr>"), std::string::npos);
+  // Without the counts (the per-file report has no matrix) the placeholder stays empty.
+  TReportAdditions none = additions.Given();
+  none.cooccurrence = nullptr;
+  EXPECT_EQ(WriteBoth(folder, "[{@cooccurrence}]", none), WriteBoth(folder, "[]", none));
 }
 
 TEST(ReportSectionsTest, TheTemplateHoldsAPlaceholderInItsDecodedText) {

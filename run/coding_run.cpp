@@ -4,25 +4,24 @@
 // are read and counted on several threads; everything the user sees follows in list order.
 #include "run/coding_run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
-#include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
+#include "count/cooccurrence.h"
+#include "count/stripped_text.h"
 #include "report/csv_tables.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "run/distinct_passages.h"
+#include "run/file_names.h"
 #include "run/frequency_list.h"
+#include "run/listed_files.h"
 #include "run/marker_check.h"
 #include "run/parallel_files.h"
 #include "run/passage_places.h"
@@ -40,37 +39,6 @@ namespace farrowdale {
 namespace {
 
 constexpr char kCombinedReportName[] = "result.htm";
-
-// The files of the list, by name and by identity (links), so that no report is ever written
-// over one of them: the user's texts are only ever read.
-class TListedFiles {
- public:
-  explicit TListedFiles(const std::vector<TFileItem>& items) {
-    for (const TFileItem& item : items) {
-      names_.insert(item.path.lexically_normal().native());
-      if (const auto id = FileId(item.path)) ids_.insert(*id);
-    }
-  }
-
-  // Throws the file-create error when report would replace a listed file, or could not be
-  // replaced at all (a link, a folder).
-  void CheckReportPath(const std::filesystem::path& report) const {
-    const std::optional<TFileIdentity> id = CheckReplaceableFile(report);
-    if (names_.contains(report.lexically_normal().native()) || (id && ids_.contains(*id))) {
-      throw FileCreateError(report, EEXIST);
-    }
-  }
-
- private:
-  static std::optional<TFileIdentity> FileId(const std::filesystem::path& path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return TFileIdentity{info.st_dev, info.st_ino};
-  }
-
-  std::unordered_set<std::filesystem::path::string_type> names_;  // normal forms
-  std::set<TFileIdentity> ids_;
-};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
@@ -168,24 +136,60 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 // the text itself when the tables or the passages section need it.
 struct TFileOutcome {
   TextReadWarnings warnings;
+  std::string read_as;
   TStatArray stats;
-  size_t marker_problems = 0;
+  TFileProblems problems;
   std::exception_ptr count_error;
   std::string text;
+  // How the file's tags co-occur, when the tables or the combined report want it.
+  TCooccurrenceMatrix cooccurrence;
   // Per-file mode without passages in context: the report, rendered and synced on the
   // worker, or the error that stopped it; committed or told in list order.
   std::optional<TAtomicFile> report;
   std::exception_ptr report_error;
 };
 
-// How many marker problems one file holds, found on the run's reading and scan of it and
-// counted without being made; none when the tag set has no tag to search.
-size_t CountMarkerProblems(const TMarkerCheck& check, const TNarrowTextFile& file,
-                           const TTagArray& tag_set, const TScannedText& scanned) {
-  if (check.tags_searched() == 0) return 0;
-  return static_cast<size_t>(
-      check.CountScannedTextProblems(file.text, file.warnings.size(), tag_set, scanned));
+// What one file's reading and the run's scan of it give to the problems section: its read
+// notes, and its marker problems (none when the tag set has no tag to search), counted
+// without being made but for the first few, named by the file's name in the run.
+TFileProblems FileProblems(const TMarkerCheck& check, const std::string& name,
+                           const TNarrowTextFile& file, const TTagArray& tag_set,
+                           const TScannedText& scanned) {
+  TFileProblems problems;
+  problems.file_name = name;
+  for (const TextReadWarning& warning : file.warnings) {
+    problems.read_notes.push_back(warning.Message());
+  }
+  if (check.tags_searched() == 0) return problems;
+  std::vector<TCheckProblem> first;
+  problems.marker_problems = check.CountScannedTextProblems(
+      file.text, tag_set, scanned, kListedProblemsPerFile, NarrowToPath(name), &first);
+  for (const TCheckProblem& problem : first) {
+    problems.first_problems.push_back(FormatCheckProblem(problem));
+  }
+  return problems;
 }
+
+// A report's additions with its own file's problems and provenance, in per-file mode.
+struct TFileAdditions {
+  TFileAdditions(const TReportAdditions& run_additions, const TRunProblems& run_problems,
+                 const TFileProblems& file_problems, const std::string& read_as)
+      : provenance(*run_additions.provenance), additions(run_additions) {
+    problems.tag_set_problems = run_problems.tag_set_problems;
+    if (file_problems.marker_problems > 0 || !file_problems.read_notes.empty()) {
+      problems.files.push_back(file_problems);
+    }
+    if (!read_as.empty()) provenance.files_read_as.emplace_back(file_problems.file_name, read_as);
+    additions.provenance = &provenance;
+    additions.problems = &problems;
+  }
+  TFileAdditions(const TFileAdditions&) = delete;
+  TFileAdditions& operator=(const TFileAdditions&) = delete;
+
+  TProvenance provenance;
+  TRunProblems problems;
+  TReportAdditions additions;
+};
 
 }  // namespace
 
@@ -238,8 +242,11 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   }
   const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
   const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
+  const std::filesystem::path cooccurrence_table_path =
+      request.corpus_folder / kCooccurrenceTableName;
   if (request.write_tables) {
-    for (const std::filesystem::path& table : {counts_table_path, passages_table_path}) {
+    for (const std::filesystem::path& table :
+         {counts_table_path, passages_table_path, cooccurrence_table_path}) {
       listed_files.CheckReportPath(table);
       CheckReplaceableFile(table);
     }
@@ -249,8 +256,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     if (item.checked) ticked.push_back(&item);
   }
   const int files_ticked = static_cast<int>(ticked.size());
+  std::vector<std::filesystem::path> ticked_paths;
+  for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
+  // The files' names in reports and tables: their paths in the corpus.
+  const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
 
-  const TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+  TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
   const TReportTemplate report_template =
       one_file_mode ? CombinedReportTemplate(template_path) : FileReportTemplate(template_path);
@@ -260,11 +271,31 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // report is written and synced on the worker that counted its file.
   const bool reports_on_workers = !one_file_mode && !with_passages;
   std::vector<TTagPassages> passages;
-  const TReportAdditions additions{&provenance, with_passages ? &passages : nullptr};
+  // The tag set's problems, then those of each file with something to say.
+  TRunProblems run_problems;
+  for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+    run_problems.tag_set_problems.push_back(FormatCheckProblem(problem));
+  }
+  const TReportAdditions additions{.provenance = &provenance,
+                                   .passages = with_passages ? &passages : nullptr,
+                                   .problems = &run_problems};
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
   TPassagePlaces places(request.write_tables, with_passages);
   const bool keep_texts = counts_table || with_passages;
+  // Co-occurrence needs each file stripped of its markers: done only when asked for.
+  const bool with_cooccurrence =
+      request.write_tables || (one_file_mode && report_template.Holds(kCooccurrencePlaceholder));
+  std::optional<TCsvTable> cooccurrence_table;
+  if (request.write_tables) cooccurrence_table.emplace(CooccurrenceTable());
+  TCooccurrenceView cooccurrence;
+  for (const TTagInfo& tag : tag_set) {
+    if (IsSkippedTag(tag)) continue;
+    cooccurrence.names.push_back(tag.Name);
+    cooccurrence.colors.push_back(tag.Color);
+  }
+  cooccurrence.passages.resize(cooccurrence.names.size());
+  cooccurrence.matrix = TCooccurrenceMatrix(cooccurrence.names.size());
 
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
@@ -281,14 +312,19 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
           outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
-          outcome.marker_problems = CountMarkerProblems(marker_check, file, tag_set, scanned);
+          outcome.problems = FileProblems(marker_check, shown_names[index], file, tag_set, scanned);
+          if (with_cooccurrence) {
+            outcome.cooccurrence =
+                CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);
+          }
         } catch (...) {
           outcome.count_error = std::current_exception();
         }
         if (reports_on_workers && !outcome.count_error) {
           try {
+            const TFileAdditions own(additions, run_problems, outcome.problems, file.read_as);
             outcome.report =
-                RenderFileReport(outcome.stats, report_template, reports[index], additions);
+                RenderFileReport(outcome.stats, report_template, reports[index], own.additions);
           } catch (...) {
             outcome.report_error = std::current_exception();
           }
@@ -298,6 +334,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
         }
         outcome.warnings = std::move(file.warnings);
+        outcome.read_as = std::move(file.read_as);
         if (keep_texts) outcome.text = std::move(file.text);
         return outcome;
       },
@@ -309,15 +346,29 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         if (outcome.count_error) std::rethrow_exception(outcome.count_error);
         TStatArray& stats = outcome.stats;
         for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-        if (outcome.marker_problems > 0) {
-          summary.marker_problems += static_cast<int64_t>(outcome.marker_problems);
+        if (outcome.problems.marker_problems > 0) {
+          summary.marker_problems += outcome.problems.marker_problems;
           ++summary.files_with_marker_problems;
         }
         ++summary.files_counted;
-        const std::string file_name = PathToNarrow(item.path.filename());
+        const std::string& file_name = shown_names[index];
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
         if (keep_texts) places.AddFile(outcome.text, tag_set, file_name);
+        if (with_cooccurrence) {
+          if (cooccurrence_table) {
+            AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, outcome.cooccurrence,
+                                   file_name);
+          }
+          cooccurrence.matrix += outcome.cooccurrence;
+          for (size_t tag = 0; tag < stats.size(); ++tag)
+            cooccurrence.passages[tag] += stats[tag].Freq;
+        }
         if (one_file_mode) {
+          if (outcome.problems.marker_problems > 0 || !outcome.problems.read_notes.empty()) {
+            run_problems.files.push_back(std::move(outcome.problems));
+          }
+          if (!outcome.read_as.empty())
+            provenance.files_read_as.emplace_back(file_name, outcome.read_as);
           file_names.push_back(file_name);
           pooled.AddFile(stats);
           // The combined report shows each file's Count and Freq only; its distinct texts
@@ -328,7 +379,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           if (with_passages) passages = places.TakeTagPassages(stats, DistinctLists(stats));
           places.ForgetOccurrences();
           if (with_passages) {
-            outcome.report = RenderFileReport(stats, report_template, reports[index], additions);
+            const TFileAdditions own(additions, run_problems, outcome.problems, outcome.read_as);
+            outcome.report =
+                RenderFileReport(stats, report_template, reports[index], own.additions);
           }
           if (outcome.report_error) std::rethrow_exception(outcome.report_error);
           if (outcome.report) {
@@ -350,14 +403,18 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       passages = places.TakeTagPassages(all_stats.front(), distinct);
       totals = std::move(counted);
     }
+    TReportAdditions combined_additions = additions;
+    combined_additions.cooccurrence = &cooccurrence;
     if (WriteCombinedReport(all_stats, totals, file_names, report_template, combined_report,
-                            additions)) {
+                            combined_additions)) {
       summary.reports.push_back(combined_report);
     }
   }
   if (counts_table) {
     WriteFileAtomically(counts_table_path, counts_table->bytes());
     WriteFileAtomically(passages_table_path, places.table().bytes());
+    AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, cooccurrence.matrix, "*");
+    WriteFileAtomically(cooccurrence_table_path, cooccurrence_table->bytes());
   }
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);

@@ -23,7 +23,8 @@ struct TCodingRunRequest {
   bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
   std::string filter;                   // narrow text; empty when no filter chose the files
-  // Also write result_counts.csv and result_passages.csv in the corpus folder.
+  // Also write result_counts.csv, result_passages.csv and result_cooccurrence.csv in the
+  // corpus folder.
   bool write_tables = false;
   int jobs = 0;  // threads that read and count files; 0: one per core
 };

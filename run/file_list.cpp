@@ -29,24 +29,35 @@ Error FolderReadError(const std::filesystem::path& folder, const std::error_code
   return Error("Cannot read folder \"" + PathToNarrow(folder) + "\". " + ec.message());
 }
 
-}  // namespace
-
-std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder) {
+// The relative paths of the text files the iterator It walks from folder.
+template <typename It>
+std::vector<std::filesystem::path::string_type> TextFileNames(const std::filesystem::path& folder) {
   std::error_code ec;
-  std::filesystem::directory_iterator it(folder, ec);
+  It it(folder, ec);
   if (ec) throw FolderReadError(folder, ec);
   std::vector<std::filesystem::path::string_type> names;
   // Only regular files (and links to them) are texts: a sub-folder, a pipe or a link to a
   // device so named would stop a run or never let it end. A broken link is left out too.
-  for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
+  for (const It end; it != end; it.increment(ec)) {
     if (ec) throw FolderReadError(folder, ec);
-    auto name = it->path().filename().native();
     std::error_code type_error;
-    if (EndsWithTxtIgnoringCase(name) && it->is_regular_file(type_error)) {
-      names.push_back(std::move(name));
+    if (EndsWithTxtIgnoringCase(it->path().filename().native()) &&
+        it->is_regular_file(type_error)) {
+      names.push_back(it->path().lexically_relative(folder).native());
     }
   }
   if (ec) throw FolderReadError(folder, ec);
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder,
+                                                         EFolderScan scan) {
+  std::vector<std::filesystem::path::string_type> names =
+      scan == EFolderScan::kWithSubFolders
+          ? TextFileNames<std::filesystem::recursive_directory_iterator>(folder)
+          : TextFileNames<std::filesystem::directory_iterator>(folder);
   std::sort(names.begin(), names.end());
   std::vector<std::filesystem::path> files;
   files.reserve(names.size());

@@ -16,10 +16,16 @@ struct TFileItem {
   bool checked = true;
 };
 
-// Every regular file of folder (not descending), or link to one, whose name ends in ".txt" in
-// any letter case, hidden files included, as folder / name, sorted by name.
-// Throws Error when the folder cannot be read.
-std::vector<std::filesystem::path> ListTextFilesOfFolder(const std::filesystem::path& folder);
+// Whether a folder's sub-folders are listed too.
+enum class EFolderScan { kFolderOnly, kWithSubFolders };
+
+// Every regular file of folder, or link to one, whose name ends in ".txt" in any letter case,
+// hidden files included, as folder / name, sorted by name. kWithSubFolders: also those of its
+// sub-folders at any depth (a link to a folder is not followed, so no folder is listed twice
+// and no loop can form), as folder / relative path, sorted by relative path.
+// Throws Error when a folder cannot be read.
+std::vector<std::filesystem::path> ListTextFilesOfFolder(
+    const std::filesystem::path& folder, EFolderScan scan = EFolderScan::kFolderOnly);
 
 // Whether two items name the same file the way the platform's file system compares names:
 // case-sensitively on Linux. Two items are the same exactly when their keys are equal.

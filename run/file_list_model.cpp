@@ -4,8 +4,9 @@
 
 namespace farrowdale {
 
-TFileListModel::TAddOutcome TFileListModel::AddFolder(const std::filesystem::path& folder) {
-  return AddFiles(ListTextFilesOfFolder(folder), folder);
+TFileListModel::TAddOutcome TFileListModel::AddFolder(const std::filesystem::path& folder,
+                                                      EFolderScan scan) {
+  return AddFiles(ListTextFilesOfFolder(folder, scan), folder);
 }
 
 TFileListModel::TAddOutcome TFileListModel::AddFiles(

@@ -35,7 +35,8 @@ class TFileListModel {
 
   // Appends the folder's *.txt entries (ListTextFilesOfFolder), ticked. Throws Error when
   // the folder cannot be read; then nothing changes.
-  TAddOutcome AddFolder(const std::filesystem::path& folder);
+  TAddOutcome AddFolder(const std::filesystem::path& folder,
+                        EFolderScan scan = EFolderScan::kFolderOnly);
   // Appends files, ticked, as given (callers pass absolute paths); folder is the folder they
   // count as chosen from.
   TAddOutcome AddFiles(const std::vector<std::filesystem::path>& files,

@@ -177,7 +177,7 @@ struct TFileFindings {
   std::string text;
   std::vector<std::pair<ECheckSeverity, std::string>> file_messages;  // kFile, by index
   std::vector<TFoundProblem> kept;   // by offset; at one offset in the order found
-  std::vector<int64_t> counts;       // per group (GroupIndex)
+  std::vector<int64_t> counts;       // per group (GroupIndex); notes are in none
   std::vector<int64_t> shared_ends;  // per searched tag
   int64_t keep_per_group = kAllLines;
 
@@ -207,11 +207,22 @@ void AddFound(TFileFindings& findings, const TFoundProblem& found) {
   ++count;
 }
 
+// A message about the whole file. A note (how the file was read) is kept to be listed
+// whatever the limit, and counted nowhere: it is no problem.
 void AddFileMessage(TFileFindings& findings, ECheckSeverity severity, std::string message) {
   TFoundProblem found;
   found.tag = static_cast<uint32_t>(findings.file_messages.size());
   findings.file_messages.emplace_back(severity, std::move(message));
-  AddFound(findings, found);
+  if (severity == ECheckSeverity::kNote) {
+    findings.kept.push_back(found);
+  } else {
+    AddFound(findings, found);
+  }
+}
+
+bool IsNote(const TFileFindings& findings, const TFoundProblem& found) {
+  return found.kind == ECheckKind::kFile &&
+         findings.file_messages[found.tag].first == ECheckSeverity::kNote;
 }
 
 // Checks one file's text with one tag and adds what it finds.
@@ -508,6 +519,10 @@ std::string Counted(int64_t count, const char* singular, const char* plural) {
 
 }  // namespace
 
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text) {
+  return FindMarkers(CompiledMarker(marker).get(), narrow_text);
+}
+
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
   TNarrowTextFile file = ReadNarrowJoinedText(path);
   TCheckedFile checked{std::move(file.text), {}};
@@ -541,7 +556,7 @@ TFileFindings TMarkerCheck::Findings(std::string narrow_text,
   findings.counts.assign(GroupCount(searched_tags_.size()), 0);
   findings.shared_ends.assign(searched_tags_.size(), 0);
   for (const std::string& warning : read_warnings) {
-    AddFileMessage(findings, ECheckSeverity::kWarning, warning);
+    AddFileMessage(findings, ECheckSeverity::kNote, warning);
   }
   return findings;
 }
@@ -551,7 +566,7 @@ std::vector<TCheckProblem> TMarkerCheck::CheckText(
     const std::vector<std::string>& read_warnings) const {
   TFileFindings findings = Findings(narrow_text, read_warnings, kAllLines);
   ScanAndCheck(findings);
-  return Described(path, findings);
+  return Described(path, findings.text, findings);
 }
 
 void TMarkerCheck::ScanAndCheck(TFileFindings& findings) const {
@@ -592,17 +607,25 @@ std::vector<TCheckProblem> TMarkerCheck::CheckScannedText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
     const TScannedText& run_scan) const {
-  TFileFindings findings = Findings(narrow_text, read_warnings, kAllLines);
+  TFileFindings findings = Findings({}, read_warnings, kAllLines);
   CheckScanned(narrow_text, RunScanned(run_tags, run_scan), findings);
-  return Described(path, findings);
+  return Described(path, narrow_text, findings);
 }
 
-int64_t TMarkerCheck::CountScannedTextProblems(const std::string& narrow_text, size_t read_warnings,
+int64_t TMarkerCheck::CountScannedTextProblems(const std::string& narrow_text,
                                                const TTagArray& run_tags,
-                                               const TScannedText& run_scan) const {
-  TFileFindings findings = Findings({}, {}, 0);
+                                               const TScannedText& run_scan, size_t listed,
+                                               const std::filesystem::path& path,
+                                               std::vector<TCheckProblem>* first) const {
+  // Each tag and kind keeps its first `listed`, found in order of place, so the first
+  // `listed` of all are among them.
+  TFileFindings findings = Findings({}, {}, first != nullptr ? static_cast<int64_t>(listed) : 0);
   CheckScanned(narrow_text, RunScanned(run_tags, run_scan), findings);
-  return findings.total() + static_cast<int64_t>(read_warnings);
+  if (first != nullptr) {
+    findings.kept.resize(std::min(findings.kept.size(), listed));
+    *first = Described(path, narrow_text, findings);
+  }
+  return findings.total();
 }
 
 void TMarkerCheck::CheckScanned(const std::string& narrow_text,
@@ -628,9 +651,9 @@ void TMarkerCheck::CheckScanned(const std::string& narrow_text,
 // Places and words the problems a check of one text found; made for one file at a time.
 class TFindingsDescriber {
  public:
-  TFindingsDescriber(const std::filesystem::path& path, const TFileFindings& findings,
-                     const TTagArray& tags)
-      : path_(path), findings_(findings), tags_(tags), positions_(findings.text) {}
+  TFindingsDescriber(const std::filesystem::path& path, const std::string& text,
+                     const TFileFindings& findings, const TTagArray& tags)
+      : path_(path), findings_(findings), tags_(tags), positions_(text) {}
 
   TCheckProblem Describe(const TFoundProblem& found) {
     if (found.kind == ECheckKind::kFile) {
@@ -652,8 +675,9 @@ class TFindingsDescriber {
 };
 
 std::vector<TCheckProblem> TMarkerCheck::Described(const std::filesystem::path& path,
+                                                   const std::string& text,
                                                    const TFileFindings& findings) const {
-  TFindingsDescriber describer(path, findings, searched_tags_);
+  TFindingsDescriber describer(path, text, findings, searched_tags_);
   std::vector<TCheckProblem> problems;
   problems.reserve(findings.kept.size());
   for (const TFoundProblem& found : findings.kept) problems.push_back(describer.Describe(found));
@@ -708,19 +732,25 @@ class TCheckListing {
 
   void AddFile(const std::filesystem::path& path, const TFileFindings& findings) {
     ++result_.files_checked;
-    if (findings.total() == 0) {
-      AddSharedEnds(findings);
-      return;
+    AddSharedEnds(findings);
+    const int64_t total = findings.total();
+    if (total > 0) {
+      ++result_.files_with_problems;
+      result_.problem_count += total;
     }
-    ++result_.files_with_problems;
-    result_.problem_count += findings.total();
-    TFindingsDescriber describer(path, findings, check_.searched_tags_);
     for (size_t i = 0; i < groups_.size(); ++i) {
       if (findings.counts[i] == 0) continue;
       groups_[i].count += findings.counts[i];
       ++groups_[i].files;
     }
+    if (findings.kept.empty()) return;
+    TFindingsDescriber describer(path, findings.text, findings, check_.searched_tags_);
     for (const TFoundProblem& found : findings.kept) {
+      // Notes belong to no group: listed in full, unless nothing is listed.
+      if (IsNote(findings, found)) {
+        if (options_.lines_per_group != 0) Emit(describer.Describe(found));
+        continue;
+      }
       TCheckGroup& group = Group(found.kind, found.tag);
       const bool first = group.files == 1 && group.first.message.empty();
       const bool listed = Listable(group);
@@ -729,7 +759,6 @@ class TCheckListing {
       if (first) group.first = problem;
       if (listed) List(group, problem);
     }
-    AddSharedEnds(findings);
   }
 
   void Finish() {
@@ -758,6 +787,10 @@ class TCheckListing {
   void List(TCheckGroup& group, const TCheckProblem& problem) {
     if (!Listable(group)) return;
     ++group.listed;
+    Emit(problem);
+  }
+
+  void Emit(const TCheckProblem& problem) {
     if (options_.on_listed) {
       options_.on_listed(problem);
     } else {
@@ -821,10 +854,29 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
   return result;
 }
 
+namespace {
+
+const char* SeverityLabel(ECheckSeverity severity) {
+  switch (severity) {
+    case ECheckSeverity::kError:
+      return "error: ";
+    case ECheckSeverity::kWarning:
+      return "warning: ";
+    case ECheckSeverity::kNote:
+      return "note: ";
+  }
+  return "";
+}
+
+}  // namespace
+
+bool ChangesCounts(const TCheckProblem& problem) {
+  return problem.severity != ECheckSeverity::kNote;
+}
+
 std::string FormatCheckProblem(const TCheckProblem& problem) {
   return PathToNarrow(problem.path) + ":" + std::to_string(problem.line) + ":" +
-         std::to_string(problem.column) + ": " +
-         (problem.severity == ECheckSeverity::kError ? "error: " : "warning: ") + problem.message;
+         std::to_string(problem.column) + ": " + SeverityLabel(problem.severity) + problem.message;
 }
 
 std::string ProblemPlacesText(bool in_tag_set, int files_with_problems, int files_checked) {

@@ -26,13 +26,18 @@ namespace farrowdale {
 // A text file as a run searches it, with what the reading had to guess or cut.
 struct TCheckedFile {
   std::string narrow_text;                 // as ReadNarrowJoinedText gives it
-  std::vector<std::string> read_warnings;  // each reported at the file's line 1
+  std::vector<std::string> read_warnings;  // each a note at the file's line 1
 };
 // Reads one file; throws Error when it cannot (reported as an error at the file's line 1).
 using TCheckFileReader = std::function<TCheckedFile(const std::filesystem::path&)>;
 
 // The run's own reading of a file, without read warnings.
 TCheckedFile ReadFileForCheck(const std::filesystem::path& path);
+
+// Where one marker alone (a pattern, as BeginMarkerPattern gives it for a begin marker)
+// matches in narrow_text: leftmost, non-overlapping, non-empty, in order. None for an empty
+// marker or one that is no valid pattern. For the markers a scan did not find in its pass.
+std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::string& narrow_text);
 
 // What a problem is about; the summary counts problems by tag and kind.
 enum class ECheckKind {
@@ -124,8 +129,9 @@ class TMarkerCheck {
   // Tags whose pattern compiles, each pair of markers once.
   int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
 
-  // One text's problems by place, found on the matches of the check's own scan of it; read_warnings
-  // are reported at its line 1. A search error is one error at line 1.
+  // One text's problems by place, found on the matches of the check's own scan of it;
+  // read_warnings are notes at its line 1, listed first and counted nowhere. A search error is
+  // one error at line 1.
   std::vector<TCheckProblem> CheckText(const std::filesystem::path& path,
                                        const std::string& narrow_text,
                                        const std::vector<std::string>& read_warnings) const;
@@ -137,9 +143,13 @@ class TMarkerCheck {
                                               const std::vector<std::string>& read_warnings,
                                               const TTagArray& run_tags,
                                               const TScannedText& run_scan) const;
-  // How many problems CheckScannedText finds, without making them: its count alone.
-  int64_t CountScannedTextProblems(const std::string& narrow_text, size_t read_warnings,
-                                   const TTagArray& run_tags, const TScannedText& run_scan) const;
+  // How many problems CheckScannedText finds (its read notes are none), counted without
+  // making them; the first `listed` of them by place alone are made, named by path, into
+  // first when that is not null.
+  int64_t CountScannedTextProblems(const std::string& narrow_text, const TTagArray& run_tags,
+                                   const TScannedText& run_scan, size_t listed = 0,
+                                   const std::filesystem::path& path = {},
+                                   std::vector<TCheckProblem>* first = nullptr) const;
 
  private:
   // CheckCoding's listing and its workers: the findings of files in order.
@@ -159,8 +169,8 @@ class TMarkerCheck {
                     TFileFindings& findings) const;
   std::vector<TScannedTag> RunScanned(const TTagArray& run_tags,
                                       const TScannedText& run_scan) const;
-  // Every problem of findings, in full.
-  std::vector<TCheckProblem> Described(const std::filesystem::path& path,
+  // The kept problems of findings in full, named by path and placed in text.
+  std::vector<TCheckProblem> Described(const std::filesystem::path& path, const std::string& text,
                                        const TFileFindings& findings) const;
   std::unique_ptr<TSearches> BorrowSearches() const;
   void ReturnSearches(std::unique_ptr<TSearches> searches) const;
@@ -186,7 +196,9 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader, const TCheckOptions& options);
 
-// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:"), without a line end.
+// False for a note (how a file was read), which changes no count; true for the rest.
+bool ChangesCounts(const TCheckProblem& problem);
+// "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", "note:"), without a line end.
 std::string FormatCheckProblem(const TCheckProblem& problem);
 // Where problems were found: "2 of 5 files", or "the tag set and 1 of 5 files".
 std::string ProblemPlacesText(bool in_tag_set, int files_with_problems, int files_checked);

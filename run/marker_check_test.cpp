@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -149,9 +150,9 @@ TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
           "as {2}; write \\{\\{/c1\\}\\} to match \"{{/c1}}\"",
           "tags.ini:7:1: warning: tag \"again\" has the same markers as tag \"quote\" at line "
           "1; both count the same passages",
-          "b:1:1: warning: not valid UTF-8; read as windows-1252",
+          "b:1:1: note: not valid UTF-8; read as windows-1252",
           "missing:1:1: error: Cannot open file \"missing\".",
-          "6 problems in the tag set and 2 of 3 files",
+          "5 problems in the tag set and 1 of 3 files",
       }));
   EXPECT_EQ(result.tags_searched, 1);
 }
@@ -174,16 +175,28 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
     for (const TCheckProblem& problem : check.CheckText("t", text, read_warnings)) {
       own.push_back(FormatCheckProblem(problem));
     }
+    const TScannedText scan = scanner.ScanWithMarkerHits(text);
     std::vector<std::string> from_run;
-    for (const TCheckProblem& problem : check.CheckScannedText("t", text, read_warnings, run_tags,
-                                                               scanner.ScanWithMarkerHits(text))) {
+    for (const TCheckProblem& problem :
+         check.CheckScannedText("t", text, read_warnings, run_tags, scan)) {
       from_run.push_back(FormatCheckProblem(problem));
     }
     EXPECT_EQ(from_run, own) << text;
     if (text.find("fine") == std::string::npos) {
       EXPECT_GT(own.size(), 2u) << text;
     }
-    EXPECT_EQ(own.front(), "t:1:1: warning: not valid UTF-8; read as windows-1252");
+    EXPECT_EQ(own.front(), "t:1:1: note: not valid UTF-8; read as windows-1252");
+    // count's tally: every problem but the note, and the first two by place as listed.
+    const Lines problems(own.begin() + 1, own.end());
+    std::vector<TCheckProblem> first;
+    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan), std::ssize(problems));
+    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan, 2, "t", &first),
+              std::ssize(problems));
+    Lines first_lines;
+    for (const TCheckProblem& problem : first) first_lines.push_back(FormatCheckProblem(problem));
+    EXPECT_EQ(first_lines,
+              Lines(problems.begin(), problems.begin() + std::min<size_t>(2, problems.size())))
+        << text;
   }
   EXPECT_EQ(check.tags_searched(), 2);
   EXPECT_TRUE(check.tag_set_problems().empty());
@@ -337,7 +350,14 @@ TEST_F(MarkerCheckTest, LimitedListingShowsTheFirstOfEachTagAndKindAndCountsEver
   std::map<TKey, std::set<fs::path>> files;
   std::map<TKey, std::string> first;
   Lines expected_listing;
+  int64_t counted = 0;
   for (const TCheckProblem& problem : full.problems) {
+    // A note (how a file was read) is listed whatever the limit, in no group, counted nowhere.
+    if (!ChangesCounts(problem)) {
+      expected_listing.push_back(Line(problem));
+      continue;
+    }
+    ++counted;
     const TKey key{problem.tag, problem.kind};
     if (counts[key]++ < kLimit) expected_listing.push_back(Line(problem));
     if (problem.kind != ECheckKind::kTagSet) files[key].insert(problem.path);
@@ -356,7 +376,8 @@ TEST_F(MarkerCheckTest, LimitedListingShowsTheFirstOfEachTagAndKindAndCountsEver
         dir_ / "tags.ini", std::vector<fs::path>(names.begin(), names.end()), Reader(), options);
     EXPECT_TRUE(limited.problems.empty());
     EXPECT_EQ(streamed, limit == 0 ? Lines{} : expected_listing);
-    EXPECT_EQ(limited.problem_count, static_cast<int64_t>(full.problems.size()));
+    EXPECT_EQ(limited.problem_count, counted);
+    EXPECT_EQ(full.problem_count, counted);
     EXPECT_EQ(FormatCheckSummary(limited), FormatCheckSummary(full));
     ASSERT_EQ(limited.groups.size(), counts.size());
     for (const TCheckGroup& group : limited.groups) {

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libicu-dev libgtest-dev libgmock-dev libssl-dev
+  libzip-dev libxml2-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg-dev libturbojpeg0-dev
   libpcre2-dev libbenchmark-dev

@@ -13,7 +13,8 @@
 namespace farrowdale {
 
 // kError: a coding run stops on it. kWarning: the run goes on but its counts may be wrong.
-enum class ECheckSeverity { kWarning, kError };
+// kNote: worth knowing, but it changes no count (a file read in a guessed encoding).
+enum class ECheckSeverity { kWarning, kError, kNote };
 
 struct TTagSetProblem {
   int line = 1;    // 1-based line of the tag set file

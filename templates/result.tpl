@@ -65,6 +65,8 @@ mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px 
   font-size: 13px; }
 .provenance dt { color: var(--muted); }
 .provenance dd { margin: 0; overflow-wrap: anywhere; }
+.problems h3 { font-size: 14px; margin: 10px 0 2px; overflow-wrap: anywhere; }
+.problems ul { margin: 0; padding-left: 1.4em; font-size: 13px; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4; margin: 14mm 12mm 16mm; }
@@ -96,6 +98,7 @@ footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 </table>
 {@chart}
 {@passages}
+{@problems}
 {@provenance}
 </main>
 <footer>Count: distinct passages &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences.</footer>

@@ -91,7 +91,8 @@ table:has(> .head > tr > td:nth-child(19)) .head td.f::before {
   content: "#" counter(file) " "; color: var(--muted); }
 body:has(table > .head > tr > td:nth-child(19)) .wide-note { display: block; }
 
-/* The sections a template may add below the table: charts, passages in context, provenance. */
+/* The sections a template may add below the table: charts, co-occurrence, passages in
+   context, provenance. */
 section { margin-top: 28px; }
 section > h2 { margin: 0 0 10px; font-size: 19px; }
 summary { cursor: pointer; }
@@ -109,16 +110,23 @@ ol.kwic li { overflow-wrap: anywhere; }
 .kwic .l, .kwic .r { color: #3d4754; }
 mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px solid #000; }
 .more { margin: 0 0 6px 2.6em; color: var(--muted); font-style: italic; }
+/* The co-occurrence matrix: each cell shaded by its c coefficient. */
+table.cooc { width: auto; font-size: 13px; font-variant-numeric: tabular-nums; }
+.cooc th { padding: 4px 8px; text-align: left; font-weight: 600; border-bottom: 1px solid var(--rule); }
+.cooc td { padding: 4px 8px; text-align: center; border: 1px solid var(--rule); }
+.cooc td.d { font-weight: 700; background: var(--band); }
 .provenance dl { display: grid; grid-template-columns: max-content 1fr; gap: 2px 16px; margin: 0;
   font-size: 13px; }
 .provenance dt { color: var(--muted); }
 .provenance dd { margin: 0; overflow-wrap: anywhere; }
+.problems h3 { font-size: 14px; margin: 10px 0 2px; overflow-wrap: anywhere; }
+.problems ul { margin: 0; padding-left: 1.4em; font-size: 13px; overflow-wrap: anywhere; }
 footer { margin-top: 18px; color: var(--muted); font-size: 12px; }
 @media print {
   @page { size: A4 landscape; margin: 10mm 10mm 12mm; }
   body { max-width: none; padding: 0; font-size: 9pt; }
   h1 { font-size: 15pt; }
-  .head td, tr.o td, .wide-note, mark { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  .head td, tr.o td, .wide-note, mark, .cooc td { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   .head td, .rows td { font-size: 8pt; }
   td > div.c { font-size: 8.5pt; min-width: 12em; }
   header { border-bottom-width: 2px; }
@@ -154,7 +162,9 @@ and file, written beside this report when tables are asked for (<code>--tables</
 </table>
 </div>
 {@chart}
+{@cooccurrence}
 {@passages}
+{@problems}
 {@provenance}
 </main>
 <footer>Each file column shows distinct/all passages in that file &middot; Count: distinct passages over all files &middot; Freq.: all passages &middot; each passage is followed by its number of occurrences over all files.</footer>

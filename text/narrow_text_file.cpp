@@ -4,6 +4,8 @@
 #include <emmintrin.h>
 #endif
 
+#include <functional>
+
 #include "text/code_page.h"
 #include "text/regular_file.h"
 #include "text/text_decoding.h"
@@ -147,24 +149,42 @@ class JoinedNarrowBuilder {
   bool ended_ = false;
 };
 
+// The joined narrow text of the bytes source hands over (size of them in all). Multi-byte
+// code pages other than UTF-8 may keep state across characters, so piecewise conversion is
+// not safe for them: they take the list's way, through read_into_list.
+TNarrowTextFile JoinNarrow(
+    const ChunkSource& source, uint64_t size,
+    const std::function<TextReadWarnings(TUnicodeStringList&)>& read_into_list) {
+  if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
+    TUnicodeStringList list;
+    TextReadWarnings warnings = read_into_list(list);
+    return {ToNarrow(list.JoinedText()), std::move(warnings), {}};
+  }
+  JoinedNarrowBuilder builder(size);
+  std::string read_as;
+  TextReadWarnings warnings = DecodeTextChunks(
+      source, [&builder](std::u16string_view piece) { return builder.Feed(piece); },
+      [&builder, size] { builder = JoinedNarrowBuilder(size); },
+      [&builder](std::string_view piece) { return builder.FeedNarrow(piece); }, &read_as);
+  return {builder.Finish(), std::move(warnings), std::move(read_as)};
+}
+
 }  // namespace
 
 TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path) {
-  // Multi-byte code pages other than UTF-8 may keep state across characters, so piecewise
-  // conversion is not safe for them: they take the list's way.
-  if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
-    TUnicodeStringList list;
-    TextReadWarnings warnings = list.ReadTextFile(path);
-    return {ToNarrow(list.JoinedText()), std::move(warnings)};
-  }
   const TRegularFile file(path);
-  JoinedNarrowBuilder builder(file.size());
-  TextReadWarnings warnings =
-      DecodeTextChunks([&file](const ChunkFeed& feed) { file.ReadChunks(feed); },
-                       [&builder](std::u16string_view piece) { return builder.Feed(piece); },
-                       [&builder, &file] { builder = JoinedNarrowBuilder(file.size()); },
-                       [&builder](std::string_view piece) { return builder.FeedNarrow(piece); });
-  return {builder.Finish(), std::move(warnings)};
+  return JoinNarrow([&file](const ChunkFeed& feed) { file.ReadChunks(feed); }, file.size(),
+                    [&path](TUnicodeStringList& list) { return list.ReadTextFile(path); });
+}
+
+TNarrowTextFile NarrowJoinedTextOf(std::string_view bytes) {
+  return JoinNarrow(
+      [bytes](const ChunkFeed& feed) {
+        for (size_t at = 0; at < bytes.size(); at += kDecodeChunkBytes) {
+          feed(bytes.substr(at, kDecodeChunkBytes));
+        }
+      },
+      bytes.size(), [bytes](TUnicodeStringList& list) { return list.LoadFromBytes(bytes); });
 }
 
 }  // namespace farrowdale

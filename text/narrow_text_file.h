@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "text/text_read_warning.h"
 
@@ -15,10 +16,15 @@ namespace farrowdale {
 struct TNarrowTextFile {
   std::string text;
   TextReadWarnings warnings;  // as ReadTextFile returns them
+  // The encoding the file was read in when it is not the system code page (a byte-order
+  // mark's or a guess's, see TextDecoder::ReadAs); empty when it is.
+  std::string read_as;
 };
 
 // Throws the file-open Error as ReadTextFile does.
 TNarrowTextFile ReadNarrowJoinedText(const std::filesystem::path& path);
+// The same text made from a file's bytes held in memory (standard input, say).
+TNarrowTextFile NarrowJoinedTextOf(std::string_view bytes);
 
 }  // namespace farrowdale
 

@@ -224,17 +224,40 @@ void TextDecoder::Decode(std::string_view bytes, bool at_end) {
   if (!sink_(decoded_)) text_ended_ = true;
 }
 
+std::string TextDecoder::ReadAs() const {
+  if (!detected_) return {};
+  switch (decoding_) {
+    case Decoding::kUtf16Le:
+      return "UTF-16 LE";
+    case Decoding::kUtf16Be:
+      return "UTF-16 BE";
+    case Decoding::kUtf8:
+      return utf8_code_page_ ? std::string() : "UTF-8";
+    case Decoding::kWindows1252:
+      return "windows-1252";
+    case Decoding::kSingleByteCodePage:
+    case Decoding::kAtEnd:
+      return {};
+  }
+  return {};
+}
+
 TextReadWarnings DecodeTextChunks(const ChunkSource& source, const TextDecoder::Sink& sink,
                                   const std::function<void()>& restart,
-                                  const TextDecoder::NarrowSink& narrow_sink) {
+                                  const TextDecoder::NarrowSink& narrow_sink,
+                                  std::string* read_as) {
   TextDecoder decoder(sink, TextDecoder::Unmarked::kSystemCodePage, narrow_sink);
   source([&decoder](std::string_view chunk) { decoder.Feed(chunk); });
   decoder.Finish();
-  if (!decoder.NotUtf8()) return decoder.Warnings();
+  if (!decoder.NotUtf8()) {
+    if (read_as) *read_as = decoder.ReadAs();
+    return decoder.Warnings();
+  }
   restart();
   TextDecoder legacy(sink, TextDecoder::Unmarked::kWindows1252);
   source([&legacy](std::string_view chunk) { legacy.Feed(chunk); });
   legacy.Finish();
+  if (read_as) *read_as = legacy.ReadAs();
   return legacy.Warnings();
 }
 

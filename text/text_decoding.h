@@ -58,6 +58,9 @@ class TextDecoder {
   bool NotUtf8() const { return not_utf8_; }
   // What the user should be told about the bytes so far, in the order it was found.
   const TextReadWarnings& Warnings() const { return warnings_; }
+  // The encoding the text was read in when it is not the system code page ("UTF-16 LE",
+  // "UTF-8", "windows-1252"); empty when it is, or while nothing was read.
+  std::string ReadAs() const;
 
  private:
   enum class Decoding { kUtf16Le, kUtf16Be, kUtf8, kWindows1252, kSingleByteCodePage, kAtEnd };
@@ -91,10 +94,12 @@ class TextDecoder {
 // anew (see TextDecoder::NotUtf8), restart is called first so that the sink can forget what it
 // received, and source is read a second time. Returns the warnings of the decoding that
 // counts. A narrow_sink, when given, takes the pieces that need no decoding (see
-// TextDecoder::NarrowSink) in their place in the order.
+// TextDecoder::NarrowSink) in their place in the order. read_as, when given, receives
+// TextDecoder::ReadAs of the decoding that counts.
 TextReadWarnings DecodeTextChunks(const ChunkSource& source, const TextDecoder::Sink& sink,
                                   const std::function<void()>& restart,
-                                  const TextDecoder::NarrowSink& narrow_sink = nullptr);
+                                  const TextDecoder::NarrowSink& narrow_sink = nullptr,
+                                  std::string* read_as = nullptr);
 
 }  // namespace farrowdale
 

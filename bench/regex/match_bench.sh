@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Whole processes: `farrowdale-cli match --count PATTERN FILE` against PCRE2 JIT
+# Whole processes: `farrowdale-cli match --bytes --count PATTERN FILE` against PCRE2 JIT
 # (pcre2_count) on the same file, with hyperfine; then the blow-up cases, engine only.
 # Usage: bench/regex/match_bench.sh BUILD_DIR [DATA_DIR]
 set -euo pipefail
@@ -28,9 +28,9 @@ PY
 }
 
 compare() {  # PATTERN FILE
-  echo "== $1 on $(basename "$2"): counts $("$cli" match --count "$1" "$2" || true)" \
+  echo "== $1 on $(basename "$2"): counts $("$cli" match --bytes --count "$1" "$2" || true)" \
        "(engine) and $("$peer" "$1" "$2" || true) (PCRE2)"
-  medians engine "$cli match --count '$1' $2" pcre2-jit "$peer '$1' $2"
+  medians engine "$cli match --bytes --count '$1' $2" pcre2-jit "$peer '$1' $2"
 }
 
 compare '<e>(.*?)</e>' "$data/prose.txt"
@@ -39,14 +39,14 @@ compare '(?i)<note>(.*?)</note>' "$data/prose.txt"
 compare '(<a>|<b>)(.*?)</[ab]>' "$data/prose.txt"
 
 echo "== 20 MB, begin marker with and without its end marker (engine)"
-medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
-  without-end "$cli match --count '<e>(.*?)</e >' $data/begins.txt"
+medians with-end "$cli match --bytes --count '<e>(.*?)</e>' $data/begins.txt" \
+  without-end "$cli match --bytes --count '<e>(.*?)</e >' $data/begins.txt"
 
 echo "== blow-up patterns on 100,000 characters (engine)"
-medians '(a|aa)+$' "$cli match --count '(a|aa)+\$' $data/as.txt" \
-  '(a+)+b' "$cli match --count '(a+)+b' $data/as.txt"
+medians '(a|aa)+$' "$cli match --bytes --count '(a|aa)+\$' $data/as.txt" \
+  '(a+)+b' "$cli match --bytes --count '(a+)+b' $data/as.txt"
 
 echo "== 20 MB, begin marker whose end marker is a class that never comes (engine)"
-medians with-end "$cli match --count '<e>(.*?)</e>' $data/begins.txt" \
-  class-end "$cli match --count '<e>(.*?)[0-9]' $data/begins.txt" \
-  any-then-class "$cli match --count '(.*?)[0-9]' $data/as.txt"
+medians with-end "$cli match --bytes --count '<e>(.*?)</e>' $data/begins.txt" \
+  class-end "$cli match --bytes --count '<e>(.*?)[0-9]' $data/begins.txt" \
+  any-then-class "$cli match --bytes --count '(.*?)[0-9]' $data/as.txt"

@@ -260,6 +260,46 @@ std::string PointerLineFromCheckOutput(const std::string& check_out) {
   return line + "; run \"farrowdale-cli check\" for the list\n";
 }
 
+// What a script tests for: notes about how a file was read leave check's exit code 0 (so
+// "check && count" goes on), a folder without texts is said out loud, and every command
+// answers --version.
+TEST_F(CheckTest, ExitCodesAndMessagesAScriptCanRelyOn) {
+  const fs::path corpus = root_ / "texts";
+  fs::create_directories(corpus / "empty");
+  WriteBytes(corpus / "legacy.txt", "<e>caf\xe9</e>\n");
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::vector<std::string> check = {"check", "--code-page", "UTF-8", "--tagset",
+                                          (root_ / "tags.ini").string()};
+  std::vector<std::string> args = check;
+  args.push_back(corpus.string());
+  CliResult result = Run(args);
+  EXPECT_EQ(result.exit_code, 0) << result.out;
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n')),
+            (corpus / "legacy.txt").string() + ":1:1: note: not valid UTF-8; read as windows-1252");
+  // The same note beside a problem that changes a count: exit 1.
+  WriteBytes(corpus / "stray.txt", "a</e>\n");
+  EXPECT_EQ(Run(args).exit_code, 1);
+
+  args = {"count",
+          "--templates",
+          FARROWDALE_TEMPLATES_DIR,
+          "--tagset",
+          (root_ / "tags.ini").string(),
+          (corpus / "empty").string()};
+  result = Run(args);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, (corpus / "empty").string() + ": warning: no .txt files here\n");
+
+  for (const std::vector<std::string>& version : {std::vector<std::string>{"--version"},
+                                                  {"count", "--version"},
+                                                  {"check", "--version"},
+                                                  {"match", "--version"}}) {
+    result = Run(version);
+    EXPECT_EQ(result.exit_code, 0) << version.front();
+    EXPECT_EQ(result.out, "farrowdale-cli (Morrow Farrowdale) 1.0\n") << version.front();
+  }
+}
+
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
   const fs::path corpus = CopyCodedCorpus();
   // The coded corpus with a text read in a guessed encoding and the letters beside it, once

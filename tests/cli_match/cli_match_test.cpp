@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,10 +44,17 @@ class CliMatchTest : public ::testing::Test {
 
   // Runs "farrowdale-cli match ARGS" with stdin_bytes on standard input.
   Result Match(const std::vector<std::string>& args, const std::string& stdin_bytes = "") {
-    const std::filesystem::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
+    const std::filesystem::path in = dir_ / "stdin";
     std::ofstream(in, std::ios::binary) << stdin_bytes;
+    return MatchReading(in, args);
+  }
+
+  // Runs "farrowdale-cli match ARGS" with standard input opened from in; killed after 60 s.
+  Result MatchReading(const std::filesystem::path& in, const std::vector<std::string>& args) {
+    const std::filesystem::path out = dir_ / "stdout", err = dir_ / "stderr";
     const pid_t pid = ::fork();
     if (pid == 0) {
+      ::alarm(60);
       const int fds[3] = {::open(in.c_str(), O_RDONLY),
                           ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                           ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
@@ -77,7 +85,7 @@ class CliMatchTest : public ::testing::Test {
 
 TEST_F(CliMatchTest, EveryMatchWithGroupsAndEscapedBytes) {
   const std::string file = WriteInput("<e>a\tb</e> <e>\r\n\\\x01\x7F\xE9</e><e></e>");
-  Result r = Match({"<e>(.*?)</e>", file});
+  Result r = Match({"--bytes", "<e>(.*?)</e>", file});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out,
             "1:10\t<e>a\\tb</e>\ta\\tb\n"
@@ -85,16 +93,16 @@ TEST_F(CliMatchTest, EveryMatchWithGroupsAndEscapedBytes) {
             "25:7\t<e></e>\t\n");
   EXPECT_EQ(r.err, "");
   // --first: Exec only.
-  r = Match({"--first", "<e>(.*?)</e>", file});
+  r = Match({"--bytes", "--first", "<e>(.*?)</e>", file});
   EXPECT_EQ(r.out, "1:10\t<e>a\\tb</e>\ta\\tb\n");
 }
 
 TEST_F(CliMatchTest, EmptyMatchesAndGroupsOutsideTheMatch) {
-  Result r = Match({"x*"}, "ab");
+  Result r = Match({"--bytes", "x*"}, "ab");
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "1:0\t\n2:0\t\n3:0\t\n");
   // Every capture group of the pattern gets a column, also one that took no part.
-  r = Match({"(a)|(b)", "-"}, "b");
+  r = Match({"--bytes", "(a)|(b)", "-"}, "b");
   EXPECT_EQ(r.out, "1:1\tb\t\tb\n");
 }
 
@@ -155,11 +163,53 @@ TEST_F(CliMatchTest, SubjectsAreReadWholeFromFilesAndStandardInputButNotFolders)
 
 TEST_F(CliMatchTest, CodePageDecidesCaseFolding) {
   // In windows-1251, 0xC0 and 0xE0 are the two cases of one letter.
-  Result r = Match({"--code-page", "windows-1251", "(?i)\xE0+"}, "x\xC0\xE0");
+  Result r = Match({"--bytes", "--code-page", "windows-1251", "(?i)\xE0+"}, "x\xC0\xE0");
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "2:2\t\\xC0\\xE0\n");
   r = Match({"--code-page", "no-such-code-page", "a"}, "a");
   EXPECT_EQ(r.exit_code, 2);
+}
+
+TEST_F(CliMatchTest, TextIsDecodedAsCountReadsItAndPlacedByLineAndColumn) {
+  // UTF-8 (line ends as CR LF, columns in characters, the matched text as UTF-8 bytes).
+  Result r = Match({"<e>(.*?)</e>", "-"}, "\xC3\xA9t\xC3\xA9\n\xC3\xA9 <e>a\nb</e> <e></e>");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "2:3\t<e>a\\r\\nb</e>\ta\\r\\nb\n3:7\t<e></e>\t\n");
+  EXPECT_EQ(r.err, "");
+  // The same text in UTF-16 LE with a mark, in UTF-16 BE without one, and in windows-1252:
+  // the same lines, columns and matched text; the guesses are warned about, naming FILE.
+  const std::string expected = "2:2\t<\\xC3\\xA9>\n";
+  EXPECT_EQ(
+      Match({"<\xC3\xA9>", WriteInput(std::string("\xFF\xFE\n\0\xE9\0<\0\xE9\0>\0", 12))}).out,
+      expected);
+  const std::string file = WriteInput(std::string("\0\n\0\xE9\0<\0\xE9\0>", 10));
+  r = Match({"<\xC3\xA9>", file});
+  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(r.err, file + ": warning: no byte-order mark; read as UTF-16 BE\n");
+  r = Match({"<\xC3\xA9>", "-"}, "\r\xE9<\xE9>");
+  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(r.err, "standard input: warning: not valid UTF-8; read as windows-1252\n");
+  // --bytes searches the same windows-1252 bytes as they are.
+  EXPECT_EQ(Match({"--bytes", "<\xE9>"}, "\r\xE9<\xE9>").out, "3:3\t<\\xE9>\n");
+}
+
+TEST_F(CliMatchTest, OnlyRegularFilesPipesAndTerminalsAreRead) {
+  // A FIFO with no writer, and a device that never ends, as FILE: refused at once, named.
+  const std::filesystem::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& file : {fifo.string(), std::string("/dev/zero")}) {
+    for (const char* mode : {"--count", "--bytes"}) {
+      const Result r = Match({mode, "x", file});
+      EXPECT_EQ(r.exit_code, 2) << file << " " << mode;
+      EXPECT_EQ(r.out, "");
+      EXPECT_NE(LastLine(r.err).find("Cannot open file \"" + file + "\""), std::string::npos)
+          << r.err;
+    }
+  }
+  // The same device as standard input.
+  const Result r = MatchReading("/dev/zero", {"--count", "x"});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(LastLine(r.err).rfind("Cannot read the standard input. ", 0), 0u) << r.err;
 }
 
 }  // namespace

@@ -186,6 +186,111 @@ TEST_F(CountTest, FilesFoldersDuplicatesAndTheFilter) {
       << Readable(header);
 }
 
+// Files are named by their path in the corpus, so that two files of one name stay two
+// columns and two table rows; names in a legacy code page keep their bytes; --recursive takes
+// the texts of sub-folders, by relative path, without following a link to a folder.
+TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
+  WriteBytes(tag_set_, "[e]\r\nbegin=<e>\r\nend=</e>\r\n");
+  for (const char* folder : {"wave1", "wave2", "wave2/deep"})
+    fs::create_directories(corpus_ / folder);
+  for (const char* name : {"wave1/interview_01.txt", "wave2/interview_01.txt", "wave2/deep/x.txt",
+                           "top.txt", "caf\xE9.txt", "caf\xE8.txt"}) {
+    WriteBytes(corpus_ / name, "<e>x</e>\r\n");
+  }
+  fs::create_directory_symlink(corpus_, corpus_ / "loop");
+  WriteBytes(programs_ / "resultEx.tpl", "{@table_header}");
+  const auto header_of = [](const std::vector<std::string>& names) {
+    std::string cells;
+    for (const std::string& name : names) cells += "<td class=\"f\">" + name + "</td>";
+    return Utf16Le(cells).substr(2);
+  };
+
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
+  std::string report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt"}) +
+                        Utf16Le("<td class=\"co\">").substr(2)),
+            std::string::npos)
+      << Readable(report);
+
+  ExpectSuccess(Count(
+      {"--tagset", tag_set_.string(), "--one-file", "--tables", "--recursive", corpus_.string()}));
+  report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(
+      report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt", "wave1/interview_01.txt",
+                             "wave2/deep/x.txt", "wave2/interview_01.txt"}) +
+                  Utf16Le("<td class=\"co\">").substr(2)),
+      std::string::npos)
+      << Readable(report);
+  const std::string counts = ReadBytes(corpus_ / "result_counts.csv");
+  for (const char* name : {"wave1/interview_01.txt", "wave2/interview_01.txt", "caf\\xE9.txt"}) {
+    EXPECT_NE(counts.find(std::string("e,") + name + ",1,1\r\n"), std::string::npos) << counts;
+  }
+
+  // A file from another folder, named like one in the corpus: one more part of its path.
+  fs::create_directories(root_ / "elsewhere" / "wave1");
+  WriteBytes(root_ / "elsewhere" / "wave1" / "interview_01.txt", "<e>y</e>\r\n");
+  ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", "--recursive", "--folder",
+                       corpus_.string(), (corpus_ / "wave1").string(),
+                       (root_ / "elsewhere" / "wave1" / "interview_01.txt").string()}));
+  report = ReadBytes(corpus_ / "result.htm");
+  EXPECT_NE(report.find(header_of({"wave1/interview_01.txt", "elsewhere/wave1/interview_01.txt"})),
+            std::string::npos)
+      << Readable(report);
+}
+
+// "{@problems}" carries what may make a report's counts differ from what was meant: the tag
+// set's problems, each text's marker problems (the first few listed) and read notes, or one
+// line saying there were none; "{@provenance}" names the files read in another encoding.
+TEST_F(CountTest, ReportsCarryTheirProblemsAndHowFilesWereRead) {
+  WriteBytes(tag_set_, "[e]\nbegin=<e>\nend=</e>\n[again]\nbegin=<e>\nend=</e>\n");
+  WriteBytes(corpus_ / "a.txt", "<e>x</e>\n");
+  std::string strays;
+  for (int i = 0; i < 7; ++i) strays += "a</e>\n";
+  WriteBytes(corpus_ / "b.txt", strays);
+  WriteBytes(corpus_ / "legacy.txt", "caf\xE9 <e>y</e>\n");
+  for (const char* name : {"result.tpl", "resultEx.tpl"}) {
+    WriteBytes(programs_ / name, "{@problems}{@provenance}");
+  }
+  const auto count = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--code-page", "UTF-8", "--templates", programs_.string(),
+                               "--tagset", tag_set_.string(), corpus_.string()});
+    const CliResult result = Run(CountCommand(args));
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+  };
+  count({"--one-file"});
+  std::string report = Readable(ReadBytes(corpus_ / "result.htm"));
+  for (const char* expected :
+       {"<h3>Tag set</h3>", "has the same markers as tag", "<h3>b.txt</h3>",
+        "<li>7 marker problems; the first 5:</li>", "<li>b.txt:5:2: warning: tag",
+        "<h3>legacy.txt</h3>", "<li>note: not valid UTF-8; read as windows-1252</li>",
+        "<dt>Read otherwise</dt><dd>legacy.txt: windows-1252</dd>"}) {
+    EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+  }
+  EXPECT_EQ(report.find("b.txt:6:2"), std::string::npos) << report;
+  EXPECT_EQ(report.find("<h3>a.txt</h3>"), std::string::npos) << report;
+
+  // A report of one text tells its own problems only.
+  count({});
+  report = Readable(ReadBytes(corpus_ / "a_result.htm"));
+  EXPECT_NE(report.find("has the same markers as tag"), std::string::npos) << report;
+  EXPECT_EQ(report.find("b.txt"), std::string::npos) << report;
+  EXPECT_EQ(report.find("Read otherwise"), std::string::npos) << report;
+  EXPECT_NE(Readable(ReadBytes(corpus_ / "legacy_result.htm"))
+                .find("<dt>Read otherwise</dt><dd>legacy.txt: windows-1252</dd>"),
+            std::string::npos);
+
+  // Nothing to say: one line.
+  WriteBytes(tag_set_, "[e]\nbegin=<e>\nend=</e>\n");
+  fs::remove(corpus_ / "b.txt");
+  fs::remove(corpus_ / "legacy.txt");
+  count({"--one-file"});
+  report = Readable(ReadBytes(corpus_ / "result.htm"));
+  EXPECT_NE(report.find("<p>None: the tag set and every text were read and checked without a "
+                        "problem.</p>"),
+            std::string::npos)
+      << report;
+}
+
 TEST_F(CountTest, ErrorsGoToStderrWithTheirExitCodes) {
   WriteBytes(corpus_ / "a.txt", "<e>x</e>\r\n");
   WriteBytes(corpus_ / "b.txt", "<e>x</e>\r\n");

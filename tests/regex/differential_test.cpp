@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -322,6 +323,87 @@ TEST_F(DifferentialTest, FixedCasesMatchLikePcre2) {
   for (const Case& c : cases) {
     Compare("fixed case", c.pattern, c.peer_pattern, c.groups, c.subjects);
   }
+}
+
+// Under the UTF-8 code page, "(?i)" takes every letter's case variants (simple case folding),
+// and a quantifier repeats a whole character:
+// random letters of several scripts (some with three variants, some whose variants differ in
+// length, like "k" and the Kelvin sign), in runs, alternations, groups and under quantifiers,
+// scanned side by side with PCRE2 in its UTF mode.
+TEST_F(DifferentialTest, CaseInsensitiveLettersOfEveryScriptMatchLikePcre2) {
+  SetSystemCodePage("UTF-8");
+  // Letters grouped with their case variants; a subject mostly takes the letters of its
+  // pattern's groups, in any case, so that most scans find something.
+  const std::vector<std::vector<std::string>> variants = {{"a", "A"},
+                                                          {"i", "I"},
+                                                          {"x"},
+                                                          {"k", "K", "\u212A"},
+                                                          {"s", "S", "\u017F"},
+                                                          {"\u00E9", "\u00C9"},
+                                                          {"\u00DF", "\u1E9E"},
+                                                          {"\u03C3", "\u03C2", "\u03A3"},
+                                                          {"\u01C4", "\u01C5", "\u01C6"},
+                                                          {"\u0436", "\u0416"},
+                                                          {"\u00B5", "\u03BC", "\u039C"},
+                                                          {"\u03C9", "\u03A9", "\u2126"},
+                                                          {"\u00E5", "\u00C5", "\u212B"},
+                                                          {"\U00010400", "\U00010428"},
+                                                          {"\u0130"},
+                                                          {"\u0131"},
+                                                          {"\u20AC"}};
+  const std::vector<std::string> quantifiers = {"", "", "", "?", "+", "*", "{1,2}", "+?"};
+  const std::vector<std::string> kept_quantifiers = {"", "", "+", "{1,2}", "+?"};
+  std::mt19937 rng(kDefaultSeed);
+  const auto below = [&rng](size_t n) {
+    return std::uniform_int_distribution<size_t>(0, n - 1)(rng);
+  };
+  const auto pick = [&below](const auto& from) { return from[below(from.size())]; };
+  for (int i = 0; i < 1500; ++i) {
+    std::vector<std::vector<std::string>> used;
+    const auto letter = [&] {
+      used.push_back(pick(variants));
+      return pick(used.back());
+    };
+    std::string pattern;
+    int groups = 0;
+    for (size_t alternative = below(3) + 1; alternative-- > 0;) {
+      bool piece_is_first = true;
+      for (size_t piece = below(3) + 1; piece-- > 0;) {
+        if (below(5) == 0 && groups < 3) {
+          ++groups;
+          pattern += "(" + letter() + "|" + letter() + letter() + ")";
+        } else {
+          pattern += letter();
+        }
+        // The first piece is never optional: an empty match would be followed by a search
+        // one byte on, inside a character, where the two cannot be compared.
+        pattern += pick(piece_is_first ? kept_quantifiers : quantifiers);
+        piece_is_first = false;
+      }
+      if (alternative > 0) pattern += "|";
+    }
+    std::vector<std::string> subjects;
+    for (int s = 0; s < 6; ++s) {
+      std::string subject;
+      for (size_t length = below(14); length > 0; --length) {
+        subject += below(5) == 0 ? " " : pick(below(4) == 0 ? pick(variants) : pick(used));
+      }
+      subjects.push_back(subject);
+    }
+    // Every fourth pattern without "(?i)": letters then match only themselves, and a
+    // quantifier still repeats a whole character.
+    const std::string modifier = i % 4 == 3 ? "" : "(?i)";
+    if (!Compare("UTF-8 pattern #" + std::to_string(i), modifier + pattern,
+                 "(*UTF)" + modifier + pattern, groups, subjects)) {
+      break;
+    }
+  }
+  EXPECT_GE(compared_, 1500 * 6 * 95 / 100) << "PCRE2 gave up on " << peer_gave_up_;
+  EXPECT_GE(with_matches_, compared_ / 3) << "too few subjects match to compare anything";
+  std::printf("UTF-8: %d scans compared, %d with matches\n", compared_, with_matches_);
+  // In a single-byte code page, the bytes of a UTF-8 letter are characters of their own.
+  SetSystemCodePage("windows-1252");
+  EXPECT_TRUE(Compare("windows-1252 bytes", "(?i)\xC3\xA9", "\xC3\xA9", 0, {"\xC3\x89\xC3\xA9"}));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Runs farrowdale-cli count --tables on a small coded corpus and reads the two CSV tables
+"""Runs farrowdale-cli count --tables on a small coded corpus and reads the three CSV tables
 back with the csv module: their bytes (byte-order mark, CR LF, header), every count against
-the combined report's own per-file numbers, and every passage against the text at the line
-and column its record names.
+the combined report's own per-file numbers, every passage against the text at the line
+and column its record names, and the co-occurrence counts against a count of their own here.
 
     tables_check.py --cli PATH --examples DIR
 """
@@ -22,6 +22,12 @@ EXTRA_FILE = (
     "\ufeffNotes, \u00e9t\u00e9 \u2013 <n>Zo\u00eb</n>\r\n"
     "She said <e>\"so, so\" glad</e> and later <e>caf\u00e9 \u2013 \u00e9t\u00e9</e>.\r\n"
     "\t<p>Quay 7,\r\n  north side</p> <n>O'Neil \"Red\"</n> <e>So, So\" glad</e>\r\n"
+)
+
+# Passages of several tags that nest, cross, coincide once other markers are gone, and touch.
+OVERLAP_FILE = (
+    "<e>joy <p>at home</p> here</e> <n>Ann <e>cafe</n> late</e>\r\n"
+    "<p><w>work</w></p> <t>one</t><t>two</t> <w>x <t>y\r\nz</t></w> <e>  </e>\r\n"
 )
 
 
@@ -75,6 +81,71 @@ def decoded_lines(path):
     return re.split(r"\r\n|\r|\n", text)
 
 
+def cooccurrence_counts(path, tags):
+    """{(tag_a, tag_b): [a, b, identical, a_inside_b, b_inside_a, crossing]} for one file:
+    each passage as the set of its characters that stay once every passage's markers are
+    removed, without blanks at its edges; pairs compared as sets."""
+    text = "\r\n".join(decoded_lines(path))
+    removed = set()
+    passages = {}
+    for name, (begin, end) in tags.items():
+        pattern = re.escape(begin) + "(.*?)" + re.escape(end)
+        for match in re.finditer(pattern, text, re.S):
+            removed.update(range(match.start(), match.start(1)))
+            removed.update(range(match.end(1), match.end()))
+            if match.group(1).strip("".join(map(chr, range(33)))):
+                passages.setdefault(name, []).append(range(match.start(1), match.end(1)))
+    kept = {}
+    for name, spans in passages.items():
+        for span in spans:
+            chars = [i for i in span if i not in removed]
+            while chars and ord(text[chars[0]]) <= 32:
+                chars.pop(0)
+            while chars and ord(text[chars[-1]]) <= 32:
+                chars.pop()
+            kept.setdefault(name, []).append(frozenset(chars))
+    counts = {}
+    for a in tags:
+        for b in tags:
+            if a == b:
+                continue
+            row = [len(kept.get(a, [])), len(kept.get(b, [])), 0, 0, 0, 0]
+            for x in kept.get(a, []):
+                for y in kept.get(b, []):
+                    if not x & y:
+                        continue
+                    row[2 if x == y else 3 if x < y else 4 if y < x else 5] += 1
+            counts[(a, b)] = row
+    return counts
+
+
+def check_cooccurrence(corpus, rows, tags, files):
+    expected = {}
+    pooled = {}
+    for name in files:
+        for pair, row in cooccurrence_counts(os.path.join(corpus, name), tags).items():
+            expected[pair + (name,)] = row
+            pooled[pair] = [p + r for p, r in zip(pooled.get(pair, [0] * 6), row)]
+    for pair, row in pooled.items():
+        expected[pair + ("*",)] = row
+    got = {}
+    for a, b, name, n1, n2, n12, same, inside, containing, crossing, c in rows:
+        numbers = [int(n1), int(n2), int(same), int(inside), int(containing), int(crossing)]
+        if int(n12) != sum(numbers[2:]):
+            fail(f"{a},{b},{name}: cooccurring {n12} is not the sum of its relations")
+        denominator = numbers[0] + numbers[1] - int(n12)
+        want_c = int(n12) / denominator if int(n12) else 0.0
+        if not re.fullmatch(r"\d+\.\d{4}", c) or abs(float(c) - want_c) > 0.00005:
+            fail(f"{a},{b},{name}: c {c}, expected {want_c:.4f}")
+        got[(a, b, name)] = numbers
+    if got != expected:
+        wrong = sorted(k for k in set(got) | set(expected) if got.get(k) != expected.get(k))
+        fail(f"result_cooccurrence.csv differs at {wrong[:5]}: "
+             f"{[got.get(k) for k in wrong[:5]]} != {[expected.get(k) for k in wrong[:5]]}")
+    if not any(sum(row[2:]) for row in got.values()):
+        fail("no passages co-occur at all")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
@@ -87,6 +158,9 @@ def main():
         with open(os.path.join(corpus, "notes, \"extra\".txt"), "w", encoding="utf-8",
                   newline="") as extra:
             extra.write(EXTRA_FILE)
+        with open(os.path.join(corpus, "overlaps.txt"), "w", encoding="utf-8",
+                  newline="") as overlaps:
+            overlaps.write(OVERLAP_FILE)
         tag_set = os.path.join(corpus, "tagset.ini")
         environment = dict(os.environ, LC_ALL="C.UTF-8")
         command = [args.cli, "count", "--tagset", tag_set, "--one-file", "--tables",
@@ -140,6 +214,15 @@ def main():
         quoted = [row for row in passages_rows if row[1] == name]
         if quoted != expected:
             fail(f"records of the extra file: {quoted!r}")
+
+        cooccurrence_rows = read_table(
+            os.path.join(corpus, "result_cooccurrence.csv"),
+            ["tag_a", "tag_b", "file", "a_passages", "b_passages", "cooccurring", "identical",
+             "a_inside_b", "b_inside_a", "crossing", "c_coefficient"])
+        tags = {"emotion": ("<e>", "</e>"), "place": ("<p>", "</p>"), "person": ("<n>", "</n>"),
+                "work": ("<w>", "</w>"), "time": ("<t>", "</t>")}
+        files = sorted({name for _, name in table})
+        check_cooccurrence(corpus, cooccurrence_rows, tags, files)
     print("tables agree with the report")
 
 

@@ -1,0 +1,317 @@
+// The stripped text: one pass over the narrow text cut at every byte offset that matters
+// (the edges of removed marker spans, of trimmed passages and of stray markers), decoding the
+// pieces in order so that each cut learns its offset in both the original and the stripped
+// code points.
+#include "count/stripped_text.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "run/marker_check.h"
+#include "run/tagged_text.h"
+#include "text/code_page.h"
+#include "text/trim.h"
+
+namespace farrowdale {
+namespace {
+
+struct TByteSpan {
+  size_t start = 0;
+  size_t end = 0;
+};
+
+bool IsTrimmedAway(char32_t c) { return c <= 32; }
+
+// The union of the spans, sorted, touching spans joined.
+std::vector<TByteSpan> Merged(std::vector<TByteSpan> spans) {
+  std::sort(spans.begin(), spans.end(),
+            [](const TByteSpan& a, const TByteSpan& b) { return a.start < b.start; });
+  std::vector<TByteSpan> merged;
+  for (const TByteSpan& span : spans) {
+    if (span.start == span.end) continue;
+    if (!merged.empty() && span.start <= merged.back().end) {
+      merged.back().end = std::max(merged.back().end, span.end);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
+}
+
+bool Overlaps(const TMarkerHit& hit, const TByteSpan& span) {
+  return hit.start < span.end && span.start < hit.end;
+}
+
+// True when the hit overlaps one of spans (sorted, disjoint); next is where the search for
+// the previous, earlier hit stopped.
+bool OverlapsAny(const TMarkerHit& hit, const std::vector<TByteSpan>& spans, size_t& next) {
+  while (next < spans.size() && spans[next].end <= hit.start) ++next;
+  return next < spans.size() && Overlaps(hit, spans[next]);
+}
+
+// The marker hits of one tag that delimit none of its passages: begin markers first, then
+// end markers that do not stand where a stray begin marker does (a tag whose markers are the
+// same), by start.
+std::vector<TMarkerHit> StrayHits(const std::vector<TMarkerHit>& begins,
+                                  const std::vector<TMarkerHit>& ends,
+                                  const std::vector<TByteSpan>& marker_spans) {
+  std::vector<TMarkerHit> stray_begins;
+  size_t next = 0;
+  for (const TMarkerHit& hit : begins) {
+    if (!OverlapsAny(hit, marker_spans, next)) stray_begins.push_back(hit);
+  }
+  std::vector<TMarkerHit> stray = stray_begins;
+  std::vector<TByteSpan> begin_spans;
+  for (const TMarkerHit& hit : stray_begins) begin_spans.push_back({hit.start, hit.end});
+  size_t next_marker = 0;
+  size_t next_begin = 0;
+  for (const TMarkerHit& hit : ends) {
+    if (OverlapsAny(hit, marker_spans, next_marker)) continue;
+    if (OverlapsAny(hit, begin_spans, next_begin)) continue;
+    stray.push_back(hit);
+  }
+  std::sort(stray.begin(), stray.end(),
+            [](const TMarkerHit& a, const TMarkerHit& b) { return a.start < b.start; });
+  return stray;
+}
+
+// Walks the narrow text piece by piece, appending the kept code points to the stripped text
+// (line ends made LF) and noting where the two texts part ways and where lines begin.
+class TStripWalk {
+ public:
+  explicit TStripWalk(TStrippedText& out) : out_(out) { out_.original_line_starts = {0}; }
+
+  void Take(std::string_view piece, bool kept) {
+    ToUnicode(piece, &units_);
+    for (size_t i = 0; i < units_.size(); ++i) {
+      char32_t c = units_[i];
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units_.size() && units_[i + 1] >= 0xDC00 &&
+          units_[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (units_[i + 1] - 0xDC00);
+        ++i;
+      }
+      NoteLineEnd(c);
+      if (kept) {
+        Keep(c);
+      } else {
+        in_sync_ = false;
+      }
+      ++original_size_;
+    }
+  }
+
+  // Closes the walk: the place after the last code point maps like any other.
+  void Finish() {
+    if (after_cr_) out_.original_line_starts.push_back(original_size_);
+    Sync();
+  }
+
+  int64_t stripped_size() const { return static_cast<int64_t>(out_.text.size()); }
+  int64_t original_size() const { return original_size_; }
+
+ private:
+  // CR LF is one line end, as the original text's lines are counted.
+  void NoteLineEnd(char32_t c) {
+    if (after_cr_ && c != U'\n') out_.original_line_starts.push_back(original_size_);
+    if (c == U'\n') out_.original_line_starts.push_back(original_size_ + 1);
+    after_cr_ = c == U'\r';
+  }
+
+  // A CR becomes LF and stands for its line end, so an LF right after it in the stripped
+  // text (whatever was removed between them) goes.
+  void Keep(char32_t c) {
+    if (c == U'\n' && kept_cr_) {
+      kept_cr_ = false;
+      in_sync_ = false;
+      return;
+    }
+    kept_cr_ = c == U'\r';
+    Sync();
+    out_.text.push_back(kept_cr_ ? U'\n' : c);
+  }
+
+  // Notes where the next stripped code point stands in the original text, after a removal.
+  void Sync() {
+    if (in_sync_) return;
+    in_sync_ = true;
+    const TStrippedText::TRemoval removal{stripped_size(), original_size_};
+    if (!out_.removals.empty() && out_.removals.back().stripped_offset == stripped_size()) {
+      out_.removals.back() = removal;
+    } else {
+      out_.removals.push_back(removal);
+    }
+  }
+
+  TStrippedText& out_;
+  std::u16string units_;
+  int64_t original_size_ = 0;
+  bool after_cr_ = false;  // the last original code point was CR
+  bool kept_cr_ = false;   // the last stripped code point was a CR made LF
+  bool in_sync_ = true;    // the last removal has been noted
+};
+
+// Where a tag's passages and stray markers lie in the narrow text, in bytes.
+struct TTagBytes {
+  size_t tag = 0;
+  std::vector<TPassageSpan> spans;
+  std::vector<TByteSpan> trimmed;  // per span: its passage trimmed, empty when blank
+  std::vector<TMarkerHit> stray;
+};
+
+// The stripped offset of each cut, and the original offset, found by byte offset.
+class TCutMap {
+ public:
+  explicit TCutMap(std::vector<size_t> cuts) : cuts_(std::move(cuts)) {
+    std::sort(cuts_.begin(), cuts_.end());
+    cuts_.erase(std::unique(cuts_.begin(), cuts_.end()), cuts_.end());
+    stripped_.resize(cuts_.size());
+    original_.resize(cuts_.size());
+  }
+
+  const std::vector<size_t>& cuts() const { return cuts_; }
+  void Note(size_t index, int64_t stripped, int64_t original) {
+    stripped_[index] = stripped;
+    original_[index] = original;
+  }
+  int64_t Stripped(size_t byte_offset) const { return stripped_[IndexOf(byte_offset)]; }
+  int64_t Original(size_t byte_offset) const { return original_[IndexOf(byte_offset)]; }
+
+ private:
+  size_t IndexOf(size_t byte_offset) const {
+    return static_cast<size_t>(std::lower_bound(cuts_.begin(), cuts_.end(), byte_offset) -
+                               cuts_.begin());
+  }
+
+  std::vector<size_t> cuts_;
+  std::vector<int64_t> stripped_;
+  std::vector<int64_t> original_;
+};
+
+TTextPosition PlaceOfOriginal(const std::vector<int64_t>& line_starts, int64_t original) {
+  const auto line = std::upper_bound(line_starts.begin(), line_starts.end(), original) - 1;
+  return TTextPosition{static_cast<int32_t>(line - line_starts.begin() + 1),
+                       static_cast<int32_t>(original - *line + 1)};
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // an unpaired surrogate
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+}  // namespace
+
+TTextPosition TStrippedText::OriginalPlace(int64_t offset) const {
+  const auto after = std::upper_bound(
+      removals.begin(), removals.end(), offset,
+      [](int64_t value, const TRemoval& removal) { return value < removal.stripped_offset; });
+  int64_t original = offset;
+  if (after != removals.begin()) {
+    const TRemoval& removal = *(after - 1);
+    original = removal.original_offset + (offset - removal.stripped_offset);
+  }
+  return PlaceOfOriginal(original_line_starts, original);
+}
+
+std::string TStrippedText::Utf8() const {
+  std::string out;
+  out.reserve(text.size());
+  for (const char32_t c : text) AppendUtf8(c, out);
+  return out;
+}
+
+TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
+                           const TTagScanner& scanner) {
+  // The scanner and the marker search want the text as a string; the engine's subject ends
+  // at the first zero byte, and so does what is stripped here.
+  const std::string text(narrow_text.substr(0, narrow_text.find('\0')));
+  const TScannedText scanned = scanner.ScanWithMarkerHits(text);
+
+  std::vector<TTagBytes> tags;
+  std::vector<TByteSpan> removed;
+  std::vector<size_t> cuts = {0, text.size()};
+  size_t k = 0;
+  for (size_t t = 0; t < tag_set.size(); ++t) {
+    if (IsSkippedTag(tag_set[t])) continue;
+    TTagBytes& bytes = tags.emplace_back(TTagBytes{t, scanned.spans[k], {}, {}});
+    std::vector<TByteSpan> marker_spans;
+    for (const TPassageSpan& span : bytes.spans) {
+      marker_spans.push_back({span.begin_marker, span.text_begin});
+      marker_spans.push_back({span.text_end, span.end_marker_end});
+      cuts.insert(cuts.end(),
+                  {span.begin_marker, span.text_begin, span.text_end, span.end_marker_end});
+      const std::string_view trimmed =
+          Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
+      const size_t trimmed_start = static_cast<size_t>(trimmed.data() - text.data());
+      bytes.trimmed.push_back({trimmed_start, trimmed_start + trimmed.size()});
+      if (!trimmed.empty())
+        cuts.insert(cuts.end(), {trimmed_start, trimmed_start + trimmed.size()});
+    }
+    removed.insert(removed.end(), marker_spans.begin(), marker_spans.end());
+    const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
+    const std::vector<TMarkerHit>* ends = scanned.EndMarkerHits(k);
+    bytes.stray = StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), text),
+                            ends ? *ends : FindMarkerHits(tag_set[t].EndMark, text),
+                            Merged(std::move(marker_spans)));
+    for (const TMarkerHit& hit : bytes.stray) cuts.push_back(hit.start);
+    ++k;
+  }
+  removed = Merged(std::move(removed));
+
+  TStrippedText stripped;
+  stripped.tags.resize(tag_set.size());
+  TCutMap map(std::move(cuts));
+  TStripWalk walk(stripped);
+  size_t next_removed = 0;
+  const std::vector<size_t>& at = map.cuts();
+  for (size_t i = 0; i < at.size(); ++i) {
+    map.Note(i, walk.stripped_size(), walk.original_size());
+    if (i + 1 == at.size()) break;
+    while (next_removed < removed.size() && removed[next_removed].end <= at[i]) ++next_removed;
+    const bool kept = next_removed == removed.size() || removed[next_removed].start > at[i];
+    walk.Take(std::string_view(text).substr(at[i], at[i + 1] - at[i]), kept);
+  }
+  walk.Finish();
+
+  for (const TTagBytes& bytes : tags) {
+    for (const TByteSpan& trimmed : bytes.trimmed) {
+      if (trimmed.start == trimmed.end) {
+        ++stripped.empty_passages;
+        continue;
+      }
+      // Markers of other tags at the passage's edges are gone, and so is what they hid of the
+      // blanks next to them: the interval keeps to the passage's visible characters.
+      int64_t start = map.Stripped(trimmed.start);
+      int64_t end = map.Stripped(trimmed.end);
+      while (start < end && IsTrimmedAway(stripped.text[static_cast<size_t>(start)])) ++start;
+      while (end > start && IsTrimmedAway(stripped.text[static_cast<size_t>(end - 1)])) --end;
+      stripped.tags[bytes.tag].push_back(
+          {start, end, text.substr(trimmed.start, trimmed.end - trimmed.start)});
+    }
+    for (const TMarkerHit& hit : bytes.stray) {
+      stripped.stray_markers.push_back(
+          {PlaceOfOriginal(stripped.original_line_starts, map.Original(hit.start)), bytes.tag});
+    }
+  }
+  std::stable_sort(stripped.stray_markers.begin(), stripped.stray_markers.end(),
+                   [](const TStrippedText::TStrayMarker& a, const TStrippedText::TStrayMarker& b) {
+                     return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                         : a.place.column < b.place.column;
+                   });
+  return stripped;
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,87 @@
+// The records of a comparison of two coders' copies of a corpus (data only): per tag and file
+// the counts the agreement measures rest on and the measures, per file what kept it from
+// being compared, and the problems each coder's coding has.
+//
+// Computed in count/ (CompareCoders); the agreement report and table only render them.
+#ifndef FARROWDALE_RESULTS_AGREEMENT_H_
+#define FARROWDALE_RESULTS_AGREEMENT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/text_position.h"
+
+namespace farrowdale {
+
+// What the measures of one tag (or all tags) in one file (or all files) rest on.
+struct TAgreementCounts {
+  int64_t characters = 0;  // N; for all tags, each character once per tag
+  int64_t a_chars = 0;     // characters coder A coded with the tag
+  int64_t b_chars = 0;
+  int64_t both_chars = 0;
+  int64_t a_passages = 0;
+  int64_t b_passages = 0;
+  int64_t matched = 0;  // passages of A matched one to one with a passage of B
+  // Krippendorff's unitized alpha's two sums, which add up over tags.
+  double unitized_observed = 0;
+  double unitized_expected = 0;
+};
+
+// One row of the table: "*" as tag for all tags, "*" as file for all files.
+struct TAgreementRow {
+  std::string tag;   // the tag's name (narrow text)
+  std::string file;  // the path relative to the coders' folders (narrow text)
+  TAgreementCounts counts;
+  // None where a measure is undefined (no characters, nothing coded, chance agreement 1).
+  std::optional<double> percent_all;    // (n11 + n00) / N
+  std::optional<double> percent_coded;  // n11 / (n11 + n10 + n01)
+  std::optional<double> kappa;          // Cohen's
+  std::optional<double> alpha;          // Krippendorff's, nominal, on the characters
+  std::optional<double> alpha_u;        // Krippendorff's unitized
+};
+
+enum class EFileComparison {
+  kCompared,
+  kTextDiffers,  // the two texts differ once the markers are removed
+  kOnlyInA,
+  kOnlyInB,
+  kUnreadable,  // a copy could not be read or searched
+};
+
+// Where two stripped texts first differ, in each coder's file, with up to 20 characters of
+// the stripped text on from there (UTF-8).
+struct TTextDifference {
+  TTextPosition a_place;
+  TTextPosition b_place;
+  std::string a_context;
+  std::string b_context;
+};
+
+// A coder's stray marker, empty passage or reading guess, at its place in that coder's file.
+struct TCodingProblem {
+  char coder = 'A';  // 'A' or 'B'
+  TTextPosition place;
+  std::string message;  // narrow text
+};
+
+struct TFileComparison {
+  std::string file;  // relative path (narrow text)
+  EFileComparison outcome = EFileComparison::kCompared;
+  TTextDifference difference;  // for kTextDiffers
+  std::string error;           // for kUnreadable
+  std::vector<TCodingProblem> problems;
+  std::vector<TAgreementRow> rows;  // for kCompared: one per tag, then "*" for all tags
+};
+
+struct TCoderComparison {
+  std::vector<TFileComparison> files;  // by relative path
+  std::vector<TAgreementRow> pooled;   // one per tag over all compared files, then "*"
+  int files_compared = 0;
+  double min_overlap = 0;
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_RESULTS_AGREEMENT_H_
