@@ -60,6 +60,9 @@ constexpr char kTagSetKey[] = "tagSet";
 constexpr char kOneFileKey[] = "oneFile";
 constexpr char kTablesKey[] = "writeTables";
 constexpr char kSubFoldersKey[] = "includeSubFolders";
+constexpr char kStrictKey[] = "strict";
+constexpr char kFoldSpaceKey[] = "foldSpace";
+constexpr char kFoldCaseKey[] = "foldCase";
 constexpr char kGeometryKey[] = "geometry";
 
 // Tahoma where present, else the platform's sans-serif, at a character height in pixels.
@@ -247,6 +250,16 @@ void TForm1::BuildMenuBar() {
   actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* options = menuBar_->addMenu(QStringLiteral("&Options"));
+  auto tick = [&](const char* text, const char* name) {
+    QAction* added = action(options, text, name, QKeySequence());
+    added->setCheckable(true);
+    return added;
+  };
+  actStrict_ = tick("&Stop on Any Problem", "actStrict");
+  actFoldSpace_ =
+      tick("Count passages that differ only in &spaces and line breaks as one", "actFoldSpace");
+  actFoldCase_ = tick("Ignore letter &case in every alphabet", "actFoldCase");
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   actUserGuide_ = action(help, "&User Guide", "actUserGuide", QKeySequence(Qt::Key_F1));
   actAbout_ = action(help, "&About", "actAbout", QKeySequence());
@@ -406,6 +419,9 @@ void TForm1::Connect() {
   connect(cbxOneFile_, &QCheckBox::toggled, this, remember(kOneFileKey));
   connect(cbxTables_, &QCheckBox::toggled, this, remember(kTablesKey));
   connect(cbxSubFolders_, &QCheckBox::toggled, this, remember(kSubFoldersKey));
+  connect(actStrict_, &QAction::toggled, this, remember(kStrictKey));
+  connect(actFoldSpace_, &QAction::toggled, this, remember(kFoldSpaceKey));
+  connect(actFoldCase_, &QAction::toggled, this, remember(kFoldCaseKey));
   // Only the user's own changes run the list handlers; the handlers' changes do not.
   // Selection, not the current item: focus arriving in the list makes its first item current
   // without the user choosing it.
@@ -483,6 +499,9 @@ void TForm1::RestoreSettings() {
   cbxOneFile_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
   cbxTables_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
   cbxSubFolders_->setChecked(settings.value(QString::fromLatin1(kSubFoldersKey)).toBool());
+  actStrict_->setChecked(settings.value(QString::fromLatin1(kStrictKey)).toBool());
+  actFoldSpace_->setChecked(settings.value(QString::fromLatin1(kFoldSpaceKey)).toBool());
+  actFoldCase_->setChecked(settings.value(QString::fromLatin1(kFoldCaseKey)).toBool());
   const auto tag_set = SettingPath(settings.value(QString::fromLatin1(kTagSetKey)));
   std::error_code ec;
   // A remembered tag set that has gone since is forgotten quietly.
@@ -729,6 +748,10 @@ void TForm1::CountNow() {
   request.items = model_.items();
   request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
   request.write_tables = cbxTables_->isChecked();
+  request.strict = actStrict_->isChecked();
+  request.grouping = {
+      actFoldCase_->isChecked() ? ELetterCase::kEveryAlphabet : ELetterCase::kAsciiOnly,
+      actFoldSpace_->isChecked() ? ESpacing::kFolded : ESpacing::kExact};
   request.corpus_folder = folder_;
   run_warnings_.clear();
   TRunSummary summary;

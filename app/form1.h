@@ -136,6 +136,10 @@ class TForm1 : public QWidget {
   QAction* actCount_;
   QAction* actCheckMarkers_;
   QAction* actQuit_;
+  // Options menu: remembered ticks that reach every run.
+  QAction* actStrict_;
+  QAction* actFoldSpace_;
+  QAction* actFoldCase_;
   QAction* actUserGuide_;
   QAction* actAbout_;
   QTabWidget* pc_;

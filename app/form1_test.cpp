@@ -630,6 +630,8 @@ void Form1Test::SettingsAreRemembered() {
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
   Child<QCheckBox>("cbxTables")->setChecked(true);
   Child<QCheckBox>("cbxSubFolders")->setChecked(true);
+  Child<QAction>("actFoldSpace")->setChecked(true);
+  Child<QAction>("actFoldCase")->setChecked(true);
   form_->resize(900, 620);
   form_->move(40, 30);
   ShowForm();
@@ -640,6 +642,9 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxSubFolders")->isChecked());
+  QVERIFY(Child<QAction>("actFoldSpace")->isChecked());
+  QVERIFY(Child<QAction>("actFoldCase")->isChecked());
+  QVERIFY(!Child<QAction>("actStrict")->isChecked());
   QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
   QCOMPARE(Child<QTreeWidget>("tvTags")->topLevelItemCount(), 1);
   QVERIFY(!Enabled("btnOK"));  // the list itself is not remembered
@@ -940,7 +945,8 @@ void Form1Test::TagSetProblemsAreFlagged() {
   QVERIFY(emotion[1].startsWith("line 3: end marker"));
   const QStringList place = problems_of(1);
   QCOMPARE(place.size(), 2);
-  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has no begin marker"), qPrintable(place[0]));
+  QVERIFY2(place[0].startsWith("line 4: tag \"Place\" has an end marker but no begin marker"),
+           qPrintable(place[0]));
   QVERIFY2(place[1].contains("did you mean \"begin\"?"), qPrintable(place[1]));
   QVERIFY(problems_of(2).isEmpty());
   // The section the reader merges with [Emotion] is flagged where it stands.

@@ -45,6 +45,7 @@ void AddCheck(const TCheckResult& check, std::optional<ECheckKind> left_out, TPr
     table.rows.push_back({PathToNarrow(problem.path), problem.line, problem.column,
                           problem.severity == ECheckSeverity::kError, problem.message});
   }
+  for (const TCheckProblem& note : check.grouping_notes) table.notes.push_back(note.message);
   for (const TSharedEndNote& note : check.notes) table.notes.push_back(SharedEndNoteMessage(note));
 }
 

@@ -5,10 +5,10 @@
 // each problem as "PATH:LINE:COLUMN: warning: MESSAGE" (or "error:", or "note:" for how a
 // file was read, which changes no count) on stdout, sorted by file and line and streamed file
 // by file, at most 20 per tag and kind unless --all; then a line for each tag and kind with
-// more, the table by tag and kind, the notes on shared end markers and a summary line
-// (--summary: only these). Exit 0 when clean or with notes only, 1 when it found problems
-// (every one counts, listed or not), 2 on usage errors and when the check cannot start (an
-// unknown code page, a folder it cannot list).
+// more, the notes on grouping, the table by tag and kind, the notes on shared end markers and
+// a summary line (--summary: only these). Exit 0 when clean or with notes only, 1 when it
+// found problems (every one counts, listed or not), 2 on usage errors and when the check
+// cannot start (an unknown code page, a folder it cannot list).
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -32,8 +32,9 @@ constexpr const char* kCheckHelp =
     "Checks the tag set FILE and the coding of the text files: unclosed, stray and nested\n"
     "markers, empty passages, markers that hold pattern characters, tag set typos. Writes\n"
     "nothing; prints PATH:LINE:COLUMN: warning: MESSAGE per problem (at most 20 per tag and\n"
-    "kind; note: for how a file was read, which changes no count), then a table by tag and\n"
-    "kind and a summary line.\n"
+    "kind; note: for how a file was read, which changes no count), one note per tag where\n"
+    "--fold-space or --fold-case would count differently, a table by tag and kind and a\n"
+    "summary line.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
     "  --recursive       take the *.txt files of every sub-folder too (by relative path)\n"
     "  --tagset FILE     the tag set (INI file)\n"
@@ -90,11 +91,15 @@ void PrintProblem(const TCheckProblem& problem) {
 }
 
 // What follows the listing: a line for each tag and kind with more problems than it shows,
-// the table by tag and kind, the notes on shared end markers, and the summary line.
+// the grouping notes, the table by tag and kind, the notes on shared end markers, and the
+// summary line.
 void PrintSummary(const TCheckResult& result, bool after_listing) {
   for (const TCheckGroup& group : result.groups) {
     const std::string unlisted = FormatUnlistedLine(group);
     if (after_listing && !unlisted.empty()) std::cout << unlisted << '\n';
+  }
+  for (const TCheckProblem& note : result.grouping_notes) {
+    std::cout << FormatCheckProblem(note) << '\n';
   }
   const std::vector<std::string> table = FormatCheckTable(result.groups);
   if (after_listing && !table.empty()) std::cout << '\n';

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "run/marker_check.h"
 #include "text/code_page.h"
 
 extern char** environ;
@@ -61,6 +62,11 @@ void CliHost::Progress(int files_done, int files_ticked) {
 void CliHost::Warn(const std::filesystem::path& path, const std::string& message) {
   ClearProgress();
   std::cerr << PathToNarrow(path) << ": warning: " << message << '\n' << std::flush;
+}
+
+void CliHost::TagSetProblem(const TCheckProblem& problem) {
+  ClearProgress();
+  std::cerr << FormatCheckProblem(problem) << '\n' << std::flush;
 }
 
 void CliHost::ClearProgress() {

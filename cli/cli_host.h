@@ -17,8 +17,8 @@
 namespace farrowdale::cli {
 
 // The host of a run on the command line. ShowInformation prints on stdout; warnings
-// ("PATH: warning: MESSAGE") and, when show_progress, a progress line go to stderr; ShellOpen
-// opens only when open is set.
+// ("PATH: warning: MESSAGE"), the tag set's problems as check prints them, and, when show_progress,
+// a progress line go to stderr; ShellOpen opens only when open is set.
 class CliHost : public TCodingRunHost {
  public:
   CliHost(std::filesystem::path program_folder, bool open, bool show_progress)
@@ -31,6 +31,8 @@ class CliHost : public TCodingRunHost {
   std::filesystem::path ProgramFolder() override { return program_folder_; }
   void Progress(int files_done, int files_ticked) override;
   void Warn(const std::filesystem::path& path, const std::string& message) override;
+  // Prints the problem as check prints it, on stderr.
+  void TagSetProblem(const TCheckProblem& problem) override;
   // Removes the progress line, so that the next output starts on a clean line.
   void ClearProgress();
 

@@ -33,7 +33,8 @@ namespace fs = std::filesystem;
 constexpr const char* kCountHelp =
     "Usage: farrowdale-cli count --tagset FILE [--one-file] [--filter PATTERN] [--folder DIR]\n"
     "                            [--templates DIR] [--code-page NAME] [--tables] [--jobs N]\n"
-    "                            [--recursive] [--open] PATH...\n"
+    "                            [--recursive] [--strict] [--fold-space] [--fold-case]\n"
+    "                            [--open] PATH...\n"
     "Counts the passages every tag of the tag set FILE encloses in the text files and writes\n"
     "the HTML reports.\n"
     "  PATH              a text file, or a folder whose *.txt files are taken (by name)\n"
@@ -49,6 +50,12 @@ constexpr const char* kCountHelp =
     "                    result_cooccurrence.csv (UTF-8 CSV) in the corpus folder, for\n"
     "                    spreadsheets and scripts\n"
     "  --jobs N          read and count N files at a time (default: one per processor core)\n"
+    "  --strict          stop before writing anything when the tag set or the texts have\n"
+    "                    any problem the marker check finds\n"
+    "  --fold-space      count passages that differ only in spaces, tabs and line breaks\n"
+    "                    as one (every run of them counts as one space)\n"
+    "  --fold-case       count passages that differ only in letter case as one, in every\n"
+    "                    alphabet (simple Unicode case folding), not only A-Z\n"
     "  --open            open the corpus folder or the combined report when done\n"
     "  --version         print the version and stop\n"
     "  --help            print this text and stop\n";
@@ -65,6 +72,9 @@ struct CountOptions {
   int jobs = 0;  // 0: one per core
   bool open = false;
   bool recursive = false;
+  bool strict = false;
+  bool fold_space = false;
+  bool fold_case = false;
   std::vector<std::string> paths;
 };
 
@@ -85,7 +95,10 @@ ParseOutcome ParseCountArgs(const std::vector<std::string>& args, CountOptions& 
   const TCommandOptions known{{{"--one-file", &options.one_file},
                                {"--open", &options.open},
                                {"--tables", &options.tables},
-                               {"--recursive", &options.recursive}},
+                               {"--recursive", &options.recursive},
+                               {"--strict", &options.strict},
+                               {"--fold-space", &options.fold_space},
+                               {"--fold-case", &options.fold_case}},
                               {{"--tagset", &options.tag_set},
                                {"--filter", &options.filter},
                                {"--folder", &options.folder},
@@ -184,6 +197,9 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.write_tables = options.tables;
     if (options.filter) request.filter = std::string(Trim(std::string_view(*options.filter)));
     request.jobs = options.jobs;
+    request.strict = options.strict;
+    if (options.fold_space) request.grouping.spacing = ESpacing::kFolded;
+    if (options.fold_case) request.grouping.letter_case = ELetterCase::kEveryAlphabet;
     if (options.folder) {
       request.corpus_folder = CleanAbsolute(*options.folder);
     } else if (!list.LastFolder().empty()) {

@@ -185,6 +185,7 @@ TEST(PassageMatchingTest, ThresholdAndOneToOneGreedyByOverlap) {
   EXPECT_EQ(m.matched, 1);
   EXPECT_EQ(m.a_only, 1);
   EXPECT_EQ(m.b_only, 0);
+  EXPECT_EQ(m.pairs, (std::vector<std::pair<size_t, size_t>>{{1, 0}}));
   // Empty passages match only their equal.
   EXPECT_EQ(MatchPassages({{4, 4}}, {{4, 4}, {4, 5}}).matched, 1);
 }
@@ -226,7 +227,8 @@ TEST(PassageMatchingTest, CandidateSearchMissesNoPair) {
 
 TEST(TagAgreementTest, CharacterMeasuresFromTwoCodersPassages) {
   // A codes [0,6) as two overlapping passages, B codes [3,8), in 10 characters.
-  const TAgreementCounts c = CountTagAgreement({{0, 5}, {2, 6}}, {{3, 8}}, 10, 0.9);
+  const TAgreementCounts c =
+      CountTagAgreement({{0, 5}, {2, 6}}, {{3, 8}}, 10, MatchPassages({{0, 5}, {2, 6}}, {{3, 8}}));
   EXPECT_EQ(c.a_chars, 6);
   EXPECT_EQ(c.b_chars, 5);
   EXPECT_EQ(c.both_chars, 3);
@@ -240,7 +242,8 @@ TEST(TagAgreementTest, CharacterMeasuresFromTwoCodersPassages) {
   // Values: coded 6 + 5 = 11, not coded 9 of n = 20; Do = 10/20, De = 2*11*9/(20*19).
   EXPECT_NEAR(*row.alpha, 1 - 0.5 / (198.0 / 380), 1e-12);
   // Neither coder coded anything: agreement on every character, no coefficient.
-  const TAgreementRow none = AgreementRow("t", "f.txt", CountTagAgreement({}, {}, 10, 0.9));
+  const TAgreementRow none =
+      AgreementRow("t", "f.txt", CountTagAgreement({}, {}, 10, TPassageMatching{}));
   EXPECT_EQ(none.percent_all, 1.0);
   EXPECT_FALSE(none.percent_coded || none.kappa || none.alpha || none.alpha_u);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "count/coded_intervals.h"
+#include "count/passage_differences.h"
 #include "count/stripped_text.h"
 #include "count/tag_agreement.h"
 #include "count/unitized_alpha.h"
@@ -101,9 +102,8 @@ TStrippedCopy ReadCopy(const fs::path& path, const TCoder& coder) {
 }
 
 std::string Utf8Context(const std::u32string& text, size_t from) {
-  TStrippedText part;
-  part.text = text.substr(std::min(from, text.size()), kContextAfterDifference);
-  return part.Utf8();
+  return CodePointsUtf8(
+      std::u32string_view(text).substr(std::min(from, text.size()), kContextAfterDifference));
 }
 
 void AddProblems(char coder, const TStrippedCopy& copy, const TTagArray& tags,
@@ -178,11 +178,15 @@ TFileOutcome CompareFile(const TCoderComparisonRequest& request, const fs::path&
     if (IsSkippedTag(a.tags[t])) continue;
     const std::vector<TInterval> passages_a = Intervals(copy_a->stripped.tags[t]);
     const std::vector<TInterval> passages_b = Intervals(copy_b->stripped.tags[t]);
+    const TPassageMatching matching = MatchPassages(passages_a, passages_b, request.min_overlap);
     const TAgreementCounts counts =
-        CountTagAgreement(passages_a, passages_b, outcome.characters, request.min_overlap);
+        CountTagAgreement(passages_a, passages_b, outcome.characters, matching);
     AddCounts(all, counts);
     outcome.counts[t] = counts;
     record.rows.push_back(AgreementRow(a.tags[t].Name, record.file, counts));
+    TTagDifferences differences = PassageDifferences(
+        a.tags[t].Name, copy_a->stripped, copy_b->stripped, passages_a, passages_b, matching);
+    if (differences.total > 0) record.differences.push_back(std::move(differences));
     outcome.a_units[t] = MergedIntervals(passages_a);
     outcome.b_units[t] = MergedIntervals(passages_b);
   }
@@ -196,6 +200,17 @@ struct TPooledTag {
   std::vector<TInterval> a_units;
   std::vector<TInterval> b_units;
 };
+
+// Keeps the listed differences within what is left of the comparison's budget.
+void SpendListingBudget(std::vector<TTagDifferences>& differences, size_t& left) {
+  for (TTagDifferences& tag : differences) {
+    if (tag.listed.size() > left) {
+      tag.listed.resize(left);
+      tag.listed.shrink_to_fit();  // the record is kept to the end of the comparison
+    }
+    left -= tag.listed.size();
+  }
+}
 
 void AppendShifted(const std::vector<TInterval>& units, int64_t shift,
                    std::vector<TInterval>& out) {
@@ -230,6 +245,7 @@ TCoderComparison CompareCoders(const TCoderComparisonRequest& request) {
   comparison.min_overlap = request.min_overlap;
   std::vector<TPooledTag> pooled(tags_a.size());
   int64_t pooled_length = 0;
+  size_t listing_left = kListedDifferencesInAll;
   std::map<fs::path, TFileComparison> compared;
   ProcessInOrder<TFileOutcome>(
       common.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -244,6 +260,7 @@ TCoderComparison CompareCoders(const TCoderComparisonRequest& request) {
             AppendShifted(outcome.b_units[t], pooled_length, pooled[t].b_units);
           }
           pooled_length += outcome.characters;
+          SpendListingBudget(outcome.record.differences, listing_left);
         }
         compared.emplace(common[i], std::move(outcome.record));
       });

@@ -112,6 +112,43 @@ TEST_F(CoderComparisonTest, ProblemsStayWithTheirCoderAndFile) {
   EXPECT_EQ(result.files[1].outcome, EFileComparison::kOnlyInB);
 }
 
+TEST_F(CoderComparisonTest, ListedDifferencesStayWithinTheirBudgetAndAllAreCounted) {
+  // Per file, 60 passages of each tag that only A marked: more than a tag lists, and over
+  // the files more than the comparison lists, in path order.
+  std::string coded;
+  std::string plain;
+  for (int i = 0; i < 60; ++i) {
+    coded += "<w>w</w> <t>t</t> ";
+    plain += "w t ";
+  }
+  const int files = kListedDifferencesInAll / (2 * kListedDifferencesPerTag) + 2;
+  for (int f = 0; f < files; ++f) {
+    const std::string name = "f" + std::to_string(100 + f) + ".txt";
+    Write(root() / "A" / name, coded);
+    Write(root() / "B" / name, plain);
+  }
+  const TCoderComparison result = CompareCoders(request_);
+  size_t listed = 0;
+  for (const TFileComparison& file : result.files) {
+    ASSERT_EQ(file.differences.size(), 2u);
+    for (const TTagDifferences& tag : file.differences) {
+      EXPECT_EQ(tag.total, 60);
+      EXPECT_LE(tag.listed.size(), static_cast<size_t>(kListedDifferencesPerTag));
+      listed += tag.listed.size();
+    }
+  }
+  EXPECT_EQ(listed, static_cast<size_t>(kListedDifferencesInAll));
+  EXPECT_EQ(result.files.front().differences[1].listed.size(),
+            static_cast<size_t>(kListedDifferencesPerTag));
+  EXPECT_TRUE(result.files.back().differences[0].listed.empty());
+  // The last listed passage of the first file: the 50th "t", after 49 units of 18 characters
+  // and the 12 of "<w>w</w> <t>".
+  const TPassageSide& last = *result.files.front().differences[1].listed.back().a;
+  EXPECT_EQ(last.place, (TTextPosition{1, 49 * 18 + 12 + 1}));
+  EXPECT_EQ(last.passage.head, "t");
+  EXPECT_EQ(last.before.size(), static_cast<size_t>(kDifferenceContext));
+}
+
 TEST_F(CoderComparisonTest, TagSetsMustShareTheTagNames) {
   Write(root() / "c.ini", "[who]\nbegin=<w>\nend=</w>\n");
   fs::create_directories(root() / "A");

@@ -56,8 +56,9 @@ TPassageMatching MatchPassages(const std::vector<TInterval>& a, const std::vecto
   for (const TCandidate& candidate : candidates) {
     if (a_taken[candidate.a] || b_taken[candidate.b]) continue;
     a_taken[candidate.a] = b_taken[candidate.b] = true;
-    ++result.matched;
+    result.pairs.emplace_back(candidate.a, candidate.b);
   }
+  result.matched = static_cast<int64_t>(result.pairs.size());
   result.a_only = static_cast<int64_t>(a.size()) - result.matched;
   result.b_only = static_cast<int64_t>(b.size()) - result.matched;
   return result;

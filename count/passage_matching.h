@@ -5,7 +5,9 @@
 #ifndef FARROWDALE_COUNT_PASSAGE_MATCHING_H_
 #define FARROWDALE_COUNT_PASSAGE_MATCHING_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "count/coded_intervals.h"
@@ -18,6 +20,8 @@ struct TPassageMatching {
   int64_t matched = 0;
   int64_t a_only = 0;
   int64_t b_only = 0;
+  // The matched pairs as (index in a, index in b).
+  std::vector<std::pair<size_t, size_t>> pairs;
 };
 
 // a, b: each coder's passages, in any order, not merged. REQUIRES: 0 < min_overlap <= 1.

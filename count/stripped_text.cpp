@@ -226,10 +226,12 @@ TTextPosition TStrippedText::OriginalPlace(int64_t offset) const {
   return PlaceOfOriginal(original_line_starts, original);
 }
 
-std::string TStrippedText::Utf8() const {
+std::string TStrippedText::Utf8() const { return CodePointsUtf8(text); }
+
+std::string CodePointsUtf8(std::u32string_view code_points) {
   std::string out;
-  out.reserve(text.size());
-  for (const char32_t c : text) AppendUtf8(c, out);
+  out.reserve(code_points.size());
+  for (const char32_t c : code_points) AppendUtf8(c, out);
   return out;
 }
 

@@ -70,6 +70,9 @@ struct TStrippedText {
   std::vector<int64_t> original_line_starts;
 };
 
+// Code points as UTF-8 (an unpaired surrogate as U+FFFD).
+std::string CodePointsUtf8(std::u32string_view code_points);
+
 TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner);
 

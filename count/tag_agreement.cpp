@@ -10,7 +10,7 @@
 namespace farrowdale {
 
 TAgreementCounts CountTagAgreement(const std::vector<TInterval>& a, const std::vector<TInterval>& b,
-                                   int64_t characters, double min_overlap) {
+                                   int64_t characters, const TPassageMatching& matching) {
   const std::vector<std::vector<TInterval>> merged = {MergedIntervals(a), MergedIntervals(b)};
   TAgreementCounts counts;
   counts.characters = characters;
@@ -19,7 +19,7 @@ TAgreementCounts CountTagAgreement(const std::vector<TInterval>& a, const std::v
   counts.both_chars = CoderCountHistogram(merged, characters)[2];
   counts.a_passages = static_cast<int64_t>(a.size());
   counts.b_passages = static_cast<int64_t>(b.size());
-  counts.matched = MatchPassages(a, b, min_overlap).matched;
+  counts.matched = matching.matched;
   const TUnitizedDisagreement unitized = UnitizedDisagreement(merged, characters);
   counts.unitized_observed = unitized.observed;
   counts.unitized_expected = unitized.expected;

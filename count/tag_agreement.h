@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "count/coded_intervals.h"
+#include "count/passage_matching.h"
 #include "results/agreement.h"
 
 namespace farrowdale {
 
-// a, b: each coder's passages of the tag (not merged) in a text of `characters` characters.
+// a, b: each coder's passages of the tag (not merged) in a text of `characters` characters;
+// matching: MatchPassages of a and b.
 TAgreementCounts CountTagAgreement(const std::vector<TInterval>& a, const std::vector<TInterval>& b,
-                                   int64_t characters, double min_overlap);
+                                   int64_t characters, const TPassageMatching& matching);
 
 // Adds every count of more, the unitized sums too, to total.
 void AddCounts(TAgreementCounts& total, const TAgreementCounts& more);

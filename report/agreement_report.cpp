@@ -1,5 +1,6 @@
 #include "report/agreement_report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -45,7 +46,7 @@ void AddRecord(TCsvTable& table, const TAgreementRow& row) {
 // are UTF-8 with their line ends, tabs and other controls made visible.
 void Text(std::u16string& out, std::string_view narrow) { AppendMarkupNarrow(out, narrow); }
 
-void VisibleContext(std::u16string& out, std::string_view utf8) {
+void VisibleText(std::u16string& out, std::string_view utf8) {
   std::u16string shown;
   for (const char16_t c : Utf8ToUtf16(utf8)) {
     if (c == u'\n') {
@@ -60,8 +61,12 @@ void VisibleContext(std::u16string& out, std::string_view utf8) {
       shown += c;
     }
   }
-  AppendAscii(out, "<code class=\"context\">");
   AppendMarkupText(out, shown);
+}
+
+void VisibleContext(std::u16string& out, std::string_view utf8) {
+  AppendAscii(out, "<code class=\"context\">");
+  VisibleText(out, utf8);
   AppendAscii(out, "</code>");
 }
 
@@ -206,6 +211,106 @@ void ProblemsSection(std::u16string& out, const TCoderComparison& comparison,
   AppendAscii(out, "\n");
 }
 
+// One coder's side of a difference: its place, then the passage marked in its context.
+void SideCell(std::u16string& out, const std::filesystem::path& folder, const std::string& file,
+              const std::optional<TPassageSide>& side) {
+  if (!side) {
+    AppendAscii(out, "<td class=\"side none\">none</td>");
+    return;
+  }
+  AppendAscii(out, "<td class=\"side\"><span class=\"place\">");
+  Text(out, Place(folder, file, side->place));
+  AppendAscii(out, "</span><br><code class=\"context\">");
+  VisibleText(out, side->before);
+  AppendAscii(out, "<mark>");
+  VisibleText(out, side->passage.head);
+  if (side->passage.omitted > 0) {
+    AppendAscii(out, "<span class=\"omitted\">[&hellip; " + std::to_string(side->passage.omitted) +
+                         " characters &hellip;]</span>");
+    VisibleText(out, side->passage.tail);
+  }
+  AppendAscii(out, "</mark>");
+  VisibleText(out, side->after);
+  AppendAscii(out, "</code></td>");
+}
+
+void DifferencesTable(std::u16string& out, const TFileComparison& file,
+                      const TAgreementProvenance& provenance) {
+  AppendAscii(out, "<h3>");
+  Text(out, file.file);
+  AppendAscii(out,
+              "</h3>\n<table class=\"differences\">\n<thead><tr><th class=\"name\">Tag</th>"
+              "<th class=\"name\">Difference</th><th class=\"name\">Coder A</th>"
+              "<th class=\"name\">Coder B</th></tr></thead>\n<tbody>\n");
+  for (const TTagDifferences& tag : file.differences) {
+    for (const TPassageDifference& difference : tag.listed) {
+      const char* kind = !difference.b   ? "<tr class=\"a-only\"><td class=\"name\">"
+                         : !difference.a ? "<tr class=\"b-only\"><td class=\"name\">"
+                                         : "<tr class=\"boundaries\"><td class=\"name\">";
+      AppendAscii(out, kind);
+      Text(out, tag.tag);
+      AppendAscii(out, !difference.b   ? "</td><td class=\"name\">A only</td>"
+                       : !difference.a ? "</td><td class=\"name\">B only</td>"
+                                       : "</td><td class=\"name\">boundaries differ</td>");
+      SideCell(out, provenance.folder_a, file.file, difference.a);
+      SideCell(out, provenance.folder_b, file.file, difference.b);
+      AppendAscii(out, "</tr>\n");
+    }
+    const int64_t more = tag.total - static_cast<int64_t>(tag.listed.size());
+    if (more > 0) {
+      AppendAscii(out, "<tr class=\"more\"><td class=\"name\">");
+      Text(out, tag.tag);
+      AppendAscii(out, "</td><td class=\"name\" colspan=\"3\">" +
+                           std::string(tag.listed.empty() ? "" : "and ") + std::to_string(more) +
+                           (more == 1 ? " difference" : " differences") +
+                           " more, not listed</td></tr>\n");
+    }
+  }
+  AppendAscii(out, "</tbody>\n</table>\n");
+}
+
+void DifferencesSection(std::u16string& out, const TCoderComparison& comparison,
+                        const TAgreementProvenance& provenance) {
+  if (std::none_of(comparison.files.begin(), comparison.files.end(),
+                   [](const TFileComparison& file) { return !file.differences.empty(); })) {
+    return;
+  }
+  out += SectionMarkup("differences", "Differences", [&](std::u16string& body) {
+    AppendAscii(body,
+                "<p>The passages only one coder marked (unmatched), and matched passages whose "
+                "boundaries differ, in text order: where each begins in that coder's file "
+                "(line:column), then the passage, highlighted, in up to " +
+                    std::to_string(kDifferenceContext) +
+                    " characters of the common text on either side (&middot; space, &rarr; tab, "
+                    "&crarr; line end). Up to " +
+                    std::to_string(kListedDifferencesPerTag) + " per tag and file, and " +
+                    std::to_string(kListedDifferencesInAll) +
+                    " in all, are listed; the rest are counted.</p>\n");
+    // Past the listing's end, a file gets no table of its own, only its share of the count.
+    int64_t unlisted = 0;
+    int unlisted_files = 0;
+    for (const TFileComparison& file : comparison.files) {
+      const bool any_listed =
+          std::any_of(file.differences.begin(), file.differences.end(),
+                      [](const TTagDifferences& tag) { return !tag.listed.empty(); });
+      if (any_listed) {
+        DifferencesTable(body, file, provenance);
+      } else if (!file.differences.empty()) {
+        ++unlisted_files;
+        for (const TTagDifferences& tag : file.differences) unlisted += tag.total;
+      }
+    }
+    if (unlisted_files > 0) {
+      AppendAscii(body, "<p class=\"more\">" + std::to_string(unlisted) +
+                            (unlisted == 1 ? " difference" : " differences") + " in " +
+                            std::to_string(unlisted_files) +
+                            (unlisted_files == 1 ? " more file" : " more files") +
+                            ", not listed.</p>\n");
+    }
+  });
+  AppendAscii(out, "\n");
+}
+
 void ProvenanceSection(std::u16string& out, const TCoderComparison& comparison,
                        const TAgreementProvenance& provenance) {
   out += SectionMarkup("provenance", "Provenance", [&](std::u16string& body) {
@@ -275,6 +380,10 @@ constexpr const char* kPageHead =
     "font-size:.9em}th.name,td.name{text-align:left}\n"
     "tr.all td{font-weight:600;background:#f6f6f6}td.undefined{color:#777;font-style:italic}\n"
     "code.context{white-space:pre-wrap;background:#f1f1f1;padding:0 .2em}\n"
+    "table.differences{width:100%}table.differences td{vertical-align:top}"
+    "table.differences td.side{width:45%;white-space:normal;text-align:left;"
+    "overflow-wrap:anywhere}td.none{color:#777;font-style:italic}mark{background:#fde68a}"
+    ".omitted{color:#666;font-style:italic}\n"
     ".place{font-family:monospace}dl{display:grid;grid-template-columns:max-content auto;"
     "gap:.1em 1em}dd{margin:0}dt{font-weight:600}\n"
     "footer{margin-top:2em;color:#666;font-size:.9em}\n"
@@ -337,6 +446,7 @@ std::string AgreementPageBytes(const TCoderComparison& comparison,
                          [&](std::u16string& body) { FilesBody(body, comparison); });
     AppendAscii(out, "\n");
   }
+  DifferencesSection(out, comparison, provenance);
   ProvenanceSection(out, comparison, provenance);
   AppendAscii(out, "<footer>");
   AppendAscii(out, kCopyText);

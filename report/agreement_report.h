@@ -1,7 +1,8 @@
 // The outputs of a coder comparison: agreement.htm, a page to read, print and discuss (the
 // pooled table per tag, the files not compared with the first difference and its context,
-// each coder's coding problems, the tables per file (per tag up to kFilesWithTagTables files)
-// and where the comparison came from), and agreement.csv, the same rows for spreadsheets and
+// each coder's coding problems, the tables per file (per tag up to kFilesWithTagTables files),
+// the passage differences per file with each coder's place and the passage in context, and
+// where the comparison came from), and agreement.csv, the same rows for spreadsheets and
 // scripts:
 //   tag,file,characters,a_chars,b_chars,both_chars,percent_all,percent_coded,kappa,alpha,
 //   alpha_u,a_passages,b_passages,matched,a_only,b_only

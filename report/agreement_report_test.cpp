@@ -57,6 +57,31 @@ TEST(AgreementReportTest, PageEscapesNamesAndContextsAndForbidsScripts) {
   EXPECT_NE(page.find("<td class=\"undefined\">undefined</td>"), std::string::npos);
 }
 
+TEST(AgreementReportTest, DifferencesMarkThePassageInItsContextAndCountWhatIsNotListed) {
+  const CodePageGuard utf8("UTF-8");
+  TCoderComparison comparison = SmallComparison();
+  const TPassageSide side{{1, 5}, "x <", {"a b", 7, "z"}, "\n"};
+  comparison.files[0].differences = {{"<who>", 3, {{side, std::nullopt}}}};
+  TFileComparison later = comparison.files[0];
+  later.file = "z.txt";
+  later.differences = {{"who", 4, {}}};  // past the listing's end
+  comparison.files.push_back(later);
+  const std::string page =
+      AgreementPageBytes(comparison, {{}, "/c/A", "/c/B", "/c/t.ini", "/c/t.ini", "UTF-8"});
+  EXPECT_NE(page.find("<tr class=\"a-only\"><td class=\"name\">&lt;who&gt;</td><td "
+                      "class=\"name\">A only</td><td class=\"side\"><span "
+                      "class=\"place\">/c/A/a&lt;b&gt;.txt:1:5</span><br><code "
+                      "class=\"context\">x\xC2\xB7&lt;<mark>a\xC2\xB7"
+                      "b<span class=\"omitted\">[&hellip; 7 characters &hellip;]</span>z</mark>"
+                      "\xE2\x86\xB5</code></td><td class=\"side none\">none</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(page.find("and 2 differences more, not listed"), std::string::npos);
+  EXPECT_EQ(page.find("<h3>z.txt</h3>", page.find("<section class=\"differences\">")),
+            std::string::npos);
+  EXPECT_NE(page.find("<p class=\"more\">4 differences in 1 more file, not listed.</p>"),
+            std::string::npos);
+}
+
 TEST(AgreementReportTest, ManyFilesGiveOneRowPerFile) {
   const CodePageGuard utf8("UTF-8");
   TCoderComparison comparison = SmallComparison();

@@ -32,7 +32,7 @@ void AppendOccurrence(std::u16string& out, const TPassageOccurrence& occurrence)
   AppendAscii(out, "</span> <span class=\"l\">");
   AppendMarkupText(out, occurrence.before);
   AppendAscii(out, "</span><mark>");
-  AppendMarkupText(out, occurrence.passage);
+  AppendPassageText(out, occurrence.passage, /*quotes=*/true);
   AppendAscii(out, "</mark><span class=\"r\">");
   AppendMarkupText(out, occurrence.after);
   AppendAscii(out, "</span></li>\n");
@@ -44,7 +44,7 @@ void AppendDistinctPassage(std::u16string& out, const TDistinctPassage& passage,
   AppendAscii(out, anchor);
   AppendAscii(out, passage.count > kOpenOccurrences ? "\">" : "\" open>");
   AppendAscii(out, "<summary><mark>");
-  AppendMarkupText(out, passage.text);
+  AppendPassageText(out, passage.text, /*quotes=*/true);
   AppendAscii(out, "</mark> <span class=\"k\">(");
   AppendDecimal(out, passage.count);
   AppendAscii(out, ")</span></summary>\n<ol class=\"kwic\">\n");

@@ -110,6 +110,7 @@ std::u16string RenderProvenance(const TProvenance& provenance) {
     // The filter is shown as code, so that a filter spelled "none" differs from no filter.
     AppendItem(out, "Filter",
                provenance.filter.empty() ? Escaped("none") : Code(provenance.filter));
+    AppendItem(out, "Passages grouped by", Escaped(GroupingDescription(provenance.grouping)));
     AppendAscii(out, "</dl>\n");
   });
 }

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/passage_grouping.h"
+
 namespace farrowdale {
 
 struct TProvenance {
@@ -18,10 +20,11 @@ struct TProvenance {
   std::filesystem::path tag_set_path;
   std::string tag_set_sha256;  // lower-case hex digits of the tag set file's SHA-256, or empty
   std::filesystem::path corpus_folder;
-  int32_t file_count = 0;  // files the run counted (the ticked ones)
-  bool one_file = false;   // one combined report rather than one per file
-  std::string code_page;   // the system code page's name
-  std::string filter;      // narrow text; empty when no filter chose the files
+  int32_t file_count = 0;     // files the run counted (the ticked ones)
+  bool one_file = false;      // one combined report rather than one per file
+  std::string code_page;      // the system code page's name
+  std::string filter;         // narrow text; empty when no filter chose the files
+  TPassageGrouping grouping;  // how the run grouped passages before counting
   // Every file read in an encoding other than the code page, by name (as the run names it),
   // with that encoding ("UTF-16 LE"), in run order.
   std::vector<std::pair<std::string, std::string>> files_read_as;

@@ -48,6 +48,7 @@ TEST(ProvenanceTest, SectionNamesTheRunAndEscapesEveryValue) {
   provenance.one_file = true;
   provenance.code_page = "UTF-8";
   provenance.filter = "a<b";
+  provenance.grouping = {ELetterCase::kEveryAlphabet, ESpacing::kFolded};
   EXPECT_EQ(RenderProvenance(provenance),
             U16("<section class=\"provenance\">\n<h2>Provenance</h2>\n<dl>\n"
                 "<dt>Run</dt><dd><time datetime=\"2026-03-01T23:30:05+00:00\">"
@@ -62,12 +63,15 @@ TEST(ProvenanceTest, SectionNamesTheRunAndEscapesEveryValue) {
                 "<dt>Reports</dt><dd>one for all files</dd>\n"
                 "<dt>Code page</dt><dd>UTF-8</dd>\n"
                 "<dt>Filter</dt><dd><code>a&lt;b</code></dd>\n"
+                "<dt>Passages grouped by</dt><dd>letter case: every alphabet; spaces: folded</dd>\n"
                 "</dl>\n</section>"));
   provenance.one_file = false;
   provenance.filter.clear();
+  provenance.grouping = {};
   const std::u16string per_file = RenderProvenance(provenance);
   EXPECT_NE(per_file.find(u"<dt>Reports</dt><dd>one per file</dd>"), std::u16string::npos);
   EXPECT_NE(per_file.find(u"<dt>Filter</dt><dd>none</dd>"), std::u16string::npos);
+  EXPECT_NE(per_file.find(u"<dd>letter case: A-Z only; spaces: exact</dd>"), std::u16string::npos);
 }
 
 }  // namespace

@@ -178,6 +178,54 @@ void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quote
   AppendEscaped(out, text, quotes_and_controls);
 }
 
+namespace {
+
+bool IsPassageSpace(char16_t c) { return c < 0x20 || c == u' ' || c == u'\u00A0'; }
+
+}  // namespace
+
+void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes) {
+  size_t at = 0;
+  while (at < text.size()) {
+    // Up to the next spacing HTML would hide: a single space between words is shown as it is.
+    size_t run = at;
+    while (run < text.size() &&
+           (!IsPassageSpace(text[run]) ||
+            (text[run] == u' ' && (run + 1 == text.size() || !IsPassageSpace(text[run + 1]))))) {
+      ++run;
+    }
+    AppendEscapedText(out, text.substr(at, run - at), quotes);
+    if (run == text.size()) return;
+    size_t end = run;
+    while (end < text.size() && IsPassageSpace(text[end])) ++end;
+    AppendAscii(out, "<span class=\"ws\">");
+    for (size_t i = run; i < end; ++i) {
+      switch (text[i]) {
+        case u' ':
+          AppendAscii(out, "&#183;");
+          break;
+        case u'\t':
+          AppendAscii(out, "&#8677;");
+          break;
+        case u'\r':
+          if (i + 1 < end && text[i + 1] == u'\n') ++i;
+          AppendAscii(out, "&#8629;");
+          break;
+        case u'\n':
+          AppendAscii(out, "&#8629;");
+          break;
+        case u'\u00A0':
+          AppendAscii(out, "&#9085;");
+          break;
+        default:
+          out += u' ';
+      }
+    }
+    AppendAscii(out, "</span>");
+    at = end;
+  }
+}
+
 void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
                   int32_t link_row) {
   const std::string_view closer = style == THitListStyle::kPerFile ? ") <br>" : ")<br>";
@@ -186,10 +234,10 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
     std::u16string& text = out.unicode();
     if (link_row > 0) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
-      AppendEscapedText(text, entry.Text, /*quotes_and_controls=*/false);
+      AppendPassageText(text, entry.Text, /*quotes=*/false);
       AppendAscii(text, "</a>");
     } else {
-      AppendEscapedText(text, entry.Text, /*quotes_and_controls=*/false);
+      AppendPassageText(text, entry.Text, /*quotes=*/false);
     }
     AppendAscii(text, " (");
     AppendDecimal(text, entry.Count);

@@ -51,10 +51,16 @@ std::string EscapeHtml(std::string_view text);
 // Appends text as EscapeHtml escapes it; with quotes_and_controls also '"' as "&quot;" and
 // every unit below U+0020 as a space, for attribute values and the sections' markup.
 void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quotes_and_controls);
+// Appends a passage as AppendEscapedText escapes it (quotes as `quotes` says), with the spacing
+// that HTML would hide made visible, so that passages counted apart never look alike: every run of
+// white space other than one plain space becomes <span class="ws"> with a mark per character: "·" a
+// space, "⇥" a tab, "↵" a line break (CR LF, CR or LF), "⍽" a no-break space; any other control
+// character is a space.
+void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes);
 
 // The two writers' hit lists: "text (count) <br>" per entry in the per-file report,
-// "text (count)<br>" in the combined one; the text escaped. With a link_row above 0 each
-// text links to its entry in the passages section (PassageAnchor of link_row and the
+// "text (count)<br>" in the combined one; the text as AppendPassageText shows it. With a link_row
+// above 0 each text links to its entry in the passages section (PassageAnchor of link_row and the
 // entry's number): <a href="#p1-2">text</a>.
 enum class THitListStyle { kPerFile, kPooled };
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "report/markup_text.h"
 #include "report/report_test_support.h"
@@ -77,11 +80,35 @@ TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreakAndMayLink) {
   SetSystemCodePage("windows-1252");
   const TFrequencyList list = {{u"x=y", 2}, {u"a\r\nb", 10}, {u"<b>", 1}};
   EXPECT_EQ(HitListReport(list, THitListStyle::kPerFile, 0),
-            Utf16LeFile(u"x=y (2) <br>a\r\nb (10) <br>&lt;b&gt; (1) <br>\r\n"));
+            Utf16LeFile(u"x=y (2) <br>a<span class=\"ws\">&#8629;</span>b (10) <br>&lt;b&gt; (1) "
+                        u"<br>\r\n"));
   EXPECT_EQ(HitListReport(list, THitListStyle::kPooled, 3),
-            Utf16LeFile(u"<a href=\"#p3-1\">x=y</a> (2)<br><a href=\"#p3-2\">a\r\nb</a> "
+            Utf16LeFile(u"<a href=\"#p3-1\">x=y</a> (2)<br><a href=\"#p3-2\">a<span "
+                        u"class=\"ws\">&#8629;</span>b</a> "
                         u"(10)<br><a href=\"#p3-3\">&lt;b&gt;</a> (1)<br>\r\n"));
   EXPECT_EQ(HitListReport({}, THitListStyle::kPerFile, 0), "\xFF\xFE");
+}
+
+// Passages that count apart never look alike: on random passages of letters, markup and every
+// kind of spacing (line breaks as a run's CR LF), the shown text is different for different
+// passages, and no spacing is left for HTML to collapse.
+TEST(TableFragmentsTest, PassagesThatDifferNeverLookAlike) {
+  const std::vector<std::u16string> pieces = {u"a",    u"b",      u" ", u"\t",
+                                              u"\r\n", u"\u00A0", u"&", u"<"};
+  std::mt19937 rng(26);
+  std::map<std::u16string, std::u16string> shown_as;
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string passage;
+    for (size_t n = rng() % 6; n > 0; --n) passage += pieces[rng() % pieces.size()];
+    std::u16string shown;
+    AppendPassageText(shown, passage, /*quotes=*/false);
+    for (const std::u16string_view hidden : {u"  ", u"\t", u"\r", u"\n", u"\u00A0"}) {
+      ASSERT_EQ(shown.find(hidden), std::u16string::npos) << round;
+    }
+    const auto [it, added] = shown_as.emplace(shown, passage);
+    ASSERT_TRUE(added || it->second == passage) << round;
+  }
+  EXPECT_GT(shown_as.size(), 3000u);
 }
 
 // Both escapings, which append the text between the units they replace whole, against the

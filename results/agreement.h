@@ -59,6 +59,45 @@ struct TTextDifference {
   std::string b_context;
 };
 
+// A file's tag lists its first kListedDifferencesPerTag passage differences, each with up to
+// kDifferenceContext characters of the common text on either side; a comparison lists
+// kListedDifferencesInAll at most (in path order), the rest only counted.
+inline constexpr int kListedDifferencesPerTag = 50;
+inline constexpr int kListedDifferencesInAll = 2000;
+inline constexpr int64_t kDifferenceContext = 30;
+
+// A stretch of the common text as UTF-8; a long one keeps its head and tail and counts the
+// characters left out between them.
+struct TTextExcerpt {
+  std::string head;
+  int64_t omitted = 0;
+  std::string tail;
+};
+
+// One coder's side of a passage difference: where the passage begins in that coder's file,
+// its text, and up to kDifferenceContext characters of the common text on either side.
+struct TPassageSide {
+  TTextPosition place;
+  std::string before;
+  TTextExcerpt passage;
+  std::string after;
+};
+
+// A passage the coders do not share: coder A's alone (no b), coder B's alone (no a), or a
+// matched pair whose intervals differ (both).
+struct TPassageDifference {
+  std::optional<TPassageSide> a;
+  std::optional<TPassageSide> b;
+};
+
+// One tag's passage differences in one file, in text order, the first ones listed and all
+// of them counted.
+struct TTagDifferences {
+  std::string tag;  // narrow text
+  int64_t total = 0;
+  std::vector<TPassageDifference> listed;
+};
+
 // A coder's stray marker, empty passage or reading guess, at its place in that coder's file.
 struct TCodingProblem {
   char coder = 'A';  // 'A' or 'B'
@@ -72,7 +111,8 @@ struct TFileComparison {
   TTextDifference difference;  // for kTextDiffers
   std::string error;           // for kUnreadable
   std::vector<TCodingProblem> problems;
-  std::vector<TAgreementRow> rows;  // for kCompared: one per tag, then "*" for all tags
+  std::vector<TAgreementRow> rows;           // for kCompared: one per tag, then "*" for all tags
+  std::vector<TTagDifferences> differences;  // for kCompared: the tags that have any
 };
 
 struct TCoderComparison {

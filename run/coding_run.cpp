@@ -106,6 +106,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
   provenance.one_file = request.one_file_mode;
   provenance.code_page = SystemCodePageName();
   provenance.filter = request.filter;
+  provenance.grouping = request.grouping;
   return provenance;
 }
 
@@ -114,7 +115,7 @@ TProvenance RunProvenance(const TCodingRunRequest& request,
 // different passages tie under the collation does the order depend on the list's quicksort
 // of every occurrence, which then runs over ids.
 void CountPassages(const std::vector<std::string_view>& passages, bool one_file_mode,
-                   TStatInfo& stat) {
+                   ELetterCase letter_case, TStatInfo& stat) {
   stat.Freq = static_cast<int32_t>(passages.size());
   TPassageTally tally = TallyPassages(passages);
   bool texts_tie = false;
@@ -123,12 +124,28 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
     return std::move(tally.sequence);
   });
   if (one_file_mode) {
-    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
     stat.Passages = {std::move(tally.texts), std::move(runs)};
   } else {
-    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie);
+    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie, letter_case);
   }
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
+}
+
+// A strict run's check of the tag set and every ticked text, before anything is written:
+// throws when it finds any problem. Each text is read once more for it.
+void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
+                      const std::vector<const TFileItem*>& ticked, int jobs) {
+  std::vector<std::filesystem::path> files;
+  for (const TFileItem* item : ticked) files.push_back(item->path);
+  TCheckOptions options;
+  options.lines_per_group = 0;  // counted, not listed
+  options.jobs = static_cast<unsigned>(jobs);
+  options.grouping_notes = false;
+  const TCheckResult check = CheckCoding(tag_set_path, files, ReadFileForCheck, options);
+  if (check.problem_count == 0) return;
+  throw Error("Nothing was written: the strict run found " + FormatCheckSummary(check) +
+              " (the marker check lists them)");
 }
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
@@ -194,13 +211,14 @@ struct TFileAdditions {
 }  // namespace
 
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode) {
-  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping) {
+  return CountTagsInSpans(narrow_text, tag_set, scanner.Scan(narrow_text), one_file_mode, grouping);
 }
 
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode) {
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping) {
   TStatArray stats;
   for (const TTagInfo& tag : tag_set) {
     if (IsSkippedTag(tag)) continue;
@@ -208,7 +226,13 @@ TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag
     stat.Name = tag.Name;
     stat.Markers = tag.BeginMark + "..." + tag.EndMark;
     stat.Color = tag.Color;
-    CountPassages(TrimmedPassages(narrow_text, spans[stats.size() - 1]), one_file_mode, stat);
+    std::vector<std::string_view> passages = TrimmedPassages(narrow_text, spans[stats.size() - 1]);
+    std::vector<std::string> folded;  // owns the passages while they are counted
+    if (grouping.spacing == ESpacing::kFolded) {
+      for (const std::string_view passage : passages) folded.push_back(FoldedSpaces(passage));
+      passages.assign(folded.begin(), folded.end());
+    }
+    CountPassages(passages, one_file_mode, grouping.letter_case, stat);
   }
   return stats;
 }
@@ -228,6 +252,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
   // Without a tag to search there is no marker to check.
   const TMarkerCheck marker_check(request.tag_set_path);
+  if (marker_check.tags_searched() > 0) {
+    for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
+      host.TagSetProblem(problem);
+    }
+  }
+  if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
     summary.tag_set_has_marker_problems = true;
@@ -260,6 +290,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
   // The files' names in reports and tables: their paths in the corpus.
   const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
+  if (request.strict) StopOnAnyProblem(request.tag_set_path, ticked, request.jobs);
 
   TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
@@ -281,7 +312,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
                                    .problems = &run_problems};
   std::optional<TCsvTable> counts_table;
   if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables, with_passages);
+  TPassagePlaces places(request.write_tables, with_passages, request.grouping);
   const bool keep_texts = counts_table || with_passages;
   // Co-occurrence needs each file stripped of its markers: done only when asked for.
   const bool with_cooccurrence =
@@ -300,7 +331,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // Workers read and count the files; reports, tables, warnings and progress follow in list
   // order on this thread, exactly as one file after the other.
   TStatArrayArray all_stats;
-  TPooledPassages pooled;
+  TPooledPassages pooled(request.grouping.letter_case);
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
       ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
@@ -311,7 +342,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         TFileOutcome outcome;
         try {
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
-          outcome.stats = CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode);
+          outcome.stats =
+              CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
           outcome.problems = FileProblems(marker_check, shown_names[index], file, tag_set, scanned);
           if (with_cooccurrence) {
             outcome.cooccurrence =

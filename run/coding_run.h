@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "run/file_list.h"
+#include "run/marker_check.h"
 #include "run/stat_info.h"
 #include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/passage_grouping.h"
 
 namespace farrowdale {
 
@@ -27,6 +29,10 @@ struct TCodingRunRequest {
   // corpus folder.
   bool write_tables = false;
   int jobs = 0;  // threads that read and count files; 0: one per core
+  // Any problem the marker check finds in the tag set or the ticked texts stops the run
+  // before anything is written.
+  bool strict = false;
+  TPassageGrouping grouping;  // how passages are grouped before counting
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -63,6 +69,9 @@ class TCodingRunHost {
   // encoding, a text cut short, a tag set without tags), about path. The command line
   // prints "PATH: warning: MESSAGE" on stderr; the window lists it when the run ends.
   virtual void Warn(const std::filesystem::path& path, const std::string& message) = 0;
+  // Each problem of the tag set, as the marker check words it, before any text is read. The
+  // window already shows them under the tags; the command line prints them.
+  virtual void TagSetProblem(const TCheckProblem& /*problem*/) {}
 };
 
 // Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
@@ -72,6 +81,9 @@ class TCodingRunHost {
 // each text read by a guess or cut short are told through host.Warn; the run goes on. Each
 // file's markers are checked on the text and the matches it was counted from, so the summary
 // holds what the marker check of the same tag set and files would find, without a second read.
+// The tag set's problems go to host.TagSetProblem first. A tag with an end marker and no
+// begin marker stops the run, and so, with request.strict, does any problem the marker check
+// finds in the tag set or the ticked texts (checked before anything is written).
 // Throws Error on failure (a tag set path that names no readable file included): then no time
 // message is shown and nothing is opened; reports written for earlier files stay.
 TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
@@ -80,11 +92,12 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
 // file's whole text already converted to narrow text. Passages are kept only in one-file
 // mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
 TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode);
+                           const TTagScanner& scanner, bool one_file_mode,
+                           TPassageGrouping grouping = {});
 // The same from the matches scanner.Scan(narrow_text) gave.
 TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans,
-                            bool one_file_mode);
+                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
+                            TPassageGrouping grouping = {});
 
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);

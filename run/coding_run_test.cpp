@@ -16,6 +16,7 @@
 #include "regex/pattern_engine.h"
 #include "report/report_test_support.h"
 #include "run/frequency_list.h"
+#include "run/marker_check.h"
 #include "run/tagged_text.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -406,6 +407,22 @@ TEST_F(CodingRunTest, FailureStopsTheRunKeepsEarlierReportsAndShowsNothing) {
                                 ", pattern \"[EMO(.*?)x\": Pattern(comp): Unmatched [] (pos 10)");
   }
   EXPECT_TRUE(host_.messages.empty());
+
+  // A tag with an end marker and no begin marker would count from the start of the text: it
+  // stops the run before anything is written, pointing at the key typo.
+  AddItem("one.txt", "<e>a</e>");
+  WriteFile(root_ / "tags.ini",
+            "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emotion]\r\nbegn=<e>\r\nend=</e>\r\n");
+  try {
+    RunCoding(request_, tag_set_, host_);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.what(), "Tag \"emotion\" in " + (root_ / "tags.ini").string() +
+                                " has an end marker but no begin marker (line 5 has \"begn\"; "
+                                "did you mean \"begin\"?)");
+  }
+  EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 // Reports are written and synced on the workers but take their place in list order: a
@@ -460,6 +477,47 @@ TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   request_.tag_set_path = root_ / "absent.ini";
   EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
   EXPECT_EQ(host_.messages.size(), 1u);
+}
+
+// The check notes a tag exactly when --fold-space or --fold-case would count fewer distinct
+// passages than the default grouping: random texts of passages that differ in case (inside
+// and outside A-Z) and in spacing, counted both ways and checked.
+TEST_F(CodingRunTest, CheckNotesATagExactlyWhenAFoldingOptionChangesItsCount) {
+  SetSystemCodePage("UTF-8");
+  WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\n");
+  LoadTagSet(TIniFile(root_ / "tags.ini"), tag_set_);
+  const TTagScanner scanner(tag_set_, root_ / "tags.ini");
+  const std::vector<std::string> pieces = {"a", "A", "\xC3\xB6", "\xC3\x96", " ", "  ", "\r\n"};
+  std::mt19937 rng(19);
+  int notes_seen = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (size_t n = 2 + rng() % 5; n > 0; --n) {
+      text += "<e>x";
+      for (size_t k = rng() % 3; k > 0; --k) text += pieces[rng() % pieces.size()];
+      text += "x</e>\r\n";
+    }
+    WriteFile(corpus_ / "a.txt", text);
+    const TCheckResult check = CheckCoding(root_ / "tags.ini", {corpus_ / "a.txt"});
+    ASSERT_TRUE(check.problems.empty());
+    const auto count = [&](TPassageGrouping grouping) {
+      return CountTagsInText(text, tag_set_, scanner, false, grouping).at(0).Count;
+    };
+    const int32_t plain = count({});
+    const auto noted = [&](const char* option) {
+      return std::any_of(check.grouping_notes.begin(), check.grouping_notes.end(),
+                         [&](const TCheckProblem& note) {
+                           return note.severity == ECheckSeverity::kNote &&
+                                  note.message.find(option) != std::string::npos;
+                         });
+    };
+    EXPECT_EQ(noted("--fold-space"), count({ELetterCase::kAsciiOnly, ESpacing::kFolded}) < plain)
+        << text;
+    EXPECT_EQ(noted("--fold-case"), count({ELetterCase::kEveryAlphabet, ESpacing::kExact}) < plain)
+        << text;
+    notes_seen += static_cast<int>(check.grouping_notes.size());
+  }
+  EXPECT_GT(notes_seen, 50);
 }
 
 TEST_F(CodingRunTest, ElapsedTimeMessage) {

@@ -130,10 +130,12 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                std::vector<std::u16string> texts, bool texts_tie) {
-  // Texts are grouped by their narrow form, trimmed and A-Z folded. Two trimmed texts decoded
-  // from different narrow texts could share that key only by differing in letter case alone,
-  // and such texts tie under the collation: without ties each run is a group of its own
+                                std::vector<std::u16string> texts, bool texts_tie,
+                                ELetterCase letter_case) {
+  // Texts are grouped by their narrow form, trimmed and case folded. Two trimmed texts decoded
+  // from different narrow texts could share that key only by differing in letter case alone
+  // (in A-Z, or in any alphabet under simple case folding), and such texts tie under the
+  // collation, which ignores case at every letter: without ties each run is a group of its own
   // (empty texts form none), and no key needs to be made.
   const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
                           std::all_of(runs.begin(), runs.end(), [&](const TPassageRun& run) {
@@ -152,7 +154,7 @@ TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
   std::vector<TSortedRun> sorted;
   sorted.reserve(runs.size());
   for (const TPassageRun& run : runs) sorted.push_back({texts[run.Id], run.Entries});
-  return GroupSortedRuns(sorted, /*fold_case=*/true);
+  return GroupSortedRuns(sorted, /*fold_case=*/true, letter_case);
 }
 
 }  // namespace farrowdale

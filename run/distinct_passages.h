@@ -40,11 +40,13 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence);
 
-// The frequency list, A-Z folded, of a list sorted by SortLikeTheList. texts_tie: whether
-// SortLikeTheList found two different texts that tie (it then asked for the sequence). The
-// entries' texts are moved out of texts where they can be: pass a copy to keep them.
+// The frequency list, case folded as letter_case says, of a list sorted by SortLikeTheList.
+// texts_tie: whether SortLikeTheList found two different texts that tie (it then asked for
+// the sequence). The entries' texts are moved out of texts where they can be: pass a copy to
+// keep them.
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                std::vector<std::u16string> texts, bool texts_tie);
+                                std::vector<std::u16string> texts, bool texts_tie,
+                                ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
 }  // namespace farrowdale
 

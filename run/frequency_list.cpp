@@ -15,9 +15,15 @@
 namespace farrowdale {
 namespace {
 
-// Appends the key of text to keys: trimmed, narrow, A-Z folded when fold_case.
-void AppendGroupKey(std::u16string_view text, bool fold_case, std::string& keys) {
+// Appends the key of text to keys: trimmed, narrow, case folded when fold_case (A-Z, or
+// every letter with ELetterCase::kEveryAlphabet).
+void AppendGroupKey(std::u16string_view text, bool fold_case, ELetterCase letter_case,
+                    std::string& keys) {
   const size_t start = keys.size();
+  if (fold_case && letter_case == ELetterCase::kEveryAlphabet) {
+    AppendNarrow(SimpleCaseFolded(Trim(text)), &keys);
+    return;
+  }
   AppendNarrow(Trim(text), &keys);
   if (!fold_case) return;
   for (size_t i = start; i < keys.size(); ++i) {
@@ -30,9 +36,9 @@ int32_t CompareCounts(int32_t first, int32_t second) { return second - first; }
 
 }  // namespace
 
-std::string GroupKey(std::u16string_view text, bool fold_case) {
+std::string GroupKey(std::u16string_view text, bool fold_case, ELetterCase letter_case) {
   std::string key;
-  AppendGroupKey(text, fold_case, key);
+  AppendGroupKey(text, fold_case, letter_case, key);
   return key;
 }
 
@@ -49,13 +55,14 @@ TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
   return GroupSortedRuns(runs, fold_case);
 }
 
-TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case) {
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case,
+                               ELetterCase letter_case) {
   // Every run's key, end to end in one string: no allocation per run.
   std::string keys;
   std::vector<size_t> key_ends;
   key_ends.reserve(runs.size());
   for (const TSortedRun& run : runs) {
-    AppendGroupKey(run.Text, fold_case, keys);
+    AppendGroupKey(run.Text, fold_case, letter_case, keys);
     key_ends.push_back(keys.size());
   }
   // Each group's size, recorded at the position of its last run.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/passage_grouping.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
@@ -28,8 +29,9 @@ using TFrequencyList = std::vector<TFrequencyEntry>;
 TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
 
 // The key texts are grouped by: trimmed, converted to narrow text and, when fold_case, A-Z
-// folded to a-z.
-std::string GroupKey(std::u16string_view text, bool fold_case);
+// folded to a-z (with ELetterCase::kEveryAlphabet: every letter by simple case folding).
+std::string GroupKey(std::u16string_view text, bool fold_case,
+                     ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
 // Equal entries in a row of a source sorted by collation: the text and how many entries.
 struct TSortedRun {
@@ -39,8 +41,9 @@ struct TSortedRun {
 
 // The grouping and ordering of CountDistinctTexts for a source already sorted (the closing
 // empty entry included or not: it forms no group), given as runs; a run counts as that many
-// entries in a row.
-TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case);
+// entries in a row. letter_case as GroupKey takes it.
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case,
+                               ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
 // Orders freq by CompareByFreq through the list's quicksort, whose tie order is output.
 void SortByCount(TFrequencyList& freq);

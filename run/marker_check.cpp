@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "regex/pattern_engine.h"
+#include "run/grouping_notes.h"
 #include "run/parallel_files.h"
 #include "run/tag_scanner.h"
 #include "run/tagged_text.h"
@@ -180,6 +181,9 @@ struct TFileFindings {
   std::vector<int64_t> counts;       // per group (GroupIndex); notes are in none
   std::vector<int64_t> shared_ends;  // per searched tag
   int64_t keep_per_group = kAllLines;
+  // Per searched tag, the trimmed, non-empty passages of the check's scan and where each
+  // stands ("FILE:LINE:COLUMN"), for the grouping notes; none when the scan stopped.
+  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
 
   int64_t total() const {
     int64_t sum = 0;
@@ -569,7 +573,7 @@ std::vector<TCheckProblem> TMarkerCheck::CheckText(
   return Described(path, findings.text, findings);
 }
 
-void TMarkerCheck::ScanAndCheck(TFileFindings& findings) const {
+std::vector<std::vector<TPassageSpan>> TMarkerCheck::ScanAndCheck(TFileFindings& findings) const {
   // Every tag's matches and literal markers from one scan of the text; should that scan stop
   // on a search error, each tag searches alone and meets the error where it always did.
   TScannedText scanned;
@@ -580,6 +584,7 @@ void TMarkerCheck::ScanAndCheck(TFileFindings& findings) const {
   std::vector<TScannedTag> given(searched_tags_.size());
   for (size_t k = 0; k < scanned.spans.size(); ++k) given[k] = ScannedTag(scanned, k);
   CheckScanned(findings.text, given, findings);
+  return std::move(scanned.spans);
 }
 
 std::vector<TScannedTag> TMarkerCheck::RunScanned(const TTagArray& run_tags,
@@ -703,6 +708,32 @@ void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
   idle_searches_.push_back(std::move(searches));
 }
 
+namespace {
+
+// Each searched tag's trimmed, non-empty passages in the scanned text, with their places
+// ("FILE:LINE:COLUMN").
+std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
+    const std::filesystem::path& path, const std::string& text,
+    const std::vector<std::vector<TPassageSpan>>& spans) {
+  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+  const std::string file_name = PathToNarrow(path.filename());
+  for (const std::vector<TPassageSpan>& tag_spans : spans) {
+    auto& tag = passages.emplace_back();
+    TTextPositionCursor positions(text);
+    for (const TPassageSpan& span : tag_spans) {
+      const std::string_view passage =
+          Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
+      if (passage.empty()) continue;
+      tag.emplace_back(std::string(passage),
+                       file_name + ":" +
+                           PlaceText(positions, static_cast<size_t>(passage.data() - text.data())));
+    }
+  }
+  return passages;
+}
+
+}  // namespace
+
 // The listing of a check over many files, fed their findings in the listing's order: counts
 // every problem by tag and kind, lists the first ones of each up to the limit, and sums the
 // end markers set apart.
@@ -713,7 +744,8 @@ class TCheckListing {
         options_(options),
         result_(result),
         groups_(GroupCount(check.searched_tags_.size())),
-        shared_ends_(check.searched_tags_.size(), 0) {
+        shared_ends_(check.searched_tags_.size(), 0),
+        grouping_notes_(check.searched_tags_.size()) {
     for (const TCheckProblem& problem : check.tag_set_problems()) {
       TCheckGroup& group = Group(problem.kind, 0);
       if (group.count == 0) group.first = problem;
@@ -733,6 +765,11 @@ class TCheckListing {
   void AddFile(const std::filesystem::path& path, const TFileFindings& findings) {
     ++result_.files_checked;
     AddSharedEnds(findings);
+    for (size_t k = 0; k < findings.passages.size(); ++k) {
+      for (const auto& [passage, place] : findings.passages[k]) {
+        grouping_notes_.AddPassage(k, passage, place);
+      }
+    }
     const int64_t total = findings.total();
     if (total > 0) {
       ++result_.files_with_problems;
@@ -775,6 +812,13 @@ class TCheckListing {
       result_.notes.push_back({check_.tag_set_path_, check_.searched_lines_[k], tag.Name,
                                tag.EndMark, SharedElement(tag), shared_ends_[k]});
     }
+    for (size_t k = 0; k < check_.searched_tags_.size(); ++k) {
+      for (std::string& note : grouping_notes_.Notes(k, check_.searched_tags_[k].Name)) {
+        result_.grouping_notes.push_back({check_.tag_set_path_, check_.searched_lines_[k], 1,
+                                          ECheckSeverity::kNote, std::move(note),
+                                          ECheckKind::kTagSet, check_.searched_tags_[k].Name});
+      }
+    }
   }
 
  private:
@@ -807,6 +851,8 @@ class TCheckListing {
   TCheckResult& result_;
   std::vector<TCheckGroup> groups_;  // by GroupIndex
   std::vector<int64_t> shared_ends_;
+  // Keeps each tag's distinct passages over all files: the notes need every one of them.
+  TGroupingNotes grouping_notes_;
 };
 
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
@@ -841,7 +887,9 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
           TCheckedFile file = reader(*ordered[index]);
           TFileFindings findings =
               check.Findings(std::move(file.narrow_text), file.read_warnings, keep);
-          check.ScanAndCheck(findings);
+          const auto spans = check.ScanAndCheck(findings);
+          if (options.grouping_notes)
+            findings.passages = PassagesOf(*ordered[index], findings.text, spans);
           return findings;
         } catch (const std::exception& error) {
           TFileFindings findings = check.Findings({}, {}, keep);

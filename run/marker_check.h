@@ -92,6 +92,9 @@ struct TCheckResult {
   int files_with_problems = 0;          // text files with at least one problem
   bool tag_set_has_problems = false;
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
+  // What changes no count but is worth knowing (kNote, at the tag's line in the tag set):
+  // per tag, passages that --fold-space or --fold-case would count as one with another.
+  std::vector<TCheckProblem> grouping_notes;
 };
 
 inline constexpr int64_t kDefaultLinesPerGroup = 20;
@@ -106,6 +109,8 @@ struct TCheckOptions {
   // is done, and the result's problems stay empty: the listing is then held one file at a
   // time, however long it is.
   std::function<void(const TCheckProblem&)> on_listed;
+  // Whether to gather the grouping notes, which keep each tag's distinct passages.
+  bool grouping_notes = true;
 };
 
 struct TTagSearch;
@@ -126,8 +131,18 @@ class TMarkerCheck {
   // The tag set's problems (an error for each tag whose pattern does not compile included),
   // in file order.
   const std::vector<TCheckProblem>& tag_set_problems() const { return tag_set_problems_; }
+  // The tag set as read and linted, with the mistake that stops a run, if any.
+  const TTagSetCheck& tag_set_check() const { return tag_set_; }
   // Tags whose pattern compiles, each pair of markers once.
   int tags_searched() const { return static_cast<int>(searched_tags_.size()); }
+  const TTagArray& searched_tags() const { return searched_tags_; }
+  // The k-th searched tag's matches in narrow_text, as a run finds them. Throws as
+  // TTagScanner::Scan.
+  std::vector<std::vector<TPassageSpan>> Scan(const std::string& narrow_text) const {
+    return scanner_.Scan(narrow_text);
+  }
+  // The line of the tag set's section of the k-th searched tag.
+  int TagLine(size_t k) const { return searched_lines_[k]; }
 
   // One text's problems by place, found on the matches of the check's own scan of it;
   // read_warnings are notes at its line 1, listed first and counted nowhere. A search error is
@@ -163,7 +178,8 @@ class TMarkerCheck {
   TFileFindings Findings(std::string narrow_text, const std::vector<std::string>& read_warnings,
                          int64_t keep_per_group) const;
   // Checks findings' text on the check's own scan of it.
-  void ScanAndCheck(TFileFindings& findings) const;
+  // Returns the scan's matches per searched tag; none when the scan stopped on an error.
+  std::vector<std::vector<TPassageSpan>> ScanAndCheck(TFileFindings& findings) const;
   // scanned[k]: what a scan found for the k-th searched tag.
   void CheckScanned(const std::string& narrow_text, const std::vector<TScannedTag>& scanned,
                     TFileFindings& findings) const;

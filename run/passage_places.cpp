@@ -9,7 +9,8 @@
 
 namespace farrowdale {
 
-TPassagePlaces::TPassagePlaces(bool with_table, bool with_context) : with_context_(with_context) {
+TPassagePlaces::TPassagePlaces(bool with_table, bool with_context, TPassageGrouping grouping)
+    : with_context_(with_context), grouping_(grouping) {
   if (with_table) table_.emplace(PassagesTable());
 }
 
@@ -28,10 +29,11 @@ void TPassagePlaces::AddFile(const std::string& narrow_text, const TTagArray& ta
       if (passage.empty()) return;
       const size_t start = static_cast<size_t>(passage.data() - narrow_text.data());
       const TTextPosition position = positions.PositionOf(start);
-      const std::u16string text = ToUnicode(passage);
+      const std::u16string text = ToUnicode(
+          grouping_.spacing == ESpacing::kFolded ? FoldedSpaces(passage) : std::string(passage));
       if (table_) AddPassageRecord(*table_, tag.Name, file_name, position, text);
       if (!with_context_) return;
-      std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true)];
+      std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true, grouping_.letter_case)];
       if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
       TPassageContext context = ContextAround(narrow_text, start, passage.size());
       kept.push_back({std::string(file_name), position, std::move(context.before), text,
@@ -54,7 +56,7 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
       passage.text = entry.Text;
       passage.count = entry.Count;
       if (t >= occurrences_.size()) continue;
-      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true));
+      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
       if (kept != occurrences_[t].end()) passage.occurrences = std::move(kept->second);
     }
   }

@@ -19,13 +19,15 @@
 #include "run/frequency_list.h"
 #include "run/stat_info.h"
 #include "tagset/tag_set.h"
+#include "text/passage_grouping.h"
 
 namespace farrowdale {
 
 class TPassagePlaces {
  public:
   // with_table: build the passages table; with_context: keep occurrences for the section.
-  TPassagePlaces(bool with_table, bool with_context);
+  // Passages are taken and keyed as the run's counts group them.
+  TPassagePlaces(bool with_table, bool with_context, TPassageGrouping grouping = {});
 
   // Takes one file's passages of every tag that is not skipped, in tag order. file_name is
   // the file's name as reports show it.
@@ -48,6 +50,7 @@ class TPassagePlaces {
 
   std::optional<TCsvTable> table_;
   bool with_context_;
+  TPassageGrouping grouping_;
   std::vector<TOccurrencesByKey> occurrences_;  // per tag not skipped
 };
 

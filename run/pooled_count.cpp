@@ -75,7 +75,7 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     return entries;
   };
   const std::vector<TPassageRun> sorted = SortLikeTheList(texts, occurrences, sequence);
-  return {pooled.freq, GroupPassageRuns(sorted, std::move(texts), texts_tie)};
+  return {pooled.freq, GroupPassageRuns(sorted, std::move(texts), texts_tie, letter_case_)};
 }
 
 }  // namespace farrowdale

@@ -31,6 +31,10 @@ void CheckOneEntryPerTag(const TStatArrayArray& results);
 
 class TPooledPassages {
  public:
+  // Totals are grouped with letter_case as a file's counts are.
+  explicit TPooledPassages(ELetterCase letter_case = ELetterCase::kAsciiOnly)
+      : letter_case_(letter_case) {}
+
   // Takes the Passages of a file's one-file-mode records (leaving them empty) and their Freq.
   // Throws std::invalid_argument when the file has not one record per tag of the first file.
   void AddFile(TStatArray& file);
@@ -55,6 +59,7 @@ class TPooledPassages {
     std::deque<TPassageRun> runs;
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
+  ELetterCase letter_case_;
   TPassageTable table_;
   std::vector<TTagRuns> tags_;
   size_t files_ = 0;

@@ -136,6 +136,75 @@ TEST(TagScannerTest, FindsWhatOneEnginePerTagFindsOnRandomTagSetsAndTexts) {
   EXPECT_GT(markers_compared, 2000);
 }
 
+// A marker a user may write when the markers hold pattern characters on purpose or escaped:
+// escaped pattern characters, classes, alternations and (?i), never a bare group (a begin
+// marker's bare "(" stands for itself, so only such markers read the same in any pattern).
+std::string RandomMarker(std::mt19937& rng) {
+  static const std::vector<std::string> pieces = {
+      "<",    ">",    "/",   "q",   "Q",   "e",   "\\(", "\\)", "\\[", "\\]",
+      "\\{",  "\\}",  "\\.", "\\*", "\\+", "\\?", "\\|", "\\^", "\\$", "\\\\",
+      "[qe]", "[^<]", ".",   "q?",  "e+",  "|",   "]",   "}"};
+  std::string marker = rng() % 6 == 0 ? "(?i)" : "";
+  for (size_t n = 1 + rng() % 5; n > 0; --n) marker += pieces[rng() % pieces.size()];
+  return marker;
+}
+
+// Every match the run counts is one of the engine's own search with the pattern the user
+// would try with "match": begin marker, "(.*?)", end marker, as written.
+TEST(TagScannerTest, CountsWhatTheEngineFindsForMarkersAsWritten) {
+  SetSystemCodePage("windows-1252");
+  std::vector<std::pair<std::string, std::string>> markers = {{"\\(q\\)", "\\(/q\\)"},
+                                                              {"\\[EMO\\]", "\\[/EMO\\]"},
+                                                              {"\\{\\{c1\\}\\}", "\\{\\{/c1\\}\\}"},
+                                                              {"\\*note\\*", "\\*/note\\*"},
+                                                              {"<q>", "</q>"},
+                                                              {"\\$a\\.", "\\$/a\\."},
+                                                              {"(?i)<q>", "</q>"},
+                                                              {"<q>|<e>", "</q>"},
+                                                              {"[<{]q[>}]", "</q>"}};
+  const std::string alphabet = "<>/qQeE()[]{}.*+?|^$\\ \r\nc1EMOnot";
+  std::mt19937 rng(19);
+  int compared = 0;
+  for (int round = 0; round < 3000; ++round) {
+    TTagArray tags;
+    for (size_t n = 1 + rng() % 3; n > 0; --n) {
+      if (rng() % 2 == 0) {
+        const auto& [begin, end] = markers[rng() % markers.size()];
+        tags.push_back(Tag(begin, end));
+      } else {
+        tags.push_back(Tag(RandomMarker(rng), RandomMarker(rng)));
+      }
+    }
+    if (!Compiles(tags)) continue;
+    std::string text;
+    // Real marker text between random bytes, so the markers occur often.
+    for (size_t n = rng() % 12; n > 0; --n) {
+      const std::string sample = "<q>[EMO]{{c1}}*note*(q)$a.</q>[/EMO]{{/c1}}*/note*(/q)$/a.";
+      const size_t from = rng() % sample.size();
+      text += rng() % 2 == 0 ? sample.substr(from, 1 + rng() % 7)
+                             : std::string(1, alphabet[rng() % alphabet.size()]);
+    }
+    std::vector<std::vector<TPassageSpan>> by_engine;
+    for (const TTagInfo& tag : tags) {
+      TPatternEngine engine;
+      engine.SetExpression(tag.BeginMark + "(.*?)" + tag.EndMark);
+      std::vector<TPassageSpan>& spans = by_engine.emplace_back();
+      for (bool found = engine.ExecInPlace(text); found; found = engine.ExecNext()) {
+        const auto start = static_cast<size_t>(engine.MatchPos(0) - 1);
+        const auto end = start + static_cast<size_t>(engine.MatchLen(0));
+        const int group = engine.MatchPos(1);
+        const size_t text_begin = group < 0 ? end : static_cast<size_t>(group - 1);
+        spans.push_back(
+            {start, text_begin, group < 0 ? end : text_begin + engine.MatchLen(1), end});
+      }
+    }
+    ++compared;
+    ASSERT_EQ(Scanned(text, tags), Described(by_engine))
+        << "text \"" << text << "\", begin " << tags[0].BeginMark << " end " << tags[0].EndMark;
+  }
+  EXPECT_GT(compared, 1500);
+}
+
 // The hits of one tag's begin marker inside another tag's passages and inside its own: tags
 // are independent, and within one tag a hit inside a passage starts nothing.
 TEST(TagScannerTest, TagsAreSearchedIndependentlyOverTheSameHits) {

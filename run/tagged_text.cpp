@@ -8,12 +8,21 @@
 namespace farrowdale {
 
 std::string BeginMarkerPattern(const TTagInfo& tag) {
+  const std::string_view marker = tag.BeginMark;
   // No "(": taken as it stands, a ")" included.
-  if (tag.BeginMark.find('(') == std::string::npos) return tag.BeginMark;
+  if (marker.find('(') == std::string_view::npos) return tag.BeginMark;
   std::string begin;
-  for (char c : tag.BeginMark) {
-    if (c == '(' || c == ')') begin += '\\';
-    begin += c;
+  for (size_t i = 0; i < marker.size(); ++i) {
+    // An escape already makes its character literal; a modifier group such as "(?i)" is kept
+    // so that it still applies.
+    const size_t kept = marker[i] == '\\' ? 2 : ModifierGroupLength(marker, i);
+    if (kept > 0) {
+      begin += marker.substr(i, kept);
+      i += kept - 1;
+      continue;
+    }
+    if (marker[i] == '(' || marker[i] == ')') begin += '\\';
+    begin += marker[i];
   }
   return begin;
 }

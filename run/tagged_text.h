@@ -15,8 +15,9 @@
 
 namespace farrowdale {
 
-// The begin marker as the tag's pattern reads it: its parentheses escaped when it holds a
-// "(".
+// The begin marker as the tag's pattern reads it. When it holds a "(", each parenthesis that
+// is neither escaped already ("\(") nor part of a modifier group ("(?i)") is escaped, so
+// that "(q)" matches the text "(q)"; "\(q\)" and "(?i)<q>" read as they do in any pattern.
 std::string BeginMarkerPattern(const TTagInfo& tag);
 // The pattern BeginMarkerPattern + "(.*?)" + end.
 std::string TaggedTextPattern(const TTagInfo& tag);

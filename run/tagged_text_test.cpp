@@ -22,11 +22,17 @@ std::vector<std::u16string> Collect(std::u16string_view text, const TTagInfo& ta
 
 using Texts = std::vector<std::u16string>;
 
-TEST(TaggedTextTest, PatternEscapesTheBeginMarkersParenthesesOnlyWhenItHoldsAnOpeningOne) {
+TEST(TaggedTextTest, PatternEscapesTheBeginMarkersBareParenthesesOnlyWhenItHoldsAnOpeningOne) {
   EXPECT_EQ(TaggedTextPattern(Tag("<e>", "</e>")), "<e>(.*?)</e>");
   EXPECT_EQ(TaggedTextPattern(Tag("(e)", "/e")), "\\(e\\)(.*?)/e");
   EXPECT_EQ(TaggedTextPattern(Tag("((x)", "(y)")), "\\(\\(x\\)(.*?)(y)");
   EXPECT_EQ(TaggedTextPattern(Tag("e)", "")), "e)(.*?)");
+  // Escaped parentheses and modifier groups are read as in any pattern; a "(?" never closed
+  // is taken literally like any other "(".
+  EXPECT_EQ(TaggedTextPattern(Tag("\\(q\\)", "\\(/q\\)")), "\\(q\\)(.*?)\\(/q\\)");
+  EXPECT_EQ(TaggedTextPattern(Tag("(?i)<q>(", "")), "(?i)<q>\\((.*?)");
+  EXPECT_EQ(TaggedTextPattern(Tag("\\\\(q", "")), "\\\\\\(q(.*?)");
+  EXPECT_EQ(TaggedTextPattern(Tag("(?i", "")), "\\(?i(.*?)");
   EXPECT_EQ(TaggedTextPattern(Tag("", "")), "(.*?)");
 }
 

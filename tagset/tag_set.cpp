@@ -100,4 +100,10 @@ std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& ta
   return message;
 }
 
+size_t ModifierGroupLength(std::string_view marker, size_t at) {
+  if (marker.substr(at, 2) != "(?") return 0;
+  const size_t close = marker.find(')', at + 2);
+  return close == std::string_view::npos ? 0 : close + 1 - at;
+}
+
 }  // namespace farrowdale

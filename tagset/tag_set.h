@@ -37,6 +37,12 @@ void LoadTagSet(const TIniFile& ini, TTagArray& tag_set);
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set,
                 const std::function<void(size_t, const Error&)>& bad_color);
 
+// The length of the modifier or comment group "(?...)" that starts at byte `at` of a marker,
+// up to and including its first ")"; 0 when none starts there or it is never closed. A
+// begin marker that holds "(" keeps such groups as groups: every other parenthesis in it
+// stands for itself.
+size_t ModifierGroupLength(std::string_view marker, size_t at);
+
 // Where a tag's setting went wrong, with the cause's own text unchanged at the end:
 // Tag "NAME" in TAG_SET_FILE, SETTING "VALUE": CAUSE
 std::string TagErrorMessage(const TTagInfo& tag, const std::filesystem::path& tag_set_file,

@@ -113,8 +113,12 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
     reading.first_meaning = at;
     reading.meaning = std::move(meaning);
   };
+  size_t group_end = 0;  // a modifier group's parentheses keep their meaning up to here
   for (size_t i = 0; i < marker.size(); ++i) {
     const char c = marker[i];
+    if (parentheses_literal && i >= group_end) {
+      group_end = std::max(group_end, i + ModifierGroupLength(marker, i));
+    }
     if (c == '\\' && i + 1 < marker.size()) {
       const char next = marker[++i];
       if (kMeaningfulEscapes.find(next) != std::string_view::npos) {
@@ -128,7 +132,7 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
       reading.literal += next;
       continue;
     }
-    const bool exempt = parentheses_literal && (c == '(' || c == ')');
+    const bool exempt = parentheses_literal && i >= group_end && (c == '(' || c == ')');
     if (!exempt && kPatternCharacters.find(c) != std::string_view::npos) {
       note(i, c == '\\' ? "a '\\' at the end escapes nothing" : PatternMeaningOf(c));
       reading.escaped += '\\';
@@ -264,11 +268,31 @@ class TTagSetChecker {
     return nullptr;
   }
 
+  // " (line 2 has "begn"; did you mean "begin"?)" for the first key of the section that
+  // looks like a slip for "begin"; empty when none does.
+  static std::string MisspeltBeginHint(const TIniSectionPlace& place) {
+    for (const TIniKeyPlace& key : place.keys) {
+      if (IsAnyTagKey(key.key) || IntendedTagKey(key.key) != "begin") continue;
+      return " (line " + std::to_string(key.line) + " has " + Quoted(key.key) +
+             "; did you mean \"begin\"?)";
+    }
+    return "";
+  }
+
   void CheckTag(size_t i) {
     const TTagInfo& tag = result_.tags[i];
     const TIniSectionPlace& place = places_[i];
     const std::string name = Quoted(tag.Name);
-    if (tag.BeginMark.empty()) {
+    if (tag.BeginMark.empty() && !tag.EndMark.empty()) {
+      const std::string hint = MisspeltBeginHint(place);
+      Report(
+          place.line, 1, ECheckSeverity::kError,
+          "tag " + name + " has an end marker but no begin marker, and a run stops on it" + hint);
+      if (!result_.run_stop) {
+        result_.run_stop = "Tag " + name + " in " + PathToNarrow(ini_.Path()) +
+                           " has an end marker but no begin marker" + hint;
+      }
+    } else if (tag.BeginMark.empty()) {
       Report(place.line, 1, ECheckSeverity::kWarning,
              "tag " + name + " has no begin marker (no \"begin\" key, or an empty value)");
     } else {

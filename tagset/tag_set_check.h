@@ -4,6 +4,7 @@
 #ifndef FARROWDALE_TAGSET_TAG_SET_CHECK_H_
 #define FARROWDALE_TAGSET_TAG_SET_CHECK_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@
 namespace farrowdale {
 
 // kError: a coding run stops on it. kWarning: the run goes on but its counts may be wrong.
-// kNote: worth knowing, but it changes no count (a file read in a guessed encoding).
+// kNote: changes no count: a file read in a guessed encoding, or a choice of the run's that
+// would change a count (passages --fold-space or --fold-case would count as one).
 enum class ECheckSeverity { kWarning, kError, kNote };
 
 struct TTagSetProblem {
@@ -27,6 +29,10 @@ struct TTagSetCheck {
   TTagArray tags;              // what LoadTagSet reads (a colour that does not read left 0)
   std::vector<int> tag_lines;  // for each tag, the line of the section its markers come from
   std::vector<TTagSetProblem> problems;  // in file order
+  // Set when the tag set has a mistake that must stop a run before it reads any text (a tag
+  // with an end marker and no begin marker would count from the start of the text): the
+  // message a run stops with, naming the first such tag and the tag set file.
+  std::optional<std::string> run_stop;
 };
 
 // Reads the tag set as a run does and lints it. A file without tags is one problem at line 1.

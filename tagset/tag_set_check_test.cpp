@@ -52,12 +52,14 @@ TEST_F(TagSetCheckTest, CleanTagSetAndSeparatorsGiveNothing) {
 TEST_F(TagSetCheckTest, KeyTyposAndMissingMarkersPointAtTheirLines) {
   CodePageGuard code_page("windows-1252");
   EXPECT_EQ(Problems("[a]\nbegn=<a>\nend=</a>\n[b]\nBegin:=<b>\nend=</b>\n[c]\nbegin=<c>\n"
-                     "colour=00FF00\nnote=x\n"),
+                     "colour=00FF00\nnote=x\n[d]\nbgn=\n[e]\nend=</e>\n"),
             (Lines{
-                "1:1: warning: tag \"a\" has no begin marker (no \"begin\" key, or an empty value)",
+                "1:1: error: tag \"a\" has an end marker but no begin marker, and a run stops on "
+                "it (line 2 has \"begn\"; did you mean \"begin\"?)",
                 "2:1: warning: key \"begn\" is not read (a tag has only \"begin\", \"end\" and "
                 "\"color\"); did you mean \"begin\"?",
-                "4:1: warning: tag \"b\" has no begin marker (no \"begin\" key, or an empty value)",
+                "4:1: error: tag \"b\" has an end marker but no begin marker, and a run stops on "
+                "it (line 5 has \"Begin:\"; did you mean \"begin\"?)",
                 "5:1: warning: key \"Begin:\" is not read (a tag has only \"begin\", \"end\" and "
                 "\"color\"); did you mean \"begin\"?",
                 "7:1: warning: tag \"c\" has no end marker (no \"end\" key, or an empty value)",
@@ -65,6 +67,13 @@ TEST_F(TagSetCheckTest, KeyTyposAndMissingMarkersPointAtTheirLines) {
                 "\"color\"); did you mean \"color\"?",
                 "10:1: warning: key \"note\" is not read (a tag has only \"begin\", \"end\" and "
                 "\"color\")",
+                "11:1: warning: tag \"d\" has no begin marker (no \"begin\" key, or an empty "
+                "value)",
+                "11:1: warning: tag \"d\" has no end marker (no \"end\" key, or an empty value)",
+                "12:1: warning: key \"bgn\" is not read (a tag has only \"begin\", \"end\" and "
+                "\"color\"); did you mean \"begin\"?",
+                "13:1: error: tag \"e\" has an end marker but no begin marker, and a run stops on "
+                "it",
             }));
 }
 
@@ -99,7 +108,8 @@ TEST_F(TagSetCheckTest, MarkersWithPatternCharactersSayHowToWriteThem) {
   CodePageGuard code_page("UTF-8");
   EXPECT_EQ(
       Problems("[emo]\nbegin=[EMO]\nend = \"«[/EMO]»\"\n[code]\nbegin={{c1}}\nend=\\d.\n"
-               "[paren]\nbegin=(a)\nend=(a)\n[fine]\nbegin=\\[x\\]\nend=a\\.b\n"),
+               "[paren]\nbegin=(a)\nend=(a)\n[fine]\nbegin=\\[x\\]\nend=a\\.b\n"
+               "[mod]\nbegin=(?i)(a)\nend=x\n"),
       (Lines{
           "2:7: warning: begin marker \"[EMO]\": '[' starts a set of characters; write \\[EMO\\] "
           "to match \"[EMO]\"",
@@ -112,6 +122,9 @@ TEST_F(TagSetCheckTest, MarkersWithPatternCharactersSayHowToWriteThem) {
           "\\\\d\\. to match \"\\d.\"",
           // A begin marker's parentheses are taken literally by the run; an end marker's not.
           "9:5: warning: end marker \"(a)\": '(' starts a group; write \\(a\\) to match \"(a)\"",
+          // Except a modifier group, which the run keeps as a group.
+          "14:7: warning: begin marker \"(?i)(a)\": '(' starts a group; write \\(\\?i\\)(a) to "
+          "match \"(?i)(a)\"",
       }));
 }
 

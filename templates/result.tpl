@@ -59,6 +59,7 @@ ol.kwic { margin: 4px 0 6px; padding-left: 2.6em; font-size: 13px; line-height: 
 ol.kwic li { overflow-wrap: anywhere; }
 .kwic .w { color: var(--muted); font: 12px "DejaVu Sans Mono", Consolas, monospace; }
 .kwic .l, .kwic .r { color: #3d4754; }
+.ws { color: #6a6a6a; background: #ececec; }
 mark { background: #fff0a0; color: inherit; padding: 0 .1em; border-bottom: 1px solid #000; }
 .more { margin: 0 0 6px 2.6em; color: var(--muted); font-style: italic; }
 .provenance dl { display: grid; grid-template-columns: max-content 1fr; gap: 2px 16px; margin: 0;

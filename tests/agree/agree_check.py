@@ -2,12 +2,14 @@
 """Runs farrowdale-cli agree on two small coded folders and checks what it prints, the exit
 codes, and agreement.csv read back with the csv module: its bytes (byte-order mark, CR LF,
 header), the files it leaves out, and every count and measure against a computation of its
-own here, straight from the definitions, on the texts with their markers removed.
+own here, straight from the definitions, on the texts with their markers removed; and the
+differences agreement.htm lists, each with its kind, places and passage.
 
     agree_check.py --cli PATH
 """
 import argparse
 import csv
+import html
 import io
 import os
 import re
@@ -32,7 +34,69 @@ FILES = [
     ("only.txt", "<w>x</w>\n", None),
     ("sub/deep.txt", "\U0001F600 <t>emoji first</t> then <w>more</w>\n",
      "\U0001F600 <t>emoji first then</t> [[more]]\n"),
+    # Matched (39 of 40 characters), but B's passage takes the full stop too.
+    ("three.txt", "Line one\n<t>A long passage of some forty characters</t>.\n",
+     "Line one\n<t>A long passage of some forty characters.</t>\n"),
+    ("many.txt", "<w>x</w> " * 53 + "\n", "x " * 53 + "\n"),
 ]
+LISTED_PER_TAG = 50
+
+
+def place(text, needle):
+    """line:column (code points) where needle first stands in text."""
+    at = text.index(needle)
+    before = text[:at]
+    return f"{before.count(chr(10)) + 1}:{at - (before.rfind(chr(10)) + 1) + 1}"
+
+
+def expected_differences(a, b):
+    """(file, tag, kind, A's place, B's place, A's passage, B's passage) of every listed
+    difference but many.txt's, which are counted."""
+    files = {path: (text_a, text_b) for path, text_a, text_b in FILES}
+
+    def side(folder, path, coder, needle):
+        return f"{folder}/{path}:{place(files[path][coder], needle)}"
+
+    return sorted([
+        ("one.txt", "who", "A only", side(a, "one.txt", 0, "Ann"), None, "Ann", None),
+        ("one.txt", "who", "B only", None, side(b, "one.txt", 1, "caf\u00e9"), None,
+         "caf\u00e9"),
+        ("sub/deep.txt", "what", "A only", side(a, "sub/deep.txt", 0, "emoji"), None,
+         "emoji first", None),
+        ("sub/deep.txt", "what", "B only", None, side(b, "sub/deep.txt", 1, "emoji"),
+         None, "emoji first then"),
+        ("three.txt", "what", "boundaries differ", side(a, "three.txt", 0, "A long"),
+         side(b, "three.txt", 1, "A long"), "A long passage of some forty characters",
+         "A long passage of some forty characters."),
+    ])
+
+
+def check_differences(page, a, b):
+    """The rows of the page's differences tables against expected_differences, and the
+    listing of many.txt's 53 unmatched passages cut at LISTED_PER_TAG."""
+    section = page[page.index('<section class="differences"'):]
+    section = section[:section.index("</section>")]
+    got, many = [], 0
+    for block in section.split("<h3>")[1:]:
+        path = html.unescape(block[:block.index("</h3>")])
+        for kind_class, row in re.findall(r'<tr class="(a-only|b-only|boundaries)">(.*?)</tr>',
+                                          block):
+            cells = re.findall(r"<td[^>]*>(.*?)</td>", row)
+            if path == "many.txt":
+                many += 1
+                continue
+            places, marks = [], []
+            for cell in cells[2:4]:
+                at = re.search(r'<span class="place">(.*?)</span>', cell)
+                mark = re.search(r"<mark>(.*?)</mark>", cell)
+                places.append(html.unescape(at.group(1)) if at else None)
+                marks.append(html.unescape(mark.group(1)).replace("\u00b7", " ") if mark else None)
+            got.append((path, html.unescape(cells[0]), html.unescape(cells[1]), *places, *marks))
+    if sorted(got) != expected_differences(a, b):
+        fail(f"agreement.htm differences {sorted(got)},\nexpected {expected_differences(a, b)}")
+    more = f"and {53 - LISTED_PER_TAG} differences more, not listed"
+    if many != LISTED_PER_TAG or more not in section:
+        fail(f"agreement.htm: many.txt lists {many} differences, or lacks {more!r}")
 
 
 def fail(message):
@@ -257,13 +321,14 @@ def main():
         stdout = run(args.cli, ["--tagset", tags, "--tagset-b", os.path.join(root, "tags_b.ini"),
                                 "--recursive", "--output", output, a, b], 0)
         for line in (f"  {a}/two.txt:1:18: \"xt.\\n\"", f"  {b}/two.txt:1:18: \"st.\\n\"",
-                     "only.txt: only in A, not compared", "2 of 4 files compared"):
+                     "only.txt: only in A, not compared", "4 of 6 files compared"):
             if line not in stdout:
                 fail(f"stdout lacks {line!r}:\n{stdout}")
         records = check_table(os.path.join(output, "agreement.csv"))
         page = open(os.path.join(output, "agreement.htm"), encoding="utf-8").read()
         if "Content-Security-Policy" not in page or "<script" in page:
             fail("agreement.htm does not forbid scripts")
+        check_differences(page, a, b)
         # Nothing to compare, and a usage error.
         run(args.cli, ["--tagset", tags, "--output", output, a, os.path.join(root, "A", "sub")], 1)
         run(args.cli, ["--tagset", tags, "--min-overlap", "0", a, b], 2)

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -193,6 +194,38 @@ TEST_F(CheckTest, ListingStopsAtTwentyPerTagAndKindUnlessAll) {
   }
 }
 
+// A grouping note gathers passages across files as they are listed and follows the problem
+// lines, before the table, in the short listing and in --summary alike; it adds no problem.
+TEST_F(CheckTest, GroupingNotesFollowTheListingInEveryMode) {
+  WriteBytes(root_ / "a.txt", "<e>New York</e>\n");
+  WriteBytes(root_ / "b.txt", "<e>x</e> <e>New  York</e>\n</e>\n");
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  const std::string note = (root_ / "tags.ini").string() +
+                           ":1:1: note: tag \"emotion\": 2 passages differ from another only in "
+                           "spaces or line breaks (e.g. b.txt:1:13); --fold-space counts them "
+                           "as one\n";
+  const std::string stray =
+      (root_ / "b.txt").string() + ":2:1: warning: tag \"emotion\": \"</e>\" has no begin marker";
+  // Given in reverse: the notes follow the listing's order by path, not the arguments'.
+  const CliResult listed = Run({"check", "--tagset", (root_ / "tags.ini").string(),
+                                (root_ / "b.txt").string(), (root_ / "a.txt").string()});
+  EXPECT_EQ(listed.exit_code, 1);
+  EXPECT_EQ(listed.out.rfind(stray, 0), 0u) << listed.out;
+  EXPECT_EQ(listed.out.substr(listed.out.find('\n') + 1, note.size() + 1), note + "\n")
+      << listed.out;
+  const CliResult summary = Run({"check", "--summary", "--tagset", (root_ / "tags.ini").string(),
+                                 (root_ / "a.txt").string(), (root_ / "b.txt").string()});
+  EXPECT_EQ(summary.exit_code, 1);
+  EXPECT_EQ(summary.out.rfind(note, 0), 0u) << summary.out;
+  EXPECT_NE(summary.out.find("1 problem in 1 of 2 files"), std::string::npos) << summary.out;
+  // Without the stray end marker only the note is left: no problem, exit 0.
+  WriteBytes(root_ / "b.txt", "<e>x</e> <e>New  York</e>\n");
+  const CliResult notes_only = Run({"check", "--tagset", (root_ / "tags.ini").string(),
+                                    (root_ / "a.txt").string(), (root_ / "b.txt").string()});
+  EXPECT_EQ(notes_only.exit_code, 0);
+  EXPECT_EQ(notes_only.out.rfind(note, 0), 0u) << notes_only.out;
+}
+
 TEST_F(CheckTest, CleanCorpusAndTheExamplesGiveOnlyTheSummary) {
   const fs::path corpus = CopyCodedCorpus();
   WriteBytes(root_ / "clean.ini", "[emotion]\nbegin=<e>\nend=</e>\n[place]\nbegin=<p>\nend=</p>\n");
@@ -303,15 +336,16 @@ TEST_F(CheckTest, ExitCodesAndMessagesAScriptCanRelyOn) {
 TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
   const fs::path corpus = CopyCodedCorpus();
   // The coded corpus with a text read in a guessed encoding and the letters beside it, once
-  // with the corpus's faulty tag set (its colour mended, so that a run takes it), once with
-  // a tag set that has only file problems to show, and once with the letters' tag set, whose
-  // shared end markers count in neither.
+  // with the corpus's faulty tag set (its colour and its tag without a begin marker mended,
+  // so that a run takes it), once with a tag set that has only file problems to show, and
+  // once with the letters' tag set, whose shared end markers count in neither.
   WriteBytes(corpus / "h_guessed.txt", "<e>caf\xe9</e> <e>open\n");
   for (const char* letter : {"letter_a.txt", "letter_b.txt", "letter_c.txt"}) {
     fs::copy_file(kSourceDir / "letters" / letter, corpus / letter);
   }
-  WriteBytes(root_ / "faulty.ini",
-             ReplaceAll(ReadBytes(corpus / "tagset.ini"), "color=93C7D\r\n", "color=93C7D0\r\n"));
+  WriteBytes(root_ / "faulty.ini", ReplaceAll(ReplaceAll(ReadBytes(corpus / "tagset.ini"),
+                                                         "color=93C7D\r\n", "color=93C7D0\r\n"),
+                                              "[note]\r\nend=", "[note]\r\nbegin=<n>\r\nend="));
   WriteBytes(root_ / "tags.ini", "[place]\nbegin=<p>\nend=</p>\n[emotion]\nbegin=<e>\nend=</e>\n");
   for (const fs::path& tag_set :
        {root_ / "faulty.ini", root_ / "tags.ini", kSourceDir / "letters" / "tagset.ini"}) {
@@ -328,8 +362,47 @@ TEST_F(CheckTest, CountFindsWhatCheckListsWithoutASecondPass) {
       ASSERT_NE(line, std::string::npos) << count.err;
       EXPECT_EQ(count.err.substr(count.err.rfind('\n', line) + 1), expected)
           << tag_set << " --jobs " << jobs;
+      // The tag set's problems come first, in full, as check words them (its listing opens
+      // with them; its notes come later).
+      std::string tag_set_lines;
+      for (size_t at = 0;
+           check.out.compare(at, tag_set.string().size() + 1, tag_set.string() + ":") == 0 &&
+           check.out.find(": note: ", at) > check.out.find('\n', at);
+           at = check.out.find('\n', at) + 1) {
+        tag_set_lines += check.out.substr(at, check.out.find('\n', at) + 1 - at);
+      }
+      EXPECT_EQ(count.err.substr(0, tag_set_lines.size()), tag_set_lines) << tag_set;
     }
   }
+}
+
+// --strict: any problem in the tag set or in a text stops the run with nothing written.
+TEST_F(CheckTest, StrictCountWritesNothingWhenTheCheckFindsAnything) {
+  const fs::path corpus = CopyCodedCorpus();
+  WriteBytes(root_ / "tags.ini", "[emotion]\nbegin=<e>\nend=</e>\n");
+  WriteBytes(root_ / "typo.ini", "[emotion]\nbegin=<e>\nend=</e>\ncolour=FF0000\n");
+  auto strict_count = [&](const fs::path& tag_set, const fs::path& path) {
+    return Run({"count", "--strict", "--one-file", "--tables", "--templates",
+                FARROWDALE_TEMPLATES_DIR, "--code-page", "UTF-8", "--tagset", tag_set.string(),
+                path.string()});
+  };
+  for (const auto& [tag_set, path, summary] :
+       {std::tuple(root_ / "tags.ini", corpus, "4 problems in 4 of 7 files"),
+        std::tuple(root_ / "typo.ini", corpus / "a_clean.txt",
+                   "1 problem in the tag set and 0 of 1 file")}) {
+    const CliResult result = strict_count(tag_set, path);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(std::string("strict run found ") + summary), std::string::npos)
+        << result.err;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
+      const fs::path extension = entry.path().extension();
+      EXPECT_TRUE(extension == ".txt" || extension == ".ini") << entry.path();
+    }
+  }
+  const CliResult clean = strict_count(root_ / "tags.ini", corpus / "a_clean.txt");
+  EXPECT_EQ(clean.exit_code, 0) << clean.err;
+  EXPECT_TRUE(fs::exists(corpus / "result.htm"));
 }
 
 }  // namespace

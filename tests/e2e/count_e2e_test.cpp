@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
@@ -65,8 +66,29 @@ TEST_F(CountTest, LettersCorpusGivesTheGoldenReports) {
                                             (letters / "tagset.ini").string()};
   std::vector<std::string> args = options;
   args.push_back(corpus_.string());
-  // The markers are deliberate patterns, and one letter nests a name and leaves a gap open.
-  constexpr std::string_view kProblems =
+  // The markers are deliberate patterns, which the tag set's problems (printed first) name,
+  // and one letter nests a name and leaves a gap open.
+  const std::string tag_set = (letters / "tagset.ini").string();
+  std::string kProblems;
+  for (const auto& [line, column, marker] :
+       std::vector<std::tuple<int, int, std::string>>{{3, 16, "persName"},
+                                                      {8, 17, "placeName"},
+                                                      {13, 12, "date"},
+                                                      {20, 24, ""},
+                                                      {25, 12, "note"},
+                                                      {30, 14, "letter"},
+                                                      {35, 11, "gap"}}) {
+    kProblems += tag_set + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                 ": warning: begin marker ";
+    kProblems += marker.empty()
+                     ? "\"<rs type=\"person\"[^>]*>\": '[' starts a set of characters; write <rs "
+                       "type=\"person\"\\[\\^>\\]\\*> to match \"<rs type=\"person\"[^>]*>\"\n"
+                     : "\"<" + marker +
+                           "\\b[^>]*>\": '\\b' matches at the edge of a word, not a "
+                           "character; write <" +
+                           marker + "\\\\b\\[\\^>\\]\\*> to match \"<" + marker + "\\b[^>]*>\"\n";
+  }
+  kProblems +=
       "9 possible marker problems in the tag set and 2 of 4 files; run \"farrowdale-cli check\" "
       "for the list\n";
   ExpectSuccess(Count(args), kProblems);
@@ -78,6 +100,25 @@ TEST_F(CountTest, LettersCorpusGivesTheGoldenReports) {
   args.insert(args.begin(), "--one-file");
   ExpectSuccess(Count(args), kProblems);
   ExpectReport(corpus_ / "result.htm", ReadBytes(letters / "golden" / "result.htm"));
+}
+
+// Passages that differ only in letter case outside A-Z (Ö/ö, É/é, Σ/σ, М/м; ß against SS,
+// which simple folding keeps apart) or only in spacing: counted apart by default, and as one
+// with --fold-case and --fold-space, whose hit lists show what was folded.
+TEST_F(CountTest, AlphabetsCorpusGroupsByCaseAndSpacingOnlyWhenAsked) {
+  const fs::path alphabets = kLetters / "alphabets";
+  for (const auto& entry : fs::directory_iterator(alphabets / "corpus")) {
+    fs::copy_file(entry.path(), corpus_ / entry.path().filename());
+  }
+  const std::vector<std::string> options = {
+      "--code-page",   "UTF-8", "--one-file", "--tagset", (alphabets / "tagset.ini").string(),
+      corpus_.string()};
+  ExpectSuccess(Count(options));
+  ExpectReport(corpus_ / "result.htm", ReadBytes(alphabets / "golden" / "result_plain.htm"));
+  std::vector<std::string> folded = options;
+  folded.insert(folded.begin(), {"--fold-space", "--fold-case"});
+  ExpectSuccess(Count(folded));
+  ExpectReport(corpus_ / "result.htm", ReadBytes(alphabets / "golden" / "result_folded.htm"));
 }
 
 TEST_F(CountTest, EmptyTagSetGivesNoFileReportsButACombinedReport) {

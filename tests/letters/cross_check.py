@@ -3,10 +3,13 @@
 
 Every tag's passages are found with Python's re (the same lazy pattern, "." matching line
 breaks), trimmed of characters up to U+0020, and grouped by the program's rule: the trimmed
-text as UTF-8 bytes with A-Z folded to a-z. The script runs `farrowdale-cli count` per file and
-with --one-file on a copy of the corpus, reads the numbers back out of the reports and checks
-Freq, Count and every hit-list count (matched to its group by the text shown), per file and
-combined. Hit lists must show corpus markup escaped. Standard library only."""
+text as UTF-8 bytes with A-Z folded to a-z; with --fold-space every run of spaces, tabs and
+line breaks first becomes one space, and with --fold-case every character is case folded one
+to one (simple folding: "ß" and "SS" stay apart). The script runs `farrowdale-cli count` per
+file and with --one-file on a copy of the corpus, once for each choice of those options,
+reads the numbers back out of the reports and checks Freq, Count and every hit-list count
+(matched to its group by the text shown, its marked spacing put back), per file and combined.
+Hit lists must show corpus markup escaped. Standard library only."""
 
 import argparse
 import collections
@@ -45,8 +48,25 @@ def read_tags(ini_path):
     return tags
 
 
+# The count options of the run being checked.
+OPTIONS = set()
+
+
+def simple_fold(char):
+    """One character case folded to one character, or left as it is."""
+    for folded in (char.casefold(), char.lower()):
+        if len(folded) == 1:
+            return folded
+    return char
+
+
 def group_key(text):
-    return text.strip(BLANKS).encode("utf-8").translate(FOLD)
+    text = text.strip(BLANKS)
+    if "--fold-space" in OPTIONS:
+        text = re.sub(r"[ \t\n\r\v\f]+", " ", text)
+    if "--fold-case" in OPTIONS:
+        text = "".join(simple_fold(char) for char in text)
+    return text.encode("utf-8").translate(FOLD)
 
 
 def passages(text, pattern):
@@ -59,11 +79,25 @@ def shown_key(text):
     return group_key(re.sub(r"\r\n|\r|\n", "\n", text))
 
 
+SPACE_MARKS = {"&#8629;": "\r\n", "&#183;": " ", "&#8677;": "\t", "&#9085;": "\u00a0"}
+
+
+def shown_spaces(text):
+    """A passage as a report shows it, its marked spacing put back as the characters."""
+    def put_back(match):
+        marks = match.group(1)
+        for mark, space in SPACE_MARKS.items():
+            marks = marks.replace(mark, space)
+        return marks
+    return re.sub(r'<span class="ws">(.*?)</span>', put_back, text)
+
+
 def unescape(text):
     return text.replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
 
 
 def parse_hits(cell, closer, where, problems):
+    cell = shown_spaces(cell)
     if re.search(r"<(?!br>)", cell):
         problems.append(f"{where}: unescaped markup in the hit list")
     pieces = cell.split(closer)
@@ -143,9 +177,11 @@ def check_combined_report(path, tags, found_per_file, problems):
 def run(command):
     result = subprocess.run(command, capture_output=True, text=True, timeout=60)
     # The one line that points to the marker check is expected: the letters nest and leave
-    # an element open on purpose. Anything else on stderr is a fault.
+    # an element open on purpose; so are the tag set's warnings about its marker patterns.
+    # Anything else on stderr is a fault.
     other = [line for line in result.stderr.splitlines()
-             if not line.endswith('run "farrowdale-cli check" for the list')]
+             if not line.endswith('run "farrowdale-cli check" for the list')
+             and not re.match(r".*tagset\.ini:\d+:\d+: warning: begin marker ", line)]
     if result.returncode != 0 or other:
         raise SystemExit(f"{' '.join(command)}: exit {result.returncode}\n{result.stderr}")
 
@@ -167,21 +203,27 @@ def main():
             text = path.read_bytes().decode("utf-8-sig")
             found_per_file.append({name: passages(text, pattern) for name, pattern in tags})
 
-        base = [args.cli, "count", "--templates", args.templates, "--code-page", "UTF-8",
-                "--tagset", str(args.letters / "tagset.ini")]
-        run(base + [str(corpus)])
-        run(base + ["--one-file", str(corpus)])
-
         problems = []
-        for path, found in zip(files, found_per_file):
-            check_file_report(corpus / (path.stem + "_result.htm"), tags, found, problems)
-        check_combined_report(corpus / "result.htm", tags, found_per_file, problems)
+        for options in ([], ["--fold-space"], ["--fold-case"], ["--fold-space", "--fold-case"]):
+            OPTIONS.clear()
+            OPTIONS.update(options)
+            base = [args.cli, "count", "--templates", args.templates, "--code-page", "UTF-8",
+                    "--tagset", str(args.letters / "tagset.ini")] + options
+            run(base + [str(corpus)])
+            run(base + ["--one-file", str(corpus)])
+            before = len(problems)
+            for path, found in zip(files, found_per_file):
+                check_file_report(corpus / (path.stem + "_result.htm"), tags, found, problems)
+            check_combined_report(corpus / "result.htm", tags, found_per_file, problems)
+            problems[before:] = [f"{' '.join(options) or 'no options'}: {problem}"
+                                 for problem in problems[before:]]
 
     checked = sum(len(found[name]) for found in found_per_file for name, _ in tags)
     if problems:
         print("\n".join(problems))
         return 1
-    print(f"{len(files)} files, {len(tags)} tags, {checked} passages: every number agrees")
+    print(f"{len(files)} files, {len(tags)} tags, {checked} passages: every number agrees, "
+          "with and without --fold-space and --fold-case")
     return 0
 
 
