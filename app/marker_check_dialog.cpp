@@ -21,10 +21,7 @@ TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* p
   auto* label = new QLabel(summary + QChar('.'));
   label->setObjectName(QStringLiteral("checkSummary"));
   layout->addWidget(label);
-  if (!check.problems.empty()) {
-    layout->addWidget(NewProblemList(check.problems));
-    resize(820, 300);
-  }
+  if (AddProblemViews(layout, check.problems, check.groups, check.notes) > 0) resize(820, 360);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);

@@ -1,5 +1,5 @@
-// TMarkerCheckDialog: what "Check Markers" found: the check's summary line, the problems
-// in a scrollable list (or nothing more when clean), and Close.
+// TMarkerCheckDialog: what "Check Markers" found: the check's summary line, its table by tag
+// and kind with the problems under each row (or nothing more when clean), and Close.
 #ifndef FARROWDALE_APP_MARKER_CHECK_DIALOG_H_
 #define FARROWDALE_APP_MARKER_CHECK_DIALOG_H_
 

@@ -28,14 +28,12 @@ TRunSummaryDialog::TRunSummaryDialog(const TRunSummaryText& summary, QWidget* pa
   auto* facts = new QLabel(JoinedLines(summary.facts));
   facts->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(facts);
-  if (summary.problems.empty()) {
+  if (summary.problems.empty() && summary.groups.empty()) {
     layout->addWidget(new QLabel(QStringLiteral("No problems found.")));
   } else {
-    layout->addWidget(new QLabel(QStringLiteral("Problems (%1):").arg(summary.problems.size())));
-    auto* problems = NewProblemList(summary.problems);
-    problems->setMinimumSize(640, 120);
-    layout->addWidget(problems);
-    resize(820, 300);
+    layout->addWidget(new QLabel(QStringLiteral("Problems:")));
+    AddProblemViews(layout, summary.problems, summary.groups, summary.notes);
+    resize(820, 360);
   }
   auto* buttons = new QDialogButtonBox;
   auto add_action = [&](const QString& text, TSummaryAction chosen) {

@@ -1,6 +1,7 @@
 // TRunSummaryDialog: the dialog that says what a finished run did (the facts, then the
-// problems in a scrollable list or "No problems found.") with "Open Report", "Open Folder"
-// and Close.
+// run's warnings in a scrollable list and the marker check's table by tag and kind with its
+// problems under each row, or "No problems found.") with "Open Report", "Open Folder" and
+// Close.
 #ifndef FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 #define FARROWDALE_APP_RUN_SUMMARY_DIALOG_H_
 

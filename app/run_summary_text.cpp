@@ -24,12 +24,14 @@ std::string ReportsLine(const std::vector<std::filesystem::path>& reports) {
 
 }  // namespace
 
-TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems) {
+TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, TProblemTable problems) {
   TRunSummaryText text;
   text.facts = {"Files counted: " + std::to_string(summary.files_counted),
                 "Passages found: " + std::to_string(summary.passages_found),
                 ReportsLine(summary.reports), summary.time_message};
-  text.problems = std::move(problems);
+  text.problems = std::move(problems.rows);
+  text.groups = std::move(problems.groups);
+  text.notes = std::move(problems.notes);
   text.has_report = !summary.reports.empty();
   return text;
 }
