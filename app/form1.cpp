@@ -250,7 +250,7 @@ TForm1::TForm1(TPlatform& platform, QWidget* parent)
       platform_(platform),
       marker_checker_([](const std::filesystem::path& tag_set,
                          const std::vector<std::filesystem::path>& files) {
-        return CheckCoding(tag_set, files);
+        return CheckCoding(tag_set, files, ReadFileForCheck, TCheckOptions{});
       }) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
@@ -928,7 +928,7 @@ void TForm1::CountNow() {
   request.corpus_folder = folder_;
   run_warnings_.clear();
   TRunSummary summary;
-  std::vector<TProblemRow> problems;
+  TProblemTable problems;
   try {
     RunHost host(*this, TickedFiles());
     RunScope scope(*this);
@@ -950,14 +950,14 @@ std::vector<std::filesystem::path> TForm1::TickedFiles() const {
   return files;
 }
 
-std::vector<TProblemRow> TForm1::RunProblems() const {
+TProblemTable TForm1::RunProblems() const {
   try {
     return RunSummaryProblems(run_warnings_, marker_checker_(tag_set_path_, TickedFiles()));
   } catch (const std::exception& e) {
-    std::vector<TProblemRow> rows = RunSummaryProblems(run_warnings_, TCheckResult{});
-    rows.push_back({PathToNarrow(tag_set_path_), 0, 0, true,
-                    std::string("the marker check stopped: ") + e.what()});
-    return rows;
+    TProblemTable table = RunSummaryProblems(run_warnings_, TCheckResult{});
+    table.rows.push_back({PathToNarrow(tag_set_path_), 0, 0, true,
+                          std::string("the marker check stopped: ") + e.what()});
+    return table;
   }
 }
 

@@ -131,7 +131,7 @@ class TForm1 : public QWidget {
   std::vector<std::filesystem::path> TickedFiles() const;
   // The problems the summary lists: the run's warnings, then what the marker check finds in
   // the ticked files (a check that fails is one problem: the run's reports stand).
-  std::vector<TProblemRow> RunProblems() const;
+  TProblemTable RunProblems() const;
 
   TPlatform& platform_;
   TFileListModel model_;

@@ -40,6 +40,8 @@
 #include "app/coding_text.h"
 #include "app/coding_view.h"
 #include "app/fake_platform.h"
+#include "app/marker_check_dialog.h"
+#include "app/run_summary_dialog.h"
 #include "app/tag_set_editor.h"
 #include "tagset/ini_file.h"
 #include "text/code_page.h"
@@ -81,6 +83,7 @@ class Form1Test : public QObject {
   void TagSetEditorHookedUp();
   void TagSetEditorRoundTrip();
   void TagSetEditorShowsProblemsBesideTheirRows();
+  void CheckTableHoldsTheLinesUnderEachRow();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -1180,6 +1183,62 @@ void Form1Test::RunSummaryListsMarkerProblems() {
   QVERIFY(failed[0].is_error);
   QCOMPARE(failed[0].message, std::string("the marker check stopped: out of memory"));
   QVERIFY(platform_->summaries[1].has_report);
+}
+
+// The check's table by tag and kind, in the check dialog and the run summary alike: a row
+// per tag and kind with its count, files and first place, the problems listed under it and
+// the line for those left out; the end markers that close other elements are a note.
+void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
+  const fs::path folder = MakeFolder("letters", {"a.txt", "b.txt"});
+  std::ofstream(folder / "a.txt")
+      << "<rs type=\"person\">Anna</rs> in <rs type=\"place\">Jena</rs>\n";
+  {
+    std::ofstream strays(folder / "a.txt", std::ios::app);
+    for (int line = 0; line < 22; ++line) strays << "</date>\n";
+  }
+  std::ofstream(folder / "b.txt") << "<rs type=\"person\">Emil\n";
+  ChooseFolder(folder);
+  ChooseTagSet(MakeTagSet(
+      "[person]\nbegin=<rs type=\"person\">\nend=</rs>\n[date]\nbegin=<date>\nend=</date>\n"));
+  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  QCOMPARE(platform_->checks.size(), size_t{1});
+  const TMarkerCheckText& found = platform_->checks[0];
+  QCOMPARE(found.summary, std::string("23 problems in 2 of 2 files"));
+
+  const auto expect_table = [&](QWidget& dialog) {
+    auto* table = dialog.findChild<QTreeWidget*>(QStringLiteral("problemTable"));
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->topLevelItemCount(), 2);
+    const QTreeWidgetItem* person = table->topLevelItem(0);
+    QCOMPARE(person->text(0), QStringLiteral("person"));
+    QCOMPARE(person->text(1), QStringLiteral("no end marker"));
+    QCOMPARE(person->text(2), QStringLiteral("1"));
+    QCOMPARE(person->text(3), QStringLiteral("1"));
+    QCOMPARE(person->text(4), QString::fromStdString((folder / "b.txt").string() + ":1:1"));
+    QCOMPARE(person->childCount(), 1);
+    QCOMPARE(person->child(0)->text(0), QStringLiteral("b.txt"));
+    const QTreeWidgetItem* date = table->topLevelItem(1);
+    QCOMPARE(date->text(1), QStringLiteral("stray end marker"));
+    QCOMPARE(date->text(2), QStringLiteral("22"));
+    QCOMPARE(date->text(4), QString::fromStdString((folder / "a.txt").string() + ":2:1"));
+    QCOMPARE(date->childCount(), 21);
+    QCOMPARE(date->child(19)->text(1), QStringLiteral("21:1"));
+    QVERIFY(date->child(19)->text(4).contains(QStringLiteral("\"</date>\" has no begin marker")));
+    QCOMPARE(date->child(20)->text(4),
+             QString::fromUtf8("\u2026 and 2 more: tag \"date\", stray end marker (use --all)"));
+    auto* notes = dialog.findChild<QLabel*>(QStringLiteral("problemNotes"));
+    QVERIFY(notes != nullptr);
+    QCOMPARE(notes->text(), QStringLiteral("tag \"person\": 1 \"</rs>\" closes another <rs> "
+                                           "element; not counted as problems"));
+  };
+  TMarkerCheckDialog check_dialog(found);
+  expect_table(check_dialog);
+  QVERIFY(check_dialog.findChild<QTreeWidget*>(QStringLiteral("problemList")) == nullptr);
+
+  Click("btnOK");
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  TRunSummaryDialog summary_dialog(platform_->summaries[0], TResultHooks{});
+  expect_table(summary_dialog);
 }
 
 void Form1Test::TagSetProblemsAreFlagged() {

@@ -10,7 +10,8 @@
 
 namespace farrowdale {
 
-TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* parent)
+TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* parent,
+                                       const std::function<void(const TProblemRow&)>& show)
     : QDialog(parent) {
   setObjectName(QStringLiteral("MarkerCheck"));
   setWindowTitle(QStringLiteral("Check Markers - %1").arg(QString::fromLatin1(kProgramTitle)));
@@ -22,10 +23,8 @@ TMarkerCheckDialog::TMarkerCheckDialog(const TMarkerCheckText& check, QWidget* p
   label->setObjectName(QStringLiteral("checkSummary"));
   label->setTextFormat(Qt::PlainText);
   layout->addWidget(label);
-  if (!check.problems.empty()) {
-    layout->addWidget(NewProblemList(check.problems));
-    resize(820, 300);
-  }
+  if (AddProblemViews(layout, check.problems, check.groups, check.notes, show) > 0)
+    resize(820, 360);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);

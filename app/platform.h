@@ -28,6 +28,28 @@ struct TProblemRow {
   std::string message;
 };
 
+// A row of the marker check's table: one tag and kind of problem, how many there are, in how
+// many text files, where the first stands, and the problems listed under it.
+struct TProblemGroup {
+  std::string tag;           // "-" for the tag set and the files' reading
+  std::string kind;          // "stray end marker", "nesting", ...
+  std::string count;         // "1,204"
+  std::string files;         // "3"; "-" for the tag set
+  std::string first_place;   // "PATH:LINE:COLUMN"
+  std::vector<size_t> rows;  // the listed problems: indices into the rows shown with it
+  std::string unlisted;      // "… and 7 more: ..." when the check listed fewer; else empty
+};
+
+// Problems as a front end shows them: the rows, and the check's table over them. A row that
+// no group holds (a warning of the run itself) is shown on its own.
+struct TProblemTable {
+  std::vector<TProblemRow> rows;
+  std::vector<TProblemGroup> groups;
+  std::vector<std::string> notes;  // end markers set apart, one per tag
+};
+
+// The run summary as shown: one line per fact, then the problems (empty when clean).
+
 // A file a run wrote, as the summary lists it.
 enum class TWrittenKind { kReport, kTable };
 struct TWrittenFile {
@@ -42,6 +64,8 @@ struct TRunSummaryText {
   std::vector<TWrittenFile> written;  // reports in the order written, then tables
   std::filesystem::path folder;       // what "Open Folder" opens: where the reports went
   std::vector<TProblemRow> problems;
+  std::vector<TProblemGroup> groups;  // the marker check's table over problems
+  std::vector<std::string> notes;
   bool has_report = false;  // "Open Report" and "Open Folder" are offered
 };
 
@@ -70,6 +94,8 @@ enum class TTagSetProblemChoice { kCountAnyway, kEditTagSet, kCancel };
 struct TMarkerCheckText {
   std::string summary;
   std::vector<TProblemRow> problems;
+  std::vector<TProblemGroup> groups;
+  std::vector<std::string> notes;
 };
 
 class TPlatform {

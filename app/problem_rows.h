@@ -18,14 +18,16 @@ using TRunWarning = std::pair<std::filesystem::path, std::string>;
 
 // A run warning concerns its whole file (no line).
 TProblemRow WarningRow(const TRunWarning& warning);
-// The check's problems, in the check's order (tag set first, then by file and line).
-std::vector<TProblemRow> CheckRows(const TCheckResult& result);
-// The run summary's problems: the run's warnings in their order, then the check's problems,
-// without a read warning the run gave already. A check that searched no tag adds nothing:
-// without a tag there is no marker to check, and the run has said why.
-std::vector<TProblemRow> RunSummaryProblems(const std::vector<TRunWarning>& warnings,
-                                            const TCheckResult& check);
-// The "Check Markers" dialog's content: the check's summary line and its rows.
+// The check's listed problems in the check's order (tag set first, then by file and line),
+// and its table by tag and kind, each group holding the rows of its problems.
+TProblemTable CheckTable(const TCheckResult& result);
+// The run summary's problems: the run's warnings in their order, on their own, then the
+// check's table without its group of how files were read (the run's warnings say that). A
+// check that searched no tag adds nothing: without a tag there is no marker to check, and
+// the run has said why.
+TProblemTable RunSummaryProblems(const std::vector<TRunWarning>& warnings,
+                                 const TCheckResult& check);
+// The "Check Markers" dialog's content: the check's summary line, its rows and table.
 TMarkerCheckText MakeMarkerCheckText(const TCheckResult& result);
 // "LINE:COLUMN" for a place in the file, empty for the whole file.
 std::string PlaceText(const TProblemRow& row);

@@ -97,11 +97,8 @@ void TQtPlatform::ShowRunSummary(const TRunSummaryText& summary, const TResultHo
 }
 
 void TQtPlatform::ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) {
-  TMarkerCheckDialog dialog(check, parent_);
+  TMarkerCheckDialog dialog(check, parent_, hooks.show_problem);
   dialog.setWindowModality(Qt::WindowModal);
-  if (auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("problemList"))) {
-    OnProblemActivated(list, check.problems, hooks.show_problem);
-  }
   dialog.exec();
 }
 

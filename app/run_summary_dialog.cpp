@@ -88,18 +88,13 @@ TRunSummaryDialog::TRunSummaryDialog(const TRunSummaryText& summary, const TResu
     folder->setObjectName(QStringLiteral("btnOpenFolder"));
     connect(folder, &QPushButton::clicked, this, [hooks, summary] { hooks.open(summary.folder); });
   }
-  if (summary.problems.empty()) {
+  if (summary.problems.empty() && summary.groups.empty()) {
     layout->addWidget(new QLabel(QStringLiteral("No problems found.")));
   } else {
-    auto* caption =
-        new QLabel(QStringLiteral("&Problems (%1), double-click one to see it in its file:")
-                       .arg(summary.problems.size()));
-    auto* problems = NewProblemList(summary.problems);
-    caption->setBuddy(problems);
-    OnProblemActivated(problems, summary.problems, hooks.show_problem);
-    problems->setMinimumSize(640, 120);
-    layout->addWidget(caption);
-    layout->addWidget(problems, 1);
+    layout->addWidget(
+        new QLabel(QStringLiteral("Problems (%1), double-click one to see it in its file:")
+                       .arg(summary.problems.size())));
+    AddProblemViews(layout, summary.problems, summary.groups, summary.notes, hooks.show_problem);
     resize(820, 420);
   }
   connect(buttons->addButton(QDialogButtonBox::Close), &QPushButton::clicked, this,

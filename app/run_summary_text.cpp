@@ -43,17 +43,19 @@ std::string ProblemCountsLine(const std::vector<TProblemRow>& problems) {
 
 }  // namespace
 
-TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems) {
+TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, TProblemTable problems) {
   TRunSummaryText text;
   text.facts = {"Files counted: " + std::to_string(summary.files_counted),
                 "Passages found: " + std::to_string(summary.passages_found),
                 ReportsLine(summary.reports), summary.time_message};
-  if (!problems.empty()) text.facts.push_back(ProblemCountsLine(problems));
+  if (!problems.rows.empty()) text.facts.push_back(ProblemCountsLine(problems.rows));
   for (const auto& report : summary.reports)
     text.written.push_back({report, TWrittenKind::kReport});
   for (const auto& table : summary.tables) text.written.push_back({table, TWrittenKind::kTable});
   if (!text.written.empty()) text.folder = ItemFolder(text.written.front().path);
-  text.problems = std::move(problems);
+  text.problems = std::move(problems.rows);
+  text.groups = std::move(problems.groups);
+  text.notes = std::move(problems.notes);
   text.has_report = !summary.reports.empty();
   return text;
 }

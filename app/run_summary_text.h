@@ -11,7 +11,7 @@ namespace farrowdale {
 
 // Files counted, passages found, the reports written and where, the time message; then the
 // problems as given.
-TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, std::vector<TProblemRow> problems);
+TRunSummaryText MakeRunSummaryText(const TRunSummary& summary, TProblemTable problems);
 
 }  // namespace farrowdale
 

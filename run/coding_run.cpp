@@ -171,9 +171,12 @@ void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
                       const std::vector<const TFileItem*>& ticked, int jobs) {
   std::vector<std::filesystem::path> files;
   for (const TFileItem* item : ticked) files.push_back(item->path);
-  const TCheckResult check =
-      CheckCoding(tag_set_path, files, ReadFileForCheck, static_cast<unsigned>(jobs));
-  if (check.problems.empty()) return;
+  TCheckOptions options;
+  options.lines_per_group = 0;  // counted, not listed
+  options.jobs = static_cast<unsigned>(jobs);
+  options.grouping_notes = false;
+  const TCheckResult check = CheckCoding(tag_set_path, files, ReadFileForCheck, options);
+  if (check.problem_count == 0) return;
   throw Error("Nothing was written: the strict run found " + FormatCheckSummary(check) +
               " (the marker check lists them)");
 }
@@ -198,23 +201,22 @@ struct TFileOutcome {
 };
 
 // What one file's reading and the run's scan of it give to the problems section: its read
-// notes, and its marker problems (none when the tag set has no tag to search), named by the
-// file's name in the run.
-TFileProblems FileProblems(const TMarkerCheck& check, const std::filesystem::path& path,
-                           const std::string& name, const TNarrowTextFile& file,
-                           const TTagArray& tag_set, const TScannedText& scanned) {
+// notes, and its marker problems (none when the tag set has no tag to search), counted
+// without being made but for the first few, named by the file's name in the run.
+TFileProblems FileProblems(const TMarkerCheck& check, const std::string& name,
+                           const TNarrowTextFile& file, const TTagArray& tag_set,
+                           const TScannedText& scanned) {
   TFileProblems problems;
   problems.file_name = name;
   for (const TextReadWarning& warning : file.warnings) {
     problems.read_notes.push_back(warning.Message());
   }
   if (check.tags_searched() == 0) return problems;
-  for (TCheckProblem& problem : check.CheckScannedText(path, file.text, {}, tag_set, scanned)) {
-    if (!ChangesCounts(problem)) continue;
-    if (++problems.marker_problems <= static_cast<int64_t>(kListedProblemsPerFile)) {
-      problem.path = NarrowToPath(name);
-      problems.first_problems.push_back(FormatCheckProblem(problem));
-    }
+  std::vector<TCheckProblem> first;
+  problems.marker_problems = check.CountScannedTextProblems(
+      file.text, tag_set, scanned, kListedProblemsPerFile, NarrowToPath(name), &first);
+  for (const TCheckProblem& problem : first) {
+    problems.first_problems.push_back(FormatCheckProblem(problem));
   }
   return problems;
 }
@@ -292,7 +294,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
   if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
     summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
-    summary.files_with_marker_problems = 1;
+    summary.tag_set_has_marker_problems = true;
   }
 
   const TListedFiles listed_files(request.items);
@@ -396,8 +398,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
           const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
           outcome.stats =
               CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
-          outcome.problems = FileProblems(marker_check, ticked[index]->path, shown_names[index],
-                                          file, tag_set, scanned);
+          outcome.problems = FileProblems(marker_check, shown_names[index], file, tag_set, scanned);
           if (with_cooccurrence) {
             outcome.cooccurrence =
                 CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);

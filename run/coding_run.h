@@ -47,9 +47,10 @@ struct TRunSummary {
   std::vector<std::filesystem::path> tables;   // the CSV tables written, if any
   std::string time_message;                    // as shown by ShowInformation
   // The marker check of the same texts, done on the run's own reading and search of each
-  // file: its problems (the tag set's included) and the files that hold them (the tag set
-  // counts as one when it has any). Both 0 when the tag set has no tag to search.
+  // file: its problems (the tag set's included), whether the tag set holds some, and the
+  // text files that hold the rest. All empty when the tag set has no tag to search.
   int64_t marker_problems = 0;
+  bool tag_set_has_marker_problems = false;
   int files_with_marker_problems = 0;
 };
 

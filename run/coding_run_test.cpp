@@ -629,16 +629,17 @@ TEST_F(CodingRunTest, CheckNotesATagExactlyWhenAFoldingOptionChangesItsCount) {
     };
     const int32_t plain = count({});
     const auto noted = [&](const char* option) {
-      return std::any_of(check.notes.begin(), check.notes.end(), [&](const TCheckProblem& note) {
-        return note.severity == ECheckSeverity::kNote &&
-               note.message.find(option) != std::string::npos;
-      });
+      return std::any_of(check.grouping_notes.begin(), check.grouping_notes.end(),
+                         [&](const TCheckProblem& note) {
+                           return note.severity == ECheckSeverity::kNote &&
+                                  note.message.find(option) != std::string::npos;
+                         });
     };
     EXPECT_EQ(noted("--fold-space"), count({ELetterCase::kAsciiOnly, ESpacing::kFolded}) < plain)
         << text;
     EXPECT_EQ(noted("--fold-case"), count({ELetterCase::kEveryAlphabet, ESpacing::kExact}) < plain)
         << text;
-    notes_seen += static_cast<int>(check.notes.size());
+    notes_seen += static_cast<int>(check.grouping_notes.size());
   }
   EXPECT_GT(notes_seen, 50);
 }

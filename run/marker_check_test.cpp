@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "run/check_summary.h"
 #include "run/tag_scanner.h"
 #include "text/code_page_guard.h"
 #include "text/error.h"
@@ -35,31 +38,35 @@ class MarkerCheckTest : public ::testing::Test {
 
   TCheckResult Check(const std::string& ini_text, const std::vector<std::string>& names,
                      unsigned jobs = 0) {
-    const fs::path tag_set = dir_ / "tags.ini";
-    std::ofstream(tag_set, std::ios::binary) << ini_text;
-    std::vector<fs::path> paths(names.begin(), names.end());
-    return CheckCoding(
-        tag_set, paths,
-        [&](const fs::path& path) {
-          const auto found = texts_.find(path.string());
-          if (found == texts_.end()) throw Error("Cannot open file \"" + path.string() + "\".");
-          TCheckedFile file{found->second, {}};
-          if (const auto warned = warnings_.find(path.string()); warned != warnings_.end()) {
-            file.read_warnings.push_back(warned->second);
-          }
-          return file;
-        },
-        jobs);
+    std::ofstream(dir_ / "tags.ini", std::ios::binary) << ini_text;
+    return CheckCoding(dir_ / "tags.ini", std::vector<fs::path>(names.begin(), names.end()),
+                       Reader(), jobs);
+  }
+
+  // Reads texts_ by name, with the read warnings of warnings_.
+  TCheckFileReader Reader() {
+    return [this](const fs::path& path) {
+      const auto found = texts_.find(path.string());
+      if (found == texts_.end()) throw Error("Cannot open file \"" + path.string() + "\".");
+      TCheckedFile file{found->second, {}};
+      if (const auto warned = warnings_.find(path.string()); warned != warnings_.end()) {
+        file.read_warnings.push_back(warned->second);
+      }
+      return file;
+    };
+  }
+
+  std::string Line(const TCheckProblem& problem) {
+    std::string line = FormatCheckProblem(problem);
+    const std::string tag_set = (dir_ / "tags.ini").string();
+    if (line.rfind(tag_set, 0) == 0) line = "tags.ini" + line.substr(tag_set.size());
+    return line;
   }
 
   std::vector<std::string> Listing(const TCheckResult& result) {
     std::vector<std::string> lines;
-    for (const TCheckProblem& problem : result.problems) {
-      std::string line = FormatCheckProblem(problem);
-      const std::string tag_set = (dir_ / "tags.ini").string();
-      if (line.rfind(tag_set, 0) == 0) line = "tags.ini" + line.substr(tag_set.size());
-      lines.push_back(line);
-    }
+    for (const TCheckProblem& problem : result.problems) lines.push_back(Line(problem));
+    for (const TSharedEndNote& note : result.notes) lines.push_back(SharedEndNoteMessage(note));
     lines.push_back(FormatCheckSummary(result));
     return lines;
   }
@@ -145,7 +152,7 @@ TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
           "1; both count the same passages",
           "b:1:1: note: not valid UTF-8; read as windows-1252",
           "missing:1:1: error: Cannot open file \"missing\".",
-          "6 problems in the tag set and 2 of 3 files",
+          "5 problems in the tag set and 1 of 3 files",
       }));
   EXPECT_EQ(result.tags_searched, 1);
 }
@@ -168,9 +175,10 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
     for (const TCheckProblem& problem : check.CheckText("t", text, read_warnings)) {
       own.push_back(FormatCheckProblem(problem));
     }
+    const TScannedText scan = scanner.ScanWithMarkerHits(text);
     std::vector<std::string> from_run;
-    for (const TCheckProblem& problem : check.CheckScannedText("t", text, read_warnings, run_tags,
-                                                               scanner.ScanWithMarkerHits(text))) {
+    for (const TCheckProblem& problem :
+         check.CheckScannedText("t", text, read_warnings, run_tags, scan)) {
       from_run.push_back(FormatCheckProblem(problem));
     }
     EXPECT_EQ(from_run, own) << text;
@@ -178,6 +186,17 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
       EXPECT_GT(own.size(), 2u) << text;
     }
     EXPECT_EQ(own.front(), "t:1:1: note: not valid UTF-8; read as windows-1252");
+    // count's tally: every problem but the note, and the first two by place as listed.
+    const Lines problems(own.begin() + 1, own.end());
+    std::vector<TCheckProblem> first;
+    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan), std::ssize(problems));
+    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan, 2, "t", &first),
+              std::ssize(problems));
+    Lines first_lines;
+    for (const TCheckProblem& problem : first) first_lines.push_back(FormatCheckProblem(problem));
+    EXPECT_EQ(first_lines,
+              Lines(problems.begin(), problems.begin() + std::min<size_t>(2, problems.size())))
+        << text;
   }
   EXPECT_EQ(check.tags_searched(), 2);
   EXPECT_TRUE(check.tag_set_problems().empty());
@@ -225,9 +244,9 @@ TEST_F(MarkerCheckTest, MarkerHitsFromTheScanGiveWhatEachMarkersOwnSearchGives) 
         "t:1:2: warning: tag \"cite\": \"</q>\" has no end marker \"<q>\" after it; the run "
         "takes no passage from here"}},
       {"<m>a</m  > </m> <m>",
-       {"t:1:17: warning: tag \"mixed\": \"<m>\" has no end marker \"</m *>\" after it; the run "
-        "takes no passage from here",
-        "t:1:12: warning: tag \"mixed\": \"</m *>\" has no begin marker \"<m>\" before it"}},
+       {"t:1:12: warning: tag \"mixed\": \"</m *>\" has no begin marker \"<m>\" before it",
+        "t:1:17: warning: tag \"mixed\": \"<m>\" has no end marker \"</m *>\" after it; the run "
+        "takes no passage from here"}},
   };
   for (const auto& [text, problems] : cases) {
     const auto [scanned, searched] = BothWays(check, text);
@@ -258,6 +277,119 @@ TEST_F(MarkerCheckTest, MarkerHitsFromTheScanGiveWhatEachMarkersOwnSearchGivesOn
       if (rng() % 10 == 0) text[rng() % (text.size() + 1) / 2] = '\0';
       const auto [scanned, searched] = BothWays(check, text);
       ASSERT_EQ(scanned, searched) << ini << "text \"" << text << "\"";
+    }
+  }
+}
+
+// An end marker "</NAME>" whose begin marker opens NAME also closes the NAME elements the
+// begin marker does not open: a stray one that closes such an opening is a note, not a
+// problem. "<rs .../>" and "<rsx>" open no rs element; an opening after the end marker
+// cannot be closed by it; one that closes the tag's own opening is a nesting, or a passage
+// cut short by another element's end inside it; a tag whose begin marker opens another
+// element keeps every stray end marker.
+TEST_F(MarkerCheckTest, EndMarkersThatCloseOtherElementsAreSetApart) {
+  CodePageGuard code_page("windows-1252");
+  const std::string person = "[person]\nbegin=<rs type=\"p\">\nend=</rs>\n";
+  texts_["a"] = "<rs type=\"l\">a</rs> <rs type=\"l\"><rs type=\"o\">b</rs></rs></rs>\r\n";
+  texts_["b"] = "<rs type=\"l\"/></rs> <rsx>c</rs> </rs><rs type=\"l\">\r\n";
+  texts_["c"] = "<rs type=\"l\">\r\n<rs type=\"p\">A <rs type=\"p\">B</rs></rs> C</rs>\r\n";
+  texts_["e"] = "<rs type=\"p\">A <rs type=\"l\">B</rs> C</rs>\r\n";
+  EXPECT_EQ(Listing(Check(person, {"a", "b", "c", "e"})),
+            (Lines{"a:1:58: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
+                   "type=\"p\">\" before it",
+                   "b:1:15: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
+                   "type=\"p\">\" before it",
+                   "b:1:27: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
+                   "type=\"p\">\" before it",
+                   "b:1:33: warning: tag \"person\": \"</rs>\" has no begin marker \"<rs "
+                   "type=\"p\">\" before it",
+                   "c:2:16: warning: tag \"person\": \"<rs type=\"p\">\" inside a passage of the "
+                   "same tag that starts at 2:1 (nesting): the run ends that passage at the "
+                   "first \"</rs>\" at 2:30, so the inner passage is lost and the \"</rs>\" at "
+                   "2:35 closes nothing",
+                   "e:1:37: warning: tag \"person\": \"</rs>\" closes the passage that starts at "
+                   "1:1, but the run ends that passage at the \"</rs>\" at 1:30 of another "
+                   "element inside it, so the passage is cut short",
+                   "tag \"person\": 4 \"</rs>\" close other <rs> elements; not counted as problems",
+                   "6 problems in 4 of 4 files"}));
+  const std::string begins_other = "[person]\nbegin=<name>\nend=</rs>\n";
+  texts_["d"] = "<rs type=\"l\">a</rs>\r\n";
+  EXPECT_EQ(Listing(Check(begins_other, {"d"})),
+            (Lines{"d:1:15: warning: tag \"person\": \"</rs>\" has no begin marker \"<name>\" "
+                   "before it",
+                   "1 problem in 1 of 1 file"}));
+}
+
+// The listing's limit, its streaming and its workers change what is shown, never what is
+// found: every problem is counted by tag and kind with its files and first place, and the
+// listed ones are the first of each tag and kind in the full listing's order.
+TEST_F(MarkerCheckTest, LimitedListingShowsTheFirstOfEachTagAndKindAndCountsEveryOne) {
+  CodePageGuard code_page("windows-1252");
+  const std::string ini =
+      "[person]\nbegin=<rs type=\"p\">\nend=</rs>\n[place]\nbegin=<rs type=\"l\">\nend=</rs>\n"
+      "[hi]\nbegin=<hi>\nend=</hi>\n[x]\nbegin=x\nend=x\n";
+  const std::vector<std::string> pieces = {
+      "<rs type=\"p\">", "<rs type=\"l\">", "<rs>", "</rs>", "<hi>",
+      "</hi>",           "<hi/>",           "x",    " ",     "\r\n"};
+  std::mt19937 rng(27);
+  std::vector<std::string> names;
+  for (int file = 0; file < 12; ++file) {
+    std::string text;
+    for (size_t n = rng() % 60; n > 0; --n) text += pieces[rng() % pieces.size()];
+    names.push_back("f" + std::to_string(file));
+    texts_[names.back()] = text;
+  }
+  texts_["f3"] += "\xff";
+  warnings_["f3"] = "read as windows-1252";
+  names.push_back("missing");
+  const TCheckResult full = Check(ini, names, 1);
+
+  constexpr int64_t kLimit = 2;
+  using TKey = std::pair<std::string, ECheckKind>;
+  std::map<TKey, int64_t> counts;
+  std::map<TKey, std::set<fs::path>> files;
+  std::map<TKey, std::string> first;
+  Lines expected_listing;
+  int64_t counted = 0;
+  for (const TCheckProblem& problem : full.problems) {
+    // A note (how a file was read) is listed whatever the limit, in no group, counted nowhere.
+    if (!ChangesCounts(problem)) {
+      expected_listing.push_back(Line(problem));
+      continue;
+    }
+    ++counted;
+    const TKey key{problem.tag, problem.kind};
+    if (counts[key]++ < kLimit) expected_listing.push_back(Line(problem));
+    if (problem.kind != ECheckKind::kTagSet) files[key].insert(problem.path);
+    first.emplace(key, Line(problem));
+  }
+  ASSERT_GT(counts.size(), 6u);
+  ASSERT_FALSE(full.notes.empty());
+
+  for (const int64_t limit : {kLimit, int64_t{0}}) {
+    TCheckOptions options;
+    options.lines_per_group = limit;
+    options.jobs = 3;
+    Lines streamed;
+    options.on_listed = [&](const TCheckProblem& problem) { streamed.push_back(Line(problem)); };
+    const TCheckResult limited = CheckCoding(
+        dir_ / "tags.ini", std::vector<fs::path>(names.begin(), names.end()), Reader(), options);
+    EXPECT_TRUE(limited.problems.empty());
+    EXPECT_EQ(streamed, limit == 0 ? Lines{} : expected_listing);
+    EXPECT_EQ(limited.problem_count, counted);
+    EXPECT_EQ(full.problem_count, counted);
+    EXPECT_EQ(FormatCheckSummary(limited), FormatCheckSummary(full));
+    ASSERT_EQ(limited.groups.size(), counts.size());
+    for (const TCheckGroup& group : limited.groups) {
+      const TKey key{group.tag, group.kind};
+      EXPECT_EQ(group.count, counts[key]) << group.tag << CheckKindName(group.kind);
+      EXPECT_EQ(group.files, static_cast<int>(files[key].size())) << group.tag;
+      EXPECT_EQ(Line(group.first), first[key]);
+      EXPECT_EQ(group.listed, std::min(limit, group.count));
+    }
+    ASSERT_EQ(limited.notes.size(), full.notes.size());
+    for (size_t i = 0; i < full.notes.size(); ++i) {
+      EXPECT_EQ(SharedEndNoteMessage(limited.notes[i]), SharedEndNoteMessage(full.notes[i]));
     }
   }
 }
