@@ -1089,12 +1089,14 @@ void Form1Test::TagSetEditorHookedUp() {
 }
 
 // Load -> edit -> save -> load through the editor itself: plain markers escaped, patterns as
-// typed, the old file's comment and unknown key kept, the preview counting as the run would.
+// typed, the old file's comments, unknown key and separator kept, the preview counting as the
+// run would.
 void Form1Test::TagSetEditorRoundTrip() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt"});
   std::ofstream(corpus / "a.txt") << "[EMO]glad[/EMO] and (q)why(/q) and (q)how(/q)\n";
   const fs::path file = MakeTagSet(
-      "; our codebook\n[EMO]\nnote=keep\nbegin=\\[EMO\\]\nend=\\[/EMO\\]\ncolor=FF0000\n");
+      "; our codebook\n[EMO]\nnote=keep\nbegin=\\[EMO\\]\nend=\\[/EMO\\]\ncolor=FF0000\n"
+      "[-]\n; questions\n");
   TTagSetEditor editor(file, {corpus / "a.txt"});
   QCOMPARE(editor.PreviewCounts(), std::vector<int>{1});
   const int q = editor.AddRow("Q", "(q)", "(/q)", "00FF00");  // plain text: found as typed
@@ -1111,13 +1113,15 @@ void Form1Test::TagSetEditorRoundTrip() {
   std::ifstream in(file, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   QVERIFY2(bytes.starts_with("; our codebook\r\n[EMO]\r\nnote=keep\r\n"), bytes.c_str());
+  QVERIFY2(bytes.find("\r\n[-]\r\n; questions\r\n[Q]\r\n") != std::string::npos, bytes.c_str());
   TTagArray loaded;
   LoadTagSet(TIniFile(file), loaded);
-  QCOMPARE(loaded.size(), size_t{2});
+  QCOMPARE(loaded.size(), size_t{3});
   QCOMPARE(loaded[0].BeginMark, std::string("\\[EMO\\]"));
-  QCOMPARE(loaded[1].BeginMark, std::string("(q)"));  // the run escapes its parentheses
-  QCOMPARE(loaded[1].EndMark, std::string("\\(/q\\)"));
-  QCOMPARE(loaded[1].Color, std::string("00FF00"));
+  QCOMPARE(loaded[1].Name, std::string("-"));
+  QCOMPARE(loaded[2].BeginMark, std::string("(q)"));  // the run escapes its parentheses
+  QCOMPARE(loaded[2].EndMark, std::string("\\(/q\\)"));
+  QCOMPARE(loaded[2].Color, std::string("00FF00"));
   // Opened again, the editor shows and writes the same tags.
   TTagSetEditor again(file, {});
   const std::vector<TTagEntry> first = editor.Entries();
@@ -1131,19 +1135,29 @@ void Form1Test::TagSetEditorRoundTrip() {
   }
 }
 
-// The check's findings stand beside the row of their tag, past separators and after moves.
+// The check's findings stand beside the row of their tag, past separators (rows of their
+// own) and after moves.
 void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
   const fs::path file =
       MakeTagSet("[a]\nbegin=<a>\nend=</a>\n[-]\n[b]\nbegin=<b>\nend=</b>\ncolour=FF0000\n");
   TTagSetEditor editor(file, {});
   QVERIFY(editor.RowProblem(0).isEmpty());
-  QVERIFY2(editor.RowProblem(1).contains("colour"), qPrintable(editor.RowProblem(1)));
+  QVERIFY(editor.RowProblem(1).isEmpty());  // the separator's row
+  QVERIFY2(editor.RowProblem(2).contains("colour"), qPrintable(editor.RowProblem(2)));
   auto* table = editor.findChild<QTableWidget*>("tblTags");
-  table->setCurrentCell(1, 0);
+  table->setCurrentCell(2, 0);
   QTest::mouseClick(editor.findChild<QPushButton*>("btnMoveUp"), Qt::LeftButton);
-  QCOMPARE(editor.Entries().at(0).name, std::string("b"));
+  QTest::mouseClick(editor.findChild<QPushButton*>("btnMoveUp"), Qt::LeftButton);
+  const std::vector<TTagEntry> moved = editor.Entries();
+  QCOMPARE(moved.at(0).name, std::string("b"));
+  QCOMPARE(moved.at(2).name, std::string("-"));
+  QCOMPARE(moved.at(2).begin, std::string());
   QVERIFY(editor.RowProblem(0).contains("colour"));
   QVERIFY(editor.RowProblem(1).isEmpty());
+  // The separator's controls stay locked on its row, the tags' open on theirs.
+  QVERIFY(!table->cellWidget(2, 3)->isEnabled());
+  QVERIFY(table->cellWidget(1, 3)->isEnabled());
+  QVERIFY(!(table->item(2, 0)->flags() & Qt::ItemIsEditable));
   // A row without markers says so.
   const int empty = editor.AddRow("c", "", "", "000000");
   QCOMPARE(editor.RowProblem(empty), QString("A tag needs a begin and an end marker."));

@@ -36,6 +36,9 @@ enum EColumn { kName, kBegin, kEnd, kKind, kColor, kProblem, kColumnCount };
 // On a row's name: the index of its tag in the file (separators counted), -1 for a row not
 // yet saved. The tag set check's findings are found by it.
 constexpr int kFileIndexRole = Qt::UserRole + 1;
+// On a separator row's name: the section's name as the file has it ("-" or empty); absent on
+// a tag's row.
+constexpr int kSeparatorNameRole = Qt::UserRole + 2;
 
 QString ToQString(const std::string& narrow) {
   return QString::fromStdU16String(ToUnicode(narrow));
@@ -187,7 +190,11 @@ void TTagSetEditor::Load(const std::filesystem::path& path) {
   loading_ = true;
   for (size_t index = 0; index < tags.size(); ++index) {
     const TTagInfo& tag = tags[index];
-    if (IsSkippedTag(tag)) continue;
+    if (IsSkippedTag(tag)) {
+      const int row = AddSeparatorRow(tag.Name);
+      tblTags_->item(row, kName)->setData(kFileIndexRole, static_cast<int>(index));
+      continue;
+    }
     // A marker that reads the same escaped is plain text; anything else was written as a
     // pattern and stays one.
     const bool plain = PlainTextMarker(tag.BeginMark, EMarkerSide::kBegin) == tag.BeginMark &&
@@ -230,9 +237,41 @@ int TTagSetEditor::AddRow(const std::string& name, const std::string& begin, con
   return row;
 }
 
+int TTagSetEditor::AddSeparatorRow(const std::string& name) {
+  const bool was = std::exchange(loading_, true);
+  const int row = AddRow("-", "", "", "");
+  QTableWidgetItem* name_item = tblTags_->item(row, kName);
+  name_item->setData(kSeparatorNameRole, ToQString(name));
+  name_item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  name_item->setToolTip(
+      QStringLiteral("A separator: it groups the tags in the list; a run skips it"));
+  for (int column : {kBegin, kEnd, kColor}) {
+    QTableWidgetItem* cell = tblTags_->item(row, column);
+    cell->setFlags(Qt::ItemIsSelectable);
+    cell->setText(QString());
+    cell->setToolTip(QString());
+    cell->setData(Qt::BackgroundRole, QVariant());
+    cell->setData(Qt::ForegroundRole, QVariant());
+  }
+  tblTags_->cellWidget(row, kKind)->setEnabled(false);
+  loading_ = was;
+  Changed();
+  return row;
+}
+
+bool TTagSetEditor::IsSeparatorRow(int row) const {
+  return tblTags_->item(row, kName)->data(kSeparatorNameRole).isValid();
+}
+
 std::vector<TTagEntry> TTagSetEditor::Entries() const {
   std::vector<TTagEntry> entries;
   for (int row = 0; row < tblTags_->rowCount(); ++row) {
+    if (IsSeparatorRow(row)) {
+      entries.push_back(
+          {ToNarrowText(tblTags_->item(row, kName)->data(kSeparatorNameRole).toString()), "", "",
+           ""});
+      continue;
+    }
     const auto* kinds = static_cast<const QComboBox*>(tblTags_->cellWidget(row, kKind));
     const bool plain = kinds->currentIndex() == 0;
     auto marker = [&](int column, EMarkerSide side) {
@@ -258,6 +297,7 @@ void TTagSetEditor::Changed() {
   TTagArray tags;
   const bool was = std::exchange(loading_, true);
   for (int row = 0; row < tblTags_->rowCount(); ++row) {
+    if (IsSeparatorRow(row)) continue;
     const TTagEntry& entry = entries[static_cast<size_t>(row)];
     std::string problem;
     for (const std::string* marker : {&entry.begin, &entry.end}) {
@@ -322,8 +362,11 @@ void TTagSetEditor::MoveCurrentRow(int by) {
       auto* mine = static_cast<QComboBox*>(tblTags_->cellWidget(row, kKind));
       auto* theirs = static_cast<QComboBox*>(tblTags_->cellWidget(to, kKind));
       const int kind = mine->currentIndex();
+      const bool enabled = mine->isEnabled();
       mine->setCurrentIndex(theirs->currentIndex());
+      mine->setEnabled(theirs->isEnabled());
       theirs->setCurrentIndex(kind);
+      theirs->setEnabled(enabled);
       continue;
     }
     QTableWidgetItem* mine = tblTags_->takeItem(row, column);
@@ -336,6 +379,7 @@ void TTagSetEditor::MoveCurrentRow(int by) {
 }
 
 void TTagSetEditor::PickColor(int row) {
+  if (IsSeparatorRow(row)) return;
   const QColor chosen =
       QColorDialog::getColor(ColorOf(ToNarrowText(CellText(tblTags_, row, kColor))), this,
                              QStringLiteral("Colour of the tag"));

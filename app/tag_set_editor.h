@@ -1,9 +1,10 @@
 // TTagSetEditor: the tag set managed in the program. A table of tags (name, begin and end
 // marker, whether the markers are plain text or patterns, colour), rows added, removed and
-// moved; each row shows what is wrong with it: a pattern that does not compile, explained in
-// words, and the tag set check's findings for its section. A preview shows one of the
-// listed files with the passages the tags as typed would find, and the count per tag,
-// updated at every change.
+// moved; a separator of the file ("[-]") is a row of its own, moved and removed like the
+// others, its name, markers and colour not editable. Each tag's row shows what is wrong with
+// it: a pattern that does not compile, explained in words, and the tag set check's findings
+// for its section. A preview shows one of the listed files with the passages the tags as
+// typed would find, and the count per tag, updated at every change.
 //
 // Plain-text markers are written escaped (what is typed is what is found: "[EMO]" is saved as
 // "\[EMO\]"); pattern markers are written as typed. Saving keeps the comments and unknown
@@ -39,7 +40,7 @@ class TTagSetEditor : public QDialog {
   TTagSetEditor(const std::filesystem::path& path, std::vector<std::filesystem::path> preview_files,
                 QWidget* parent = nullptr);
 
-  // The tags as they would be written, in row order.
+  // The tags as they would be written, in row order, separators included (name only).
   std::vector<TTagEntry> Entries() const;
   // Saves to path and makes it the editor's file. Throws Error.
   void SaveTo(const std::filesystem::path& path);
@@ -48,6 +49,8 @@ class TTagSetEditor : public QDialog {
   // Adds a row (plain-text markers) and returns its index.
   int AddRow(const std::string& name, const std::string& begin, const std::string& end,
              const std::string& color, TMarkerKind kind = TMarkerKind::kPlainText);
+  // Adds a separator row for a section called name ("-" or empty) and returns its index.
+  int AddSeparatorRow(const std::string& name);
   // The problem shown for a row (empty when none).
   QString RowProblem(int row) const;
   // The preview's passage count per tag, in row order.
@@ -55,6 +58,7 @@ class TTagSetEditor : public QDialog {
 
  private:
   void Load(const std::filesystem::path& path);
+  bool IsSeparatorRow(int row) const;
   void Changed();
   void UpdatePreviewText();
   void MoveCurrentRow(int by);

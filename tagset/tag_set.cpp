@@ -55,7 +55,9 @@ int32_t ColorValueOf(std::string_view color) {
 
 }  // namespace
 
-bool IsSkippedTag(const TTagInfo& tag) { return tag.Name.empty() || tag.Name == "-"; }
+bool IsSeparatorName(std::string_view name) { return name.empty() || name == "-"; }
+
+bool IsSkippedTag(const TTagInfo& tag) { return IsSeparatorName(tag.Name); }
 
 void LoadTagSet(const TIniFile& ini, TTagArray& tag_set) {
   LoadTagSet(ini, tag_set, [&](size_t index, const Error& error) {

@@ -25,7 +25,10 @@ struct TTagInfo {
 
 using TTagArray = std::vector<TTagInfo>;
 
-// True for the separator entries ("-" or an empty name) that a run skips.
+// True for a separator's name ("-" or empty, trimmed): a section that groups the tags in the
+// list and that a run skips.
+bool IsSeparatorName(std::string_view name);
+// True for the separator entries that a run skips.
 bool IsSkippedTag(const TTagInfo& tag);
 
 // Empties tag_set and refills it from the file. Throws an Error for a colour that is not

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "tagset/tag_set.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -98,14 +99,14 @@ void CheckWritable(const TTagEntry& tag) {
   }
 }
 
-// The body of each section of the old text by name (first of equal names), and the lines
-// before the first section.
+// The body of each section of the old text, and the lines before the first section.
 struct TOldFile {
   std::vector<std::string_view> preamble;
   std::vector<std::pair<std::string_view, std::vector<std::string_view>>> sections;
-  const std::vector<std::string_view>* Body(std::string_view name) const {
+  // The body of the occurrence-th section (from 0) called name; null when there are fewer.
+  const std::vector<std::string_view>* Body(std::string_view name, size_t occurrence) const {
     for (const auto& [section, body] : sections) {
-      if (SameAsciiName(section, name)) return &body;
+      if (SameAsciiName(section, name) && occurrence-- == 0) return &body;
     }
     return nullptr;
   }
@@ -134,9 +135,22 @@ std::string TagSetIniText(const std::vector<TTagEntry>& tags, std::string_view o
     text += "\r\n";
   };
   for (std::string_view line : old.preamble) add_line(line);
-  for (const TTagEntry& tag : tags) {
+  for (size_t index = 0; index < tags.size(); ++index) {
+    const TTagEntry& tag = tags[index];
     CheckWritable(tag);
     add_line("[" + tag.name + "]");
+    size_t occurrence = 0;
+    for (size_t before = 0; before < index; ++before) {
+      if (SameAsciiName(tags[before].name, tag.name)) ++occurrence;
+    }
+    const std::vector<std::string_view>* body = old.Body(tag.name, occurrence);
+    // A separator's section is the file's own: a run skips it, so all of it is kept as is.
+    if (IsSeparatorName(tag.name)) {
+      if (body != nullptr) {
+        for (std::string_view line : *body) add_line(line);
+      }
+      continue;
+    }
     const std::string values[] = {tag.begin, tag.end, tag.color};
     bool written[] = {false, false, false};
     const auto managed_index = [](std::string_view key) {
@@ -146,7 +160,7 @@ std::string TagSetIniText(const std::vector<TTagEntry>& tags, std::string_view o
       return std::size(kManagedKeys);
     };
     std::vector<std::string_view> trailing_blank;
-    if (const auto* body = old.Body(tag.name)) {
+    if (body != nullptr) {
       for (std::string_view line : *body) {
         // Blank lines at a section's end stay at its end, after any key added there.
         if (TrimIniSpaces(line).empty()) {

@@ -43,7 +43,8 @@ class TagSetWriterTest : public ::testing::Test {
 
 // Random tags over the characters that trouble an INI file or a pattern (quotes, "=", ";",
 // "[", brackets, backslashes, spaces inside, non-ASCII): saved, loaded, saved again, they
-// come back as written and the file does not change on the second save.
+// come back as written, separators ("-" or an empty name) in their places among them, and
+// the file does not change on the second save.
 TEST_F(TagSetWriterTest, RoundTripOfRandomTags) {
   const std::string alphabet[] = {"a", "Z", "0",  " ",  "=", ";",        "#",
                                   "[", "'", "\"", "\\", "(", ")",        "{",
@@ -65,6 +66,7 @@ TEST_F(TagSetWriterTest, RoundTripOfRandomTags) {
   for (int round = 0; round < 60; ++round) {
     std::vector<TTagEntry> tags;
     for (size_t i = 0, n = 1 + random() % 5; i < n; ++i) {
+      if (random() % 3 == 0) tags.push_back({random() % 2 == 0 ? "-" : "", "", "", ""});
       // Names are distinct: the reader's lookups see only the first of two equal sections.
       tags.push_back(
           {text(8, true) + "#" + std::to_string(i), text(12, false), text(12, false), "0A0B0C"});
@@ -94,6 +96,17 @@ TEST_F(TagSetWriterTest, SavingOverAFileKeepsCommentsAndUnknownKeys) {
       Bytes(),
       "; coded by the team\r\n\r\n[EMO]\r\n; feelings\r\nbegin=\\[EMO\\]\r\nnote=keep me\r\n"
       "color=00FF00\r\nend=\\[/EMO\\]\r\n\r\n[new]\r\nbegin=<n>\r\nend=</n>\r\ncolor=000000\r\n");
+  // Each separator keeps its own comments and keys wherever it is moved; one left out takes
+  // its lines with it.
+  std::ofstream(path_, std::ios::binary)
+      << "[a]\r\nbegin=<a>\r\nend=</a>\r\n[-]\r\n; group one\r\nbegin=ignored\r\n[]\r\n"
+         "; empty name\r\n[ - ]\r\n; group two\r\n[-]\r\n; group three\r\n";
+  SaveTagSet(
+      path_,
+      {{"-", "", "", ""}, {"", "", "", ""}, {"-", "", "", ""}, {"a", "<a>", "</a>", "000000"}});
+  EXPECT_EQ(Bytes(),
+            "[-]\r\n; group one\r\nbegin=ignored\r\n[]\r\n; empty name\r\n[-]\r\n; group two\r\n"
+            "[a]\r\nbegin=<a>\r\nend=</a>\r\ncolor=000000\r\n");
   // No temporary file is left beside it.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
                           std::filesystem::directory_iterator()),
