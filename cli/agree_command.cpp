@@ -184,16 +184,9 @@ bool PrintNotCompared(const TCoderComparison& comparison, const TCoderComparison
 int RunAgreeCommand(const std::vector<std::string>& args) {
   AgreeOptions options;
   std::string complaint;
-  switch (ParseAgreeArgs(args, options, complaint)) {
-    case ParseOutcome::kHelp:
-      std::cout << kAgreeHelp;
-      return 0;
-    case ParseOutcome::kVersion:
-      return PrintVersion();
-    case ParseOutcome::kUsageError:
-      return UsageError(complaint);
-    case ParseOutcome::kRun:
-      break;
+  if (const std::optional<int> exit_code =
+          ExitBeforeRun(ParseAgreeArgs(args, options, complaint), kAgreeHelp, complaint)) {
+    return *exit_code;
   }
   const auto started = std::chrono::system_clock::now();
   try {

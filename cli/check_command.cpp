@@ -117,16 +117,9 @@ void PrintSummary(const TCheckResult& result, bool after_listing) {
 int RunCheckCommand(const std::vector<std::string>& args) {
   CheckOptions options;
   std::string complaint;
-  switch (ParseCheckArgs(args, options, complaint)) {
-    case ParseOutcome::kHelp:
-      std::cout << kCheckHelp;
-      return 0;
-    case ParseOutcome::kVersion:
-      return PrintVersion();
-    case ParseOutcome::kUsageError:
-      return UsageError(complaint);
-    case ParseOutcome::kRun:
-      break;
+  if (const std::optional<int> exit_code =
+          ExitBeforeRun(ParseCheckArgs(args, options, complaint), kCheckHelp, complaint)) {
+    return *exit_code;
   }
   std::vector<fs::path> files;
   try {

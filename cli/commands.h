@@ -4,9 +4,11 @@
 #define FARROWDALE_CLI_COMMANDS_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/command_options.h"
 #include "run/coding_run.h"
 #include "run/file_list_model.h"
 
@@ -22,6 +24,12 @@ int RunExportCommand(const std::vector<std::string>& args);
 int PrintVersion();
 // Prints complaint (when not empty) and the usage text on stderr; returns exit code 2.
 int UsageError(const std::string& complaint);
+
+// What a command does with its parsed arguments before it runs: prints help on stdout
+// (exit 0), the version (exit 0) or the complaint and the usage (exit 2). nullopt when the
+// command is to run.
+std::optional<int> ExitBeforeRun(ParseOutcome outcome, const char* help,
+                                 const std::string& complaint);
 
 // The file list as the window would hold it after the same folder and file choices
 // (count_command.cpp): folders add their *.txt entries sorted by name, files are added as

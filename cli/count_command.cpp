@@ -175,16 +175,9 @@ fs::path ExecutableFolder() {
 int RunCountCommand(const std::vector<std::string>& args) {
   CountOptions options;
   std::string complaint;
-  switch (ParseCountArgs(args, options, complaint)) {
-    case ParseOutcome::kHelp:
-      std::cout << kCountHelp;
-      return 0;
-    case ParseOutcome::kVersion:
-      return PrintVersion();
-    case ParseOutcome::kUsageError:
-      return UsageError(complaint);
-    case ParseOutcome::kRun:
-      break;
+  if (const std::optional<int> exit_code =
+          ExitBeforeRun(ParseCountArgs(args, options, complaint), kCountHelp, complaint)) {
+    return *exit_code;
   }
 
   CliHost host(options.templates ? CleanAbsolute(*options.templates) : ExecutableFolder(),

@@ -100,13 +100,10 @@ std::string LoginName() {
 int RunExportCommand(const std::vector<std::string>& args) {
   ExportOptions options;
   std::string complaint;
-  const ParseOutcome outcome = ParseExportArgs(args, options, complaint);
-  if (outcome == ParseOutcome::kHelp) {
-    std::cout << kExportHelp;
-    return 0;
+  if (const std::optional<int> exit_code =
+          ExitBeforeRun(ParseExportArgs(args, options, complaint), kExportHelp, complaint)) {
+    return *exit_code;
   }
-  if (outcome == ParseOutcome::kVersion) return PrintVersion();
-  if (outcome != ParseOutcome::kRun) return UsageError(complaint);
 
   CliHost host({}, false, isatty(STDERR_FILENO) == 1);
   try {

@@ -50,6 +50,22 @@ int UsageError(const std::string& complaint) {
   return 2;
 }
 
+std::optional<int> ExitBeforeRun(ParseOutcome outcome, const char* help,
+                                 const std::string& complaint) {
+  switch (outcome) {
+    case ParseOutcome::kHelp:
+      std::cout << help;
+      return 0;
+    case ParseOutcome::kVersion:
+      return PrintVersion();
+    case ParseOutcome::kUsageError:
+      return UsageError(complaint);
+    case ParseOutcome::kRun:
+      break;
+  }
+  return std::nullopt;
+}
+
 namespace {
 
 int RunCommand(std::vector<std::string> args) {
