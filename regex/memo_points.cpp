@@ -24,7 +24,11 @@ MemoPoints FindMemoPoints(const std::vector<uint8_t>& code) {
     if (to > 0 && to < size)
       incoming[to] = static_cast<uint8_t>(std::min(2, incoming[to] + weight));
   };
-  for (int p = 1; p < size; p = NodeAfter(bytes, p)) {
+  // A literal holding a zero character reads shorter than it is stored, so the walk may
+  // land inside its bytes: every step checks that a whole node header lies in the program.
+  // Such a stray step only adds or misses a memo row, which bounds time, never a result.
+  auto fits = [&](int p) { return p > 0 && p + kNodeHeaderSize < size; };
+  for (int p = 1; fits(p); p = NodeAfter(bytes, p)) {
     const uint8_t kind = bytes[p];
     const int next = NextNode(bytes, p);
     if (kind == kAlternative) {
@@ -32,12 +36,14 @@ MemoPoints FindMemoPoints(const std::vector<uint8_t>& code) {
       add_edge(OperandOf(p), 1);
       if (next > 0 && next < size && bytes[next] == kAlternative) add_edge(next, 1);
     } else if (kind == kLoop || kind == kLoopLazy) {
+      if (NodeAfter(bytes, p) > size) break;
       add_edge(LoopBody(bytes, p), 1);
       add_edge(next, 1);
     } else if (IsRepetition(kind)) {
       add_edge(next, 2);
       // Its operand is matched in place, never entered as a node: skip over it.
       p = NodeAfter(bytes, p);
+      if (!fits(p)) break;
     } else {
       add_edge(next, 1);
     }
