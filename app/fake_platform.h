@@ -26,6 +26,7 @@ class TFakePlatform : public TPlatform {
 
   std::deque<std::optional<std::filesystem::path>> folder_answers;
   std::deque<std::optional<std::filesystem::path>> file_answers;
+  std::deque<std::optional<std::filesystem::path>> save_answers;
   std::deque<TListChoice> list_answers;
   // One answer per summary shown, carried out through its hooks before it closes.
   std::deque<TSummaryAction> summary_answers;
@@ -39,11 +40,14 @@ class TFakePlatform : public TPlatform {
   std::vector<std::vector<TProblemRow>> problem_questions;
   std::vector<DialogCall> folder_calls;
   std::vector<DialogCall> file_calls;
+  std::vector<DialogCall> save_calls;  // the title, the path suggested
   std::vector<std::string> messages;
   std::vector<std::string> errors;
   std::vector<std::string> questions;
   std::vector<TRunSummaryText> summaries;
   std::vector<TMarkerCheckText> checks;
+  std::vector<TAgreementText> agreements;
+  bool agreement_opens_report = false;        // "Open Report" pressed in every agreement shown
   std::vector<std::filesystem::path> opened;  // every shell open asked for
   std::vector<std::filesystem::path> open_failures;
   std::vector<std::filesystem::path> guides;
@@ -66,6 +70,12 @@ class TFakePlatform : public TPlatform {
                                                         const std::string& filter) override {
     file_calls.push_back({filter, initial_folder});
     return Next(file_answers, std::optional<std::filesystem::path>());
+  }
+  std::optional<std::filesystem::path> ChooseFileToSave(const std::string& title,
+                                                        const std::filesystem::path& suggested,
+                                                        const std::string&) override {
+    save_calls.push_back({title, suggested});
+    return Next(save_answers, std::optional<std::filesystem::path>());
   }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
@@ -95,6 +105,11 @@ class TFakePlatform : public TPlatform {
     checks.push_back(check);
     hooks = result_hooks;
     if (on_message) on_message();
+  }
+  void ShowAgreement(const TAgreementText& agreement, const TResultHooks& result_hooks) override {
+    agreements.push_back(agreement);
+    hooks = result_hooks;
+    if (agreement_opens_report) hooks.open(agreement.report);
   }
   std::optional<std::filesystem::path> EditTagSet(
       const std::filesystem::path& tag_set,

@@ -34,6 +34,7 @@
 #include "app/about_page.h"
 #include "app/active_label.h"
 #include "app/anchor_layout.h"
+#include "app/compare_coders.h"
 #include "app/dialog_texts.h"
 #include "app/pattern_words.h"
 #include "app/plain_tip.h"
@@ -43,7 +44,9 @@
 #include "app/user_guide.h"
 #include "regex/pattern_engine.h"
 #include "run/coding_run.h"
+#include "run/exchange_export.h"
 #include "run/file_list.h"
+#include "run/login_name.h"
 #include "tagset/ini_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -55,6 +58,7 @@ namespace {
 
 constexpr char kFolderPickerTitle[] = "Browse for Folder";
 constexpr char kTagSetFilter[] = "Morrow Farrowdale tag set (*.ini)|*.ini";
+constexpr char kProjectFilter[] = "REFI-QDA project (*.qdpx)|*.qdpx";
 // The pages' client area at design time; children keep their distances from it.
 constexpr QSize kPageDesignSize(764, 459);
 constexpr QSize kTagSetGroupSize(201, 250);
@@ -163,8 +167,10 @@ bool IsListDrop(const std::filesystem::path& path) {
 // summary, which the window shows when the run is over.
 class TForm1::RunHost : public TCodingRunHost {
  public:
-  RunHost(TForm1& form, std::vector<std::filesystem::path> ticked)
-      : form_(form), ticked_(std::move(ticked)) {
+  // doing names what happens to each file ("Counting", "Exporting").
+  RunHost(TForm1& form, std::vector<std::filesystem::path> ticked,
+          QString doing = QStringLiteral("Counting"))
+      : form_(form), ticked_(std::move(ticked)), doing_(std::move(doing)) {
     ShowCurrentFile(0);
   }
   void ShowInformation(const std::string&) override {}
@@ -193,13 +199,14 @@ class TForm1::RunHost : public TCodingRunHost {
 
  private:
   void ShowCurrentFile(size_t index) {
-    form_.lblRunFile_->setText(index < ticked_.size() ? QStringLiteral("Counting ") +
-                                                            PathText(ticked_[index].filename())
-                                                      : QStringLiteral("Writing the results"));
+    form_.lblRunFile_->setText(index < ticked_.size()
+                                   ? doing_ + QChar(' ') + PathText(ticked_[index].filename())
+                                   : QStringLiteral("Writing the results"));
   }
 
   TForm1& form_;
   std::vector<std::filesystem::path> ticked_;
+  QString doing_;
 };
 
 // Disables the whole window for a run and enables it again on every path out.
@@ -302,6 +309,14 @@ void TForm1::BuildMenuBar() {
       action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D));
   actShowCoding_->setToolTip(
       QStringLiteral("The current file's text with its passages highlighted"));
+  file->addSeparator();
+  actCompareCoders_ = action(file, "Com&pare Coders...", "actCompareCoders", QKeySequence());
+  actCompareCoders_->setToolTip(
+      QStringLiteral("This folder's coding against a second coder's copy of the same texts"));
+  actExportProject_ =
+      action(file, "E&xport REFI-QDA Project...", "actExportProject", QKeySequence());
+  actExportProject_->setToolTip(
+      QStringLiteral("The ticked files' coding as a project for qualitative-analysis programs"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   QMenu* options = menuBar_->addMenu(QStringLiteral("&Options"));
@@ -480,6 +495,8 @@ void TForm1::Connect() {
   on(btnOK_, &QPushButton::clicked, &TForm1::CountNow);
   on(actCount_, &QAction::triggered, &TForm1::CountNow);
   on(actCheckMarkers_, &QAction::triggered, &TForm1::CheckMarkers);
+  on(actCompareCoders_, &QAction::triggered, &TForm1::CompareCoders);
+  on(actExportProject_, &QAction::triggered, &TForm1::ExportProject);
   on(actUserGuide_, &QAction::triggered, &TForm1::OpenUserGuide);
   on(actAbout_, &QAction::triggered, &TForm1::ShowAbout);
   on(actShowCoding_, &QAction::triggered, &TForm1::ShowCodingOfCurrentItem);
@@ -724,6 +741,8 @@ void TForm1::UpdateControls() {
   btnOK_->setEnabled(CanCount());
   actCount_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
+  actCompareCoders_->setEnabled(!tag_set_path_.empty() && !folder_.empty());
+  actExportProject_->setEnabled(CanCount());
   actShowCoding_->setEnabled(clbFileList_->currentRow() >= 0);
   actEditTagSet_->setEnabled(!tag_set_path_.empty());
   btnEditTagSet_->setEnabled(!tag_set_path_.empty());
@@ -965,6 +984,45 @@ void TForm1::CheckMarkers() {
   if (!CanCount()) return;
   platform_.ShowMarkerCheck(MakeMarkerCheckText(marker_checker_(tag_set_path_, TickedFiles())),
                             ResultHooks());
+}
+
+void TForm1::CompareCoders() {
+  if (tag_set_path_.empty() || folder_.empty()) return;
+  const auto second = platform_.ChooseFolder("Choose the second coder's folder", folder_);
+  if (!second) return;
+  platform_.ShowAgreement(
+      CompareCodersIntoFirstFolder(folder_, *second, tag_set_path_, cbxSubFolders_->isChecked()),
+      ResultHooks());
+}
+
+void TForm1::ExportProject() {
+  if (!CanCount()) return;
+  const std::filesystem::path corpus = folder_.empty() ? model_.LastFolder() : folder_;
+  std::filesystem::path name = corpus.filename().empty() ? "project" : corpus.filename();
+  name += ".qdpx";
+  const auto target =
+      platform_.ChooseFileToSave("Export REFI-QDA Project", corpus / name, kProjectFilter);
+  if (!target) return;
+  TExchangeExportRequest request;
+  request.tag_set_path = tag_set_path_;
+  request.items = model_.items();
+  request.corpus_folder = corpus;
+  request.coder = LoginName();
+  request.project_path = *target;
+  run_warnings_.clear();
+  TExchangeExportSummary summary;
+  {
+    RunHost host(*this, TickedFiles(), QStringLiteral("Exporting"));
+    RunScope scope(*this);
+    // The export runs to its end: nothing to cancel.
+    btnCancelRun_->setEnabled(false);
+    summary = ExportExchangeProject(request, host);
+  }
+  std::string message = summary.message;
+  for (const auto& [file, warning] : run_warnings_) {
+    message += "\n" + PathToNarrow(file) + ": " + warning;
+  }
+  platform_.ShowMessage(message);
 }
 
 void TForm1::OpenUserGuide() {

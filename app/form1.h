@@ -73,6 +73,12 @@ class TForm1 : public QWidget {
   void ChooseTagSet();
   void CountNow();
   void CheckMarkers();
+  // The window's folder (coder A) compared with a second coder's folder that the user picks;
+  // agreement.htm and agreement.csv go into the window's folder.
+  void CompareCoders();
+  // The ticked files' coding exported as an exchange project to a .qdpx file the user picks,
+  // coded by the login name.
+  void ExportProject();
   void OpenUserGuide();
   // The coding view of the list's current file (context menu "Show Coding").
   void ShowCodingOfCurrentItem();
@@ -154,6 +160,8 @@ class TForm1 : public QWidget {
   QAction* actCount_;
   QAction* actCheckMarkers_;
   QAction* actShowCoding_;
+  QAction* actCompareCoders_;
+  QAction* actExportProject_;
   QAction* actNewTagSet_;
   QAction* actEditTagSet_;
   QAction* actQuit_;

@@ -84,6 +84,8 @@ class Form1Test : public QObject {
   void TagSetEditorRoundTrip();
   void TagSetEditorShowsProblemsBesideTheirRows();
   void CheckTableHoldsTheLinesUnderEachRow();
+  void CompareCodersFromTheMenu();
+  void ExportProjectFromTheMenu();
   void TagSetProblemsAreFlagged();
   void AboutPicture();
 
@@ -1313,6 +1315,101 @@ void Form1Test::AboutPicture() {
   QCOMPARE(picture.size(), QSize(125, 125));
   QCOMPARE(Child<QLabel>("Image1")->pixmap().size(), QSize(125, 125));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->toPlainText().contains("libjpeg-turbo"));
+}
+
+void Form1Test::CompareCodersFromTheMenu() {
+  QAction* compare = form_->findChild<QAction*>("actCompareCoders");
+  const fs::path first = MakeFolder("first", {});
+  std::ofstream(first / "same.txt") << "<e>alpha</e> <e>beta</e> gamma\n";
+  std::ofstream(first / "differs.txt") << "<e>one</e> two\n";
+  std::ofstream(first / "only.txt") << "<e>alone</e>\n";
+  const fs::path second = MakeFolder("second", {});
+  std::ofstream(second / "same.txt") << "<e>alpha</e> beta gamma\n";
+  std::ofstream(second / "differs.txt") << "<e>one</e> too\n";
+  ChooseFolder(first);
+  QVERIFY(!compare->isEnabled());  // no tag set yet
+  ChooseTagSet(MakeTagSet());
+  QVERIFY(compare->isEnabled());
+
+  // Cancelling the folder question compares nothing.
+  compare->trigger();
+  QVERIFY(platform_->agreements.empty());
+  QVERIFY(!fs::exists(first / "agreement.htm"));
+
+  platform_->folder_answers.push_back(second);
+  platform_->agreement_opens_report = true;
+  compare->trigger();
+  QVERIFY2(platform_->errors.empty(),
+           qPrintable(QString::fromStdString(
+               platform_->errors.empty() ? std::string() : platform_->errors.front())));
+  QCOMPARE(platform_->agreements.size(), size_t{1});
+  const TAgreementText& shown = platform_->agreements.front();
+  QVERIFY(fs::exists(first / "agreement.htm") && fs::exists(first / "agreement.csv"));
+  QVERIFY(!fs::exists(second / "agreement.htm"));
+  QCOMPARE(platform_->opened, std::vector<fs::path>{first / "agreement.htm"});
+  // Entity, then all tags; A coded two passages, B one, the one both coded matches.
+  QCOMPARE(shown.rows.size(), size_t{2});
+  QCOMPARE(shown.rows[0].front(), std::string("Entity"));
+  QCOMPARE(shown.rows[1].front(), std::string("(all tags)"));
+  const auto column = [&](const char* name) {
+    const auto at = std::find(shown.columns.begin(), shown.columns.end(), name);
+    if (at == shown.columns.end()) qFatal("no column %s", name);
+    return shown.rows[0][static_cast<size_t>(at - shown.columns.begin())];
+  };
+  QCOMPARE(column("A passages"), std::string("2"));
+  QCOMPARE(column("B passages"), std::string("1"));
+  QCOMPARE(column("Matched"), std::string("1"));
+  QVERIFY(column("Kappa") != "undefined");
+  QCOMPARE(shown.not_compared.size(), size_t{2});
+  QVERIFY(shown.not_compared[0].starts_with("differs.txt: the texts differ"));
+  QVERIFY(shown.not_compared[1].starts_with("only.txt: only in the first"));
+  QVERIFY(shown.summary.starts_with("1 of 3 files compared"));
+
+  // A second folder that has gone is an error in the box, and nothing is shown.
+  platform_->folder_answers.push_back(first.parent_path() / "gone");
+  compare->trigger();
+  QCOMPARE(platform_->errors.size(), size_t{1});
+  QCOMPARE(platform_->agreements.size(), size_t{1});
+}
+
+void Form1Test::ExportProjectFromTheMenu() {
+  QAction* exporting = form_->findChild<QAction*>("actExportProject");
+  const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
+  ChooseFolder(corpus);
+  QVERIFY(!exporting->isEnabled());  // no tag set yet
+  ChooseTagSet(MakeTagSet());
+  QVERIFY(exporting->isEnabled());
+  Click("btnClearSel");
+  QVERIFY(!exporting->isEnabled());  // nothing ticked
+  Click("btnSelAll");
+
+  // Cancelling the save dialog writes nothing; it suggested a project named for the folder.
+  exporting->trigger();
+  QCOMPARE(platform_->save_calls.size(), size_t{1});
+  QCOMPARE(platform_->save_calls[0].start, corpus / "corpus.qdpx");
+  QVERIFY(platform_->messages.empty());
+
+  const fs::path project = fs::path(temp_->path().toStdString()) / "out.qdpx";
+  platform_->save_answers.push_back(project);
+  exporting->trigger();
+  QVERIFY2(platform_->errors.empty(),
+           qPrintable(QString::fromStdString(
+               platform_->errors.empty() ? std::string() : platform_->errors.front())));
+  QCOMPARE(platform_->messages.size(), size_t{1});
+  QVERIFY2(platform_->messages[0].starts_with("Exported 4 passage(s) of 2 file(s)"),
+           platform_->messages[0].c_str());
+  // The archive's directory names its entries in plain bytes.
+  std::ifstream in(project, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  QVERIFY(bytes.starts_with("PK"));
+  QVERIFY(bytes.find("project.qde") != std::string::npos);
+  QVERIFY(Enabled("btnOK"));  // the window is back after the export
+
+  // A folder in the way is an error in the box.
+  platform_->save_answers.push_back(corpus);
+  exporting->trigger();
+  QCOMPARE(platform_->errors.size(), size_t{1});
+  QCOMPARE(platform_->messages.size(), size_t{1});
 }
 
 }  // namespace farrowdale

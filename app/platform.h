@@ -98,6 +98,17 @@ struct TMarkerCheckText {
   std::vector<std::string> notes;
 };
 
+// The coder comparison as shown: its summary line, the pooled table (a row per tag, then one
+// over all tags, cells in the order of columns), the files not compared with why, and the
+// report that "Open Report" opens.
+struct TAgreementText {
+  std::string summary;
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> not_compared;
+  std::filesystem::path report;
+};
+
 class TPlatform {
  public:
   virtual ~TPlatform() = default;
@@ -109,6 +120,12 @@ class TPlatform {
   // "description|pattern"; the chosen file's full path, nullopt when cancelled.
   virtual std::optional<std::filesystem::path> ChooseFileToOpen(
       const std::filesystem::path& initial_folder, const std::string& filter) = 0;
+  // The modal save dialog titled title, opened on suggested (a full path) with a filter given
+  // as "description|pattern"; it asks before an existing file is replaced. The chosen full
+  // path, nullopt when cancelled.
+  virtual std::optional<std::filesystem::path> ChooseFileToSave(
+      const std::string& title, const std::filesystem::path& suggested,
+      const std::string& filter) = 0;
   // A plain message box with an OK button, captioned with the program's title.
   virtual void ShowMessage(const std::string& text) = 0;
   // The standard error box: the program's title, an error icon, OK. text is shown as given.
@@ -122,6 +139,9 @@ class TPlatform {
   // The marker check's result: a dialog with the problems in a scrollable list, and Close;
   // a double-click on a problem calls hooks.show_problem.
   virtual void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) = 0;
+  // The coder comparison's result: the table, the files not compared, "Open Report" (through
+  // hooks.open) and Close.
+  virtual void ShowAgreement(const TAgreementText& agreement, const TResultHooks& hooks) = 0;
   // The tag set editor on tag_set (a new tag set when empty), previewing preview_files;
   // the file saved, nullopt when the user closed it without saving.
   virtual std::optional<std::filesystem::path> EditTagSet(

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "app/agreement_dialog.h"
 #include "app/coding_view.h"
 #include "app/dialog_texts.h"
 #include "app/marker_check_dialog.h"
@@ -64,6 +65,14 @@ std::optional<std::filesystem::path> TQtPlatform::ChooseFileToOpen(
   return QStringToPath(file);
 }
 
+std::optional<std::filesystem::path> TQtPlatform::ChooseFileToSave(
+    const std::string& title, const std::filesystem::path& suggested, const std::string& filter) {
+  const QString file = QFileDialog::getSaveFileName(
+      parent_, ToQString(title), PathToQString(suggested), ToQString(DialogFilter(filter)));
+  if (file.isEmpty()) return std::nullopt;
+  return QStringToPath(file);
+}
+
 void TQtPlatform::ShowMessage(const std::string& text) {
   ShowBox(parent_, QMessageBox::NoIcon, ToQString(text));
 }
@@ -98,6 +107,12 @@ void TQtPlatform::ShowRunSummary(const TRunSummaryText& summary, const TResultHo
 
 void TQtPlatform::ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) {
   TMarkerCheckDialog dialog(check, parent_, hooks.show_problem);
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.exec();
+}
+
+void TQtPlatform::ShowAgreement(const TAgreementText& agreement, const TResultHooks& hooks) {
+  TAgreementDialog dialog(agreement, hooks.open, parent_);
   dialog.setWindowModality(Qt::WindowModal);
   dialog.exec();
 }

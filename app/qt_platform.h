@@ -22,11 +22,15 @@ class TQtPlatform : public TPlatform {
                                                     const std::filesystem::path& start) override;
   std::optional<std::filesystem::path> ChooseFileToOpen(const std::filesystem::path& initial_folder,
                                                         const std::string& filter) override;
+  std::optional<std::filesystem::path> ChooseFileToSave(const std::string& title,
+                                                        const std::filesystem::path& suggested,
+                                                        const std::string& filter) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
   TListChoice AskReplaceOrAdd(const std::string& question) override;
   void ShowRunSummary(const TRunSummaryText& summary, const TResultHooks& hooks) override;
   void ShowMarkerCheck(const TMarkerCheckText& check, const TResultHooks& hooks) override;
+  void ShowAgreement(const TAgreementText& agreement, const TResultHooks& hooks) override;
   std::optional<std::filesystem::path> EditTagSet(
       const std::filesystem::path& tag_set,
       const std::vector<std::filesystem::path>& preview_files) override;

@@ -3,10 +3,8 @@
 //
 // The file list is built and ticked as "count" builds it; the summary line goes to stdout,
 // warnings and errors to stderr (exit 1), usage errors too (exit 2).
-#include <pwd.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -16,6 +14,7 @@
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "run/exchange_export.h"
+#include "run/login_name.h"
 #include "text/code_page.h"
 #include "text/trim.h"
 
@@ -81,18 +80,6 @@ ParseOutcome ParseExportArgs(const std::vector<std::string>& args, ExportOptions
     return ParseOutcome::kRun;
   }
   return ParseOutcome::kUsageError;
-}
-
-// The name of the user running the program (native text): the account's, else LOGNAME or
-// USER, else "coder".
-std::string LoginName() {
-  if (const passwd* account = getpwuid(geteuid()); account && account->pw_name[0] != '\0') {
-    return account->pw_name;
-  }
-  for (const char* variable : {"LOGNAME", "USER"}) {
-    if (const char* value = std::getenv(variable); value && value[0] != '\0') return value;
-  }
-  return "coder";
 }
 
 }  // namespace
