@@ -39,6 +39,10 @@ TFileListModel BuildFileList(const std::vector<std::string>& paths,
                              EFolderScan scan = EFolderScan::kFolderOnly);
 // Absolute, without "." or ".." steps and without a trailing separator.
 std::filesystem::path CleanAbsolute(const std::string& given);
+// The corpus folder of a run over list: --folder when given, else the folder of the last
+// item added, else the current folder.
+std::filesystem::path CorpusFolder(const std::optional<std::string>& folder,
+                                   const TFileListModel& list);
 
 // After a successful count: when the run's marker check found anything, prints one line on
 // stderr that points to "farrowdale-cli check" (check_command.cpp).

@@ -143,6 +143,12 @@ fs::path CleanAbsolute(const std::string& given) {
   return path;
 }
 
+fs::path CorpusFolder(const std::optional<std::string>& folder, const TFileListModel& list) {
+  if (folder) return CleanAbsolute(*folder);
+  if (!list.LastFolder().empty()) return list.LastFolder();
+  return fs::current_path();
+}
+
 // The file list as the window would hold it after the same folder and file choices; each
 // refused duplicate is reported on stderr with the window's message.
 TFileListModel BuildFileList(const std::vector<std::string>& paths, EFolderScan scan) {
@@ -199,13 +205,7 @@ int RunCountCommand(const std::vector<std::string>& args) {
     request.strict = options.strict;
     if (options.fold_space) request.grouping.spacing = ESpacing::kFolded;
     if (options.fold_case) request.grouping.letter_case = ELetterCase::kEveryAlphabet;
-    if (options.folder) {
-      request.corpus_folder = CleanAbsolute(*options.folder);
-    } else if (!list.LastFolder().empty()) {
-      request.corpus_folder = list.LastFolder();
-    } else {
-      request.corpus_folder = fs::current_path();
-    }
+    request.corpus_folder = CorpusFolder(options.folder, list);
     TTagArray tag_set;
     const TRunSummary summary = RunCoding(request, tag_set, host);
     host.ClearProgress();

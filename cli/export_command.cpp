@@ -102,13 +102,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
     TExchangeExportRequest request;
     request.tag_set_path = fs::path(*options.tag_set);
     request.items = list.items();
-    if (options.folder) {
-      request.corpus_folder = CleanAbsolute(*options.folder);
-    } else if (!list.LastFolder().empty()) {
-      request.corpus_folder = list.LastFolder();
-    } else {
-      request.corpus_folder = fs::current_path();
-    }
+    request.corpus_folder = CorpusFolder(options.folder, list);
     request.coder = options.coder ? std::string(Trim(std::string_view(*options.coder)))
                                   : PathToNarrow(fs::path(LoginName()));
     if (options.project) request.project_path = CleanAbsolute(*options.project);
