@@ -10,31 +10,9 @@
 # The CLI comes from build-bench/bin (Release, -DFARROWDALE_BUILD_BENCH=ON) unless
 # FARROWDALE_CLI names another. Everything runs under the C.UTF-8 locale.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-cli=${FARROWDALE_CLI:-$root/build-bench/bin/farrowdale-cli}
+source "$(cd "$(dirname "$0")" && pwd)/corpus_bench_options.sh"
 base_cli=${FARROWDALE_BASE_CLI:-}
-files=1000
-mb=100
-seed=1
-runs=5
-out=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --mb) mb=$2; shift 2 ;;
-    --seed) seed=$2; shift 2 ;;
-    --runs) runs=$2; shift 2 ;;
-    --out) out=$2; shift 2 ;;
-    *) echo "usage: check_bench.sh [--files N] [--mb M] [--seed S] [--runs R] [--out FILE.md]" >&2
-       exit 2 ;;
-  esac
-done
-command -v hyperfine >/dev/null || { echo "check_bench.sh: hyperfine is missing" >&2; exit 1; }
-[ -x "$cli" ] || { echo "check_bench.sh: no $cli; build it first" >&2; exit 1; }
-
-export LC_ALL=C.UTF-8
-work=$(mktemp -d)
+work=$(mktemp -d "${WORK_DIR:-/work}/check_bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 corpus=$work/corpus
 tagset=$work/tagset.ini
