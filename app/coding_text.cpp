@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "run/tag_scanner.h"
+#include "count/tag_scanner.h"
 #include "text/code_page.h"
 #include "text/narrow_text_file.h"
 

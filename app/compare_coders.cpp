@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "count/coder_comparison.h"
 #include "report/agreement_report.h"
+#include "run/coder_comparison.h"
 #include "text/code_page.h"
 
 namespace farrowdale {

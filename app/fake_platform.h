@@ -133,7 +133,7 @@ class TFakePlatform : public TPlatform {
     tick += tick_step;
     return now;
   }
-  std::filesystem::path ProgramFolder() override { return program_folder; }
+  std::filesystem::path TemplateFolder() override { return program_folder; }
 
  private:
   template <typename T>

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <clocale>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/qt_platform.h"
 #include "app/settings_place.h"
 #include "text/code_page.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QString::fromLatin1(farrowdale::kProgramTitle));
   const auto settings_fallback = farrowdale::UseRegularSettingsFile();
   farrowdale::TQtPlatform platform;
-  farrowdale::TForm1 form(platform);
+  farrowdale::TMainWindow form(platform);
   platform.SetDialogParent(&form);
   form.ShowAsLastTime();
   return app.exec();

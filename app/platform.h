@@ -163,7 +163,7 @@ class TPlatform {
   // Milliseconds from any fixed point, 32 bits, wrapping.
   virtual uint32_t TickCount() = 0;
   // The folder of the running executable (templates and tag sets lie there).
-  virtual std::filesystem::path ProgramFolder() = 0;
+  virtual std::filesystem::path TemplateFolder() = 0;
 };
 
 }  // namespace farrowdale

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "run/check_summary.h"
+#include "count/check_summary.h"
 #include "text/code_page.h"
 
 namespace farrowdale {

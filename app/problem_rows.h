@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/platform.h"
-#include "run/marker_check.h"
+#include "count/marker_check.h"
 
 namespace farrowdale {
 

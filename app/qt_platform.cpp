@@ -205,7 +205,7 @@ uint32_t TQtPlatform::TickCount() {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-std::filesystem::path TQtPlatform::ProgramFolder() {
+std::filesystem::path TQtPlatform::TemplateFolder() {
   return QStringToPath(QCoreApplication::applicationDirPath());
 }
 

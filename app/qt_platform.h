@@ -40,7 +40,7 @@ class TQtPlatform : public TPlatform {
   void ShowUserGuide(const std::filesystem::path& guide) override;
   void ShowCodingView(const TCodingViewTarget& target) override;
   uint32_t TickCount() override;
-  std::filesystem::path ProgramFolder() override;
+  std::filesystem::path TemplateFolder() override;
 
  private:
   QWidget* parent_;

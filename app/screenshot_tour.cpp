@@ -32,8 +32,8 @@
 
 #include "app/coding_view.h"
 #include "app/fake_platform.h"
-#include "app/form1.h"
 #include "app/help_window.h"
+#include "app/main_window.h"
 #include "app/marker_check_dialog.h"
 #include "app/run_summary_dialog.h"
 #include "app/tag_set_editor.h"
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   farrowdale::TFakePlatform platform;
   platform.program_folder = QCoreApplication::applicationDirPath().toStdString();
   platform.tick_step = 40;
-  farrowdale::TForm1 form(platform);
+  farrowdale::TMainWindow form(platform);
   form.resize(1024, 640);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;

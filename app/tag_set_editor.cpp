@@ -21,7 +21,7 @@
 #include "app/pattern_words.h"
 #include "app/platform.h"
 #include "app/tag_set_flags.h"
-#include "run/tagged_text.h"
+#include "count/tagged_text.h"
 #include "tagset/ini_file.h"
 #include "text/code_page.h"
 #include "text/error.h"

@@ -18,8 +18,8 @@
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
-#include "count/coder_comparison.h"
 #include "report/agreement_report.h"
+#include "run/coder_comparison.h"
 #include "text/code_page.h"
 #include "text/utf8.h"
 

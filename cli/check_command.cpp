@@ -18,8 +18,8 @@
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
-#include "run/check_summary.h"
-#include "run/marker_check.h"
+#include "count/check_summary.h"
+#include "count/marker_check.h"
 #include "text/code_page.h"
 
 namespace farrowdale::cli {

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "cli/terminal_text.h"
-#include "run/marker_check.h"
+#include "count/marker_check.h"
 #include "text/code_page.h"
 
 extern char** environ;

@@ -29,7 +29,7 @@ class CliHost : public TCodingRunHost {
   void ShellOpen(const std::filesystem::path& path) override;
   uint32_t TickCount() override;
   std::chrono::system_clock::time_point Now() override;
-  std::filesystem::path ProgramFolder() override { return program_folder_; }
+  std::filesystem::path TemplateFolder() override { return program_folder_; }
   void Progress(int files_done, int files_ticked) override;
   void Warn(const std::filesystem::path& path, const std::string& message) override;
   // Prints the line on stderr ("waiting for another run writing in FOLDER").

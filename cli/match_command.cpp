@@ -33,11 +33,11 @@
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
 #include "regex/pattern_engine.h"
-#include "run/text_position.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
 #include "text/regular_file.h"
+#include "text/text_position.h"
 
 namespace farrowdale::cli {
 namespace {

@@ -1,13 +1,13 @@
 // Which tags' passages meet in a text: for two tags, the pairs of passages whose intervals in
 // the stripped text share at least one character (touching intervals do not), each sorted
-// into one relation (run/cooccurrence_counts.h). Pure functions of the intervals.
+// into one relation (count/cooccurrence_counts.h). Pure functions of the intervals.
 #ifndef FARROWDALE_COUNT_COOCCURRENCE_H_
 #define FARROWDALE_COUNT_COOCCURRENCE_H_
 
 #include <span>
 
+#include "count/cooccurrence_counts.h"
 #include "count/stripped_text.h"
-#include "run/cooccurrence_counts.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {

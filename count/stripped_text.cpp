@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "run/marker_check.h"
-#include "run/tagged_text.h"
+#include "count/marker_check.h"
+#include "count/tagged_text.h"
 #include "text/code_page.h"
 #include "text/trim.h"
 

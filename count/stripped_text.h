@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "run/tag_scanner.h"
-#include "run/text_position.h"
+#include "count/tag_scanner.h"
 #include "tagset/tag_set.h"
+#include "text/text_position.h"
 
 namespace farrowdale {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run/tagged_text.h"
+#include "count/tagged_text.h"
 #include "text/code_page_guard.h"
 #include "text/trim.h"
 #include "text/utf8.h"

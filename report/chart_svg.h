@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "run/stat_info.h"
+#include "count/stat_info.h"
 
 namespace farrowdale {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "run/cooccurrence_counts.h"
+#include "count/cooccurrence_counts.h"
 
 namespace farrowdale {
 

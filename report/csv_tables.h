@@ -22,9 +22,9 @@
 #include <string_view>
 #include <vector>
 
-#include "run/cooccurrence_counts.h"
-#include "run/stat_info.h"
-#include "run/text_position.h"
+#include "count/cooccurrence_counts.h"
+#include "count/stat_info.h"
+#include "text/text_position.h"
 
 namespace farrowdale {
 

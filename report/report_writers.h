@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "count/pooled_count.h"
+#include "count/stat_info.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
-#include "run/pooled_count.h"
-#include "run/stat_info.h"
 #include "text/atomic_file.h"
 
 namespace farrowdale {

@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "count/stat_info.h"
 #include "report/report_stream.h"
-#include "run/stat_info.h"
 
 namespace farrowdale {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "run/text_position.h"
+#include "text/text_position.h"
 
 namespace farrowdale {
 

@@ -13,23 +13,23 @@
 #include <utility>
 
 #include "count/cooccurrence.h"
+#include "count/distinct_passages.h"
+#include "count/frequency_list.h"
+#include "count/marker_check.h"
+#include "count/parallel_files.h"
+#include "count/pooled_count.h"
+#include "count/stat_info.h"
 #include "count/stripped_text.h"
+#include "count/tag_scanner.h"
+#include "count/tagged_text.h"
 #include "report/csv_tables.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
-#include "run/distinct_passages.h"
 #include "run/file_names.h"
-#include "run/frequency_list.h"
 #include "run/listed_files.h"
-#include "run/marker_check.h"
-#include "run/parallel_files.h"
 #include "run/passage_places.h"
-#include "run/pooled_count.h"
-#include "run/stat_info.h"
-#include "run/tag_scanner.h"
-#include "run/tagged_text.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
@@ -279,7 +279,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   // Every tag compiled once for the whole run; a marker that does not compile stops it here.
   const TTagScanner scanner(tag_set, request.tag_set_path);
   const bool one_file_mode = request.one_file_mode;
-  const std::filesystem::path program_folder = host.ProgramFolder();
+  const std::filesystem::path program_folder = host.TemplateFolder();
   const std::filesystem::path template_path =
       program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
   const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "count/marker_check.h"
+#include "count/stat_info.h"
+#include "count/tag_scanner.h"
 #include "run/file_list.h"
-#include "run/marker_check.h"
-#include "run/stat_info.h"
-#include "run/tag_scanner.h"
 #include "tagset/tag_set.h"
 #include "text/error.h"
 #include "text/folder_lock.h"
@@ -67,7 +67,7 @@ class TCodingRunHost {
   // The wall-clock time, which reports name as when the run happened.
   virtual std::chrono::system_clock::time_point Now() = 0;
   // The folder that holds the templates (the program's own folder).
-  virtual std::filesystem::path ProgramFolder() = 0;
+  virtual std::filesystem::path TemplateFolder() = 0;
   // Called after each ticked file is done; files_done runs from 1 to files_ticked.
   virtual void Progress(int files_done, int files_ticked) = 0;
   // Something the user should know that does not stop the run (a file read in a guessed

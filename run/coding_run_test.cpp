@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
+#include "count/frequency_list.h"
+#include "count/marker_check.h"
+#include "count/tagged_text.h"
 #include "regex/pattern_engine.h"
 #include "report/report_test_support.h"
-#include "run/frequency_list.h"
-#include "run/marker_check.h"
-#include "run/tagged_text.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -40,7 +40,7 @@ class FakeHost : public TCodingRunHost {
     return tick;
   }
   std::chrono::system_clock::time_point Now() override { return now; }
-  fs::path ProgramFolder() override { return program_folder; }
+  fs::path TemplateFolder() override { return program_folder; }
   void Progress(int files_done, int files_ticked) override {
     progress.emplace_back(files_done, files_ticked);
   }

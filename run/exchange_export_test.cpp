@@ -29,7 +29,7 @@ class QuietHost : public TCodingRunHost {
   void ShellOpen(const fs::path&) override {}
   uint32_t TickCount() override { return 0; }
   std::chrono::system_clock::time_point Now() override { return now; }
-  fs::path ProgramFolder() override { return {}; }
+  fs::path TemplateFolder() override { return {}; }
   void Progress(int, int) override {}
   void Warn(const fs::path& path, const std::string& message) override {
     warnings.push_back(path.string() + ": " + message);

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "run/tagged_text.h"
-#include "run/text_position.h"
+#include "count/tagged_text.h"
 #include "text/code_page.h"
+#include "text/text_position.h"
 #include "text/trim.h"
 
 namespace farrowdale {

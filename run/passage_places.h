@@ -17,11 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "count/frequency_list.h"
+#include "count/stat_info.h"
 #include "report/csv_tables.h"
 #include "report/passages_in_text.h"
 #include "report/passages_section.h"
-#include "run/frequency_list.h"
-#include "run/stat_info.h"
 #include "tagset/tag_set.h"
 #include "text/narrow_text_file.h"
 #include "text/passage_grouping.h"

@@ -405,18 +405,6 @@ std::string PatternMeaningOf(char c) {
   }
 }
 
-int CharacterCount(std::string_view narrow) {
-  int count = 0;
-  if (!SystemCodePageIsMultiByte()) return static_cast<int>(narrow.size());
-  if (SystemCodePageName() == "UTF-8") {
-    // Every byte but a continuation byte starts a character.
-    for (char c : narrow) count += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1;
-    return count;
-  }
-  for (char16_t unit : ToUnicode(narrow)) count += (unit >= 0xDC00 && unit <= 0xDFFF) ? 0 : 1;
-  return count;
-}
-
 TTagSetCheck CheckTagSet(const TIniFile& ini) {
   try {
     return TTagSetChecker(ini).Run();

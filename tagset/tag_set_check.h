@@ -42,9 +42,6 @@ TTagSetCheck CheckTagSet(const TIniFile& ini);
 // characters"; empty for a character without a pattern meaning.
 std::string PatternMeaningOf(char c);
 
-// The number of characters (code points) of narrow text, for columns.
-int CharacterCount(std::string_view narrow);
-
 }  // namespace farrowdale
 
 #endif  // FARROWDALE_TAGSET_TAG_SET_CHECK_H_

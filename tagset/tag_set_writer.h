@@ -17,7 +17,7 @@
 namespace farrowdale {
 
 // One tag as written: the markers exactly as the file is to hold them (patterns; see
-// PlainTextMarker in run/tagged_text.h for text typed as it stands). A separator has only
+// PlainTextMarker in count/tagged_text.h for text typed as it stands). A separator has only
 // its name.
 struct TTagEntry {
   std::string name;

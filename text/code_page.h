@@ -24,6 +24,8 @@ void SetSystemCodePage(std::string_view name);
 std::string SystemCodePageName();
 // True when the code page encodes some characters in more than one byte (e.g. UTF-8).
 bool SystemCodePageIsMultiByte();
+// The number of characters (code points) of narrow text, for columns.
+int CharacterCount(std::string_view narrow);
 
 // Unicode -> narrow. Keeps length information: a U+0000 inside is converted like any other.
 std::string ToNarrow(std::u16string_view text);

@@ -1,0 +1,160 @@
+#include "count/distinct_passages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <utility>
+
+#include "text/code_page.h"
+#include "text/collation.h"
+#include "text/list_quicksort.h"
+#include "text/trim.h"
+
+namespace farrowdale {
+namespace {
+
+// The ids in a list's order, as runs of equal ids.
+std::vector<TPassageRun> RunsOf(const std::vector<uint32_t>& ids) {
+  std::vector<TPassageRun> runs;
+  for (const uint32_t id : ids) {
+    if (!runs.empty() && runs.back().Id == id) {
+      ++runs.back().Entries;
+    } else {
+      runs.push_back({id, 1});
+    }
+  }
+  return runs;
+}
+
+// A hash of a passage for the tally's table: eight bytes a step, mixed by multiplication, the
+// high bits folded into the low ones the table uses. Several times cheaper than the standard
+// library's on passages of a few dozen bytes.
+uint64_t PassageHash(std::string_view passage) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  uint64_t hash = passage.size() * kMultiplier;
+  size_t at = 0;
+  for (; at + sizeof(uint64_t) <= passage.size(); at += sizeof(uint64_t)) {
+    uint64_t word;
+    std::memcpy(&word, passage.data() + at, sizeof word);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 32;
+  }
+  uint64_t tail = 0;
+  if (at < passage.size()) std::memcpy(&tail, passage.data() + at, passage.size() - at);
+  hash = (hash ^ tail) * kMultiplier;
+  return hash ^ (hash >> 29);
+}
+
+// Whether narrow text converted to Unicode and back is what it was, so that different
+// narrow texts stay different Unicode texts and keep their own narrow form: true for UTF-8
+// (run texts are well-formed) and windows-1252 (every byte decodes and encodes back).
+bool NarrowTextRoundTrips() {
+  const std::string code_page = SystemCodePageName();
+  return code_page == "UTF-8" || code_page == "windows-1252";
+}
+
+}  // namespace
+
+TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
+  TPassageTally tally;
+  if (passages.empty()) return tally;
+  tally.sequence.reserve(passages.size());
+  // Open addressing over the distinct passages (each slot: position in texts + 1, or 0 when
+  // free), at most half full: no allocation per passage.
+  size_t slot_count = 16;
+  while (slot_count < 2 * passages.size()) slot_count *= 2;
+  std::vector<uint32_t> slots(slot_count, 0);
+  // Room for every passage being distinct in the usual short lists, so that they do not grow
+  // by steps; long lists with few distinct passages are not given room they will not use.
+  const size_t room = std::min<size_t>(passages.size(), 4096);
+  std::vector<std::string_view> distinct;
+  distinct.reserve(room);
+  tally.texts.reserve(room);
+  tally.occurrences.reserve(room);
+  for (const std::string_view passage : passages) {
+    size_t slot = PassageHash(passage) & (slot_count - 1);
+    while (slots[slot] != 0 && distinct[slots[slot] - 1] != passage) {
+      slot = (slot + 1) & (slot_count - 1);
+    }
+    if (slots[slot] == 0) {
+      distinct.push_back(passage);
+      slots[slot] = static_cast<uint32_t>(distinct.size());
+      tally.texts.push_back(ToUnicode(passage));
+      tally.occurrences.push_back(0);
+    }
+    const uint32_t id = slots[slot] - 1;
+    ++tally.occurrences[id];
+    tally.sequence.push_back(id);
+  }
+  return tally;
+}
+
+std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  if (texts.size() < 2) {  // nothing to compare
+    std::vector<TPassageRun> runs;
+    if (!texts.empty()) runs.push_back({0, occurrences[0]});
+    return runs;
+  }
+  const TCaseIgnoringListOrder collation(texts);
+  const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
+  std::vector<uint32_t> order(texts.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+  // Each text's place in the collation order; texts that tie share one. Ties are neighbours
+  // in any sorted order, so one look at each pair of neighbours finds them.
+  std::vector<uint32_t> rank(texts.size(), 0);
+  bool ties = false;
+  for (size_t k = 1; k < order.size(); ++k) {
+    const bool tie = compare(order[k - 1], order[k]) == 0;
+    ties |= tie;
+    rank[order[k]] = rank[order[k - 1]] + (tie ? 0 : 1);
+  }
+  if (!ties) {
+    std::vector<TPassageRun> runs;
+    runs.reserve(order.size());
+    for (const uint32_t id : order) runs.push_back({id, occurrences[id]});
+    return runs;
+  }
+  std::vector<uint32_t> entries = sequence();
+  ListQuicksort(
+      static_cast<int>(entries.size()),
+      [&](int first, int second) {
+        const uint32_t a = rank[entries[first]];
+        const uint32_t b = rank[entries[second]];
+        return (a > b) - (a < b);
+      },
+      [&](int first, int second) { std::swap(entries[first], entries[second]); });
+  return RunsOf(entries);
+}
+
+TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
+                                std::vector<std::u16string> texts, bool texts_tie,
+                                ELetterCase letter_case) {
+  // Texts are grouped by their narrow form, trimmed and case folded. Two trimmed texts decoded
+  // from different narrow texts could share that key only by differing in letter case alone
+  // (in A-Z, or in any alphabet under simple case folding), and such texts tie under the
+  // collation, which ignores case at every letter: without ties each run is a group of its own
+  // (empty texts form none), and no key needs to be made.
+  const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
+                          std::all_of(runs.begin(), runs.end(), [&](const TPassageRun& run) {
+                            return Trim(texts[run.Id]).size() == texts[run.Id].size();
+                          });
+  if (own_groups) {
+    TFrequencyList freq;
+    freq.reserve(runs.size());
+    for (const TPassageRun& run : runs) {
+      // Without ties each text has one run.
+      if (!texts[run.Id].empty()) freq.push_back({std::move(texts[run.Id]), run.Entries});
+    }
+    SortByCount(freq);
+    return freq;
+  }
+  std::vector<TSortedRun> sorted;
+  sorted.reserve(runs.size());
+  for (const TPassageRun& run : runs) sorted.push_back({texts[run.Id], run.Entries});
+  return GroupSortedRuns(sorted, /*fold_case=*/true, letter_case);
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,56 @@
+// The frequency list: the distinct passages of one tag with their counts, most frequent
+// first.
+#ifndef FARROWDALE_COUNT_FREQUENCY_LIST_H_
+#define FARROWDALE_COUNT_FREQUENCY_LIST_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/passage_grouping.h"
+#include "text/unicode_string_list.h"
+
+namespace farrowdale {
+
+struct TFrequencyEntry {
+  std::u16string Text;  // the group's representative, trimmed, never empty
+  int32_t Count = 0;    // the entries of its group, at least 1
+};
+
+using TFrequencyList = std::vector<TFrequencyEntry>;
+
+// Sorts source by the locale's collation (ignoring letter case when fold_case), appends an
+// empty entry to it (when it was not empty) and returns one entry per group of equal texts. Texts
+// are equal when they are after trimming, conversion to narrow text and, when fold_case, A-Z folded
+// to a-z. A group stands where its last entry stands in sorted order and shows that entry's trimmed
+// text; empty texts form no entry. The entries are then ordered by CompareByFreq through the list's
+// quicksort, whose tie order is output.
+TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case);
+
+// The key texts are grouped by: trimmed, converted to narrow text and, when fold_case, A-Z
+// folded to a-z (with ELetterCase::kEveryAlphabet: every letter by simple case folding).
+std::string GroupKey(std::u16string_view text, bool fold_case,
+                     ELetterCase letter_case = ELetterCase::kAsciiOnly);
+
+// Equal entries in a row of a source sorted by collation: the text and how many entries.
+struct TSortedRun {
+  std::u16string_view Text;
+  int32_t Entries = 1;
+};
+
+// The grouping and ordering of CountDistinctTexts for a source already sorted (the closing
+// empty entry included or not: it forms no group), given as runs; a run counts as that many
+// entries in a row. letter_case as GroupKey takes it.
+TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case,
+                               ELetterCase letter_case = ELetterCase::kAsciiOnly);
+
+// Orders freq by CompareByFreq through the list's quicksort, whose tie order is output.
+void SortByCount(TFrequencyList& freq);
+
+// Second entry's count minus first entry's: larger counts come first.
+int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_COUNT_FREQUENCY_LIST_H_

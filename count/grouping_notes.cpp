@@ -1,0 +1,99 @@
+// Passages are first put in the groups the default grouping makes (A-Z folded, spacing
+// exact); a note is due where one group of the optional grouping takes several of those.
+#include "count/grouping_notes.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "count/frequency_list.h"
+#include "text/code_page.h"
+#include "text/passage_grouping.h"
+
+namespace farrowdale {
+namespace {
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// One default group: its passages in order of first occurrence, with their occurrences.
+struct TDefaultGroup {
+  size_t order = 0;  // first occurrence of any of its passages
+  std::string text;  // that passage
+  std::string place;
+  int occurrences = 0;
+};
+
+// The optional groups that take more than one default group, each as its default groups in
+// order of first occurrence, the optional groups ordered by their first occurrence.
+std::vector<std::vector<TDefaultGroup>> MergedGroups(
+    const std::map<std::string, TDefaultGroup>& defaults,
+    std::string (*optional_key)(std::string_view)) {
+  std::map<std::string, std::vector<TDefaultGroup>> optional;
+  for (const auto& [key, group] : defaults) optional[optional_key(group.text)].push_back(group);
+  std::vector<std::vector<TDefaultGroup>> merged;
+  for (auto& [key, groups] : optional) {
+    if (groups.size() < 2) continue;
+    std::sort(groups.begin(), groups.end(),
+              [](const TDefaultGroup& a, const TDefaultGroup& b) { return a.order < b.order; });
+    merged.push_back(std::move(groups));
+  }
+  std::sort(merged.begin(), merged.end(),
+            [](const auto& a, const auto& b) { return a.front().order < b.front().order; });
+  return merged;
+}
+
+std::string FoldedSpaceKey(std::string_view passage) {
+  return GroupKey(ToUnicode(FoldedSpaces(passage)), true);
+}
+
+std::string EveryAlphabetKey(std::string_view passage) {
+  return GroupKey(ToUnicode(passage), true, ELetterCase::kEveryAlphabet);
+}
+
+}  // namespace
+
+void TGroupingNotes::AddPassage(size_t tag, std::string_view passage, std::string_view place) {
+  auto& seen = tags_[tag];
+  auto found = seen.find(passage);
+  if (found == seen.end()) {
+    found = seen.emplace(std::string(passage), TDistinct{std::string(place), seen.size(), 0}).first;
+  }
+  ++found->second.occurrences;
+}
+
+std::vector<std::string> TGroupingNotes::Notes(size_t tag, std::string_view name) const {
+  std::map<std::string, TDefaultGroup> defaults;
+  for (const auto& [text, seen] : tags_[tag]) {
+    TDefaultGroup& group = defaults[GroupKey(ToUnicode(text), true)];
+    if (group.occurrences == 0 || seen.order < group.order) {
+      group.order = seen.order;
+      group.text = text;
+      group.place = seen.place;
+    }
+    group.occurrences += seen.occurrences;
+  }
+  std::vector<std::string> notes;
+  const auto passages_in = [](const std::vector<std::vector<TDefaultGroup>>& merged) {
+    int passages = 0;
+    for (const auto& groups : merged) {
+      for (const TDefaultGroup& group : groups) passages += group.occurrences;
+    }
+    return std::to_string(passages) + (passages == 1 ? " passage differs" : " passages differ");
+  };
+  const auto spaced = MergedGroups(defaults, FoldedSpaceKey);
+  if (!spaced.empty()) {
+    notes.push_back("tag " + Quoted(name) + ": " + passages_in(spaced) +
+                    " from another only in spaces or line breaks (e.g. " + spaced.front()[1].place +
+                    "); --fold-space counts them as one");
+  }
+  const auto cased = MergedGroups(defaults, EveryAlphabetKey);
+  if (!cased.empty()) {
+    const std::vector<TDefaultGroup>& example = cased.front();
+    notes.push_back("tag " + Quoted(name) + ": " + passages_in(cased) +
+                    " from another only in letter case outside A-Z (" + example[0].text + " / " +
+                    example[1].text + ", " + example[1].place +
+                    "); --fold-case counts them as one");
+  }
+  return notes;
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,81 @@
+// The recount over all files, in memory: passages stay whole, line breaks and all, so a
+// passage over several lines counts once, as it does in its own file.
+#include "count/pooled_count.h"
+
+#include <stdexcept>
+#include <unordered_map>
+#include <utility>
+
+#include "count/distinct_passages.h"
+
+namespace farrowdale {
+
+void CheckOneEntryPerTag(const TStatArrayArray& results) {
+  for (const TStatArray& file : results) {
+    if (file.size() != results.front().size()) {
+      throw std::invalid_argument("files with different tag counts");
+    }
+  }
+}
+
+void TPooledPassages::AddFile(TStatArray& file) {
+  if (files_ == 0) tags_.resize(file.size());
+  if (file.size() != tags_.size()) throw std::invalid_argument("files with different tag counts");
+  ++files_;
+  std::vector<uint32_t> ids;
+  for (size_t tag = 0; tag < file.size(); ++tag) {
+    TFilePassages passages = std::move(file[tag].Passages);
+    file[tag].Passages = {};
+    TTagRuns& pooled = tags_[tag];
+    pooled.freq += file[tag].Freq;
+    ids.clear();
+    for (const std::u16string& text : passages.Texts) ids.push_back(table_.Intern(text));
+    for (const TPassageRun& run : passages.Runs) pooled.runs.push_back({ids[run.Id], run.Entries});
+    pooled.file_ends.push_back(pooled.runs.size());
+  }
+}
+
+TTagTotals TPooledPassages::CountTag(size_t tag) const {
+  const TTagRuns& pooled = tags_[tag];
+  // The tag's distinct passages, numbered here by first sight, and the empty entry last.
+  std::unordered_map<uint32_t, uint32_t> local_of;
+  std::vector<std::u16string> texts;
+  std::vector<int32_t> occurrences;
+  std::vector<TPassageRun> runs;
+  runs.reserve(pooled.runs.size());
+  for (const TPassageRun& run : pooled.runs) {
+    const auto [found, added] = local_of.try_emplace(run.Id, static_cast<uint32_t>(texts.size()));
+    if (added) {
+      texts.push_back(table_.Text(run.Id));
+      occurrences.push_back(0);
+    }
+    occurrences[found->second] += run.Entries;
+    runs.push_back({found->second, run.Entries});
+  }
+  const auto empty = static_cast<uint32_t>(texts.size());
+  texts.emplace_back();
+  occurrences.push_back(0);
+  size_t begin = 0;
+  for (const size_t end : pooled.file_ends) {
+    occurrences[empty] += end > begin ? 2 : 1;
+    begin = end;
+  }
+  bool texts_tie = false;
+  const auto sequence = [&] {
+    texts_tie = true;
+    std::vector<uint32_t> entries;
+    size_t first = 0;
+    for (const size_t end : pooled.file_ends) {
+      for (size_t r = first; r < end; ++r)
+        entries.insert(entries.end(), runs[r].Entries, runs[r].Id);
+      if (end > first) entries.push_back(empty);
+      entries.push_back(empty);
+      first = end;
+    }
+    return entries;
+  };
+  const std::vector<TPassageRun> sorted = SortLikeTheList(texts, occurrences, sequence);
+  return {pooled.freq, GroupPassageRuns(sorted, std::move(texts), texts_tie, letter_case_)};
+}
+
+}  // namespace farrowdale
