@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "count/cooccurrence_counts.h"
+#include "results/cooccurrence_counts.h"
 #include "count/stripped_text.h"
 #include "tagset/tag_set.h"
 

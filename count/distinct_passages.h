@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "count/frequency_list.h"
-#include "count/stat_info.h"
+#include "results/stat_info.h"
 
 namespace farrowdale {
 

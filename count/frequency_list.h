@@ -1,5 +1,5 @@
-// The frequency list: the distinct passages of one tag with their counts, most frequent
-// first.
+// Making frequency lists (results/frequency_entry.h): grouping a tag's passages into
+// distinct ones and ordering them, most frequent first.
 #ifndef FARROWDALE_COUNT_FREQUENCY_LIST_H_
 #define FARROWDALE_COUNT_FREQUENCY_LIST_H_
 
@@ -8,17 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "results/frequency_entry.h"
 #include "text/passage_grouping.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
-
-struct TFrequencyEntry {
-  std::u16string Text;  // the group's representative, trimmed, never empty
-  int32_t Count = 0;    // the entries of its group, at least 1
-};
-
-using TFrequencyList = std::vector<TFrequencyEntry>;
 
 // Sorts source by the locale's collation (ignoring letter case when fold_case), appends an
 // empty entry to it (when it was not empty) and returns one entry per group of equal texts. Texts

@@ -10,15 +10,8 @@
 
 namespace farrowdale {
 
-void CheckOneEntryPerTag(const TStatArrayArray& results) {
-  for (const TStatArray& file : results) {
-    if (file.size() != results.front().size()) {
-      throw std::invalid_argument("files with different tag counts");
-    }
-  }
-}
-
 void TPooledPassages::AddFile(TStatArray& file) {
+  if (counted_) throw std::logic_error("TPooledPassages: a file added after CountTotals");
   if (files_ == 0) tags_.resize(file.size());
   if (file.size() != tags_.size()) throw std::invalid_argument("files with different tag counts");
   ++files_;
@@ -33,6 +26,22 @@ void TPooledPassages::AddFile(TStatArray& file) {
     for (const TPassageRun& run : passages.Runs) pooled.runs.push_back({ids[run.Id], run.Entries});
     pooled.file_ends.push_back(pooled.runs.size());
   }
+}
+
+void TPooledPassages::CountTotals() {
+  if (counted_) return;
+  totals_.reserve(tags_.size());
+  for (size_t tag = 0; tag < tags_.size(); ++tag) {
+    totals_.push_back(CountTag(tag));
+    tags_[tag] = TTagRuns();
+  }
+  table_ = TPassageTable();
+  counted_ = true;
+}
+
+const TTagTotals& TPooledPassages::Totals(size_t tag) const {
+  if (!counted_) throw std::logic_error("TPooledPassages: totals read before CountTotals");
+  return totals_[tag];
 }
 
 TTagTotals TPooledPassages::CountTag(size_t tag) const {

@@ -35,13 +35,14 @@ TStatInfo FileRecord(const std::vector<std::string>& passages) {
   return info;
 }
 
-// Every tag's totals, asked for as the combined report asks for them.
+// Every tag's totals, read as the combined report reads them.
 std::vector<TTagTotals> Pool(TStatArrayArray results) {
   TPooledPassages pooled;
   for (TStatArray& file : results) pooled.AddFile(file);
-  const TTagTotalsList totals(pooled);
+  pooled.CountTotals();
+  const TTagTotalsView& totals = pooled;
   std::vector<TTagTotals> each;
-  for (size_t tag = 0; tag < totals.size(); ++tag) each.push_back(totals[tag]);
+  for (size_t tag = 0; tag < totals.tag_count(); ++tag) each.push_back(totals.Totals(tag));
   return each;
 }
 

@@ -5,6 +5,8 @@
 #include "count/stripped_text.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "count/marker_check.h"
@@ -237,10 +239,20 @@ std::string CodePointsUtf8(std::u32string_view code_points) {
 
 TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner) {
-  // The scanner and the marker search want the text as a string; the engine's subject ends
-  // at the first zero byte, and so does what is stripped here.
-  const std::string text(narrow_text.substr(0, narrow_text.find('\0')));
-  const TScannedText scanned = scanner.ScanWithMarkerHits(text);
+  // The scanner wants the text as a string.
+  return StripMarkers(narrow_text, tag_set, scanner.ScanWithMarkerHits(std::string(narrow_text)));
+}
+
+TStrippedText StripMarkers(std::string_view whole_text, const TTagArray& tag_set,
+                           const TScannedText& scanned) {
+  // The engine's subject ends at the first zero byte, and so does what is stripped here.
+  const std::string_view text = whole_text.substr(0, whole_text.find('\0'));
+  // A copy for the search of a marker the scan did not find, made at the first such marker.
+  std::optional<std::string> copy;
+  const auto searched = [&]() -> const std::string& {
+    if (!copy) copy.emplace(text);
+    return *copy;
+  };
 
   std::vector<TTagBytes> tags;
   std::vector<TByteSpan> removed;
@@ -265,9 +277,10 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
     removed.insert(removed.end(), marker_spans.begin(), marker_spans.end());
     const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
     const std::vector<TMarkerHit>* ends = scanned.EndMarkerHits(k);
-    bytes.stray = StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), text),
-                            ends ? *ends : FindMarkerHits(tag_set[t].EndMark, text),
-                            Merged(std::move(marker_spans)));
+    bytes.stray =
+        StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), searched()),
+                  ends ? *ends : FindMarkerHits(tag_set[t].EndMark, searched()),
+                  Merged(std::move(marker_spans)));
     for (const TMarkerHit& hit : bytes.stray) cuts.push_back(hit.start);
     ++k;
   }
@@ -301,7 +314,7 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
       while (start < end && IsTrimmedAway(stripped.text[static_cast<size_t>(start)])) ++start;
       while (end > start && IsTrimmedAway(stripped.text[static_cast<size_t>(end - 1)])) --end;
       stripped.tags[bytes.tag].push_back(
-          {start, end, text.substr(trimmed.start, trimmed.end - trimmed.start)});
+          {start, end, std::string(text.substr(trimmed.start, trimmed.end - trimmed.start))});
     }
     for (const TMarkerHit& hit : bytes.stray) {
       stripped.stray_markers.push_back(

@@ -75,6 +75,10 @@ std::string CodePointsUtf8(std::u32string_view code_points);
 
 TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
                            const TTagScanner& scanner);
+// The same from the scan of narrow_text a run already made (scanner.ScanWithMarkerHits):
+// nothing is searched again but markers that are no plain literal.
+TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
+                           const TScannedText& scanned);
 
 }  // namespace farrowdale
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "count/stat_info.h"
+#include "results/stat_info.h"
 
 namespace farrowdale {
 

@@ -1,6 +1,7 @@
 // WriteCombinedReport: one report, "result.htm", that sets all files side by side, from
 // "resultEx.tpl". Each row shows one tag: number, name and markers (from the first file),
-// one "Count/Freq" cell per file, then the tag's totals over all files (counted by the run):
+// one "Count/Freq" cell per file, then the tag's totals over all files (counted by the run
+// before the report is written):
 // the distinct texts, the summed frequency and the pooled hit list. "{@hit}" counts the
 // rows with a pooled text.
 //
@@ -62,19 +63,22 @@ std::u16string HeaderText(const std::vector<std::string>& file_names) {
 
 // Every file must have one entry per tag, and every tag its totals: the rows are indexed by
 // the first file's length.
-void CheckShape(const TStatArrayArray& results, const TTagTotalsList& totals,
+void CheckShape(const TStatArrayArray& results, const TTagTotalsView& totals,
                 const std::vector<std::string>& file_names) {
   if (file_names.size() != results.size()) {
     throw std::invalid_argument("WriteCombinedReport: one file name per file expected");
   }
-  CheckOneEntryPerTag(results);
-  if (totals.size() != results.front().size()) {
+  for (const TStatArray& file : results) {
+    if (file.size() != results.front().size()) {
+      throw std::invalid_argument("WriteCombinedReport: files with different tag counts");
+    }
+  }
+  if (totals.tag_count() != results.front().size()) {
     throw std::invalid_argument("WriteCombinedReport: one total per tag expected");
   }
 }
 
-// Each tag's totals are asked for once, as its row is written.
-void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bool links,
+void WriteTable(const TStatArrayArray& results, const TTagTotalsView& totals, bool links,
                 TReportStream& out) {
   const auto rows = static_cast<int32_t>(results.front().size());
   for (int32_t r = 0; r < rows; ++r) {
@@ -91,7 +95,7 @@ void WriteTable(const TStatArrayArray& results, const TTagTotalsList& totals, bo
       out.Drain();
     }
     if (shown_files < results.size()) AppendAscii(out.unicode(), kFilesLeftOutCell);
-    const TTagTotals total = totals[r];
+    const TTagTotals& total = totals.Totals(static_cast<size_t>(r));
     AppendAscii(out.unicode(), "<td class=\"co\">");
     AppendDecimal(out.unicode(), static_cast<int64_t>(total.Distinct.size()));
     AppendAscii(out.unicode(), "</td><td class=\"fr\">");
@@ -111,7 +115,7 @@ TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_pat
                                          kTablePlaceholder, kLayoutPlaceholder});
 }
 
-bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
+bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsView& totals,
                          const std::vector<std::string>& file_names,
                          const TReportTemplate& report_template,
                          const std::filesystem::path& report_path,
@@ -124,7 +128,7 @@ bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& t
 }
 
 std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
-                                                const TTagTotalsList& totals,
+                                                const TTagTotalsView& totals,
                                                 const std::vector<std::string>& file_names,
                                                 const TReportTemplate& report_template,
                                                 const std::filesystem::path& report_path,
@@ -135,7 +139,9 @@ std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
 
   const bool links = LinksToPassages(report_template, additions);
   size_t hits = 0;
-  for (size_t tag = 0; tag < totals.size(); ++tag) hits += totals.HasPassages(tag) ? 1 : 0;
+  for (size_t tag = 0; tag < totals.tag_count(); ++tag) {
+    hits += totals.Totals(tag).Distinct.empty() ? 0 : 1;
+  }
   return RenderReport(report_template, report_path,
                       [&](std::string_view placeholder, TReportStream& out) {
                         if (placeholder == kItemPlaceholder) {

@@ -42,8 +42,8 @@ TEST(CombinedReportTest, ShowsEachFileAndTheTotalsWithCorpusTextEscaped) {
   WriteBytes(folder / "resultEx.tpl", kTemplate);
   const TStatArrayArray results = {{Cell("a", 1, 2), Cell("b", 0, 0)},
                                    {Cell("a", 2, 3), Cell("b", 0, 0)}};
-  const std::vector<TTagTotals> totals = {Totals(5, {{u"x", 4}, {u"<b>R&D</b> {@filename}", 1}}),
-                                          Totals(0, {})};
+  const TTagTotalsList totals = {Totals(5, {{u"x", 4}, {u"<b>R&D</b> {@filename}", 1}}),
+                                 Totals(0, {})};
   ASSERT_TRUE(WriteCombinedReport(results, totals, {"one.txt", "<i>two</i>&.txt"},
                                   CombinedReportTemplate(folder / "resultEx.tpl"),
                                   folder / "result.htm"));
@@ -92,7 +92,7 @@ TEST(CombinedReportTest, ManyFilesChangeTheLayoutAndPastTheMatrixAreCountedNotSh
   WriteBytes(folder / "resultEx.tpl", "<body{@layout}>|{@table_header}|{@table}");
   for (const size_t files : {size_t{12}, size_t{13}, kMatrixFiles, kMatrixFiles + 2}) {
     const TStatArrayArray results(files, TStatArray{Cell("a", 1, 2)});
-    const std::vector<TTagTotals> totals = {Totals(2 * static_cast<int64_t>(files), {})};
+    const TTagTotalsList totals = {Totals(2 * static_cast<int64_t>(files), {})};
     const std::vector<std::string> names(files, "f.txt");
     ASSERT_TRUE(WriteCombinedReport(results, totals, names,
                                     CombinedReportTemplate(folder / "resultEx.tpl"),
@@ -118,7 +118,7 @@ TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
   SetSystemCodePage("windows-1252");
   const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", "{@item}/{@hit}/{@table_header}/{@table}|");
-  ASSERT_TRUE(WriteCombinedReport({{}, {}}, {}, {"a.txt", "b.txt"},
+  ASSERT_TRUE(WriteCombinedReport({{}, {}}, TTagTotalsList(), {"a.txt", "b.txt"},
                                   CombinedReportTemplate(folder / "resultEx.tpl"),
                                   folder / "result.htm"));
   EXPECT_EQ(
@@ -132,9 +132,10 @@ TEST(CombinedReportTest, AnEmptyTagSetStillListsTheFiles) {
 TEST(CombinedReportTest, WritesNothingWithoutFilesOrTemplate) {
   const ScratchFolder folder;
   WriteBytes(folder / "result.htm", "earlier run");
-  EXPECT_FALSE(WriteCombinedReport({}, {}, {}, CombinedReportTemplate(folder / "resultEx.tpl"),
+  EXPECT_FALSE(WriteCombinedReport({}, TTagTotalsList(), {},
+                                   CombinedReportTemplate(folder / "resultEx.tpl"),
                                    folder / "result.htm"));
-  EXPECT_FALSE(WriteCombinedReport({{Cell("a", 0, 0)}}, {Totals(0, {})}, {"a.txt"},
+  EXPECT_FALSE(WriteCombinedReport({{Cell("a", 0, 0)}}, TTagTotalsList{Totals(0, {})}, {"a.txt"},
                                    CombinedReportTemplate(folder / "resultEx.tpl"),
                                    folder / "result.htm"));
   EXPECT_EQ(ReadBytes(folder / "result.htm"), "earlier run");
@@ -146,7 +147,7 @@ TEST(CombinedReportTest, WritesNothingWithoutFilesOrTemplate) {
 TEST(CombinedReportTest, RejectsResultsOfDifferentShapes) {
   const ScratchFolder folder;
   WriteBytes(folder / "resultEx.tpl", kTemplate);
-  const auto write = [&](const TStatArrayArray& results, const std::vector<TTagTotals>& totals,
+  const auto write = [&](const TStatArrayArray& results, const TTagTotalsList& totals,
                          const std::vector<std::string>& names) {
     return WriteCombinedReport(results, totals, names,
                                CombinedReportTemplate(folder / "resultEx.tpl"),

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "count/cooccurrence_counts.h"
+#include "results/cooccurrence_counts.h"
 
 namespace farrowdale {
 

@@ -22,8 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "count/cooccurrence_counts.h"
-#include "count/stat_info.h"
+#include "results/cooccurrence_counts.h"
+#include "results/stat_info.h"
 #include "text/text_position.h"
 
 namespace farrowdale {

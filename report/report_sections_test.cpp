@@ -50,12 +50,11 @@ std::pair<std::string, std::string> WriteBoth(const ScratchFolder& folder,
                                               const TReportAdditions& additions) {
   WriteBytes(folder / "result.tpl", template_text);
   const TStatArray file = OneFile();
-  TStatArrayArray files = {file, file};
-  TPooledPassages pooled;
-  for (TStatArray& pooled_file : files) pooled.AddFile(pooled_file);
+  const TStatArrayArray files = {file, file};
+  const TTagTotalsList totals = {{4, {{u"x", 4}}}, {}};
   EXPECT_TRUE(WriteFileReport(file, FileReportTemplate(folder / "result.tpl"),
                               folder / "f_result.htm", additions));
-  EXPECT_TRUE(WriteCombinedReport(files, pooled, {"f.txt", "g.txt"},
+  EXPECT_TRUE(WriteCombinedReport(files, totals, {"f.txt", "g.txt"},
                                   CombinedReportTemplate(folder / "result.tpl"),
                                   folder / "result.htm", additions));
   return {ReadBytes(folder / "f_result.htm"), ReadBytes(folder / "result.htm")};

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "count/pooled_count.h"
-#include "count/stat_info.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
+#include "results/stat_info.h"
+#include "results/tag_totals.h"
 #include "text/atomic_file.h"
 
 namespace farrowdale {
@@ -40,17 +40,17 @@ bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_te
 // One report for all files side by side, from CombinedReportTemplate, written row by row
 // into a temporary file beside report_path for the caller to commit; nothing is created
 // (nullopt) for no files or no template.
-// totals are the run's totals over all files, each row's asked for once as its row is
-// written; file_names are narrow text, one per element of results; every element of results
-// holds one entry per tag and totals one per tag (else std::invalid_argument).
+// totals are the run's totals over all files, counted before; file_names are narrow text,
+// one per element of results; every element of results holds one entry per tag and totals
+// one per tag (else std::invalid_argument).
 std::optional<TAtomicFile> RenderCombinedReport(const TStatArrayArray& results,
-                                                const TTagTotalsList& totals,
+                                                const TTagTotalsView& totals,
                                                 const std::vector<std::string>& file_names,
                                                 const TReportTemplate& report_template,
                                                 const std::filesystem::path& report_path,
                                                 const TReportAdditions& additions = {});
 // RenderCombinedReport, committed; false when there was nothing to write.
-bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsList& totals,
+bool WriteCombinedReport(const TStatArrayArray& results, const TTagTotalsView& totals,
                          const std::vector<std::string>& file_names,
                          const TReportTemplate& report_template,
                          const std::filesystem::path& report_path,

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "count/stat_info.h"
+#include "results/stat_info.h"
 #include "report/report_stream.h"
 
 namespace farrowdale {

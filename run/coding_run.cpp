@@ -17,16 +17,16 @@
 #include "count/frequency_list.h"
 #include "count/marker_check.h"
 #include "count/parallel_files.h"
+#include "count/passage_occurrences.h"
 #include "count/pooled_count.h"
-#include "count/stat_info.h"
 #include "count/stripped_text.h"
 #include "count/tag_scanner.h"
-#include "count/tagged_text.h"
 #include "report/csv_tables.h"
 #include "report/provenance.h"
 #include "report/report_page.h"
 #include "report/report_sections.h"
 #include "report/report_writers.h"
+#include "results/stat_info.h"
 #include "run/file_names.h"
 #include "run/listed_files.h"
 #include "run/passage_places.h"
@@ -108,19 +108,6 @@ void WarnWhenNothingCanBeReported(const std::filesystem::path& tag_set_path,
   }
 }
 
-// The passages of one tag's matches, trimmed; blank ones are left out.
-std::vector<std::string_view> TrimmedPassages(std::string_view text,
-                                              const std::vector<TPassageSpan>& spans) {
-  std::vector<std::string_view> passages;
-  passages.reserve(spans.size());
-  for (const TPassageSpan& span : spans) {
-    const std::string_view passage =
-        Trim(text.substr(span.text_begin, span.text_end - span.text_begin));
-    if (!passage.empty()) passages.push_back(passage);
-  }
-  return passages;
-}
-
 // Each tag's distinct passages in one file, in tag order.
 std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
   std::vector<const TFrequencyList*> lists;
@@ -183,7 +170,7 @@ void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
 
 // One file's part of a run, done on a worker: the text's read warnings and its counts, or
 // the error counting raised (told after the warnings, as a run one file at a time does), and
-// the text itself when the tables or the passages section need it.
+// the text itself with its matches when the tables or the passages section need them.
 struct TFileOutcome {
   TextReadWarnings warnings;
   std::string read_as;
@@ -192,6 +179,9 @@ struct TFileOutcome {
   std::exception_ptr count_error;
   std::string text;
   std::vector<TLoneLineEnd> lone_line_ends;  // of text
+  // Where each tag's matches lie in text: the scan the counts came from, for the passages
+  // table and section, which then search nothing again.
+  std::vector<std::vector<TPassageSpan>> spans;
   // How the file's tags co-occur, when the tables or the combined report want it.
   TCooccurrenceMatrix cooccurrence;
   // Per-file mode without passages in context: the report, rendered on the worker (its
@@ -395,14 +385,15 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
         TFileOutcome outcome;
         try {
-          const TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
+          TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
           outcome.stats =
               CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
           outcome.problems = FileProblems(marker_check, shown_names[index], file, tag_set, scanned);
           if (with_cooccurrence) {
             outcome.cooccurrence =
-                CountCooccurrence(StripMarkers(file.text, tag_set, scanner), tag_set);
+                CountCooccurrence(StripMarkers(file.text, tag_set, scanned), tag_set);
           }
+          if (keep_texts) outcome.spans = std::move(scanned.spans);
         } catch (const ETagSearchError& error) {
           outcome.count_error =
               std::make_exception_ptr(error.InFile(ticked[index]->path, file.text));
@@ -446,7 +437,9 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
         ++summary.files_counted;
         const std::string& file_name = shown_names[index];
         if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
-        if (keep_texts) places.AddFile(outcome.text, outcome.lone_line_ends, tag_set, file_name);
+        if (keep_texts) {
+          places.AddFile(outcome.text, outcome.lone_line_ends, tag_set, outcome.spans, file_name);
+        }
         if (with_cooccurrence) {
           if (cooccurrence_table) {
             AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, outcome.cooccurrence,
@@ -494,21 +487,17 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       });
   stop_if_cancelled();
   if (one_file_mode) {
-    // Counted row by row as the report is written, unless the passages section needs every
-    // tag's totals first.
-    TTagTotalsList totals(pooled);
+    pooled.CountTotals();
     if (with_passages && !all_stats.empty()) {
-      std::vector<TTagTotals> counted;
-      for (size_t tag = 0; tag < pooled.tag_count(); ++tag) counted.push_back(pooled.CountTag(tag));
       std::vector<const TFrequencyList*> distinct;
-      for (const TTagTotals& total : counted) distinct.push_back(&total.Distinct);
+      for (size_t tag = 0; tag < pooled.tag_count(); ++tag)
+        distinct.push_back(&pooled.Totals(tag).Distinct);
       passages = places.TakeTagPassages(all_stats.front(), distinct);
-      totals = std::move(counted);
     }
     TReportAdditions combined_additions = additions;
     combined_additions.cooccurrence = &cooccurrence;
     if (std::optional<TAtomicFile> report = RenderCombinedReport(
-            all_stats, totals, file_names, report_template, combined_report, combined_additions)) {
+            all_stats, pooled, file_names, report_template, combined_report, combined_additions)) {
       batch.Add(std::move(*report));
       batch_reports.push_back(combined_report);
     }

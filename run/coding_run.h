@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "count/marker_check.h"
-#include "count/stat_info.h"
+#include "results/stat_info.h"
 #include "count/tag_scanner.h"
 #include "run/file_list.h"
 #include "tagset/tag_set.h"

@@ -2,10 +2,9 @@
 
 #include <utility>
 
-#include "count/tagged_text.h"
+#include "count/passage_occurrences.h"
 #include "text/code_page.h"
 #include "text/text_position.h"
-#include "text/trim.h"
 
 namespace farrowdale {
 
@@ -16,45 +15,37 @@ TPassagePlaces::TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrou
 
 void TPassagePlaces::AddFile(const std::string& narrow_text,
                              const std::vector<TLoneLineEnd>& lone_line_ends,
-                             const TTagArray& tag_set, std::string_view file_name) {
-  TTextPositionCursor positions(narrow_text);
-  size_t tag_index = 0;
+                             const TTagArray& tag_set,
+                             const std::vector<std::vector<TPassageSpan>>& spans,
+                             std::string_view file_name) {
+  std::vector<const std::string*> tag_names;
   for (const TTagInfo& tag : tag_set) {
-    if (IsSkippedTag(tag)) continue;
-    if (occurrences_.size() <= tag_index) occurrences_.resize(tag_index + 1);
-    if (places_.size() <= tag_index) places_.resize(tag_index + 1);
-    TOccurrencesByKey& by_key = occurrences_[tag_index];
-    TPlacesByKey& places_by_key = places_[tag_index++];
-    ForEachTaggedSpan(narrow_text, tag, [&](const TPassageSpan& span) {
-      const std::string_view untrimmed =
-          std::string_view(narrow_text).substr(span.text_begin, span.text_end - span.text_begin);
-      const std::string_view passage = Trim(untrimmed);
-      if (passage.empty()) return;
-      const size_t start = static_cast<size_t>(passage.data() - narrow_text.data());
-      const TTextPosition position = positions.PositionOf(start);
-      const bool folded = grouping_.spacing == ESpacing::kFolded;
-      const std::u16string text = ToUnicode(folded ? FoldedSpaces(passage) : std::string(passage));
-      if (table_) {
-        const bool exact =
-            !folded && !lone_line_ends.empty() && passage.find('\r') != std::string_view::npos;
-        AddPassageRecord(*table_, tag.Name, file_name, position,
-                         exact ? ToUnicode(WithLineEndsAsWritten(
-                                     narrow_text, start, passage.size(),
-                                     static_cast<size_t>(position.line - 1), lone_line_ends))
-                               : text);
-      }
-      if (kept_ == TPassagesKept::kPlacesInText) {
-        places_by_key[GroupKey(text, true, grouping_.letter_case)].emplace_back(
-            start, start + passage.size());
-      }
-      if (kept_ != TPassagesKept::kOccurrencesInContext) return;
-      std::vector<TPassageOccurrence>& kept = by_key[GroupKey(text, true, grouping_.letter_case)];
-      if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
-      TPassageContext context = ContextAround(narrow_text, start, passage.size());
-      kept.push_back({std::string(file_name), position, std::move(context.before), text,
-                      std::move(context.after)});
-    });
+    if (!IsSkippedTag(tag)) tag_names.push_back(&tag.Name);
   }
+  if (occurrences_.size() < spans.size()) occurrences_.resize(spans.size());
+  if (places_.size() < spans.size()) places_.resize(spans.size());
+  ForEachPassageOccurrence(narrow_text, spans, grouping_, [&](const TPassageOccurrenceAt& at) {
+    if (table_) {
+      const bool exact = !at.spaces_folded && !lone_line_ends.empty() &&
+                         at.passage.find('\r') != std::string_view::npos;
+      AddPassageRecord(*table_, *tag_names.at(at.tag), file_name, at.position,
+                       exact ? ToUnicode(WithLineEndsAsWritten(
+                                   narrow_text, at.start, at.passage.size(),
+                                   static_cast<size_t>(at.position.line - 1), lone_line_ends))
+                             : at.text);
+    }
+    if (kept_ == TPassagesKept::kPlacesInText) {
+      places_[at.tag][GroupKey(at.text, true, grouping_.letter_case)].emplace_back(
+          at.start, at.start + at.passage.size());
+    }
+    if (kept_ != TPassagesKept::kOccurrencesInContext) return;
+    std::vector<TPassageOccurrence>& kept =
+        occurrences_[at.tag][GroupKey(at.text, true, grouping_.letter_case)];
+    if (kept.size() >= static_cast<size_t>(kListedOccurrences)) return;
+    TPassageContext context = ContextAround(narrow_text, at.start, at.passage.size());
+    kept.push_back({std::string(file_name), at.position, std::move(context.before), at.text,
+                    std::move(context.after)});
+  });
 }
 
 void TPassagePlaces::ForgetOccurrences() {

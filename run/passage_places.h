@@ -4,8 +4,9 @@
 // (the combined report) or where every occurrence stands in its file (a per-file report,
 // which shows the text once with its passages highlighted).
 //
-// Occurrences come from the run's own search (ForEachTaggedSpan), trimmed and non-empty as
-// the counts take them, so every record matches a counted passage. Not thread-safe.
+// Occurrences come from the spans of the run's own scan (ForEachPassageOccurrence), trimmed
+// and non-empty as the counts take them, so every record matches a counted passage and no
+// file is searched twice. Not thread-safe.
 #ifndef FARROWDALE_RUN_PASSAGE_PLACES_H_
 #define FARROWDALE_RUN_PASSAGE_PLACES_H_
 
@@ -18,10 +19,11 @@
 #include <vector>
 
 #include "count/frequency_list.h"
-#include "count/stat_info.h"
+#include "count/tagged_text.h"
 #include "report/csv_tables.h"
 #include "report/passages_in_text.h"
 #include "report/passages_section.h"
+#include "results/stat_info.h"
 #include "tagset/tag_set.h"
 #include "text/narrow_text_file.h"
 #include "text/passage_grouping.h"
@@ -41,11 +43,14 @@ class TPassagePlaces {
   // group them.
   TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping = {});
 
-  // Takes one file's passages of every tag that is not skipped, in tag order. file_name is
-  // the file's name as reports show it. The table keeps each passage's line ends as the file
-  // wrote them (lone_line_ends, as ReadNarrowJoinedText gives them) unless spaces are folded.
+  // Takes one file's passages of every tag that is not skipped, in tag order: spans[k] are
+  // the matches of the k-th such tag of tag_set in narrow_text, as the run's scan gave them.
+  // file_name is the file's name as reports show it. The table keeps each passage's line
+  // ends as the file wrote them (lone_line_ends, as ReadNarrowJoinedText gives them) unless
+  // spaces are folded.
   void AddFile(const std::string& narrow_text, const std::vector<TLoneLineEnd>& lone_line_ends,
-               const TTagArray& tag_set, std::string_view file_name);
+               const TTagArray& tag_set, const std::vector<std::vector<TPassageSpan>>& spans,
+               std::string_view file_name);
   // Forgets the occurrences and places kept so far (the per-file report starts each file
   // afresh).
   void ForgetOccurrences();

@@ -1,12 +1,13 @@
-// The result records of a coding run: one TStatInfo per tag and file.
-#ifndef FARROWDALE_COUNT_STAT_INFO_H_
-#define FARROWDALE_COUNT_STAT_INFO_H_
+// The result records of a coding run: one TStatInfo per tag and file. Data only; count/
+// fills them, the reports render them.
+#ifndef FARROWDALE_RESULTS_STAT_INFO_H_
+#define FARROWDALE_RESULTS_STAT_INFO_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "count/frequency_list.h"
+#include "results/frequency_entry.h"
 
 namespace farrowdale {
 
@@ -39,4 +40,4 @@ using TStatArrayArray = std::vector<TStatArray>;  // all ticked files, in list o
 
 }  // namespace farrowdale
 
-#endif  // FARROWDALE_COUNT_STAT_INFO_H_
+#endif  // FARROWDALE_RESULTS_STAT_INFO_H_

@@ -1,8 +1,8 @@
 // The result records of the co-occurrence count: how the passages of two tags meet in the
-// texts. Data only; count/cooccurrence.h computes them, the tables and the combined report
+// texts. Data only; count/ computes them (CountCooccurrence), the tables and the combined report
 // render them.
-#ifndef FARROWDALE_COUNT_COOCCURRENCE_COUNTS_H_
-#define FARROWDALE_COUNT_COOCCURRENCE_COUNTS_H_
+#ifndef FARROWDALE_RESULTS_COOCCURRENCE_COUNTS_H_
+#define FARROWDALE_RESULTS_COOCCURRENCE_COUNTS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -70,4 +70,4 @@ class TCooccurrenceMatrix {
 
 }  // namespace farrowdale
 
-#endif  // FARROWDALE_COUNT_COOCCURRENCE_COUNTS_H_
+#endif  // FARROWDALE_RESULTS_COOCCURRENCE_COUNTS_H_
