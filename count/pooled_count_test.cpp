@@ -66,6 +66,19 @@ TEST(PooledCountTest, SumsFrequenciesAndCountsWholePassagesOverAllFiles) {
   EXPECT_THROW(Pool({{FileRecord({})}, {}}), std::invalid_argument);
 }
 
+// The totals are counted once, between the last file and the first reading.
+TEST(PooledCountTest, TotalsAreReadOnlyAfterTheyAreCounted) {
+  CodePageGuard code_page("windows-1252");
+  TPooledPassages pooled;
+  TStatArray file = {FileRecord({"x"})};
+  pooled.AddFile(file);
+  EXPECT_THROW(pooled.Totals(0), std::logic_error);
+  pooled.CountTotals();
+  EXPECT_EQ(pooled.Totals(0).Freq, 1);
+  TStatArray late = {FileRecord({"y"})};
+  EXPECT_THROW(pooled.AddFile(late), std::logic_error);
+}
+
 // The recount as it was done before passages were pooled: every file's passages kept whole
 // as the list's quicksort of every occurrence left them, all files' lists joined with the
 // empty entries between them, and that whole list counted.
