@@ -935,8 +935,10 @@ bool TMainWindow::ConfirmTagSetDespiteProblems() {
 
 void TMainWindow::CountNow() {
   if (!CanCount() || !ConfirmTagSetDespiteProblems()) return;
+  // One reading of the tag set feeds the run's counts, its check and the tags shown.
+  const TRunTagSet tag_set = ReadRunTagSet(tag_set_path_);
+  tag_set_ = tag_set.check.tags;
   TCodingRunRequest request;
-  request.tag_set_path = tag_set_path_;
   request.items = model_.items();
   request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
   request.write_tables = cbxTables_->isChecked();
@@ -951,7 +953,7 @@ void TMainWindow::CountNow() {
   try {
     RunHost host(*this, TickedFiles());
     RunScope scope(*this);
-    summary = RunCoding(request, tag_set_, host);
+    summary = RunCoding(request, tag_set, host);
     problems = RunProblems();
   } catch (const ERunCancelled& cancelled) {
     platform_.ShowMessage(cancelled.what());

@@ -194,8 +194,9 @@ int RunCountCommand(const std::vector<std::string>& args) {
         options.paths, options.recursive ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly);
     if (options.filter) list.TickMatching(Trim(std::string_view(*options.filter)));
 
+    // Read once: the counts and the marker check of the run both take this reading.
+    const TRunTagSet tag_set = ReadRunTagSet(fs::path(*options.tag_set));
     TCodingRunRequest request;
-    request.tag_set_path = fs::path(*options.tag_set);
     request.items = list.items();
     request.one_file_mode = options.one_file;
     request.write_tables = options.tables;
@@ -206,7 +207,6 @@ int RunCountCommand(const std::vector<std::string>& args) {
     if (options.fold_space) request.grouping.spacing = ESpacing::kFolded;
     if (options.fold_case) request.grouping.letter_case = ELetterCase::kEveryAlphabet;
     request.corpus_folder = CorpusFolder(options.folder, list);
-    TTagArray tag_set;
     const TRunSummary summary = RunCoding(request, tag_set, host);
     host.ClearProgress();
     ReportPossibleMarkerProblems(summary);

@@ -537,8 +537,11 @@ TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
 }
 
 TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path)
+    : TMarkerCheck(tag_set_path, CheckTagSet(TIniFile(tag_set_path))) {}
+
+TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path, TTagSetCheck tag_set)
     : tag_set_path_(tag_set_path),
-      tag_set_(CheckTagSet(TIniFile(tag_set_path))),
+      tag_set_(std::move(tag_set)),
       tag_set_problems_(TagSetProblems(tag_set_, tag_set_path)),
       searched_tags_(SearchedTags(tag_set_, tag_set_path, tag_set_problems_, searched_lines_)),
       scanner_(searched_tags_, tag_set_path) {
@@ -867,7 +870,11 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader, const TCheckOptions& options) {
-  const TMarkerCheck check(tag_set_path);
+  return CheckCoding(TMarkerCheck(tag_set_path), files, reader, options);
+}
+
+TCheckResult CheckCoding(const TMarkerCheck& check, const std::vector<std::filesystem::path>& files,
+                         const TCheckFileReader& reader, const TCheckOptions& options) {
   TCheckResult result;
   result.tags_searched = check.tags_searched();
   TCheckListing listing(check, options, result);

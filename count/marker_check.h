@@ -124,6 +124,8 @@ class TMarkerCheck {
  public:
   // Reads and checks the tag set; throws Error only when the file cannot be read at all.
   explicit TMarkerCheck(const std::filesystem::path& tag_set_path);
+  // The same on the tag set as CheckTagSet already read it from tag_set_path.
+  TMarkerCheck(const std::filesystem::path& tag_set_path, TTagSetCheck tag_set);
   ~TMarkerCheck();
   TMarkerCheck(const TMarkerCheck&) = delete;
   TMarkerCheck& operator=(const TMarkerCheck&) = delete;
@@ -169,8 +171,7 @@ class TMarkerCheck {
  private:
   // CheckCoding's listing and its workers: the findings of files in order.
   friend class TCheckListing;
-  friend TCheckResult CheckCoding(const std::filesystem::path&,
-                                  const std::vector<std::filesystem::path>&,
+  friend TCheckResult CheckCoding(const TMarkerCheck&, const std::vector<std::filesystem::path>&,
                                   const TCheckFileReader&, const TCheckOptions&);
   using TSearches = std::vector<TTagSearch>;
   // What one file's check found, each tag and kind kept up to keep_per_group (kAllLines:
@@ -210,6 +211,9 @@ TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
 TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
                          const std::vector<std::filesystem::path>& files,
+                         const TCheckFileReader& reader, const TCheckOptions& options);
+// The same with a check already made of the tag set.
+TCheckResult CheckCoding(const TMarkerCheck& check, const std::vector<std::filesystem::path>& files,
                          const TCheckFileReader& reader, const TCheckOptions& options);
 
 // False for a note (how a file was read), which changes no count; true for the rest.

@@ -30,11 +30,11 @@
 #include "run/file_names.h"
 #include "run/listed_files.h"
 #include "run/passage_places.h"
+#include "tagset/ini_file.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/narrow_text_file.h"
-#include "text/trim.h"
 
 namespace farrowdale {
 namespace {
@@ -116,11 +116,12 @@ std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
 }
 
 TProvenance RunProvenance(const TCodingRunRequest& request,
+                          const std::filesystem::path& tag_set_path,
                           std::chrono::system_clock::time_point run_time, int files_ticked) {
   TProvenance provenance;
   provenance.run_time = run_time;
-  provenance.tag_set_path = request.tag_set_path;
-  provenance.tag_set_sha256 = FileSha256Hex(request.tag_set_path);
+  provenance.tag_set_path = tag_set_path;
+  provenance.tag_set_sha256 = FileSha256Hex(tag_set_path);
   provenance.corpus_folder = request.corpus_folder;
   provenance.file_count = files_ticked;
   provenance.one_file = request.one_file_mode;
@@ -153,16 +154,14 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
 }
 
 // A strict run's check of the tag set and every ticked text, before anything is written:
-// throws when it finds any problem. Each text is read once more for it.
-void StopOnAnyProblem(const std::filesystem::path& tag_set_path,
-                      const std::vector<const TFileItem*>& ticked, int jobs) {
-  std::vector<std::filesystem::path> files;
-  for (const TFileItem* item : ticked) files.push_back(item->path);
+// throws when it finds any problem. Each text is read once more for it, the tag set not.
+void StopOnAnyProblem(const TMarkerCheck& marker_check,
+                      const std::vector<std::filesystem::path>& files, int jobs) {
   TCheckOptions options;
   options.lines_per_group = 0;  // counted, not listed
   options.jobs = static_cast<unsigned>(jobs);
   options.grouping_notes = false;
-  const TCheckResult check = CheckCoding(tag_set_path, files, ReadFileForCheck, options);
+  const TCheckResult check = CheckCoding(marker_check, files, ReadFileForCheck, options);
   if (check.problem_count == 0) return;
   throw Error("Nothing was written: the strict run found " + FormatCheckSummary(check) +
               " (the marker check lists them)");
@@ -176,6 +175,7 @@ struct TFileOutcome {
   std::string read_as;
   TStatArray stats;
   TFileProblems problems;
+  std::vector<TCheckProblem> first_problems;  // the first of problems, as the check made them
   std::exception_ptr count_error;
   std::string text;
   std::vector<TLoneLineEnd> lone_line_ends;  // of text
@@ -192,17 +192,17 @@ struct TFileOutcome {
 
 // What one file's reading and the run's scan of it give to the problems section: its read
 // notes, and its marker problems (none when the tag set has no tag to search), counted
-// without being made but for the first few, named by the file's name in the run.
+// without being made but for the first few (also handed back in first), named by the file's
+// name in the run.
 TFileProblems FileProblems(const TMarkerCheck& check, const std::string& name,
                            const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const TScannedText& scanned) {
+                           const TScannedText& scanned, std::vector<TCheckProblem>& first) {
   TFileProblems problems;
   problems.file_name = name;
   for (const TextReadWarning& warning : file.warnings) {
     problems.read_notes.push_back(warning.Message());
   }
   if (check.tags_searched() == 0) return problems;
-  std::vector<TCheckProblem> first;
   problems.marker_problems = check.CountScannedTextProblems(
       file.text, tag_set, scanned, kListedProblemsPerFile, NarrowToPath(name), &first);
   for (const TCheckProblem& problem : first) {
@@ -261,267 +261,378 @@ TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag
   return stats;
 }
 
-TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host) {
-  TRunSummary summary;
-  const uint32_t start = host.TickCount();
-  const auto run_time = host.Now();
-  LoadTagSet(TIniFile(request.tag_set_path), tag_set);
-  // Every tag compiled once for the whole run; a marker that does not compile stops it here.
-  const TTagScanner scanner(tag_set, request.tag_set_path);
-  const bool one_file_mode = request.one_file_mode;
-  const std::filesystem::path program_folder = host.TemplateFolder();
-  const std::filesystem::path template_path =
-      program_folder / (one_file_mode ? "resultEx.tpl" : "result.tpl");
-  const std::filesystem::path combined_report = request.corpus_folder / kCombinedReportName;
-  WarnWhenNothingCanBeReported(request.tag_set_path, tag_set, template_path, host);
-  // Without a tag to search there is no marker to check.
-  const TMarkerCheck marker_check(request.tag_set_path);
-  if (marker_check.tags_searched() > 0) {
-    for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
-      host.TagSetProblem(problem);
-    }
-  }
-  if (const auto& stop = marker_check.tag_set_check().run_stop) throw Error(*stop);
-  if (marker_check.tags_searched() > 0 && !marker_check.tag_set_problems().empty()) {
-    summary.marker_problems = static_cast<int64_t>(marker_check.tag_set_problems().size());
-    summary.tag_set_has_marker_problems = true;
+namespace {
+
+// The tags of a tag set a run may count with: LoadTagSet's own error stops the run first, as
+// it did when the run read the tag set itself.
+const TTagArray& CountedTags(const TRunTagSet& tag_set) {
+  if (tag_set.check.load_error) throw Error(*tag_set.check.load_error);
+  return tag_set.check.tags;
+}
+
+// One run in its four stages: the plan (the constructor: paths, checks, locks and what to
+// gather), the production of each file's outcome on a worker (Produce), its consumption in
+// list order on the calling thread (Consume), and the finish (the combined report, the
+// tables, the last commit and the summary).
+class TCodingRun {
+ public:
+  TCodingRun(const TCodingRunRequest& request, const TRunTagSet& tag_set, TCodingRunHost& host);
+  TCodingRun(const TCodingRun&) = delete;
+  TCodingRun& operator=(const TCodingRun&) = delete;
+
+  size_t files_ticked() const { return ticked_.size(); }
+  // Reads, scans and counts one ticked file; safe on several threads at once.
+  TFileOutcome Produce(size_t index) const;
+  // Takes one file's outcome, in list order: warnings, tables, pooled counts, its report.
+  void Consume(size_t index, TFileOutcome&& outcome);
+  TRunSummary Finish();
+
+ private:
+  void PlanChecks(const TRunTagSet& tag_set);
+  void PlanOutputs();
+  void PlanGathering();
+  void ConsumeForCombinedReport(TFileOutcome& outcome, const std::string& file_name);
+  void ConsumeForFileReport(size_t index, TFileOutcome& outcome);
+  // Leaves the batch uncommitted: its temporaries go with it.
+  void StopIfCancelled() const {
+    if (host_.CancelRequested()) throw ERunCancelled(summary_.reports.size());
   }
 
-  const TListedFiles listed_files(request.items);
-  std::vector<std::filesystem::path> reports;
-  if (one_file_mode) {
-    listed_files.CheckReportPath(combined_report);
-  } else {
-    reports = PlanFileReports(request.items, listed_files);
+  const TCodingRunRequest& request_;
+  TCodingRunHost& host_;
+  const std::filesystem::path tag_set_path_;
+  const TTagArray& tag_set_;
+  const uint32_t start_;
+  const std::chrono::system_clock::time_point run_time_;
+  // Every tag compiled once for the whole run; a marker that does not compile stops it here.
+  const TTagScanner scanner_;
+  const bool one_file_mode_;
+  const std::filesystem::path template_path_;
+  const std::filesystem::path combined_report_;
+  const std::filesystem::path counts_table_path_;
+  const std::filesystem::path passages_table_path_;
+  const std::filesystem::path cooccurrence_table_path_;
+  std::optional<TMarkerCheck> marker_check_;
+  TRunSummary summary_;
+
+  // The plan's outputs: per-file report paths, the ticked files and their names in reports.
+  std::vector<std::filesystem::path> reports_;
+  std::vector<const TFileItem*> ticked_;
+  std::vector<std::string> shown_names_;
+  std::vector<TFolderLock> locks_;
+  TAtomicFileBatch batch_;
+  std::vector<std::filesystem::path> batch_reports_;
+
+  // What the run gathers beside the counts, and for which outputs.
+  TProvenance provenance_;
+  std::optional<TReportTemplate> report_template_;
+  bool with_passages_ = false;
+  bool reports_on_workers_ = false;
+  bool keep_texts_ = false;
+  bool with_cooccurrence_ = false;
+  std::vector<TTagPassages> passages_;
+  TRunProblems run_problems_;
+  TTextWithPassages text_with_passages_;
+  TReportAdditions additions_;
+  std::optional<TCsvTable> counts_table_;
+  std::optional<TCsvTable> cooccurrence_table_;
+  std::optional<TPassagePlaces> places_;
+  TCooccurrenceView cooccurrence_;
+
+  // What the consumer collects for the combined report.
+  TStatArrayArray all_stats_;
+  TPooledPassages pooled_;
+  std::vector<std::string> file_names_;
+};
+
+TCodingRun::TCodingRun(const TCodingRunRequest& request, const TRunTagSet& tag_set,
+                       TCodingRunHost& host)
+    : request_(request),
+      host_(host),
+      tag_set_path_(tag_set.path),
+      tag_set_(CountedTags(tag_set)),
+      start_(host.TickCount()),
+      run_time_(host.Now()),
+      scanner_(tag_set_, tag_set_path_),
+      one_file_mode_(request.one_file_mode),
+      template_path_(host.TemplateFolder() /
+                     (request.one_file_mode ? "resultEx.tpl" : "result.tpl")),
+      combined_report_(request.corpus_folder / kCombinedReportName),
+      counts_table_path_(request.corpus_folder / kCountsTableName),
+      passages_table_path_(request.corpus_folder / kPassagesTableName),
+      cooccurrence_table_path_(request.corpus_folder / kCooccurrenceTableName),
+      pooled_(request.grouping.letter_case) {
+  WarnWhenNothingCanBeReported(tag_set_path_, tag_set_, template_path_, host_);
+  PlanChecks(tag_set);
+  PlanOutputs();
+  PlanGathering();
+}
+
+// The tag set's problems go to the host and the summary; a mistake that stops every run
+// stops this one, and a strict run stops on any problem of the tag set or a ticked text.
+void TCodingRun::PlanChecks(const TRunTagSet& tag_set) {
+  marker_check_.emplace(tag_set.path, tag_set.check);
+  // Without a tag to search there is no marker to check.
+  const bool checked = marker_check_->tags_searched() > 0;
+  if (checked) {
+    for (const TCheckProblem& problem : marker_check_->tag_set_problems()) {
+      host_.TagSetProblem(problem);
+    }
   }
-  const std::filesystem::path counts_table_path = request.corpus_folder / kCountsTableName;
-  const std::filesystem::path passages_table_path = request.corpus_folder / kPassagesTableName;
-  const std::filesystem::path cooccurrence_table_path =
-      request.corpus_folder / kCooccurrenceTableName;
-  if (request.write_tables) {
+  if (const auto& stop = marker_check_->tag_set_check().run_stop) throw Error(*stop);
+  if (checked && !marker_check_->tag_set_problems().empty()) {
+    summary_.marker_problems = static_cast<int64_t>(marker_check_->tag_set_problems().size());
+    summary_.tag_set_has_marker_problems = true;
+    summary_.tag_set_problems = marker_check_->tag_set_problems();
+  }
+}
+
+// Every output path is worked out and checked before anything is read, then the folders
+// written in are locked.
+void TCodingRun::PlanOutputs() {
+  const TListedFiles listed_files(request_.items);
+  if (one_file_mode_) {
+    listed_files.CheckReportPath(combined_report_);
+  } else {
+    reports_ = PlanFileReports(request_.items, listed_files);
+  }
+  if (request_.write_tables) {
     for (const std::filesystem::path& table :
-         {counts_table_path, passages_table_path, cooccurrence_table_path}) {
+         {counts_table_path_, passages_table_path_, cooccurrence_table_path_}) {
       listed_files.CheckReportPath(table);
       CheckReplaceableFile(table);
     }
   }
-  std::vector<const TFileItem*> ticked;
-  for (const TFileItem& item : request.items) {
-    if (item.checked) ticked.push_back(&item);
+  for (const TFileItem& item : request_.items) {
+    if (item.checked) ticked_.push_back(&item);
   }
-  const int files_ticked = static_cast<int>(ticked.size());
   std::vector<std::filesystem::path> ticked_paths;
-  for (const TFileItem* item : ticked) ticked_paths.push_back(item->path);
+  for (const TFileItem* item : ticked_) ticked_paths.push_back(item->path);
   // The files' names in reports and tables: their paths in the corpus.
-  const std::vector<std::string> shown_names = CorpusFileNames(ticked_paths, request.corpus_folder);
-  if (request.strict) StopOnAnyProblem(request.tag_set_path, ticked, request.jobs);
+  shown_names_ = CorpusFileNames(ticked_paths, request_.corpus_folder);
+  if (request_.strict) StopOnAnyProblem(*marker_check_, ticked_paths, request_.jobs);
 
   std::set<std::filesystem::path> output_folders;
-  if (one_file_mode || request.write_tables) output_folders.insert(request.corpus_folder);
-  for (const std::filesystem::path& report : reports) output_folders.insert(report.parent_path());
-  const std::vector<TFolderLock> locks =
-      LockOutputFolders(std::move(output_folders), request.folder_wait, host);
-  TAtomicFileBatch batch;
-  std::vector<std::filesystem::path> batch_reports;
+  if (one_file_mode_ || request_.write_tables) output_folders.insert(request_.corpus_folder);
+  for (const std::filesystem::path& report : reports_) output_folders.insert(report.parent_path());
+  locks_ = LockOutputFolders(std::move(output_folders), request_.folder_wait, host_);
+}
 
-  TProvenance provenance = RunProvenance(request, run_time, files_ticked);
+// The template decides what is gathered besides the counts: passages in context cost memory
+// and time, co-occurrence a stripped copy of each file.
+void TCodingRun::PlanGathering() {
+  provenance_ = RunProvenance(request_, tag_set_path_, run_time_, static_cast<int>(ticked_.size()));
   // Read once for every report of the run.
-  const TReportTemplate report_template =
-      one_file_mode ? CombinedReportTemplate(template_path) : FileReportTemplate(template_path);
-  // Passages in context cost memory and time: gathered only for a template that shows them.
-  const bool with_passages = report_template.Holds(kPassagesPlaceholder);
+  report_template_.emplace(one_file_mode_ ? CombinedReportTemplate(template_path_)
+                                          : FileReportTemplate(template_path_));
+  with_passages_ = report_template_->Holds(kPassagesPlaceholder);
   // Their places come from the in-order state of the calling thread; every other per-file
   // report is written on the worker that counted its file.
-  const bool reports_on_workers = !one_file_mode && !with_passages;
-  std::vector<TTagPassages> passages;
+  reports_on_workers_ = !one_file_mode_ && !with_passages_;
   // The tag set's problems, then those of each file with something to say.
-  TRunProblems run_problems;
-  for (const TCheckProblem& problem : marker_check.tag_set_problems()) {
-    run_problems.tag_set_problems.push_back(FormatCheckProblem(problem));
+  for (const TCheckProblem& problem : marker_check_->tag_set_problems()) {
+    run_problems_.tag_set_problems.push_back(FormatCheckProblem(problem));
   }
   // A per-file report shows its text once with the passages highlighted; the combined one
   // lists the first occurrences of each distinct passage in context.
-  TTextWithPassages text_with_passages;
-  TReportAdditions additions{.provenance = &provenance,
-                             .passages = with_passages ? &passages : nullptr,
-                             .problems = &run_problems};
-  if (with_passages && !one_file_mode) additions.text_with_passages = &text_with_passages;
-  std::optional<TCsvTable> counts_table;
-  if (request.write_tables) counts_table.emplace(CountsTable());
-  TPassagePlaces places(request.write_tables,
-                        !with_passages  ? TPassagesKept::kNone
-                        : one_file_mode ? TPassagesKept::kOccurrencesInContext
-                                        : TPassagesKept::kPlacesInText,
-                        request.grouping);
-  const bool keep_texts = counts_table || with_passages;
-  // Co-occurrence needs each file stripped of its markers: done only when asked for.
-  const bool with_cooccurrence =
-      request.write_tables || (one_file_mode && report_template.Holds(kCooccurrencePlaceholder));
-  std::optional<TCsvTable> cooccurrence_table;
-  if (request.write_tables) cooccurrence_table.emplace(CooccurrenceTable());
-  TCooccurrenceView cooccurrence;
-  for (const TTagInfo& tag : tag_set) {
+  additions_ = {.provenance = &provenance_,
+                .passages = with_passages_ ? &passages_ : nullptr,
+                .problems = &run_problems_};
+  if (with_passages_ && !one_file_mode_) additions_.text_with_passages = &text_with_passages_;
+  if (request_.write_tables) {
+    counts_table_.emplace(CountsTable());
+    cooccurrence_table_.emplace(CooccurrenceTable());
+  }
+  places_.emplace(request_.write_tables,
+                  !with_passages_  ? TPassagesKept::kNone
+                  : one_file_mode_ ? TPassagesKept::kOccurrencesInContext
+                                   : TPassagesKept::kPlacesInText,
+                  request_.grouping);
+  keep_texts_ = counts_table_ || with_passages_;
+  with_cooccurrence_ = request_.write_tables ||
+                       (one_file_mode_ && report_template_->Holds(kCooccurrencePlaceholder));
+  for (const TTagInfo& tag : tag_set_) {
     if (IsSkippedTag(tag)) continue;
-    cooccurrence.names.push_back(tag.Name);
-    cooccurrence.colors.push_back(tag.Color);
+    cooccurrence_.names.push_back(tag.Name);
+    cooccurrence_.colors.push_back(tag.Color);
   }
-  cooccurrence.passages.resize(cooccurrence.names.size());
-  cooccurrence.matrix = TCooccurrenceMatrix(cooccurrence.names.size());
+  cooccurrence_.passages.resize(cooccurrence_.names.size());
+  cooccurrence_.matrix = TCooccurrenceMatrix(cooccurrence_.names.size());
+}
 
-  // Workers read and count the files; reports, tables, warnings and progress follow in list
-  // order on this thread, exactly as one file after the other.
-  TStatArrayArray all_stats;
-  TPooledPassages pooled(request.grouping.letter_case);
-  // Leaves the batch uncommitted: its temporaries go with it.
-  auto stop_if_cancelled = [&host, &summary] {
-    if (host.CancelRequested()) throw ERunCancelled(summary.reports.size());
-  };
-  std::vector<std::string> file_names;
-  ProcessInOrder<TFileOutcome>(
-      ticked.size(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
-      [&](size_t index) {
-        // The file's whole text, as its list's JoinedText would give it, converted once for
-        // all tags.
-        TNarrowTextFile file = ReadNarrowJoinedText(ticked[index]->path);
-        TFileOutcome outcome;
-        try {
-          TScannedText scanned = scanner.ScanWithMarkerHits(file.text);
-          outcome.stats =
-              CountTagsInSpans(file.text, tag_set, scanned.spans, one_file_mode, request.grouping);
-          outcome.problems = FileProblems(marker_check, shown_names[index], file, tag_set, scanned);
-          if (with_cooccurrence) {
-            outcome.cooccurrence =
-                CountCooccurrence(StripMarkers(file.text, tag_set, scanned), tag_set);
-          }
-          if (keep_texts) outcome.spans = std::move(scanned.spans);
-        } catch (const ETagSearchError& error) {
-          outcome.count_error =
-              std::make_exception_ptr(error.InFile(ticked[index]->path, file.text));
-        } catch (...) {
-          outcome.count_error = std::current_exception();
-        }
-        if (reports_on_workers && !outcome.count_error) {
-          try {
-            const TFileAdditions own(additions, run_problems, outcome.problems, file.read_as);
-            outcome.report =
-                RenderFileReport(outcome.stats, report_template, reports[index], own.additions);
-          } catch (...) {
-            outcome.report_error = std::current_exception();
-          }
-          // The distinct passages were for the report alone: they are freed here, on the
-          // thread that made them, whose allocator then has their memory at hand for the next
-          // file, instead of on the consumer's thread.
-          for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
-        }
-        outcome.warnings = std::move(file.warnings);
-        outcome.read_as = std::move(file.read_as);
-        if (keep_texts) {
-          outcome.text = std::move(file.text);
-          outcome.lone_line_ends = std::move(file.lone_line_ends);
-        }
-        return outcome;
-      },
-      [&](size_t index, TFileOutcome&& outcome) {
-        stop_if_cancelled();
-        const TFileItem& item = *ticked[index];
-        for (const TextReadWarning& warning : outcome.warnings) {
-          host.Warn(item.path, warning.Message());
-        }
-        if (outcome.count_error) std::rethrow_exception(outcome.count_error);
-        TStatArray& stats = outcome.stats;
-        for (const TStatInfo& stat : stats) summary.passages_found += stat.Freq;
-        if (outcome.problems.marker_problems > 0) {
-          summary.marker_problems += outcome.problems.marker_problems;
-          ++summary.files_with_marker_problems;
-        }
-        ++summary.files_counted;
-        const std::string& file_name = shown_names[index];
-        if (counts_table) AddCountsRecords(*counts_table, stats, file_name);
-        if (keep_texts) {
-          places.AddFile(outcome.text, outcome.lone_line_ends, tag_set, outcome.spans, file_name);
-        }
-        if (with_cooccurrence) {
-          if (cooccurrence_table) {
-            AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, outcome.cooccurrence,
-                                   file_name);
-          }
-          cooccurrence.matrix += outcome.cooccurrence;
-          for (size_t tag = 0; tag < stats.size(); ++tag)
-            cooccurrence.passages[tag] += stats[tag].Freq;
-        }
-        if (one_file_mode) {
-          if (outcome.problems.marker_problems > 0 || !outcome.problems.read_notes.empty()) {
-            run_problems.files.push_back(std::move(outcome.problems));
-          }
-          if (!outcome.read_as.empty())
-            provenance.files_read_as.emplace_back(file_name, outcome.read_as);
-          file_names.push_back(file_name);
-          pooled.AddFile(stats);
-          // The combined report shows each file's Count and Freq only; its distinct texts
-          // are in the pool.
-          for (TStatInfo& stat : stats) stat.Distinct = TFrequencyList();
-          all_stats.push_back(std::move(stats));
-        } else {
-          if (with_passages) {
-            passages = places.TakeTagPassages(stats, DistinctLists(stats));
-            text_with_passages = {outcome.text, places.TakeHighlights(DistinctLists(stats))};
-          }
-          places.ForgetOccurrences();
-          if (with_passages) {
-            const TFileAdditions own(additions, run_problems, outcome.problems, outcome.read_as);
-            outcome.report =
-                RenderFileReport(stats, report_template, reports[index], own.additions);
-          }
-          if (outcome.report_error) std::rethrow_exception(outcome.report_error);
-          if (outcome.report) {
-            batch.Add(std::move(*outcome.report));
-            batch_reports.push_back(reports[index]);
-            if (batch.file_count() >= kBatchFiles || batch.byte_count() >= kBatchBytes) {
-              // A cancel pressed while this file was handled still keeps the batch out.
-              stop_if_cancelled();
-              CommitOutputs(batch, batch_reports, summary);
-            }
-          }
-        }
-        host.Progress(static_cast<int>(index) + 1, files_ticked);
-      });
-  stop_if_cancelled();
-  if (one_file_mode) {
-    pooled.CountTotals();
-    if (with_passages && !all_stats.empty()) {
-      std::vector<const TFrequencyList*> distinct;
-      for (size_t tag = 0; tag < pooled.tag_count(); ++tag)
-        distinct.push_back(&pooled.Totals(tag).Distinct);
-      passages = places.TakeTagPassages(all_stats.front(), distinct);
+TFileOutcome TCodingRun::Produce(size_t index) const {
+  // The file's whole text, as its list's JoinedText would give it, converted once for all
+  // tags and scanned once for all of them.
+  TNarrowTextFile file = ReadNarrowJoinedText(ticked_[index]->path);
+  TFileOutcome outcome;
+  try {
+    TScannedText scanned = scanner_.ScanWithMarkerHits(file.text);
+    outcome.stats =
+        CountTagsInSpans(file.text, tag_set_, scanned.spans, one_file_mode_, request_.grouping);
+    outcome.problems = FileProblems(*marker_check_, shown_names_[index], file, tag_set_, scanned,
+                                    outcome.first_problems);
+    if (with_cooccurrence_) {
+      outcome.cooccurrence =
+          CountCooccurrence(StripMarkers(file.text, tag_set_, scanned), tag_set_);
     }
-    TReportAdditions combined_additions = additions;
-    combined_additions.cooccurrence = &cooccurrence;
-    if (std::optional<TAtomicFile> report = RenderCombinedReport(
-            all_stats, pooled, file_names, report_template, combined_report, combined_additions)) {
-      batch.Add(std::move(*report));
-      batch_reports.push_back(combined_report);
+    if (keep_texts_) outcome.spans = std::move(scanned.spans);
+  } catch (const ETagSearchError& error) {
+    outcome.count_error = std::make_exception_ptr(error.InFile(ticked_[index]->path, file.text));
+  } catch (...) {
+    outcome.count_error = std::current_exception();
+  }
+  if (reports_on_workers_ && !outcome.count_error) {
+    try {
+      const TFileAdditions own(additions_, run_problems_, outcome.problems, file.read_as);
+      outcome.report =
+          RenderFileReport(outcome.stats, *report_template_, reports_[index], own.additions);
+    } catch (...) {
+      outcome.report_error = std::current_exception();
+    }
+    // The distinct passages were for the report alone: they are freed here, on the thread
+    // that made them, whose allocator then has their memory at hand for the next file,
+    // instead of on the consumer's thread.
+    for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
+  }
+  outcome.warnings = std::move(file.warnings);
+  outcome.read_as = std::move(file.read_as);
+  if (keep_texts_) {
+    outcome.text = std::move(file.text);
+    outcome.lone_line_ends = std::move(file.lone_line_ends);
+  }
+  return outcome;
+}
+
+void TCodingRun::Consume(size_t index, TFileOutcome&& outcome) {
+  StopIfCancelled();
+  const TFileItem& item = *ticked_[index];
+  for (const TextReadWarning& warning : outcome.warnings) host_.Warn(item.path, warning.Message());
+  if (outcome.count_error) std::rethrow_exception(outcome.count_error);
+  const TStatArray& stats = outcome.stats;
+  for (const TStatInfo& stat : stats) summary_.passages_found += stat.Freq;
+  if (outcome.problems.marker_problems > 0) {
+    summary_.marker_problems += outcome.problems.marker_problems;
+    ++summary_.files_with_marker_problems;
+    // Named in the summary by the file's path, not by its name in the reports.
+    for (TCheckProblem& problem : outcome.first_problems) problem.path = item.path;
+    summary_.file_problems.push_back(
+        {item.path, outcome.problems.marker_problems, std::move(outcome.first_problems)});
+  }
+  ++summary_.files_counted;
+  const std::string& file_name = shown_names_[index];
+  if (counts_table_) AddCountsRecords(*counts_table_, stats, file_name);
+  if (keep_texts_) {
+    places_->AddFile(outcome.text, outcome.lone_line_ends, tag_set_, outcome.spans, file_name);
+  }
+  if (with_cooccurrence_) {
+    if (cooccurrence_table_) {
+      AddCooccurrenceRecords(*cooccurrence_table_, cooccurrence_.names, outcome.cooccurrence,
+                             file_name);
+    }
+    cooccurrence_.matrix += outcome.cooccurrence;
+    for (size_t tag = 0; tag < stats.size(); ++tag) cooccurrence_.passages[tag] += stats[tag].Freq;
+  }
+  if (one_file_mode_) {
+    ConsumeForCombinedReport(outcome, file_name);
+  } else {
+    ConsumeForFileReport(index, outcome);
+  }
+  host_.Progress(static_cast<int>(index) + 1, static_cast<int>(ticked_.size()));
+}
+
+void TCodingRun::ConsumeForCombinedReport(TFileOutcome& outcome, const std::string& file_name) {
+  if (outcome.problems.marker_problems > 0 || !outcome.problems.read_notes.empty()) {
+    run_problems_.files.push_back(std::move(outcome.problems));
+  }
+  if (!outcome.read_as.empty()) provenance_.files_read_as.emplace_back(file_name, outcome.read_as);
+  file_names_.push_back(file_name);
+  pooled_.AddFile(outcome.stats);
+  // The combined report shows each file's Count and Freq only; its distinct texts are in the
+  // pool.
+  for (TStatInfo& stat : outcome.stats) stat.Distinct = TFrequencyList();
+  all_stats_.push_back(std::move(outcome.stats));
+}
+
+void TCodingRun::ConsumeForFileReport(size_t index, TFileOutcome& outcome) {
+  const TStatArray& stats = outcome.stats;
+  if (with_passages_) {
+    passages_ = places_->TakeTagPassages(stats, DistinctLists(stats));
+    text_with_passages_ = {outcome.text, places_->TakeHighlights(DistinctLists(stats))};
+  }
+  places_->ForgetOccurrences();
+  if (with_passages_) {
+    const TFileAdditions own(additions_, run_problems_, outcome.problems, outcome.read_as);
+    outcome.report = RenderFileReport(stats, *report_template_, reports_[index], own.additions);
+  }
+  if (outcome.report_error) std::rethrow_exception(outcome.report_error);
+  if (!outcome.report) return;
+  batch_.Add(std::move(*outcome.report));
+  batch_reports_.push_back(reports_[index]);
+  if (batch_.file_count() >= kBatchFiles || batch_.byte_count() >= kBatchBytes) {
+    // A cancel pressed while this file was handled still keeps the batch out.
+    StopIfCancelled();
+    CommitOutputs(batch_, batch_reports_, summary_);
+  }
+}
+
+TRunSummary TCodingRun::Finish() {
+  StopIfCancelled();
+  if (one_file_mode_) {
+    // Every tag's totals are counted before the report is written.
+    pooled_.CountTotals();
+    if (with_passages_ && !all_stats_.empty()) {
+      std::vector<const TFrequencyList*> distinct;
+      for (size_t tag = 0; tag < pooled_.tag_count(); ++tag)
+        distinct.push_back(&pooled_.Totals(tag).Distinct);
+      passages_ = places_->TakeTagPassages(all_stats_.front(), distinct);
+    }
+    TReportAdditions combined_additions = additions_;
+    combined_additions.cooccurrence = &cooccurrence_;
+    if (std::optional<TAtomicFile> report =
+            RenderCombinedReport(all_stats_, pooled_, file_names_, *report_template_,
+                                 combined_report_, combined_additions)) {
+      batch_.Add(std::move(*report));
+      batch_reports_.push_back(combined_report_);
     }
   }
-  if (counts_table) {
-    AddCooccurrenceRecords(*cooccurrence_table, cooccurrence.names, cooccurrence.matrix, "*");
+  if (counts_table_) {
+    AddCooccurrenceRecords(*cooccurrence_table_, cooccurrence_.names, cooccurrence_.matrix, "*");
     for (const auto& [path, bytes] :
-         {std::pair{&counts_table_path, &counts_table->bytes()},
-          std::pair{&passages_table_path, &places.table().bytes()},
-          std::pair{&cooccurrence_table_path, &cooccurrence_table->bytes()}}) {
+         {std::pair{&counts_table_path_, &counts_table_->bytes()},
+          std::pair{&passages_table_path_, &places_->table().bytes()},
+          std::pair{&cooccurrence_table_path_, &cooccurrence_table_->bytes()}}) {
       TAtomicFile table(*path);
       table.Append(*bytes);
-      batch.Add(std::move(table));
+      batch_.Add(std::move(table));
     }
-    summary.tables = {counts_table_path, passages_table_path, cooccurrence_table_path};
+    summary_.tables = {counts_table_path_, passages_table_path_, cooccurrence_table_path_};
   }
-  stop_if_cancelled();
-  CommitOutputs(batch, batch_reports, summary);
+  StopIfCancelled();
+  CommitOutputs(batch_, batch_reports_, summary_);
 
-  const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
-  summary.time_message = FormatElapsedMessage(elapsed);
-  host.ShowInformation(summary.time_message);
-  host.ShellOpen(one_file_mode ? combined_report : request.corpus_folder);
-  return summary;
+  const auto elapsed = static_cast<int32_t>(host_.TickCount() - start_);
+  summary_.time_message = FormatElapsedMessage(elapsed);
+  host_.ShowInformation(summary_.time_message);
+  host_.ShellOpen(one_file_mode_ ? combined_report_ : request_.corpus_folder);
+  return std::move(summary_);
+}
+
+}  // namespace
+
+TRunTagSet ReadRunTagSet(const std::filesystem::path& path) {
+  return {path, CheckTagSet(TIniFile(path))};
+}
+
+TRunSummary RunCoding(const TCodingRunRequest& request, const TRunTagSet& tag_set,
+                      TCodingRunHost& host) {
+  TCodingRun run(request, tag_set, host);
+  // Workers read and count the files; reports, tables, warnings and progress follow in list
+  // order on this thread, exactly as one file after the other.
+  ProcessInOrder<TFileOutcome>(
+      run.files_ticked(), request.jobs > 0 ? request.jobs : DefaultJobCount(),
+      [&run](size_t index) { return run.Produce(index); },
+      [&run](size_t index, TFileOutcome&& outcome) { run.Consume(index, std::move(outcome)); });
+  return run.Finish();
 }
 
 std::string FormatElapsedMessage(int32_t milliseconds) {

@@ -1,6 +1,7 @@
-// The coding run behind "Count Now!": reads the tag set afresh, extracts and counts every
-// tag's passages in every ticked file, writes the reports, shows the time and opens the
-// result. Front ends (the window, the command line) supply the request and a host.
+// The coding run behind "Count Now!": extracts and counts every tag's passages in every
+// ticked file with the tag set its front end read, writes the reports, shows the time and
+// opens the result. Front ends (the window, the command line) supply the tag set, the
+// request and a host.
 #ifndef FARROWDALE_RUN_CODING_RUN_H_
 #define FARROWDALE_RUN_CODING_RUN_H_
 
@@ -11,18 +12,30 @@
 #include <vector>
 
 #include "count/marker_check.h"
-#include "results/stat_info.h"
 #include "count/tag_scanner.h"
+#include "results/stat_info.h"
 #include "run/file_list.h"
 #include "tagset/tag_set.h"
+#include "tagset/tag_set_check.h"
 #include "text/error.h"
 #include "text/folder_lock.h"
 #include "text/passage_grouping.h"
 
 namespace farrowdale {
 
+// The tag set a run counts with, as one reading of its file gave it: the same reading feeds
+// the counts, the marker check and the window's flags, so they never describe two versions
+// of the file.
+struct TRunTagSet {
+  std::filesystem::path path;  // empty when no tag set was chosen
+  TTagSetCheck check;          // check.tags are the tags counted
+};
+
+// Reads and checks the tag set at path (no tags for an empty path). Throws the file-open
+// Error when the file cannot be read.
+TRunTagSet ReadRunTagSet(const std::filesystem::path& path);
+
 struct TCodingRunRequest {
-  std::filesystem::path tag_set_path;   // empty when no tag set was chosen
   std::vector<TFileItem> items;         // the file list, in list order
   bool one_file_mode = false;           // the one-file box is visible and ticked
   std::filesystem::path corpus_folder;  // the folder label's caption
@@ -52,6 +65,15 @@ struct TRunSummary {
   int64_t marker_problems = 0;
   bool tag_set_has_marker_problems = false;
   int files_with_marker_problems = 0;
+  // The problems themselves, as the marker check words them: the tag set's, and per text
+  // file with problems (in run order) how many it has and the first ones of them by place.
+  std::vector<TCheckProblem> tag_set_problems;
+  struct TFileCheckProblems {
+    std::filesystem::path path;
+    int64_t count = 0;
+    std::vector<TCheckProblem> first;  // the first few (five), as the reports list them
+  };
+  std::vector<TFileCheckProblems> file_problems;
 };
 
 // What the run needs from its front end.
@@ -97,26 +119,26 @@ class ERunCancelled : public Error {
                         " report(s) were written before it, no other report or table.") {}
 };
 
-// Runs the whole coding run and says what it did. tag_set is the window's tag table, refilled by
-// the run. Before any file is read, every report path is worked out and checked: a report that
-// would replace a listed text, that two texts would share, or whose path is a link, a folder or a
-// device stops the run with nothing written. A tag set without tags, a missing template and
-// each text read by a guess or cut short are told through host.Warn; the run goes on. Each
-// file's markers are checked on the text and the matches it was counted from, so the summary
-// holds what the marker check of the same tag set and files would find, without a second read.
-// The tag set's problems go to host.TagSetProblem first. A tag with an end marker and no
-// begin marker stops the run, and so, with request.strict, does any problem the marker check
-// finds in the tag set or the ticked texts (checked before anything is written).
-// Outputs are written as temporary files and committed together (TAtomicFileBatch) while the
-// run holds the lock of every folder it writes in (TFolderLock; the first 256 by name when
-// there are more; temporaries of killed runs there are removed first): the combined report with the
-// tables at the end of the run; in per-file mode the reports every 256 reports or 64 MiB, and the
-// last batch with the tables. Throws Error on failure (a tag set path that names no readable file
-// included), or ERunCancelled when the host cancels: then no time message is shown, nothing is
-// opened, and every output of the batch being written keeps its old content (its temporaries are
-// removed); only earlier batches of per-file reports stay written. A run killed mid-way leaves
-// the same, and its temporaries for the next run to remove.
-TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCodingRunHost& host);
+// Runs the whole coding run with tag_set and says what it did. Before any file is read, every
+// report path is worked out and checked: a report that would replace a listed text, that two texts
+// would share, or whose path is a link, a folder or a device stops the run with nothing written. A
+// tag set without tags, a missing template and each text read by a guess or cut short are told
+// through host.Warn; the run goes on. Each file's markers are checked on the text and the matches
+// it was counted from, so the summary holds what the marker check of the same tag set and files
+// would find, without a second read. The tag set's problems go to host.TagSetProblem first. A
+// colour that does not read (as LoadTagSet throws it) and a tag with an end marker and no begin
+// marker stop the run, and so, with request.strict, does any problem the marker check finds in the
+// tag set or the ticked texts (checked before anything is written). Outputs are written as
+// temporary files and committed together (TAtomicFileBatch) while the run holds the lock of every
+// folder it writes in (TFolderLock; the first 256 by name when there are more; temporaries of
+// killed runs there are removed first): the combined report with the tables at the end of the run;
+// in per-file mode the reports every 256 reports or 64 MiB, and the last batch with the tables.
+// Throws Error on failure, or ERunCancelled when the host cancels: then no time message is shown,
+// nothing is opened, and every output of the batch being written keeps its old content (its
+// temporaries are removed); only earlier batches of per-file reports stay written. A run killed
+// mid-way leaves the same, and its temporaries for the next run to remove.
+TRunSummary RunCoding(const TCodingRunRequest& request, const TRunTagSet& tag_set,
+                      TCodingRunHost& host);
 
 // One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
 // file's whole text already converted to narrow text. Passages are kept only in one-file

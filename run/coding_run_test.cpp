@@ -99,7 +99,7 @@ class CodingRunTest : public ::testing::Test {
     WriteFile(host_.program_folder / "result.tpl", "{@item}|{@hit}|{@table}");
     WriteFile(host_.program_folder / "resultEx.tpl", "{@table_header}|{@table}");
     WriteFile(root_ / "tags.ini", kTagSet);
-    request_.tag_set_path = root_ / "tags.ini";
+    tag_set_path_ = root_ / "tags.ini";
     request_.corpus_folder = corpus_;
   }
   void TearDown() override { fs::remove_all(root_); }
@@ -132,7 +132,14 @@ class CodingRunTest : public ::testing::Test {
   fs::path corpus_;
   FakeHost host_;
   TCodingRunRequest request_;
-  TTagArray tag_set_ = TTagArray(1);  // a stale table, refilled by every run
+  fs::path tag_set_path_;
+  TRunTagSet tag_set_;  // as the last run read it
+
+  // A run as a front end makes it: the tag set read once, then counted with.
+  TRunSummary Run() {
+    tag_set_ = ReadRunTagSet(tag_set_path_);
+    return RunCoding(request_, tag_set_, host_);
+  }
 };
 
 TEST_F(CodingRunTest, CountTagsInTextFillsOneRecordPerTagNotSkipped) {
@@ -232,15 +239,15 @@ TEST_F(CodingRunTest, PerFileRunWritesAReportBesideEachTickedFile) {
   AddItem("TWO.TXT", "nothing here");
   AddItem("three.txt", "<e>a</e>", false);
   host_.ticks = {1000, 1050};
-  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = Run();
   EXPECT_EQ(summary.files_counted, 2);
   EXPECT_EQ(summary.passages_found, 4);
   EXPECT_EQ(summary.reports,
             (std::vector<fs::path>{corpus_ / "one_result.htm", corpus_ / "TWO_result.htm"}));
   EXPECT_EQ(summary.time_message, "0.05 second(s) used.");
 
-  ASSERT_EQ(tag_set_.size(), 3u);
-  EXPECT_EQ(tag_set_[0].Name, "a");
+  ASSERT_EQ(tag_set_.check.tags.size(), 3u);
+  EXPECT_EQ(tag_set_.check.tags[0].Name, "a");
   const std::string one = ReadReport(corpus_ / "one_result.htm");
   EXPECT_EQ(one.substr(0, 8), "2|1|<tr>");
   EXPECT_NE(one.find("<td class=\"co\">2</td><td class=\"f\">4</td>"
@@ -261,7 +268,7 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
   AddItem("skipped.txt", "<e>a</e>", false);
   request_.one_file_mode = true;
   request_.corpus_folder = corpus_.string() + "/";
-  const TRunSummary summary = RunCoding(request_, tag_set_, host_);
+  const TRunSummary summary = Run();
   EXPECT_EQ(summary.files_counted, 2);
   EXPECT_EQ(summary.passages_found, 5);
   ASSERT_EQ(summary.reports.size(), 1u);
@@ -283,7 +290,7 @@ TEST_F(CodingRunTest, OneFileRunWritesTheCombinedReportAndOpensIt) {
 
 TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALink) {
   AddItem("one.txt", "x <e>a</e>\r\n <e>b</e> <f>c</f>");
-  RunCoding(request_, tag_set_, host_);
+  Run();
   EXPECT_FALSE(fs::exists(corpus_ / "result_counts.csv"));
   EXPECT_FALSE(fs::exists(corpus_ / "result_passages.csv"));
 
@@ -291,7 +298,7 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALin
   request_.write_tables = true;
   for (const bool one_file : {false, true}) {
     request_.one_file_mode = one_file;
-    RunCoding(request_, tag_set_, host_);
+    Run();
     EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"),
               "\xEF\xBB\xBFtag,file,passages,distinct passages\r\n"
               "a,one.txt,2,2\r\nb,one.txt,1,1\r\n");
@@ -306,7 +313,7 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALin
   fs::remove(corpus_ / "result_passages.csv");
   WriteFile(root_ / "elsewhere.csv", "not ours");
   fs::create_symlink(root_ / "elsewhere.csv", corpus_ / "result_passages.csv");
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(ReadBytes(root_ / "elsewhere.csv"), "not ours");
   EXPECT_TRUE(fs::is_symlink(corpus_ / "result_passages.csv"));
   EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
@@ -314,7 +321,7 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALin
   // So does a listed file named like a table.
   fs::remove(corpus_ / "result_passages.csv");
   AddItem("result_counts.csv", "my own counts");
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "result_counts.csv"), "my own counts");
 }
 
@@ -323,7 +330,7 @@ TEST_F(CodingRunTest, TablesAreWrittenOnlyWhenAskedAndNeverOverAListedFileOrALin
 TEST_F(CodingRunTest, PassagesInTheTableKeepTheirLineEnds) {
   AddItem("one.txt", "<e>a\rb</e>\n<e>c\nd\r\ne</e>\r<f>\rf\r</f>");
   request_.write_tables = true;
-  RunCoding(request_, tag_set_, host_);
+  Run();
   EXPECT_EQ(ReadBytes(corpus_ / "result_passages.csv"),
             "\xEF\xBB\xBFtag,file,line,column,passage\r\n"
             "a,one.txt,1,4,\"a\rb\"\r\na,one.txt,3,4,\"c\nd\r\ne\"\r\nb,one.txt,7,1,f\r\n");
@@ -368,13 +375,13 @@ class ReportSectionsTest : public CodingRunTest {
 };
 
 TEST_F(ReportSectionsTest, PerFileReportsShowChartPassagesInContextAndProvenance) {
-  RunCoding(request_, tag_set_, host_);
+  Run();
   ExpectGolden(ReadReport(corpus_ / "one_result.htm"), root_, "sections_one_result.txt");
 }
 
 TEST_F(ReportSectionsTest, CombinedReportShowsChartsPassagesOverAllFilesAndProvenance) {
   request_.one_file_mode = true;
-  RunCoding(request_, tag_set_, host_);
+  Run();
   ExpectGolden(ReadReport(corpus_ / "result.htm"), root_, "sections_result.txt");
 }
 
@@ -384,7 +391,7 @@ TEST_F(ReportSectionsTest, PastTenOccurrencesOfAPassageTheRestAreCounted) {
   for (int i = 0; i < 60; ++i) many += "<e>x</e>\r\n";
   AddItem("many.txt", many);
   request_.one_file_mode = true;
-  RunCoding(request_, tag_set_, host_);
+  Run();
   const std::string report = ReadReport(corpus_ / "result.htm");
   EXPECT_NE(report.find("many.txt:10:4<"), std::string::npos);
   EXPECT_EQ(report.find("many.txt:11:4<"), std::string::npos);
@@ -395,7 +402,7 @@ TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
   AddItem("three.txt", "<e>a</e>");
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   // The reports of a run take their place together, or not at all.
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_FALSE(fs::exists(corpus_ / "three_result.htm"));
@@ -404,14 +411,14 @@ TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
 
   // One-file mode: no combined report at all.
   request_.one_file_mode = true;
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
 
   // A malformed colour stops the run before any file is read.
   WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\ncolor=GG0000\r\n");
   request_.one_file_mode = false;
   try {
-    RunCoding(request_, tag_set_, host_);
+    Run();
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(error.what(), "Tag \"a\" in " + (root_ / "tags.ini").string() +
@@ -426,7 +433,7 @@ TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
             "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emo]\r\nbegin=[EMO\r\nend=x\r\n");
   request_.items.clear();
   try {
-    RunCoding(request_, tag_set_, host_);
+    Run();
     FAIL() << "no error";
   } catch (const EPatternError& error) {
     EXPECT_EQ(error.what(), "Tag \"emo\" in " + (root_ / "tags.ini").string() +
@@ -440,7 +447,7 @@ TEST_F(CodingRunTest, FailureStopsTheRunWritesNothingAndShowsNothing) {
   WriteFile(root_ / "tags.ini",
             "[ok]\r\nbegin=<e>\r\nend=</e>\r\n[emotion]\r\nbegn=<e>\r\nend=</e>\r\n");
   try {
-    RunCoding(request_, tag_set_, host_);
+    Run();
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(error.what(), "Tag \"emotion\" in " + (root_ / "tags.ini").string() +
@@ -466,7 +473,7 @@ TEST_F(CodingRunTest, AFailureLeavesEveryPreviousReportAsItWas) {
   for (const int jobs : {1, 4}) {
     request_.jobs = jobs;
     host_.progress.clear();
-    EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+    EXPECT_THROW(Run(), Error);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(corpus_)) {
       names.push_back(entry.path().filename().string());
@@ -484,7 +491,7 @@ TEST_F(CodingRunTest, PerFileReportsCommitInBoundedBatches) {
   for (int i = 0; i < 300; ++i) {
     AddItem("t" + std::to_string(1000 + i) + ".txt", i == 280 ? "" : "<e>t</e>");
   }
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   size_t reports = 0;
   for (const auto& entry : fs::directory_iterator(corpus_)) {
     const std::string name = entry.path().filename().string();
@@ -504,7 +511,7 @@ TEST_F(CodingRunTest, ASecondRunWaitsForTheFolderOrStops) {
   std::optional<TFolderLock> other(std::in_place, corpus_, EFolderWait::kWait, [] {});
   request_.folder_wait = EFolderWait::kDoNotWait;
   try {
-    RunCoding(request_, tag_set_, host_);
+    Run();
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(error.what(), "Another run is writing in " + corpus_.string() + ".");
@@ -519,7 +526,7 @@ TEST_F(CodingRunTest, ASecondRunWaitsForTheFolderOrStops) {
       other.reset();
     });
   };
-  RunCoding(request_, tag_set_, host_);
+  Run();
   releaser.join();
   EXPECT_EQ(host_.statuses,
             std::vector<std::string>{"waiting for another run writing in " + corpus_.string()});
@@ -541,7 +548,7 @@ TEST_F(CodingRunTest, CancelLeavesEveryEarlierOutputAsItWas) {
         request_.jobs = jobs;
         host_.progress.clear();
         host_.cancel_after_files = cancel_after;
-        EXPECT_THROW(RunCoding(request_, tag_set_, host_), ERunCancelled);
+        EXPECT_THROW(Run(), ERunCancelled);
         EXPECT_EQ(host_.progress.size(), static_cast<size_t>(cancel_after));
         size_t files = 0;
         for ([[maybe_unused]] const auto& entry : fs::directory_iterator(corpus_)) ++files;
@@ -560,7 +567,7 @@ TEST_F(CodingRunTest, CancelAfterABatchKeepsThatBatchOnlyAndSaysSo) {
   for (int i = 0; i < 300; ++i) AddItem("t" + std::to_string(1000 + i) + ".txt", "<e>t</e>");
   host_.cancel_after_files = 270;
   try {
-    RunCoding(request_, tag_set_, host_);
+    Run();
     FAIL() << "not cancelled";
   } catch (const ERunCancelled& cancelled) {
     EXPECT_STREQ(cancelled.what(),
@@ -579,17 +586,17 @@ TEST_F(CodingRunTest, CancelAfterABatchKeepsThatBatchOnlyAndSaysSo) {
 TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
   AddItem("one.txt", "<e>a</e>");
   AddItem("missing.txt", "");
-  request_.tag_set_path.clear();
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  tag_set_path_.clear();
+  EXPECT_THROW(Run(), Error);
 
   EXPECT_EQ(host_.warnings, (std::vector<std::pair<fs::path, std::string>>{
                                 {"", "no tag set chosen; nothing is counted"}}));
   request_.items.pop_back();
   host_.warnings.clear();
   WriteFile(root_ / "empty.ini", "; no tags yet\r\n[-]\r\n");
-  request_.tag_set_path = root_ / "empty.ini";
-  RunCoding(request_, tag_set_, host_);
-  EXPECT_EQ(tag_set_.size(), 1u);
+  tag_set_path_ = root_ / "empty.ini";
+  Run();
+  EXPECT_EQ(tag_set_.check.tags.size(), 1u);
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
   EXPECT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.opened, std::vector<fs::path>{corpus_});
@@ -598,8 +605,8 @@ TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
                 {root_ / "empty.ini", "the tag set has no tags; nothing is counted"}}));
 
   // A path that names no file is a mistake, not an empty tag set.
-  request_.tag_set_path = root_ / "absent.ini";
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  tag_set_path_ = root_ / "absent.ini";
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(host_.messages.size(), 1u);
 }
 
@@ -609,8 +616,9 @@ TEST_F(CodingRunTest, EmptyTagSetStillLoadsEveryTickedFileAndSaysSo) {
 TEST_F(CodingRunTest, CheckNotesATagExactlyWhenAFoldingOptionChangesItsCount) {
   SetSystemCodePage("UTF-8");
   WriteFile(root_ / "tags.ini", "[a]\r\nbegin=<e>\r\nend=</e>\r\n");
-  LoadTagSet(TIniFile(root_ / "tags.ini"), tag_set_);
-  const TTagScanner scanner(tag_set_, root_ / "tags.ini");
+  TTagArray tags;
+  LoadTagSet(TIniFile(root_ / "tags.ini"), tags);
+  const TTagScanner scanner(tags, root_ / "tags.ini");
   const std::vector<std::string> pieces = {"a", "A", "\xC3\xB6", "\xC3\x96", " ", "  ", "\r\n"};
   std::mt19937 rng(19);
   int notes_seen = 0;
@@ -625,7 +633,7 @@ TEST_F(CodingRunTest, CheckNotesATagExactlyWhenAFoldingOptionChangesItsCount) {
     const TCheckResult check = CheckCoding(root_ / "tags.ini", {corpus_ / "a.txt"});
     ASSERT_TRUE(check.problems.empty());
     const auto count = [&](TPassageGrouping grouping) {
-      return CountTagsInText(text, tag_set_, scanner, false, grouping).at(0).Count;
+      return CountTagsInText(text, tags, scanner, false, grouping).at(0).Count;
     };
     const int32_t plain = count({});
     const auto noted = [&](const char* option) {
@@ -653,7 +661,7 @@ TEST_F(CodingRunTest, ElapsedTimeMessage) {
   EXPECT_EQ(FormatElapsedMessage(-1500), "-1.5 second(s) used.");
   // The tick count wraps; the difference is taken in 32 bits.
   host_.ticks = {0xFFFFFFF0u, 0x10u};
-  RunCoding(request_, tag_set_, host_);
+  Run();
   EXPECT_EQ(host_.messages, std::vector<std::string>{"0.032 second(s) used."});
 }
 
@@ -668,7 +676,7 @@ TEST_F(CodingRunTest, NoReportReplacesAListedFile) {
   // A listed file that bears another file's report name stops the run untouched.
   AddItem("notes.md", "<e>a</e>");
   AddItem("notes.md_result.htm", "my own notes");
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "notes.md_result.htm"), "my own notes");
 
   // So does a link to a listed file.
@@ -676,16 +684,67 @@ TEST_F(CodingRunTest, NoReportReplacesAListedFile) {
   AddItem("text.txt", "the text");
   AddItem("other.md", "<e>a</e>");
   fs::create_hard_link(corpus_ / "text.txt", corpus_ / "other.md_result.htm");
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "text.txt"), "the text");
 
   // And the combined report's name.
   request_.items.clear();
   AddItem("result.htm", "<e>a</e>");
   request_.one_file_mode = true;
-  EXPECT_THROW(RunCoding(request_, tag_set_, host_), Error);
+  EXPECT_THROW(Run(), Error);
   EXPECT_EQ(ReadBytes(corpus_ / "result.htm"), "<e>a</e>");
   EXPECT_TRUE(host_.opened.empty());
+}
+
+}  // namespace
+}  // namespace farrowdale
+
+namespace farrowdale {
+namespace {
+
+// The summary carries the problems the marker check of the same tag set and texts lists,
+// worded alike, so a front end can show them without checking again: random texts with
+// stray, nested and unclosed markers of two tags, on two workers.
+TEST_F(CodingRunTest, SummaryCarriesTheProblemsTheMarkerCheckFinds) {
+  WriteFile(root_ / "tags.ini", std::string(kTagSet) + "[c]\r\nend=</g>\r\nbegin=<g>\r\n");
+  const std::vector<std::string> pieces = {"<e>", "</e>", "<f>", "</f>", "x", "\r\n", " "};
+  std::mt19937 rng(5);
+  std::vector<fs::path> files;
+  for (int f = 0; f < 12; ++f) {
+    std::string text;
+    for (size_t n = rng() % 40; n > 0; --n) text += pieces[rng() % pieces.size()];
+    // Named so that list order is the check's order by path.
+    const std::string name = "t" + std::to_string(10 + f) + ".txt";
+    AddItem(name, text + "\r\n");
+    files.push_back(corpus_ / name);
+  }
+  request_.jobs = 2;
+  const TRunSummary summary = Run();
+
+  TCheckOptions all;
+  all.lines_per_group = kAllLines;
+  const TCheckResult check = CheckCoding(tag_set_path_, files, ReadFileForCheck, all);
+  std::vector<TRunSummary::TFileCheckProblems> expected;
+  for (const TCheckProblem& problem : check.problems) {
+    if (problem.kind == ECheckKind::kTagSet) continue;
+    if (expected.empty() || expected.back().path != problem.path) {
+      expected.push_back({problem.path, 0, {}});
+    }
+    ++expected.back().count;
+    if (expected.back().first.size() < 5) expected.back().first.push_back(problem);
+  }
+  ASSERT_FALSE(expected.empty());
+  ASSERT_EQ(summary.file_problems.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(summary.file_problems[i].path, expected[i].path);
+    EXPECT_EQ(summary.file_problems[i].count, expected[i].count);
+    ASSERT_EQ(summary.file_problems[i].first.size(), expected[i].first.size());
+    for (size_t k = 0; k < expected[i].first.size(); ++k) {
+      EXPECT_EQ(FormatCheckProblem(summary.file_problems[i].first[k]),
+                FormatCheckProblem(expected[i].first[k]));
+    }
+  }
+  EXPECT_EQ(summary.marker_problems, check.problem_count);
 }
 
 }  // namespace

@@ -153,6 +153,10 @@ class TTagSetChecker {
   TTagSetCheck Run() {
     LoadTagSet(ini_, result_.tags, [&](size_t index, const Error& error) {
       bad_colors_.emplace_back(index, error.what());
+      const TTagInfo& tag = result_.tags[index];
+      if (!result_.load_error) {
+        result_.load_error = TagErrorMessage(tag, ini_.Path(), "color", tag.Color, error.what());
+      }
     });
     CheckSectionList();
     const size_t read = std::min(result_.tags.size(), places_.size());
@@ -411,6 +415,7 @@ TTagSetCheck CheckTagSet(const TIniFile& ini) {
   } catch (const Error& error) {
     // Nothing else can be said of a file that cannot be read.
     TTagSetCheck unread;
+    unread.load_error = error.what();
     unread.problems.push_back({1, 1, ECheckSeverity::kError,
                                std::string("the tag set file cannot be read: ") + error.what()});
     return unread;

@@ -33,6 +33,9 @@ struct TTagSetCheck {
   // with an end marker and no begin marker would count from the start of the text): the
   // message a run stops with, naming the first such tag and the tag set file.
   std::optional<std::string> run_stop;
+  // Set when LoadTagSet throws on this file (it cannot be read, or a colour does not read):
+  // the message it throws.
+  std::optional<std::string> load_error;
 };
 
 // Reads the tag set as a run does and lints it. A file without tags is one problem at line 1.
