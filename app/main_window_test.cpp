@@ -92,7 +92,7 @@ class Form1Test : public QObject {
  private:
   template <typename T>
   T* Child(const char* name) {
-    T* child = form_->findChild<T*>(QString::fromLatin1(name));
+    T* child = window_->findChild<T*>(QString::fromLatin1(name));
     if (child == nullptr) qFatal("no control %s", name);
     return child;
   }
@@ -113,7 +113,7 @@ class Form1Test : public QObject {
   std::unique_ptr<QTemporaryDir> settings_;
   std::unique_ptr<QTemporaryDir> temp_;
   std::unique_ptr<TFakePlatform> platform_;
-  std::unique_ptr<TMainWindow> form_;
+  std::unique_ptr<TMainWindow> window_;
 };
 
 void Form1Test::initTestCase() {
@@ -132,12 +132,12 @@ void Form1Test::init() {
   QVERIFY(temp_->isValid());
   platform_ = std::make_unique<TFakePlatform>();
   // The templates are copied beside every executable of the build, this test included.
-  platform_->program_folder = QCoreApplication::applicationDirPath().toStdString();
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  platform_->template_folder = QCoreApplication::applicationDirPath().toStdString();
+  window_ = std::make_unique<TMainWindow>(*platform_);
 }
 
 void Form1Test::cleanup() {
-  form_.reset();
+  window_.reset();
   platform_.reset();
   temp_.reset();
 }
@@ -192,14 +192,14 @@ void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
 }
 
 void Form1Test::ShowForm() {
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
 
 void Form1Test::StateAtStart() {
-  QCOMPARE(form_->windowTitle(), QString("Morrow Farrowdale 1.0"));
-  QVERIFY2(form_->minimumWidth() == 780 && form_->minimumHeight() >= 514,
-           qPrintable(QString("%1x%2").arg(form_->minimumWidth()).arg(form_->minimumHeight())));
+  QCOMPARE(window_->windowTitle(), QString("Morrow Farrowdale 1.0"));
+  QVERIFY2(window_->minimumWidth() == 780 && window_->minimumHeight() >= 514,
+           qPrintable(QString("%1x%2").arg(window_->minimumWidth()).arg(window_->minimumHeight())));
   auto* pc = Child<QTabWidget>("pc");
   QCOMPARE(pc->count(), 2);
   QCOMPARE(pc->currentWidget(), Child<QWidget>("tabSettings"));
@@ -239,11 +239,11 @@ void Form1Test::StateAtStart() {
   QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
   QCOMPARE(List()->count(), 0);
-  QCOMPARE(form_->CheckedCount(), 0);
+  QCOMPARE(window_->CheckedCount(), 0);
 
   // The chosen tag set is not shown in an error colour.
   const QColor label_color = Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText);
-  QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
+  QCOMPARE(label_color, window_->palette().color(QPalette::WindowText));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
   // Every control a click acts on says what the click does.
   for (const char* name :
@@ -280,12 +280,12 @@ void Form1Test::KeyboardAndMenus() {
       {"actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E)},
       {"actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D)}};
   for (const auto& [name, keys] : shortcuts) {
-    QCOMPARE(form_->findChild<QAction*>(name)->shortcut(), keys);
+    QCOMPARE(window_->findChild<QAction*>(name)->shortcut(), keys);
   }
-  QVERIFY(form_->findChild<QAction*>("actCheckMarkers") != nullptr);
+  QVERIFY(window_->findChild<QAction*>("actCheckMarkers") != nullptr);
 
   ShowForm();
-  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   QCOMPARE(QApplication::focusWidget(), Child<QWidget>("btnChoseText"));
   // Enter presses the focused button.
   platform_->folder_answers.push_back(MakeFolder("corpus", {"a.txt", "b.txt"}));
@@ -295,15 +295,15 @@ void Form1Test::KeyboardAndMenus() {
   QTest::keyClick(Child<QPushButton>("btnClearSel"), Qt::Key_Return);
   QCOMPARE(Ticks(), QList<bool>({false, false}));
   // The menu's commands are the buttons' commands.
-  form_->findChild<QAction*>("actAbout")->trigger();
+  window_->findChild<QAction*>("actAbout")->trigger();
   QCOMPARE(Child<QTabWidget>("pc")->currentWidget(), Child<QWidget>("About"));
-  form_->findChild<QAction*>("actQuit")->trigger();
-  QVERIFY(!form_->isVisible());
+  window_->findChild<QAction*>("actQuit")->trigger();
+  QVERIFY(!window_->isVisible());
 }
 
 void Form1Test::AnchorsMoveAndStretchControls() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));  // shows the one-file box
-  form_->resize(800, 560);
+  window_->resize(800, 560);
   ShowForm();
   const char* names[] = {"btnChoseText", "clbFileList", "plSettings", "edtFileFilter", "btnSelAll",
                          "btnOK",        "gbTagSet",    "cbxOneFile", "btnClearSel",   "Memo1",
@@ -314,7 +314,7 @@ void Form1Test::AnchorsMoveAndStretchControls() {
   Child<QTabWidget>("pc")->setCurrentIndex(0);
   std::map<std::string, QRect> before;
   for (const char* name : names) before[name] = Child<QWidget>(name)->geometry();
-  form_->resize(1000, 660);
+  window_->resize(1000, 660);
   QCoreApplication::processEvents();
   Child<QTabWidget>("pc")->setCurrentIndex(1);
   QCoreApplication::processEvents();
@@ -341,19 +341,19 @@ void Form1Test::AnchorsMoveAndStretchControls() {
 
   // From the smallest size up, the status line is whole and clear of every button.
   Child<QTabWidget>("pc")->setCurrentIndex(0);
-  form_->resize(form_->minimumSize());
+  window_->resize(window_->minimumSize());
   QCoreApplication::processEvents();
   auto* status = Child<QLabel>("lblFileInfo");
   const QString longest("99999 file(s) selected, 99999 file(s) in the list.");
   QVERIFY(status->fontMetrics().horizontalAdvance(longest) <= status->width());
-  const QRect status_rect(status->mapTo(form_.get(), QPoint(0, 0)), status->size());
+  const QRect status_rect(status->mapTo(window_.get(), QPoint(0, 0)), status->size());
   for (const char* name : {"btnSelAll", "btnClearSel", "btnOK", "btnFilter", "cbxTables"}) {
     auto* other = Child<QWidget>(name);
-    const QRect rect(other->mapTo(form_.get(), QPoint(0, 0)), other->size());
+    const QRect rect(other->mapTo(window_.get(), QPoint(0, 0)), other->size());
     QVERIFY2(!rect.intersects(status_rect), name);
   }
   QVERIFY(status_rect.bottom() <
-          Child<QWidget>("tabSettings")->mapTo(form_.get(), QPoint(0, 0)).y() +
+          Child<QWidget>("tabSettings")->mapTo(window_.get(), QPoint(0, 0)).y() +
               Child<QWidget>("tabSettings")->height());
   // The controls added around the old ones are not cut at the smallest size either.
   for (const char* name : {"btnSelTag", "btnEditTagSet", "btnCancelRun", "lblTagSetSubtitle"}) {
@@ -385,7 +385,7 @@ void Form1Test::FolderIntoEmptyList() {
   QCOMPARE(List()->item(1)->toolTip(), QString::fromStdString((folder / "b.txt").string()));
   QCOMPARE(Ticks(), QList<bool>({true, true, true}));
   QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 3);
+  QCOMPARE(window_->CheckedCount(), 3);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
   QVERIFY(Enabled("lblDir"));
   QVERIFY(Enabled("plSettings"));
@@ -462,10 +462,10 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   ChooseFolder(corpus);
   filter->setText("a");
   Click("btnFilter");
-  QVERIFY(form_->CheckedCount() > 0);
+  QVERIFY(window_->CheckedCount() > 0);
   QVERIFY(!Enabled("btnOK"));
-  QVERIFY(!form_->findChild<QAction*>("actCount")->isEnabled());
-  form_->findChild<QAction*>("actCount")->trigger();  // F5 does nothing either
+  QVERIFY(!window_->findChild<QAction*>("actCount")->isEnabled());
+  window_->findChild<QAction*>("actCount")->trigger();  // F5 does nothing either
   QVERIFY(platform_->summaries.empty());
 
   // Clear Selection, then a tag set: still nothing ticked; Select All enables it.
@@ -474,7 +474,7 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QVERIFY(!Enabled("btnOK"));
   Click("btnSelAll");
   QVERIFY(Enabled("btnOK"));
-  QVERIFY(form_->findChild<QAction*>("actCount")->isEnabled());
+  QVERIFY(window_->findChild<QAction*>("actCount")->isEnabled());
   Click("btnClearSel");
   QVERIFY(!Enabled("btnOK"));
   UserToggle(1);
@@ -523,7 +523,7 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QCOMPARE(List()->currentRow(), 1);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
   QCOMPARE(Ticks(), QList<bool>({true, false}));
-  QCOMPARE(form_->CheckedCount(), 1);
+  QCOMPARE(window_->CheckedCount(), 1);
 
   // The box is ticked but hidden: the run writes a report beside the one ticked file.
   ChooseTagSet(MakeTagSet());
@@ -590,7 +590,7 @@ void Form1Test::BadFilterChangesNoTick() {
                "Follows Nothing (pos 1))"});
   QCOMPARE(Ticks(), QList<bool>({true, false, true}));
   QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 2);
+  QCOMPARE(window_->CheckedCount(), 2);
   QVERIFY(Enabled("btnOK"));
   QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
 }
@@ -680,13 +680,13 @@ void Form1Test::SettingsAreRemembered() {
   Child<QCheckBox>("cbxSubFolders")->setChecked(true);
   Child<QAction>("actFoldSpace")->setChecked(true);
   Child<QAction>("actFoldCase")->setChecked(true);
-  form_->resize(900, 620);
-  form_->move(40, 30);
+  window_->resize(900, 620);
+  window_->move(40, 30);
   ShowForm();
-  QVERIFY(form_->close());
+  QVERIFY(window_->close());
 
   // The next session: the boxes and the tag set are back, the dialogs start where the user was.
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxSubFolders")->isChecked());
@@ -698,27 +698,27 @@ void Form1Test::SettingsAreRemembered() {
   platform_->folder_answers.push_back(std::nullopt);
   Click("btnChoseText");
   QCOMPARE(platform_->folder_calls.back().start, corpus);
-  form_->ShowAsLastTime();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  QCOMPARE(form_->size(), QSize(900, 620));
-  QVERIFY(!form_->isMaximized());
+  window_->ShowAsLastTime();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QCOMPARE(window_->size(), QSize(900, 620));
+  QVERIFY(!window_->isMaximized());
   // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path;
   // they replace the list remembered from the last session.
   MakeFolder("corpus/wave1", {"c.txt"});
   ChooseFolder(corpus, TListChoice::kReplace);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(2)->text(), QString("wave1/c.txt"));
-  form_->close();
+  window_->close();
 
   // A remembered tag set that has gone is forgotten without a word.
   fs::remove(tags);
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QVERIFY(Child<QLabel>("lbTagSetFile")->text().isEmpty());
   QVERIFY(platform_->errors.empty());
   // No geometry remembered: the window opens maximised.
   QSettings().remove("geometry");
-  form_->ShowAsLastTime();
-  QVERIFY(form_->windowState() & Qt::WindowMaximized);
+  window_->ShowAsLastTime();
+  QVERIFY(window_->windowState() & Qt::WindowMaximized);
 }
 
 void Form1Test::FileListIsRemembered() {
@@ -728,12 +728,12 @@ void Form1Test::FileListIsRemembered() {
   ChooseFolder(other, TListChoice::kAdd);
   ChooseTagSet(MakeTagSet());
   UserToggle(1);  // also shows the first folder again
-  form_.reset();
+  window_.reset();
 
   // b.txt stays unticked, the second folder's file keeps its full name, and the folder
   // label is where the user left it; c.txt has gone and is named once, then forgotten.
   fs::remove(corpus / "c.txt");
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(0)->text(), QString("a.txt"));
   QCOMPARE(List()->item(2)->text(), QString::fromStdString((other / "x.txt").string()));
@@ -743,7 +743,7 @@ void Form1Test::FileListIsRemembered() {
   QVERIFY(Enabled("btnOK"));
   QCOMPARE(platform_->messages.size(), size_t{1});
   QVERIFY(platform_->messages[0].find((corpus / "c.txt").string()) != std::string::npos);
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QCOMPARE(platform_->messages.size(), size_t{1});
   QCOMPARE(List()->count(), 3);
 }
@@ -786,7 +786,7 @@ void Form1Test::RunSummaryAndItsButtons() {
   bool enabled_during_summary = false;
   int progress = -1;
   platform_->on_message = [&] {
-    enabled_during_summary = form_->isEnabled();
+    enabled_during_summary = window_->isEnabled();
     progress = Child<QProgressBar>("pbRun")->value();
   };
   platform_->summary_answers.push_back(TSummaryAction::kOpenReport);
@@ -808,7 +808,7 @@ void Form1Test::RunSummaryAndItsButtons() {
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   QCOMPARE(platform_->opened, std::vector<fs::path>{folder / "result.htm"});
   QVERIFY(fs::file_size(folder / "result.htm") > 100);
-  QCOMPARE(form_->TagSet().size(), size_t{2});
+  QCOMPARE(window_->TagSet().size(), size_t{2});
   // Nothing the run reads is changed by it.
   QCOMPARE(Ticks(), QList<bool>({true, true}));
   QVERIFY(Enabled("btnOK"));
@@ -842,8 +842,8 @@ void Form1Test::RunSummaryAndItsButtons() {
   QCOMPARE(platform_->open_failures.back(), folder);
 
   // Closing the window lets go of the tag table.
-  QVERIFY(form_->close());
-  QVERIFY(form_->TagSet().empty());
+  QVERIFY(window_->close());
+  QVERIFY(window_->TagSet().empty());
 }
 
 void Form1Test::RunThatFails() {
@@ -860,7 +860,7 @@ void Form1Test::RunThatFails() {
   QCOMPARE(error.back(), '.');
   QVERIFY(platform_->summaries.empty());
   QVERIFY(platform_->opened.empty());
-  QVERIFY(form_->isEnabled());
+  QVERIFY(window_->isEnabled());
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   // A run's reports are put in place together: the failing file stops a's too.
   QVERIFY(!fs::exists(folder / "a_result.htm"));
@@ -960,13 +960,13 @@ void Form1Test::UserGuideAndCheckMarkers() {
   fs::create_directories(prefix / "bin");
   fs::create_directories(prefix / "share/doc/farrowdale");
   std::ofstream(prefix / "share/doc/farrowdale/guide.md") << "# Guide\n";
-  platform_->program_folder = prefix / "bin";
-  form_->findChild<QAction*>("actUserGuide")->trigger();
+  platform_->template_folder = prefix / "bin";
+  window_->findChild<QAction*>("actUserGuide")->trigger();
   QCOMPARE(platform_->guides, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
   QVERIFY(platform_->opened.empty());  // the program's own help window, no desktop opener
 
   // Check Markers checks the ticked files only, and lists what it finds in a dialog.
-  auto* check = form_->findChild<QAction*>("actCheckMarkers");
+  auto* check = window_->findChild<QAction*>("actCheckMarkers");
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   QVERIFY(!check->isEnabled());  // no tag set yet
@@ -998,7 +998,7 @@ void Form1Test::UserGuideAndCheckMarkers() {
   // The check the window is given is the one it runs, with the tag set and the ticked files.
   std::vector<fs::path> checked_files;
   fs::path checked_tags;
-  form_->SetMarkerChecker([&](const fs::path& tag_set, const std::vector<fs::path>& files) {
+  window_->SetMarkerChecker([&](const fs::path& tag_set, const std::vector<fs::path>& files) {
     checked_tags = tag_set;
     checked_files = files;
     return TCheckResult{};
@@ -1015,7 +1015,7 @@ void Form1Test::ProblemOpensTheCodingView() {
   ChooseFolder(folder);
   const fs::path tags = MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n");
   ChooseTagSet(tags);
-  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  window_->findChild<QAction*>("actCheckMarkers")->trigger();
   QCOMPARE(platform_->checks.size(), size_t{1});
   const TProblemRow problem = platform_->checks[0].problems.at(0);
   QCOMPARE(problem.line, 3);
@@ -1047,15 +1047,15 @@ void Form1Test::ProblemOpensTheCodingView() {
 
   // "Show Coding" on a list item opens the same view at the top of that file.
   List()->setCurrentRow(0);
-  form_->findChild<QAction*>("actShowCoding")->trigger();
+  window_->findChild<QAction*>("actShowCoding")->trigger();
   QCOMPARE(platform_->coding_views.size(), size_t{2});
   QCOMPARE(platform_->coding_views[1].file, folder / "a.txt");
   QCOMPARE(platform_->coding_views[1].line, 0);
 }
 
 void Form1Test::TagSetEditorHookedUp() {
-  auto* edit = form_->findChild<QAction*>("actEditTagSet");
-  QVERIFY(form_->findChild<QAction*>("actNewTagSet")->isEnabled());
+  auto* edit = window_->findChild<QAction*>("actEditTagSet");
+  QVERIFY(window_->findChild<QAction*>("actNewTagSet")->isEnabled());
   QVERIFY(!edit->isEnabled() && !Enabled("btnEditTagSet"));  // nothing to edit yet
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
@@ -1063,7 +1063,7 @@ void Form1Test::TagSetEditorHookedUp() {
   // A new tag set, saved, is the chosen one; the ticked files are offered for the preview.
   const fs::path made = MakeTagSet("[Q]\nbegin=\\(q\\)\nend=\\(/q\\)\ncolor=00FF00\n");
   platform_->editor_answers.push_back(made);
-  form_->findChild<QAction*>("actNewTagSet")->trigger();
+  window_->findChild<QAction*>("actNewTagSet")->trigger();
   QCOMPARE(platform_->editor_calls.size(), size_t{1});
   QCOMPARE(platform_->editor_calls[0].first, fs::path());
   QCOMPARE(platform_->editor_calls[0].second, std::vector<fs::path>{folder / "b.txt"});
@@ -1188,7 +1188,7 @@ void Form1Test::RunSummaryListsMarkerProblems() {
   QCOMPARE(problems[1].column, 1);
 
   // A check that fails is one problem in the summary; the run's reports stand.
-  form_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
+  window_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
     throw std::runtime_error("out of memory");
   });
   Click("btnOK");
@@ -1216,7 +1216,7 @@ void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet(
       "[person]\nbegin=<rs type=\"person\">\nend=</rs>\n[date]\nbegin=<date>\nend=</date>\n"));
-  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  window_->findChild<QAction*>("actCheckMarkers")->trigger();
   QCOMPARE(platform_->checks.size(), size_t{1});
   const TMarkerCheckText& found = platform_->checks[0];
   QCOMPARE(found.summary, std::string("23 problems in 2 of 2 files"));
@@ -1304,7 +1304,7 @@ void Form1Test::TagSetProblemsAreFlagged() {
   QCOMPARE(tags->topLevelItemCount(), 1);
   QCOMPARE(tags->topLevelItem(0)->childCount(), 0);
   QCOMPARE(Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText),
-           form_->palette().color(QPalette::WindowText));
+           window_->palette().color(QPalette::WindowText));
 }
 
 void Form1Test::AboutPicture() {
@@ -1318,7 +1318,7 @@ void Form1Test::AboutPicture() {
 }
 
 void Form1Test::CompareCodersFromTheMenu() {
-  QAction* compare = form_->findChild<QAction*>("actCompareCoders");
+  QAction* compare = window_->findChild<QAction*>("actCompareCoders");
   const fs::path first = MakeFolder("first", {});
   std::ofstream(first / "same.txt") << "<e>alpha</e> <e>beta</e> gamma\n";
   std::ofstream(first / "differs.txt") << "<e>one</e> two\n";
@@ -1373,7 +1373,7 @@ void Form1Test::CompareCodersFromTheMenu() {
 }
 
 void Form1Test::ExportProjectFromTheMenu() {
-  QAction* exporting = form_->findChild<QAction*>("actExportProject");
+  QAction* exporting = window_->findChild<QAction*>("actExportProject");
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(corpus);
   QVERIFY(!exporting->isEnabled());  // no tag set yet
