@@ -300,7 +300,7 @@ void TMainWindow::BuildMenuBar() {
       action(file, "&Choose Folder...", "actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O));
   actChooseTagSet_ =
       action(file, "Choose &Tag Set...", "actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T));
-  actNewTagSet_ = action(file, "New Tag S&et...", "actNewTagSet",
+  actNewTagSet_ = action(file, "Ne&w Tag Set...", "actNewTagSet",
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
   actEditTagSet_ =
       action(file, "&Edit Tag Set...", "actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -321,7 +321,7 @@ void TMainWindow::BuildMenuBar() {
       QStringLiteral("The ticked files' coding as a project for qualitative-analysis programs"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
-  QMenu* options = menuBar_->addMenu(QStringLiteral("&Options"));
+  QMenu* options = menuBar_->addMenu(QStringLiteral("O&ptions"));
   auto tick = [&](const char* text, const char* name) {
     QAction* added = action(options, text, name, QKeySequence());
     added->setCheckable(true);
@@ -329,7 +329,7 @@ void TMainWindow::BuildMenuBar() {
   };
   actStopOnProblem_ = tick("&Stop on Any Problem", "actStrict");
   actFoldSpace_ =
-      tick("Count passages that differ only in &spaces and line breaks as one", "actFoldSpace");
+      tick("Count passages that differ only in spaces and line &breaks as one", "actFoldSpace");
   actFoldCase_ = tick("Ignore letter &case in every alphabet", "actFoldCase");
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   actUserGuide_ = action(help, "&User Guide", "actUserGuide", QKeySequence(Qt::Key_F1));
@@ -394,7 +394,7 @@ void TMainWindow::BuildSettingsPage() {
   SetTextColor(tagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
   group->AddWidget(tagSetSubtitle_, QRect(8, 24, 185, 12), kAnchorLeftTop);
   chooseTagSetButton_ =
-      Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
+      Button("Select F&ile", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
   chooseTagSetButton_->setFont(WindowFont(13));
   group->AddWidget(chooseTagSetButton_, QRect(8, 37, 100, 23), kAnchorLeftTop);
   editTagSetButton_ =

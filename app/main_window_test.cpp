@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -51,7 +53,7 @@ namespace farrowdale {
 
 namespace fs = std::filesystem;
 
-class Form1Test : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -108,7 +110,7 @@ class Form1Test : public QObject {
   // Toggles an item's tick the way the user does: make it current, press space.
   void UserToggle(int row);
   void Drop(QWidget* target, const std::vector<fs::path>& paths);
-  void ShowForm();
+  void ShowWindow();
 
   std::unique_ptr<QTemporaryDir> settings_;
   std::unique_ptr<QTemporaryDir> temp_;
@@ -116,7 +118,7 @@ class Form1Test : public QObject {
   std::unique_ptr<TMainWindow> window_;
 };
 
-void Form1Test::initTestCase() {
+void MainWindowTest::initTestCase() {
   SetSystemCodePage("UTF-8");
   // The remembered settings go to a folder of the test's own.
   settings_ = std::make_unique<QTemporaryDir>();
@@ -126,7 +128,7 @@ void Form1Test::initTestCase() {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_->path());
 }
 
-void Form1Test::init() {
+void MainWindowTest::init() {
   QSettings().clear();
   temp_ = std::make_unique<QTemporaryDir>();
   QVERIFY(temp_->isValid());
@@ -136,49 +138,50 @@ void Form1Test::init() {
   window_ = std::make_unique<TMainWindow>(*platform_);
 }
 
-void Form1Test::cleanup() {
+void MainWindowTest::cleanup() {
   window_.reset();
   platform_.reset();
   temp_.reset();
 }
 
-fs::path Form1Test::MakeFolder(const std::string& name, std::initializer_list<const char*> files) {
+fs::path MainWindowTest::MakeFolder(const std::string& name,
+                                    std::initializer_list<const char*> files) {
   const fs::path folder = fs::path(temp_->path().toStdString()) / name;
   fs::create_directories(folder);
   for (const char* file : files) std::ofstream(folder / file) << "<e>alpha</e> <e>beta</e>\n";
   return folder;
 }
 
-fs::path Form1Test::MakeTagSet(const std::string& text) {
+fs::path MainWindowTest::MakeTagSet(const std::string& text) {
   const fs::path file = MakeFolder("sets", {}) / "tags.ini";
   std::ofstream(file) << text;
   return file;
 }
 
-void Form1Test::ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer) {
+void MainWindowTest::ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer) {
   platform_->folder_answers.push_back(folder);
   if (answer) platform_->list_answers.push_back(*answer);
   Click("btnChoseText");
 }
 
-void Form1Test::ChooseTagSet(const fs::path& file) {
+void MainWindowTest::ChooseTagSet(const fs::path& file) {
   platform_->file_answers.push_back(file);
   Click("btnSelTag");
 }
 
-QList<bool> Form1Test::Ticks() {
+QList<bool> MainWindowTest::Ticks() {
   QList<bool> ticks;
   for (int i = 0; i < List()->count(); ++i)
     ticks.append(List()->item(i)->checkState() == Qt::Checked);
   return ticks;
 }
 
-void Form1Test::UserToggle(int row) {
+void MainWindowTest::UserToggle(int row) {
   List()->setCurrentRow(row);
   QTest::keyClick(List(), Qt::Key_Space);
 }
 
-void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
+void MainWindowTest::Drop(QWidget* target, const std::vector<fs::path>& paths) {
   QMimeData data;
   QList<QUrl> urls;
   for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path.string()));
@@ -191,12 +194,12 @@ void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
   QCoreApplication::sendEvent(target, &drop);
 }
 
-void Form1Test::ShowForm() {
+void MainWindowTest::ShowWindow() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
 
-void Form1Test::StateAtStart() {
+void MainWindowTest::StateAtStart() {
   QCOMPARE(window_->windowTitle(), QString("Morrow Farrowdale 1.0"));
   QVERIFY2(window_->minimumWidth() == 780 && window_->minimumHeight() >= 514,
            qPrintable(QString("%1x%2").arg(window_->minimumWidth()).arg(window_->minimumHeight())));
@@ -210,20 +213,43 @@ void Form1Test::StateAtStart() {
                                                        {"btnSelAll", "Select &All"},
                                                        {"btnClearSel", "Cl&ear Selection"},
                                                        {"btnOK", "Count &Now!"},
-                                                       {"btnSelTag", "&Select File"},
+                                                       {"btnSelTag", "Select F&ile"},
                                                        {"cbxOneFile", "Save Results as &One File"},
                                                        {"cbxTables", "Write &Tables"},
                                                        {"btnEditTagSet", "E&dit..."},
                                                        {"btnCancelRun", "Cance&l"},
                                                        {"cbxSubFolders", "Include s&ub-folders"}};
-  QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
-    const QString caption(text);
-    const QChar letter = caption.at(caption.indexOf('&') + 1).toLower();
-    QVERIFY2(!letters.contains(letter), name);
-    letters.insert(letter);
   }
+  // Alt and a letter reaches one thing only: among the window's buttons and boxes, its
+  // pages and its menus; and within each menu, among its commands.
+  auto expect_distinct = [](const QStringList& captions, const char* where) {
+    QMap<QChar, QString> owner;
+    for (const QString& caption : captions) {
+      const int amp = caption.indexOf('&');
+      if (amp < 0 || amp + 1 >= caption.size()) continue;
+      const QChar letter = caption.at(amp + 1).toLower();
+      QVERIFY2(!owner.contains(letter),
+               qPrintable(QString("%1: %2 and %3").arg(where, owner[letter], caption)));
+      owner.insert(letter, caption);
+    }
+  };
+  QStringList window_level;
+  for (const auto* button : window_->findChildren<QAbstractButton*>()) {
+    window_level << button->text();
+  }
+  auto* pages = Child<QTabWidget>("pc");
+  for (int i = 0; i < pages->count(); ++i) window_level << pages->tabText(i);
+  const auto menus = Child<QMenuBar>("menuBar")->actions();
+  for (const QAction* menu : menus) {
+    window_level << menu->text();
+    QStringList commands;
+    for (const QAction* command : menu->menu()->actions()) commands << command->text();
+    expect_distinct(commands, qPrintable(menu->text()));
+  }
+  QCOMPARE(menus.size(), 3);
+  expect_distinct(window_level, "the window");
   QCOMPARE(Child<QGroupBox>("gbTagSet")->title(), QString(" Code List "));
   QCOMPARE(Child<QLineEdit>("edtFileFilter")->placeholderText(),
            QString("Pattern matched against the path"));
@@ -254,7 +280,7 @@ void Form1Test::StateAtStart() {
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
 }
 
-void Form1Test::KeyboardAndMenus() {
+void MainWindowTest::KeyboardAndMenus() {
   // The keyboard order follows the work.
   const QStringList order = {"btnChoseText", "clbFileList", "edtFileFilter", "btnFilter",
                              "btnSelAll",    "btnClearSel", "btnSelTag",     "btnEditTagSet",
@@ -284,7 +310,7 @@ void Form1Test::KeyboardAndMenus() {
   }
   QVERIFY(window_->findChild<QAction*>("actCheckMarkers") != nullptr);
 
-  ShowForm();
+  ShowWindow();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   QCOMPARE(QApplication::focusWidget(), Child<QWidget>("btnChoseText"));
   // Enter presses the focused button.
@@ -301,10 +327,10 @@ void Form1Test::KeyboardAndMenus() {
   QVERIFY(!window_->isVisible());
 }
 
-void Form1Test::AnchorsMoveAndStretchControls() {
+void MainWindowTest::AnchorsMoveAndStretchControls() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));  // shows the one-file box
   window_->resize(800, 560);
-  ShowForm();
+  ShowWindow();
   const char* names[] = {"btnChoseText", "clbFileList", "plSettings", "edtFileFilter", "btnSelAll",
                          "btnOK",        "gbTagSet",    "cbxOneFile", "btnClearSel",   "Memo1",
                          "Image1",       "lblFileInfo", "tvTags",     "cbxTables"};
@@ -369,7 +395,7 @@ void Form1Test::AnchorsMoveAndStretchControls() {
           run_file->width());
 }
 
-void Form1Test::FolderIntoEmptyList() {
+void MainWindowTest::FolderIntoEmptyList() {
   const fs::path folder = MakeFolder("corpus", {"b.txt", "a.txt", "c.TXT", "notes.md"});
   ChooseFolder(folder);
 
@@ -408,7 +434,7 @@ void Form1Test::FolderIntoEmptyList() {
   QCOMPARE(List()->count(), 3);
 }
 
-void Form1Test::FolderQuestionReplaceAddCancel() {
+void MainWindowTest::FolderQuestionReplaceAddCancel() {
   const fs::path first = MakeFolder("first", {"a.txt", "b.txt"});
   const fs::path second = MakeFolder("second", {"b.txt", "c.txt", "d.txt"});
   ChooseFolder(first);
@@ -452,7 +478,7 @@ void Form1Test::FolderQuestionReplaceAddCancel() {
   QCOMPARE(platform_->messages.size(), size_t{2});  // replacing refuses nothing
 }
 
-void Form1Test::CountNowNeedsATagSetAndATick() {
+void MainWindowTest::CountNowNeedsATagSetAndATick() {
   // Every sequence in which the old rules went wrong, and the plain ones.
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   const fs::path tags = MakeTagSet();
@@ -500,7 +526,7 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QVERIFY(Enabled("btnOK"));
 }
 
-void Form1Test::OneFileBoxFollowsTheTickCount() {
+void MainWindowTest::OneFileBoxFollowsTheTickCount() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   auto* one_file = Child<QCheckBox>("cbxOneFile");
@@ -516,7 +542,7 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QVERIFY(!one_file->isHidden());
 
   // A mouse click on an item's box makes it current, shows its folder and toggles it.
-  ShowForm();
+  ShowWindow();
   const QRect row = List()->visualItemRect(List()->item(1));
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                     QPoint(row.left() + 10, row.center().y()));
@@ -536,7 +562,7 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QVERIFY(platform_->opened.empty());  // nothing opens unless the summary asks
 }
 
-void Form1Test::Filter() {
+void MainWindowTest::Filter() {
   const fs::path corpus = MakeFolder("Corpus", {"ABC.txt", "b.txt"});
   const fs::path other = MakeFolder("other", {"abc.txt", "d.txt"});
   ChooseFolder(corpus);
@@ -573,7 +599,7 @@ void Form1Test::Filter() {
   QVERIFY(platform_->errors.empty());
 }
 
-void Form1Test::BadFilterChangesNoTick() {
+void MainWindowTest::BadFilterChangesNoTick() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"}));
   ChooseTagSet(MakeTagSet());
   UserToggle(1);
@@ -595,7 +621,7 @@ void Form1Test::BadFilterChangesNoTick() {
   QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
 }
 
-void Form1Test::EnterInTheFilterBox() {
+void MainWindowTest::EnterInTheFilterBox() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));
   auto* filter = Child<QLineEdit>("edtFileFilter");
   auto* button = Child<QPushButton>("btnFilter");
@@ -616,7 +642,7 @@ void Form1Test::EnterInTheFilterBox() {
   QCOMPARE(Ticks(), QList<bool>({true, false}));
 }
 
-void Form1Test::TagSetChoiceShowsItsTags() {
+void MainWindowTest::TagSetChoiceShowsItsTags() {
   const fs::path sets = MakeFolder("sets", {});
   const fs::path first = sets / "first.ini";
   std::ofstream(first) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\ncolor=0000FF\n[-]\n"
@@ -659,7 +685,7 @@ void Form1Test::TagSetChoiceShowsItsTags() {
   QCOMPARE(label->text(), QString("empty.ini"));
 
   // A name too long for the label is shortened in the middle.
-  ShowForm();
+  ShowWindow();
   const std::string long_name = "a_very_long_tag_set_name_for_the_interview_study_2026.ini";
   std::ofstream(sets / long_name) << "[E]\nbegin=<e>\nend=</e>\n";
   ChooseTagSet(sets / long_name);
@@ -670,7 +696,7 @@ void Form1Test::TagSetChoiceShowsItsTags() {
   QVERIFY(shown.endsWith(".ini"));
 }
 
-void Form1Test::SettingsAreRemembered() {
+void MainWindowTest::SettingsAreRemembered() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   const fs::path tags = MakeTagSet();
   ChooseFolder(corpus);
@@ -682,7 +708,7 @@ void Form1Test::SettingsAreRemembered() {
   Child<QAction>("actFoldCase")->setChecked(true);
   window_->resize(900, 620);
   window_->move(40, 30);
-  ShowForm();
+  ShowWindow();
   QVERIFY(window_->close());
 
   // The next session: the boxes and the tag set are back, the dialogs start where the user was.
@@ -721,7 +747,7 @@ void Form1Test::SettingsAreRemembered() {
   QVERIFY(window_->windowState() & Qt::WindowMaximized);
 }
 
-void Form1Test::FileListIsRemembered() {
+void MainWindowTest::FileListIsRemembered() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   const fs::path other = MakeFolder("other", {"x.txt"});
   ChooseFolder(corpus);
@@ -748,7 +774,7 @@ void Form1Test::FileListIsRemembered() {
   QCOMPARE(List()->count(), 3);
 }
 
-void Form1Test::Drops() {
+void MainWindowTest::Drops() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   const fs::path loose = MakeFolder("loose", {"x.TXT", "y.pdf"});
   QWidget* list = List()->viewport();
@@ -775,12 +801,12 @@ void Form1Test::Drops() {
   QVERIFY(Enabled("btnOK"));
 }
 
-void Form1Test::RunSummaryAndItsButtons() {
+void MainWindowTest::RunSummaryAndItsButtons() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n[-]\n"));
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
-  ShowForm();
+  ShowWindow();
 
   platform_->tick_step = 50;
   bool enabled_during_summary = false;
@@ -846,7 +872,7 @@ void Form1Test::RunSummaryAndItsButtons() {
   QVERIFY(window_->TagSet().empty());
 }
 
-void Form1Test::RunThatFails() {
+void MainWindowTest::RunThatFails() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
@@ -866,7 +892,7 @@ void Form1Test::RunThatFails() {
   QVERIFY(!fs::exists(folder / "a_result.htm"));
 }
 
-void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
+void MainWindowTest::CancelInMidRunLeavesEveryOutputAsItWas() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
     std::ofstream(folder / name) << "the last run's " << name;
@@ -874,7 +900,7 @@ void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
   Child<QCheckBox>("cbxTables")->setChecked(true);
-  ShowForm();
+  ShowWindow();
 
   // The user sees the run's own controls, and presses Cancel once the first file is done.
   auto* cancel = Child<QPushButton>("btnCancelRun");
@@ -918,11 +944,11 @@ void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
 
 // A run that finds its folder locked by another run says so in the run's label, painted
 // before it blocks, and goes on once the lock is gone.
-void Form1Test::WaitingForAnotherRunShowsInTheRunLabel() {
+void MainWindowTest::WaitingForAnotherRunShowsInTheRunLabel() {
   const fs::path folder = MakeFolder("corpus", {"a.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
-  ShowForm();
+  ShowWindow();
   std::optional<TFolderLock> other(std::in_place, folder, EFolderWait::kWait, [] {});
   const QString waiting =
       QString::fromStdString("waiting for another run writing in " + folder.string());
@@ -954,7 +980,7 @@ void Form1Test::WaitingForAnotherRunShowsInTheRunLabel() {
   QVERIFY(fs::exists(folder / "a_result.htm"));
 }
 
-void Form1Test::UserGuideAndCheckMarkers() {
+void MainWindowTest::UserGuideAndCheckMarkers() {
   // F1 opens the installed guide, found from the program's folder.
   const fs::path prefix = MakeFolder("prefix", {});
   fs::create_directories(prefix / "bin");
@@ -1008,7 +1034,7 @@ void Form1Test::UserGuideAndCheckMarkers() {
   QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
 }
 
-void Form1Test::ProblemOpensTheCodingView() {
+void MainWindowTest::ProblemOpensTheCodingView() {
   // Columns count characters: the two-byte "é" is one.
   const fs::path folder = MakeFolder("corpus", {"a.txt"});
   std::ofstream(folder / "a.txt") << "one\n<e>alpha</e> and <e>beta</e>\n\xC3\xA9 <e>gamma\n";
@@ -1053,7 +1079,7 @@ void Form1Test::ProblemOpensTheCodingView() {
   QCOMPARE(platform_->coding_views[1].line, 0);
 }
 
-void Form1Test::TagSetEditorHookedUp() {
+void MainWindowTest::TagSetEditorHookedUp() {
   auto* edit = window_->findChild<QAction*>("actEditTagSet");
   QVERIFY(window_->findChild<QAction*>("actNewTagSet")->isEnabled());
   QVERIFY(!edit->isEnabled() && !Enabled("btnEditTagSet"));  // nothing to edit yet
@@ -1093,7 +1119,7 @@ void Form1Test::TagSetEditorHookedUp() {
 // Load -> edit -> save -> load through the editor itself: plain markers escaped, patterns as
 // typed, the old file's comments, unknown key and separator kept, the preview counting as the
 // run would.
-void Form1Test::TagSetEditorRoundTrip() {
+void MainWindowTest::TagSetEditorRoundTrip() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt"});
   std::ofstream(corpus / "a.txt") << "[EMO]glad[/EMO] and (q)why(/q) and (q)how(/q)\n";
   const fs::path file = MakeTagSet(
@@ -1139,7 +1165,7 @@ void Form1Test::TagSetEditorRoundTrip() {
 
 // The check's findings stand beside the row of their tag, past separators (rows of their
 // own) and after moves.
-void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
+void MainWindowTest::TagSetEditorShowsProblemsBesideTheirRows() {
   const fs::path file =
       MakeTagSet("[a]\nbegin=<a>\nend=</a>\n[-]\n[b]\nbegin=<b>\nend=</b>\ncolour=FF0000\n");
   TTagSetEditor editor(file, {});
@@ -1165,7 +1191,7 @@ void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
   QCOMPARE(editor.RowProblem(empty), QString("A tag needs a begin and an end marker."));
 }
 
-void Form1Test::RunSummaryListsMarkerProblems() {
+void MainWindowTest::RunSummaryListsMarkerProblems() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   std::ofstream(folder / "b.txt") << "<e>gamma</e>\n<e>delta\n";
   std::ofstream(folder / "c.txt") << "<e>not ticked\n";
@@ -1204,7 +1230,7 @@ void Form1Test::RunSummaryListsMarkerProblems() {
 // The check's table by tag and kind, in the check dialog and the run summary alike: a row
 // per tag and kind with its count, files and first place, the problems listed under it and
 // the line for those left out; the end markers that close other elements are a note.
-void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
+void MainWindowTest::CheckTableHoldsTheLinesUnderEachRow() {
   const fs::path folder = MakeFolder("letters", {"a.txt", "b.txt"});
   std::ofstream(folder / "a.txt")
       << "<rs type=\"person\">Anna</rs> in <rs type=\"place\">Jena</rs>\n";
@@ -1257,7 +1283,7 @@ void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
   expect_table(summary_dialog);
 }
 
-void Form1Test::TagSetProblemsAreFlagged() {
+void MainWindowTest::TagSetProblemsAreFlagged() {
   const fs::path file = MakeFolder("sets", {}) / "flawed.ini";
   std::ofstream(file) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\n"
                          "[Place]\nbegn=<p>\nend=</p>\n"
@@ -1307,7 +1333,7 @@ void Form1Test::TagSetProblemsAreFlagged() {
            window_->palette().color(QPalette::WindowText));
 }
 
-void Form1Test::AboutPicture() {
+void MainWindowTest::AboutPicture() {
   QImageReader reader(QStringLiteral(":/farrowdale/about.jpg"));
   QCOMPARE(reader.format(), QByteArray("jpeg"));
   const QImage picture = LoadProgramPicture();
@@ -1317,7 +1343,7 @@ void Form1Test::AboutPicture() {
   QVERIFY(Child<QPlainTextEdit>("Memo1")->toPlainText().contains("libjpeg-turbo"));
 }
 
-void Form1Test::CompareCodersFromTheMenu() {
+void MainWindowTest::CompareCodersFromTheMenu() {
   QAction* compare = window_->findChild<QAction*>("actCompareCoders");
   const fs::path first = MakeFolder("first", {});
   std::ofstream(first / "same.txt") << "<e>alpha</e> <e>beta</e> gamma\n";
@@ -1372,7 +1398,7 @@ void Form1Test::CompareCodersFromTheMenu() {
   QCOMPARE(platform_->agreements.size(), size_t{1});
 }
 
-void Form1Test::ExportProjectFromTheMenu() {
+void MainWindowTest::ExportProjectFromTheMenu() {
   QAction* exporting = window_->findChild<QAction*>("actExportProject");
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(corpus);
@@ -1414,5 +1440,5 @@ void Form1Test::ExportProjectFromTheMenu() {
 
 }  // namespace farrowdale
 
-QTEST_MAIN(farrowdale::Form1Test)
+QTEST_MAIN(farrowdale::MainWindowTest)
 #include "main_window_test.moc"
