@@ -29,11 +29,11 @@ TCodingView::TCodingView(const TCodingViewTarget& target, QWidget* parent)
                  QString::fromLatin1(kProgramTitle));
   resize(820, 600);
   auto* layout = new QVBoxLayout(this);
-  lblMessage_ = new QLabel;
-  lblMessage_->setObjectName(QStringLiteral("lblCodingMessage"));
-  lblMessage_->setWordWrap(true);
-  lblMessage_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  layout->addWidget(lblMessage_);
+  messageLabel_ = new QLabel;
+  messageLabel_->setObjectName(QStringLiteral("lblCodingMessage"));
+  messageLabel_->setWordWrap(true);
+  messageLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(messageLabel_);
   std::string place = PathToNarrow(target.file);
   if (target.line > 0) {
     place += ", line " + std::to_string(target.line) + ", column " + std::to_string(target.column);
@@ -63,8 +63,8 @@ TCodingView::TCodingView(const TCodingViewTarget& target, QWidget* parent)
   } catch (const std::exception& e) {
     message += (message.empty() ? "" : "\n") + std::string(e.what());
   }
-  lblMessage_->setText(ToQString(message));
-  lblMessage_->setVisible(!message.empty());
+  messageLabel_->setText(ToQString(message));
+  messageLabel_->setVisible(!message.empty());
   text_->setFocus();
 }
 

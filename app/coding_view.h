@@ -23,7 +23,7 @@ class TCodingView : public QWidget {
   TCodingText* Text() const { return text_; }
 
  private:
-  QLabel* lblMessage_;
+  QLabel* messageLabel_;
   TCodingText* text_;
 };
 

@@ -54,7 +54,7 @@ class TFakePlatform : public TPlatform {
   std::vector<TCodingViewTarget> coding_views;
   // The hooks of the last summary or check shown, for a test to press its buttons later.
   TResultHooks hooks;
-  std::filesystem::path program_folder;
+  std::filesystem::path template_folder;
   uint32_t tick = 1000;
   uint32_t tick_step = 0;  // added after every reading of the clock
   // Called inside ShowMessage, ShowRunSummary and ShowMarkerCheck, e.g. to look at the window
@@ -133,7 +133,7 @@ class TFakePlatform : public TPlatform {
     tick += tick_step;
     return now;
   }
-  std::filesystem::path TemplateFolder() override { return program_folder; }
+  std::filesystem::path TemplateFolder() override { return template_folder; }
 
  private:
   template <typename T>

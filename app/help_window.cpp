@@ -55,23 +55,23 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   forward->setObjectName(QStringLiteral("btnHelpForward"));
   forward->setShortcut(QKeySequence::Forward);
   auto* find_label = new QLabel(QStringLiteral("&Find:"));
-  edtFind_ = new QLineEdit;
-  edtFind_->setObjectName(QStringLiteral("edtHelpFind"));
-  edtFind_->setAccessibleName(QStringLiteral("Find in the guide"));
-  edtFind_->setPlaceholderText(QStringLiteral("Text to find (Enter or F3: next)"));
-  edtFind_->setClearButtonEnabled(true);
-  find_label->setBuddy(edtFind_);
+  findEdit_ = new QLineEdit;
+  findEdit_->setObjectName(QStringLiteral("edtHelpFind"));
+  findEdit_->setAccessibleName(QStringLiteral("Find in the guide"));
+  findEdit_->setPlaceholderText(QStringLiteral("Text to find (Enter or F3: next)"));
+  findEdit_->setClearButtonEnabled(true);
+  find_label->setBuddy(findEdit_);
   auto* next = new QPushButton(QStringLiteral("&Next"));
   next->setObjectName(QStringLiteral("btnHelpFindNext"));
-  lblFound_ = new QLabel;
-  lblFound_->setObjectName(QStringLiteral("lblHelpFound"));
+  notFoundLabel_ = new QLabel;
+  notFoundLabel_->setObjectName(QStringLiteral("lblHelpFound"));
   bar->addWidget(back);
   bar->addWidget(forward);
   bar->addSpacing(12);
   bar->addWidget(find_label);
-  bar->addWidget(edtFind_, 1);
+  bar->addWidget(findEdit_, 1);
   bar->addWidget(next);
-  bar->addWidget(lblFound_);
+  bar->addWidget(notFoundLabel_);
   layout->addLayout(bar);
   browser_ = new QTextBrowser;
   browser_->setObjectName(QStringLiteral("helpBrowser"));
@@ -86,7 +86,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   back->setEnabled(false);
   forward->setEnabled(false);
   connect(browser_, &QTextBrowser::anchorClicked, this, &THelpWindow::FollowLink);
-  connect(edtFind_, &QLineEdit::returnPressed, this, [this] { FindNext(); });
+  connect(findEdit_, &QLineEdit::returnPressed, this, [this] { FindNext(); });
   connect(next, &QPushButton::clicked, this, [this] { FindNext(); });
   connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
           [this] { FindNext(); });
@@ -95,10 +95,10 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
           &QWidget::close);
   connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
-    edtFind_->setFocus();
-    edtFind_->selectAll();
+    findEdit_->setFocus();
+    findEdit_->selectAll();
   });
-  setTabOrder(edtFind_, next);
+  setTabOrder(findEdit_, next);
   setTabOrder(next, browser_);
   setTabOrder(browser_, back);
   setTabOrder(back, forward);
@@ -150,7 +150,7 @@ bool THelpWindow::ShowHeading(const QString& anchor) {
 }
 
 bool THelpWindow::FindNext(bool backwards) {
-  const QString text = edtFind_->text();
+  const QString text = findEdit_->text();
   if (text.isEmpty()) return false;
   const QTextDocument::FindFlags flags =
       backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
@@ -160,7 +160,7 @@ bool THelpWindow::FindNext(bool backwards) {
     browser_->moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
     found = browser_->find(text, flags);
   }
-  lblFound_->setText(found ? QString() : QStringLiteral("Not found"));
+  notFoundLabel_->setText(found ? QString() : QStringLiteral("Not found"));
   return found;
 }
 

@@ -33,8 +33,8 @@ class THelpWindow : public QWidget {
   void FollowLink(const QUrl& url);
   void FitPictures();
 
-  QLineEdit* edtFind_;
-  QLabel* lblFound_;
+  QLineEdit* findEdit_;
+  QLabel* notFoundLabel_;
   QTextBrowser* browser_;
 };
 

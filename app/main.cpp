@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QString::fromLatin1(farrowdale::kProgramTitle));
   const auto settings_fallback = farrowdale::UseRegularSettingsFile();
   farrowdale::TQtPlatform platform;
-  farrowdale::TMainWindow form(platform);
-  platform.SetDialogParent(&form);
-  form.ShowAsLastTime();
+  farrowdale::TMainWindow window(platform);
+  platform.SetDialogParent(&window);
+  window.ShowAsLastTime();
   return app.exec();
 }

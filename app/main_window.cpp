@@ -161,27 +161,27 @@ bool IsListDrop(const std::filesystem::path& path) {
 
 }  // namespace
 
-// The host the coding run reports to: the platform's clock and program folder, the progress
+// The host the coding run reports to: the platform's clock and template folder, the progress
 // bar and the file being counted (or what the run waits for), and the Cancel button, which stays
 // live while the rest of the window is disabled. The time message and the result go into the run
 // summary, which the window shows when the run is over.
 class TMainWindow::RunHost : public TCodingRunHost {
  public:
   // doing names what happens to each file ("Counting", "Exporting").
-  RunHost(TMainWindow& form, std::vector<std::filesystem::path> ticked,
+  RunHost(TMainWindow& window, std::vector<std::filesystem::path> ticked,
           QString doing = QStringLiteral("Counting"))
-      : form_(form), ticked_(std::move(ticked)), doing_(std::move(doing)) {
+      : window_(window), ticked_(std::move(ticked)), doing_(std::move(doing)) {
     ShowCurrentFile(0);
   }
   void ShowInformation(const std::string&) override {}
   void ShellOpen(const std::filesystem::path&) override {}
-  uint32_t TickCount() override { return form_.platform_.TickCount(); }
+  uint32_t TickCount() override { return window_.platform_.TickCount(); }
   std::chrono::system_clock::time_point Now() override { return std::chrono::system_clock::now(); }
-  std::filesystem::path TemplateFolder() override { return form_.platform_.TemplateFolder(); }
+  std::filesystem::path TemplateFolder() override { return window_.platform_.TemplateFolder(); }
   void Progress(int files_done, int files_ticked) override {
     ShowCurrentFile(static_cast<size_t>(files_done));
-    form_.pbRun_->setMaximum(files_ticked);
-    form_.pbRun_->setValue(files_done);
+    window_.runProgress_->setMaximum(files_ticked);
+    window_.runProgress_->setValue(files_done);
     // User input too: a click on Cancel must get through. Every other control is disabled,
     // and the handlers ignore what arrives during a run.
     QCoreApplication::processEvents();
@@ -189,22 +189,22 @@ class TMainWindow::RunHost : public TCodingRunHost {
   // Shown where the file being counted is, until the next progress; painted at once, as the
   // run blocks until the other run's lock is gone.
   void ShowStatus(const std::string& line) override {
-    form_.lblRunFile_->setText(ToQString(line));
+    window_.runFileLabel_->setText(ToQString(line));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
-  bool CancelRequested() override { return form_.cancel_requested_; }
+  bool CancelRequested() override { return window_.cancel_requested_; }
   void Warn(const std::filesystem::path& path, const std::string& message) override {
-    form_.run_warnings_.emplace_back(path, message);
+    window_.run_warnings_.emplace_back(path, message);
   }
 
  private:
   void ShowCurrentFile(size_t index) {
-    form_.lblRunFile_->setText(index < ticked_.size()
-                                   ? doing_ + QChar(' ') + PathText(ticked_[index].filename())
-                                   : QStringLiteral("Writing the results"));
+    window_.runFileLabel_->setText(index < ticked_.size()
+                                       ? doing_ + QChar(' ') + PathText(ticked_[index].filename())
+                                       : QStringLiteral("Writing the results"));
   }
 
-  TMainWindow& form_;
+  TMainWindow& window_;
   std::vector<std::filesystem::path> ticked_;
   QString doing_;
 };
@@ -212,13 +212,15 @@ class TMainWindow::RunHost : public TCodingRunHost {
 // Disables the whole window for a run and enables it again on every path out.
 class TMainWindow::RunScope {
  public:
-  explicit RunScope(TMainWindow& form) : form_(form) {
-    form_.running_ = true;
-    form_.cancel_requested_ = false;
+  explicit RunScope(TMainWindow& window) : window_(window) {
+    window_.running_ = true;
+    window_.cancel_requested_ = false;
     // Everything but the run's own controls, each to be given back its state.
-    QWidget* const run_controls[] = {form_.pbRun_, form_.lblRunFile_, form_.btnCancelRun_};
-    std::vector<QWidget*> controls = {form_.menuBar_, form_.pc_->tabBar()};
-    for (QWidget* child : form_.tabSettings_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    QWidget* const run_controls[] = {window_.runProgress_, window_.runFileLabel_,
+                                     window_.cancelRunButton_};
+    std::vector<QWidget*> controls = {window_.menuBar_, window_.pages_->tabBar()};
+    for (QWidget* child :
+         window_.settingsPage_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (std::find(std::begin(run_controls), std::end(run_controls), child) ==
           std::end(run_controls)) {
         controls.push_back(child);
@@ -228,27 +230,27 @@ class TMainWindow::RunScope {
       disabled_.emplace_back(control, control->isEnabled());
       control->setEnabled(false);
     }
-    form_.pbRun_->setRange(0, 1);
-    form_.pbRun_->setValue(0);
-    form_.btnOK_->hide();
+    window_.runProgress_->setRange(0, 1);
+    window_.runProgress_->setValue(0);
+    window_.countNowButton_->hide();
     for (QWidget* control : run_controls) control->show();
-    form_.btnCancelRun_->setEnabled(true);
-    form_.btnCancelRun_->setFocus();
+    window_.cancelRunButton_->setEnabled(true);
+    window_.cancelRunButton_->setFocus();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   ~RunScope() {
-    form_.pbRun_->hide();
-    form_.lblRunFile_->hide();
-    form_.btnCancelRun_->hide();
-    form_.btnOK_->show();
+    window_.runProgress_->hide();
+    window_.runFileLabel_->hide();
+    window_.cancelRunButton_->hide();
+    window_.countNowButton_->show();
     for (auto& [control, enabled] : disabled_) control->setEnabled(enabled);
-    form_.running_ = false;
+    window_.running_ = false;
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
 
  private:
-  TMainWindow& form_;
+  TMainWindow& window_;
   std::vector<std::pair<QWidget*, bool>> disabled_;
 };
 
@@ -268,8 +270,8 @@ TMainWindow::TMainWindow(TPlatform& platform, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   BuildMenuBar();
   layout->setMenuBar(menuBar_);
-  pc_ = Named(new QTabWidget(this), "pc");
-  layout->addWidget(pc_);
+  pages_ = Named(new QTabWidget(this), "pc");
+  layout->addWidget(pages_);
   BuildSettingsPage();
   BuildAboutPage();
   // The old window's minimum size, plus the menu bar above the pages.
@@ -277,10 +279,10 @@ TMainWindow::TMainWindow(TPlatform& platform, QWidget* parent)
   resize(minimumSize());
   SetTabOrder();
   Connect();
-  pc_->setCurrentWidget(tabSettings_);
+  pages_->setCurrentWidget(settingsPage_);
   RestoreSettings();
   UpdateControls();
-  btnChoseText_->setFocus();
+  chooseFolderButton_->setFocus();
 }
 
 TMainWindow::~TMainWindow() = default;
@@ -298,12 +300,12 @@ void TMainWindow::BuildMenuBar() {
       action(file, "&Choose Folder...", "actChooseFolder", QKeySequence(Qt::CTRL | Qt::Key_O));
   actChooseTagSet_ =
       action(file, "Choose &Tag Set...", "actChooseTagSet", QKeySequence(Qt::CTRL | Qt::Key_T));
-  actNewTagSet_ = action(file, "New Tag S&et...", "actNewTagSet",
+  actNewTagSet_ = action(file, "Ne&w Tag Set...", "actNewTagSet",
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
   actEditTagSet_ =
       action(file, "&Edit Tag Set...", "actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E));
   file->addSeparator();
-  actCount_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
+  actCountNow_ = action(file, "Count &Now", "actCount", QKeySequence(Qt::Key_F5));
   actCheckMarkers_ = action(file, "Check &Markers", "actCheckMarkers", QKeySequence());
   actShowCoding_ =
       action(file, "Show Co&ding", "actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -319,15 +321,15 @@ void TMainWindow::BuildMenuBar() {
       QStringLiteral("The ticked files' coding as a project for qualitative-analysis programs"));
   file->addSeparator();
   actQuit_ = action(file, "&Quit", "actQuit", QKeySequence(Qt::CTRL | Qt::Key_Q));
-  QMenu* options = menuBar_->addMenu(QStringLiteral("&Options"));
+  QMenu* options = menuBar_->addMenu(QStringLiteral("O&ptions"));
   auto tick = [&](const char* text, const char* name) {
     QAction* added = action(options, text, name, QKeySequence());
     added->setCheckable(true);
     return added;
   };
-  actStrict_ = tick("&Stop on Any Problem", "actStrict");
+  actStopOnProblem_ = tick("&Stop on Any Problem", "actStrict");
   actFoldSpace_ =
-      tick("Count passages that differ only in &spaces and line breaks as one", "actFoldSpace");
+      tick("Count passages that differ only in spaces and line &breaks as one", "actFoldSpace");
   actFoldCase_ = tick("Ignore letter &case in every alphabet", "actFoldCase");
   QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
   actUserGuide_ = action(help, "&User Guide", "actUserGuide", QKeySequence(Qt::Key_F1));
@@ -335,147 +337,153 @@ void TMainWindow::BuildMenuBar() {
 }
 
 void TMainWindow::BuildSettingsPage() {
-  tabSettings_ = Named(new QWidget, "tabSettings");
-  pc_->addTab(tabSettings_, QStringLiteral("&Settings"));
-  auto* page = new TAnchorLayout(tabSettings_, kPageDesignSize);
+  settingsPage_ = Named(new QWidget, "tabSettings");
+  pages_->addTab(settingsPage_, QStringLiteral("&Settings"));
+  auto* page = new TAnchorLayout(settingsPage_, kPageDesignSize);
 
-  btnChoseText_ =
+  chooseFolderButton_ =
       Button("&Choose Folder", "btnChoseText", "List the .txt files of a folder (Ctrl+O)");
-  page->AddWidget(btnChoseText_, QRect(12, 12, 99, 23), kAnchorLeftTop);
+  page->AddWidget(chooseFolderButton_, QRect(12, 12, 99, 23), kAnchorLeftTop);
 
-  lblDir_ = Tipped(Named(new TActiveLabel, "lblDir"), "Click to open this folder");
-  lblDir_->setCursor(Qt::PointingHandCursor);
-  lblDir_->SetElideMiddle(true);
-  page->AddWidget(lblDir_, QRect(117, 14, 412, 20), kAnchorLeftTop | kAnchorRight);
+  folderLabel_ = Tipped(Named(new TActiveLabel, "lblDir"), "Click to open this folder");
+  folderLabel_->setCursor(Qt::PointingHandCursor);
+  folderLabel_->SetElideMiddle(true);
+  page->AddWidget(folderLabel_, QRect(117, 14, 412, 20), kAnchorLeftTop | kAnchorRight);
 
-  clbFileList_ = Tipped(Named(new QListWidget, "clbFileList"),
-                        "Ticked files are counted; drop folders or .txt files here to add them");
-  clbFileList_->setSelectionMode(QAbstractItemView::SingleSelection);
-  clbFileList_->setUniformItemSizes(true);
-  clbFileList_->setAcceptDrops(true);
-  clbFileList_->viewport()->setAcceptDrops(true);
-  page->AddWidget(clbFileList_, QRect(12, 40, 517, 361), kAnchorAll);
+  fileList_ = Tipped(Named(new QListWidget, "clbFileList"),
+                     "Ticked files are counted; drop folders or .txt files here to add them");
+  fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  fileList_->setUniformItemSizes(true);
+  fileList_->setAcceptDrops(true);
+  fileList_->viewport()->setAcceptDrops(true);
+  page->AddWidget(fileList_, QRect(12, 40, 517, 361), kAnchorAll);
 
-  plSettings_ = Named(new QWidget, "plSettings");
-  page->AddWidget(plSettings_, QRect(3, 407, 526, 26), kAnchorLeft | kAnchorRight | kAnchorBottom);
-  auto* panel = new TAnchorLayout(plSettings_, QSize(526, 26));
-  edtFileFilter_ = Tipped(Named(new QLineEdit, "edtFileFilter"),
-                          "A pattern matched anywhere in each file's full path; "
-                          "Filter or Enter ticks exactly the files it matches. "
-                          "(?i) at its start ignores letter case.");
-  edtFileFilter_->setPlaceholderText(QStringLiteral("Pattern matched against the path"));
-  panel->AddWidget(edtFileFilter_, QRect(9, 2, 222, 21), kAnchorLeft | kAnchorBottom);
-  btnFilter_ =
+  tickControls_ = Named(new QWidget, "plSettings");
+  page->AddWidget(tickControls_, QRect(3, 407, 526, 26),
+                  kAnchorLeft | kAnchorRight | kAnchorBottom);
+  auto* panel = new TAnchorLayout(tickControls_, QSize(526, 26));
+  filterEdit_ = Tipped(Named(new QLineEdit, "edtFileFilter"),
+                       "A pattern matched anywhere in each file's full path; "
+                       "Filter or Enter ticks exactly the files it matches. "
+                       "(?i) at its start ignores letter case.");
+  filterEdit_->setPlaceholderText(QStringLiteral("Pattern matched against the path"));
+  panel->AddWidget(filterEdit_, QRect(9, 2, 222, 21), kAnchorLeft | kAnchorBottom);
+  filterButton_ =
       Button("Filte&r", "btnFilter", "Tick exactly the files whose path the pattern matches");
-  panel->AddWidget(btnFilter_, QRect(237, 2, 75, 22), kAnchorLeft | kAnchorBottom);
-  btnSelAll_ = Button("Select &All", "btnSelAll", "Tick every file in the list");
-  panel->AddWidget(btnSelAll_, QRect(345, 2, 77, 23), kAnchorRight | kAnchorBottom);
-  btnClearSel_ = Button("Cl&ear Selection", "btnClearSel", "Untick every file in the list");
-  panel->AddWidget(btnClearSel_, QRect(428, 2, 98, 23), kAnchorRight | kAnchorBottom);
+  panel->AddWidget(filterButton_, QRect(237, 2, 75, 22), kAnchorLeft | kAnchorBottom);
+  tickAllButton_ = Button("Select &All", "btnSelAll", "Tick every file in the list");
+  panel->AddWidget(tickAllButton_, QRect(345, 2, 77, 23), kAnchorRight | kAnchorBottom);
+  untickAllButton_ = Button("Cl&ear Selection", "btnClearSel", "Untick every file in the list");
+  panel->AddWidget(untickAllButton_, QRect(428, 2, 98, 23), kAnchorRight | kAnchorBottom);
 
   // A line of its own below the panel, as wide as the list: never under a button.
-  lblFileInfo_ = Named(new QLabel, "lblFileInfo");
-  SetTextColor(lblFileInfo_, QPalette::WindowText, Qt::blue);
-  page->AddWidget(lblFileInfo_, QRect(12, 437, 517, 18),
+  fileCountLabel_ = Named(new QLabel, "lblFileInfo");
+  SetTextColor(fileCountLabel_, QPalette::WindowText, Qt::blue);
+  page->AddWidget(fileCountLabel_, QRect(12, 437, 517, 18),
                   kAnchorLeft | kAnchorRight | kAnchorBottom);
 
-  gbTagSet_ = Tipped(Named(new QGroupBox(QStringLiteral(" Code List ")), "gbTagSet"),
+  codeList_ = Tipped(Named(new QGroupBox(QStringLiteral(" Code List ")), "gbTagSet"),
                      "Drop a tag set file (.ini) here to choose it");
-  gbTagSet_->setAcceptDrops(true);
-  page->AddWidget(gbTagSet_, QRect(548, 36, kTagSetGroupSize.width(), kTagSetGroupSize.height()),
+  codeList_->setAcceptDrops(true);
+  page->AddWidget(codeList_, QRect(548, 36, kTagSetGroupSize.width(), kTagSetGroupSize.height()),
                   kAnchorTop | kAnchorRight | kAnchorBottom);
-  auto* group = new TAnchorLayout(gbTagSet_, kTagSetGroupSize);
+  auto* group = new TAnchorLayout(codeList_, kTagSetGroupSize);
   // The group's title is the old name of what it holds; the subtitle says it in today's words.
-  lblTagSetSubtitle_ = Named(new QLabel(QStringLiteral("Tag set")), "lblTagSetSubtitle");
-  lblTagSetSubtitle_->setAlignment(Qt::AlignCenter);
-  SetTextColor(lblTagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
-  group->AddWidget(lblTagSetSubtitle_, QRect(8, 24, 185, 12), kAnchorLeftTop);
-  btnSelTag_ = Button("&Select File", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
-  btnSelTag_->setFont(WindowFont(13));
-  group->AddWidget(btnSelTag_, QRect(8, 37, 100, 23), kAnchorLeftTop);
-  btnEditTagSet_ = Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
-  btnEditTagSet_->setAccessibleName(QStringLiteral("Edit the tag set"));
-  group->AddWidget(btnEditTagSet_, QRect(112, 37, 81, 23), kAnchorLeftTop);
-  lbTagSetFile_ = Named(new TActiveLabel, "lbTagSetFile");
-  lbTagSetFile_->setFont(WindowFont(13));
-  lbTagSetFile_->setAlignment(Qt::AlignCenter);
-  lbTagSetFile_->SetElideMiddle(true);
-  group->AddWidget(lbTagSetFile_, QRect(8, 61, 185, 18), kAnchorLeftTop);
-  tvTags_ = Tipped(Named(new QTreeWidget, "tvTags"),
-                   "The tags of the chosen tag set; a problem in the tag set is shown under "
-                   "the tag it concerns");
-  tvTags_->setColumnCount(3);
-  tvTags_->setHeaderLabels({QStringLiteral("Tag"), QStringLiteral("Begin"), QStringLiteral("End")});
-  tvTags_->setRootIsDecorated(false);
-  tvTags_->setIndentation(12);
+  tagSetSubtitle_ = Named(new QLabel(QStringLiteral("Tag set")), "lblTagSetSubtitle");
+  tagSetSubtitle_->setAlignment(Qt::AlignCenter);
+  SetTextColor(tagSetSubtitle_, QPalette::WindowText, Qt::darkGray);
+  group->AddWidget(tagSetSubtitle_, QRect(8, 24, 185, 12), kAnchorLeftTop);
+  chooseTagSetButton_ =
+      Button("Select F&ile", "btnSelTag", "Choose the tag set file (.ini) (Ctrl+T)");
+  chooseTagSetButton_->setFont(WindowFont(13));
+  group->AddWidget(chooseTagSetButton_, QRect(8, 37, 100, 23), kAnchorLeftTop);
+  editTagSetButton_ =
+      Button("E&dit...", "btnEditTagSet", "Edit the tag set, with a preview (Ctrl+E)");
+  editTagSetButton_->setAccessibleName(QStringLiteral("Edit the tag set"));
+  group->AddWidget(editTagSetButton_, QRect(112, 37, 81, 23), kAnchorLeftTop);
+  tagSetFileLabel_ = Named(new TActiveLabel, "lbTagSetFile");
+  tagSetFileLabel_->setFont(WindowFont(13));
+  tagSetFileLabel_->setAlignment(Qt::AlignCenter);
+  tagSetFileLabel_->SetElideMiddle(true);
+  group->AddWidget(tagSetFileLabel_, QRect(8, 61, 185, 18), kAnchorLeftTop);
+  tagTree_ = Tipped(Named(new QTreeWidget, "tvTags"),
+                    "The tags of the chosen tag set; a problem in the tag set is shown under "
+                    "the tag it concerns");
+  tagTree_->setColumnCount(3);
+  tagTree_->setHeaderLabels(
+      {QStringLiteral("Tag"), QStringLiteral("Begin"), QStringLiteral("End")});
+  tagTree_->setRootIsDecorated(false);
+  tagTree_->setIndentation(12);
   // The size of the colour swatch; a problem's icon is drawn as small.
-  tvTags_->setIconSize(QSize(12, 12));
-  tvTags_->header()->setStretchLastSection(true);
-  tvTags_->setColumnWidth(0, 80);
-  tvTags_->setColumnWidth(1, 48);
+  tagTree_->setIconSize(QSize(12, 12));
+  tagTree_->header()->setStretchLastSection(true);
+  tagTree_->setColumnWidth(0, 80);
+  tagTree_->setColumnWidth(1, 48);
   // Narrow by design: a long name or marker is cut, and its row's tooltip shows it whole.
-  tvTags_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  group->AddWidget(tvTags_, QRect(8, 80, 185, 162), kAnchorAll);
+  tagTree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  group->AddWidget(tagTree_, QRect(8, 80, 185, 162), kAnchorAll);
 
-  cbxOneFile_ =
+  oneFileBox_ =
       Tipped(Named(new QCheckBox(QStringLiteral("Save Results as &One File")), "cbxOneFile"),
              "One combined report result.htm in the folder shown, instead of a "
              "report beside each text file");
-  page->AddWidget(cbxOneFile_, QRect(564, 294, 185, 17), kAnchorRight | kAnchorBottom);
-  cbxTables_ = Tipped(Named(new QCheckBox(QStringLiteral("Write &Tables")), "cbxTables"),
+  page->AddWidget(oneFileBox_, QRect(564, 294, 185, 17), kAnchorRight | kAnchorBottom);
+  tablesBox_ = Tipped(Named(new QCheckBox(QStringLiteral("Write &Tables")), "cbxTables"),
                       "Also write the counts and the passages as CSV tables");
-  page->AddWidget(cbxTables_, QRect(564, 316, 185, 17), kAnchorRight | kAnchorBottom);
-  cbxSubFolders_ =
+  page->AddWidget(tablesBox_, QRect(564, 316, 185, 17), kAnchorRight | kAnchorBottom);
+  subFoldersBox_ =
       Tipped(Named(new QCheckBox(QStringLiteral("Include s&ub-folders")), "cbxSubFolders"),
              "A folder chosen or dropped also adds the .txt files of its sub-folders");
-  page->AddWidget(cbxSubFolders_, QRect(564, 437, 185, 17), kAnchorRight | kAnchorBottom);
+  page->AddWidget(subFoldersBox_, QRect(564, 437, 185, 17), kAnchorRight | kAnchorBottom);
 
-  pbRun_ = Named(new QProgressBar, "pbRun");
-  pbRun_->setFormat(QStringLiteral("%v of %m file(s)"));
-  pbRun_->hide();
-  page->AddWidget(pbRun_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
+  runProgress_ = Named(new QProgressBar, "pbRun");
+  runProgress_->setFormat(QStringLiteral("%v of %m file(s)"));
+  runProgress_->hide();
+  page->AddWidget(runProgress_, QRect(564, 344, 178, 20), kAnchorRight | kAnchorBottom);
 
   // Shown in place of Count Now! while a run goes on.
-  btnCancelRun_ = Button("Cance&l", "btnCancelRun",
-                         "Stop the run after the file being counted; nothing is written (Esc)");
-  btnCancelRun_->setShortcut(QKeySequence(Qt::Key_Escape));
-  btnCancelRun_->setAccessibleName(QStringLiteral("Cancel the run"));
-  btnCancelRun_->hide();
-  page->AddWidget(btnCancelRun_, QRect(564, 372, 178, 30), kAnchorRight | kAnchorBottom);
-  lblRunFile_ = Named(new QLabel, "lblRunFile");
-  lblRunFile_->setWordWrap(true);
-  lblRunFile_->hide();
-  page->AddWidget(lblRunFile_, QRect(564, 404, 178, 30), kAnchorRight | kAnchorBottom);
+  cancelRunButton_ = Button("Cance&l", "btnCancelRun",
+                            "Stop the run after the file being counted; nothing is written (Esc)");
+  cancelRunButton_->setShortcut(QKeySequence(Qt::Key_Escape));
+  cancelRunButton_->setAccessibleName(QStringLiteral("Cancel the run"));
+  cancelRunButton_->hide();
+  page->AddWidget(cancelRunButton_, QRect(564, 372, 178, 30), kAnchorRight | kAnchorBottom);
+  runFileLabel_ = Named(new QLabel, "lblRunFile");
+  runFileLabel_->setWordWrap(true);
+  runFileLabel_->hide();
+  page->AddWidget(runFileLabel_, QRect(564, 404, 178, 30), kAnchorRight | kAnchorBottom);
 
-  btnOK_ = Button("Count &Now!", "btnOK",
-                  "Count the tagged passages of the ticked files and write the reports (F5)");
-  btnOK_->setFont(WindowFont(19, /*bold=*/true));
-  SetTextColor(btnOK_, QPalette::ButtonText, Qt::blue);
-  page->AddWidget(btnOK_, QRect(564, 372, 178, 61), kAnchorRight | kAnchorBottom);
+  countNowButton_ =
+      Button("Count &Now!", "btnOK",
+             "Count the tagged passages of the ticked files and write the reports (F5)");
+  countNowButton_->setFont(WindowFont(19, /*bold=*/true));
+  SetTextColor(countNowButton_, QPalette::ButtonText, Qt::blue);
+  page->AddWidget(countNowButton_, QRect(564, 372, 178, 61), kAnchorRight | kAnchorBottom);
 }
 
 void TMainWindow::BuildAboutPage() {
-  About_ = Named(new QWidget, "About");
-  pc_->addTab(About_, QStringLiteral("A&bout"));
-  auto* page = new TAnchorLayout(About_, kPageDesignSize);
-  Image1_ = Named(new QLabel, "Image1");
-  Image1_->setPixmap(QPixmap::fromImage(LoadProgramPicture()));
-  page->AddWidget(Image1_, QRect(20, 24, 125, 125), kAnchorLeftTop);
-  Memo1_ = Named(new QPlainTextEdit(AboutText()), "Memo1");
-  Memo1_->setReadOnly(true);
-  Memo1_->setFrameShape(QFrame::NoFrame);
+  aboutPage_ = Named(new QWidget, "About");
+  pages_->addTab(aboutPage_, QStringLiteral("A&bout"));
+  auto* page = new TAnchorLayout(aboutPage_, kPageDesignSize);
+  programPicture_ = Named(new QLabel, "Image1");
+  programPicture_->setPixmap(QPixmap::fromImage(LoadProgramPicture()));
+  page->AddWidget(programPicture_, QRect(20, 24, 125, 125), kAnchorLeftTop);
+  aboutText_ = Named(new QPlainTextEdit(AboutText()), "Memo1");
+  aboutText_->setReadOnly(true);
+  aboutText_->setFrameShape(QFrame::NoFrame);
   // Flat on the page: the page's own background shows through.
-  QPalette palette = Memo1_->palette();
+  QPalette palette = aboutText_->palette();
   palette.setColor(QPalette::Base, Qt::transparent);
-  Memo1_->setPalette(palette);
-  page->AddWidget(Memo1_, QRect(160, 24, 589, 417), kAnchorAll);
+  aboutText_->setPalette(palette);
+  page->AddWidget(aboutText_, QRect(160, 24, 589, 417), kAnchorAll);
 }
 
 void TMainWindow::SetTabOrder() {
   // The order of the work: files, which of them, the tag set, the options, the run.
-  QWidget* chain[] = {btnChoseText_, clbFileList_, edtFileFilter_, btnFilter_,    btnSelAll_,
-                      btnClearSel_,  btnSelTag_,   btnEditTagSet_, tvTags_,       cbxOneFile_,
-                      cbxTables_,    btnOK_,       btnCancelRun_,  cbxSubFolders_};
+  QWidget* chain[] = {
+      chooseFolderButton_, fileList_,           filterEdit_,       filterButton_, tickAllButton_,
+      untickAllButton_,    chooseTagSetButton_, editTagSetButton_, tagTree_,      oneFileBox_,
+      tablesBox_,          countNowButton_,     cancelRunButton_,  subFoldersBox_};
   for (size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -484,16 +492,16 @@ void TMainWindow::Connect() {
     connect(sender, signal, this,
             [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   };
-  on(btnChoseText_, &QPushButton::clicked, &TMainWindow::ChooseFolder);
+  on(chooseFolderButton_, &QPushButton::clicked, &TMainWindow::ChooseFolder);
   on(actChooseFolder_, &QAction::triggered, &TMainWindow::ChooseFolder);
-  on(lblDir_, &TActiveLabel::Clicked, &TMainWindow::OpenShownFolder);
-  on(btnFilter_, &QPushButton::clicked, &TMainWindow::ApplyFilter);
-  on(btnSelAll_, &QPushButton::clicked, &TMainWindow::TickAll);
-  on(btnClearSel_, &QPushButton::clicked, &TMainWindow::UntickAll);
-  on(btnSelTag_, &QPushButton::clicked, &TMainWindow::ChooseTagSet);
+  on(folderLabel_, &TActiveLabel::Clicked, &TMainWindow::OpenShownFolder);
+  on(filterButton_, &QPushButton::clicked, &TMainWindow::ApplyFilter);
+  on(tickAllButton_, &QPushButton::clicked, &TMainWindow::TickAll);
+  on(untickAllButton_, &QPushButton::clicked, &TMainWindow::UntickAll);
+  on(chooseTagSetButton_, &QPushButton::clicked, &TMainWindow::ChooseTagSet);
   on(actChooseTagSet_, &QAction::triggered, &TMainWindow::ChooseTagSet);
-  on(btnOK_, &QPushButton::clicked, &TMainWindow::CountNow);
-  on(actCount_, &QAction::triggered, &TMainWindow::CountNow);
+  on(countNowButton_, &QPushButton::clicked, &TMainWindow::CountNow);
+  on(actCountNow_, &QAction::triggered, &TMainWindow::CountNow);
   on(actCheckMarkers_, &QAction::triggered, &TMainWindow::CheckMarkers);
   on(actCompareCoders_, &QAction::triggered, &TMainWindow::CompareCoders);
   on(actExportProject_, &QAction::triggered, &TMainWindow::ExportProject);
@@ -502,32 +510,32 @@ void TMainWindow::Connect() {
   on(actShowCoding_, &QAction::triggered, &TMainWindow::ShowCodingOfCurrentItem);
   on(actNewTagSet_, &QAction::triggered, &TMainWindow::NewTagSet);
   on(actEditTagSet_, &QAction::triggered, &TMainWindow::EditTagSet);
-  on(btnEditTagSet_, &QPushButton::clicked, &TMainWindow::EditTagSet);
-  connect(btnCancelRun_, &QPushButton::clicked, this, [this] {
+  on(editTagSetButton_, &QPushButton::clicked, &TMainWindow::EditTagSet);
+  connect(cancelRunButton_, &QPushButton::clicked, this, [this] {
     cancel_requested_ = true;
-    lblRunFile_->setText(QStringLiteral("Cancelling..."));
+    runFileLabel_->setText(QStringLiteral("Cancelling..."));
   });
-  clbFileList_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(clbFileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    if (clbFileList_->itemAt(at) == nullptr) return;
-    MakeCurrent(clbFileList_->row(clbFileList_->itemAt(at)));
+  fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(fileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (fileList_->itemAt(at) == nullptr) return;
+    MakeCurrent(fileList_->row(fileList_->itemAt(at)));
     UpdateControls();
     QMenu menu;
     menu.addAction(actShowCoding_);
-    menu.exec(clbFileList_->viewport()->mapToGlobal(at));
+    menu.exec(fileList_->viewport()->mapToGlobal(at));
   });
   connect(actQuit_, &QAction::triggered, this, &QWidget::close);
-  connect(edtFileFilter_, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
-  connect(edtFileFilter_, &QLineEdit::returnPressed, this, [this] {
-    if (btnFilter_->isEnabled()) btnFilter_->click();
+  connect(filterEdit_, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
+  connect(filterEdit_, &QLineEdit::returnPressed, this, [this] {
+    if (filterButton_->isEnabled()) filterButton_->click();
   });
   auto remember = [](const char* key) {
     return [key](bool checked) { QSettings().setValue(QString::fromLatin1(key), checked); };
   };
-  connect(cbxOneFile_, &QCheckBox::toggled, this, remember(kOneFileKey));
-  connect(cbxTables_, &QCheckBox::toggled, this, remember(kTablesKey));
-  connect(cbxSubFolders_, &QCheckBox::toggled, this, remember(kSubFoldersKey));
-  connect(actStrict_, &QAction::toggled, this, remember(kStrictKey));
+  connect(oneFileBox_, &QCheckBox::toggled, this, remember(kOneFileKey));
+  connect(tablesBox_, &QCheckBox::toggled, this, remember(kTablesKey));
+  connect(subFoldersBox_, &QCheckBox::toggled, this, remember(kSubFoldersKey));
+  connect(actStopOnProblem_, &QAction::toggled, this, remember(kStrictKey));
   connect(actFoldSpace_, &QAction::toggled, this, remember(kFoldSpaceKey));
   connect(actFoldCase_, &QAction::toggled, this, remember(kFoldCaseKey));
   // Only the user's own changes run the list handlers; the handlers' changes do not.
@@ -536,18 +544,18 @@ void TMainWindow::Connect() {
   auto user_pick = [this] {
     if (!setting_from_program_) Guarded([this] { ShowFolderOfCurrentItem(); });
   };
-  connect(clbFileList_, &QListWidget::itemSelectionChanged, this, user_pick);
-  connect(clbFileList_, &QListWidget::itemClicked, this, user_pick);
-  connect(clbFileList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+  connect(fileList_, &QListWidget::itemSelectionChanged, this, user_pick);
+  connect(fileList_, &QListWidget::itemClicked, this, user_pick);
+  connect(fileList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
     if (!setting_from_program_) Guarded([this, item] { ApplyUserTick(item); });
   });
-  clbFileList_->viewport()->installEventFilter(this);
-  gbTagSet_->installEventFilter(this);
+  fileList_->viewport()->installEventFilter(this);
+  codeList_->installEventFilter(this);
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-  const bool on_list = watched == clbFileList_->viewport();
-  if (!on_list && watched != gbTagSet_) return QWidget::eventFilter(watched, event);
+  const bool on_list = watched == fileList_->viewport();
+  if (!on_list && watched != codeList_) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
     auto* drag = static_cast<QDropEvent*>(event);
     const auto paths = DroppedPaths(*drag->mimeData());
@@ -607,10 +615,10 @@ void TMainWindow::ShowAsLastTime() {
 void TMainWindow::RestoreSettings() {
   const QSettings settings;
   last_folder_ = SettingPath(settings.value(QString::fromLatin1(kLastFolderKey)));
-  cbxOneFile_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
-  cbxTables_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
-  cbxSubFolders_->setChecked(settings.value(QString::fromLatin1(kSubFoldersKey)).toBool());
-  actStrict_->setChecked(settings.value(QString::fromLatin1(kStrictKey)).toBool());
+  oneFileBox_->setChecked(settings.value(QString::fromLatin1(kOneFileKey)).toBool());
+  tablesBox_->setChecked(settings.value(QString::fromLatin1(kTablesKey)).toBool());
+  subFoldersBox_->setChecked(settings.value(QString::fromLatin1(kSubFoldersKey)).toBool());
+  actStopOnProblem_->setChecked(settings.value(QString::fromLatin1(kStrictKey)).toBool());
   actFoldSpace_->setChecked(settings.value(QString::fromLatin1(kFoldSpaceKey)).toBool());
   actFoldCase_->setChecked(settings.value(QString::fromLatin1(kFoldCaseKey)).toBool());
   const auto tag_set = SettingPath(settings.value(QString::fromLatin1(kTagSetKey)));
@@ -645,7 +653,7 @@ void TMainWindow::ShowAdded(const TFileListModel::TAddOutcome& outcome) {
     item->setToolTip(PlainTip(PathText(model_.item(i).path)));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
-    clbFileList_->addItem(item);
+    fileList_->addItem(item);
   }
   setting_from_program_ = was;
   if (outcome.added > 0) SetFolder(model_.LastFolder());
@@ -658,35 +666,35 @@ void TMainWindow::ShowAdded(const TFileListModel::TAddOutcome& outcome) {
 
 void TMainWindow::ClearList() {
   const bool was = std::exchange(setting_from_program_, true);
-  clbFileList_->clear();
+  fileList_->clear();
   setting_from_program_ = was;
   model_.Clear();
 }
 
 void TMainWindow::ShowTicks() {
   const bool was = std::exchange(setting_from_program_, true);
-  for (int i = 0; i < clbFileList_->count(); ++i) {
-    clbFileList_->item(i)->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
+  for (int i = 0; i < fileList_->count(); ++i) {
+    fileList_->item(i)->setCheckState(model_.item(i).checked ? Qt::Checked : Qt::Unchecked);
   }
   setting_from_program_ = was;
 }
 
 void TMainWindow::MakeCurrent(int row) {
   const bool was = std::exchange(setting_from_program_, true);
-  clbFileList_->setCurrentRow(row);
+  fileList_->setCurrentRow(row);
   setting_from_program_ = was;
 }
 
 void TMainWindow::SetFolder(const std::filesystem::path& folder) {
   folder_ = folder;
-  lblDir_->setText(PathText(folder));
-  lblDir_->setToolTip(
+  folderLabel_->setText(PathText(folder));
+  folderLabel_->setToolTip(
       folder.empty() ? QString()
                      : PlainTip(PathText(folder) + QStringLiteral("\nClick to open this folder")));
 }
 
 void TMainWindow::ShowTags() {
-  tvTags_->clear();
+  tagTree_->clear();
   if (tag_set_path_.empty()) return;
   // The tag set's own problems hang under the tags they spoil, each with its line.
   const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
@@ -694,7 +702,7 @@ void TMainWindow::ShowTags() {
     const TTagInfo& tag = tag_set_[i];
     if (IsSkippedTag(tag)) continue;
     auto* row = new QTreeWidgetItem(
-        tvTags_, {ToQString(tag.Name), ToQString(tag.BeginMark), ToQString(tag.EndMark)});
+        tagTree_, {ToQString(tag.Name), ToQString(tag.BeginMark), ToQString(tag.EndMark)});
     row->setIcon(0, ColorSwatch(tag.ColorValue));
     QString whole = ToQString(tag.Name + "  " + tag.BeginMark + "..." + tag.EndMark);
     if (i < flags.by_tag.size()) {
@@ -705,20 +713,20 @@ void TMainWindow::ShowTags() {
     }
     for (int column = 0; column < 3; ++column) row->setToolTip(column, PlainTip(whole));
   }
-  if (tvTags_->topLevelItemCount() == 0) {
-    auto* row = new QTreeWidgetItem(tvTags_, {QStringLiteral("No tags in this file")});
+  if (tagTree_->topLevelItemCount() == 0) {
+    auto* row = new QTreeWidgetItem(tagTree_, {QStringLiteral("No tags in this file")});
     row->setForeground(0, Qt::red);
     row->setFirstColumnSpanned(true);
     return;
   }
   for (const TTagSetProblem& problem : flags.elsewhere) AddTagSetProblemRow(nullptr, problem);
-  tvTags_->expandAll();
+  tagTree_->expandAll();
 }
 
 void TMainWindow::AddTagSetProblemRow(QTreeWidgetItem* tag_row, const TTagSetProblem& problem) {
   const QString text = ToQString(TagSetProblemText(problem));
   auto* row = tag_row != nullptr ? new QTreeWidgetItem(tag_row, {text})
-                                 : new QTreeWidgetItem(tvTags_, {text});
+                                 : new QTreeWidgetItem(tagTree_, {text});
   row->setFirstColumnSpanned(true);
   row->setIcon(0, style()->standardIcon(problem.severity == ECheckSeverity::kError
                                             ? QStyle::SP_MessageBoxCritical
@@ -731,30 +739,30 @@ bool TMainWindow::CanCount() const { return !tag_set_path_.empty() && model_.Che
 
 void TMainWindow::UpdateControls() {
   const size_t ticked = model_.CheckedCount();
-  lblFileInfo_->setText(QStringLiteral("%1 file(s) selected, %2 file(s) in the list.")
-                            .arg(ticked)
-                            .arg(model_.size()));
-  cbxOneFile_->setVisible(ticked > 1);
-  plSettings_->setEnabled(!model_.empty());
-  btnFilter_->setEnabled(!model_.empty() && !TrimmedFilter().empty());
-  lblDir_->setEnabled(!folder_.empty());
-  btnOK_->setEnabled(CanCount());
-  actCount_->setEnabled(CanCount());
+  fileCountLabel_->setText(QStringLiteral("%1 file(s) selected, %2 file(s) in the list.")
+                               .arg(ticked)
+                               .arg(model_.size()));
+  oneFileBox_->setVisible(ticked > 1);
+  tickControls_->setEnabled(!model_.empty());
+  filterButton_->setEnabled(!model_.empty() && !TrimmedFilter().empty());
+  folderLabel_->setEnabled(!folder_.empty());
+  countNowButton_->setEnabled(CanCount());
+  actCountNow_->setEnabled(CanCount());
   actCheckMarkers_->setEnabled(CanCount());
   actCompareCoders_->setEnabled(!tag_set_path_.empty() && !folder_.empty());
   actExportProject_->setEnabled(CanCount());
-  actShowCoding_->setEnabled(clbFileList_->currentRow() >= 0);
+  actShowCoding_->setEnabled(fileList_->currentRow() >= 0);
   actEditTagSet_->setEnabled(!tag_set_path_.empty());
-  btnEditTagSet_->setEnabled(!tag_set_path_.empty());
+  editTagSetButton_->setEnabled(!tag_set_path_.empty());
   if (!restoring_) RememberFileList(model_, folder_);
 }
 
 EFolderScan TMainWindow::FolderScan() const {
-  return cbxSubFolders_->isChecked() ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly;
+  return subFoldersBox_->isChecked() ? EFolderScan::kWithSubFolders : EFolderScan::kFolderOnly;
 }
 
 std::string TMainWindow::TrimmedFilter() const {
-  return ToNarrow(Trim(std::u16string_view(edtFileFilter_->text().toStdU16String())));
+  return ToNarrow(Trim(std::u16string_view(filterEdit_->text().toStdU16String())));
 }
 
 void TMainWindow::ChooseFolder() {
@@ -827,24 +835,24 @@ TResultHooks TMainWindow::ResultHooks() {
 }
 
 void TMainWindow::ShowCodingOfCurrentItem() {
-  const int row = clbFileList_->currentRow();
+  const int row = fileList_->currentRow();
   if (row < 0) return;
   platform_.ShowCodingView({model_.item(static_cast<size_t>(row)).path, tag_set_path_, 0, 0, {}});
 }
 
 void TMainWindow::ShowFolderOfCurrentItem() {
-  const int row = clbFileList_->currentRow();
+  const int row = fileList_->currentRow();
   if (row < 0) return;
   SetFolder(ItemFolder(model_.item(static_cast<size_t>(row)).path));
   UpdateControls();
 }
 
 void TMainWindow::ApplyUserTick(QListWidgetItem* item) {
-  const int row = clbFileList_->row(item);
+  const int row = fileList_->row(item);
   if (row < 0) return;
   // A click on an item's box makes it current, as a click anywhere on the item does (the
   // list view alone would toggle it and leave the current item as it was).
-  if (clbFileList_->currentItem() != item) clbFileList_->setCurrentItem(item);
+  if (fileList_->currentItem() != item) fileList_->setCurrentItem(item);
   model_.SetChecked(static_cast<size_t>(row), item->checkState() == Qt::Checked);
   UpdateControls();
 }
@@ -894,8 +902,8 @@ void TMainWindow::UseTagSetFile(const std::filesystem::path& file) {
   tag_set_ = std::move(tags);
   tag_set_path_ = file;
   QSettings().setValue(QString::fromLatin1(kTagSetKey), PathSetting(file));
-  lbTagSetFile_->setText(PathText(file.filename()));
-  lbTagSetFile_->setToolTip(PlainTip(PathText(file)));
+  tagSetFileLabel_->setText(PathText(file.filename()));
+  tagSetFileLabel_->setToolTip(PlainTip(PathText(file)));
   ShowTags();
   UpdateControls();
 }
@@ -940,9 +948,9 @@ void TMainWindow::CountNow() {
   tag_set_ = tag_set.check.tags;
   TCodingRunRequest request;
   request.items = model_.items();
-  request.one_file_mode = !cbxOneFile_->isHidden() && cbxOneFile_->isChecked();
-  request.write_tables = cbxTables_->isChecked();
-  request.strict = actStrict_->isChecked();
+  request.one_file_mode = !oneFileBox_->isHidden() && oneFileBox_->isChecked();
+  request.write_tables = tablesBox_->isChecked();
+  request.strict = actStopOnProblem_->isChecked();
   request.grouping = {
       actFoldCase_->isChecked() ? ELetterCase::kEveryAlphabet : ELetterCase::kAsciiOnly,
       actFoldSpace_->isChecked() ? ESpacing::kFolded : ESpacing::kExact};
@@ -993,7 +1001,7 @@ void TMainWindow::CompareCoders() {
   const auto second = platform_.ChooseFolder("Choose the second coder's folder", folder_);
   if (!second) return;
   platform_.ShowAgreement(
-      CompareCodersIntoFirstFolder(folder_, *second, tag_set_path_, cbxSubFolders_->isChecked()),
+      CompareCodersIntoFirstFolder(folder_, *second, tag_set_path_, subFoldersBox_->isChecked()),
       ResultHooks());
 }
 
@@ -1017,7 +1025,7 @@ void TMainWindow::ExportProject() {
     RunHost host(*this, TickedFiles(), QStringLiteral("Exporting"));
     RunScope scope(*this);
     // The export runs to its end: nothing to cancel.
-    btnCancelRun_->setEnabled(false);
+    cancelRunButton_->setEnabled(false);
     summary = ExportExchangeProject(request, host);
   }
   std::string message = summary.message;
@@ -1041,6 +1049,6 @@ void TMainWindow::OpenUserGuide() {
   throw Error("The user guide was not found; looked for " + looked);
 }
 
-void TMainWindow::ShowAbout() { pc_->setCurrentWidget(About_); }
+void TMainWindow::ShowAbout() { pages_->setCurrentWidget(aboutPage_); }
 
 }  // namespace farrowdale

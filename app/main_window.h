@@ -149,15 +149,15 @@ class TMainWindow : public QWidget {
   bool restoring_ = true;
   // What the last run warned about (file, message), in the order it said it.
   std::vector<TRunWarning> run_warnings_;
-  std::filesystem::path folder_;        // lblDir's caption
+  std::filesystem::path folder_;        // folderLabel_'s caption
   std::filesystem::path last_folder_;   // the last folder chosen, remembered
-  std::filesystem::path tag_set_path_;  // lbTagSetFile's tooltip; empty while none is chosen
+  std::filesystem::path tag_set_path_;  // tagSetFileLabel_'s tooltip; empty while none is chosen
   TTagArray tag_set_;
 
   QMenuBar* menuBar_;
   QAction* actChooseFolder_;
   QAction* actChooseTagSet_;
-  QAction* actCount_;
+  QAction* actCountNow_;
   QAction* actCheckMarkers_;
   QAction* actShowCoding_;
   QAction* actCompareCoders_;
@@ -166,38 +166,38 @@ class TMainWindow : public QWidget {
   QAction* actEditTagSet_;
   QAction* actQuit_;
   // Options menu: remembered ticks that reach every run.
-  QAction* actStrict_;
+  QAction* actStopOnProblem_;
   QAction* actFoldSpace_;
   QAction* actFoldCase_;
   QAction* actUserGuide_;
   QAction* actAbout_;
-  QTabWidget* pc_;
-  QWidget* tabSettings_;
-  QPushButton* btnChoseText_;
-  TActiveLabel* lblDir_;
-  QListWidget* clbFileList_;
-  QWidget* plSettings_;
-  QLineEdit* edtFileFilter_;
-  QPushButton* btnFilter_;
-  QLabel* lblFileInfo_;
-  QPushButton* btnSelAll_;
-  QPushButton* btnClearSel_;
-  QPushButton* btnOK_;
-  QGroupBox* gbTagSet_;
-  QPushButton* btnSelTag_;
-  QPushButton* btnEditTagSet_;
-  TActiveLabel* lbTagSetFile_;
-  QLabel* lblTagSetSubtitle_;
-  QTreeWidget* tvTags_;
-  QCheckBox* cbxOneFile_;
-  QCheckBox* cbxTables_;
-  QCheckBox* cbxSubFolders_;
-  QProgressBar* pbRun_;
-  QLabel* lblRunFile_;  // the file being counted
-  QPushButton* btnCancelRun_;
-  QWidget* About_;
-  QLabel* Image1_;
-  QPlainTextEdit* Memo1_;
+  QTabWidget* pages_;
+  QWidget* settingsPage_;
+  QPushButton* chooseFolderButton_;
+  TActiveLabel* folderLabel_;
+  QListWidget* fileList_;
+  QWidget* tickControls_;
+  QLineEdit* filterEdit_;
+  QPushButton* filterButton_;
+  QLabel* fileCountLabel_;
+  QPushButton* tickAllButton_;
+  QPushButton* untickAllButton_;
+  QPushButton* countNowButton_;
+  QGroupBox* codeList_;
+  QPushButton* chooseTagSetButton_;
+  QPushButton* editTagSetButton_;
+  TActiveLabel* tagSetFileLabel_;
+  QLabel* tagSetSubtitle_;
+  QTreeWidget* tagTree_;
+  QCheckBox* oneFileBox_;
+  QCheckBox* tablesBox_;
+  QCheckBox* subFoldersBox_;
+  QProgressBar* runProgress_;
+  QLabel* runFileLabel_;  // the file being counted
+  QPushButton* cancelRunButton_;
+  QWidget* aboutPage_;
+  QLabel* programPicture_;
+  QPlainTextEdit* aboutText_;
 };
 
 }  // namespace farrowdale

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -51,7 +53,7 @@ namespace farrowdale {
 
 namespace fs = std::filesystem;
 
-class Form1Test : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -92,7 +94,7 @@ class Form1Test : public QObject {
  private:
   template <typename T>
   T* Child(const char* name) {
-    T* child = form_->findChild<T*>(QString::fromLatin1(name));
+    T* child = window_->findChild<T*>(QString::fromLatin1(name));
     if (child == nullptr) qFatal("no control %s", name);
     return child;
   }
@@ -108,15 +110,15 @@ class Form1Test : public QObject {
   // Toggles an item's tick the way the user does: make it current, press space.
   void UserToggle(int row);
   void Drop(QWidget* target, const std::vector<fs::path>& paths);
-  void ShowForm();
+  void ShowWindow();
 
   std::unique_ptr<QTemporaryDir> settings_;
   std::unique_ptr<QTemporaryDir> temp_;
   std::unique_ptr<TFakePlatform> platform_;
-  std::unique_ptr<TMainWindow> form_;
+  std::unique_ptr<TMainWindow> window_;
 };
 
-void Form1Test::initTestCase() {
+void MainWindowTest::initTestCase() {
   SetSystemCodePage("UTF-8");
   // The remembered settings go to a folder of the test's own.
   settings_ = std::make_unique<QTemporaryDir>();
@@ -126,59 +128,60 @@ void Form1Test::initTestCase() {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_->path());
 }
 
-void Form1Test::init() {
+void MainWindowTest::init() {
   QSettings().clear();
   temp_ = std::make_unique<QTemporaryDir>();
   QVERIFY(temp_->isValid());
   platform_ = std::make_unique<TFakePlatform>();
   // The templates are copied beside every executable of the build, this test included.
-  platform_->program_folder = QCoreApplication::applicationDirPath().toStdString();
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  platform_->template_folder = QCoreApplication::applicationDirPath().toStdString();
+  window_ = std::make_unique<TMainWindow>(*platform_);
 }
 
-void Form1Test::cleanup() {
-  form_.reset();
+void MainWindowTest::cleanup() {
+  window_.reset();
   platform_.reset();
   temp_.reset();
 }
 
-fs::path Form1Test::MakeFolder(const std::string& name, std::initializer_list<const char*> files) {
+fs::path MainWindowTest::MakeFolder(const std::string& name,
+                                    std::initializer_list<const char*> files) {
   const fs::path folder = fs::path(temp_->path().toStdString()) / name;
   fs::create_directories(folder);
   for (const char* file : files) std::ofstream(folder / file) << "<e>alpha</e> <e>beta</e>\n";
   return folder;
 }
 
-fs::path Form1Test::MakeTagSet(const std::string& text) {
+fs::path MainWindowTest::MakeTagSet(const std::string& text) {
   const fs::path file = MakeFolder("sets", {}) / "tags.ini";
   std::ofstream(file) << text;
   return file;
 }
 
-void Form1Test::ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer) {
+void MainWindowTest::ChooseFolder(const fs::path& folder, std::optional<TListChoice> answer) {
   platform_->folder_answers.push_back(folder);
   if (answer) platform_->list_answers.push_back(*answer);
   Click("btnChoseText");
 }
 
-void Form1Test::ChooseTagSet(const fs::path& file) {
+void MainWindowTest::ChooseTagSet(const fs::path& file) {
   platform_->file_answers.push_back(file);
   Click("btnSelTag");
 }
 
-QList<bool> Form1Test::Ticks() {
+QList<bool> MainWindowTest::Ticks() {
   QList<bool> ticks;
   for (int i = 0; i < List()->count(); ++i)
     ticks.append(List()->item(i)->checkState() == Qt::Checked);
   return ticks;
 }
 
-void Form1Test::UserToggle(int row) {
+void MainWindowTest::UserToggle(int row) {
   List()->setCurrentRow(row);
   QTest::keyClick(List(), Qt::Key_Space);
 }
 
-void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
+void MainWindowTest::Drop(QWidget* target, const std::vector<fs::path>& paths) {
   QMimeData data;
   QList<QUrl> urls;
   for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path.string()));
@@ -191,15 +194,15 @@ void Form1Test::Drop(QWidget* target, const std::vector<fs::path>& paths) {
   QCoreApplication::sendEvent(target, &drop);
 }
 
-void Form1Test::ShowForm() {
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+void MainWindowTest::ShowWindow() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
 
-void Form1Test::StateAtStart() {
-  QCOMPARE(form_->windowTitle(), QString("Morrow Farrowdale 1.0"));
-  QVERIFY2(form_->minimumWidth() == 780 && form_->minimumHeight() >= 514,
-           qPrintable(QString("%1x%2").arg(form_->minimumWidth()).arg(form_->minimumHeight())));
+void MainWindowTest::StateAtStart() {
+  QCOMPARE(window_->windowTitle(), QString("Morrow Farrowdale 1.0"));
+  QVERIFY2(window_->minimumWidth() == 780 && window_->minimumHeight() >= 514,
+           qPrintable(QString("%1x%2").arg(window_->minimumWidth()).arg(window_->minimumHeight())));
   auto* pc = Child<QTabWidget>("pc");
   QCOMPARE(pc->count(), 2);
   QCOMPARE(pc->currentWidget(), Child<QWidget>("tabSettings"));
@@ -210,20 +213,43 @@ void Form1Test::StateAtStart() {
                                                        {"btnSelAll", "Select &All"},
                                                        {"btnClearSel", "Cl&ear Selection"},
                                                        {"btnOK", "Count &Now!"},
-                                                       {"btnSelTag", "&Select File"},
+                                                       {"btnSelTag", "Select F&ile"},
                                                        {"cbxOneFile", "Save Results as &One File"},
                                                        {"cbxTables", "Write &Tables"},
                                                        {"btnEditTagSet", "E&dit..."},
                                                        {"btnCancelRun", "Cance&l"},
                                                        {"cbxSubFolders", "Include s&ub-folders"}};
-  QSet<QChar> letters{QChar('f'), QChar('h')};  // the File and Help menus
   for (const auto& [name, text] : texts) {
     QCOMPARE(Child<QAbstractButton>(name)->text(), QString(text));
-    const QString caption(text);
-    const QChar letter = caption.at(caption.indexOf('&') + 1).toLower();
-    QVERIFY2(!letters.contains(letter), name);
-    letters.insert(letter);
   }
+  // Alt and a letter reaches one thing only: among the window's buttons and boxes, its
+  // pages and its menus; and within each menu, among its commands.
+  auto expect_distinct = [](const QStringList& captions, const char* where) {
+    QMap<QChar, QString> owner;
+    for (const QString& caption : captions) {
+      const int amp = caption.indexOf('&');
+      if (amp < 0 || amp + 1 >= caption.size()) continue;
+      const QChar letter = caption.at(amp + 1).toLower();
+      QVERIFY2(!owner.contains(letter),
+               qPrintable(QString("%1: %2 and %3").arg(where, owner[letter], caption)));
+      owner.insert(letter, caption);
+    }
+  };
+  QStringList window_level;
+  for (const auto* button : window_->findChildren<QAbstractButton*>()) {
+    window_level << button->text();
+  }
+  auto* pages = Child<QTabWidget>("pc");
+  for (int i = 0; i < pages->count(); ++i) window_level << pages->tabText(i);
+  const auto menus = Child<QMenuBar>("menuBar")->actions();
+  for (const QAction* menu : menus) {
+    window_level << menu->text();
+    QStringList commands;
+    for (const QAction* command : menu->menu()->actions()) commands << command->text();
+    expect_distinct(commands, qPrintable(menu->text()));
+  }
+  QCOMPARE(menus.size(), 3);
+  expect_distinct(window_level, "the window");
   QCOMPARE(Child<QGroupBox>("gbTagSet")->title(), QString(" Code List "));
   QCOMPARE(Child<QLineEdit>("edtFileFilter")->placeholderText(),
            QString("Pattern matched against the path"));
@@ -239,11 +265,11 @@ void Form1Test::StateAtStart() {
   QCOMPARE(Status(), QString("0 file(s) selected, 0 file(s) in the list."));
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isHidden());
   QCOMPARE(List()->count(), 0);
-  QCOMPARE(form_->CheckedCount(), 0);
+  QCOMPARE(window_->CheckedCount(), 0);
 
   // The chosen tag set is not shown in an error colour.
   const QColor label_color = Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText);
-  QCOMPARE(label_color, form_->palette().color(QPalette::WindowText));
+  QCOMPARE(label_color, window_->palette().color(QPalette::WindowText));
   QVERIFY(Child<QPlainTextEdit>("Memo1")->isReadOnly());
   // Every control a click acts on says what the click does.
   for (const char* name :
@@ -254,7 +280,7 @@ void Form1Test::StateAtStart() {
   QVERIFY(!Child<QWidget>("lblDir")->toolTip().contains("Double"));
 }
 
-void Form1Test::KeyboardAndMenus() {
+void MainWindowTest::KeyboardAndMenus() {
   // The keyboard order follows the work.
   const QStringList order = {"btnChoseText", "clbFileList", "edtFileFilter", "btnFilter",
                              "btnSelAll",    "btnClearSel", "btnSelTag",     "btnEditTagSet",
@@ -280,12 +306,12 @@ void Form1Test::KeyboardAndMenus() {
       {"actEditTagSet", QKeySequence(Qt::CTRL | Qt::Key_E)},
       {"actShowCoding", QKeySequence(Qt::CTRL | Qt::Key_D)}};
   for (const auto& [name, keys] : shortcuts) {
-    QCOMPARE(form_->findChild<QAction*>(name)->shortcut(), keys);
+    QCOMPARE(window_->findChild<QAction*>(name)->shortcut(), keys);
   }
-  QVERIFY(form_->findChild<QAction*>("actCheckMarkers") != nullptr);
+  QVERIFY(window_->findChild<QAction*>("actCheckMarkers") != nullptr);
 
-  ShowForm();
-  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  ShowWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   QCOMPARE(QApplication::focusWidget(), Child<QWidget>("btnChoseText"));
   // Enter presses the focused button.
   platform_->folder_answers.push_back(MakeFolder("corpus", {"a.txt", "b.txt"}));
@@ -295,16 +321,16 @@ void Form1Test::KeyboardAndMenus() {
   QTest::keyClick(Child<QPushButton>("btnClearSel"), Qt::Key_Return);
   QCOMPARE(Ticks(), QList<bool>({false, false}));
   // The menu's commands are the buttons' commands.
-  form_->findChild<QAction*>("actAbout")->trigger();
+  window_->findChild<QAction*>("actAbout")->trigger();
   QCOMPARE(Child<QTabWidget>("pc")->currentWidget(), Child<QWidget>("About"));
-  form_->findChild<QAction*>("actQuit")->trigger();
-  QVERIFY(!form_->isVisible());
+  window_->findChild<QAction*>("actQuit")->trigger();
+  QVERIFY(!window_->isVisible());
 }
 
-void Form1Test::AnchorsMoveAndStretchControls() {
+void MainWindowTest::AnchorsMoveAndStretchControls() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));  // shows the one-file box
-  form_->resize(800, 560);
-  ShowForm();
+  window_->resize(800, 560);
+  ShowWindow();
   const char* names[] = {"btnChoseText", "clbFileList", "plSettings", "edtFileFilter", "btnSelAll",
                          "btnOK",        "gbTagSet",    "cbxOneFile", "btnClearSel",   "Memo1",
                          "Image1",       "lblFileInfo", "tvTags",     "cbxTables"};
@@ -314,7 +340,7 @@ void Form1Test::AnchorsMoveAndStretchControls() {
   Child<QTabWidget>("pc")->setCurrentIndex(0);
   std::map<std::string, QRect> before;
   for (const char* name : names) before[name] = Child<QWidget>(name)->geometry();
-  form_->resize(1000, 660);
+  window_->resize(1000, 660);
   QCoreApplication::processEvents();
   Child<QTabWidget>("pc")->setCurrentIndex(1);
   QCoreApplication::processEvents();
@@ -341,19 +367,19 @@ void Form1Test::AnchorsMoveAndStretchControls() {
 
   // From the smallest size up, the status line is whole and clear of every button.
   Child<QTabWidget>("pc")->setCurrentIndex(0);
-  form_->resize(form_->minimumSize());
+  window_->resize(window_->minimumSize());
   QCoreApplication::processEvents();
   auto* status = Child<QLabel>("lblFileInfo");
   const QString longest("99999 file(s) selected, 99999 file(s) in the list.");
   QVERIFY(status->fontMetrics().horizontalAdvance(longest) <= status->width());
-  const QRect status_rect(status->mapTo(form_.get(), QPoint(0, 0)), status->size());
+  const QRect status_rect(status->mapTo(window_.get(), QPoint(0, 0)), status->size());
   for (const char* name : {"btnSelAll", "btnClearSel", "btnOK", "btnFilter", "cbxTables"}) {
     auto* other = Child<QWidget>(name);
-    const QRect rect(other->mapTo(form_.get(), QPoint(0, 0)), other->size());
+    const QRect rect(other->mapTo(window_.get(), QPoint(0, 0)), other->size());
     QVERIFY2(!rect.intersects(status_rect), name);
   }
   QVERIFY(status_rect.bottom() <
-          Child<QWidget>("tabSettings")->mapTo(form_.get(), QPoint(0, 0)).y() +
+          Child<QWidget>("tabSettings")->mapTo(window_.get(), QPoint(0, 0)).y() +
               Child<QWidget>("tabSettings")->height());
   // The controls added around the old ones are not cut at the smallest size either.
   for (const char* name : {"btnSelTag", "btnEditTagSet", "btnCancelRun", "lblTagSetSubtitle"}) {
@@ -369,7 +395,7 @@ void Form1Test::AnchorsMoveAndStretchControls() {
           run_file->width());
 }
 
-void Form1Test::FolderIntoEmptyList() {
+void MainWindowTest::FolderIntoEmptyList() {
   const fs::path folder = MakeFolder("corpus", {"b.txt", "a.txt", "c.TXT", "notes.md"});
   ChooseFolder(folder);
 
@@ -385,7 +411,7 @@ void Form1Test::FolderIntoEmptyList() {
   QCOMPARE(List()->item(1)->toolTip(), QString::fromStdString((folder / "b.txt").string()));
   QCOMPARE(Ticks(), QList<bool>({true, true, true}));
   QCOMPARE(Status(), QString("3 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 3);
+  QCOMPARE(window_->CheckedCount(), 3);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
   QVERIFY(Enabled("lblDir"));
   QVERIFY(Enabled("plSettings"));
@@ -408,7 +434,7 @@ void Form1Test::FolderIntoEmptyList() {
   QCOMPARE(List()->count(), 3);
 }
 
-void Form1Test::FolderQuestionReplaceAddCancel() {
+void MainWindowTest::FolderQuestionReplaceAddCancel() {
   const fs::path first = MakeFolder("first", {"a.txt", "b.txt"});
   const fs::path second = MakeFolder("second", {"b.txt", "c.txt", "d.txt"});
   ChooseFolder(first);
@@ -452,7 +478,7 @@ void Form1Test::FolderQuestionReplaceAddCancel() {
   QCOMPARE(platform_->messages.size(), size_t{2});  // replacing refuses nothing
 }
 
-void Form1Test::CountNowNeedsATagSetAndATick() {
+void MainWindowTest::CountNowNeedsATagSetAndATick() {
   // Every sequence in which the old rules went wrong, and the plain ones.
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   const fs::path tags = MakeTagSet();
@@ -462,10 +488,10 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   ChooseFolder(corpus);
   filter->setText("a");
   Click("btnFilter");
-  QVERIFY(form_->CheckedCount() > 0);
+  QVERIFY(window_->CheckedCount() > 0);
   QVERIFY(!Enabled("btnOK"));
-  QVERIFY(!form_->findChild<QAction*>("actCount")->isEnabled());
-  form_->findChild<QAction*>("actCount")->trigger();  // F5 does nothing either
+  QVERIFY(!window_->findChild<QAction*>("actCount")->isEnabled());
+  window_->findChild<QAction*>("actCount")->trigger();  // F5 does nothing either
   QVERIFY(platform_->summaries.empty());
 
   // Clear Selection, then a tag set: still nothing ticked; Select All enables it.
@@ -474,7 +500,7 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QVERIFY(!Enabled("btnOK"));
   Click("btnSelAll");
   QVERIFY(Enabled("btnOK"));
-  QVERIFY(form_->findChild<QAction*>("actCount")->isEnabled());
+  QVERIFY(window_->findChild<QAction*>("actCount")->isEnabled());
   Click("btnClearSel");
   QVERIFY(!Enabled("btnOK"));
   UserToggle(1);
@@ -500,7 +526,7 @@ void Form1Test::CountNowNeedsATagSetAndATick() {
   QVERIFY(Enabled("btnOK"));
 }
 
-void Form1Test::OneFileBoxFollowsTheTickCount() {
+void MainWindowTest::OneFileBoxFollowsTheTickCount() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   auto* one_file = Child<QCheckBox>("cbxOneFile");
@@ -516,14 +542,14 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QVERIFY(!one_file->isHidden());
 
   // A mouse click on an item's box makes it current, shows its folder and toggles it.
-  ShowForm();
+  ShowWindow();
   const QRect row = List()->visualItemRect(List()->item(1));
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                     QPoint(row.left() + 10, row.center().y()));
   QCOMPARE(List()->currentRow(), 1);
   QCOMPARE(Child<QLabel>("lblDir")->text(), QString::fromStdString(folder.string()));
   QCOMPARE(Ticks(), QList<bool>({true, false}));
-  QCOMPARE(form_->CheckedCount(), 1);
+  QCOMPARE(window_->CheckedCount(), 1);
 
   // The box is ticked but hidden: the run writes a report beside the one ticked file.
   ChooseTagSet(MakeTagSet());
@@ -536,7 +562,7 @@ void Form1Test::OneFileBoxFollowsTheTickCount() {
   QVERIFY(platform_->opened.empty());  // nothing opens unless the summary asks
 }
 
-void Form1Test::Filter() {
+void MainWindowTest::Filter() {
   const fs::path corpus = MakeFolder("Corpus", {"ABC.txt", "b.txt"});
   const fs::path other = MakeFolder("other", {"abc.txt", "d.txt"});
   ChooseFolder(corpus);
@@ -573,7 +599,7 @@ void Form1Test::Filter() {
   QVERIFY(platform_->errors.empty());
 }
 
-void Form1Test::BadFilterChangesNoTick() {
+void MainWindowTest::BadFilterChangesNoTick() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"}));
   ChooseTagSet(MakeTagSet());
   UserToggle(1);
@@ -590,12 +616,12 @@ void Form1Test::BadFilterChangesNoTick() {
                "Follows Nothing (pos 1))"});
   QCOMPARE(Ticks(), QList<bool>({true, false, true}));
   QCOMPARE(Status(), QString("2 file(s) selected, 3 file(s) in the list."));
-  QCOMPARE(form_->CheckedCount(), 2);
+  QCOMPARE(window_->CheckedCount(), 2);
   QVERIFY(Enabled("btnOK"));
   QVERIFY(!Child<QCheckBox>("cbxOneFile")->isHidden());
 }
 
-void Form1Test::EnterInTheFilterBox() {
+void MainWindowTest::EnterInTheFilterBox() {
   ChooseFolder(MakeFolder("corpus", {"a.txt", "b.txt"}));
   auto* filter = Child<QLineEdit>("edtFileFilter");
   auto* button = Child<QPushButton>("btnFilter");
@@ -616,7 +642,7 @@ void Form1Test::EnterInTheFilterBox() {
   QCOMPARE(Ticks(), QList<bool>({true, false}));
 }
 
-void Form1Test::TagSetChoiceShowsItsTags() {
+void MainWindowTest::TagSetChoiceShowsItsTags() {
   const fs::path sets = MakeFolder("sets", {});
   const fs::path first = sets / "first.ini";
   std::ofstream(first) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\ncolor=0000FF\n[-]\n"
@@ -659,7 +685,7 @@ void Form1Test::TagSetChoiceShowsItsTags() {
   QCOMPARE(label->text(), QString("empty.ini"));
 
   // A name too long for the label is shortened in the middle.
-  ShowForm();
+  ShowWindow();
   const std::string long_name = "a_very_long_tag_set_name_for_the_interview_study_2026.ini";
   std::ofstream(sets / long_name) << "[E]\nbegin=<e>\nend=</e>\n";
   ChooseTagSet(sets / long_name);
@@ -670,7 +696,7 @@ void Form1Test::TagSetChoiceShowsItsTags() {
   QVERIFY(shown.endsWith(".ini"));
 }
 
-void Form1Test::SettingsAreRemembered() {
+void MainWindowTest::SettingsAreRemembered() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   const fs::path tags = MakeTagSet();
   ChooseFolder(corpus);
@@ -680,13 +706,13 @@ void Form1Test::SettingsAreRemembered() {
   Child<QCheckBox>("cbxSubFolders")->setChecked(true);
   Child<QAction>("actFoldSpace")->setChecked(true);
   Child<QAction>("actFoldCase")->setChecked(true);
-  form_->resize(900, 620);
-  form_->move(40, 30);
-  ShowForm();
-  QVERIFY(form_->close());
+  window_->resize(900, 620);
+  window_->move(40, 30);
+  ShowWindow();
+  QVERIFY(window_->close());
 
   // The next session: the boxes and the tag set are back, the dialogs start where the user was.
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QVERIFY(Child<QCheckBox>("cbxOneFile")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxTables")->isChecked());
   QVERIFY(Child<QCheckBox>("cbxSubFolders")->isChecked());
@@ -698,42 +724,42 @@ void Form1Test::SettingsAreRemembered() {
   platform_->folder_answers.push_back(std::nullopt);
   Click("btnChoseText");
   QCOMPARE(platform_->folder_calls.back().start, corpus);
-  form_->ShowAsLastTime();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  QCOMPARE(form_->size(), QSize(900, 620));
-  QVERIFY(!form_->isMaximized());
+  window_->ShowAsLastTime();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QCOMPARE(window_->size(), QSize(900, 620));
+  QVERIFY(!window_->isMaximized());
   // With "Include sub-folders" ticked, a folder adds its sub-folders' texts, by their path;
   // they replace the list remembered from the last session.
   MakeFolder("corpus/wave1", {"c.txt"});
   ChooseFolder(corpus, TListChoice::kReplace);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(2)->text(), QString("wave1/c.txt"));
-  form_->close();
+  window_->close();
 
   // A remembered tag set that has gone is forgotten without a word.
   fs::remove(tags);
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QVERIFY(Child<QLabel>("lbTagSetFile")->text().isEmpty());
   QVERIFY(platform_->errors.empty());
   // No geometry remembered: the window opens maximised.
   QSettings().remove("geometry");
-  form_->ShowAsLastTime();
-  QVERIFY(form_->windowState() & Qt::WindowMaximized);
+  window_->ShowAsLastTime();
+  QVERIFY(window_->windowState() & Qt::WindowMaximized);
 }
 
-void Form1Test::FileListIsRemembered() {
+void MainWindowTest::FileListIsRemembered() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   const fs::path other = MakeFolder("other", {"x.txt"});
   ChooseFolder(corpus);
   ChooseFolder(other, TListChoice::kAdd);
   ChooseTagSet(MakeTagSet());
   UserToggle(1);  // also shows the first folder again
-  form_.reset();
+  window_.reset();
 
   // b.txt stays unticked, the second folder's file keeps its full name, and the folder
   // label is where the user left it; c.txt has gone and is named once, then forgotten.
   fs::remove(corpus / "c.txt");
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QCOMPARE(List()->count(), 3);
   QCOMPARE(List()->item(0)->text(), QString("a.txt"));
   QCOMPARE(List()->item(2)->text(), QString::fromStdString((other / "x.txt").string()));
@@ -743,12 +769,12 @@ void Form1Test::FileListIsRemembered() {
   QVERIFY(Enabled("btnOK"));
   QCOMPARE(platform_->messages.size(), size_t{1});
   QVERIFY(platform_->messages[0].find((corpus / "c.txt").string()) != std::string::npos);
-  form_ = std::make_unique<TMainWindow>(*platform_);
+  window_ = std::make_unique<TMainWindow>(*platform_);
   QCOMPARE(platform_->messages.size(), size_t{1});
   QCOMPARE(List()->count(), 3);
 }
 
-void Form1Test::Drops() {
+void MainWindowTest::Drops() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   const fs::path loose = MakeFolder("loose", {"x.TXT", "y.pdf"});
   QWidget* list = List()->viewport();
@@ -775,18 +801,18 @@ void Form1Test::Drops() {
   QVERIFY(Enabled("btnOK"));
 }
 
-void Form1Test::RunSummaryAndItsButtons() {
+void MainWindowTest::RunSummaryAndItsButtons() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n[-]\n"));
   Child<QCheckBox>("cbxOneFile")->setChecked(true);
-  ShowForm();
+  ShowWindow();
 
   platform_->tick_step = 50;
   bool enabled_during_summary = false;
   int progress = -1;
   platform_->on_message = [&] {
-    enabled_during_summary = form_->isEnabled();
+    enabled_during_summary = window_->isEnabled();
     progress = Child<QProgressBar>("pbRun")->value();
   };
   platform_->summary_answers.push_back(TSummaryAction::kOpenReport);
@@ -808,7 +834,7 @@ void Form1Test::RunSummaryAndItsButtons() {
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   QCOMPARE(platform_->opened, std::vector<fs::path>{folder / "result.htm"});
   QVERIFY(fs::file_size(folder / "result.htm") > 100);
-  QCOMPARE(form_->TagSet().size(), size_t{2});
+  QCOMPARE(window_->TagSet().size(), size_t{2});
   // Nothing the run reads is changed by it.
   QCOMPARE(Ticks(), QList<bool>({true, true}));
   QVERIFY(Enabled("btnOK"));
@@ -842,11 +868,11 @@ void Form1Test::RunSummaryAndItsButtons() {
   QCOMPARE(platform_->open_failures.back(), folder);
 
   // Closing the window lets go of the tag table.
-  QVERIFY(form_->close());
-  QVERIFY(form_->TagSet().empty());
+  QVERIFY(window_->close());
+  QVERIFY(window_->TagSet().empty());
 }
 
-void Form1Test::RunThatFails() {
+void MainWindowTest::RunThatFails() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
@@ -860,13 +886,13 @@ void Form1Test::RunThatFails() {
   QCOMPARE(error.back(), '.');
   QVERIFY(platform_->summaries.empty());
   QVERIFY(platform_->opened.empty());
-  QVERIFY(form_->isEnabled());
+  QVERIFY(window_->isEnabled());
   QVERIFY(Child<QProgressBar>("pbRun")->isHidden());
   // A run's reports are put in place together: the failing file stops a's too.
   QVERIFY(!fs::exists(folder / "a_result.htm"));
 }
 
-void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
+void MainWindowTest::CancelInMidRunLeavesEveryOutputAsItWas() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   for (const char* name : {"a_result.htm", "b_result.htm", "result_counts.csv"}) {
     std::ofstream(folder / name) << "the last run's " << name;
@@ -874,7 +900,7 @@ void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
   Child<QCheckBox>("cbxTables")->setChecked(true);
-  ShowForm();
+  ShowWindow();
 
   // The user sees the run's own controls, and presses Cancel once the first file is done.
   auto* cancel = Child<QPushButton>("btnCancelRun");
@@ -918,11 +944,11 @@ void Form1Test::CancelInMidRunLeavesEveryOutputAsItWas() {
 
 // A run that finds its folder locked by another run says so in the run's label, painted
 // before it blocks, and goes on once the lock is gone.
-void Form1Test::WaitingForAnotherRunShowsInTheRunLabel() {
+void MainWindowTest::WaitingForAnotherRunShowsInTheRunLabel() {
   const fs::path folder = MakeFolder("corpus", {"a.txt"});
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet());
-  ShowForm();
+  ShowWindow();
   std::optional<TFolderLock> other(std::in_place, folder, EFolderWait::kWait, [] {});
   const QString waiting =
       QString::fromStdString("waiting for another run writing in " + folder.string());
@@ -954,19 +980,19 @@ void Form1Test::WaitingForAnotherRunShowsInTheRunLabel() {
   QVERIFY(fs::exists(folder / "a_result.htm"));
 }
 
-void Form1Test::UserGuideAndCheckMarkers() {
+void MainWindowTest::UserGuideAndCheckMarkers() {
   // F1 opens the installed guide, found from the program's folder.
   const fs::path prefix = MakeFolder("prefix", {});
   fs::create_directories(prefix / "bin");
   fs::create_directories(prefix / "share/doc/farrowdale");
   std::ofstream(prefix / "share/doc/farrowdale/guide.md") << "# Guide\n";
-  platform_->program_folder = prefix / "bin";
-  form_->findChild<QAction*>("actUserGuide")->trigger();
+  platform_->template_folder = prefix / "bin";
+  window_->findChild<QAction*>("actUserGuide")->trigger();
   QCOMPARE(platform_->guides, std::vector<fs::path>{prefix / "share/doc/farrowdale/guide.md"});
   QVERIFY(platform_->opened.empty());  // the program's own help window, no desktop opener
 
   // Check Markers checks the ticked files only, and lists what it finds in a dialog.
-  auto* check = form_->findChild<QAction*>("actCheckMarkers");
+  auto* check = window_->findChild<QAction*>("actCheckMarkers");
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
   QVERIFY(!check->isEnabled());  // no tag set yet
@@ -998,7 +1024,7 @@ void Form1Test::UserGuideAndCheckMarkers() {
   // The check the window is given is the one it runs, with the tag set and the ticked files.
   std::vector<fs::path> checked_files;
   fs::path checked_tags;
-  form_->SetMarkerChecker([&](const fs::path& tag_set, const std::vector<fs::path>& files) {
+  window_->SetMarkerChecker([&](const fs::path& tag_set, const std::vector<fs::path>& files) {
     checked_tags = tag_set;
     checked_files = files;
     return TCheckResult{};
@@ -1008,14 +1034,14 @@ void Form1Test::UserGuideAndCheckMarkers() {
   QCOMPARE(checked_files, std::vector<fs::path>{folder / "a.txt"});
 }
 
-void Form1Test::ProblemOpensTheCodingView() {
+void MainWindowTest::ProblemOpensTheCodingView() {
   // Columns count characters: the two-byte "é" is one.
   const fs::path folder = MakeFolder("corpus", {"a.txt"});
   std::ofstream(folder / "a.txt") << "one\n<e>alpha</e> and <e>beta</e>\n\xC3\xA9 <e>gamma\n";
   ChooseFolder(folder);
   const fs::path tags = MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\ncolor=00FF00\n");
   ChooseTagSet(tags);
-  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  window_->findChild<QAction*>("actCheckMarkers")->trigger();
   QCOMPARE(platform_->checks.size(), size_t{1});
   const TProblemRow problem = platform_->checks[0].problems.at(0);
   QCOMPARE(problem.line, 3);
@@ -1047,15 +1073,15 @@ void Form1Test::ProblemOpensTheCodingView() {
 
   // "Show Coding" on a list item opens the same view at the top of that file.
   List()->setCurrentRow(0);
-  form_->findChild<QAction*>("actShowCoding")->trigger();
+  window_->findChild<QAction*>("actShowCoding")->trigger();
   QCOMPARE(platform_->coding_views.size(), size_t{2});
   QCOMPARE(platform_->coding_views[1].file, folder / "a.txt");
   QCOMPARE(platform_->coding_views[1].line, 0);
 }
 
-void Form1Test::TagSetEditorHookedUp() {
-  auto* edit = form_->findChild<QAction*>("actEditTagSet");
-  QVERIFY(form_->findChild<QAction*>("actNewTagSet")->isEnabled());
+void MainWindowTest::TagSetEditorHookedUp() {
+  auto* edit = window_->findChild<QAction*>("actEditTagSet");
+  QVERIFY(window_->findChild<QAction*>("actNewTagSet")->isEnabled());
   QVERIFY(!edit->isEnabled() && !Enabled("btnEditTagSet"));  // nothing to edit yet
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(folder);
@@ -1063,7 +1089,7 @@ void Form1Test::TagSetEditorHookedUp() {
   // A new tag set, saved, is the chosen one; the ticked files are offered for the preview.
   const fs::path made = MakeTagSet("[Q]\nbegin=\\(q\\)\nend=\\(/q\\)\ncolor=00FF00\n");
   platform_->editor_answers.push_back(made);
-  form_->findChild<QAction*>("actNewTagSet")->trigger();
+  window_->findChild<QAction*>("actNewTagSet")->trigger();
   QCOMPARE(platform_->editor_calls.size(), size_t{1});
   QCOMPARE(platform_->editor_calls[0].first, fs::path());
   QCOMPARE(platform_->editor_calls[0].second, std::vector<fs::path>{folder / "b.txt"});
@@ -1093,7 +1119,7 @@ void Form1Test::TagSetEditorHookedUp() {
 // Load -> edit -> save -> load through the editor itself: plain markers escaped, patterns as
 // typed, the old file's comments, unknown key and separator kept, the preview counting as the
 // run would.
-void Form1Test::TagSetEditorRoundTrip() {
+void MainWindowTest::TagSetEditorRoundTrip() {
   const fs::path corpus = MakeFolder("corpus", {"a.txt"});
   std::ofstream(corpus / "a.txt") << "[EMO]glad[/EMO] and (q)why(/q) and (q)how(/q)\n";
   const fs::path file = MakeTagSet(
@@ -1139,7 +1165,7 @@ void Form1Test::TagSetEditorRoundTrip() {
 
 // The check's findings stand beside the row of their tag, past separators (rows of their
 // own) and after moves.
-void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
+void MainWindowTest::TagSetEditorShowsProblemsBesideTheirRows() {
   const fs::path file =
       MakeTagSet("[a]\nbegin=<a>\nend=</a>\n[-]\n[b]\nbegin=<b>\nend=</b>\ncolour=FF0000\n");
   TTagSetEditor editor(file, {});
@@ -1165,7 +1191,7 @@ void Form1Test::TagSetEditorShowsProblemsBesideTheirRows() {
   QCOMPARE(editor.RowProblem(empty), QString("A tag needs a begin and an end marker."));
 }
 
-void Form1Test::RunSummaryListsMarkerProblems() {
+void MainWindowTest::RunSummaryListsMarkerProblems() {
   const fs::path folder = MakeFolder("corpus", {"a.txt", "b.txt", "c.txt"});
   std::ofstream(folder / "b.txt") << "<e>gamma</e>\n<e>delta\n";
   std::ofstream(folder / "c.txt") << "<e>not ticked\n";
@@ -1188,7 +1214,7 @@ void Form1Test::RunSummaryListsMarkerProblems() {
   QCOMPARE(problems[1].column, 1);
 
   // A check that fails is one problem in the summary; the run's reports stand.
-  form_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
+  window_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
     throw std::runtime_error("out of memory");
   });
   Click("btnOK");
@@ -1204,7 +1230,7 @@ void Form1Test::RunSummaryListsMarkerProblems() {
 // The check's table by tag and kind, in the check dialog and the run summary alike: a row
 // per tag and kind with its count, files and first place, the problems listed under it and
 // the line for those left out; the end markers that close other elements are a note.
-void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
+void MainWindowTest::CheckTableHoldsTheLinesUnderEachRow() {
   const fs::path folder = MakeFolder("letters", {"a.txt", "b.txt"});
   std::ofstream(folder / "a.txt")
       << "<rs type=\"person\">Anna</rs> in <rs type=\"place\">Jena</rs>\n";
@@ -1216,7 +1242,7 @@ void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
   ChooseFolder(folder);
   ChooseTagSet(MakeTagSet(
       "[person]\nbegin=<rs type=\"person\">\nend=</rs>\n[date]\nbegin=<date>\nend=</date>\n"));
-  form_->findChild<QAction*>("actCheckMarkers")->trigger();
+  window_->findChild<QAction*>("actCheckMarkers")->trigger();
   QCOMPARE(platform_->checks.size(), size_t{1});
   const TMarkerCheckText& found = platform_->checks[0];
   QCOMPARE(found.summary, std::string("23 problems in 2 of 2 files"));
@@ -1257,7 +1283,7 @@ void Form1Test::CheckTableHoldsTheLinesUnderEachRow() {
   expect_table(summary_dialog);
 }
 
-void Form1Test::TagSetProblemsAreFlagged() {
+void MainWindowTest::TagSetProblemsAreFlagged() {
   const fs::path file = MakeFolder("sets", {}) / "flawed.ini";
   std::ofstream(file) << "[Emotion]\nbegin=[EMO]\nend=[/EMO]\n"
                          "[Place]\nbegn=<p>\nend=</p>\n"
@@ -1304,10 +1330,10 @@ void Form1Test::TagSetProblemsAreFlagged() {
   QCOMPARE(tags->topLevelItemCount(), 1);
   QCOMPARE(tags->topLevelItem(0)->childCount(), 0);
   QCOMPARE(Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText),
-           form_->palette().color(QPalette::WindowText));
+           window_->palette().color(QPalette::WindowText));
 }
 
-void Form1Test::AboutPicture() {
+void MainWindowTest::AboutPicture() {
   QImageReader reader(QStringLiteral(":/farrowdale/about.jpg"));
   QCOMPARE(reader.format(), QByteArray("jpeg"));
   const QImage picture = LoadProgramPicture();
@@ -1317,8 +1343,8 @@ void Form1Test::AboutPicture() {
   QVERIFY(Child<QPlainTextEdit>("Memo1")->toPlainText().contains("libjpeg-turbo"));
 }
 
-void Form1Test::CompareCodersFromTheMenu() {
-  QAction* compare = form_->findChild<QAction*>("actCompareCoders");
+void MainWindowTest::CompareCodersFromTheMenu() {
+  QAction* compare = window_->findChild<QAction*>("actCompareCoders");
   const fs::path first = MakeFolder("first", {});
   std::ofstream(first / "same.txt") << "<e>alpha</e> <e>beta</e> gamma\n";
   std::ofstream(first / "differs.txt") << "<e>one</e> two\n";
@@ -1372,8 +1398,8 @@ void Form1Test::CompareCodersFromTheMenu() {
   QCOMPARE(platform_->agreements.size(), size_t{1});
 }
 
-void Form1Test::ExportProjectFromTheMenu() {
-  QAction* exporting = form_->findChild<QAction*>("actExportProject");
+void MainWindowTest::ExportProjectFromTheMenu() {
+  QAction* exporting = window_->findChild<QAction*>("actExportProject");
   const fs::path corpus = MakeFolder("corpus", {"a.txt", "b.txt"});
   ChooseFolder(corpus);
   QVERIFY(!exporting->isEnabled());  // no tag set yet
@@ -1414,5 +1440,5 @@ void Form1Test::ExportProjectFromTheMenu() {
 
 }  // namespace farrowdale
 
-QTEST_MAIN(farrowdale::Form1Test)
+QTEST_MAIN(farrowdale::MainWindowTest)
 #include "main_window_test.moc"

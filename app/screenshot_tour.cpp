@@ -59,8 +59,8 @@ bool SaveDialog(QDialog& dialog, const QString& folder, const char* name) {
 }
 
 template <typename T>
-T* Child(QWidget& form, const char* name) {
-  return form.findChild<T*>(QString::fromLatin1(name));
+T* Child(QWidget& window, const char* name) {
+  return window.findChild<T*>(QString::fromLatin1(name));
 }
 
 // Replaces the first `from` in the file by `to`; false when the file does not hold it.
@@ -102,33 +102,33 @@ int main(int argc, char** argv) {
   }
 
   farrowdale::TFakePlatform platform;
-  platform.program_folder = QCoreApplication::applicationDirPath().toStdString();
+  platform.template_folder = QCoreApplication::applicationDirPath().toStdString();
   platform.tick_step = 40;
-  farrowdale::TMainWindow form(platform);
-  form.resize(1024, 640);
-  form.show();
-  if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  Save(form, out, "window-start.png");
+  farrowdale::TMainWindow window(platform);
+  window.resize(1024, 640);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  Save(window, out, "window-start.png");
 
   platform.folder_answers.push_back(corpus);
-  Child<QPushButton>(form, "btnChoseText")->click();
+  Child<QPushButton>(window, "btnChoseText")->click();
   platform.file_answers.push_back(corpus / "tagset.ini");
-  Child<QPushButton>(form, "btnSelTag")->click();
-  Child<QCheckBox>(form, "cbxOneFile")->setChecked(true);
-  Save(form, out, "window-tagset.png");
+  Child<QPushButton>(window, "btnSelTag")->click();
+  Child<QCheckBox>(window, "cbxOneFile")->setChecked(true);
+  Save(window, out, "window-tagset.png");
 
   // The run caught after its first file, with the file being counted and Cancel.
   bool progress_saved = false;
-  QObject::connect(Child<QProgressBar>(form, "pbRun"), &QProgressBar::valueChanged, &form,
+  QObject::connect(Child<QProgressBar>(window, "pbRun"), &QProgressBar::valueChanged, &window,
                    [&](int value) {
                      if (value != 1 || progress_saved) return;
-                     Save(form, out, "run-progress.png");
+                     Save(window, out, "run-progress.png");
                      progress_saved = true;
                    });
-  Child<QPushButton>(form, "btnOK")->click();
+  Child<QPushButton>(window, "btnOK")->click();
   for (const auto& error : platform.errors) std::cerr << "error: " << error << "\n";
   if (platform.summaries.empty() || !progress_saved) return 1;
-  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), platform.hooks, &form);
+  farrowdale::TRunSummaryDialog summary(platform.summaries.back(), platform.hooks, &window);
   if (!SaveDialog(summary, out, "run-summary.png")) return 1;
 
   // The coding view opened from the unclosed marker in interview_bruno.txt.
@@ -148,13 +148,13 @@ int main(int argc, char** argv) {
   // The tag set editor on the same tag set, previewing the first file.
   farrowdale::TTagSetEditor editor(corpus / "tagset.ini",
                                    {corpus / "interview_anna.txt", corpus / "interview_bruno.txt"},
-                                   &form);
+                                   &window);
   editor.resize(980, 620);
   if (!SaveDialog(editor, out, "tag-set-editor.png")) return 1;
 
   // The help window on the guide.
   farrowdale::THelpWindow help;
-  for (const auto& guide : farrowdale::UserGuideCandidates(platform.program_folder)) {
+  for (const auto& guide : farrowdale::UserGuideCandidates(platform.template_folder)) {
     if (std::filesystem::is_regular_file(guide)) {
       help.Load(guide);
       break;
@@ -167,12 +167,12 @@ int main(int argc, char** argv) {
   Save(help, out, "help-window.png");
   help.close();
 
-  form.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();
+  window.findChild<QAction*>(QStringLiteral("actCheckMarkers"))->trigger();
   if (platform.checks.empty()) return 1;
-  farrowdale::TMarkerCheckDialog check(platform.checks.back(), &form);
+  farrowdale::TMarkerCheckDialog check(platform.checks.back(), &window);
   if (!SaveDialog(check, out, "check-markers.png")) return 1;
 
-  form.resize(form.minimumSize());
-  Save(form, out, "window-smallest.png");
+  window.resize(window.minimumSize());
+  Save(window, out, "window-smallest.png");
   return platform.errors.empty() ? 0 : 1;
 }

@@ -125,19 +125,19 @@ TTagSetEditor::TTagSetEditor(const std::filesystem::path& path,
   bottom_layout->setContentsMargins(0, 0, 0, 0);
   auto* preview_bar = new QHBoxLayout;
   auto* preview_caption = new QLabel(QStringLiteral("&Preview:"));
-  cbxPreviewFile_ = new QComboBox;
-  cbxPreviewFile_->setObjectName(QStringLiteral("cbxPreviewFile"));
-  cbxPreviewFile_->setAccessibleName(QStringLiteral("File to preview"));
-  preview_caption->setBuddy(cbxPreviewFile_);
+  previewFileBox_ = new QComboBox;
+  previewFileBox_->setObjectName(QStringLiteral("cbxPreviewFile"));
+  previewFileBox_->setAccessibleName(QStringLiteral("File to preview"));
+  preview_caption->setBuddy(previewFileBox_);
   for (const auto& file : preview_files_) {
-    cbxPreviewFile_->addItem(PathToQString(file.filename()), PathToQString(file));
+    previewFileBox_->addItem(PathToQString(file.filename()), PathToQString(file));
   }
-  lblCounts_ = new QLabel;
-  lblCounts_->setObjectName(QStringLiteral("lblPreviewCounts"));
-  lblCounts_->setWordWrap(true);
+  previewCountsLabel_ = new QLabel;
+  previewCountsLabel_->setObjectName(QStringLiteral("lblPreviewCounts"));
+  previewCountsLabel_->setWordWrap(true);
   preview_bar->addWidget(preview_caption);
-  preview_bar->addWidget(cbxPreviewFile_, 1);
-  preview_bar->addWidget(lblCounts_, 2);
+  preview_bar->addWidget(previewFileBox_, 1);
+  preview_bar->addWidget(previewCountsLabel_, 2);
   bottom_layout->addLayout(preview_bar);
   preview_ = new TCodingText;
   preview_->setObjectName(QStringLiteral("previewText"));
@@ -168,7 +168,7 @@ TTagSetEditor::TTagSetEditor(const std::filesystem::path& path,
   connect(tblTags_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
     if (column == kColor) PickColor(row);
   });
-  connect(cbxPreviewFile_, &QComboBox::currentIndexChanged, this, [this] {
+  connect(previewFileBox_, &QComboBox::currentIndexChanged, this, [this] {
     UpdatePreviewText();
     Changed();
   });
@@ -336,17 +336,17 @@ void TTagSetEditor::Changed() {
     counts << ToQString(tags[i].Name) + QStringLiteral(": ") +
                   QString::number(preview_->PassageCounts()[i]);
   }
-  lblCounts_->setText(preview_files_.empty() ? QStringLiteral("No file listed to preview")
-                                             : counts.join(QStringLiteral(", ")));
+  previewCountsLabel_->setText(preview_files_.empty() ? QStringLiteral("No file listed to preview")
+                                                      : counts.join(QStringLiteral(", ")));
 }
 
 void TTagSetEditor::UpdatePreviewText() {
   preview_text_.clear();
-  const int index = cbxPreviewFile_->currentIndex();
+  const int index = previewFileBox_->currentIndex();
   if (index < 0) return;
   try {
     preview_text_ =
-        ReadNarrowJoinedText(QStringToPath(cbxPreviewFile_->itemData(index).toString())).text;
+        ReadNarrowJoinedText(QStringToPath(previewFileBox_->itemData(index).toString())).text;
   } catch (const std::exception& e) {
     preview_text_ = e.what();
   }

@@ -71,9 +71,9 @@ class TTagSetEditor : public QDialog {
   std::string preview_text_;
   bool loading_ = false;
   QTableWidget* tblTags_;
-  QComboBox* cbxPreviewFile_;
+  QComboBox* previewFileBox_;
   TCodingText* preview_;
-  QLabel* lblCounts_;
+  QLabel* previewCountsLabel_;
 };
 
 }  // namespace farrowdale

@@ -49,8 +49,7 @@ uint64_t PassageHash(std::string_view passage) {
 // narrow texts stay different Unicode texts and keep their own narrow form: true for UTF-8
 // (run texts are well-formed) and windows-1252 (every byte decodes and encodes back).
 bool NarrowTextRoundTrips() {
-  const std::string code_page = SystemCodePageName();
-  return code_page == "UTF-8" || code_page == "windows-1252";
+  return SystemCodePageKind() == ECodePageKind::kUtf8 || SystemCodePageName() == "windows-1252";
 }
 
 }  // namespace

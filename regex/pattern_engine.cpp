@@ -66,7 +66,7 @@ struct TPatternEngine::State {
     settings.whitespace_set = whitespace;
     settings.word_character_set = word_characters;
     settings.line_breaks_defined = !line_breaks.empty() || search.view.paired_assigned;
-    settings.utf8_text = SystemCodePageName() == "UTF-8";
+    settings.utf8_text = SystemCodePageKind() == ECodePageKind::kUtf8;
     program = regex::Compile(expression, settings);
     hints = regex::ComputeSearchHints(*program);
     search.NewSubject();

@@ -38,7 +38,7 @@ std::shared_ptr<const TCompiledPattern> TCompiledPattern::Compile(
   compile.whitespace_set = settings.whitespace;
   compile.word_character_set = settings.word_characters;
   compile.line_breaks_defined = !settings.line_breaks.empty() || view.paired_assigned;
-  compile.utf8_text = SystemCodePageName() == "UTF-8";
+  compile.utf8_text = SystemCodePageKind() == ECodePageKind::kUtf8;
   parts->program = regex::Compile(pattern, compile);
   parts->hints = regex::ComputeSearchHints(parts->program);
   return std::shared_ptr<const TCompiledPattern>(new TCompiledPattern(std::move(parts)));

@@ -83,7 +83,7 @@ std::string_view TrimSpacesOnly(std::string_view text) {
 void CutNarrow(std::string& text, size_t max_bytes) {
   if (text.size() <= max_bytes) return;
   size_t end = max_bytes;
-  if (SystemCodePageName() == "UTF-8") {
+  if (SystemCodePageKind() == ECodePageKind::kUtf8) {
     // Step back over continuation bytes to the start of the character that was cut.
     size_t start = end;
     while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;

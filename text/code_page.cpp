@@ -275,6 +275,12 @@ std::string SystemCodePageName() { return Current().name; }
 
 bool SystemCodePageIsMultiByte() { return Current().multi_byte; }
 
+ECodePageKind SystemCodePageKind() {
+  const CodePage& code_page = Current();
+  if (code_page.kind == Kind::kUtf8) return ECodePageKind::kUtf8;
+  return code_page.multi_byte ? ECodePageKind::kOtherMultiByte : ECodePageKind::kSingleByte;
+}
+
 std::string ToNarrow(std::u16string_view text) {
   std::string result;
   AppendNarrow(text, &result);
@@ -541,11 +547,15 @@ std::filesystem::path NarrowToPath(std::string_view narrow) {
 
 int CharacterCount(std::string_view narrow) {
   int count = 0;
-  if (!SystemCodePageIsMultiByte()) return static_cast<int>(narrow.size());
-  if (SystemCodePageName() == "UTF-8") {
-    // Every byte but a continuation byte starts a character.
-    for (char c : narrow) count += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1;
-    return count;
+  switch (SystemCodePageKind()) {
+    case ECodePageKind::kSingleByte:
+      return static_cast<int>(narrow.size());
+    case ECodePageKind::kUtf8:
+      // Every byte but a continuation byte starts a character.
+      for (char c : narrow) count += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1;
+      return count;
+    case ECodePageKind::kOtherMultiByte:
+      break;
   }
   for (char16_t unit : ToUnicode(narrow)) count += (unit >= 0xDC00 && unit <= 0xDFFF) ? 0 : 1;
   return count;

@@ -24,6 +24,14 @@ void SetSystemCodePage(std::string_view name);
 std::string SystemCodePageName();
 // True when the code page encodes some characters in more than one byte (e.g. UTF-8).
 bool SystemCodePageIsMultiByte();
+// How the code page in force lays characters out in bytes: what a fast path for one layout
+// asks instead of comparing names.
+enum class ECodePageKind {
+  kSingleByte,      // one byte per character (windows-1252, windows-1251, ISO-8859-x, ...)
+  kUtf8,            // UTF-8: self-synchronising, ASCII bytes never inside a longer character
+  kOtherMultiByte,  // some characters in more bytes, possibly with shift states (Shift_JIS, ...)
+};
+ECodePageKind SystemCodePageKind();
 // The number of characters (code points) of narrow text, for columns.
 int CharacterCount(std::string_view narrow);
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "text/code_page_guard.h"
 #include "text/error.h"
@@ -372,6 +373,26 @@ TEST(CodePageTest, PathsBetweenNativeBytesAndNarrowText) {
     CodePageGuard guard("windows-1252");
     EXPECT_EQ(PathToNarrow("/tmp/caf\xC3\xA9/\xFF\xD0\x96.txt"), "/tmp/caf\xE9/??.txt");
     EXPECT_EQ(NarrowToPath("/tmp/caf\xE9").native(), "/tmp/caf\xC3\xA9");
+  }
+}
+
+// The kind follows the code page chosen, not the spelling of its name, and agrees with the
+// multi-byte flag.
+TEST(CodePageTest, KindFollowsTheCodePageWhateverItsName) {
+  const std::pair<const char*, ECodePageKind> cases[] = {
+      {"windows-1252", ECodePageKind::kSingleByte},
+      {"cp1251", ECodePageKind::kSingleByte},
+      {"ISO-8859-5", ECodePageKind::kSingleByte},
+      {"utf8", ECodePageKind::kUtf8},
+      {"UTF-8", ECodePageKind::kUtf8},
+      {"Shift_JIS", ECodePageKind::kOtherMultiByte},
+      {"GB18030", ECodePageKind::kOtherMultiByte},
+      {"ISO-2022-JP", ECodePageKind::kOtherMultiByte},
+  };
+  for (const auto& [name, kind] : cases) {
+    CodePageGuard guard(name);
+    EXPECT_EQ(SystemCodePageKind(), kind) << name;
+    EXPECT_EQ(SystemCodePageIsMultiByte(), kind != ECodePageKind::kSingleByte) << name;
   }
 }
 

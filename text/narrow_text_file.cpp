@@ -167,7 +167,7 @@ class JoinedNarrowBuilder {
 TNarrowTextFile JoinNarrow(
     const ChunkSource& source, uint64_t size,
     const std::function<TextReadWarnings(TUnicodeStringList&)>& read_into_list) {
-  if (SystemCodePageIsMultiByte() && SystemCodePageName() != "UTF-8") {
+  if (SystemCodePageKind() == ECodePageKind::kOtherMultiByte) {
     TUnicodeStringList list;
     TextReadWarnings warnings = read_into_list(list);
     return {ToNarrow(list.JoinedText()), std::move(warnings), {}, {}};

@@ -133,13 +133,13 @@ size_t TextDecoder::Detect(std::string_view start) {
       break;
     case TextEncoding::Utf8:
       decoding_ = Decoding::kUtf8;
-      utf8_code_page_ = SystemCodePageName() == "UTF-8";
+      utf8_code_page_ = SystemCodePageKind() == ECodePageKind::kUtf8;
       break;
     case TextEncoding::SystemCodePage:
       if (unmarked_ == Unmarked::kWindows1252) {
         decoding_ = Decoding::kWindows1252;
         warnings_.push_back({TextReadWarning::Kind::kReadAsWindows1252});
-      } else if (SystemCodePageName() == "UTF-8") {
+      } else if (SystemCodePageKind() == ECodePageKind::kUtf8) {
         decoding_ = Decoding::kUtf8;
         utf8_code_page_ = true;
         check_utf8_ = true;

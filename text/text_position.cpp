@@ -39,7 +39,7 @@ std::u16string FirstCodePoints(std::u16string_view text, size_t count) {
 TTextPositionCursor::TTextPositionCursor(std::string_view narrow_text) : text_(narrow_text) {}
 
 void TTextPositionCursor::IndexLines() {
-  incremental_ = !SystemCodePageIsMultiByte() || SystemCodePageName() == "UTF-8";
+  incremental_ = SystemCodePageKind() != ECodePageKind::kOtherMultiByte;
   line_starts_.push_back(0);
   for (size_t i = 0; i < text_.size(); ++i) {
     // CR LF is one line end: its CR is passed over and the LF ends the line.
