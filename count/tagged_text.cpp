@@ -2,8 +2,6 @@
 #include "count/tagged_text.h"
 
 #include "regex/pattern_engine.h"
-#include "text/code_page.h"
-#include "text/trim.h"
 
 namespace farrowdale {
 
@@ -57,10 +55,6 @@ std::shared_ptr<const TCompiledPattern> CompileTagPattern(
   }
 }
 
-void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list) {
-  CollectTaggedTextsNarrow(ToNarrow(text), tag, list);
-}
-
 void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
                        const std::function<void(const TPassageSpan&)>& visit) {
   // A fresh engine (and compilation) per call keeps every file and tag independent. The
@@ -77,16 +71,6 @@ void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
     span.text_end = start < 0 ? span.end_marker_end : span.text_begin + engine.MatchLen(1);
     visit(span);
   }
-}
-
-void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
-                              TUnicodeStringList& list) {
-  ForEachTaggedSpan(narrow_text, tag, [&](const TPassageSpan& span) {
-    const std::string_view passage =
-        std::string_view(narrow_text).substr(span.text_begin, span.text_end - span.text_begin);
-    const std::string_view trimmed = Trim(passage);
-    if (!trimmed.empty()) list.AddEntry(ToUnicode(trimmed));
-  });
 }
 
 }  // namespace farrowdale

@@ -11,7 +11,6 @@
 
 #include "regex/pattern_search.h"
 #include "tagset/tag_set.h"
-#include "text/unicode_string_list.h"
 
 namespace farrowdale {
 
@@ -38,8 +37,8 @@ struct TPassageSpan {
   size_t end_marker_end = 0;
 };
 
-// Calls visit for every match of the tag's pattern in narrow_text, in order: the search that
-// CollectTaggedTextsNarrow takes its passages from. Throws the engine's compile error.
+// Calls visit for every match of the tag's pattern in narrow_text, in order, from an engine of
+// its own: the search every faster one must agree with. Throws the engine's compile error.
 void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
                        const std::function<void(const TPassageSpan&)>& visit);
 
@@ -49,13 +48,6 @@ void ForEachTaggedSpan(const std::string& narrow_text, const TTagInfo& tag,
 // Tag "NAME" in FILE, pattern "PATTERN": Pattern(comp): ...
 std::shared_ptr<const TCompiledPattern> CompileTagPattern(
     const TTagInfo& tag, const std::filesystem::path& tag_set_file);
-
-// Appends every trimmed, non-empty passage between the tag's markers to list, in order of
-// occurrence. Throws the engine's compile error for markers that form no valid pattern.
-void CollectTaggedTexts(std::u16string_view text, const TTagInfo& tag, TUnicodeStringList& list);
-// The same on text already converted to narrow text (a run converts each file once).
-void CollectTaggedTextsNarrow(const std::string& narrow_text, const TTagInfo& tag,
-                              TUnicodeStringList& list);
 
 }  // namespace farrowdale
 

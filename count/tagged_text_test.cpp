@@ -8,6 +8,7 @@
 
 #include "count/test_tags.h"
 #include "regex/pattern_engine.h"
+#include "testing/reference_counts.h"
 #include "text/code_page.h"
 
 namespace farrowdale {

@@ -140,17 +140,6 @@ class ERunCancelled : public Error {
 TRunSummary RunCoding(const TCodingRunRequest& request, const TRunTagSet& tag_set,
                       TCodingRunHost& host);
 
-// One file's results: a TStatInfo for every tag that is not skipped, in tag order, from the
-// file's whole text already converted to narrow text. Passages are kept only in one-file
-// mode. REQUIRES: scanner was built from tag_set. Safe to call from several threads at once.
-TStatArray CountTagsInText(const std::string& narrow_text, const TTagArray& tag_set,
-                           const TTagScanner& scanner, bool one_file_mode,
-                           TPassageGrouping grouping = {});
-// The same from the matches scanner.Scan(narrow_text) gave.
-TStatArray CountTagsInSpans(const std::string& narrow_text, const TTagArray& tag_set,
-                            const std::vector<std::vector<TPassageSpan>>& spans, bool one_file_mode,
-                            TPassageGrouping grouping = {});
-
 // "<seconds> second(s) used." for a duration in milliseconds.
 std::string FormatElapsedMessage(int32_t milliseconds);
 

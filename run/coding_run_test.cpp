@@ -21,6 +21,7 @@
 #include "count/tagged_text.h"
 #include "regex/pattern_engine.h"
 #include "report/report_test_support.h"
+#include "testing/reference_counts.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
