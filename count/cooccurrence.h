@@ -6,8 +6,8 @@
 
 #include <span>
 
-#include "results/cooccurrence_counts.h"
 #include "count/stripped_text.h"
+#include "results/cooccurrence_counts.h"
 #include "tagset/tag_set.h"
 
 namespace farrowdale {

@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "results/stat_info.h"
 #include "report/report_stream.h"
+#include "results/stat_info.h"
 
 namespace farrowdale {
 
