@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,38 @@ TEST_F(TagSetCheckTest, MissingOrEmptyTagSet) {
                 "\". No such file or directory");
   EXPECT_EQ(Problems("; nothing\n[-]\n"),
             Lines{"1:1: warning: no tags: the file has no section with markers"});
+}
+
+}  // namespace
+}  // namespace farrowdale
+
+namespace farrowdale {
+namespace {
+
+// A run that takes its tags from the check stops exactly where LoadTagSet would have thrown,
+// with its message: a colour that does not read (the first of two), a file that cannot be
+// read; a clean file and no file at all stop nothing.
+TEST_F(TagSetCheckTest, LoadErrorIsWhatLoadTagSetThrows) {
+  const auto thrown = [](const std::filesystem::path& path) -> std::optional<std::string> {
+    try {
+      TTagArray tags;
+      LoadTagSet(TIniFile(path), tags);
+      return std::nullopt;
+    } catch (const Error& error) {
+      return error.what();
+    }
+  };
+  const std::filesystem::path path = dir_ / "tags.ini";
+  for (const std::string& text :
+       {std::string("[a]\r\nbegin=<a>\r\nend=</a>\r\ncolor=12345G\r\n[b]\r\ncolor=xyz\r\n"),
+        std::string("[a]\r\nbegin=<a>\r\nend=</a>\r\n")}) {
+    std::ofstream(path, std::ios::binary) << text;
+    EXPECT_EQ(CheckTagSet(TIniFile(path)).load_error, thrown(path)) << text;
+    EXPECT_EQ(thrown(path).has_value(), text.find("12345G") != std::string::npos) << text;
+  }
+  EXPECT_EQ(CheckTagSet(TIniFile(dir_ / "absent.ini")).load_error, thrown(dir_ / "absent.ini"));
+  EXPECT_TRUE(thrown(dir_ / "absent.ini").has_value());
+  EXPECT_EQ(CheckTagSet(TIniFile("")).load_error, std::nullopt);
 }
 
 }  // namespace
