@@ -64,14 +64,31 @@ std::vector<TFolderLock> LockOutputFolders(std::set<std::filesystem::path> folde
   return locks;
 }
 
-// Makes a batch of outputs durable and puts them in place; they join the summary's reports
-// (tables excepted). A run that stops before this leaves the batch's files as they were.
-void CommitOutputs(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports,
-                   TRunSummary& summary) {
-  batch.Commit();
-  summary.reports.insert(summary.reports.end(), batch_reports.begin(), batch_reports.end());
-  batch_reports.clear();
-}
+// Batches of outputs made durable and put in place on a thread of their own while the run goes
+// on; a batch's reports join the summary's (tables excepted) once it is committed. A run that
+// stops leaves the batches it has not started as they were.
+class TOutputCommits {
+ public:
+  explicit TOutputCommits(TRunSummary& summary) : summary_(summary) {}
+
+  // Starts committing batch, once the batch before it is committed.
+  void Start(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports) {
+    Finish();
+    thread_.Start(batch);
+    committing_ = std::exchange(batch_reports, {});
+  }
+  // Waits until the batch started last is committed, or rethrows its failure.
+  void Finish() {
+    thread_.Wait();
+    summary_.reports.insert(summary_.reports.end(), committing_.begin(), committing_.end());
+    committing_.clear();
+  }
+
+ private:
+  TRunSummary& summary_;
+  TBatchCommitThread thread_;
+  std::vector<std::filesystem::path> committing_;
+};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
@@ -333,6 +350,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
       LockOutputFolders(std::move(output_folders), request.folder_wait, host);
   TAtomicFileBatch batch;
   std::vector<std::filesystem::path> batch_reports;
+  // Destroyed before the locks: a batch being committed is finished while they are held.
+  TOutputCommits commits(summary);
 
   TProvenance provenance = RunProvenance(request, run_time, files_ticked);
   // Read once for every report of the run.
@@ -383,8 +402,10 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
   TStatArrayArray all_stats;
   TPooledPassages pooled(request.grouping.letter_case);
   // Leaves the batch uncommitted: its temporaries go with it.
-  auto stop_if_cancelled = [&host, &summary] {
-    if (host.CancelRequested()) throw ERunCancelled(summary.reports.size());
+  auto stop_if_cancelled = [&host, &summary, &commits] {
+    if (!host.CancelRequested()) return;
+    commits.Finish();
+    throw ERunCancelled(summary.reports.size());
   };
   std::vector<std::string> file_names;
   ProcessInOrder<TFileOutcome>(
@@ -486,7 +507,7 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
             if (batch.file_count() >= kBatchFiles || batch.byte_count() >= kBatchBytes) {
               // A cancel pressed while this file was handled still keeps the batch out.
               stop_if_cancelled();
-              CommitOutputs(batch, batch_reports, summary);
+              commits.Start(batch, batch_reports);
             }
           }
         }
@@ -526,7 +547,8 @@ TRunSummary RunCoding(const TCodingRunRequest& request, TTagArray& tag_set, TCod
     summary.tables = {counts_table_path, passages_table_path, cooccurrence_table_path};
   }
   stop_if_cancelled();
-  CommitOutputs(batch, batch_reports, summary);
+  commits.Start(batch, batch_reports);
+  commits.Finish();
 
   const auto elapsed = static_cast<int32_t>(host.TickCount() - start);
   summary.time_message = FormatElapsedMessage(elapsed);
