@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 #include "text/error.h"
 
 namespace farrowdale {

@@ -1,4 +1,4 @@
-#include "count/parallel_files.h"
+#include "run/ordered_workers.h"
 
 #include <algorithm>
 #include <atomic>
