@@ -20,8 +20,7 @@ TEST(ProcessRunner, ExitCodesOutputsEnvironmentAndInput) {
   ProcessLimits limits;
   limits.environment = {"FARROWDALE_PROBE=set", "HOME=/elsewhere"};
   limits.standard_input = "/bin/sh";
-  const ProcessResult result =
-      Shell("echo \"$FARROWDALE_PROBE $HOME\"; wc -c >&2; exit 3", limits);
+  const ProcessResult result = Shell("echo \"$FARROWDALE_PROBE $HOME\"; wc -c >&2; exit 3", limits);
   EXPECT_EQ(result.exit_code, 3);
   EXPECT_EQ(result.signal, 0);
   EXPECT_FALSE(result.timed_out);
