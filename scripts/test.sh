@@ -27,6 +27,4 @@ cmake --build build-tsan -j"$jobs" --target "${tsan_targets[@]}"
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --output-on-failure -j"$jobs" -L threads --no-tests=error)
 
-if [ -x scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh --seconds "${FUZZ_SECONDS:-60}"
-fi
+bash scripts/fuzz.sh --seconds "${FUZZ_SECONDS:-60}"
