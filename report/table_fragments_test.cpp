@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "report/markup_text.h"
-#include "report/report_test_support.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 
 namespace farrowdale {

@@ -14,10 +14,15 @@
 #include <utility>
 #include <vector>
 
+#include "testing/error_text.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
-#include "text/test_support.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+using testing_support::ScratchFolder;
+
 namespace {
 
 namespace fs = std::filesystem;
