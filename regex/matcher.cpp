@@ -6,6 +6,7 @@
 #include "regex/byte_search.h"
 #include "regex/error_text.h"
 #include "regex/literal_search.h"
+#include "regex/pattern_search.h"
 #include "regex/program_nodes.h"
 #include "text/code_page.h"
 

@@ -31,11 +31,6 @@ struct SubjectView {
   ByteSet word_chars;
 };
 
-// Tests only, before any search runs (not thread-safe): the number of backtracks after which
-// a search without back-references remembers failed states (0 restores the default), so that
-// short searches take the memo's path too.
-void SetMemoThresholdForTesting(int64_t backtracks);
-
 class Matcher {
  public:
   static constexpr int32_t kUnset = -1;
