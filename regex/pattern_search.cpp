@@ -35,7 +35,7 @@ std::shared_ptr<const TCompiledPattern> TCompiledPattern::Compile(
   view.line_breaks.AddAll(settings.line_breaks);
   view.word_chars.AddAll(settings.word_characters);
   regex::CompileSettings compile;
-  compile.modifiers = settings.modifiers & regex::kAllModifiers;
+  compile.modifiers = settings.modifiers & TPatternEngine::kAllModifiers;
   compile.whitespace_set = settings.whitespace;
   compile.word_character_set = settings.word_characters;
   compile.line_breaks_defined = !settings.line_breaks.empty() || view.paired_assigned;

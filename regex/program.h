@@ -66,15 +66,6 @@ constexpr int kLoopOperandSize = 12;  // min, max, back link
 constexpr int kFewSize = 3;
 constexpr int kSetSize = 32;
 
-// Modifier bits of a ModifierSet.
-constexpr int kModifierI = 1;   // case-insensitive
-constexpr int kModifierR = 2;   // Cyrillic range extension in classes
-constexpr int kModifierS = 4;   // "." matches line breaks
-constexpr int kModifierG = 8;   // quantifiers greedy
-constexpr int kModifierM = 16;  // "^" and "$" at line breaks
-constexpr int kModifierX = 32;  // extended syntax
-constexpr int kAllModifiers = 63;
-
 inline int32_t ReadInt32(const uint8_t* p) {
   int32_t v;
   std::memcpy(&v, p, sizeof v);

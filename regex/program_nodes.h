@@ -46,6 +46,12 @@ inline std::string_view LiteralText(const uint8_t* code, int node) {
   return std::string_view(text, std::strlen(text));
 }
 
+// The first node of an Alternative node's branch.
+inline int BranchOf(const uint8_t* code, int node) {
+  RequireKind(code[node] == kAlternative);
+  return OperandOf(node);
+}
+
 // The node a StarRepeat, PlusRepeat or CountRepeat node (greedy or lazy) repeats.
 inline int RepeatOperand(const uint8_t* code, int node) {
   switch (code[node]) {

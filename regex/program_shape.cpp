@@ -42,7 +42,7 @@ std::optional<std::string> PlainLiteralOf(const Program& program) {
   const std::vector<uint8_t>& code = program.code;
   const int end = EndOfSingleAlternative(code);
   if (end < 0) return std::nullopt;
-  int node = OperandOf(kTopNode);
+  int node = BranchOf(code.data(), kTopNode);
   std::optional<std::string> literal = LiteralNodesFrom(code, node, end);
   if (!literal || literal->empty() || node != end) return std::nullopt;
   return literal;
@@ -53,14 +53,14 @@ std::optional<LiteralPairShape> LiteralPairOf(const Program& program) {
   const uint8_t* nodes = code.data();
   const int end_node = EndOfSingleAlternative(code);
   if (end_node < 0) return std::nullopt;
-  int node = OperandOf(kTopNode);
+  int node = BranchOf(code.data(), kTopNode);
   std::optional<std::string> begin = LiteralNodesFrom(code, node, end_node);
   if (!begin || begin->empty() || node < 0 || code[node] != kGroupOpenFirst) return std::nullopt;
   // The group: one alternative, a lazy star of any character.
   const int alternative = NextNode(nodes, node);
   if (alternative < 0 || code[alternative] != kAlternative) return std::nullopt;
   const int close = NextNode(nodes, alternative);
-  const int repeat = OperandOf(alternative);
+  const int repeat = BranchOf(nodes, alternative);
   if (close < 0 || code[close] != kGroupCloseFirst || code[repeat] != kStarRepeatLazy ||
       NextNode(nodes, repeat) != close) {
     return std::nullopt;

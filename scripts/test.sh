@@ -15,6 +15,4 @@ cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen \
   ctest --output-on-failure -j"$jobs" --no-tests=error)
 
-if [ -x scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh --seconds "${FUZZ_SECONDS:-60}"
-fi
+bash scripts/fuzz.sh --seconds "${FUZZ_SECONDS:-60}"
