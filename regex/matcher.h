@@ -107,7 +107,9 @@ class Matcher {
     int32_t last = -1;
   };
 
-  // Where a path stands: the node to match next and the cursor in the subject.
+  // Where a path stands: the node to match next and the cursor in the subject. A path that
+  // passed End stands at kReachedEnd.
+  static constexpr int kReachedEnd = -2;
   struct Cursor {
     int node;
     int32_t pos;
