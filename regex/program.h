@@ -78,9 +78,12 @@ inline bool IsGroupClose(uint8_t kind) {
   return kind >= kGroupCloseFirst && kind <= kGroupCloseLast;
 }
 
+// The link of the node at p: the offset from p to the next node of its chain, 0 at the end
+// (negative for a LoopBack's way back).
+inline int32_t LinkOf(const uint8_t* code, int p) { return ReadInt32(code + p + 1); }
 // Offset of the next node of p's chain, or -1 at the chain's end.
 inline int NextNode(const uint8_t* code, int p) {
-  int32_t link = ReadInt32(code + p + 1);
+  const int32_t link = LinkOf(code, p);
   return link == 0 ? -1 : p + link;
 }
 inline int OperandOf(int p) { return p + kNodeHeaderSize; }

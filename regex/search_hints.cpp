@@ -153,7 +153,7 @@ SearchHints ComputeSearchHints(const Program& program) {
         std::string_view text = LiteralText(code, node);
         if (!text.empty() && text.size() >= hints.must_contain.size()) hints.must_contain = text;
       }
-      if (ReadInt32(code + node + 1) < 0) break;  // only forward along the top-level chain
+      if (LinkOf(code, node) < 0) break;  // only forward along the top-level chain
     }
   }
   return hints;
