@@ -43,6 +43,7 @@
 #include "app/tag_set_flags.h"
 #include "app/user_guide.h"
 #include "regex/pattern_engine.h"
+#include "run/coding_check.h"
 #include "run/coding_run.h"
 #include "run/exchange_export.h"
 #include "run/file_list.h"

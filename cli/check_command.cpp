@@ -20,6 +20,7 @@
 #include "cli/terminal_text.h"
 #include "count/check_summary.h"
 #include "count/marker_check.h"
+#include "run/coding_check.h"
 #include "text/code_page.h"
 
 namespace farrowdale::cli {

@@ -22,26 +22,20 @@ if(FARROWDALE_BUILD_APP)
 endif()
 
 # The window opens the guide from PREFIX/share/doc/farrowdale (app/user_guide.cpp).
-if(EXISTS ${farrowdale_docs}/farrowdale-cli.1)
-  install(FILES ${farrowdale_docs}/farrowdale-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-if(EXISTS ${farrowdale_docs}/guide.md)
-  install(FILES ${farrowdale_docs}/guide.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/farrowdale)
-endif()
-if(EXISTS ${farrowdale_docs}/images)
-  install(DIRECTORY ${farrowdale_docs}/images
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/farrowdale FILES_MATCHING PATTERN "*.png")
-endif()
+install(FILES ${farrowdale_docs}/farrowdale-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${farrowdale_docs}/guide.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/farrowdale)
+install(DIRECTORY ${farrowdale_docs}/images
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/farrowdale FILES_MATCHING PATTERN "*.png")
 
 # The validators run as tests; a machine without them fails the test rather than skip it
 # (scripts/install-deps.sh installs both).
 function(farrowdale_add_validation_test name program)
   find_program(${name}_program ${program})
   if(${name}_program)
-    add_test(NAME ${name} COMMAND ${${name}_program} ${ARGN})
+    farrowdale_add_script_test(NAME ${name} TIMEOUT 60 COMMAND ${${name}_program} ${ARGN})
   else()
-    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo
-             "${program} is not installed; run scripts/install-deps.sh")
+    farrowdale_add_script_test(NAME ${name} TIMEOUT 60 COMMAND ${CMAKE_COMMAND} -E echo
+                               "${program} is not installed; run scripts/install-deps.sh")
     set_tests_properties(${name} PROPERTIES WILL_FAIL ON)
   endif()
 endfunction()

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

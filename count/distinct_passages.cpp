@@ -147,6 +147,8 @@ TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
       // Without ties each text has one run.
       if (!texts[run.Id].empty()) freq.push_back({std::move(texts[run.Id]), run.Entries});
     }
+    // Only empty shells are left: freed before the sort, which needs room of its own.
+    std::vector<std::u16string>().swap(texts);
     SortByCount(freq);
     return freq;
   }

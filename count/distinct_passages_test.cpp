@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/code_page_guard.h"
 #include "text/code_page.h"
-#include "text/code_page_guard.h"
 #include "text/collation.h"
 #include "text/unicode_string_list.h"
 

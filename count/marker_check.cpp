@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "count/grouping_notes.h"
-#include "count/parallel_files.h"
 #include "count/tag_scanner.h"
 #include "count/tagged_text.h"
 #include "regex/pattern_engine.h"
@@ -858,55 +857,64 @@ class TCheckListing {
   TGroupingNotes grouping_notes_;
 };
 
-TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
-                         const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader, unsigned jobs) {
-  TCheckOptions options;
-  options.lines_per_group = kAllLines;
-  options.jobs = jobs;
-  return CheckCoding(tag_set_path, files, reader, options);
+TFileCheck::TFileCheck() = default;
+TFileCheck::TFileCheck(TFileCheck&&) noexcept = default;
+TFileCheck& TFileCheck::operator=(TFileCheck&&) noexcept = default;
+TFileCheck::~TFileCheck() = default;
+
+TCodingCheck::TCodingCheck(const std::filesystem::path& tag_set_path, TCheckOptions options)
+    : owned_check_(std::make_unique<TMarkerCheck>(tag_set_path)),
+      check_(*owned_check_),
+      options_(std::move(options)) {
+  result_.tags_searched = check_.tags_searched();
+  listing_ = std::make_unique<TCheckListing>(check_, options_, result_);
 }
 
-TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
-                         const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader, const TCheckOptions& options) {
-  return CheckCoding(TMarkerCheck(tag_set_path), files, reader, options);
+TCodingCheck::TCodingCheck(const TMarkerCheck& check, TCheckOptions options)
+    : check_(check), options_(std::move(options)) {
+  result_.tags_searched = check_.tags_searched();
+  listing_ = std::make_unique<TCheckListing>(check_, options_, result_);
 }
 
-TCheckResult CheckCoding(const TMarkerCheck& check, const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader, const TCheckOptions& options) {
-  TCheckResult result;
-  result.tags_searched = check.tags_searched();
-  TCheckListing listing(check, options, result);
+TCodingCheck::~TCodingCheck() = default;
 
-  // The files by path, as they are listed. Workers check them ahead of the listing, each
-  // file's findings apart, so the result does not depend on the number of workers; a file
-  // that cannot be read is one error.
+std::vector<const std::filesystem::path*> TCodingCheck::ListingOrder(
+    const std::vector<std::filesystem::path>& files) {
   std::vector<const std::filesystem::path*> ordered;
   for (const std::filesystem::path& file : files) ordered.push_back(&file);
   std::stable_sort(ordered.begin(), ordered.end(),
                    [](const auto* a, const auto* b) { return *a < *b; });
-  const int64_t keep = listing.KeepPerGroup();
-  ProcessInOrder<TFileFindings>(
-      ordered.size(), options.jobs > 0 ? static_cast<int>(options.jobs) : DefaultJobCount(),
-      [&](size_t index) {
-        try {
-          TCheckedFile file = reader(*ordered[index]);
-          TFileFindings findings =
-              check.Findings(std::move(file.narrow_text), file.read_warnings, keep);
-          const auto spans = check.ScanAndCheck(findings);
-          if (options.grouping_notes)
-            findings.passages = PassagesOf(*ordered[index], findings.text, spans);
-          return findings;
-        } catch (const std::exception& error) {
-          TFileFindings findings = check.Findings({}, {}, keep);
-          AddFileMessage(findings, ECheckSeverity::kError, error.what());
-          return findings;
-        }
-      },
-      [&](size_t index, TFileFindings&& findings) { listing.AddFile(*ordered[index], findings); });
-  listing.Finish();
-  return result;
+  return ordered;
+}
+
+// Each file's findings are made apart from the listing, so the result does not depend on
+// which thread checked which file.
+TFileCheck TCodingCheck::CheckFile(const std::filesystem::path& path,
+                                   const TCheckFileReader& reader) const {
+  const int64_t keep = listing_->KeepPerGroup();
+  TFileCheck file;
+  try {
+    TCheckedFile read = reader(path);
+    file.findings_ = std::make_unique<TFileFindings>(
+        check_.Findings(std::move(read.narrow_text), read.read_warnings, keep));
+    const auto spans = check_.ScanAndCheck(*file.findings_);
+    if (options_.grouping_notes) {
+      file.findings_->passages = PassagesOf(path, file.findings_->text, spans);
+    }
+  } catch (const std::exception& error) {
+    file.findings_ = std::make_unique<TFileFindings>(check_.Findings({}, {}, keep));
+    AddFileMessage(*file.findings_, ECheckSeverity::kError, error.what());
+  }
+  return file;
+}
+
+void TCodingCheck::AddFile(const std::filesystem::path& path, TFileCheck file) {
+  listing_->AddFile(path, *file.findings_);
+}
+
+TCheckResult TCodingCheck::Finish() {
+  listing_->Finish();
+  return std::move(result_);
 }
 
 namespace {

@@ -169,10 +169,9 @@ class TMarkerCheck {
                                    std::vector<TCheckProblem>* first = nullptr) const;
 
  private:
-  // CheckCoding's listing and its workers: the findings of files in order.
+  // The check over many files: the findings of files, and their listing in order.
+  friend class TCodingCheck;
   friend class TCheckListing;
-  friend TCheckResult CheckCoding(const TMarkerCheck&, const std::vector<std::filesystem::path>&,
-                                  const TCheckFileReader&, const TCheckOptions&);
   using TSearches = std::vector<TTagSearch>;
   // What one file's check found, each tag and kind kept up to keep_per_group (kAllLines:
   // all) and counted in full; the text is kept to place them.
@@ -202,19 +201,54 @@ class TMarkerCheck {
   mutable std::vector<std::unique_ptr<TSearches>> idle_searches_;
 };
 
-// Checks the tag set and then every file with every tag whose pattern compiles; a file that
-// cannot be read is one error and the rest go on. Files are checked by `jobs` threads (0:
-// one per core), so reader must be safe to call from several threads at once; the result
-// is the same for every number of threads.
-TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
-                         const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader = ReadFileForCheck, unsigned jobs = 0);
-TCheckResult CheckCoding(const std::filesystem::path& tag_set_path,
-                         const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader, const TCheckOptions& options);
-// The same with a check already made of the tag set.
-TCheckResult CheckCoding(const TMarkerCheck& check, const std::vector<std::filesystem::path>& files,
-                         const TCheckFileReader& reader, const TCheckOptions& options);
+class TCheckListing;
+
+// What the check of one file found, from TCodingCheck::CheckFile to TCodingCheck::AddFile.
+class TFileCheck {
+ public:
+  TFileCheck();
+  TFileCheck(TFileCheck&&) noexcept;
+  TFileCheck& operator=(TFileCheck&&) noexcept;
+  ~TFileCheck();
+
+ private:
+  friend class TCodingCheck;
+  std::unique_ptr<TFileFindings> findings_;
+};
+
+// The check of a tag set and many files, file by file: each file is checked on its own
+// (CheckFile, with every tag whose pattern compiles; a file that cannot be read is one
+// error), and the listing takes the files' findings in its order (AddFile), so the result
+// is the same whichever thread checked which file. CheckFile is safe from several threads
+// at once; AddFile and Finish are called from one thread. run/coding_check.h drives it over
+// the run's workers.
+class TCodingCheck {
+ public:
+  // Reads and checks the tag set; throws Error only when the file cannot be read at all.
+  TCodingCheck(const std::filesystem::path& tag_set_path, TCheckOptions options);
+  // With a check already made of the tag set. REQUIRES: check outlives this.
+  TCodingCheck(const TMarkerCheck& check, TCheckOptions options);
+  ~TCodingCheck();
+  TCodingCheck(const TCodingCheck&) = delete;
+  TCodingCheck& operator=(const TCodingCheck&) = delete;
+
+  // The order in which AddFile takes files: by path.
+  static std::vector<const std::filesystem::path*> ListingOrder(
+      const std::vector<std::filesystem::path>& files);
+  // Reads the file with reader (on the calling thread) and checks it.
+  TFileCheck CheckFile(const std::filesystem::path& path, const TCheckFileReader& reader) const;
+  // REQUIRES: files are added in ListingOrder.
+  void AddFile(const std::filesystem::path& path, TFileCheck file);
+  // The result, once every file is added. REQUIRES: called once, last.
+  TCheckResult Finish();
+
+ private:
+  std::unique_ptr<TMarkerCheck> owned_check_;  // null when the check was handed in
+  const TMarkerCheck& check_;
+  TCheckOptions options_;
+  TCheckResult result_;
+  std::unique_ptr<TCheckListing> listing_;
+};
 
 // False for a note (how a file was read), which changes no count; true for the rest.
 bool ChangesCounts(const TCheckProblem& problem);

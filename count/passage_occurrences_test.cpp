@@ -7,7 +7,7 @@
 
 #include "count/tag_scanner.h"
 #include "count/test_tags.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

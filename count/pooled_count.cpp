@@ -2,8 +2,8 @@
 // passage over several lines counts once, as it does in its own file.
 #include "count/pooled_count.h"
 
+#include <algorithm>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 
 #include "count/distinct_passages.h"
@@ -46,24 +46,26 @@ const TTagTotals& TPooledPassages::Totals(size_t tag) const {
 
 TTagTotals TPooledPassages::CountTag(size_t tag) const {
   const TTagRuns& pooled = tags_[tag];
-  // The tag's distinct passages, numbered here by first sight, and the empty entry last.
-  std::unordered_map<uint32_t, uint32_t> local_of;
+  // The tag's distinct passages, numbered here in the order of their ids in the table (4 bytes
+  // each, where a hash map would cost a node apiece), and the empty entry last. The numbering
+  // decides nothing: the sort below orders texts by collation alone.
+  std::vector<uint32_t> table_ids;
+  table_ids.reserve(pooled.runs.size());
+  for (const TPassageRun& run : pooled.runs) table_ids.push_back(run.Id);
+  std::sort(table_ids.begin(), table_ids.end());
+  table_ids.erase(std::unique(table_ids.begin(), table_ids.end()), table_ids.end());
+  table_ids.shrink_to_fit();
+  const auto local_of = [&](uint32_t id) {
+    return static_cast<uint32_t>(std::lower_bound(table_ids.begin(), table_ids.end(), id) -
+                                 table_ids.begin());
+  };
   std::vector<std::u16string> texts;
-  std::vector<int32_t> occurrences;
-  std::vector<TPassageRun> runs;
-  runs.reserve(pooled.runs.size());
-  for (const TPassageRun& run : pooled.runs) {
-    const auto [found, added] = local_of.try_emplace(run.Id, static_cast<uint32_t>(texts.size()));
-    if (added) {
-      texts.push_back(table_.Text(run.Id));
-      occurrences.push_back(0);
-    }
-    occurrences[found->second] += run.Entries;
-    runs.push_back({found->second, run.Entries});
-  }
+  texts.reserve(table_ids.size() + 1);
+  for (const uint32_t id : table_ids) texts.push_back(table_.Text(id));
+  std::vector<int32_t> occurrences(texts.size() + 1, 0);
+  for (const TPassageRun& run : pooled.runs) occurrences[local_of(run.Id)] += run.Entries;
   const auto empty = static_cast<uint32_t>(texts.size());
   texts.emplace_back();
-  occurrences.push_back(0);
   size_t begin = 0;
   for (const size_t end : pooled.file_ends) {
     occurrences[empty] += end > begin ? 2 : 1;
@@ -76,7 +78,7 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     size_t first = 0;
     for (const size_t end : pooled.file_ends) {
       for (size_t r = first; r < end; ++r)
-        entries.insert(entries.end(), runs[r].Entries, runs[r].Id);
+        entries.insert(entries.end(), pooled.runs[r].Entries, local_of(pooled.runs[r].Id));
       if (end > first) entries.push_back(empty);
       entries.push_back(empty);
       first = end;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "count/distinct_passages.h"
+#include "testing/code_page_guard.h"
 #include "text/code_page.h"
-#include "text/code_page_guard.h"
 #include "text/collation.h"
 
 namespace farrowdale {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "count/tagged_text.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 #include "text/trim.h"
 #include "text/utf8.h"
 

@@ -3,13 +3,10 @@
 #include "count/tag_scanner.h"
 
 #include <algorithm>
-#include <limits>
 #include <map>
+#include <optional>
 #include <system_error>
 
-#include "regex/error_text.h"
-#include "regex/program_nodes.h"
-#include "regex/search.h"
 #include "text/code_page.h"
 #include "text/text_position.h"
 
@@ -27,125 +24,35 @@ TPassageSpan SpanOfMatch(int match_pos, int match_len, int text_pos, int text_le
   return span;
 }
 
-// Each search of the engine from a start tries exactly the hits of the pattern's first
-// literal from there on, in order. The same attempts are made here, search by search, so
-// what the matcher learns and counts within one search (failed states, the step budget) is
-// the same too.
-// *attempt is kept at the hit being tried.
-void ScanFromLiteralHits(const regex::CompiledParts& compiled, const std::vector<size_t>& hits,
-                         regex::SearchParts& search, std::vector<TPassageSpan>& spans,
-                         size_t* attempt) {
-  regex::Matcher& matcher = search.matcher;
-  search.NewSubject();
-  matcher.Prepare(compiled.program, search.view);
-  matcher.ClearCaptures();
-  matcher.BeginSearch(0);
-  int32_t start = 0;
-  for (const size_t hit : hits) {
-    const auto at = static_cast<int32_t>(hit);
-    if (at < start) continue;
-    *attempt = hit;
-    if (!matcher.MatchAt(at)) continue;
-    spans.push_back(SpanOfMatch(search.MatchPos(0), search.MatchLen(0), search.MatchPos(1),
-                                search.MatchLen(1)));
-    start = search.NextOffset() - 1;
-    matcher.ReleaseSpareMemory();
-    matcher.ClearCaptures();
-    matcher.BeginSearch(start);
-  }
-  matcher.ReleaseSpareMemory();
-}
-
-// The engine's own search, then its search after each match; *attempt is kept where the
-// current search starts.
-void ScanWithEngineSearch(const std::shared_ptr<const TCompiledPattern>& pattern,
-                          std::string_view text, std::vector<TPassageSpan>& spans,
-                          size_t* attempt) {
+// Every match of the tag's pattern, as the engine's search and its search after each match
+// find them; with candidates (the hits of the pattern's first literal) attempts are made only
+// there. A search error names the tag and where the failing attempt began.
+void ScanWithSearch(const std::shared_ptr<const TCompiledPattern>& pattern,
+                    const std::string& tag_name, std::string_view text,
+                    const std::vector<size_t>* candidates, std::vector<TPassageSpan>& spans) {
   TPatternSearch search(pattern);
-  *attempt = 0;
-  for (bool found = search.Exec(text); found; found = search.ExecNext()) {
-    spans.push_back(SpanOfMatch(search.MatchPos(0), search.MatchLen(0), search.MatchPos(1),
-                                search.MatchLen(1)));
-    *attempt = spans.back().end_marker_end;
+  try {
+    const bool first =
+        candidates != nullptr ? search.ExecAmong(text, *candidates) : search.Exec(text);
+    for (bool found = first; found; found = search.ExecNext()) {
+      spans.push_back(SpanOfMatch(search.MatchPos(0), search.MatchLen(0), search.MatchPos(1),
+                                  search.MatchLen(1)));
+    }
+  } catch (const EPatternError& error) {
+    throw ETagSearchError(error, tag_name, search.AttemptOffset());
   }
 }
 
-// A program's first node, after the magic byte.
-constexpr int kTopNode = 1;
-
-// A program of one alternative: the magic byte, then the alternative, whose chain goes on to
-// End, the program's last node; the alternative's own nodes follow it. The position of End,
-// or -1 for any other program.
-int EndOfSingleAlternative(const std::vector<uint8_t>& code) {
-  if (code.size() <= static_cast<size_t>(regex::OperandOf(kTopNode)) ||
-      code[kTopNode] != regex::kAlternative) {
-    return -1;
-  }
-  const int end = regex::NextNode(code.data(), kTopNode);
-  if (end < 0 || static_cast<size_t>(end) + regex::kNodeHeaderSize != code.size() ||
-      code[end] != regex::kEnd) {
-    return -1;
-  }
-  return end;
-}
-
-// The text of the literal nodes from node on, before stop; node is left at the first node
-// that is not one (or -1 at the chain's end).
-std::string LiteralNodesFrom(const std::vector<uint8_t>& code, int& node, int stop) {
-  std::string literal;
-  for (; node >= 0 && node != stop && code[node] == regex::kLiteral;
-       node = regex::NextNode(code.data(), node)) {
-    literal += regex::LiteralText(code.data(), node);
-  }
-  return literal;
-}
-
-// The bytes a marker alone matches when its compiled program is nothing but case-sensitive
-// literals one after the other (an escaped character starts a literal node of its own), so
-// that its matches are exactly the occurrences of those bytes; empty for any other marker
-// (an empty one, or one that is no valid pattern alone, included).
+// The bytes a marker alone matches when it is nothing but case-sensitive characters, so that
+// its matches are exactly the occurrences of those bytes; empty for any other marker (an
+// empty one, or one that is no valid pattern alone, included).
 std::string PlainLiteralOf(const std::string& marker) {
   if (marker.empty()) return {};
-  std::shared_ptr<const TCompiledPattern> compiled;
   try {
-    compiled = TCompiledPattern::Compile(marker, TPatternSettings{});
+    return TCompiledPattern::Compile(marker, TPatternSettings{})->PlainLiteral().value_or("");
   } catch (const EPatternError&) {
     return {};
   }
-  const std::vector<uint8_t>& code = compiled->parts().program.code;
-  const int end = EndOfSingleAlternative(code);
-  if (end < 0) return {};
-  int node = regex::OperandOf(kTopNode);
-  std::string literal = LiteralNodesFrom(code, node, end);
-  return node == end ? literal : std::string();
-}
-
-// Whether a tag's program is its begin literal, then group 1 holding any characters, as few as
-// possible, then its end literal, and nothing else. Its matches then pair each occurrence of
-// the begin literal with the first occurrence of the end literal after it.
-bool IsLiteralPairProgram(const std::vector<uint8_t>& code, std::string_view begin,
-                          std::string_view end) {
-  using namespace regex;
-  const int end_node = EndOfSingleAlternative(code);
-  if (end_node < 0) return false;
-  const uint8_t* program = code.data();
-  int node = OperandOf(kTopNode);
-  if (LiteralNodesFrom(code, node, end_node) != begin || node < 0 ||
-      code[node] != kGroupOpenFirst) {
-    return false;
-  }
-  // The group: one alternative, a lazy star of any character.
-  const int alternative = NextNode(program, node);
-  if (alternative < 0 || code[alternative] != kAlternative) return false;
-  const int close = NextNode(program, alternative);
-  const int repeat = OperandOf(alternative);
-  const int any = OperandOf(repeat);
-  if (close < 0 || code[close] != kGroupCloseFirst || code[repeat] != kStarRepeatLazy ||
-      NextNode(program, repeat) != close || code[any] != kAnyChar || NextNode(program, any) >= 0) {
-    return false;
-  }
-  node = NextNode(program, close);
-  return LiteralNodesFrom(code, node, end_node) == end && node == end_node;
 }
 
 // The matches of a literal-pair tag from the hits of its two literals: the first begin hit
@@ -220,7 +127,7 @@ TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& 
     tag.name = info.Name;
     tag.pattern = CompileTagPattern(info, tag_set_file);
     // Every match then starts with that literal.
-    const std::string_view literal = tag.pattern->parts().hints.start_literal;
+    const std::string_view literal = tag.pattern->FirstLiteral();
     if (!literal.empty()) tag.literal = index_of(std::string(literal));
   }
   first_literals_ = regex::MultiLiteralSearch(literals_);
@@ -238,9 +145,10 @@ TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& 
         marker_literals_.push_back(tag.markers[m]);
       }
     }
-    if (tag.literal >= 0 && tag.literal == tag.markers[0] && tag.markers[1] >= 0 &&
-        IsLiteralPairProgram(tag.pattern->parts().program.code, literals_[tag.markers[0]],
-                             literals_[tag.markers[1]])) {
+    if (tag.literal < 0 || tag.literal != tag.markers[0] || tag.markers[1] < 0) continue;
+    const std::optional<TCompiledPattern::LiteralPair> pair = tag.pattern->AsLiteralPair();
+    if (pair && pair->begin == literals_[tag.markers[0]] &&
+        pair->end == literals_[tag.markers[1]]) {
       tag.pair_end = tag.markers[1];
     }
   }
@@ -249,9 +157,7 @@ TTagScanner::TTagScanner(const TTagArray& tag_set, const std::filesystem::path& 
 
 std::string_view TTagScanner::SearchedText(const std::string& narrow_text) {
   const std::string_view text = std::string_view(narrow_text).substr(0, narrow_text.find('\0'));
-  if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2)) {
-    throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
-  }
+  TPatternSearch::RequireSearchable(text);
   return text;
 }
 
@@ -278,27 +184,14 @@ TScannedText TTagScanner::ScanWithMarkerHits(const std::string& narrow_text) con
 std::vector<std::vector<TPassageSpan>> TTagScanner::SpansFromHits(
     std::string_view text, const std::vector<std::vector<size_t>>& hits) const {
   std::vector<std::vector<TPassageSpan>> spans(tags_.size());
-  regex::SearchParts search;
   for (size_t index = 0; index < tags_.size(); ++index) {
     const TCompiledTag& tag = tags_[index];
     if (tag.pair_end >= 0 && static_cast<size_t>(tag.pair_end) < hits.size()) {
       PairLiteralHits(hits[tag.literal], literals_[tag.literal].size(), hits[tag.pair_end],
                       literals_[tag.pair_end].size(), spans[index]);
-      continue;
-    }
-    size_t attempt = 0;
-    try {
-      if (tag.literal < 0) {
-        ScanWithEngineSearch(tag.pattern, text, spans[index], &attempt);
-        continue;
-      }
-      const regex::CompiledParts& compiled = tag.pattern->parts();
-      search.view = compiled.settings;
-      search.view.text = reinterpret_cast<const uint8_t*>(text.data());
-      search.view.length = static_cast<int32_t>(text.size());
-      ScanFromLiteralHits(compiled, hits[tag.literal], search, spans[index], &attempt);
-    } catch (const EPatternError& error) {
-      throw ETagSearchError(error, tag.name, attempt);
+    } else {
+      ScanWithSearch(tag.pattern, tag.name, text, tag.literal < 0 ? nullptr : &hits[tag.literal],
+                     spans[index]);
     }
   }
   return spans;

@@ -276,5 +276,29 @@ TEST(TagScannerTest, SearchErrorsSayWhereInWhichFile) {
                "Search Too Complex (backtracking limit reached)");
 }
 
+// A search too complex for the engine (a back-reference that would take exponential time) is
+// the same error when the scanner tries the tag only at its begin literal's hits, and it says
+// where the failing attempt began.
+TEST(TagScannerTest, ASearchTooComplexIsTheEnginesError) {
+  SetSystemCodePage("windows-1252");
+  const std::string text = "first line\n<e>" + std::string(60, 'a') + "b";
+  const TTagInfo tag = Tag("<e>", "(a|aa)+\\2$");
+  int engine_error = 0;
+  try {
+    ForEachTaggedSpan(text, tag, [](const TPassageSpan&) {});
+  } catch (const EPatternError& error) {
+    engine_error = error.ErrorNumber();
+  }
+  EXPECT_EQ(engine_error, 1018);
+  try {
+    TTagScanner(TTagArray{tag}, "tags.ini").Scan(text);
+    ADD_FAILURE() << "no error";
+  } catch (const ETagSearchError& error) {
+    EXPECT_EQ(error.ErrorNumber(), 1018);
+    const std::string message = error.InFile("one.txt", text).what();
+    EXPECT_NE(message.find("passage from line 2, column 1: "), std::string::npos) << message;
+  }
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "regex/error_text.h"
+#include "regex/pattern_engine.h"
+#include "regex/pattern_syntax.h"
 #include "regex/program.h"
 #include "text/case_variants.h"
 #include "text/code_page.h"
@@ -16,9 +18,6 @@ constexpr int kHasWidth = 1;              // cannot match the empty text
 constexpr int kSingleCharacter = 2;       // always matches exactly one character
 constexpr int kStartsWithRepetition = 4;  // is, or begins with, a repeated piece
 
-constexpr std::string_view kMetacharacters = "^$.[()|?+*\\{";
-
-bool IsMeta(char c) { return c != 0 && kMetacharacters.find(c) != std::string_view::npos; }
 bool IsQuantifier(char c) { return c == '*' || c == '+' || c == '?' || c == '{'; }
 bool IsExtendedSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -34,22 +33,22 @@ int ModifierBit(char c) {
   switch (c) {
     case 'i':
     case 'I':
-      return kModifierI;
+      return TPatternEngine::kModifierI;
     case 'r':
     case 'R':
-      return kModifierR;
+      return TPatternEngine::kModifierR;
     case 's':
     case 'S':
-      return kModifierS;
+      return TPatternEngine::kModifierS;
     case 'g':
     case 'G':
-      return kModifierG;
+      return TPatternEngine::kModifierG;
     case 'm':
     case 'M':
-      return kModifierM;
+      return TPatternEngine::kModifierM;
     case 'x':
     case 'X':
-      return kModifierX;
+      return TPatternEngine::kModifierX;
     default:
       return 0;
   }
@@ -269,7 +268,7 @@ class Compiler {
       ++pos_;
       lazy_mark = true;
     }
-    const bool greedy = On(kModifierG) && !lazy_mark;
+    const bool greedy = On(TPatternEngine::kModifierG) && !lazy_mark;
     if (IsQuantifier(Peek())) Fail(kErrNestedQuantifier);
     const bool single = (flags & kSingleCharacter) != 0;
 
@@ -360,20 +359,23 @@ class Compiler {
   int ParseAtom(int* flags_out) {
     *flags_out = 0;
     const char c = Peek();
-    if (On(kModifierX) && (IsExtendedSpace(c) || c == '#')) {
+    if (On(TPatternEngine::kModifierX) && (IsExtendedSpace(c) || c == '#')) {
       SkipExtendedSpace();
       return EmitNode(kComment);
     }
     ++pos_;
     switch (c) {
       case '^':
-        return EmitNode(On(kModifierM) && settings_.line_breaks_defined ? kLineStart
-                                                                        : kSubjectStart);
+        return EmitNode(On(TPatternEngine::kModifierM) && settings_.line_breaks_defined
+                            ? kLineStart
+                            : kSubjectStart);
       case '$':
-        return EmitNode(On(kModifierM) && settings_.line_breaks_defined ? kLineEnd : kSubjectEnd);
+        return EmitNode(On(TPatternEngine::kModifierM) && settings_.line_breaks_defined
+                            ? kLineEnd
+                            : kSubjectEnd);
       case '.':
-        *flags_out = kHasWidth | (On(kModifierS) ? kSingleCharacter : 0);
-        return EmitNode(On(kModifierS) ? kAnyChar : kAnyInLine);
+        *flags_out = kHasWidth | (On(TPatternEngine::kModifierS) ? kSingleCharacter : 0);
+        return EmitNode(On(TPatternEngine::kModifierS) ? kAnyChar : kAnyInLine);
       case '[':
         *flags_out = kHasWidth | kSingleCharacter;
         return ParseClass();
@@ -444,10 +446,11 @@ class Compiler {
   // The longest run of non-metacharacters from the cursor; when a quantifier follows a run of
   // several characters, its last character is left to be the quantifier's operand.
   int ParseLiteralRun(int* flags_out) {
-    const bool extended = On(kModifierX);
+    const bool extended = On(TPatternEngine::kModifierX);
     const size_t start = pos_;
     size_t end = start + (Peek() == '{' ? 1 : 0);
-    while (end < pattern_.size() && !IsMeta(pattern_[end]) && !(extended && pattern_[end] == '#'))
+    while (end < pattern_.size() && !IsPatternOperator(pattern_[end]) &&
+           !(extended && pattern_[end] == '#'))
       ++end;
     if (FoldsBeyondAscii()) {
       // A character with case variants beyond the ASCII pairs is an atom of its own.
@@ -477,7 +480,7 @@ class Compiler {
     }
     pos_ = start + length;
     *flags_out = kHasWidth | (length == 1 ? kSingleCharacter : 0);
-    const int ret = EmitNode(On(kModifierI) ? kLiteralNoCase : kLiteral);
+    const int ret = EmitNode(On(TPatternEngine::kModifierI) ? kLiteralNoCase : kLiteral);
     for (size_t i = start; i < start + length; ++i) {
       if (extended && IsExtendedSpace(pattern_[i])) continue;
       EmitByte(static_cast<uint8_t>(pattern_[i]));
@@ -488,7 +491,7 @@ class Compiler {
 
   // Under i in UTF-8 text, letters take their case variants from Unicode's simple case
   // folding (a single-byte code page's pairs are those of SwapCase, byte for byte).
-  bool FoldsBeyondAscii() const { return On(kModifierI) && settings_.utf8_text; }
+  bool FoldsBeyondAscii() const { return On(TPatternEngine::kModifierI) && settings_.utf8_text; }
 
   // The length of the well-formed UTF-8 character that ends bytes, or 1.
   static size_t LastUtf8CharacterLength(std::string_view bytes) {
@@ -536,7 +539,7 @@ class Compiler {
   }
 
   int EmitLiteralChar(uint8_t c) {
-    const int ret = EmitNode(On(kModifierI) ? kLiteralNoCase : kLiteral);
+    const int ret = EmitNode(On(TPatternEngine::kModifierI) ? kLiteralNoCase : kLiteral);
     EmitByte(c);
     EmitByte(0);
     return ret;
@@ -576,7 +579,7 @@ class Compiler {
       default:
         if (e >= '1' && e <= '9') {
           has_back_refs_ = true;
-          const int ret = EmitNode(On(kModifierI) ? kBackRefNoCase : kBackRef);
+          const int ret = EmitNode(On(TPatternEngine::kModifierI) ? kBackRefNoCase : kBackRef);
           EmitByte(static_cast<uint8_t>(e - '0'));
           return ret;
         }
@@ -639,19 +642,19 @@ class Compiler {
   // Adds c, and under i its other case.
   void AddMember(ByteSet& set, uint8_t c) {
     set.Add(c);
-    if (On(kModifierI)) set.Add(SwapCase(c));
+    if (On(TPatternEngine::kModifierI)) set.Add(SwapCase(c));
   }
 
   // A range from..to; error_pos is where the range end was read.
   void AddRange(ByteSet& set, uint8_t from, uint8_t to, size_t error_pos) {
     ByteSet range;
-    if (On(kModifierR) && from == 224 && to == 255) {
+    if (On(TPatternEngine::kModifierR) && from == 224 && to == 255) {
       range.AddRange(224, 255);
       range.Add(184);
-    } else if (On(kModifierR) && from == 192 && to == 223) {
+    } else if (On(TPatternEngine::kModifierR) && from == 192 && to == 223) {
       range.AddRange(192, 223);
       range.Add(168);
-    } else if (On(kModifierR) && from == 224 && to == 223) {
+    } else if (On(TPatternEngine::kModifierR) && from == 224 && to == 223) {
       range.AddRange(192, 255);
       range.Add(168);
       range.Add(184);

@@ -1,10 +1,12 @@
 #include "regex/compiler.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
 #include "regex/pattern_engine.h"
+#include "regex/pattern_syntax.h"
 #include "regex/program.h"
 #include "regex/program_dump.h"
 #include "regex/program_nodes.h"
@@ -62,8 +64,8 @@ TEST(CompilerTest, ProgramLayoutOfSimplePatterns) {
             "66 End -> end\n");
 
   // Without g, "*" is lazy and "?" does not make it greedy.
-  EXPECT_EQ(Code("a*", kModifierS)[6], kStarRepeatLazy);
-  EXPECT_EQ(Code("a*?", kModifierS)[6], kStarRepeatLazy);
+  EXPECT_EQ(Code("a*", TPatternEngine::kModifierS)[6], kStarRepeatLazy);
+  EXPECT_EQ(Code("a*?", TPatternEngine::kModifierS)[6], kStarRepeatLazy);
 }
 
 TEST(CompilerTest, ClassesAreTinyOrSets) {
@@ -116,6 +118,30 @@ TEST(CompilerTest, CountedLoopsOnGroups) {
   EXPECT_EQ(code[lazy], kLoopLazy);
   EXPECT_EQ(ReadInt32(&code[lazy + 9]), kOpenBraceMax);
   EXPECT_EQ(Compile("(a)(b)((c))", Defaults()).group_count, 4);
+}
+
+// The lists callers escape by (regex/pattern_syntax.h) are the compiler's own: an escaped
+// letter or digit compiles to the character itself exactly when the list leaves it out, and
+// an operator escaped is the plain character, whatever it would be alone.
+TEST(CompilerTest, SyntaxListsAreWhatTheCompilerReads) {
+  for (char c = '0'; c <= 'z'; ++c) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) continue;
+    std::string escaped;
+    try {
+      escaped = Dump(std::string("\\") + c);
+    } catch (const EPatternError&) {
+      escaped = "error";
+    }
+    EXPECT_EQ(escaped != Dump(std::string(1, c)), IsPatternEscapeLetter(c)) << c;
+  }
+  for (const char c : kPatternOperators) {
+    TPatternEngine engine;
+    engine.SetExpression(std::string("\\") + c);
+    const std::string subject = std::string("ab") + c;
+    ASSERT_TRUE(engine.Exec(subject)) << c;
+    EXPECT_EQ(engine.MatchPos(0), 3) << c;
+    EXPECT_EQ(engine.MatchLen(0), 1) << c;
+  }
 }
 
 TEST(CompilerTest, TypedNodeReadsCheckTheKind) {
@@ -181,7 +207,7 @@ TEST(CompilerTest, LiteralRunsLeaveTheirLastCharacterToAQuantifier) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&code[11])), "ab");
   EXPECT_EQ(code[NextNode(code.data(), 6)], kStarRepeat);
   // Under x white space inside a run is dropped and "#" ends it.
-  code = Code("(?x)a b#c", kModifierX | TPatternEngine::kDefaultModifiers);
+  code = Code("(?x)a b#c", TPatternEngine::kModifierX | TPatternEngine::kDefaultModifiers);
   const int literal = NextNode(code.data(), 6);
   EXPECT_EQ(code[literal], kLiteral);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&code[literal + 5])), "ab");

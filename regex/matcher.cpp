@@ -6,6 +6,7 @@
 #include "regex/byte_search.h"
 #include "regex/error_text.h"
 #include "regex/literal_search.h"
+#include "regex/pattern_search.h"
 #include "regex/program_nodes.h"
 #include "text/code_page.h"
 
@@ -41,6 +42,11 @@ constexpr int64_t kBudgetPerChar = 16;
 
 constexpr uint64_t kNoLoopKey = ~uint64_t{0};
 
+// The step functions and the backtrack routine are compiled into Run, the engine's hottest
+// loop: as calls, the cursor passed by reference and the dispatch cost a third more
+// instructions per node (callgrind, backtracking-heavy searches).
+#define MATCHER_STEP [[gnu::always_inline]] inline
+
 }  // namespace
 
 void Matcher::Prepare(const Program& program, const SubjectView& subject) {
@@ -48,7 +54,6 @@ void Matcher::Prepare(const Program& program, const SubjectView& subject) {
   subject_ = &subject;
   text_ = subject.text;
   length_ = subject.length;
-  if (code_ != program.code.data()) NewSubject();
   if (memo_code_data_ != program.code.data() || memo_code_ != program.code) {
     memo_code_data_ = program.code.data();
     memo_code_ = program.code;
@@ -154,26 +159,33 @@ bool Matcher::IsWordCharAt(int32_t pos) const {
 bool Matcher::MatchesOneChar(int node, int32_t pos) const {
   if (pos >= length_) return false;
   const uint8_t c = text_[pos];
-  const uint8_t* operand = code_ + OperandOf(node);
   switch (code_[node]) {
     case kAnyChar:
       return true;
     case kAnyInLine:
       return !IsLineBreakAt(pos);
-    case kLiteral:
-      return operand[0] != 0 && c == operand[0];
-    case kLiteralNoCase:
-      return operand[0] != 0 && (c == operand[0] || c == SwapCase(operand[0]));
+    case kLiteral: {
+      const uint8_t first = LiteralBytes(code_, node)[0];
+      return first != 0 && c == first;
+    }
+    case kLiteralNoCase: {
+      const uint8_t first = LiteralBytes(code_, node)[0];
+      return first != 0 && (c == first || c == SwapCase(first));
+    }
     case kDigit:
       return c >= '0' && c <= '9';
     case kNonDigit:
       return c < '0' || c > '9';
-    case kAnyOfFew:
-      return c == operand[0] || c == operand[1] || c == operand[2];
-    case kAnyButFew:
-      return c != operand[0] && c != operand[1] && c != operand[2];
+    case kAnyOfFew: {
+      const uint8_t* few = FewChars(code_, node);
+      return c == few[0] || c == few[1] || c == few[2];
+    }
+    case kAnyButFew: {
+      const uint8_t* few = FewChars(code_, node);
+      return c != few[0] && c != few[1] && c != few[2];
+    }
     case kAnyOfSet:
-      return SetHas(operand, c);
+      return SetHas(SetBits(code_, node), c);
     default:
       throw MakePatternError(kErrRepeatOperand, 0);
   }
@@ -209,7 +221,7 @@ const Matcher::RepeatPlan& Matcher::PlanOf(int node) {
 Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   RepeatPlan plan{};
   const uint8_t kind = code_[node];
-  plan.operand = OperandOf(node);
+  plan.operand = RepeatOperand(code_, node);
   plan.min = 0;
   plan.max = kUnboundedRepeat;
   if (kind == kPlusRepeat || kind == kPlusRepeatLazy) plan.min = 1;
@@ -217,7 +229,6 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
     const Bounds bounds = CountBounds(code_, node);
     plan.min = bounds.min;
     plan.max = bounds.max;
-    plan.operand += kCountSize;
   }
   plan.greedy = kind == kStarRepeat || kind == kPlusRepeat || kind == kCountRepeat;
   plan.next = NextNode(code_, node);
@@ -228,8 +239,8 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
   for (int step = 0; follow != -1 && step < kLookAheadSteps; ++step) {
     const uint8_t k = code_[follow];
     if (k == kLiteral) {
-      plan.literal = code_ + OperandOf(follow);
-      plan.literal_length = std::strlen(reinterpret_cast<const char*>(plan.literal));
+      plan.literal = LiteralBytes(code_, follow);
+      plan.literal_length = LiteralText(code_, follow).size();
       break;
     }
     if (k == kAnyInLine || k == kLiteralNoCase || k == kDigit || k == kNonDigit || k == kAnyOfFew ||
@@ -245,7 +256,7 @@ Matcher::RepeatPlan Matcher::PlanRepeat(int node) const {
         PlanFollowingAlternation(follow, &plan);
         break;
       }
-      follow = OperandOf(follow);
+      follow = BranchOf(code_, follow);
     } else {
       break;
     }
@@ -260,18 +271,22 @@ bool Matcher::AddFirstChars(int node, ByteSet* chars, int* literal) const {
   *literal = -1;
   for (int step = 0; node != -1 && step < kLookAheadSteps; ++step) {
     const uint8_t k = code_[node];
-    const uint8_t* operand = code_ + OperandOf(node);
     switch (k) {
-      case kLiteral:
-        if (operand[0] != 0) chars->Add(operand[0]);  // a zero character never matches
+      case kLiteral: {
+        const uint8_t first = LiteralBytes(code_, node)[0];
+        if (first != 0) chars->Add(first);  // a zero character never matches
         *literal = node;
         return true;
+      }
       case kAnyOfFew:
-        chars->AddAll(std::string_view(reinterpret_cast<const char*>(operand), kFewSize));
+        chars->AddAll(
+            std::string_view(reinterpret_cast<const char*>(FewChars(code_, node)), kFewSize));
         return true;
-      case kAnyOfSet:
-        for (int i = 0; i < kSetSize; ++i) chars->bits[i] |= operand[i];
+      case kAnyOfSet: {
+        const uint8_t* set = SetBits(code_, node);
+        for (int i = 0; i < kSetSize; ++i) chars->bits[i] |= set[i];
         return true;
+      }
       case kDigit:
         chars->AddRange('0', '9');
         return true;
@@ -291,7 +306,7 @@ void Matcher::PlanFollowingAlternation(int alternative, RepeatPlan* plan) const 
   int literals = 0;
   for (int alt = alternative; alt != -1 && code_[alt] == kAlternative; alt = NextNode(code_, alt)) {
     int literal;
-    if (!AddFirstChars(OperandOf(alt), &chars, &literal)) return;
+    if (!AddFirstChars(BranchOf(code_, alt), &chars, &literal)) return;
     const std::string_view text = literal < 0 ? std::string_view() : LiteralText(code_, literal);
     if (literals >= 0 && !text.empty() && literals < RepeatPlan::kMaxFollowLiterals) {
       plan->follow_literals[literals] = reinterpret_cast<const uint8_t*>(text.data());
@@ -360,7 +375,7 @@ int32_t Matcher::LastLiteralAt(const RepeatPlan& plan) {
 int32_t Matcher::UnitLength(const RepeatPlan& plan) const {
   const uint8_t kind = code_[plan.operand];
   if (kind != kBackRef && kind != kBackRefNoCase) return 1;
-  const int slot = code_[OperandOf(plan.operand)];
+  const int slot = BackRefGroup(code_, plan.operand);
   const int32_t start = captures_[slot];
   const int32_t end = captures_[kCaptureSlots + slot];
   if (start == kUnset || end == kUnset || end < start) return 1;
@@ -404,19 +419,19 @@ int32_t Matcher::CountRun(const RepeatPlan& plan, int32_t pos) const {
     case kAnyChar:
       return limit;
     case kLiteral: {
-      const uint8_t c = code_[OperandOf(node)];
+      const uint8_t c = LiteralBytes(code_, node)[0];
       if (c == 0) return 0;
       while (n < limit && text_[pos + n] == c) ++n;
       return n;
     }
     case kAnyOfSet: {
-      const uint8_t* set = code_ + OperandOf(node);
+      const uint8_t* set = SetBits(code_, node);
       while (n < limit && SetHas(set, text_[pos + n])) ++n;
       return n;
     }
     case kBackRef:
     case kBackRefNoCase: {
-      const int slot = code_[OperandOf(node)];
+      const int slot = BackRefGroup(code_, node);
       const int32_t start = captures_[slot];
       const int32_t end = captures_[kCaptureSlots + slot];
       if (start == kUnset || end == kUnset || end < start) return 0;
@@ -577,292 +592,340 @@ int32_t Matcher::FindLazyCandidate(const RepeatPlan& plan, int32_t from, int32_t
   return -1;
 }
 
-bool Matcher::Run(int node, int32_t pos, int32_t* end) {
-  for (;;) {
-    if (node < 0) throw MakePatternError(kErrNoNode, 0);
-    const uint8_t kind = code_[node];
-    if (memo_on_ && !EnterState(node, pos)) goto fail;
-    switch (kind) {
-      case kEnd:
-        *end = pos;
-        return true;
-      case kSubjectStart:
-        if (pos != 0) goto fail;
-        node = NextNode(code_, node);
-        break;
-      case kSubjectEnd:
-        if (pos != length_) goto fail;
-        node = NextNode(code_, node);
-        break;
-      case kLineStart:
-        if (pos != 0) {
-          const uint8_t c = text_[pos - 1];
-          const SubjectView& s = *subject_;
-          if (s.paired_assigned && c == s.paired_tail && pos >= 2 &&
-              text_[pos - 2] == s.paired_head) {
-            // the tail of a paired separator ends a line
-          } else if (s.paired_assigned && c == s.paired_head && text_[pos] == s.paired_tail) {
-            goto fail;
-          } else if (!s.line_breaks.Has(c)) {
-            goto fail;
-          }
-        }
-        node = NextNode(code_, node);
-        break;
-      case kLineEnd:
-        if (pos != length_) {
-          const uint8_t c = text_[pos];
-          const SubjectView& s = *subject_;
-          if (s.paired_assigned && c == s.paired_head && text_[pos + 1] == s.paired_tail) {
-            // the head of a paired separator starts a line break
-          } else if (s.paired_assigned && c == s.paired_tail && pos >= 1 &&
-                     text_[pos - 1] == s.paired_head) {
-            goto fail;
-          } else if (!s.line_breaks.Has(c)) {
-            goto fail;
-          }
-        }
-        node = NextNode(code_, node);
-        break;
-      case kWordBoundary:
-      case kNotWordBoundary:
-        if ((IsWordCharAt(pos - 1) != IsWordCharAt(pos)) != (kind == kWordBoundary)) goto fail;
-        node = NextNode(code_, node);
-        break;
-      case kAnyChar:
-      case kAnyInLine:
-      case kDigit:
-      case kNonDigit:
-      case kAnyOfFew:
-      case kAnyButFew:
-      case kAnyOfSet:
-        if (!MatchesOneChar(node, pos)) goto fail;
-        ++pos;
-        node = NextNode(code_, node);
-        break;
-      case kLiteral: {
-        const uint8_t* lit = code_ + OperandOf(node);
-        if (lit[0] == 0) goto fail;  // a zero character never occurs in a subject
-        // The subject's terminating zero stops the comparison at its end.
-        for (; *lit != 0; ++lit, ++pos) {
-          if (text_[pos] != *lit) goto fail;
-        }
-        node = NextNode(code_, node);
-        break;
-      }
-      case kLiteralNoCase: {
-        const uint8_t* lit = code_ + OperandOf(node);
-        if (lit[0] == 0) goto fail;
-        for (; *lit != 0; ++lit, ++pos) {
-          if (pos >= length_ || (text_[pos] != *lit && text_[pos] != SwapCase(*lit))) goto fail;
-        }
-        node = NextNode(code_, node);
-        break;
-      }
-      case kBackRef:
-      case kBackRefNoCase: {
-        const int slot = code_[OperandOf(node)];
-        const int32_t start = captures_[slot];
-        const int32_t stop = captures_[kCaptureSlots + slot];
-        if (start == kUnset || stop == kUnset || stop < start) goto fail;
-        if (length_ - pos < stop - start) goto fail;
-        for (int32_t i = start; i < stop; ++i, ++pos) {
-          const uint8_t want = text_[i];
-          if (text_[pos] != want && !(kind == kBackRefNoCase && text_[pos] == SwapCase(want))) {
-            goto fail;
-          }
-        }
-        node = NextNode(code_, node);
-        break;
-      }
-      case kEmpty:
-      case kComment:
-      case kLoopBack:
-        if (kind == kLoopBack && guard_loop_backs_) {
-          int32_t& slot = loop_back_slot_[node];
-          if (slot == -1) {
-            slot = static_cast<int32_t>(loop_back_pos_.size());
-            loop_back_pos_.push_back(kUnset);
-          }
-          // An iteration that matched the empty text is not repeated.
-          if (loop_back_pos_[slot] == pos) goto fail;
-          stack_.Push(kUndoLoopBack, slot, loop_back_pos_[slot]);
-          loop_back_pos_[slot] = pos;
-        }
-        node = NextNode(code_, node);
-        break;
-      case kAlternative: {
-        const int next = NextNode(code_, node);
-        if (next == -1 || code_[next] != kAlternative) {
-          node = OperandOf(node);
-          break;
-        }
-        // A choice: the first alternative that can start here now, the next one later.
-        int alt = node;
-        while (!CanStartAt(OperandOf(alt), pos)) {
-          alt = NextNode(code_, alt);
-          if (alt == -1 || code_[alt] != kAlternative) goto fail;
-        }
-        for (int later = NextNode(code_, alt); later != -1 && code_[later] == kAlternative;
-             later = NextNode(code_, later)) {
-          if (CanStartAt(OperandOf(later), pos)) {
-            stack_.Push(kResumeNode, later, pos);
-            break;
-          }
-        }
-        node = OperandOf(alt);
-        break;
-      }
-      case kStarRepeat:
-      case kPlusRepeat:
-      case kCountRepeat:
-      case kStarRepeatLazy:
-      case kPlusRepeatLazy:
-      case kCountRepeatLazy: {
-        const RepeatPlan plan = PlanOf(node);
-        // Outside counted loops and without back-references (a unit is then one character),
-        // what follows the repetition at a cursor fails or not whatever the start: an entry
-        // whose every cursor already failed in this search fails again at once. Without
-        // this, ".*?" followed by text that never comes would walk to the end of the
-        // subject from every start.
-        const bool rememberable = loop_index_ == 0 && !guard_loop_backs_;
-        if (rememberable && RunKnownToFail(node, plan, pos)) goto fail;
-        const int32_t count = CountRunRemembered(plan, pos);
-        if (count < plan.min) goto fail;
-        const int64_t unit = UnitLength(plan);
-        const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
-        const int32_t highest = static_cast<int32_t>(pos + count * unit);
-        if (rememberable) {
-          if (CursorsKnownToFail(node, lowest, highest)) goto fail;
-          stack_.Push(kRecordFailedRepeat, node, lowest, highest);
-        }
-        const int32_t p = plan.greedy ? FindGreedyCandidate(plan, highest, lowest)
-                                      : FindLazyCandidate(plan, lowest, highest);
-        if (p < 0) goto fail;
-        stack_.Push(plan.greedy ? kResumeGreedyRepeat : kResumeLazyRepeat, node, p,
-                    plan.greedy ? lowest : highest);
-        pos = p;
-        node = plan.next;
-        break;
-      }
-      case kLoopEntry:
-        if (loop_index_ >= kMaxActiveLoops) throw MakePatternError(kErrLoopStackExceeded, 0);
-        PushUndoLoop(loop_index_);
-        ++loop_index_;
-        loop_nodes_[loop_index_] = NextNode(code_, node);
-        loop_counters_[loop_index_] = 0;
-        loop_starts_[loop_index_] = pos;
-        node = NextNode(code_, node);
-        break;
-      case kLoop:
-      case kLoopLazy: {
-        if (loop_index_ == 0) throw MakePatternError(kErrLoopWithoutEntry, 0);
-        const int li = loop_index_;
-        const int32_t counter = loop_counters_[li];
-        const auto [min, max] = LoopBounds(code_, node);
-        const int operand = LoopBody(code_, node);
-        if (counter < min) {
-          PushUndoLoop(li);
-          loop_counters_[li] = counter + 1;
-          loop_starts_[li] = pos;
-          node = operand;
-          break;
-        }
-        // An iteration that matched the empty text (possible only through back-references)
-        // is not repeated.
-        const bool may_iterate = counter < max && !(counter > 0 && pos == loop_starts_[li]);
-        if (kind == kLoop && may_iterate) {
-          stack_.Push(kResumeLoopExit, node, pos);
-          PushUndoLoop(li);
-          loop_counters_[li] = counter + 1;
-          loop_starts_[li] = pos;
-          node = operand;
-          break;
-        }
-        if (kind == kLoopLazy && may_iterate) stack_.Push(kResumeLoopIterate, node, pos);
-        PushUndoLoop(li);
-        --loop_index_;
-        node = NextNode(code_, node);
-        break;
-      }
-      default:
-        if (IsGroupOpen(kind) || IsGroupClose(kind)) {
-          const int index = IsGroupOpen(kind) ? kind - (kGroupOpenFirst - 1)
-                                              : kCaptureSlots + kind - (kGroupCloseFirst - 1);
-          stack_.Push(kUndoCapture, index, captures_[index]);
-          captures_[index] = pos;
-          node = NextNode(code_, node);
-          break;
-        }
-        throw MakePatternError(kErrUnknownNode, 0);
-    }
-    continue;
+MATCHER_STEP bool Matcher::Step(Cursor& at) {
+  const uint8_t kind = code_[at.node];
+  switch (kind) {
+    case kEnd:
+      at.node = kReachedEnd;
+      return true;
+    case kSubjectStart:
+    case kSubjectEnd:
+    case kLineStart:
+    case kLineEnd:
+    case kWordBoundary:
+    case kNotWordBoundary:
+      return StepAssertion(kind, at);
+    case kAnyChar:
+    case kAnyInLine:
+    case kDigit:
+    case kNonDigit:
+    case kAnyOfFew:
+    case kAnyButFew:
+    case kAnyOfSet:
+      if (!MatchesOneChar(at.node, at.pos)) return false;
+      ++at.pos;
+      return GoOn(at);
+    case kLiteral:
+    case kLiteralNoCase:
+      return StepLiteral(kind, at);
+    case kBackRef:
+    case kBackRefNoCase:
+      return StepBackRef(kind, at);
+    case kEmpty:
+    case kComment:
+      return GoOn(at);
+    case kLoopBack:
+      return StepLoopBack(at);
+    case kAlternative:
+      return StepAlternative(at);
+    case kStarRepeat:
+    case kPlusRepeat:
+    case kCountRepeat:
+    case kStarRepeatLazy:
+    case kPlusRepeatLazy:
+    case kCountRepeatLazy:
+      return StepRepeat(at);
+    case kLoopEntry:
+      return StepLoopEntry(at);
+    case kLoop:
+    case kLoopLazy:
+      return StepLoop(kind, at);
+    default:
+      if (IsGroupOpen(kind) || IsGroupClose(kind)) return StepGroupMark(kind, at);
+      throw MakePatternError(kErrUnknownNode, 0);
+  }
+}
 
-  fail:
-    // Unwind to the latest choice point, undoing state changes on the way.
-    for (;;) {
-      Frame f;
-      if (!stack_.Pop(f)) return false;
-      switch (f.op) {
-        case kUndoCapture:
-          captures_[f.a] = f.b;
-          continue;
-        case kUndoLoop: {
-          const int li = f.a & 15;
-          loop_index_ = li;
-          loop_nodes_[li] = f.a >> 4;
-          loop_counters_[li] = f.b;
-          loop_starts_[li] = f.c;
-          continue;
-        }
-        case kUndoLoopBack:
-          loop_back_pos_[f.a] = f.b;
-          continue;
-        case kRecordFailedRepeat:
-          RememberFailedRepeat(f.a, f.b, f.c);
-          continue;
-        case kResumeNode:
-          CountBacktrack();
-          node = f.a;
-          pos = f.b;
-          break;
-        case kResumeGreedyRepeat:
-        case kResumeLazyRepeat: {
-          CountBacktrack();
-          const RepeatPlan plan = PlanOf(f.a);
-          const int32_t unit = UnitLength(plan);
-          if (unit == 0) continue;  // an empty unit has a single cursor
-          const int32_t p = f.op == kResumeGreedyRepeat ? FindGreedyCandidate(plan, f.b - unit, f.c)
-                                                        : FindLazyCandidate(plan, f.b + unit, f.c);
-          if (p < 0) continue;
-          stack_.Push(f.op, f.a, p, f.c);
-          node = plan.next;
-          pos = p;
-          break;
-        }
-        case kResumeLoopExit: {
-          CountBacktrack();
-          const int li = loop_index_;
-          PushUndoLoop(li);
-          --loop_index_;
-          node = NextNode(code_, f.a);
-          pos = f.b;
-          break;
-        }
-        case kResumeLoopIterate: {
-          CountBacktrack();
-          const int li = loop_index_;
-          const int32_t counter = loop_counters_[li];
-          PushUndoLoop(li);
-          loop_counters_[li] = counter + 1;
-          loop_starts_[li] = f.b;
-          node = LoopBody(code_, f.a);
-          pos = f.b;
-          break;
+MATCHER_STEP bool Matcher::GoOn(Cursor& at) const {
+  at.node = NextNode(code_, at.node);
+  return true;
+}
+
+// Anchors and word boundaries: they hold or not at the cursor and consume nothing.
+MATCHER_STEP bool Matcher::StepAssertion(uint8_t kind, Cursor& at) const {
+  const int32_t pos = at.pos;
+  const SubjectView& s = *subject_;
+  switch (kind) {
+    case kSubjectStart:
+      if (pos != 0) return false;
+      break;
+    case kSubjectEnd:
+      if (pos != length_) return false;
+      break;
+    case kLineStart:
+      if (pos != 0) {
+        const uint8_t c = text_[pos - 1];
+        if (s.paired_assigned && c == s.paired_tail && pos >= 2 &&
+            text_[pos - 2] == s.paired_head) {
+          // the tail of a paired separator ends a line
+        } else if (s.paired_assigned && c == s.paired_head && text_[pos] == s.paired_tail) {
+          return false;
+        } else if (!s.line_breaks.Has(c)) {
+          return false;
         }
       }
       break;
+    case kLineEnd:
+      if (pos != length_) {
+        const uint8_t c = text_[pos];
+        if (s.paired_assigned && c == s.paired_head && text_[pos + 1] == s.paired_tail) {
+          // the head of a paired separator starts a line break
+        } else if (s.paired_assigned && c == s.paired_tail && pos >= 1 &&
+                   text_[pos - 1] == s.paired_head) {
+          return false;
+        } else if (!s.line_breaks.Has(c)) {
+          return false;
+        }
+      }
+      break;
+    default:  // kWordBoundary, kNotWordBoundary
+      if ((IsWordCharAt(pos - 1) != IsWordCharAt(pos)) != (kind == kWordBoundary)) return false;
+  }
+  return GoOn(at);
+}
+
+MATCHER_STEP bool Matcher::StepLiteral(uint8_t kind, Cursor& at) const {
+  const uint8_t* lit = LiteralBytes(code_, at.node);
+  if (lit[0] == 0) return false;  // a zero character never occurs in a subject
+  int32_t pos = at.pos;
+  if (kind == kLiteral) {
+    // The subject's terminating zero stops the comparison at its end.
+    for (; *lit != 0; ++lit, ++pos) {
+      if (text_[pos] != *lit) return false;
     }
+  } else {
+    for (; *lit != 0; ++lit, ++pos) {
+      if (pos >= length_ || (text_[pos] != *lit && text_[pos] != SwapCase(*lit))) return false;
+    }
+  }
+  at.pos = pos;
+  return GoOn(at);
+}
+
+MATCHER_STEP bool Matcher::StepBackRef(uint8_t kind, Cursor& at) const {
+  const int slot = BackRefGroup(code_, at.node);
+  const int32_t start = captures_[slot];
+  const int32_t stop = captures_[kCaptureSlots + slot];
+  if (start == kUnset || stop == kUnset || stop < start) return false;
+  if (length_ - at.pos < stop - start) return false;
+  int32_t pos = at.pos;
+  for (int32_t i = start; i < stop; ++i, ++pos) {
+    const uint8_t want = text_[i];
+    if (text_[pos] != want && !(kind == kBackRefNoCase && text_[pos] == SwapCase(want))) {
+      return false;
+    }
+  }
+  at.pos = pos;
+  return GoOn(at);
+}
+
+// The end of a loop's body, on its way back to the loop's head. With back-references an
+// iteration can match the empty text; it is not repeated.
+MATCHER_STEP bool Matcher::StepLoopBack(Cursor& at) {
+  if (guard_loop_backs_) {
+    int32_t& slot = loop_back_slot_[at.node];
+    if (slot == -1) {
+      slot = static_cast<int32_t>(loop_back_pos_.size());
+      loop_back_pos_.push_back(kUnset);
+    }
+    if (loop_back_pos_[slot] == at.pos) return false;
+    stack_.Push(kUndoLoopBack, slot, loop_back_pos_[slot]);
+    loop_back_pos_[slot] = at.pos;
+  }
+  return GoOn(at);
+}
+
+// A choice: the first alternative that can start here now, the next one later.
+MATCHER_STEP bool Matcher::StepAlternative(Cursor& at) {
+  const int next = NextNode(code_, at.node);
+  if (next == -1 || code_[next] != kAlternative) {
+    at.node = BranchOf(code_, at.node);
+    return true;
+  }
+  int alt = at.node;
+  while (!CanStartAt(BranchOf(code_, alt), at.pos)) {
+    alt = NextNode(code_, alt);
+    if (alt == -1 || code_[alt] != kAlternative) return false;
+  }
+  for (int later = NextNode(code_, alt); later != -1 && code_[later] == kAlternative;
+       later = NextNode(code_, later)) {
+    if (CanStartAt(BranchOf(code_, later), at.pos)) {
+      stack_.Push(kResumeNode, later, at.pos);
+      break;
+    }
+  }
+  at.node = BranchOf(code_, alt);
+  return true;
+}
+
+// A repetition of one node: its run is counted at once and the cursors after it are tried
+// from the preferred end, each where what follows can start.
+MATCHER_STEP bool Matcher::StepRepeat(Cursor& at) {
+  const int node = at.node;
+  const int32_t pos = at.pos;
+  const RepeatPlan plan = PlanOf(node);
+  // Outside counted loops and without back-references (a unit is then one character), what
+  // follows the repetition at a cursor fails or not whatever the start: an entry whose every
+  // cursor already failed in this search fails again at once. Without this, ".*?" followed by
+  // text that never comes would walk to the end of the subject from every start.
+  const bool rememberable = loop_index_ == 0 && !guard_loop_backs_;
+  if (rememberable && RunKnownToFail(node, plan, pos)) return false;
+  const int32_t count = CountRunRemembered(plan, pos);
+  if (count < plan.min) return false;
+  const int64_t unit = UnitLength(plan);
+  const int32_t lowest = static_cast<int32_t>(pos + plan.min * unit);
+  const int32_t highest = static_cast<int32_t>(pos + count * unit);
+  if (rememberable) {
+    if (CursorsKnownToFail(node, lowest, highest)) return false;
+    stack_.Push(kRecordFailedRepeat, node, lowest, highest);
+  }
+  const int32_t p = plan.greedy ? FindGreedyCandidate(plan, highest, lowest)
+                                : FindLazyCandidate(plan, lowest, highest);
+  if (p < 0) return false;
+  stack_.Push(plan.greedy ? kResumeGreedyRepeat : kResumeLazyRepeat, node, p,
+              plan.greedy ? lowest : highest);
+  at = Cursor{plan.next, p};
+  return true;
+}
+
+MATCHER_STEP bool Matcher::StepLoopEntry(Cursor& at) {
+  if (loop_index_ >= kMaxActiveLoops) throw MakePatternError(kErrLoopStackExceeded, 0);
+  PushUndoLoop(loop_index_);
+  ++loop_index_;
+  const int loop = NextNode(code_, at.node);
+  loop_nodes_[loop_index_] = loop;
+  loop_counters_[loop_index_] = 0;
+  loop_starts_[loop_index_] = at.pos;
+  at.node = loop;
+  return true;
+}
+
+// A counted loop's head: iterate below the minimum; above it, iterate or leave in the
+// loop's order (greedy: iterate first), the other choice pushed for later.
+MATCHER_STEP bool Matcher::StepLoop(uint8_t kind, Cursor& at) {
+  if (loop_index_ == 0) throw MakePatternError(kErrLoopWithoutEntry, 0);
+  const int li = loop_index_;
+  const int32_t counter = loop_counters_[li];
+  const auto [min, max] = LoopBounds(code_, at.node);
+  if (counter < min) {
+    EnterIteration(at);
+    return true;
+  }
+  // An iteration that matched the empty text (possible only through back-references) is not
+  // repeated.
+  const bool may_iterate = counter < max && !(counter > 0 && at.pos == loop_starts_[li]);
+  if (kind == kLoop && may_iterate) {
+    stack_.Push(kResumeLoopExit, at.node, at.pos);
+    EnterIteration(at);
+    return true;
+  }
+  if (kind == kLoopLazy && may_iterate) stack_.Push(kResumeLoopIterate, at.node, at.pos);
+  LeaveLoop(at);
+  return true;
+}
+
+// Counts one more iteration of the innermost loop, whose Loop node is at.node, and goes to
+// its body.
+MATCHER_STEP void Matcher::EnterIteration(Cursor& at) {
+  const int li = loop_index_;
+  PushUndoLoop(li);
+  ++loop_counters_[li];
+  loop_starts_[li] = at.pos;
+  at.node = LoopBody(code_, at.node);
+}
+
+// Leaves the innermost loop, whose Loop node is at.node.
+MATCHER_STEP void Matcher::LeaveLoop(Cursor& at) {
+  PushUndoLoop(loop_index_);
+  --loop_index_;
+  at.node = NextNode(code_, at.node);
+}
+
+MATCHER_STEP bool Matcher::StepGroupMark(uint8_t kind, Cursor& at) {
+  const int index = IsGroupOpen(kind) ? kind - (kGroupOpenFirst - 1)
+                                      : kCaptureSlots + kind - (kGroupCloseFirst - 1);
+  stack_.Push(kUndoCapture, index, captures_[index]);
+  captures_[index] = at.pos;
+  return GoOn(at);
+}
+
+// Unwinds to the latest choice point, undoing state changes on the way, and resumes there:
+// false when there is none left (the attempt failed).
+MATCHER_STEP bool Matcher::Backtrack(Cursor& at) {
+  for (;;) {
+    Frame f;
+    if (!stack_.Pop(f)) return false;
+    switch (f.op) {
+      case kUndoCapture:
+        captures_[f.a] = f.b;
+        continue;
+      case kUndoLoop: {
+        const int li = f.a & 15;
+        loop_index_ = li;
+        loop_nodes_[li] = f.a >> 4;
+        loop_counters_[li] = f.b;
+        loop_starts_[li] = f.c;
+        continue;
+      }
+      case kUndoLoopBack:
+        loop_back_pos_[f.a] = f.b;
+        continue;
+      case kRecordFailedRepeat:
+        RememberFailedRepeat(f.a, f.b, f.c);
+        continue;
+      case kResumeNode:
+        CountBacktrack();
+        at = Cursor{f.a, f.b};
+        return true;
+      case kResumeGreedyRepeat:
+      case kResumeLazyRepeat: {
+        CountBacktrack();
+        const RepeatPlan plan = PlanOf(f.a);
+        const int32_t unit = UnitLength(plan);
+        if (unit == 0) continue;  // an empty unit has a single cursor
+        const int32_t p = f.op == kResumeGreedyRepeat ? FindGreedyCandidate(plan, f.b - unit, f.c)
+                                                      : FindLazyCandidate(plan, f.b + unit, f.c);
+        if (p < 0) continue;
+        stack_.Push(f.op, f.a, p, f.c);
+        at = Cursor{plan.next, p};
+        return true;
+      }
+      case kResumeLoopExit:
+        CountBacktrack();
+        at = Cursor{f.a, f.b};
+        LeaveLoop(at);
+        return true;
+      case kResumeLoopIterate:
+        CountBacktrack();
+        at = Cursor{f.a, f.b};
+        EnterIteration(at);
+        return true;
+    }
+  }
+}
+
+// The dispatcher: each node is stepped over by its family's step function; a failed step, or
+// a state already known to fail, goes back to the latest choice point.
+bool Matcher::Run(int node, int32_t pos, int32_t* end) {
+  Cursor at{node, pos};
+  for (;;) {
+    if (at.node < 0) {
+      if (at.node != kReachedEnd) throw MakePatternError(kErrNoNode, 0);
+      *end = at.pos;
+      return true;
+    }
+    if ((!memo_on_ || EnterState(at.node, at.pos)) && Step(at)) continue;
+    if (!Backtrack(at)) return false;
   }
 }
 

@@ -6,6 +6,21 @@
 // reaches End wins. Every choice point and every undo record (captures, loop counters) lives
 // on a heap stack, so the native stack depth does not grow with the subject. A failed path
 // leaves the captures and loop counters as they were before it.
+//
+// What the matcher remembers, and when each memory is sound. Per subject (until NewSubject,
+// which the caller calls when the text or the program changes): where each literal that
+// follows a repetition next and last occurs (it depends on the text alone), and the last run
+// of each single-character repetition operand (the text and the operand alone; used only
+// while failed states are remembered). Per search (from BeginSearch on, over every attempt
+// from every start): the cursor ranges after a repetition that all failed, and, once the
+// search has backtracked often, the failed states themselves (program point, position, and
+// what of the active counted loops still matters). Both assume that what follows a node at a
+// position fails or not whatever path led there, which holds without back-references (the
+// captures then never decide the outcome) and, for the ranges, outside counted loops (a
+// loop's counter does); so neither is kept with back-references, and the ranges are kept
+// only outside loops. With back-references the search counts its backtracks instead and
+// throws error 1018 when they exceed its budget, which grows with the text still ahead of
+// the search's start.
 #ifndef FARROWDALE_REGEX_MATCHER_H_
 #define FARROWDALE_REGEX_MATCHER_H_
 
@@ -31,16 +46,12 @@ struct SubjectView {
   ByteSet word_chars;
 };
 
-// Tests only, before any search runs (not thread-safe): the number of backtracks after which
-// a search without back-references remembers failed states (0 restores the default), so that
-// short searches take the memo's path too.
-void SetMemoThresholdForTesting(int64_t backtracks);
-
 class Matcher {
  public:
   static constexpr int32_t kUnset = -1;
 
-  // Binds a program and a subject for the following attempts; both must outlive them.
+  // Binds a program and a subject for the following attempts; both must outlive them. Call
+  // NewSubject too when the text or the program is another than the last one's.
   void Prepare(const Program& program, const SubjectView& subject);
   // Forgets what was learnt about the previous subject's text (call when the text changes).
   void NewSubject();
@@ -96,7 +107,31 @@ class Matcher {
     int32_t last = -1;
   };
 
+  // Where a path stands: the node to match next and the cursor in the subject. A path that
+  // passed End stands at kReachedEnd.
+  static constexpr int kReachedEnd = -2;
+  struct Cursor {
+    int node;
+    int32_t pos;
+  };
+
   bool Run(int node, int32_t pos, int32_t* end);
+  // One node by its family: false when it fails at the cursor; else the cursor moves on to
+  // where the path goes (choices left for later are on the stack).
+  bool Step(Cursor& at);
+  bool GoOn(Cursor& at) const;
+  bool StepAssertion(uint8_t kind, Cursor& at) const;
+  bool StepLiteral(uint8_t kind, Cursor& at) const;
+  bool StepBackRef(uint8_t kind, Cursor& at) const;
+  bool StepLoopBack(Cursor& at);
+  bool StepAlternative(Cursor& at);
+  bool StepRepeat(Cursor& at);
+  bool StepLoopEntry(Cursor& at);
+  bool StepLoop(uint8_t kind, Cursor& at);
+  void EnterIteration(Cursor& at);
+  void LeaveLoop(Cursor& at);
+  bool StepGroupMark(uint8_t kind, Cursor& at);
+  bool Backtrack(Cursor& at);
   const RepeatPlan& PlanOf(int node);
   RepeatPlan PlanRepeat(int node) const;
   int32_t CountRun(const RepeatPlan& plan, int32_t pos) const;

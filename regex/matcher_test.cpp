@@ -4,7 +4,7 @@
 
 #include "gtest/gtest.h"
 #include "regex/pattern_engine.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

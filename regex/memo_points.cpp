@@ -33,7 +33,7 @@ MemoPoints FindMemoPoints(const std::vector<uint8_t>& code) {
     const int next = NextNode(bytes, p);
     if (kind == kAlternative) {
       // The matcher goes into the branch, and on to the next Alternative when there is one.
-      add_edge(OperandOf(p), 1);
+      add_edge(BranchOf(bytes, p), 1);
       if (next > 0 && next < size && bytes[next] == kAlternative) add_edge(next, 1);
     } else if (kind == kLoop || kind == kLoopLazy) {
       if (NodeAfter(bytes, p) > size) break;

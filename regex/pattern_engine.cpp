@@ -18,13 +18,6 @@ namespace farrowdale {
 
 using regex::Matcher;
 
-static_assert(TPatternEngine::kModifierI == regex::kModifierI &&
-              TPatternEngine::kModifierR == regex::kModifierR &&
-              TPatternEngine::kModifierS == regex::kModifierS &&
-              TPatternEngine::kModifierG == regex::kModifierG &&
-              TPatternEngine::kModifierM == regex::kModifierM &&
-              TPatternEngine::kModifierX == regex::kModifierX);
-
 namespace {
 
 // A new engine's settings.
@@ -163,7 +156,7 @@ int TPatternEngine::CaptureGroupCount() const {
 int TPatternEngine::ModifierSet() const { return state_->modifiers; }
 
 void TPatternEngine::SetModifierSet(int modifiers) {
-  state_->modifiers = modifiers & regex::kAllModifiers;
+  state_->modifiers = modifiers & kAllModifiers;
 }
 
 void TPatternEngine::SetLinePairedSeparator(std::string_view pair) {

@@ -59,6 +59,8 @@ class TPatternEngine {
   static constexpr int kModifierG = 8;   // quantifiers greedy ("?" after one makes it lazy)
   static constexpr int kModifierM = 16;  // "^" and "$" also at line breaks
   static constexpr int kModifierX = 32;  // extended syntax: white space and "#" comments
+  static constexpr int kAllModifiers =
+      kModifierI | kModifierR | kModifierS | kModifierG | kModifierM | kModifierX;
   // A new object's modifiers: r, s and g on.
   static constexpr int kDefaultModifiers = kModifierR | kModifierS | kModifierG;
 

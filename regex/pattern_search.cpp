@@ -5,6 +5,7 @@
 #include "regex/compiler.h"
 #include "regex/error_text.h"
 #include "regex/program_dump.h"
+#include "regex/program_shape.h"
 #include "regex/search.h"
 #include "regex/search_hints.h"
 #include "text/code_page.h"
@@ -34,7 +35,7 @@ std::shared_ptr<const TCompiledPattern> TCompiledPattern::Compile(
   view.line_breaks.AddAll(settings.line_breaks);
   view.word_chars.AddAll(settings.word_characters);
   regex::CompileSettings compile;
-  compile.modifiers = settings.modifiers & regex::kAllModifiers;
+  compile.modifiers = settings.modifiers & TPatternEngine::kAllModifiers;
   compile.whitespace_set = settings.whitespace;
   compile.word_character_set = settings.word_characters;
   compile.line_breaks_defined = !settings.line_breaks.empty() || view.paired_assigned;
@@ -48,6 +49,20 @@ int TCompiledPattern::CaptureGroupCount() const { return parts_->program.group_c
 
 std::string TCompiledPattern::Dump() const { return regex::DumpProgram(parts_->program); }
 
+std::string_view TCompiledPattern::FirstLiteral() const {
+  return parts_->hints.start_char != 0 ? parts_->hints.start_literal : std::string_view();
+}
+
+std::optional<std::string> TCompiledPattern::PlainLiteral() const {
+  return regex::PlainLiteralOf(parts_->program);
+}
+
+std::optional<TCompiledPattern::LiteralPair> TCompiledPattern::AsLiteralPair() const {
+  std::optional<regex::LiteralPairShape> pair = regex::LiteralPairOf(parts_->program);
+  if (!pair) return std::nullopt;
+  return LiteralPair{std::move(pair->begin), std::move(pair->end)};
+}
+
 TPatternSearch::TPatternSearch(std::shared_ptr<const TCompiledPattern> pattern)
     : pattern_(std::move(pattern)), parts_(std::make_unique<regex::SearchParts>()) {
   parts_->view = pattern_->parts().settings;
@@ -57,15 +72,32 @@ TPatternSearch::TPatternSearch(std::shared_ptr<const TCompiledPattern> pattern)
 TPatternSearch::~TPatternSearch() = default;
 
 bool TPatternSearch::Exec(std::string_view subject) {
+  parts_->NewSubject();
+  return SearchFirst(subject);
+}
+
+bool TPatternSearch::ExecAmong(std::string_view subject, std::span<const size_t> candidates) {
+  parts_->NewSubject();
+  parts_->candidates = regex::StartCandidates{candidates};
+  return SearchFirst(subject);
+}
+
+void TPatternSearch::RequireSearchable(std::string_view subject) {
   constexpr size_t kMaxLength = std::numeric_limits<int32_t>::max() - 2;
-  parts_->matcher.ClearCaptures();
   if (subject.size() > kMaxLength) throw regex::MakePatternError(regex::kErrInputStringTooLong, 0);
+}
+
+bool TPatternSearch::SearchFirst(std::string_view subject) {
+  parts_->matcher.ClearCaptures();
+  parts_->attempt = 0;
+  RequireSearchable(subject);
   parts_->view.text = reinterpret_cast<const uint8_t*>(subject.data());
   parts_->view.length = static_cast<int32_t>(subject.size());
-  parts_->NewSubject();
   const regex::CompiledParts& compiled = pattern_->parts();
   return parts_->SearchFrom(compiled.program, compiled.hints, 1);
 }
+
+size_t TPatternSearch::AttemptOffset() const { return static_cast<size_t>(parts_->attempt); }
 
 bool TPatternSearch::ExecNext() {
   const regex::CompiledParts& compiled = pattern_->parts();

@@ -1,5 +1,7 @@
 #include "regex/pattern_search.h"
 
+#include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,6 +102,94 @@ TEST(PatternSearchTest, MatchesAreUnsetBeforeAndAfterAFailedSearch) {
   ASSERT_TRUE(empty_match.Exec(std::string()));
   EXPECT_EQ(empty_match.MatchPos(0), 1);
   EXPECT_EQ(empty_match.MatchLen(0), 0);
+}
+
+// Every match, slots 0 to 2, as "pos:len" pieces; "error N" when the search throws.
+std::string AllMatches(TPatternSearch& search, bool found) {
+  std::string out;
+  try {
+    for (; found; found = search.ExecNext()) {
+      for (int slot = 0; slot <= 2; ++slot) {
+        out += std::to_string(search.MatchPos(slot)) + ":" + std::to_string(search.MatchLen(slot)) +
+               " ";
+      }
+      out += "| ";
+    }
+  } catch (const EPatternError& e) {
+    out += "error " + std::to_string(e.ErrorNumber());
+  }
+  return out;
+}
+
+std::vector<size_t> Occurrences(const std::string& text, std::string_view literal) {
+  std::vector<size_t> at;
+  for (size_t p = text.find(literal); p != std::string::npos; p = text.find(literal, p + 1)) {
+    at.push_back(p);
+  }
+  return at;
+}
+
+// The answers to the typed questions hold on random subjects: a search among the first
+// literal's occurrences finds what Exec finds, a plain literal's matches are its
+// non-overlapping occurrences, and a literal pair's matches pair each begin with the next end.
+TEST(PatternSearchTest, TypedAnswersAgreeWithTheSearchOnRandomSubjects) {
+  const std::vector<std::string> patterns = {
+      "<e>(.*?)</e>", "<e>(.*)</e>",      "<e>(.*?)e",     "ee",
+      "\\<e",         "<e>|<f>",          "(?i)<e>",       "e(e*?)(<)",
+      "<(e|f)>\\1",   "<e>(.*?)\\x00",    "e\\x00",        "x*",
+      "e{2}(.?)",     "<e>(e?)(.*?)</e>", "^<e>(.*?)</e>", "<e>([^<]*)</e>",
+      "e\\(",         "<e>(.*?)</e>|x"};
+  const std::string alphabet = "<>/eEfx(";
+  std::mt19937 rng(11);
+  for (const std::string& pattern : patterns) {
+    const auto compiled = TCompiledPattern::Compile(pattern, TPatternSettings{});
+    const std::string_view first = compiled->FirstLiteral();
+    const std::optional<std::string> plain = compiled->PlainLiteral();
+    const std::optional<TCompiledPattern::LiteralPair> pair = compiled->AsLiteralPair();
+    for (int round = 0; round < 300; ++round) {
+      std::string subject(rng() % 40, ' ');
+      for (char& c : subject) c = alphabet[rng() % alphabet.size()];
+      TPatternSearch search(compiled);
+      const std::string expected = AllMatches(search, search.Exec(subject));
+      const std::vector<size_t> candidates = Occurrences(subject, first);
+      TPatternSearch among(compiled);
+      ASSERT_EQ(AllMatches(among, among.ExecAmong(subject, candidates)), expected)
+          << pattern << " in \"" << subject << "\"";
+      std::string derived;
+      if (plain) {
+        size_t free_from = 0;
+        for (const size_t at : Occurrences(subject, *plain)) {
+          if (at < free_from) continue;
+          free_from = at + plain->size();
+          derived +=
+              std::to_string(at + 1) + ":" + std::to_string(plain->size()) + " -1:-1 -1:-1 | ";
+        }
+      } else if (pair) {
+        size_t free_from = 0;
+        for (const size_t at : Occurrences(subject, pair->begin)) {
+          if (at < free_from) continue;
+          const size_t text = at + pair->begin.size();
+          const size_t end = subject.find(pair->end, text);
+          if (end == std::string::npos) break;
+          free_from = end + pair->end.size();
+          derived += std::to_string(at + 1) + ":" + std::to_string(free_from - at) + " " +
+                     std::to_string(text + 1) + ":" + std::to_string(end - text) + " -1:-1 | ";
+        }
+      } else {
+        continue;
+      }
+      ASSERT_EQ(derived, expected) << pattern << " in \"" << subject << "\"";
+    }
+  }
+  // Which patterns have which shape; a literal with a zero character never matches, so it is
+  // neither.
+  EXPECT_EQ(TCompiledPattern::Compile("\\<e", {})->PlainLiteral(), "<e");
+  EXPECT_EQ(TCompiledPattern::Compile("e\\x00", {})->PlainLiteral(), std::nullopt);
+  EXPECT_EQ(TCompiledPattern::Compile("(?i)<e>", {})->PlainLiteral(), std::nullopt);
+  EXPECT_EQ(TCompiledPattern::Compile("<e>(.*?)</e>", {})->AsLiteralPair()->end, "</e>");
+  EXPECT_FALSE(TCompiledPattern::Compile("<e>(.*?)\\x00", {})->AsLiteralPair());
+  EXPECT_FALSE(TCompiledPattern::Compile("<e>(.*)</e>", {})->AsLiteralPair());
+  EXPECT_EQ(TCompiledPattern::Compile("<e>|<f>", {})->FirstLiteral(), "");
 }
 
 }  // namespace

@@ -66,15 +66,6 @@ constexpr int kLoopOperandSize = 12;  // min, max, back link
 constexpr int kFewSize = 3;
 constexpr int kSetSize = 32;
 
-// Modifier bits of a ModifierSet.
-constexpr int kModifierI = 1;   // case-insensitive
-constexpr int kModifierR = 2;   // Cyrillic range extension in classes
-constexpr int kModifierS = 4;   // "." matches line breaks
-constexpr int kModifierG = 8;   // quantifiers greedy
-constexpr int kModifierM = 16;  // "^" and "$" at line breaks
-constexpr int kModifierX = 32;  // extended syntax
-constexpr int kAllModifiers = 63;
-
 inline int32_t ReadInt32(const uint8_t* p) {
   int32_t v;
   std::memcpy(&v, p, sizeof v);
@@ -87,9 +78,12 @@ inline bool IsGroupClose(uint8_t kind) {
   return kind >= kGroupCloseFirst && kind <= kGroupCloseLast;
 }
 
+// The link of the node at p: the offset from p to the next node of its chain, 0 at the end
+// (negative for a LoopBack's way back).
+inline int32_t LinkOf(const uint8_t* code, int p) { return ReadInt32(code + p + 1); }
 // Offset of the next node of p's chain, or -1 at the chain's end.
 inline int NextNode(const uint8_t* code, int p) {
-  int32_t link = ReadInt32(code + p + 1);
+  const int32_t link = LinkOf(code, p);
   return link == 0 ? -1 : p + link;
 }
 inline int OperandOf(int p) { return p + kNodeHeaderSize; }

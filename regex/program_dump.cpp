@@ -132,13 +132,12 @@ void AppendBounds(std::string& out, Bounds bounds) {
 // Appends the operand of the node at p.
 void AppendOperand(std::string& out, const uint8_t* code, int p) {
   const uint8_t kind = code[p];
-  const uint8_t* operand = code + OperandOf(p);
   switch (kind) {
     case kLiteral:
     case kLiteralNoCase: {
       const size_t n = LiteralText(code, p).size();
       out += ' ';
-      out += Quoted(operand, n);
+      out += Quoted(LiteralBytes(code, p), n);
       return;
     }
     case kCountRepeat:
@@ -154,16 +153,16 @@ void AppendOperand(std::string& out, const uint8_t* code, int p) {
     case kAnyOfFew:
     case kAnyButFew:
       out += ' ';
-      out += Quoted(operand, kFewSize);
+      out += Quoted(FewChars(code, p), kFewSize);
       return;
     case kAnyOfSet:
       out += ' ';
-      out += SetText(operand);
+      out += SetText(SetBits(code, p));
       return;
     case kBackRef:
     case kBackRefNoCase:
       out += ' ';
-      out += std::to_string(operand[0]);
+      out += std::to_string(BackRefGroup(code, p));
       return;
     default:
       return;

@@ -46,6 +46,53 @@ inline std::string_view LiteralText(const uint8_t* code, int node) {
   return std::string_view(text, std::strlen(text));
 }
 
+// The first node of an Alternative node's branch.
+inline int BranchOf(const uint8_t* code, int node) {
+  RequireKind(code[node] == kAlternative);
+  return OperandOf(node);
+}
+
+// The node a StarRepeat, PlusRepeat or CountRepeat node (greedy or lazy) repeats.
+inline int RepeatOperand(const uint8_t* code, int node) {
+  switch (code[node]) {
+    case kStarRepeat:
+    case kPlusRepeat:
+    case kStarRepeatLazy:
+    case kPlusRepeatLazy:
+      return OperandOf(node);
+    case kCountRepeat:
+    case kCountRepeatLazy:
+      return OperandOf(node) + kCountSize;
+    default:
+      throw MakePatternError(kErrUnknownNode, 0);
+  }
+}
+
+// The characters of a Literal or LiteralNoCase node, zero-terminated (the matcher compares
+// up to the zero, as the subject's own terminating zero stops it at the subject's end).
+inline const uint8_t* LiteralBytes(const uint8_t* code, int node) {
+  RequireKind(code[node] == kLiteral || code[node] == kLiteralNoCase);
+  return code + OperandOf(node);
+}
+
+// The kFewSize characters of an AnyOfFew or AnyButFew node.
+inline const uint8_t* FewChars(const uint8_t* code, int node) {
+  RequireKind(code[node] == kAnyOfFew || code[node] == kAnyButFew);
+  return code + OperandOf(node);
+}
+
+// The kSetSize bytes of an AnyOfSet node's set (read with SetHas).
+inline const uint8_t* SetBits(const uint8_t* code, int node) {
+  RequireKind(code[node] == kAnyOfSet);
+  return code + OperandOf(node);
+}
+
+// The group number a BackRef or BackRefNoCase node repeats.
+inline int BackRefGroup(const uint8_t* code, int node) {
+  RequireKind(code[node] == kBackRef || code[node] == kBackRefNoCase);
+  return code[OperandOf(node)];
+}
+
 // The offset of the node that follows p in the block (not along its chain): for a
 // repetition, its operand node, which the block holds inside it.
 inline int NodeAfter(const uint8_t* code, int p) {

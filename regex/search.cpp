@@ -7,7 +7,8 @@
 namespace farrowdale::regex {
 
 bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t start,
-                   Matcher& matcher, MustContainCache& must_contain) {
+                   Matcher& matcher, MustContainCache& must_contain, StartCandidates* candidates,
+                   int32_t* attempt) {
   matcher.ClearCaptures();
   matcher.BeginSearch(start);
   const uint8_t* text = subject.text;
@@ -25,6 +26,17 @@ bool SearchSubject(const SearchHints& hints, const SubjectView& subject, int32_t
     if (must_contain.last < start) return false;
   }
   if (hints.anchored) return matcher.MatchAt(start);
+  if (hints.start_char != 0 && candidates != nullptr) {
+    // Every match begins with the first literal, and the caller knows where it occurs.
+    const std::span<const size_t> positions = candidates->positions;
+    size_t& next = candidates->next;
+    while (next < positions.size() && positions[next] < static_cast<size_t>(start)) ++next;
+    for (size_t i = next; i < positions.size(); ++i) {
+      *attempt = static_cast<int32_t>(positions[i]);
+      if (matcher.MatchAt(*attempt)) return true;
+    }
+    return false;
+  }
   if (hints.start_char != 0) {
     // Every match begins with the first literal: try only where it occurs.
     const auto* literal = reinterpret_cast<const uint8_t*>(hints.start_literal.data());
@@ -74,7 +86,9 @@ bool SearchParts::SearchFrom(const Program& program, const SearchHints& hints, i
   if (offset < 1) throw MakePatternError(kErrOffsetBelowOne, 0);
   if (offset > view.length + 1) return false;
   matcher.Prepare(program, view);
-  const bool found = SearchSubject(hints, view, offset - 1, matcher, must_contain);
+  attempt = offset - 1;
+  const bool found = SearchSubject(hints, view, offset - 1, matcher, must_contain,
+                                   candidates ? &*candidates : nullptr, &attempt);
   matcher.ReleaseSpareMemory();
   return found;
 }

@@ -12,27 +12,26 @@ namespace {
 
 // Characters one single-character node can consume.
 void AddNodeChars(const uint8_t* code, int node, ByteSet& set) {
-  const uint8_t* operand = code + OperandOf(node);
   switch (code[node]) {
     case kLiteral:
-      set.Add(operand[0]);
+      set.Add(LiteralBytes(code, node)[0]);
       break;
     case kLiteralNoCase:
-      set.Add(operand[0]);
-      set.Add(SwapCase(operand[0]));
+      set.Add(LiteralBytes(code, node)[0]);
+      set.Add(SwapCase(LiteralBytes(code, node)[0]));
       break;
     case kAnyOfFew:
-      for (int i = 0; i < kFewSize; ++i) set.Add(operand[i]);
+      for (int i = 0; i < kFewSize; ++i) set.Add(FewChars(code, node)[i]);
       break;
     case kAnyButFew: {
       ByteSet others;
-      for (int i = 0; i < kFewSize; ++i) others.Add(operand[i]);
+      for (int i = 0; i < kFewSize; ++i) others.Add(FewChars(code, node)[i]);
       others.Invert();
       set.AddSet(others);
       break;
     }
     case kAnyOfSet:
-      for (int i = 0; i < kSetSize; ++i) set.bits[i] |= operand[i];
+      for (int i = 0; i < kSetSize; ++i) set.bits[i] |= SetBits(code, node)[i];
       break;
     case kDigit:
       set.AddRange('0', '9');
@@ -94,25 +93,25 @@ ByteSet LeadChars(const Program& program) {
           if (next != -1 && code[next] == kAlternative) {
             for (int alt = node; alt != -1 && code[alt] == kAlternative;
                  alt = NextNode(code, alt)) {
-              pending.push_back(OperandOf(alt));
+              pending.push_back(BranchOf(code, alt));
             }
             next = -1;
           } else {
-            next = OperandOf(node);
+            next = BranchOf(code, node);
           }
           break;
         case kStarRepeat:
         case kStarRepeatLazy:
-          AddNodeChars(code, OperandOf(node), set);
+          AddNodeChars(code, RepeatOperand(code, node), set);
           break;
         case kPlusRepeat:
         case kPlusRepeatLazy:
-          AddNodeChars(code, OperandOf(node), set);
+          AddNodeChars(code, RepeatOperand(code, node), set);
           next = -1;
           break;
         case kCountRepeat:
         case kCountRepeatLazy:
-          AddNodeChars(code, OperandOf(node) + kCountSize, set);
+          AddNodeChars(code, RepeatOperand(code, node), set);
           if (CountBounds(code, node).min > 0) next = -1;
           break;
         case kLoop:
@@ -141,10 +140,10 @@ SearchHints ComputeSearchHints(const Program& program) {
   const int next = NextNode(code, 1);
   if (next != -1 && code[next] == kAlternative) return hints;  // several top-level alternatives
 
-  const int first = OperandOf(1);
+  const int first = BranchOf(code, 1);
   if (code[first] == kLiteral) {
     hints.start_literal = LiteralText(code, first);
-    hints.start_char = code[first + kNodeHeaderSize];
+    hints.start_char = LiteralBytes(code, first)[0];
   } else if (code[first] == kSubjectStart) {
     hints.anchored = true;
   }
@@ -154,7 +153,7 @@ SearchHints ComputeSearchHints(const Program& program) {
         std::string_view text = LiteralText(code, node);
         if (!text.empty() && text.size() >= hints.must_contain.size()) hints.must_contain = text;
       }
-      if (ReadInt32(code + node + 1) < 0) break;  // only forward along the top-level chain
+      if (LinkOf(code, node) < 0) break;  // only forward along the top-level chain
     }
   }
   return hints;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "report/report_test_support.h"
 #include "report/report_writers.h"
 #include "report/table_fragments.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 
 namespace farrowdale {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

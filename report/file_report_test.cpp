@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "report/report_test_support.h"
 #include "report/report_writers.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 

@@ -17,14 +17,18 @@ void AppendMarkupNarrow(std::u16string& out, std::string_view narrow) {
 std::u16string SectionMarkup(std::string_view css_class, std::string_view heading,
                              const std::function<void(std::u16string&)>& append_body) {
   std::u16string out;
+  AppendSectionStart(out, css_class, heading);
+  append_body(out);
+  AppendAscii(out, kSectionEnd);
+  return out;
+}
+
+void AppendSectionStart(std::u16string& out, std::string_view css_class, std::string_view heading) {
   AppendAscii(out, "<section class=\"");
   AppendAscii(out, css_class);
   AppendAscii(out, "\">\n<h2>");
   AppendAscii(out, heading);
   AppendAscii(out, "</h2>\n");
-  append_body(out);
-  AppendAscii(out, "</section>");
-  return out;
 }
 
 std::string MarkupColor(std::string_view color) {

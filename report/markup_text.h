@@ -17,10 +17,13 @@ void AppendMarkupText(std::u16string& out, std::u16string_view text);
 // The same for narrow text (names from the tag set, file names, paths).
 void AppendMarkupNarrow(std::u16string& out, std::string_view narrow);
 
-// <section class="css_class">, an <h2> heading, what append_body appends, </section>: the
+// <section class="css_class">, an <h2> heading, what append_body appends, kSectionEnd: the
 // frame every report section shares. Class and heading are plain ASCII.
 std::u16string SectionMarkup(std::string_view css_class, std::string_view heading,
                              const std::function<void(std::u16string&)>& append_body);
+// The frame's start, for a section written piece by piece, and its end.
+void AppendSectionStart(std::u16string& out, std::string_view css_class, std::string_view heading);
+inline constexpr std::string_view kSectionEnd = "</section>";
 
 // A tag's colour as a CSS and SVG colour: "#" and the six hexadecimal digits the run reads
 // (the colour's first six characters, as written), or a neutral grey when they are not six

@@ -6,7 +6,6 @@
 
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
-#include "text/code_page.h"
 
 namespace farrowdale {
 namespace {
@@ -41,13 +40,22 @@ void AppendLegend(std::u16string& out, const std::vector<TTagPassages>& tags) {
   AppendAscii(out, "</ul>\n");
 }
 
+// At most this many bytes of the text are escaped at a time.
+constexpr size_t kTextPiece = 64 * 1024;
+
 // Writes the text with its highlights. Attribute values are left unquoted (they are plain
 // letters, digits and "-"): the markup per occurrence is most of what the section adds to
-// the text, and the report is meant to stay within about twice the text's size.
+// the text, and the report is meant to stay within about twice the text's size. The text is
+// escaped as narrow text ("&", "<" and ">" are never part of another character's bytes in a
+// code page) and handed to the stream as such, which decodes it as one text whatever the
+// pieces; the markup goes to the stream's Unicode text, drained as it grows.
 class THighlightWriter {
  public:
-  THighlightWriter(const TTextWithPassages& text, std::u16string& out)
-      : text_(text.narrow_text), highlights_(text.highlights), out_(out) {
+  THighlightWriter(const TTextWithPassages& text, TReportStream& stream)
+      : text_(text.narrow_text),
+        highlights_(text.highlights),
+        stream_(stream),
+        out_(stream.unicode()) {
     // Outer highlights open first: by start, then the longer one.
     std::sort(highlights_.begin(), highlights_.end(),
               [](const TTextHighlight& a, const TTextHighlight& b) {
@@ -84,6 +92,7 @@ class THighlightWriter {
       while (next_open < highlights_.size() && highlights_[next_open].begin == event) {
         Open(next_open++, /*first_piece=*/true);
       }
+      stream_.Drain();
     }
     AppendText(written, text_.size());
   }
@@ -96,9 +105,8 @@ class THighlightWriter {
   }
 
   void AppendText(size_t from, size_t to) {
-    if (from < to) {
-      AppendEscapedText(out_, ToUnicode(std::string_view(text_).substr(from, to - from)),
-                        /*quotes_and_controls=*/false);
+    for (size_t piece = from; piece < to; piece += kTextPiece) {
+      stream_.AppendNarrow(EscapeHtml(text_.substr(piece, std::min(kTextPiece, to - piece))));
     }
   }
 
@@ -134,7 +142,8 @@ class THighlightWriter {
 
   std::string_view text_;
   std::vector<TTextHighlight> highlights_;
-  std::u16string& out_;
+  TReportStream& stream_;
+  std::u16string& out_;  // the stream's Unicode text
   std::vector<size_t> next_;
   std::vector<bool> first_;
   std::vector<size_t> stack_;  // the open highlights, innermost last
@@ -142,15 +151,16 @@ class THighlightWriter {
 
 }  // namespace
 
-std::u16string RenderPassagesInText(const std::vector<TTagPassages>& tags,
-                                    const TTextWithPassages& text) {
-  return SectionMarkup("passages", "Passages in context", [&](std::u16string& out) {
-    AppendTagStyles(out, tags);
-    AppendLegend(out, tags);
-    AppendAscii(out, "<div class=\"tx\">");
-    THighlightWriter(text, out).Write();
-    AppendAscii(out, "</div>\n");
-  });
+void WritePassagesInText(TReportStream& out, const std::vector<TTagPassages>& tags,
+                         const TTextWithPassages& text) {
+  std::u16string& markup = out.unicode();
+  AppendSectionStart(markup, "passages", "Passages in context");
+  AppendTagStyles(markup, tags);
+  AppendLegend(markup, tags);
+  AppendAscii(markup, "<div class=\"tx\">");
+  THighlightWriter(text, out).Write();
+  AppendAscii(markup, "</div>\n");
+  AppendAscii(markup, kSectionEnd);
 }
 
 }  // namespace farrowdale

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "report/passages_section.h"
+#include "report/report_stream.h"
 
 namespace farrowdale {
 
@@ -34,11 +35,13 @@ struct TTextWithPassages {
   std::vector<TTextHighlight> highlights;  // in any order
 };
 
-// The section for tags in table order (names, colours and counts for the legend; their
-// occurrence lists are not used) and the text with its highlights; every text escaped.
+// Writes the section into out for tags in table order (names, colours and counts for the
+// legend; their occurrence lists are not used) and the text with its highlights; every text
+// escaped. The text goes out piece by piece as it is escaped, so that neither it nor its
+// markup is ever held whole, however long a passage.
 // REQUIRES: every highlight within the text and its tag_row within tags.
-std::u16string RenderPassagesInText(const std::vector<TTagPassages>& tags,
-                                    const TTextWithPassages& text);
+void WritePassagesInText(TReportStream& out, const std::vector<TTagPassages>& tags,
+                         const TTextWithPassages& text);
 
 }  // namespace farrowdale
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "report/report_test_support.h"
+#include "testing/code_page_guard.h"
+#include "testing/file_bytes.h"
 #include "text/code_page.h"
-#include "text/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

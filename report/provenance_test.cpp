@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "report/report_test_support.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/file_bytes.h"
+#include "testing/time_zone_guard.h"
 
 namespace farrowdale {
 namespace {

@@ -5,15 +5,15 @@
 #include <regex>
 
 #include "report/name_based_uuid.h"
-#include "report/qda_test_support.h"
+#include "testing/qda_documents.h"
 #include "text/error.h"
 
 namespace farrowdale {
 namespace {
 
-using testing::QdaSchema;
-using testing::QdaSchemaErrors;
-using testing::ReadZipEntries;
+using testing_support::QdaSchema;
+using testing_support::QdaSchemaErrors;
+using testing_support::ReadZipEntries;
 
 // A corpus with what escaping and the format's limits must survive: markup characters,
 // quotes, a control character and an emoji in names, a repeated tag name, a source without

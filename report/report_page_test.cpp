@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "report/report_test_support.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 

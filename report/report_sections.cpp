@@ -10,10 +10,11 @@ void WriteSectionValue(std::string_view placeholder, const TReportAdditions& add
                        const std::function<std::vector<TBarChart>()>& charts, TReportStream& out) {
   if (placeholder == kChartPlaceholder) {
     out.AppendUnicode(RenderBarCharts(charts()));
+  } else if (placeholder == kPassagesPlaceholder && additions.text_with_passages &&
+             additions.passages) {
+    WritePassagesInText(out, *additions.passages, *additions.text_with_passages);
   } else if (placeholder == kPassagesPlaceholder && additions.passages) {
-    out.AppendUnicode(additions.text_with_passages
-                          ? RenderPassagesInText(*additions.passages, *additions.text_with_passages)
-                          : RenderPassagesSection(*additions.passages));
+    out.AppendUnicode(RenderPassagesSection(*additions.passages));
   } else if (placeholder == kProvenancePlaceholder && additions.provenance) {
     out.AppendUnicode(RenderProvenance(*additions.provenance));
   } else if (placeholder == kCooccurrencePlaceholder && additions.cooccurrence) {

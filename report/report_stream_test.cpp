@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "report/report_test_support.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {

@@ -183,9 +183,15 @@ namespace {
 
 bool IsPassageSpace(char16_t c) { return c < 0x20 || c == u' ' || c == u'\u00A0'; }
 
-}  // namespace
+// At most this many units of a passage are escaped before the markup made so far is handed on,
+// so that a passage of any length never has to be held whole as markup.
+constexpr size_t kPassagePiece = 16 * 1024;
 
-void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes) {
+// AppendPassageText, calling hand_on() after every piece of escaped text and every mark of a
+// run of spacing: hand_on may take the markup out of `out` (a report stream draining it).
+template <typename HandOn>
+void AppendPassageTextInPieces(std::u16string& out, std::u16string_view text, bool quotes,
+                               HandOn hand_on) {
   size_t at = 0;
   while (at < text.size()) {
     // Up to the next spacing HTML would hide: a single space between words is shown as it is.
@@ -195,7 +201,11 @@ void AppendPassageText(std::u16string& out, std::u16string_view text, bool quote
             (text[run] == u' ' && (run + 1 == text.size() || !IsPassageSpace(text[run + 1]))))) {
       ++run;
     }
-    AppendEscapedText(out, text.substr(at, run - at), quotes);
+    // Escaping looks at one unit at a time, so the run may be cut anywhere.
+    for (size_t piece = at; piece < run; piece += kPassagePiece) {
+      AppendEscapedText(out, text.substr(piece, std::min(kPassagePiece, run - piece)), quotes);
+      hand_on();
+    }
     if (run == text.size()) return;
     size_t end = run;
     while (end < text.size() && IsPassageSpace(text[end])) ++end;
@@ -221,26 +231,34 @@ void AppendPassageText(std::u16string& out, std::u16string_view text, bool quote
         default:
           out += u' ';
       }
+      hand_on();
     }
     AppendAscii(out, "</span>");
     at = end;
   }
 }
 
+}  // namespace
+
+void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes) {
+  AppendPassageTextInPieces(out, text, quotes, [] {});
+}
+
 void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
                   int32_t link_row) {
   const std::string_view closer = style == THitListStyle::kPerFile ? ") <br>" : ")<br>";
   int32_t number = 0;
+  const auto drain = [&out] { out.Drain(); };
   for (const TFrequencyEntry& entry : list) {
     std::u16string& text = out.unicode();
     // The combined report's passages section lists the first kListedPassages of a tag.
     const bool listed = style == THitListStyle::kPerFile || number < kListedPassages;
     if (link_row > 0 && listed) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
-      AppendPassageText(text, entry.Text, /*quotes=*/false);
+      AppendPassageTextInPieces(text, entry.Text, /*quotes=*/false, drain);
       AppendAscii(text, "</a>");
     } else {
-      AppendPassageText(text, entry.Text, /*quotes=*/false);
+      AppendPassageTextInPieces(text, entry.Text, /*quotes=*/false, drain);
     }
     AppendAscii(text, " (");
     AppendDecimal(text, entry.Count);

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "report/markup_text.h"
-#include "report/report_test_support.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
+#include "text/unicode_string_list.h"
 
 namespace farrowdale {
 namespace {
@@ -107,6 +109,37 @@ TEST(TableFragmentsTest, HitListsDifferOnlyInTheSpaceBeforeTheBreakAndMayLink) {
                         u"class=\"ws\">&#8629;</span>b</a> "
                         u"(10)<br><a href=\"#p3-3\">&lt;b&gt;</a> (1)<br>\r\n"));
   EXPECT_EQ(HitListReport({}, THitListStyle::kPerFile, 0), "\xFF\xFE");
+}
+
+// A passage far longer than the stream's buffers is written piece by piece as it is escaped;
+// the bytes must be those of its markup built whole and put through the code page and the
+// line ends at once. The passages mix long runs without spacing, long runs of every kind of
+// spacing, characters the code page lacks and pairs of surrogates, so that the pieces end
+// anywhere: inside a run, between CR and LF, between the two halves of a pair.
+TEST(TableFragmentsTest, AHugePassageWrittenInPiecesGivesTheBytesOfItsMarkupBuiltWhole) {
+  const std::vector<std::u16string> letters = {
+      u"a", u"b", u"&", u"<", u">", u"\"", u"\u00E9", u"\u20AC", u"\u4E00", u"\U0001F600"};
+  const std::vector<std::u16string> spacing = {u" ", u"\t", u"\r", u"\n", u"\u00A0", u"\x01"};
+  std::mt19937 random(22);
+  for (const char* code_page : {"UTF-8", "windows-1252"}) {
+    SetSystemCodePage(code_page);
+    for (int round = 0; round < 4; ++round) {
+      std::u16string passage = u"x";
+      while (passage.size() < 120000) {
+        const std::vector<std::u16string>& alphabet = random() % 2 == 0 ? letters : spacing;
+        for (size_t n = random() % 40000; n > 0; --n)
+          passage += alphabet[random() % alphabet.size()];
+      }
+      std::u16string markup;
+      AppendPassageText(markup, passage, /*quotes=*/false);
+      markup += u" (3) <br>";
+      TUnicodeStringList page;
+      page.AssignText(ToUnicode(ToNarrow(markup)));
+      ASSERT_EQ(HitListReport({{passage, 3}}, THitListStyle::kPerFile, 0),
+                Utf16LeFile(page.JoinedText()))
+          << code_page << " round " << round;
+    }
+  }
 }
 
 // Passages that count apart never look alike: on random passages of letters, markup and every

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "count/coded_intervals.h"
-#include "count/parallel_files.h"
 #include "count/passage_differences.h"
 #include "count/stripped_text.h"
 #include "count/tag_agreement.h"
 #include "count/tag_scanner.h"
 #include "count/unitized_alpha.h"
 #include "run/file_list.h"
+#include "run/ordered_workers.h"
 #include "tagset/ini_file.h"
 #include "tagset/tag_set.h"
 #include "text/code_page.h"

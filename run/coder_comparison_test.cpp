@@ -5,10 +5,15 @@
 #include <fstream>
 #include <string>
 
-#include "text/code_page_guard.h"
-#include "text/test_support.h"
+#include "testing/code_page_guard.h"
+#include "testing/error_text.h"
+#include "testing/scratch_folder.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+using testing_support::ScratchFolder;
+
 namespace {
 
 namespace fs = std::filesystem;

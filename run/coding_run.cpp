@@ -16,7 +16,6 @@
 #include "count/file_counts.h"
 #include "count/frequency_list.h"
 #include "count/marker_check.h"
-#include "count/parallel_files.h"
 #include "count/pooled_count.h"
 #include "count/stripped_text.h"
 #include "count/tag_scanner.h"
@@ -26,8 +25,10 @@
 #include "report/report_sections.h"
 #include "report/report_writers.h"
 #include "results/stat_info.h"
+#include "run/coding_check.h"
 #include "run/file_names.h"
 #include "run/listed_files.h"
+#include "run/ordered_workers.h"
 #include "run/passage_places.h"
 #include "tagset/ini_file.h"
 #include "text/atomic_file.h"
@@ -63,14 +64,31 @@ std::vector<TFolderLock> LockOutputFolders(std::set<std::filesystem::path> folde
   return locks;
 }
 
-// Makes a batch of outputs durable and puts them in place; they join the summary's reports
-// (tables excepted). A run that stops before this leaves the batch's files as they were.
-void CommitOutputs(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports,
-                   TRunSummary& summary) {
-  batch.Commit();
-  summary.reports.insert(summary.reports.end(), batch_reports.begin(), batch_reports.end());
-  batch_reports.clear();
-}
+// Batches of outputs made durable and put in place on a thread of their own while the run goes
+// on; a batch's reports join the summary's (tables excepted) once it is committed. A run that
+// stops leaves the batches it has not started as they were.
+class TOutputCommits {
+ public:
+  explicit TOutputCommits(TRunSummary& summary) : summary_(summary) {}
+
+  // Starts committing batch, once the batch before it is committed.
+  void Start(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports) {
+    Finish();
+    thread_.Start(batch);
+    committing_ = std::exchange(batch_reports, {});
+  }
+  // Waits until the batch started last is committed, or rethrows its failure.
+  void Finish() {
+    thread_.Wait();
+    summary_.reports.insert(summary_.reports.end(), committing_.begin(), committing_.end());
+    committing_.clear();
+  }
+
+ private:
+  TRunSummary& summary_;
+  TBatchCommitThread thread_;
+  std::vector<std::filesystem::path> committing_;
+};
 
 // Every ticked text's report path, in list order, worked out before anything is written: a
 // report that would replace a listed text, or one that two texts would share, stops the run
@@ -243,9 +261,12 @@ class TCodingRun {
   void PlanGathering();
   void ConsumeForCombinedReport(TFileOutcome& outcome, const std::string& file_name);
   void ConsumeForFileReport(size_t index, TFileOutcome& outcome);
-  // Leaves the batch uncommitted: its temporaries go with it.
-  void StopIfCancelled() const {
-    if (host_.CancelRequested()) throw ERunCancelled(summary_.reports.size());
+  // Leaves the batch uncommitted: its temporaries go with it. The batch already being
+  // committed finishes first, and its reports count among those written.
+  void StopIfCancelled() {
+    if (!host_.CancelRequested()) return;
+    commits_.Finish();
+    throw ERunCancelled(summary_.reports.size());
   }
 
   const TCodingRunRequest& request_;
@@ -272,6 +293,8 @@ class TCodingRun {
   std::vector<TFolderLock> locks_;
   TAtomicFileBatch batch_;
   std::vector<std::filesystem::path> batch_reports_;
+  // Destroyed before the locks: a batch being committed is finished while they are held.
+  TOutputCommits commits_{summary_};
 
   // What the run gathers beside the counts, and for which outputs.
   TProvenance provenance_;
@@ -521,7 +544,7 @@ void TCodingRun::ConsumeForFileReport(size_t index, TFileOutcome& outcome) {
   if (batch_.file_count() >= kBatchFiles || batch_.byte_count() >= kBatchBytes) {
     // A cancel pressed while this file was handled still keeps the batch out.
     StopIfCancelled();
-    CommitOutputs(batch_, batch_reports_, summary_);
+    commits_.Start(batch_, batch_reports_);
   }
 }
 
@@ -558,7 +581,8 @@ TRunSummary TCodingRun::Finish() {
     summary_.tables = {counts_table_path_, passages_table_path_, cooccurrence_table_path_};
   }
   StopIfCancelled();
-  CommitOutputs(batch_, batch_reports_, summary_);
+  commits_.Start(batch_, batch_reports_);
+  commits_.Finish();
 
   const auto elapsed = static_cast<int32_t>(host_.TickCount() - start_);
   summary_.time_message = FormatElapsedMessage(elapsed);

@@ -20,8 +20,12 @@
 #include "count/marker_check.h"
 #include "count/tagged_text.h"
 #include "regex/pattern_engine.h"
-#include "report/report_test_support.h"
+#include "run/coding_check.h"
+#include "testing/code_page_guard.h"
+#include "testing/file_bytes.h"
 #include "testing/reference_counts.h"
+#include "testing/scratch_folder.h"
+#include "testing/time_zone_guard.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -87,12 +91,6 @@ std::vector<std::u16string> SortedEntries(const TFilePassages& passages) {
 class CodingRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetSystemCodePage("windows-1252");
-    root_ =
-        fs::temp_directory_path() /
-        ("coding_run_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     corpus_ = root_ / "corpus";
     host_.program_folder = root_ / "program";
     fs::create_directories(corpus_);
@@ -103,15 +101,10 @@ class CodingRunTest : public ::testing::Test {
     tag_set_path_ = root_ / "tags.ini";
     request_.corpus_folder = corpus_;
   }
-  void TearDown() override { fs::remove_all(root_); }
-
   static void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
-  static std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  static std::string ReadBytes(const fs::path& path) { return testing_support::ReadBytes(path); }
   // A report's text (UTF-16 LE after its mark) as narrow text.
   static std::string ReadReport(const fs::path& path) {
     const std::string bytes = ReadBytes(path);
@@ -129,7 +122,9 @@ class CodingRunTest : public ::testing::Test {
     request_.items.push_back({corpus_ / name, checked});
   }
 
-  fs::path root_;
+  const CodePageGuard code_page_{"windows-1252"};
+  const testing_support::ScratchFolder scratch_{"coding_run"};
+  const fs::path root_ = scratch_.path();
   fs::path corpus_;
   FakeHost host_;
   TCodingRunRequest request_;

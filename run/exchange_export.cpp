@@ -4,12 +4,12 @@
 #include <optional>
 #include <utility>
 
-#include "count/parallel_files.h"
 #include "count/stripped_text.h"
 #include "count/tag_scanner.h"
 #include "report/qda_project.h"
 #include "run/file_names.h"
 #include "run/listed_files.h"
+#include "run/ordered_workers.h"
 #include "tagset/tag_set.h"
 #include "text/atomic_file.h"
 #include "text/code_page.h"

@@ -9,19 +9,24 @@
 #include <random>
 #include <set>
 
-#include "report/qda_test_support.h"
-#include "text/code_page_guard.h"
-#include "text/test_support.h"
+#include "testing/code_page_guard.h"
+#include "testing/error_text.h"
+#include "testing/qda_documents.h"
+#include "testing/scratch_folder.h"
 #include "text/trim.h"
 #include "text/utf8.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+using testing_support::ScratchFolder;
+
 namespace {
 
 namespace fs = std::filesystem;
-using testing::QdaSchema;
-using testing::QdaSchemaErrors;
-using testing::ReadZipEntries;
+using testing_support::QdaSchema;
+using testing_support::QdaSchemaErrors;
+using testing_support::ReadZipEntries;
 
 class QuietHost : public TCodingRunHost {
  public:

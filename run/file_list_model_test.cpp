@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "regex/pattern_engine.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -101,11 +102,8 @@ TEST(FileListModel, NamesAreShownRelativeToTheFolderTheListStartedFrom) {
 }
 
 TEST(FileListModel, AddFolderTakesItsTextFilesAndAnUnreadableFolderChangesNothing) {
-  const fs::path folder =
-      fs::temp_directory_path() /
-      ("file_list_model_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const testing_support::ScratchFolder scratch("file_list_model");
+  const fs::path& folder = scratch.path();
   for (const char* name : {"b.txt", "a.txt", "notes.md"}) std::ofstream(folder / name) << "x";
   TFileListModel model;
   EXPECT_EQ(model.AddFolder(folder).added, 2u);
@@ -117,7 +115,6 @@ TEST(FileListModel, AddFolderTakesItsTextFilesAndAnUnreadableFolderChangesNothin
   EXPECT_EQ(again.duplicates[1].existing, 1u);
   EXPECT_THROW(model.AddFolder(folder / "missing"), Error);
   EXPECT_EQ(model.size(), 2u);
-  fs::remove_all(folder);
 }
 
 }  // namespace

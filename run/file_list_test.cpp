@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "regex/pattern_engine.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -18,17 +19,9 @@ namespace fs = std::filesystem;
 
 class FolderFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        fs::temp_directory_path() /
-        ("file_list_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
   void Touch(const std::string& name) { std::ofstream(folder_ / name) << "x"; }
-  fs::path folder_;
+  const testing_support::ScratchFolder scratch_{"file_list"};
+  const fs::path folder_ = scratch_.path();
 };
 
 TEST_F(FolderFixture, ListsEveryTxtRegularFileSortedByName) {

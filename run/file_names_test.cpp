@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 
 namespace farrowdale {
 namespace {

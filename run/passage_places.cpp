@@ -62,9 +62,11 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
     tag.color = stats[t].Color;
     for (const TFrequencyEntry& entry : *distinct.at(t)) {
       TDistinctPassage& passage = tag.passages.emplace_back();
-      passage.text = entry.Text;
+      // The text view shows the file's own text, never a passage's: a copy of each distinct
+      // passage (as large as the file for one huge passage) would only add to the peak.
+      if (kept_ != TPassagesKept::kPlacesInText) passage.text = entry.Text;
       passage.count = entry.Count;
-      if (t >= occurrences_.size()) continue;
+      if (t >= occurrences_.size() || occurrences_[t].empty()) continue;
       const auto kept = occurrences_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
       if (kept != occurrences_[t].end()) passage.occurrences = std::move(kept->second);
     }

@@ -57,7 +57,8 @@ class TPassagePlaces {
 
   // The passages section's input: for each tag of stats (names and colours) the distinct
   // passages of distinct (one list per tag, hit-list order), each with the occurrences kept
-  // for it, which move out of this object.
+  // for it, which move out of this object. With kPlacesInText the passages carry their
+  // counts but no text: the text view shows the file's text itself.
   std::vector<TTagPassages> TakeTagPassages(const TStatArray& stats,
                                             const std::vector<const TFrequencyList*>& distinct);
 

@@ -23,7 +23,7 @@ while [ $# -gt 0 ]; do
 done
 
 build=build-fuzz
-targets=(pattern_engine text_decoding tag_set)
+targets=(pattern_engine text_decoding tag_set tag_scanner)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DFARROWDALE_FUZZ=ON -DFARROWDALE_SANITIZE=ON \

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -16,22 +18,15 @@ using Names = std::vector<std::string>;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetSystemCodePage("windows-1252");
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ini_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   TIniFile Write(const std::string& bytes) {
     const std::filesystem::path path = dir_ / "tags.ini";
     std::ofstream(path, std::ios::binary) << bytes;
     return TIniFile(path);
   }
 
-  std::filesystem::path dir_;
+  const CodePageGuard code_page_{"windows-1252"};
+  const testing_support::ScratchFolder scratch_{"ini_file"};
+  const std::filesystem::path dir_ = scratch_.path();
 };
 
 TEST_F(IniFileTest, SectionHeadersAndOrder) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "regex/pattern_syntax.h"
 #include "text/code_page.h"
 #include "text/collation.h"
 
@@ -18,11 +19,6 @@ namespace farrowdale {
 namespace {
 
 constexpr std::array<std::u16string_view, 3> kTagKeys = {u"begin", u"end", u"color"};
-
-// Outside a set of characters these characters have a meaning in a pattern.
-constexpr std::string_view kPatternCharacters = "^$.[()|?+*\\{";
-// Letters and digits after "\" that stand for something other than themselves.
-constexpr std::string_view kMeaningfulEscapes = "123456789AZbBdDsSwWtnrfaex";
 
 bool IsTagKey(std::string_view key, std::u16string_view wanted) {
   return CompareText(ToUnicode(key), wanted, false) == 0;
@@ -121,19 +117,19 @@ TMarkerReading ReadMarker(std::string_view marker, bool parentheses_literal) {
     }
     if (c == '\\' && i + 1 < marker.size()) {
       const char next = marker[++i];
-      if (kMeaningfulEscapes.find(next) != std::string_view::npos) {
+      if (IsPatternEscapeLetter(next)) {
         note(i - 1, EscapeMeaningOf(next));
         reading.escaped += "\\\\";
       } else {
         reading.escaped += '\\';
       }
       reading.escaped += next;
-      if (kMeaningfulEscapes.find(next) != std::string_view::npos) reading.literal += '\\';
+      if (IsPatternEscapeLetter(next)) reading.literal += '\\';
       reading.literal += next;
       continue;
     }
     const bool exempt = parentheses_literal && i >= group_end && (c == '(' || c == ')');
-    if (!exempt && kPatternCharacters.find(c) != std::string_view::npos) {
+    if (!exempt && IsPatternOperator(c)) {
       note(i, c == '\\' ? "a '\\' at the end escapes nothing" : PatternMeaningOf(c));
       reading.escaped += '\\';
     } else if (!exempt && (c == ']' || c == '}')) {

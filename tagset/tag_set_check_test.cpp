@@ -9,22 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 
 namespace farrowdale {
 namespace {
 
 class TagSetCheckTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        std::filesystem::temp_directory_path() /
-        ("tag_set_check_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   // Each problem as "LINE:COLUMN: warning|error: MESSAGE".
   std::vector<std::string> Problems(const std::string& ini_text) {
     const std::filesystem::path path = dir_ / "tags.ini";
@@ -38,7 +30,8 @@ class TagSetCheckTest : public ::testing::Test {
     return lines;
   }
 
-  std::filesystem::path dir_;
+  const testing_support::ScratchFolder scratch_{"tag_set_check"};
+  const std::filesystem::path dir_ = scratch_.path();
 };
 
 using Lines = std::vector<std::string>;

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -13,15 +15,6 @@ namespace {
 
 class TagSetTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetSystemCodePage("windows-1252");
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tag_set_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   TTagArray Load(const std::string& ini_text) {
     const std::filesystem::path path = dir_ / "tags.ini";
     std::ofstream(path, std::ios::binary) << ini_text;
@@ -40,7 +33,9 @@ class TagSetTest : public ::testing::Test {
     return "";
   }
 
-  std::filesystem::path dir_;
+  const CodePageGuard code_page_{"windows-1252"};
+  const testing_support::ScratchFolder scratch_{"tag_set"};
+  const std::filesystem::path dir_ = scratch_.path();
 };
 
 TEST_F(TagSetTest, TagsInFileOrderSeparatorsWithoutMarkers) {

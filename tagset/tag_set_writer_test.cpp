@@ -8,6 +8,8 @@
 #include <string>
 
 #include "tagset/tag_set.h"
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 #include "text/code_page.h"
 #include "text/error.h"
 
@@ -16,17 +18,6 @@ namespace {
 
 class TagSetWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetSystemCodePage("UTF-8");
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tag_set_writer_test_" +
-            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    path_ = dir_ / "tags.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   TTagArray Load() const {
     TTagArray tags;
     LoadTagSet(TIniFile(path_), tags);
@@ -37,8 +28,10 @@ class TagSetWriterTest : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::filesystem::path dir_;
-  std::filesystem::path path_;
+  const CodePageGuard code_page_{"UTF-8"};
+  const testing_support::ScratchFolder scratch_{"tag_set_writer"};
+  const std::filesystem::path dir_ = scratch_.path();
+  const std::filesystem::path path_ = dir_ / "tags.ini";
 };
 
 // Random tags over the characters that trouble an INI file or a pattern (quotes, "=", ";",

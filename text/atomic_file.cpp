@@ -215,6 +215,26 @@ void TAtomicFileBatch::Commit() {
   for (const std::filesystem::path& folder : folders) SyncFolder(folder);
 }
 
+TBatchCommitThread::~TBatchCommitThread() {
+  if (!committing_.valid()) return;
+  try {
+    committing_.get();
+  } catch (...) {
+    // Dropped: see the header.
+  }
+}
+
+void TBatchCommitThread::Start(TAtomicFileBatch& batch) {
+  TAtomicFileBatch taken = std::exchange(batch, {});
+  Wait();
+  committing_ =
+      std::async(std::launch::async, [files = std::move(taken)]() mutable { files.Commit(); });
+}
+
+void TBatchCommitThread::Wait() {
+  if (committing_.valid()) committing_.get();
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   TAtomicFile file(path);
   file.Append(bytes);

@@ -14,7 +14,9 @@
 //
 // Several files commit together through a TAtomicFileBatch: each file's write-back is started
 // as soon as it is complete, and at the commit one barrier makes them all durable before any
-// is renamed, instead of one sync per file.
+// is renamed, instead of one sync per file. A TBatchCommitThread commits batches one after
+// another on a thread of its own, so that the next batch is written while the last one is
+// made durable and put in place.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
@@ -22,6 +24,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -96,6 +99,29 @@ class TAtomicFileBatch {
  private:
   std::vector<TAtomicFile> files_;
   uint64_t bytes_ = 0;
+};
+
+// Batches committed in the order given, each on a thread of its own and whole before the next
+// one starts, while the caller goes on. A batch is committed exactly as its Commit would on the
+// calling thread; only the time at which a failure shows moves to the next Start or Wait.
+class TBatchCommitThread {
+ public:
+  TBatchCommitThread() = default;
+  // Waits for the batch being committed, if any; a failure it meets is dropped (the caller is
+  // leaving on an error of its own, or would have called Wait).
+  ~TBatchCommitThread();
+  TBatchCommitThread(const TBatchCommitThread&) = delete;
+  TBatchCommitThread& operator=(const TBatchCommitThread&) = delete;
+
+  // Waits for the batch before (Wait, whose failure leaves batch uncommitted: its
+  // temporaries are removed), then starts committing batch. Afterwards batch is empty.
+  void Start(TAtomicFileBatch& batch);
+  // Returns once the batch started last is committed, at once when none is being committed;
+  // rethrows the failure of its Commit.
+  void Wait();
+
+ private:
+  std::future<void> committing_;
 };
 
 // The whole file at once: a TAtomicFile appended to once and committed.

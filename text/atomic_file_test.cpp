@@ -14,10 +14,15 @@
 #include <utility>
 #include <vector>
 
+#include "testing/error_text.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
-#include "text/test_support.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+using testing_support::ScratchFolder;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -150,6 +155,37 @@ TEST_F(AtomicFileTest, ABatchTakesItsPlacesTogether) {
   EXPECT_EQ(Read(paths[2]), "new b");
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.htm", std::string(250, 'n'), "sub"}));
   EXPECT_EQ(fs::directory_iterator(dir_ / "sub")->path().filename(), "b.csv");
+}
+
+// Batches committed on a thread of their own land whole and in the order started; a failure
+// shows at the next call, which keeps the batch it was handed out and removes its temporaries.
+TEST_F(AtomicFileTest, BatchesCommitInOrderOnTheirOwnThread) {
+  const fs::path report = dir_ / "r.htm";
+  const fs::path blocked = dir_ / "blocked";
+  auto batch_of = [](const fs::path& path, const std::string& bytes) {
+    TAtomicFileBatch batch;
+    TAtomicFile file(path);
+    file.Append(bytes);
+    batch.Add(std::move(file));
+    return batch;
+  };
+  TBatchCommitThread commits;
+  for (int round = 0; round < 5; ++round) {
+    TAtomicFileBatch batch = batch_of(report, std::to_string(round));
+    commits.Start(batch);
+    EXPECT_EQ(batch.file_count(), 0u);
+  }
+  commits.Wait();
+  EXPECT_EQ(Read(report), "4");
+
+  TAtomicFileBatch failing = batch_of(blocked, "x");
+  fs::create_directories(blocked / "inside");  // the rename over it fails
+  commits.Start(failing);
+  TAtomicFileBatch next = batch_of(report, "kept out");
+  EXPECT_THROW(commits.Start(next), Error);
+  commits.Wait();
+  EXPECT_EQ(Read(report), "4");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"blocked", "r.htm"}));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 #include "text/error.h"
 
 namespace farrowdale {

@@ -8,7 +8,8 @@
 #include <random>
 #include <string>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
 #include "text/unicode_string_list.h"
 
@@ -19,11 +20,6 @@ namespace fs = std::filesystem;
 
 class NarrowTextFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = fs::temp_directory_path() / ("farrowdale_narrow_" + std::to_string(::getpid()));
-  }
-  void TearDown() override { fs::remove(path_); }
-
   void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
   // What a run would search if it went through the list.
@@ -33,7 +29,8 @@ class NarrowTextFileTest : public testing::Test {
     return ToNarrow(list.JoinedText());
   }
 
-  fs::path path_;
+  const testing_support::ScratchFolder scratch_{"narrow_text_file"};
+  const fs::path path_ = scratch_ / "text.txt";
 };
 
 std::string Utf16Le(std::u16string_view text) {

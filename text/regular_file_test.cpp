@@ -8,10 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "testing/error_text.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
-#include "text/test_support.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+using testing_support::ScratchFolder;
+
 namespace {
 
 namespace fs = std::filesystem;

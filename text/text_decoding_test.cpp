@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
 #include "text/line_splitter.h"
 #include "text/unicode_string_list.h"
 

@@ -8,12 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/error_text.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
-#include "text/test_support.h"
 #include "text/unicode_string_list.h"
 
 namespace farrowdale {
+
+using testing_support::ErrorText;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,24 +26,12 @@ using Lines = std::vector<std::u16string>;
 
 class TextFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() / ("farrowdale_text_" + std::to_string(::getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path Write(const std::string& name, const std::string& bytes) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  static std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  static std::string Bytes(const fs::path& path) { return testing_support::ReadBytes(path); }
   static Lines Read(const fs::path& path) {
     TUnicodeStringList list;
     list.ReadTextFile(path);
@@ -48,7 +41,8 @@ class TextFileTest : public testing::Test {
   }
   Lines ReadBytes(const std::string& bytes) { return Read(Write("in.txt", bytes)); }
 
-  fs::path dir_;
+  const testing_support::ScratchFolder scratch_{"text_file"};
+  const fs::path dir_ = scratch_.path();
   CodePageGuard code_page_{"windows-1252"};
 };
 

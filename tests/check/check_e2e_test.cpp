@@ -2,12 +2,7 @@
 // problem the check finds, and clean files) against golden/problems.txt, a clean corpus, the
 // shipped examples, usage errors, and the line count prints when the check would find
 // something. Every run is killed after a time bound, so no test can hang.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,8 +16,11 @@
 #include <utility>
 #include <vector>
 
-extern char** environ;
+#include "testing/file_bytes.h"
+#include "testing/process_runner.h"
+#include "testing/scratch_folder.h"
 
+namespace farrowdale {
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,14 +29,9 @@ const fs::path kSourceDir = FARROWDALE_CHECK_SOURCE_DIR;
 const fs::path kExamplesDir = FARROWDALE_EXAMPLES_DIR;
 constexpr auto kTimeBound = std::chrono::seconds(60);
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+using CliResult = testing_support::ProcessResult;
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -47,59 +40,15 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
   return text;
 }
 
-struct CliResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
 class CheckTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = fs::path(::testing::TempDir()) /
-            ("check_e2e_" + std::to_string(getpid()) + "_" + info->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(root_);
-  }
-
   // Runs farrowdale-cli with args; kills it when it outlives the time bound.
   CliResult Run(std::vector<std::string> args) {
     args.insert(args.begin(), FARROWDALE_CLI_PATH);
-    const fs::path out = root_ / "stdout.log";
-    const fs::path err = root_ / "stderr.log";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    CliResult result;
-    pid_t pid;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-      const auto deadline = std::chrono::steady_clock::now() + kTimeBound;
-      int status = 0;
-      while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-          kill(pid, SIGKILL);
-          waitpid(pid, &status, 0);
-          ADD_FAILURE() << "farrowdale-cli did not end within the time bound";
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      }
-      result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    fs::remove(out);
-    fs::remove(err);
+    testing_support::ProcessLimits limits;
+    limits.time = kTimeBound;
+    CliResult result = testing_support::RunProcess(args, limits);
+    EXPECT_FALSE(result.timed_out) << "farrowdale-cli did not end within the time bound";
     return result;
   }
 
@@ -110,7 +59,8 @@ class CheckTest : public ::testing::Test {
     return corpus;
   }
 
-  fs::path root_;
+  const testing_support::ScratchFolder scratch_{"check_e2e"};
+  const fs::path root_ = scratch_.path();
 };
 
 TEST_F(CheckTest, CodedCorpusGivesEveryProblemInOrder) {
@@ -406,3 +356,4 @@ TEST_F(CheckTest, StrictCountWritesNothingWhenTheCheckFindsAnything) {
 }
 
 }  // namespace
+}  // namespace farrowdale

@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,31 +8,15 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "testing/process_runner.h"
+#include "testing/scratch_folder.h"
 
 namespace {
 
-struct Result {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Result = farrowdale::testing_support::ProcessResult;
 
 class CliMatchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        std::filesystem::temp_directory_path() / ("cli_match_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string WriteInput(const std::string& bytes) {
     const std::filesystem::path path = dir_ / "input.txt";
     std::ofstream(path, std::ios::binary) << bytes;
@@ -51,26 +32,12 @@ class CliMatchTest : public ::testing::Test {
 
   // Runs "farrowdale-cli match ARGS" with standard input opened from in; killed after 60 s.
   Result MatchReading(const std::filesystem::path& in, const std::vector<std::string>& args) {
-    const std::filesystem::path out = dir_ / "stdout", err = dir_ / "stderr";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::alarm(60);
-      const int fds[3] = {::open(in.c_str(), O_RDONLY),
-                          ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
-                          ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
-      for (int i = 0; i < 3; ++i) ::dup2(fds[i], i);
-      std::vector<char*> argv{const_cast<char*>(FARROWDALE_CLI_PATH), const_cast<char*>("match")};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(FARROWDALE_CLI_PATH, argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result r;
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(out);
-    r.err = ReadFile(err);
+    std::vector<std::string> command = {FARROWDALE_CLI_PATH, "match"};
+    command.insert(command.end(), args.begin(), args.end());
+    farrowdale::testing_support::ProcessLimits limits;
+    limits.standard_input = in;
+    Result r = farrowdale::testing_support::RunProcess(command, limits);
+    EXPECT_FALSE(r.timed_out) << "farrowdale-cli match did not end within the time bound";
     return r;
   }
 
@@ -80,7 +47,8 @@ class CliMatchTest : public ::testing::Test {
     return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
   }
 
-  std::filesystem::path dir_;
+  const farrowdale::testing_support::ScratchFolder scratch_{"cli_match"};
+  const std::filesystem::path dir_ = scratch_.path();
 };
 
 TEST_F(CliMatchTest, EveryMatchWithGroupsAndEscapedBytes) {

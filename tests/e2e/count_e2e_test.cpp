@@ -45,7 +45,7 @@ TEST_F(CountTest, CombinedReportRecountsPooledPassages) {
   WriteBytes(corpus_ / "one.txt",
              "<t>home</t> and <t>home</t>.\r\n<s>first line\r\nsecond line</s>\r\n");
   WriteBytes(corpus_ / "two.txt",
-             Utf16Le("<t>home</t>, <t>home</t>, <t>home</t>\r\n<m><b>bold</b></m>\r\n"));
+             Utf16LeFile("<t>home</t>, <t>home</t>, <t>home</t>\r\n<m><b>bold</b></m>\r\n"));
   ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
   ExpectGoldenReport(corpus_ / "result.htm", "combined.htm");
   EXPECT_FALSE(fs::exists(corpus_ / "one_result.htm"));
@@ -145,18 +145,18 @@ TEST_F(CountTest, TemplatesAreFilledAsTheyAre) {
   };
 
   run_with_template("{@item}|{@item}|{@hit}|{@table_header}");
-  ExpectReport(report, Utf16Le("1|{@item}|1|{@table_header}\r\n"));
+  ExpectReport(report, Utf16LeFile("1|{@item}|1|{@table_header}\r\n"));
 
   run_with_template("<p>no placeholder</p>\n<p>lone\rbreaks</p>");
-  ExpectReport(report, Utf16Le("<p>no placeholder</p>\r\n<p>lone\r\nbreaks</p>\r\n"));
+  ExpectReport(report, Utf16LeFile("<p>no placeholder</p>\r\n<p>lone\r\nbreaks</p>\r\n"));
 
   run_with_template("\xFF\xFE");
   ExpectReport(report, "\xFF\xFE");
 
   // A UTF-16 template passes through the code page: the Cyrillic letter has no form in
   // windows-1252, the accented one has.
-  run_with_template(Utf16Le(u"\u00E9 \u0416 {@hit}\r\n"));
-  ExpectReport(report, Utf16Le(u"\u00E9 ? 1\r\n"));
+  run_with_template(Utf16LeFile(u"\u00E9 \u0416 {@hit}\r\n"));
+  ExpectReport(report, Utf16LeFile(u"\u00E9 ? 1\r\n"));
 }
 
 TEST_F(CountTest, MissingTemplatesWriteNothingAndTheRunGoesOn) {
@@ -213,18 +213,18 @@ TEST_F(CountTest, FilesFoldersDuplicatesAndTheFilter) {
   WriteBytes(programs_ / "resultEx.tpl", "{@filename}");
   ExpectSuccess(Count({"--tagset", tag_set_.string(), "--filter", "[bc]\\.txt$", "--one-file",
                        corpus_.string(), (root_ / "other" / "c.txt").string()}));
-  ExpectReport(root_ / "other" / "result.htm", Utf16Le("result.htm\r\n"));
+  ExpectReport(root_ / "other" / "result.htm", Utf16LeFile("result.htm\r\n"));
   EXPECT_FALSE(fs::exists(corpus_ / "result.htm"));
   WriteBytes(programs_ / "resultEx.tpl", "{@table_header}");
   ExpectSuccess(
       Count({"--tagset", tag_set_.string(), "--filter", "[bc]\\.txt$", "--one-file", "--folder",
              corpus_.string(), corpus_.string(), (root_ / "other" / "c.txt").string()}));
   const std::string header = ReadBytes(corpus_ / "result.htm");
-  EXPECT_NE(header.find(Utf16Le("<td class=\"f\">b.txt</td><td class=\"f\">c.txt</td><td "
-                                "class=\"co\">")
+  EXPECT_NE(header.find(Utf16LeFile("<td class=\"f\">b.txt</td><td class=\"f\">c.txt</td><td "
+                                    "class=\"co\">")
                             .substr(2)),
             std::string::npos)
-      << Readable(header);
+      << ReadableUtf16Le(header);
 }
 
 // Files are named by their path in the corpus, so that two files of one name stay two
@@ -243,15 +243,15 @@ TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
   const auto header_of = [](const std::vector<std::string>& names) {
     std::string cells;
     for (const std::string& name : names) cells += "<td class=\"f\">" + name + "</td>";
-    return Utf16Le(cells).substr(2);
+    return Utf16LeFile(cells).substr(2);
   };
 
   ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
   std::string report = ReadBytes(corpus_ / "result.htm");
   EXPECT_NE(report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt"}) +
-                        Utf16Le("<td class=\"co\">").substr(2)),
+                        Utf16LeFile("<td class=\"co\">").substr(2)),
             std::string::npos)
-      << Readable(report);
+      << ReadableUtf16Le(report);
 
   ExpectSuccess(Count(
       {"--tagset", tag_set_.string(), "--one-file", "--tables", "--recursive", corpus_.string()}));
@@ -259,9 +259,9 @@ TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
   EXPECT_NE(
       report.find(header_of({"caf\\xE8.txt", "caf\\xE9.txt", "top.txt", "wave1/interview_01.txt",
                              "wave2/deep/x.txt", "wave2/interview_01.txt"}) +
-                  Utf16Le("<td class=\"co\">").substr(2)),
+                  Utf16LeFile("<td class=\"co\">").substr(2)),
       std::string::npos)
-      << Readable(report);
+      << ReadableUtf16Le(report);
   const std::string counts = ReadBytes(corpus_ / "result_counts.csv");
   for (const char* name : {"wave1/interview_01.txt", "wave2/interview_01.txt", "caf\\xE9.txt"}) {
     EXPECT_NE(counts.find(std::string("e,") + name + ",1,1\r\n"), std::string::npos) << counts;
@@ -276,7 +276,7 @@ TEST_F(CountTest, FilesAreNamedByTheirPathInTheCorpus) {
   report = ReadBytes(corpus_ / "result.htm");
   EXPECT_NE(report.find(header_of({"wave1/interview_01.txt", "elsewhere/wave1/interview_01.txt"})),
             std::string::npos)
-      << Readable(report);
+      << ReadableUtf16Le(report);
 }
 
 // "{@problems}" carries what may make a report's counts differ from what was meant: the tag
@@ -299,7 +299,7 @@ TEST_F(CountTest, ReportsCarryTheirProblemsAndHowFilesWereRead) {
     EXPECT_EQ(result.exit_code, 0) << result.err;
   };
   count({"--one-file"});
-  std::string report = Readable(ReadBytes(corpus_ / "result.htm"));
+  std::string report = ReadableUtf16Le(ReadBytes(corpus_ / "result.htm"));
   for (const char* expected :
        {"<h3>Tag set</h3>", "has the same markers as tag", "<h3>b.txt</h3>",
         "<li>7 marker problems; the first 5:</li>", "<li>b.txt:5:2: warning: tag",
@@ -312,11 +312,11 @@ TEST_F(CountTest, ReportsCarryTheirProblemsAndHowFilesWereRead) {
 
   // A report of one text tells its own problems only.
   count({});
-  report = Readable(ReadBytes(corpus_ / "a_result.htm"));
+  report = ReadableUtf16Le(ReadBytes(corpus_ / "a_result.htm"));
   EXPECT_NE(report.find("has the same markers as tag"), std::string::npos) << report;
   EXPECT_EQ(report.find("b.txt"), std::string::npos) << report;
   EXPECT_EQ(report.find("Read otherwise"), std::string::npos) << report;
-  EXPECT_NE(Readable(ReadBytes(corpus_ / "legacy_result.htm"))
+  EXPECT_NE(ReadableUtf16Le(ReadBytes(corpus_ / "legacy_result.htm"))
                 .find("<dt>Read otherwise</dt><dd>legacy.txt: windows-1252</dd>"),
             std::string::npos);
 
@@ -325,7 +325,7 @@ TEST_F(CountTest, ReportsCarryTheirProblemsAndHowFilesWereRead) {
   fs::remove(corpus_ / "b.txt");
   fs::remove(corpus_ / "legacy.txt");
   count({"--one-file"});
-  report = Readable(ReadBytes(corpus_ / "result.htm"));
+  report = ReadableUtf16Le(ReadBytes(corpus_ / "result.htm"));
   EXPECT_NE(report.find("<p>None: the tag set and every text were read and checked without a "
                         "problem.</p>"),
             std::string::npos)
@@ -434,7 +434,7 @@ TEST_F(CountTest, TheShippedTemplatesFillEveryPlaceholderAndForbidScripts) {
   ExpectSuccess(Count({"--tagset", tag_set_.string(), corpus_.string()}));
   ExpectSuccess(Count({"--tagset", tag_set_.string(), "--one-file", corpus_.string()}));
   for (const char* report : {"a_result.htm", "result.htm"}) {
-    const std::string text = Readable(ReadBytes(corpus_ / report));
+    const std::string text = ReadableUtf16Le(ReadBytes(corpus_ / report));
     EXPECT_EQ(text.find("{@"), std::string::npos) << report;
     EXPECT_NE(
         text.find("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none';"),

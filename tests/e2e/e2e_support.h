@@ -1,13 +1,11 @@
 // What every end-to-end test of farrowdale-cli count needs: a scratch root per test holding
-// the corpus, the program's (templates) folder and the tag set, byte helpers, and runs of the
-// built command line, each bounded in time so that no test can hang CI.
+// the corpus, the program's (templates) folder and the tag set, folder snapshots, and runs of
+// the built command line, each bounded in time and memory so that no test can hang CI.
 #ifndef FARROWDALE_TESTS_E2E_E2E_SUPPORT_H_
 #define FARROWDALE_TESTS_E2E_E2E_SUPPORT_H_
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -15,17 +13,18 @@
 #include <string_view>
 #include <vector>
 
+#include "testing/file_bytes.h"
+#include "testing/process_runner.h"
+#include "testing/scratch_folder.h"
+
 namespace farrowdale::e2e {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, std::string_view bytes);
-// A UTF-16 LE file with byte-order mark holding UTF-16 text (or ASCII).
-std::string Utf16Le(std::u16string_view text);
-std::string Utf16Le(std::string_view ascii);
-// A UTF-16 LE report as readable text, for failure messages.
-std::string Readable(const std::string& bytes);
+using testing_support::ReadableUtf16Le;
+using testing_support::ReadBytes;
+using testing_support::Utf16LeFile;
+using testing_support::WriteBytes;
 
 // Everything under folder, by relative path: a regular file's bytes, a link's target, or the
 // kind of anything else. Two equal snapshots mean nothing in the folder changed.
@@ -34,26 +33,13 @@ FolderSnapshot Snapshot(const fs::path& folder);
 // The names whose entries differ between two snapshots, "" when none: short failure messages.
 std::string ChangedNames(const FolderSnapshot& before, const FolderSnapshot& after);
 
-struct CliResult {
-  int exit_code = -1;  // -1: killed (it ran past its time limit) or did not start
-  bool timed_out = false;
-  std::string out;
-  std::string err;
-};
+using CliResult = testing_support::ProcessResult;
+using RunLimits = testing_support::ProcessLimits;
 
-struct RunLimits {
-  std::chrono::milliseconds time = std::chrono::seconds(60);
-  // A file-size limit in bytes (writes beyond it fail with "File too large"): a disk that
-  // fills up half-way through a write, without root.
-  std::optional<rlim_t> file_size;
-  // Set in the child's environment, e.g. "LC_ALL=C".
-  std::vector<std::string> environment;
-};
-
-// Starts every command at once and waits for all; each is killed when it outlives the limit.
-// stdout and stderr go through files in scratch_folder, which are removed afterwards.
+// Starts every command at once and waits for all; each is killed when it outlives the limit,
+// which fails the test.
 std::vector<CliResult> RunConcurrently(const std::vector<std::vector<std::string>>& commands,
-                                       const fs::path& scratch_folder, const RunLimits& limits);
+                                       const RunLimits& limits);
 
 // A scratch root per test: corpus/, program/ (the minimal templates of templates/) and
 // tagset.ini. After every test no scratch file "tmp.N" may exist anywhere in it.
@@ -73,6 +59,7 @@ class CountFixture : public ::testing::Test {
   void ExpectReport(const fs::path& report, std::string_view expected);
   void ExpectGoldenReport(const fs::path& report, const char* golden);
 
+  const testing_support::ScratchFolder scratch_{"e2e"};
   fs::path root_, corpus_, programs_, tag_set_;
 };
 

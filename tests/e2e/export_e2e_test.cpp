@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "report/qda_test_support.h"
+#include "testing/qda_documents.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
 
 using namespace farrowdale::e2e;
-using farrowdale::testing::QdaSchema;
-using farrowdale::testing::QdaSchemaErrors;
-using farrowdale::testing::ReadZipEntries;
+using farrowdale::testing_support::QdaSchema;
+using farrowdale::testing_support::QdaSchemaErrors;
+using farrowdale::testing_support::ReadZipEntries;
 
 class ExportTest : public CountFixture {
  protected:

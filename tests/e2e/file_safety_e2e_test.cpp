@@ -2,13 +2,10 @@
 // links, things that are not files, writes that fail half-way, two runs at once, two texts
 // with one report name, and files that can only be read by a guess. Every case compares the
 // corpus before and after, and every run is bounded in time.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,7 +23,11 @@ constexpr char kOneTagSetProblem[] =
     "1 possible marker problem in the tag set and 0 of 1 file; run \"farrowdale-cli check\" for "
     "the list\n";
 // Short enough that a hang shows as a failure long before CI's own limit.
-const RunLimits kQuick{std::chrono::seconds(20), std::nullopt, {}};
+const RunLimits kQuick = [] {
+  RunLimits limits;
+  limits.time = std::chrono::seconds(20);
+  return limits;
+}();
 
 class FileSafetyTest : public CountFixture {
  protected:
@@ -111,7 +112,7 @@ TEST_F(FileSafetyTest, TwoRunsAtOnceLeaveOneRunsOutputsWhole) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   int waited = 0;
   for (int round = 0; round < 30 && std::chrono::steady_clock::now() < deadline; ++round) {
-    const auto results = RunConcurrently({CountCommand(all), CountCommand(some)}, root_, kQuick);
+    const auto results = RunConcurrently({CountCommand(all), CountCommand(some)}, kQuick);
     for (const CliResult& result : results) {
       ExpectSuccess(result, result.err == waiting ? waiting : "");
       waited += result.err == waiting ? 1 : 0;
@@ -129,7 +130,7 @@ TEST_F(FileSafetyTest, TwoRunsAtOnceLeaveOneRunsOutputsWhole) {
                                                     args.push_back("--no-wait");
                                                     return args;
                                                   }())},
-                                                 root_, kQuick)) {
+                                                 kQuick)) {
     if (result.exit_code != 0) {
       EXPECT_EQ(result.err, "Another run is writing in " + corpus_.string() + ".\n");
     }
@@ -164,20 +165,8 @@ TEST_F(FileSafetyTest, ARunAfterAKilledOneRemovesItsTemporaries) {
     WriteBytes(corpus_ / ("t" + std::to_string(10000 + i) + ".txt"),
                "<e>" + std::to_string(i) + "</e> <e>x</e>\r\n");
   }
-  const std::vector<std::string> command =
-      CountCommand({"--tagset", tag_set_.string(), "--jobs", "1", corpus_.string()});
-  std::vector<char*> argv;
-  for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
+  farrowdale::testing_support::ChildProcess child(
+      CountCommand({"--tagset", tag_set_.string(), "--jobs", "1", corpus_.string()}), kQuick);
   const auto is_temporary = [](const fs::path& path) {
     return path.filename().string().rfind(".farrowdale-", 0) == 0;
   };
@@ -190,10 +179,9 @@ TEST_F(FileSafetyTest, ARunAfterAKilledOneRemovesItsTemporaries) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!seen && std::chrono::steady_clock::now() < deadline) {
     seen = temporaries() > 0;
-    if (!seen && ::waitpid(child, nullptr, WNOHANG) == child) break;
+    if (!seen && child.Ended()) break;
   }
-  ::kill(child, SIGKILL);
-  ::waitpid(child, nullptr, 0);
+  child.Kill();
   ASSERT_TRUE(seen) << "the run ended before it could be killed while writing";
   ASSERT_GT(temporaries(), 0u);
   // Names like ours that are not stale stay: this process's, and one that is no temporary.
@@ -235,7 +223,7 @@ TEST_F(FileSafetyTest, TagSetTextNeverBecomesMarkupInAReport) {
     // The count prints the tag set's problem first, as the check does.
     ExpectSuccess(Count(args, kQuick), tail_problem + kOneTagSetProblem);
     const std::string report =
-        Readable(ReadBytes(corpus_ / (one_file ? "result.htm" : "a_result.htm")));
+        ReadableUtf16Le(ReadBytes(corpus_ / (one_file ? "result.htm" : "a_result.htm")));
     EXPECT_EQ(report.find("<meta"), std::string::npos);
     EXPECT_EQ(report.find("<b id"), std::string::npos);
     EXPECT_NE(report.find("&lt;meta http-equiv"), std::string::npos);
@@ -318,7 +306,7 @@ TEST_F(FileSafetyTest, ThingsThatAreNotFilesNeverHangARun) {
 
   // The folder scan leaves them out.
   ExpectSuccess(Count({"--tagset", tag_set_.string(), corpus_.string()}, kQuick));
-  EXPECT_NE(ReadBytes(corpus_ / "a_result.htm").find(Utf16Le("x (1) <br>").substr(2)),
+  EXPECT_NE(ReadBytes(corpus_ / "a_result.htm").find(Utf16LeFile("x (1) <br>").substr(2)),
             std::string::npos);
   expected["a_result.htm"] = ReadBytes(corpus_ / "a_result.htm");
   EXPECT_EQ(ChangedNames(expected, Snapshot(corpus_)), "");
@@ -346,7 +334,7 @@ TEST_F(FileSafetyTest, AMissingTagSetIsAnErrorNotAnEmptyRun) {
 
 // A report's hit list as readable text.
 std::string HitList(const fs::path& report) {
-  const std::string text = Readable(ReadBytes(report));
+  const std::string text = ReadableUtf16Le(ReadBytes(report));
   const size_t start = text.find("<td class=\"c\">");
   return start == std::string::npos
              ? text

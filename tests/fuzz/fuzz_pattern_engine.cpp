@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "regex/matcher.h"
 #include "regex/pattern_engine.h"
 #include "regex/pattern_search.h"
 

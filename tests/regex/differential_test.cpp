@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "regex/matcher.h"
 #include "regex/pattern_engine.h"
+#include "regex/pattern_search.h"
 #include "tests/regex/random_pattern.h"
 #include "text/code_page.h"
 

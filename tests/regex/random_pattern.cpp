@@ -5,6 +5,8 @@
 #include <set>
 #include <string_view>
 
+#include "regex/pattern_syntax.h"
+
 namespace farrowdale {
 
 namespace {
@@ -199,10 +201,10 @@ std::string RandomPatternGenerator::CharSpelling(unsigned char c, bool in_class)
     default:
       break;
   }
-  constexpr std::string_view kMeta = "^$.[()|?+*\\{";
   // ":", "=" and "." escaped: PCRE2 reads "[:", "[=" and "[." as POSIX class syntax.
   constexpr std::string_view kClassMeta = "]\\^-[:=.";
-  if ((in_class ? kClassMeta : kMeta).find(static_cast<char>(c)) != std::string_view::npos) {
+  if ((in_class ? kClassMeta : kPatternOperators).find(static_cast<char>(c)) !=
+      std::string_view::npos) {
     return std::string("\\") + static_cast<char>(c);
   }
   return std::string(1, static_cast<char>(c));

@@ -1,4 +1,4 @@
-#include "count/parallel_files.h"
+#include "run/ordered_workers.h"
 
 #include <algorithm>
 #include <atomic>
@@ -59,17 +59,17 @@ class TFinishedFiles {
 
 // A fault in the pool shows as a hang (a result nobody produces): each test aborts the
 // process after a minute instead of waiting for ever.
-class ParallelFilesTest : public ::testing::Test {
+class OrderedWorkersTest : public ::testing::Test {
  protected:
-  ParallelFilesTest()
+  OrderedWorkersTest()
       : watchdog_([this] {
           std::unique_lock lock(mutex_);
           if (!done_.wait_for(lock, std::chrono::seconds(60), [this] { return finished_; })) {
-            std::fputs("parallel files test hangs\n", stderr);
+            std::fputs("ordered workers test hangs\n", stderr);
             std::abort();
           }
         }) {}
-  ~ParallelFilesTest() override {
+  ~OrderedWorkersTest() override {
     {
       std::lock_guard lock(mutex_);
       finished_ = true;
@@ -128,7 +128,7 @@ TOutcome RunTwentyFiles(int jobs, size_t late, size_t failing, size_t also_faili
 
 constexpr size_t kNone = 1000;
 
-TEST_F(ParallelFilesTest, ConsumesInListOrderWhateverOrderFilesFinish) {
+TEST_F(OrderedWorkersTest, ConsumesInListOrderWhateverOrderFilesFinish) {
   for (int jobs : {1, 2, 3, 8}) {
     const TOutcome outcome = RunTwentyFiles(jobs, jobs == 1 ? kNone : 4, kNone, kNone, kNone);
     ASSERT_EQ(outcome.consumed.size(), 20u) << jobs;
@@ -148,7 +148,7 @@ TEST_F(ParallelFilesTest, ConsumesInListOrderWhateverOrderFilesFinish) {
 // Whatever the threads did, the outcome is the single-threaded one: files before the first
 // failing file consumed, nothing after it, and that file's error, also when a later file fails
 // first in time or the consumer itself fails.
-TEST_F(ParallelFilesTest, FirstFailureInListOrderEndsTheRunAsOneThreadWould) {
+TEST_F(OrderedWorkersTest, FirstFailureInListOrderEndsTheRunAsOneThreadWould) {
   struct TCase {
     size_t failing, also_failing, consumer_fails;
   };
@@ -166,7 +166,7 @@ TEST_F(ParallelFilesTest, FirstFailureInListOrderEndsTheRunAsOneThreadWould) {
   }
 }
 
-TEST_F(ParallelFilesTest, ProducesNoFurtherAheadThanTheLimit) {
+TEST_F(OrderedWorkersTest, ProducesNoFurtherAheadThanTheLimit) {
   for (int jobs : {2, 4}) {
     std::atomic<size_t> consumed{0};
     std::atomic<size_t> widest_gap{0};
@@ -188,7 +188,7 @@ TEST_F(ParallelFilesTest, ProducesNoFurtherAheadThanTheLimit) {
   }
 }
 
-TEST_F(ParallelFilesTest, OneJobRunsOnTheCallingThread) {
+TEST_F(OrderedWorkersTest, OneJobRunsOnTheCallingThread) {
   const std::thread::id caller = std::this_thread::get_id();
   std::vector<bool> on_caller;
   ProcessInOrder<int>(

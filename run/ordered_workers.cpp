@@ -1,6 +1,6 @@
 // The ordered worker pool: one mutex and one condition for claims, completions and releases;
 // the work itself runs outside the lock.
-#include "count/parallel_files.h"
+#include "run/ordered_workers.h"
 
 #include <algorithm>
 

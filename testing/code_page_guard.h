@@ -1,7 +1,7 @@
 // CodePageGuard: sets the system code page for a scope and restores the previous one, so a
 // test that needs a code page leaves the process as it found it.
-#ifndef FARROWDALE_TEXT_CODE_PAGE_GUARD_H_
-#define FARROWDALE_TEXT_CODE_PAGE_GUARD_H_
+#ifndef FARROWDALE_TESTING_CODE_PAGE_GUARD_H_
+#define FARROWDALE_TESTING_CODE_PAGE_GUARD_H_
 
 #include <string>
 #include <string_view>
@@ -25,4 +25,4 @@ class CodePageGuard {
 
 }  // namespace farrowdale
 
-#endif  // FARROWDALE_TEXT_CODE_PAGE_GUARD_H_
+#endif  // FARROWDALE_TESTING_CODE_PAGE_GUARD_H_

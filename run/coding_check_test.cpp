@@ -1,4 +1,4 @@
-#include "count/marker_check.h"
+#include "run/coding_check.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,8 @@
 
 #include "count/check_summary.h"
 #include "count/tag_scanner.h"
-#include "text/code_page_guard.h"
+#include "testing/code_page_guard.h"
+#include "testing/scratch_folder.h"
 #include "text/error.h"
 
 namespace farrowdale {
@@ -27,15 +28,6 @@ namespace fs = std::filesystem;
 // texts' names in place of paths.
 class MarkerCheckTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("marker_check_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   TCheckResult Check(const std::string& ini_text, const std::vector<std::string>& names,
                      unsigned jobs = 0) {
     std::ofstream(dir_ / "tags.ini", std::ios::binary) << ini_text;
@@ -71,7 +63,8 @@ class MarkerCheckTest : public ::testing::Test {
     return lines;
   }
 
-  fs::path dir_;
+  const testing_support::ScratchFolder scratch_{"marker_check"};
+  const fs::path dir_ = scratch_.path();
   std::map<std::string, std::string> texts_;
   std::map<std::string, std::string> warnings_;
 };

@@ -2,8 +2,8 @@
 // schemas with libxml2 in process, and the entries of a ZIP read back with libzip.
 // Tests that include it define FARROWDALE_QDA_SCHEMA_DIR (tests/refi_qda) and link libxml2
 // and libzip.
-#ifndef FARROWDALE_REPORT_QDA_TEST_SUPPORT_H_
-#define FARROWDALE_REPORT_QDA_TEST_SUPPORT_H_
+#ifndef FARROWDALE_TESTING_QDA_DOCUMENTS_H_
+#define FARROWDALE_TESTING_QDA_DOCUMENTS_H_
 
 #include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-namespace farrowdale::testing {
+namespace farrowdale::testing_support {
 
 enum class QdaSchema { kProject, kCodebook };
 
@@ -85,6 +85,6 @@ inline std::vector<std::pair<std::string, std::string>> ReadZipEntries(const std
   return entries;
 }
 
-}  // namespace farrowdale::testing
+}  // namespace farrowdale::testing_support
 
-#endif  // FARROWDALE_REPORT_QDA_TEST_SUPPORT_H_
+#endif  // FARROWDALE_TESTING_QDA_DOCUMENTS_H_

@@ -1,4 +1,6 @@
-// Files processed on several threads, their results taken in list order.
+// The ordered workers: files processed on several threads, their results taken in list
+// order. Every run over files uses them (the coding run, the marker check, the coder
+// comparison, the exchange export).
 //
 // ProcessInOrder(count, jobs, produce, consume) calls produce(i) for every i in [0, count) on
 // up to `jobs` threads (jobs - 1 workers, and the calling thread while it waits for a file)
@@ -12,8 +14,8 @@
 // REQUIRES: produce is safe to call from several threads at once and has no effect the user
 // sees (it computes; consume writes). With jobs <= 1 everything runs on the calling thread,
 // one file after the other. ProcessInOrder returns only after every worker has stopped.
-#ifndef FARROWDALE_COUNT_PARALLEL_FILES_H_
-#define FARROWDALE_COUNT_PARALLEL_FILES_H_
+#ifndef FARROWDALE_RUN_ORDERED_WORKERS_H_
+#define FARROWDALE_RUN_ORDERED_WORKERS_H_
 
 #include <condition_variable>
 #include <cstddef>
@@ -97,4 +99,4 @@ void ProcessInOrder(size_t count, int jobs, const std::function<Result(size_t)>&
 
 }  // namespace farrowdale
 
-#endif  // FARROWDALE_COUNT_PARALLEL_FILES_H_
+#endif  // FARROWDALE_RUN_ORDERED_WORKERS_H_
