@@ -14,6 +14,8 @@
 
 #include "count/check_summary.h"
 #include "count/tag_scanner.h"
+#include "tagset/ini_file.h"
+#include "tagset/tag_set_check.h"
 #include "testing/code_page_guard.h"
 #include "testing/scratch_folder.h"
 #include "text/error.h"
@@ -384,6 +386,19 @@ TEST_F(MarkerCheckTest, LimitedListingShowsTheFirstOfEachTagAndKindAndCountsEver
     for (size_t i = 0; i < full.notes.size(); ++i) {
       EXPECT_EQ(SharedEndNoteMessage(limited.notes[i]), SharedEndNoteMessage(full.notes[i]));
     }
+  }
+
+  // A check made once from the tag set as read (as a strict run and the window hand it in)
+  // lists what the check from the path lists, also when it checks the corpus a second time.
+  const TMarkerCheck made(dir_ / "tags.ini", CheckTagSet(TIniFile(dir_ / "tags.ini")));
+  TCheckOptions every;
+  every.lines_per_group = kAllLines;
+  every.jobs = 3;
+  for (int round = 0; round < 2; ++round) {
+    const TCheckResult again =
+        CheckCoding(made, std::vector<fs::path>(names.begin(), names.end()), Reader(), every);
+    EXPECT_EQ(Listing(again), Listing(full)) << "round " << round;
+    EXPECT_EQ(again.tags_searched, full.tags_searched);
   }
 }
 
