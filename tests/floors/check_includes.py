@@ -49,11 +49,13 @@ TEST_NAME = re.compile(r"(_test\.(cpp|h)|^fake_.*\.h)$")
 
 
 def top_folders(root):
-    """The repository's top-level folders: the ones on disk (build trees aside) and the ones
-    the tables name, whether made yet or not."""
+    """The repository's top-level folders: the ones on disk (build trees aside: the ones named
+    build* as .gitignore has them, and any with a CMake cache, even one still being
+    configured) and the ones the tables name, whether made yet or not."""
     on_disk = {
         p.name for p in root.iterdir()
-        if p.is_dir() and not p.name.startswith(".") and not (p / "CMakeCache.txt").exists()}
+        if p.is_dir() and not p.name.startswith((".", "build"))
+        and not (p / "CMakeCache.txt").exists()}
     return on_disk | set(FLOORS) | NOT_PRODUCT
 
 
