@@ -60,6 +60,8 @@ class TFakePlatform : public TPlatform {
   // Called inside ShowMessage, ShowRunSummary and ShowMarkerCheck, e.g. to look at the window
   // meanwhile.
   std::function<void()> on_message;
+  // Called inside AskCountDespiteProblems, e.g. to change the tag set file meanwhile.
+  std::function<void()> on_problem_question;
 
   std::optional<std::filesystem::path> ChooseFolder(const std::string& title,
                                                     const std::filesystem::path& start) override {
@@ -119,6 +121,7 @@ class TFakePlatform : public TPlatform {
   }
   TTagSetProblemChoice AskCountDespiteProblems(const std::vector<TProblemRow>& problems) override {
     problem_questions.push_back(problems);
+    if (on_problem_question) on_problem_question();
     return Next(problem_answers, TTagSetProblemChoice::kCountAnyway);
   }
   bool ShellOpen(const std::filesystem::path& path) override {

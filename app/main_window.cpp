@@ -694,11 +694,10 @@ void TMainWindow::SetFolder(const std::filesystem::path& folder) {
                      : PlainTip(PathText(folder) + QStringLiteral("\nClick to open this folder")));
 }
 
-void TMainWindow::ShowTags() {
+void TMainWindow::ShowTags(const TTagSetFlags& flags) {
   tagTree_->clear();
   if (tag_set_path_.empty()) return;
   // The tag set's own problems hang under the tags they spoil, each with its line.
-  const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
   for (size_t i = 0; i < tag_set_.size(); ++i) {
     const TTagInfo& tag = tag_set_[i];
     if (IsSkippedTag(tag)) continue;
@@ -905,7 +904,7 @@ void TMainWindow::UseTagSetFile(const std::filesystem::path& file) {
   QSettings().setValue(QString::fromLatin1(kTagSetKey), PathSetting(file));
   tagSetFileLabel_->setText(PathText(file.filename()));
   tagSetFileLabel_->setToolTip(PlainTip(PathText(file)));
-  ShowTags();
+  ShowTags(FlagTagSetProblems(file));
   UpdateControls();
 }
 
@@ -920,8 +919,7 @@ void TMainWindow::EditTagSetFile(const std::filesystem::path& file) {
   if (saved) UseTagSetFile(*saved);
 }
 
-bool TMainWindow::ConfirmTagSetDespiteProblems() {
-  const TTagSetFlags flags = FlagTagSetProblems(tag_set_path_);
+bool TMainWindow::ConfirmTagSetDespiteProblems(const TTagSetFlags& flags) {
   std::vector<TProblemRow> rows;
   auto add = [&](const TTagSetProblem& problem) {
     rows.push_back({PathToNarrow(tag_set_path_), problem.line, problem.column,
@@ -943,9 +941,12 @@ bool TMainWindow::ConfirmTagSetDespiteProblems() {
 }
 
 void TMainWindow::CountNow() {
-  if (!CanCount() || !ConfirmTagSetDespiteProblems()) return;
-  // One reading of the tag set feeds the run's counts, its check and the tags shown.
+  if (!CanCount()) return;
+  // One reading of the tag set feeds the question before the run, the run's counts and
+  // check, and the tags shown after it.
   const TRunTagSet tag_set = ReadRunTagSet(tag_set_path_);
+  const TTagSetFlags flags = FlagTagSetProblems(tag_set.check);
+  if (!ConfirmTagSetDespiteProblems(flags)) return;
   tag_set_ = tag_set.check.tags;
   TCodingRunRequest request;
   request.items = model_.items();
@@ -968,7 +969,7 @@ void TMainWindow::CountNow() {
     platform_.ShowMessage(cancelled.what());
     return;
   }
-  ShowTags();
+  ShowTags(flags);
   platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)), ResultHooks());
 }
 

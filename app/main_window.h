@@ -18,6 +18,7 @@
 
 #include "app/platform.h"
 #include "app/problem_rows.h"
+#include "app/tag_set_flags.h"
 #include "count/marker_check.h"
 #include "run/file_list_model.h"
 #include "tagset/tag_set.h"
@@ -114,8 +115,9 @@ class TMainWindow : public QWidget {
   // What the run summary and the marker check may ask while they are open.
   TResultHooks ResultHooks();
   void EditTagSetFile(const std::filesystem::path& file);
-  // Before a run: true when the tag set has no problems or the user counts anyway.
-  bool ConfirmTagSetDespiteProblems();
+  // Before a run: true when the tag set (flags: its problems) has no problems or the user
+  // counts anyway.
+  bool ConfirmTagSetDespiteProblems(const TTagSetFlags& flags);
 
   // Shows the model's items appended since the view last looked, and the duplicates refused.
   void ShowAdded(const TFileListModel::TAddOutcome& outcome);
@@ -123,7 +125,8 @@ class TMainWindow : public QWidget {
   void ShowTicks();
   void MakeCurrent(int row);
   void SetFolder(const std::filesystem::path& folder);
-  void ShowTags();
+  // Lists tag_set_ with flags (the problems of the same reading) under its tags.
+  void ShowTags(const TTagSetFlags& flags);
   // A row under tag_row (or at the end of the list when null) for a problem of the tag set.
   void AddTagSetProblemRow(QTreeWidgetItem* tag_row, const TTagSetProblem& problem);
   // The one rule for every control that depends on the list, the ticks, the tag set and

@@ -81,6 +81,7 @@ class MainWindowTest : public QObject {
   void WaitingForAnotherRunShowsInTheRunLabel();
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
+  void CountNowKeepsTheTagSetItAskedAbout();
   void ProblemOpensTheCodingView();
   void TagSetEditorHookedUp();
   void TagSetEditorRoundTrip();
@@ -1225,6 +1226,31 @@ void MainWindowTest::RunSummaryListsMarkerProblems() {
   QVERIFY(failed[0].is_error);
   QCOMPARE(failed[0].message, std::string("the marker check stopped: out of memory"));
   QVERIFY(platform_->summaries[1].has_report);
+}
+
+// The tag set is read once per Count Now: a file changed while the user is asked about its
+// problems changes neither the run's tags nor the flags shown after it.
+void MainWindowTest::CountNowKeepsTheTagSetItAskedAbout() {
+  const fs::path folder = MakeFolder("corpus", {"a.txt"});
+  std::ofstream(folder / "a.txt") << "<e>alpha</e> <o>omega</o>\n";
+  ChooseFolder(folder);
+  const fs::path tag_set =
+      MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\n[Twin]\nbegin=<e>\nend=</e>\n");
+  ChooseTagSet(tag_set);
+  platform_->on_problem_question = [&] {
+    std::ofstream(tag_set, std::ios::trunc) << "[Other]\nbegin=<o>\nend=</o>\n";
+  };
+  Click("btnOK");
+  platform_->on_problem_question = nullptr;
+  QCOMPARE(platform_->problem_questions.size(), size_t{1});
+  QVERIFY(platform_->problem_questions[0][0].message.find("same markers") != std::string::npos);
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  QCOMPARE(window_->TagSet().size(), size_t{2});
+  QCOMPARE(window_->TagSet()[0].Name, std::string("Entity"));
+  auto* tags = Child<QTreeWidget>("tvTags");
+  QCOMPARE(tags->topLevelItemCount(), 2);
+  QCOMPARE(tags->topLevelItem(1)->childCount(), 1);
+  QVERIFY(tags->topLevelItem(1)->child(0)->text(0).startsWith("line 4: "));
 }
 
 // The check's table by tag and kind, in the check dialog and the run summary alike: a row

@@ -147,6 +147,7 @@ class TTagSetChecker {
       : ini_(ini), places_(ini.ReadPlaces()), read_(ini.ReadAllSectionValues()) {}
 
   TTagSetCheck Run() {
+    for (const TIniSectionPlace& place : places_) result_.section_lines.push_back(place.line);
     LoadTagSet(ini_, result_.tags, [&](size_t index, const Error& error) {
       bad_colors_.emplace_back(index, error.what());
       const TTagInfo& tag = result_.tags[index];

@@ -28,6 +28,9 @@ struct TTagSetProblem {
 struct TTagSetCheck {
   TTagArray tags;              // what LoadTagSet reads (a colour that does not read left 0)
   std::vector<int> tag_lines;  // for each tag, the line of the section its markers come from
+  // The line of every section in file order, merged ones included (tag i reads section i),
+  // from the same reading: what places a problem on the tag whose section holds it.
+  std::vector<int> section_lines;
   std::vector<TTagSetProblem> problems;  // in file order
   // Set when the tag set has a mistake that must stop a run before it reads any text (a tag
   // with an end marker and no begin marker would count from the start of the text): the
