@@ -171,14 +171,14 @@ struct TFoundProblem {
 };
 
 // What checking one file found: every problem counted by tag and kind, the first ones of
-// each kept to be shown, the end markers set apart as closing other elements, and the text
-// that places them.
+// each kept to be shown (placed in the text once the check is done with it), and the end
+// markers set apart as closing other elements.
 struct TFileFindings {
-  std::string text;
   std::vector<std::pair<ECheckSeverity, std::string>> file_messages;  // kFile, by index
-  std::vector<TFoundProblem> kept;   // by offset; at one offset in the order found
-  std::vector<int64_t> counts;       // per group (GroupIndex); notes are in none
-  std::vector<int64_t> shared_ends;  // per searched tag
+  std::vector<TFoundProblem> kept;    // by offset; at one offset in the order found
+  std::vector<TCheckProblem> placed;  // kept[i] placed and worded, once the check is done
+  std::vector<int64_t> counts;        // per group (GroupIndex); notes are in none
+  std::vector<int64_t> shared_ends;   // per searched tag
   int64_t keep_per_group = kAllLines;
   // Per searched tag, the trimmed, non-empty passages of the check's scan and where each
   // stands ("FILE:LINE:COLUMN"), for the grouping notes; none when the scan stopped.
@@ -553,11 +553,9 @@ TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path, TTagSetChe
 
 TMarkerCheck::~TMarkerCheck() = default;
 
-TFileFindings TMarkerCheck::Findings(std::string narrow_text,
-                                     const std::vector<std::string>& read_warnings,
+TFileFindings TMarkerCheck::Findings(const std::vector<std::string>& read_warnings,
                                      int64_t keep_per_group) const {
   TFileFindings findings;
-  findings.text = std::move(narrow_text);
   findings.keep_per_group = keep_per_group;
   findings.counts.assign(GroupCount(searched_tags_.size()), 0);
   findings.shared_ends.assign(searched_tags_.size(), 0);
@@ -570,23 +568,23 @@ TFileFindings TMarkerCheck::Findings(std::string narrow_text,
 std::vector<TCheckProblem> TMarkerCheck::CheckText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings) const {
-  TFileFindings findings = Findings(narrow_text, read_warnings, kAllLines);
-  ScanAndCheck(findings);
-  return Described(path, findings.text, findings);
+  TFileFindings findings = Findings(read_warnings, kAllLines);
+  TScannedText scan;
+  CheckScanned(narrow_text, OwnScan(narrow_text, scan), findings);
+  return Described(path, narrow_text, findings);
 }
 
-std::vector<std::vector<TPassageSpan>> TMarkerCheck::ScanAndCheck(TFileFindings& findings) const {
-  // Every tag's matches and literal markers from one scan of the text; should that scan stop
-  // on a search error, each tag searches alone and meets the error where it always did.
-  TScannedText scanned;
+std::vector<TScannedTag> TMarkerCheck::OwnScan(const std::string& narrow_text,
+                                               TScannedText& scan) const {
+  // Every tag's matches and literal markers from one scan of the text.
   try {
-    scanned = scanner_.ScanWithMarkerHits(findings.text);
+    scan = scanner_.ScanWithMarkerHits(narrow_text);
   } catch (const EPatternError&) {
+    scan = {};
   }
   std::vector<TScannedTag> given(searched_tags_.size());
-  for (size_t k = 0; k < scanned.spans.size(); ++k) given[k] = ScannedTag(scanned, k);
-  CheckScanned(findings.text, given, findings);
-  return std::move(scanned.spans);
+  for (size_t k = 0; k < scan.spans.size(); ++k) given[k] = ScannedTag(scan, k);
+  return given;
 }
 
 std::vector<TScannedTag> TMarkerCheck::RunScanned(const TTagArray& run_tags,
@@ -614,25 +612,9 @@ std::vector<TCheckProblem> TMarkerCheck::CheckScannedText(
     const std::filesystem::path& path, const std::string& narrow_text,
     const std::vector<std::string>& read_warnings, const TTagArray& run_tags,
     const TScannedText& run_scan) const {
-  TFileFindings findings = Findings({}, read_warnings, kAllLines);
+  TFileFindings findings = Findings(read_warnings, kAllLines);
   CheckScanned(narrow_text, RunScanned(run_tags, run_scan), findings);
   return Described(path, narrow_text, findings);
-}
-
-int64_t TMarkerCheck::CountScannedTextProblems(const std::string& narrow_text,
-                                               const TTagArray& run_tags,
-                                               const TScannedText& run_scan, size_t listed,
-                                               const std::filesystem::path& path,
-                                               std::vector<TCheckProblem>* first) const {
-  // Each tag and kind keeps its first `listed`, found in order of place, so the first
-  // `listed` of all are among them.
-  TFileFindings findings = Findings({}, {}, first != nullptr ? static_cast<int64_t>(listed) : 0);
-  CheckScanned(narrow_text, RunScanned(run_tags, run_scan), findings);
-  if (first != nullptr) {
-    findings.kept.resize(std::min(findings.kept.size(), listed));
-    *first = Described(path, narrow_text, findings);
-  }
-  return findings.total();
 }
 
 void TMarkerCheck::CheckScanned(const std::string& narrow_text,
@@ -713,16 +695,19 @@ void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
 namespace {
 
 // Each searched tag's trimmed, non-empty passages in the scanned text, with their places
-// ("FILE:LINE:COLUMN").
+// ("FILE:LINE:COLUMN"); none when the scan stopped on a search error.
 std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
     const std::filesystem::path& path, const std::string& text,
-    const std::vector<std::vector<TPassageSpan>>& spans) {
+    const std::vector<TScannedTag>& scanned) {
   std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+  const bool whole = std::all_of(scanned.begin(), scanned.end(),
+                                 [](const TScannedTag& tag) { return tag.spans != nullptr; });
+  if (!whole) return passages;
   const std::string file_name = PathToNarrow(path.filename());
-  for (const std::vector<TPassageSpan>& tag_spans : spans) {
+  for (const TScannedTag& scanned_tag : scanned) {
     auto& tag = passages.emplace_back();
     TTextPositionCursor positions(text);
-    for (const TPassageSpan& span : tag_spans) {
+    for (const TPassageSpan& span : *scanned_tag.spans) {
       const std::string_view passage =
           Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
       if (passage.empty()) continue;
@@ -764,7 +749,7 @@ class TCheckListing {
                                                  : std::max<int64_t>(options_.lines_per_group, 1);
   }
 
-  void AddFile(const std::filesystem::path& path, const TFileFindings& findings) {
+  void AddFile(const TFileFindings& findings) {
     ++result_.files_checked;
     AddSharedEnds(findings);
     for (size_t k = 0; k < findings.passages.size(); ++k) {
@@ -782,21 +767,17 @@ class TCheckListing {
       groups_[i].count += findings.counts[i];
       ++groups_[i].files;
     }
-    if (findings.kept.empty()) return;
-    TFindingsDescriber describer(path, findings.text, findings, check_.searched_tags_);
-    for (const TFoundProblem& found : findings.kept) {
+    for (size_t i = 0; i < findings.kept.size(); ++i) {
+      const TFoundProblem& found = findings.kept[i];
+      const TCheckProblem& problem = findings.placed[i];
       // Notes belong to no group: listed in full, unless nothing is listed.
       if (IsNote(findings, found)) {
-        if (options_.lines_per_group != 0) Emit(describer.Describe(found));
+        if (options_.lines_per_group != 0) Emit(problem);
         continue;
       }
       TCheckGroup& group = Group(found.kind, found.tag);
-      const bool first = group.files == 1 && group.first.message.empty();
-      const bool listed = Listable(group);
-      if (!first && !listed) continue;
-      TCheckProblem problem = describer.Describe(found);
-      if (first) group.first = problem;
-      if (listed) List(group, problem);
+      if (group.files == 1 && group.first.message.empty()) group.first = problem;
+      List(group, problem);
     }
   }
 
@@ -862,6 +843,16 @@ TFileCheck::TFileCheck(TFileCheck&&) noexcept = default;
 TFileCheck& TFileCheck::operator=(TFileCheck&&) noexcept = default;
 TFileCheck::~TFileCheck() = default;
 
+int64_t TFileCheck::problem_count() const { return findings_->total(); }
+
+std::vector<TCheckProblem> TFileCheck::FirstProblems(size_t count) const {
+  std::vector<TCheckProblem> first;
+  for (size_t i = 0; i < findings_->kept.size() && first.size() < count; ++i) {
+    if (!IsNote(*findings_, findings_->kept[i])) first.push_back(findings_->placed[i]);
+  }
+  return first;
+}
+
 TCodingCheck::TCodingCheck(const std::filesystem::path& tag_set_path, TCheckOptions options)
     : owned_check_(std::make_unique<TMarkerCheck>(tag_set_path)),
       check_(*owned_check_),
@@ -892,25 +883,42 @@ std::vector<const std::filesystem::path*> TCodingCheck::ListingOrder(
 TFileCheck TCodingCheck::CheckFile(const std::filesystem::path& path,
                                    const TCheckFileReader& reader) const {
   const int64_t keep = listing_->KeepPerGroup();
-  TFileCheck file;
   try {
-    TCheckedFile read = reader(path);
-    file.findings_ = std::make_unique<TFileFindings>(
-        check_.Findings(std::move(read.narrow_text), read.read_warnings, keep));
-    const auto spans = check_.ScanAndCheck(*file.findings_);
-    if (options_.grouping_notes) {
-      file.findings_->passages = PassagesOf(path, file.findings_->text, spans);
-    }
+    const TCheckedFile read = reader(path);
+    TScannedText scan;
+    return Checked(path, read.narrow_text, read.read_warnings,
+                   check_.OwnScan(read.narrow_text, scan), keep);
   } catch (const std::exception& error) {
-    file.findings_ = std::make_unique<TFileFindings>(check_.Findings({}, {}, keep));
+    TFileCheck file;
+    file.findings_ = std::make_unique<TFileFindings>(check_.Findings({}, keep));
     AddFileMessage(*file.findings_, ECheckSeverity::kError, error.what());
+    file.findings_->placed = check_.Described(path, {}, *file.findings_);
+    return file;
   }
+}
+
+TFileCheck TCodingCheck::CheckScannedFile(const std::filesystem::path& path,
+                                          const std::string& narrow_text, const TTagArray& run_tags,
+                                          const TScannedText& run_scan, size_t first_wanted) const {
+  int64_t keep = listing_->KeepPerGroup();
+  if (keep != kAllLines) keep = std::max(keep, static_cast<int64_t>(first_wanted));
+  return Checked(path, narrow_text, {}, check_.RunScanned(run_tags, run_scan), keep);
+}
+
+TFileCheck TCodingCheck::Checked(const std::filesystem::path& path, const std::string& narrow_text,
+                                 const std::vector<std::string>& read_warnings,
+                                 const std::vector<TScannedTag>& scanned,
+                                 int64_t keep_per_group) const {
+  TFileCheck file;
+  file.findings_ = std::make_unique<TFileFindings>(check_.Findings(read_warnings, keep_per_group));
+  TFileFindings& findings = *file.findings_;
+  check_.CheckScanned(narrow_text, scanned, findings);
+  if (options_.grouping_notes) findings.passages = PassagesOf(path, narrow_text, scanned);
+  findings.placed = check_.Described(path, narrow_text, findings);
   return file;
 }
 
-void TCodingCheck::AddFile(const std::filesystem::path& path, TFileCheck file) {
-  listing_->AddFile(path, *file.findings_);
-}
+void TCodingCheck::AddFile(TFileCheck file) { listing_->AddFile(*file.findings_); }
 
 TCheckResult TCodingCheck::Finish() {
   listing_->Finish();

@@ -160,13 +160,6 @@ class TMarkerCheck {
                                               const std::vector<std::string>& read_warnings,
                                               const TTagArray& run_tags,
                                               const TScannedText& run_scan) const;
-  // How many problems CheckScannedText finds (its read notes are none), counted without
-  // making them; the first `listed` of them by place alone are made, named by path, into
-  // first when that is not null.
-  int64_t CountScannedTextProblems(const std::string& narrow_text, const TTagArray& run_tags,
-                                   const TScannedText& run_scan, size_t listed = 0,
-                                   const std::filesystem::path& path = {},
-                                   std::vector<TCheckProblem>* first = nullptr) const;
 
  private:
   // The check over many files: the findings of files, and their listing in order.
@@ -174,12 +167,13 @@ class TMarkerCheck {
   friend class TCheckListing;
   using TSearches = std::vector<TTagSearch>;
   // What one file's check found, each tag and kind kept up to keep_per_group (kAllLines:
-  // all) and counted in full; the text is kept to place them.
-  TFileFindings Findings(std::string narrow_text, const std::vector<std::string>& read_warnings,
+  // all) and counted in full, before it is placed in its text.
+  TFileFindings Findings(const std::vector<std::string>& read_warnings,
                          int64_t keep_per_group) const;
-  // Checks findings' text on the check's own scan of it.
-  // Returns the scan's matches per searched tag; none when the scan stopped on an error.
-  std::vector<std::vector<TPassageSpan>> ScanAndCheck(TFileFindings& findings) const;
+  // What the check's own scan of narrow_text found for each searched tag, as CheckScanned
+  // takes it; scan keeps the matches it points to. Nothing is given when the scan stops on a
+  // search error: then each tag searches alone and meets the error where it always did.
+  std::vector<TScannedTag> OwnScan(const std::string& narrow_text, TScannedText& scan) const;
   // scanned[k]: what a scan found for the k-th searched tag.
   void CheckScanned(const std::string& narrow_text, const std::vector<TScannedTag>& scanned,
                     TFileFindings& findings) const;
@@ -203,13 +197,22 @@ class TMarkerCheck {
 
 class TCheckListing;
 
-// What the check of one file found, from TCodingCheck::CheckFile to TCodingCheck::AddFile.
+// What the check of one file found, from TCodingCheck::CheckFile or CheckScannedFile to
+// TCodingCheck::AddFile: every problem counted, the first ones of each tag and kind already
+// placed (line and column), and, when asked for, the passages the grouping notes need. The
+// text itself is not kept.
 class TFileCheck {
  public:
   TFileCheck();
   TFileCheck(TFileCheck&&) noexcept;
   TFileCheck& operator=(TFileCheck&&) noexcept;
   ~TFileCheck();
+
+  // Every problem of the file (notes on its reading are none).
+  int64_t problem_count() const;
+  // The file's first `count` problems by place, notes left out. REQUIRES: count is at most
+  // the number of problems of each tag and kind the check kept (see CheckScannedFile).
+  std::vector<TCheckProblem> FirstProblems(size_t count) const;
 
  private:
   friend class TCodingCheck;
@@ -237,12 +240,25 @@ class TCodingCheck {
       const std::vector<std::filesystem::path>& files);
   // Reads the file with reader (on the calling thread) and checks it.
   TFileCheck CheckFile(const std::filesystem::path& path, const TCheckFileReader& reader) const;
+  // Checks a text a run has read and scanned, on the matches and marker hits of the run's
+  // scan (as TMarkerCheck::CheckScannedText; no read notes), and gives what CheckFile gives
+  // for the same text. Keeps at least first_wanted problems of each tag and kind, so that
+  // FirstProblems(first_wanted) is whole. Safe from several threads at once.
+  TFileCheck CheckScannedFile(const std::filesystem::path& path, const std::string& narrow_text,
+                              const TTagArray& run_tags, const TScannedText& run_scan,
+                              size_t first_wanted = 0) const;
   // REQUIRES: files are added in ListingOrder.
-  void AddFile(const std::filesystem::path& path, TFileCheck file);
+  void AddFile(TFileCheck file);
   // The result, once every file is added. REQUIRES: called once, last.
   TCheckResult Finish();
 
  private:
+  // Checks narrow_text on what a scan gave (scanned) and places the problems kept, so the
+  // text can go.
+  TFileCheck Checked(const std::filesystem::path& path, const std::string& narrow_text,
+                     const std::vector<std::string>& read_warnings,
+                     const std::vector<TScannedTag>& scanned, int64_t keep_per_group) const;
+
   std::unique_ptr<TMarkerCheck> owned_check_;  // null when the check was handed in
   const TMarkerCheck& check_;
   TCheckOptions options_;

@@ -1,5 +1,7 @@
 #include "run/coding_check.h"
 
+#include <utility>
+
 #include "run/ordered_workers.h"
 
 namespace farrowdale {
@@ -21,7 +23,7 @@ TCheckResult CheckFiles(TCodingCheck& check, const std::vector<std::filesystem::
   ProcessInOrder<TFileCheck>(
       ordered.size(), jobs > 0 ? static_cast<int>(jobs) : DefaultJobCount(),
       [&](size_t index) { return check.CheckFile(*ordered[index], reader); },
-      [&](size_t index, TFileCheck&& file) { check.AddFile(*ordered[index], std::move(file)); });
+      [&](size_t /*index*/, TFileCheck&& file) { check.AddFile(std::move(file)); });
   return check.Finish();
 }
 
@@ -39,6 +41,25 @@ TCheckResult CheckCoding(const TMarkerCheck& marker_check,
                          const TCheckFileReader& reader, const TCheckOptions& options) {
   TCodingCheck check(marker_check, options);
   return CheckFiles(check, files, reader, options.jobs);
+}
+
+TRunFilesCheck::TRunFilesCheck(const TMarkerCheck& check, const TCheckOptions& options,
+                               const std::vector<std::filesystem::path>& files)
+    : check_(check, options), listed_at_(files.size()) {
+  const std::vector<const std::filesystem::path*> ordered = TCodingCheck::ListingOrder(files);
+  for (size_t place = 0; place < ordered.size(); ++place) {
+    listed_at_[static_cast<size_t>(ordered[place] - files.data())] = place;
+  }
+}
+
+void TRunFilesCheck::Add(size_t index, TFileCheck file) {
+  waiting_.emplace(listed_at_[index], std::move(file));
+  for (auto next = waiting_.begin(); next != waiting_.end() && next->first == next_listed_;
+       next = waiting_.begin()) {
+    check_.AddFile(std::move(next->second));
+    waiting_.erase(next);
+    ++next_listed_;
+  }
 }
 
 }  // namespace farrowdale

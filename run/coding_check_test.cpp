@@ -164,8 +164,9 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
                               {"place", "<p>", "</p>", 0, "000000"}};
   const TTagScanner scanner(run_tags, tag_set);
   const std::vector<std::string> read_warnings = {"not valid UTF-8; read as windows-1252"};
-  for (const std::string text : {"<q>one <q>two</q> <p>a <p>b</p> c</p>\r\n",
-                                 "<p> </p></q> <q>x <z>y</z>\r\n", "<p>fine</p> <q>fine</q>\r\n"}) {
+  for (const std::string text :
+       {"<q>one <q>two</q> <p>a <p>b</p> c</p>\r\n", "<p> </p></q> <q>x <z>y</z>\r\n",
+        "</q> </q> </q> <p>\r\n", "<p>fine</p> <q>fine</q>\r\n"}) {
     std::vector<std::string> own;
     for (const TCheckProblem& problem : check.CheckText("t", text, read_warnings)) {
       own.push_back(FormatCheckProblem(problem));
@@ -181,16 +182,20 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
       EXPECT_GT(own.size(), 2u) << text;
     }
     EXPECT_EQ(own.front(), "t:1:1: note: not valid UTF-8; read as windows-1252");
-    // count's tally: every problem but the note, and the first two by place as listed.
+    // The run's tally: every problem but the note, and the first three by place as listed,
+    // though a listing of one problem per tag and kind keeps fewer of some kinds.
     const Lines problems(own.begin() + 1, own.end());
-    std::vector<TCheckProblem> first;
-    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan), std::ssize(problems));
-    EXPECT_EQ(check.CountScannedTextProblems(text, run_tags, scan, 2, "t", &first),
-              std::ssize(problems));
+    TCheckOptions one_each;
+    one_each.lines_per_group = 1;
+    const TCodingCheck coding(check, one_each);
+    const TFileCheck file = coding.CheckScannedFile("t", text, run_tags, scan, 3);
+    EXPECT_EQ(file.problem_count(), std::ssize(problems));
     Lines first_lines;
-    for (const TCheckProblem& problem : first) first_lines.push_back(FormatCheckProblem(problem));
+    for (const TCheckProblem& problem : file.FirstProblems(3)) {
+      first_lines.push_back(FormatCheckProblem(problem));
+    }
     EXPECT_EQ(first_lines,
-              Lines(problems.begin(), problems.begin() + std::min<size_t>(2, problems.size())))
+              Lines(problems.begin(), problems.begin() + std::min<size_t>(3, problems.size())))
         << text;
   }
   EXPECT_EQ(check.tags_searched(), 2);

@@ -170,7 +170,7 @@ struct TFileOutcome {
   std::string read_as;
   TStatArray stats;
   TFileProblems problems;
-  std::vector<TCheckProblem> first_problems;  // the first of problems, as the check made them
+  TFileCheck check;  // the marker check of the text, on the scan the counts came from
   std::exception_ptr count_error;
   std::string text;
   std::vector<TLoneLineEnd> lone_line_ends;  // of text
@@ -185,25 +185,30 @@ struct TFileOutcome {
   std::exception_ptr report_error;
 };
 
-// What one file's reading and the run's scan of it give to the problems section: its read
-// notes, and its marker problems (none when the tag set has no tag to search), counted
-// without being made but for the first few (also handed back in first), named by the file's
-// name in the run.
-TFileProblems FileProblems(const TMarkerCheck& check, const std::string& name,
-                           const TNarrowTextFile& file, const TTagArray& tag_set,
-                           const TScannedText& scanned, std::vector<TCheckProblem>& first) {
+// What one file's reading and the run's check of it give to the problems section: its read
+// notes, and its marker problems (none when the tag set has no tag to search), counted, the
+// first few worded and named by the file's name in the run.
+TFileProblems FileProblems(const std::string& name, const TNarrowTextFile& file,
+                           const TFileCheck& check) {
   TFileProblems problems;
   problems.file_name = name;
   for (const TextReadWarning& warning : file.warnings) {
     problems.read_notes.push_back(warning.Message());
   }
-  if (check.tags_searched() == 0) return problems;
-  problems.marker_problems = check.CountScannedTextProblems(
-      file.text, tag_set, scanned, kListedProblemsPerFile, NarrowToPath(name), &first);
-  for (const TCheckProblem& problem : first) {
+  problems.marker_problems = check.problem_count();
+  for (TCheckProblem& problem : check.FirstProblems(kListedProblemsPerFile)) {
+    problem.path = NarrowToPath(name);
     problems.first_problems.push_back(FormatCheckProblem(problem));
   }
   return problems;
+}
+
+// The marker check a run makes of its files: listed as a check with its default options
+// lists it, with grouping notes when the front end asks for them.
+TCheckOptions RunCheckOptions(const TCodingRunRequest& request) {
+  TCheckOptions options;
+  options.grouping_notes = request.grouping_notes;
+  return options;
 }
 
 // A report's additions with its own file's problems and provenance, in per-file mode.
@@ -259,6 +264,8 @@ class TCodingRun {
   void PlanChecks(const TRunTagSet& tag_set);
   void PlanOutputs();
   void PlanGathering();
+  // The marker check's result into the summary, once every file is consumed.
+  void FinishCheck();
   void ConsumeForCombinedReport(TFileOutcome& outcome, const std::string& file_name);
   void ConsumeForFileReport(size_t index, TFileOutcome& outcome);
   // Leaves the batch uncommitted: its temporaries go with it. The batch already being
@@ -284,6 +291,7 @@ class TCodingRun {
   const std::filesystem::path passages_table_path_;
   const std::filesystem::path cooccurrence_table_path_;
   std::optional<TMarkerCheck> marker_check_;
+  std::optional<TRunFilesCheck> files_check_;  // of the ticked files, with marker_check_
   TRunSummary summary_;
 
   // The plan's outputs: per-file report paths, the ticked files and their names in reports.
@@ -353,11 +361,7 @@ void TCodingRun::PlanChecks(const TRunTagSet& tag_set) {
     }
   }
   if (const auto& stop = marker_check_->tag_set_check().run_stop) throw Error(*stop);
-  if (checked && !marker_check_->tag_set_problems().empty()) {
-    summary_.marker_problems = static_cast<int64_t>(marker_check_->tag_set_problems().size());
-    summary_.tag_set_has_marker_problems = true;
-    summary_.tag_set_problems = marker_check_->tag_set_problems();
-  }
+  if (checked) summary_.tag_set_problems = marker_check_->tag_set_problems();
 }
 
 // Every output path is worked out and checked before anything is read, then the folders
@@ -383,6 +387,7 @@ void TCodingRun::PlanOutputs() {
   for (const TFileItem* item : ticked_) ticked_paths.push_back(item->path);
   // The files' names in reports and tables: their paths in the corpus.
   shown_names_ = CorpusFileNames(ticked_paths, request_.corpus_folder);
+  files_check_.emplace(*marker_check_, RunCheckOptions(request_), ticked_paths);
   if (request_.strict) StopOnAnyProblem(*marker_check_, ticked_paths, request_.jobs);
 
   std::set<std::filesystem::path> output_folders;
@@ -442,8 +447,9 @@ TFileOutcome TCodingRun::Produce(size_t index) const {
     TScannedText scanned = scanner_.ScanWithMarkerHits(file.text);
     outcome.stats =
         CountTagsInSpans(file.text, tag_set_, scanned.spans, one_file_mode_, request_.grouping);
-    outcome.problems = FileProblems(*marker_check_, shown_names_[index], file, tag_set_, scanned,
-                                    outcome.first_problems);
+    outcome.check = files_check_->check().CheckScannedFile(
+        ticked_[index]->path, file.text, tag_set_, scanned, kListedProblemsPerFile);
+    outcome.problems = FileProblems(shown_names_[index], file, outcome.check);
     if (with_cooccurrence_) {
       outcome.cooccurrence =
           CountCooccurrence(StripMarkers(file.text, tag_set_, scanned), tag_set_);
@@ -484,13 +490,11 @@ void TCodingRun::Consume(size_t index, TFileOutcome&& outcome) {
   const TStatArray& stats = outcome.stats;
   for (const TStatInfo& stat : stats) summary_.passages_found += stat.Freq;
   if (outcome.problems.marker_problems > 0) {
-    summary_.marker_problems += outcome.problems.marker_problems;
-    ++summary_.files_with_marker_problems;
     // Named in the summary by the file's path, not by its name in the reports.
-    for (TCheckProblem& problem : outcome.first_problems) problem.path = item.path;
-    summary_.file_problems.push_back(
-        {item.path, outcome.problems.marker_problems, std::move(outcome.first_problems)});
+    summary_.file_problems.push_back({item.path, outcome.problems.marker_problems,
+                                      outcome.check.FirstProblems(kListedProblemsPerFile)});
   }
+  files_check_->Add(index, std::move(outcome.check));
   ++summary_.files_counted;
   const std::string& file_name = shown_names_[index];
   if (counts_table_) AddCountsRecords(*counts_table_, stats, file_name);
@@ -548,8 +552,18 @@ void TCodingRun::ConsumeForFileReport(size_t index, TFileOutcome& outcome) {
   }
 }
 
+void TCodingRun::FinishCheck() {
+  summary_.check = files_check_->Finish();
+  // Without a tag to search there is no marker to check.
+  if (marker_check_->tags_searched() == 0) return;
+  summary_.marker_problems = summary_.check.problem_count;
+  summary_.tag_set_has_marker_problems = summary_.check.tag_set_has_problems;
+  summary_.files_with_marker_problems = summary_.check.files_with_problems;
+}
+
 TRunSummary TCodingRun::Finish() {
   StopIfCancelled();
+  FinishCheck();
   if (one_file_mode_) {
     // Every tag's totals are counted before the report is written.
     pooled_.CountTotals();

@@ -50,6 +50,9 @@ struct TCodingRunRequest {
   // before anything is written.
   bool strict = false;
   TPassageGrouping grouping;  // how passages are grouped before counting
+  // Also gather the marker check's grouping notes into the summary's check (the window shows
+  // them); they keep each tag's distinct passages until the run ends.
+  bool grouping_notes = false;
 };
 
 // What a finished run did, for the front end to tell the user.
@@ -60,8 +63,12 @@ struct TRunSummary {
   std::vector<std::filesystem::path> tables;   // the CSV tables written, if any
   std::string time_message;                    // as shown by ShowInformation
   // The marker check of the same texts, done on the run's own reading and search of each
-  // file: its problems (the tag set's included), whether the tag set holds some, and the
-  // text files that hold the rest. All empty when the tag set has no tag to search.
+  // file, as the marker check lists it with its default options (kDefaultLinesPerGroup;
+  // grouping notes when the request asks for them): the same result CheckCoding gives for
+  // the counted files read without notes (the run's warnings tell how files were read).
+  TCheckResult check;
+  // From check: its problems (the tag set's included), whether the tag set holds some, and
+  // the text files that hold the rest. All empty when the tag set has no tag to search.
   int64_t marker_problems = 0;
   bool tag_set_has_marker_problems = false;
   int files_with_marker_problems = 0;

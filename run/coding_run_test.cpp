@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "count/check_summary.h"
 #include "count/frequency_list.h"
 #include "count/marker_check.h"
 #include "count/tagged_text.h"
@@ -698,24 +699,70 @@ TEST_F(CodingRunTest, NoReportReplacesAListedFile) {
 namespace farrowdale {
 namespace {
 
-// The summary carries the problems the marker check of the same tag set and texts lists,
-// worded alike, so a front end can show them without checking again: random texts with
-// stray, nested and unclosed markers of two tags, on two workers.
-TEST_F(CodingRunTest, SummaryCarriesTheProblemsTheMarkerCheckFinds) {
-  WriteFile(root_ / "tags.ini", std::string(kTagSet) + "[c]\r\nend=</g>\r\nbegin=<g>\r\n");
-  const std::vector<std::string> pieces = {"<e>", "</e>", "<f>", "</f>", "x", "\r\n", " "};
+// A check result as lines, every field in its order, so that two results compare whole.
+std::vector<std::string> ResultLines(const TCheckResult& result) {
+  std::vector<std::string> lines;
+  const auto problem_line = [](const TCheckProblem& problem) {
+    return FormatCheckProblem(problem) + " [" + problem.tag + " " +
+           std::to_string(static_cast<int>(problem.kind)) + "]";
+  };
+  for (const TCheckProblem& problem : result.problems) lines.push_back(problem_line(problem));
+  for (const TCheckGroup& group : result.groups) {
+    lines.push_back("group " + std::to_string(group.count) + " in " + std::to_string(group.files) +
+                    ", " + std::to_string(group.listed) + " listed, first " +
+                    problem_line(group.first));
+  }
+  for (const TSharedEndNote& note : result.notes) lines.push_back(FormatSharedEndNote(note));
+  for (const TCheckProblem& note : result.grouping_notes) lines.push_back(problem_line(note));
+  lines.push_back(FormatCheckSummary(result) + ", " + std::to_string(result.tags_searched) +
+                  " tags searched");
+  return lines;
+}
+
+// The summary carries the marker check of the same tag set and texts, as a check of its own
+// lists it (problems, groups, notes on shared end markers and on grouping), and the problems
+// per file that the reports show: random texts with stray, nested, unclosed and empty
+// markers of three tags, passages that differ only in spacing or letter case, end markers
+// that close other elements, in a list order that is not the check's, on two workers.
+TEST_F(CodingRunTest, SummaryCarriesTheMarkerCheckOfItsOwnFiles) {
+  WriteFile(root_ / "tags.ini", std::string(kTagSet) +
+                                    "[c]\r\nend=</g>\r\nbegin=<g>\r\n"
+                                    "[name]\r\nbegin=<rs type=\"p\">\r\nend=</rs>\r\n");
+  const std::vector<std::string> pieces = {"<e>",  "</e>", "<f>",  "</f>",
+                                           "<g>",  "x",    "\xE9", "\xC9",
+                                           "\r\n", " ",    "<rs>", "<rs type=\"p\">",
+                                           "</rs>"};
+  const char* const tails[] = {"x \xE9", "x  \xE9", "\xC9 x", "\xE9 x"};
   std::mt19937 rng(5);
   std::vector<fs::path> files;
-  for (int f = 0; f < 12; ++f) {
+  for (int f = 0; f < 16; ++f) {
     std::string text;
-    for (size_t n = rng() % 40; n > 0; --n) text += pieces[rng() % pieces.size()];
-    // Named so that list order is the check's order by path.
-    const std::string name = "t" + std::to_string(10 + f) + ".txt";
-    AddItem(name, text + "\r\n");
-    files.push_back(corpus_ / name);
+    for (size_t n = rng() % 60; n > 0; --n) text += pieces[rng() % pieces.size()];
+    // Four passages apart from the rest, which differ in spacing or letter case alone.
+    if (f < 4) text += std::string("</e><e>") + tails[f] + "</e>";
+    files.push_back(corpus_ / ("t" + std::to_string(10 + f) + ".txt"));
+    WriteFile(files.back(), text + "\r\n");
   }
+  std::vector<fs::path> list_order = files;
+  std::shuffle(list_order.begin(), list_order.end(), rng);
+  for (const fs::path& file : list_order) request_.items.push_back({file, true});
   request_.jobs = 2;
+  request_.grouping_notes = true;
   const TRunSummary summary = Run();
+
+  const std::vector<std::string> run_check = ResultLines(summary.check);
+  const std::vector<std::string> own_check =
+      ResultLines(CheckCoding(tag_set_path_, files, ReadFileForCheck, TCheckOptions{}));
+  EXPECT_EQ(run_check.size(), own_check.size());
+  for (size_t i = 0; i < std::min(run_check.size(), own_check.size()); ++i) {
+    ASSERT_EQ(run_check[i], own_check[i]) << "line " << i;
+  }
+  for (const char* expected : {"nesting", "has no begin marker", "empty passage",
+                               "differ from another only in spaces", "letter case", "</rs>"}) {
+    EXPECT_TRUE(std::any_of(run_check.begin(), run_check.end(), [&](const std::string& line) {
+      return line.find(expected) != std::string::npos;
+    })) << expected;
+  }
 
   TCheckOptions all;
   all.lines_per_group = kAllLines;
@@ -729,18 +776,24 @@ TEST_F(CodingRunTest, SummaryCarriesTheProblemsTheMarkerCheckFinds) {
     ++expected.back().count;
     if (expected.back().first.size() < 5) expected.back().first.push_back(problem);
   }
+  // The summary lists files in the run's order.
+  std::vector<TRunSummary::TFileCheckProblems> file_problems = summary.file_problems;
+  std::sort(file_problems.begin(), file_problems.end(),
+            [](const auto& a, const auto& b) { return a.path < b.path; });
   ASSERT_FALSE(expected.empty());
-  ASSERT_EQ(summary.file_problems.size(), expected.size());
+  ASSERT_EQ(file_problems.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(summary.file_problems[i].path, expected[i].path);
-    EXPECT_EQ(summary.file_problems[i].count, expected[i].count);
-    ASSERT_EQ(summary.file_problems[i].first.size(), expected[i].first.size());
+    EXPECT_EQ(file_problems[i].path, expected[i].path);
+    EXPECT_EQ(file_problems[i].count, expected[i].count);
+    ASSERT_EQ(file_problems[i].first.size(), expected[i].first.size());
     for (size_t k = 0; k < expected[i].first.size(); ++k) {
-      EXPECT_EQ(FormatCheckProblem(summary.file_problems[i].first[k]),
+      EXPECT_EQ(FormatCheckProblem(file_problems[i].first[k]),
                 FormatCheckProblem(expected[i].first[k]));
     }
   }
   EXPECT_EQ(summary.marker_problems, check.problem_count);
+  EXPECT_EQ(summary.files_with_marker_problems, check.files_with_problems);
+  EXPECT_EQ(summary.tag_set_has_marker_problems, check.tag_set_has_problems);
 }
 
 }  // namespace
