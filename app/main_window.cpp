@@ -957,19 +957,20 @@ void TMainWindow::CountNow() {
       actFoldCase_->isChecked() ? ELetterCase::kEveryAlphabet : ELetterCase::kAsciiOnly,
       actFoldSpace_->isChecked() ? ESpacing::kFolded : ESpacing::kExact};
   request.corpus_folder = folder_;
+  request.grouping_notes = true;
   run_warnings_.clear();
   TRunSummary summary;
-  TProblemTable problems;
   try {
     RunHost host(*this, TickedFiles());
     RunScope scope(*this);
     summary = RunCoding(request, tag_set, host);
-    problems = RunProblems();
   } catch (const ERunCancelled& cancelled) {
     platform_.ShowMessage(cancelled.what());
     return;
   }
   ShowTags(flags);
+  // The run checked every file's markers on its own reading and search of it.
+  TProblemTable problems = RunSummaryProblems(run_warnings_, summary.check);
   platform_.ShowRunSummary(MakeRunSummaryText(summary, std::move(problems)), ResultHooks());
 }
 
@@ -979,17 +980,6 @@ std::vector<std::filesystem::path> TMainWindow::TickedFiles() const {
     if (item.checked) files.push_back(item.path);
   }
   return files;
-}
-
-TProblemTable TMainWindow::RunProblems() const {
-  try {
-    return RunSummaryProblems(run_warnings_, marker_checker_(tag_set_path_, TickedFiles()));
-  } catch (const std::exception& e) {
-    TProblemTable table = RunSummaryProblems(run_warnings_, TCheckResult{});
-    table.rows.push_back({PathToNarrow(tag_set_path_), 0, 0, true,
-                          std::string("the marker check stopped: ") + e.what()});
-    return table;
-  }
 }
 
 void TMainWindow::CheckMarkers() {

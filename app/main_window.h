@@ -58,8 +58,8 @@ class TMainWindow : public QWidget {
   const TTagArray& TagSet() const { return tag_set_; }
   // Shows the window with the remembered geometry, maximised when there is none.
   void ShowAsLastTime();
-  // Replaces the marker check that "Check Markers" and the run summary use (CheckCoding
-  // unless set).
+  // Replaces the marker check that "Check Markers" uses (CheckCoding unless set); the run
+  // summary shows the check the run made of its own files.
   void SetMarkerChecker(TMarkerChecker checker) { marker_checker_ = std::move(checker); }
 
   // Handlers, named for what they do. Errors propagate; the signal connections show them
@@ -138,9 +138,6 @@ class TMainWindow : public QWidget {
   EFolderScan FolderScan() const;
   std::filesystem::path DialogStartFolder() const;
   std::vector<std::filesystem::path> TickedFiles() const;
-  // The problems the summary lists: the run's warnings, then what the marker check finds in
-  // the ticked files (a check that fails is one problem: the run's reports stand).
-  TProblemTable RunProblems() const;
 
   TPlatform& platform_;
   TFileListModel model_;

@@ -28,14 +28,17 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #include "app/about_page.h"
 #include "app/active_label.h"
@@ -43,8 +46,10 @@
 #include "app/coding_view.h"
 #include "app/fake_platform.h"
 #include "app/marker_check_dialog.h"
+#include "app/problem_rows.h"
 #include "app/run_summary_dialog.h"
 #include "app/tag_set_editor.h"
+#include "run/coding_check.h"
 #include "tagset/ini_file.h"
 #include "text/code_page.h"
 #include "text/folder_lock.h"
@@ -81,6 +86,7 @@ class MainWindowTest : public QObject {
   void WaitingForAnotherRunShowsInTheRunLabel();
   void UserGuideAndCheckMarkers();
   void RunSummaryListsMarkerProblems();
+  void RunSummaryShowsWhatASeparateCheckFinds();
   void CountNowKeepsTheTagSetItAskedAbout();
   void ProblemOpensTheCodingView();
   void TagSetEditorHookedUp();
@@ -1214,18 +1220,78 @@ void MainWindowTest::RunSummaryListsMarkerProblems() {
   QCOMPARE(problems[1].line, 2);
   QCOMPARE(problems[1].column, 1);
 
-  // A check that fails is one problem in the summary; the run's reports stand.
+  // The summary shows the check the run made of its own files: nothing is checked again. A
+  // marker the check cannot search for alone in a file (a search too complex for the engine)
+  // is an error of that file in the summary; the run counted the file and its report stands.
   window_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
-    throw std::runtime_error("out of memory");
+    throw std::runtime_error("checked again");
   });
+  ChooseTagSet(MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\n[Heavy]\nbegin=<h>\nend=(a|aa)+\\1$\n"));
+  std::ofstream(folder / "b.txt") << "<e>gamma</e>\n" << std::string(60, 'a') << "b\n";
   Click("btnOK");
+  QVERIFY2(platform_->errors.empty(),
+           platform_->errors.empty() ? "" : platform_->errors[0].c_str());
   QCOMPARE(platform_->summaries.size(), size_t{2});
-  QVERIFY(platform_->errors.empty());
-  const std::vector<TProblemRow>& failed = platform_->summaries[1].problems;
-  QCOMPARE(failed.size(), size_t{1});
-  QVERIFY(failed[0].is_error);
-  QCOMPARE(failed[0].message, std::string("the marker check stopped: out of memory"));
-  QVERIFY(platform_->summaries[1].has_report);
+  const TRunSummaryText& heavy = platform_->summaries[1];
+  const auto failed = std::find_if(heavy.problems.begin(), heavy.problems.end(),
+                                   [](const TProblemRow& row) { return row.is_error; });
+  QVERIFY(failed != heavy.problems.end());
+  QCOMPARE(failed->path, (folder / "b.txt").string());
+  QVERIFY2(failed->message.find("Search Too Complex") != std::string::npos,
+           failed->message.c_str());
+  QVERIFY(heavy.has_report);
+  QVERIFY(fs::exists(folder / "b_result.htm"));
+}
+
+// The run summary's problem table after Count Now is the one a separate marker check of the
+// same tag set and ticked files gives: random texts with stray, nested, unclosed and empty
+// markers, passages that differ only in spacing or letter case (the grouping notes), and
+// end markers that close other elements.
+void MainWindowTest::RunSummaryShowsWhatASeparateCheckFinds() {
+  const fs::path folder = MakeFolder("corpus", {});
+  const std::vector<std::string> pieces = {"<e>",      "</e>", "<e>", "</e>", "x",     "\xC3\xA9",
+                                           "\xC3\x89", "\n",   " ",   "<rs>", "</rs>", "<rs n>"};
+  std::mt19937 rng(21);
+  for (int f = 0; f < 10; ++f) {
+    std::string text;
+    for (size_t n = rng() % 50; n > 0; --n) text += pieces[rng() % pieces.size()];
+    std::ofstream(folder / ("t" + std::to_string(f) + ".txt"))
+        << text << "</e><e>x  y</e> <e>\xC3\xA9</e>\n";
+  }
+  std::ofstream(folder / "u.txt") << "<e>x y</e> <e>\xC3\x89</e>\n";
+  ChooseFolder(folder);
+  const fs::path tags =
+      MakeTagSet("[Entity]\nbegin=<e>\nend=</e>\n[Name]\nbegin=<rs n>\nend=</rs>\n");
+  ChooseTagSet(tags);
+  UserToggle(0);  // t0.txt is not counted
+  Click("btnOK");
+  QVERIFY2(platform_->errors.empty(),
+           platform_->errors.empty() ? "" : platform_->errors[0].c_str());
+  QCOMPARE(platform_->summaries.size(), size_t{1});
+  const TRunSummaryText& shown = platform_->summaries[0];
+
+  std::vector<fs::path> ticked;
+  for (int f = 1; f < 10; ++f) ticked.push_back(folder / ("t" + std::to_string(f) + ".txt"));
+  ticked.push_back(folder / "u.txt");
+  const TProblemTable checked =
+      RunSummaryProblems({}, CheckCoding(tags, ticked, ReadFileForCheck, TCheckOptions{}));
+  QVERIFY(checked.rows.size() > 10);
+  QVERIFY(checked.notes.size() >= 3);  // spacing, letter case, end markers set apart
+  QCOMPARE(shown.problems.size(), checked.rows.size());
+  for (size_t i = 0; i < checked.rows.size(); ++i) {
+    const TProblemRow& a = shown.problems[i];
+    const TProblemRow& b = checked.rows[i];
+    QCOMPARE(std::tie(a.path, a.line, a.column, a.is_error, a.message),
+             std::tie(b.path, b.line, b.column, b.is_error, b.message));
+  }
+  QCOMPARE(shown.groups.size(), checked.groups.size());
+  for (size_t i = 0; i < checked.groups.size(); ++i) {
+    const TProblemGroup& a = shown.groups[i];
+    const TProblemGroup& b = checked.groups[i];
+    QCOMPARE(std::tie(a.tag, a.kind, a.count, a.files, a.first_place, a.rows, a.unlisted),
+             std::tie(b.tag, b.kind, b.count, b.files, b.first_place, b.rows, b.unlisted));
+  }
+  QCOMPARE(shown.notes, checked.notes);
 }
 
 // The tag set is read once per Count Now: a file changed while the user is asked about its

@@ -1,7 +1,6 @@
 #include "app/problem_rows.h"
 
 #include <map>
-#include <optional>
 #include <utility>
 
 #include "count/check_summary.h"
@@ -25,21 +24,25 @@ TProblemGroup GroupRow(const TCheckGroup& group) {
           FormatUnlistedLine(group)};
 }
 
-// Adds the check's groups but those of kind left_out to table, each with its listed problems
-// as rows; notes (how a file was read) belong to no group and stand as rows on their own.
-void AddCheck(const TCheckResult& check, std::optional<ECheckKind> left_out, TProblemTable& table) {
+// Whether the table shows the check's notes on how files were read.
+enum class EReadNotes { kShown, kLeftOut };
+
+// Adds the check's groups to table, each with its listed problems as rows; notes (how a file
+// was read) belong to no group and stand as rows on their own, unless left out.
+void AddCheck(const TCheckResult& check, EReadNotes read_notes, TProblemTable& table) {
   std::map<std::pair<std::string, ECheckKind>, size_t> group_of;
   for (const TCheckGroup& group : check.groups) {
-    if (group.kind == left_out) continue;
     group_of.emplace(std::pair(group.tag, group.kind), table.groups.size());
     table.groups.push_back(GroupRow(group));
   }
   for (const TCheckProblem& problem : check.problems) {
-    if (problem.kind == left_out) continue;
-    const auto group = group_of.find(std::pair(problem.tag, problem.kind));
-    if (group != group_of.end()) {
+    if (!ChangesCounts(problem)) {
+      // A note is in no group, not even that of the files the check could not read.
+      if (read_notes == EReadNotes::kLeftOut) continue;
+    } else if (const auto group = group_of.find(std::pair(problem.tag, problem.kind));
+               group != group_of.end()) {
       table.groups[group->second].rows.push_back(table.rows.size());
-    } else if (ChangesCounts(problem)) {
+    } else {
       continue;
     }
     table.rows.push_back({PathToNarrow(problem.path), problem.line, problem.column,
@@ -53,7 +56,7 @@ void AddCheck(const TCheckResult& check, std::optional<ECheckKind> left_out, TPr
 
 TProblemTable CheckTable(const TCheckResult& result) {
   TProblemTable table;
-  AddCheck(result, std::nullopt, table);
+  AddCheck(result, EReadNotes::kShown, table);
   return table;
 }
 
@@ -61,7 +64,7 @@ TProblemTable RunSummaryProblems(const std::vector<TRunWarning>& warnings,
                                  const TCheckResult& check) {
   TProblemTable table;
   for (const TRunWarning& warning : warnings) table.rows.push_back(WarningRow(warning));
-  if (check.tags_searched > 0) AddCheck(check, ECheckKind::kFile, table);
+  if (check.tags_searched > 0) AddCheck(check, EReadNotes::kLeftOut, table);
   return table;
 }
 

@@ -22,9 +22,9 @@ TProblemRow WarningRow(const TRunWarning& warning);
 // and its table by tag and kind, each group holding the rows of its problems.
 TProblemTable CheckTable(const TCheckResult& result);
 // The run summary's problems: the run's warnings in their order, on their own, then the
-// check's table without its group of how files were read (the run's warnings say that). A
-// check that searched no tag adds nothing: without a tag there is no marker to check, and
-// the run has said why.
+// check's table without its notes on how files were read (the run's warnings say that); a
+// file the check could not search stays, an error in its group. A check that searched no
+// tag adds nothing: without a tag there is no marker to check, and the run has said why.
 TProblemTable RunSummaryProblems(const std::vector<TRunWarning>& warnings,
                                  const TCheckResult& check);
 // The "Check Markers" dialog's content: the check's summary line, its rows and table.

@@ -18,11 +18,10 @@ TEST(RunSummaryText, ReportsSayWhereAndProblemsKeepTheirPlaces) {
   TCheckResult check;
   check.tags_searched = 1;
   check.problems = {
-      {"/c/a.txt", 1, 1, ECheckSeverity::kWarning, "read as windows-1252"},
+      {"/c/a.txt", 1, 1, ECheckSeverity::kNote, "read as windows-1252"},
       {"/d/b.txt", 4, 7, ECheckSeverity::kWarning, "unclosed", ECheckKind::kNoEnd, "q"},
       {"/t.ini", 2, 1, ECheckSeverity::kError, "bad colour", ECheckKind::kTagSet}};
   check.groups = {{"", ECheckKind::kTagSet, 1, 0, 1, check.problems[2]},
-                  {"", ECheckKind::kFile, 1, 1, 1, check.problems[0]},
                   {"q", ECheckKind::kNoEnd, 1234, 2, 1, check.problems[1]}};
   const TRunSummaryText text = MakeRunSummaryText(
       summary, RunSummaryProblems({{"/c/a.txt", "read as windows-1252"}}, check));
@@ -74,23 +73,31 @@ TEST(RunSummaryText, ReportsSayWhereAndProblemsKeepTheirPlaces) {
 }
 
 // A note on how a file was read belongs to no group of the check's table: the check dialog
-// lists it on its own, the run summary leaves it to the run's own warning.
+// lists it on its own, the run summary leaves it to the run's own warning. A file the check
+// could not search is an error both show in its group.
 TEST(RunSummaryText, ReadNotesStandApartFromTheTable) {
   TCheckResult check;
   check.tags_searched = 1;
   check.problems = {
       {"/c/a.txt", 1, 1, ECheckSeverity::kNote, "read as windows-1252"},
-      {"/c/a.txt", 2, 3, ECheckSeverity::kWarning, "stray", ECheckKind::kStrayEnd, "q"}};
-  check.groups = {{"q", ECheckKind::kStrayEnd, 1, 1, 1, check.problems[1]}};
+      {"/c/a.txt", 2, 3, ECheckSeverity::kWarning, "stray", ECheckKind::kStrayEnd, "q"},
+      {"/c/b.txt", 1, 1, ECheckSeverity::kError, "Search Too Complex", ECheckKind::kFile}};
+  check.groups = {{"", ECheckKind::kFile, 1, 1, 1, check.problems[2]},
+                  {"q", ECheckKind::kStrayEnd, 1, 1, 1, check.problems[1]}};
   const TProblemTable table = CheckTable(check);
-  ASSERT_EQ(table.rows.size(), 2u);
+  ASSERT_EQ(table.rows.size(), 3u);
   EXPECT_EQ(table.rows[0].message, "read as windows-1252");
-  ASSERT_EQ(table.groups.size(), 1u);
-  EXPECT_EQ(table.groups[0].rows, std::vector<size_t>{1});
+  ASSERT_EQ(table.groups.size(), 2u);
+  EXPECT_EQ(table.groups[0].rows, std::vector<size_t>{2});
+  EXPECT_EQ(table.groups[1].rows, std::vector<size_t>{1});
 
   const TProblemTable summary = RunSummaryProblems({}, check);
-  ASSERT_EQ(summary.rows.size(), 1u);
+  ASSERT_EQ(summary.rows.size(), 2u);
   EXPECT_EQ(summary.rows[0].message, "stray");
+  EXPECT_TRUE(summary.rows[1].is_error);
+  ASSERT_EQ(summary.groups.size(), 2u);
+  EXPECT_EQ(summary.groups[0].rows, std::vector<size_t>{1});
+  EXPECT_EQ(summary.groups[0].kind, "reading");
 }
 
 }  // namespace
