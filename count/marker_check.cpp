@@ -704,9 +704,11 @@ std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
                                  [](const TScannedTag& tag) { return tag.spans != nullptr; });
   if (!whole) return passages;
   const std::string file_name = PathToNarrow(path.filename());
+  // One cursor for every tag: its lines are found once per file, and each tag's passages
+  // come in order.
+  TTextPositionCursor positions(text);
   for (const TScannedTag& scanned_tag : scanned) {
     auto& tag = passages.emplace_back();
-    TTextPositionCursor positions(text);
     for (const TPassageSpan& span : *scanned_tag.spans) {
       const std::string_view passage =
           Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
