@@ -30,6 +30,7 @@ void TPooledPassages::AddFile(TStatArray& file) {
 
 void TPooledPassages::CountTotals() {
   if (counted_) return;
+  table_.StopInterning();
   totals_.reserve(tags_.size());
   for (size_t tag = 0; tag < tags_.size(); ++tag) {
     totals_.push_back(CountTag(tag));
@@ -59,13 +60,16 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     return static_cast<uint32_t>(std::lower_bound(table_ids.begin(), table_ids.end(), id) -
                                  table_ids.begin());
   };
-  std::vector<std::u16string> texts;
-  texts.reserve(table_ids.size() + 1);
-  for (const uint32_t id : table_ids) texts.push_back(table_.Text(id));
-  std::vector<int32_t> occurrences(texts.size() + 1, 0);
+  std::vector<int32_t> occurrences(table_ids.size() + 1, 0);
   for (const TPassageRun& run : pooled.runs) occurrences[local_of(run.Id)] += run.Entries;
-  const auto empty = static_cast<uint32_t>(texts.size());
-  texts.emplace_back();
+  const auto empty = static_cast<uint32_t>(table_ids.size());
+  // Each text is read from the table as it is needed: the tag's passages are never all held
+  // as UTF-16 at once.
+  const auto text_of = [&](uint32_t local, std::u16string& scratch) {
+    if (local == empty) return std::u16string_view();
+    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(table_ids[local])), scratch);
+    return std::u16string_view(scratch);
+  };
   size_t begin = 0;
   for (const size_t end : pooled.file_ends) {
     occurrences[empty] += end > begin ? 2 : 1;
@@ -85,8 +89,11 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     }
     return entries;
   };
-  const std::vector<TPassageRun> sorted = SortLikeTheList(texts, occurrences, sequence);
-  return {pooled.freq, GroupPassageRuns(sorted, std::move(texts), texts_tie, letter_case_)};
+  const std::vector<TPassageRun> sorted = SortLikeTheList(text_of, occurrences, sequence);
+  return {pooled.freq,
+          GroupKeptPassageRuns(
+              sorted, text_of, [&](uint32_t local) { return table_.Kept(table_ids[local]); },
+              table_.blocks(), texts_tie, letter_case_)};
 }
 
 }  // namespace farrowdale

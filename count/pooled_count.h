@@ -5,7 +5,8 @@
 // is kept once for the whole run (TPassageTable); per file and tag only the file's sorted
 // list as runs of ids. Memory is one copy of the distinct passages plus a few bytes per
 // distinct passage of each file, whatever the number of occurrences. Once every file is in,
-// CountTotals turns the pool into every tag's totals and releases it.
+// CountTotals turns the pool into every tag's totals and releases it, all but the texts: the
+// totals' frequency lists name the table's one copy of each distinct passage.
 #ifndef FARROWDALE_COUNT_POOLED_COUNT_H_
 #define FARROWDALE_COUNT_POOLED_COUNT_H_
 

@@ -1,0 +1,129 @@
+#include "text/text_blocks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace farrowdale {
+namespace {
+
+constexpr size_t kLargestBlockBytes = size_t{1} << 20;
+
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// A length as 7-bit groups, low first, the high bit set on all but the last.
+size_t WriteLength(size_t length, char* out) {
+  size_t bytes = 0;
+  while (length >= 0x80) {
+    out[bytes++] = static_cast<char>(0x80 | (length & 0x7F));
+    length >>= 7;
+  }
+  out[bytes++] = static_cast<char>(length);
+  return bytes;
+}
+
+}  // namespace
+
+void AppendKeptForm(std::u16string_view text, std::string& out) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t code = text[i];
+    if (IsHighSurrogate(code) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+}
+
+void AppendFromKeptForm(std::string_view kept, std::u16string& out) {
+  out.reserve(out.size() + kept.size());
+  for (size_t i = 0; i < kept.size();) {
+    const auto byte = [&](size_t k) { return static_cast<uint32_t>(kept[i + k]) & 0xFF; };
+    const uint32_t lead = byte(0);
+    uint32_t code;
+    if (lead < 0x80) {
+      code = lead;
+      i += 1;
+    } else if (lead < 0xE0) {
+      code = ((lead & 0x1F) << 6) | (byte(1) & 0x3F);
+      i += 2;
+    } else if (lead < 0xF0) {
+      code = ((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+      i += 3;
+    } else {
+      code = ((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) |
+             (byte(3) & 0x3F);
+      i += 4;
+    }
+    if (code >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(code);
+    }
+  }
+}
+
+const char* TTextBlocks::Keep(std::u16string_view text) {
+  scratch_.clear();
+  AppendKeptForm(text, scratch_);
+  return KeepForm(scratch_);
+}
+
+const char* TTextBlocks::KeepForm(std::string_view kept) {
+  char length[16];
+  const size_t length_bytes = WriteLength(kept.size(), length);
+  const size_t bytes = length_bytes + kept.size();
+  char* at;
+  if (bytes > kLargestBlockBytes / 8) {
+    // A long text gets a block of its own, and the current block stays in use.
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    at = blocks_.back().get();
+  } else {
+    if (bytes > free_bytes_) {
+      const size_t block_bytes = std::max(next_block_bytes_, bytes);
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_bytes));
+      free_ = blocks_.back().get();
+      free_bytes_ = block_bytes;
+      next_block_bytes_ = std::min(2 * next_block_bytes_, kLargestBlockBytes);
+    }
+    at = free_;
+    free_ += bytes;
+    free_bytes_ -= bytes;
+  }
+  std::memcpy(at, length, length_bytes);
+  std::memcpy(at + length_bytes, kept.data(), kept.size());
+  return at;
+}
+
+std::string_view TTextBlocks::FormAt(const char* kept) {
+  size_t length = 0;
+  int shift = 0;
+  while (static_cast<unsigned char>(*kept) & 0x80) {
+    length |= static_cast<size_t>(*kept++ & 0x7F) << shift;
+    shift += 7;
+  }
+  length |= static_cast<size_t>(static_cast<unsigned char>(*kept++)) << shift;
+  return std::string_view(kept, length);
+}
+
+std::u16string TTextBlocks::TextAt(const char* kept) {
+  std::u16string text;
+  AppendFromKeptForm(FormAt(kept), text);
+  return text;
+}
+
+}  // namespace farrowdale
