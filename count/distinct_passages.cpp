@@ -105,26 +105,33 @@ std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
     if (count == 1) runs.push_back({0, occurrences[0]});
     return runs;
   }
-  const TCaseIgnoringListOrder collation(count, text_of);
-  const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
   std::vector<uint32_t> order(count);
   std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
-  // Each text's place in the collation order; texts that tie share one. Ties are neighbours
-  // in any sorted order, so one look at each pair of neighbours finds them.
-  std::vector<uint32_t> rank(count, 0);
-  bool ties = false;
-  for (size_t k = 1; k < order.size(); ++k) {
-    const bool tie = compare(order[k - 1], order[k]) == 0;
-    ties |= tie;
-    rank[order[k]] = rank[order[k - 1]] + (tie ? 0 : 1);
-  }
-  if (!ties) {
+  // Each text's place in the collation order, texts that tie sharing one; made only when two
+  // texts tie. Ties are neighbours in any sorted order, so one look at each pair of
+  // neighbours finds them.
+  std::vector<uint32_t> rank;
+  {
+    const TCaseIgnoringListOrder collation(count, text_of);
+    const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    size_t k = 1;
+    while (k < count && compare(order[k - 1], order[k]) != 0) ++k;
+    if (k < count) {
+      rank.assign(count, 0);
+      for (k = 1; k < count; ++k) {
+        rank[order[k]] = rank[order[k - 1]] + (compare(order[k - 1], order[k]) == 0 ? 0 : 1);
+      }
+    }
+  }  // the collation's keys are freed before the runs are made
+  if (rank.empty()) {
     std::vector<TPassageRun> runs;
-    runs.reserve(order.size());
+    runs.reserve(count);
     for (const uint32_t id : order) runs.push_back({id, occurrences[id]});
     return runs;
   }
+  std::vector<uint32_t>().swap(order);
   std::vector<uint32_t> entries = sequence();
   ListQuicksort(
       static_cast<int>(entries.size()),

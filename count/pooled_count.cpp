@@ -3,6 +3,7 @@
 #include "count/pooled_count.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -33,7 +34,7 @@ void TPooledPassages::CountTotals() {
   table_.StopInterning();
   totals_.reserve(tags_.size());
   for (size_t tag = 0; tag < tags_.size(); ++tag) {
-    totals_.push_back(CountTag(tag));
+    totals_.push_back(CountTag(std::move(tags_[tag])));
     tags_[tag] = TTagRuns();
   }
   table_ = TPassageTable();
@@ -45,11 +46,11 @@ const TTagTotals& TPooledPassages::Totals(size_t tag) const {
   return totals_[tag];
 }
 
-TTagTotals TPooledPassages::CountTag(size_t tag) const {
-  const TTagRuns& pooled = tags_[tag];
+TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   // The tag's distinct passages, numbered here in the order of their ids in the table (4 bytes
   // each, where a hash map would cost a node apiece), and the empty entry last. The numbering
   // decides nothing: the sort below orders texts by collation alone.
+  const int64_t freq = pooled.freq;
   std::vector<uint32_t> table_ids;
   table_ids.reserve(pooled.runs.size());
   for (const TPassageRun& run : pooled.runs) table_ids.push_back(run.Id);
@@ -89,11 +90,22 @@ TTagTotals TPooledPassages::CountTag(size_t tag) const {
     }
     return entries;
   };
-  const std::vector<TPassageRun> sorted = SortLikeTheList(text_of, occurrences, sequence);
-  return {pooled.freq,
-          GroupKeptPassageRuns(
-              sorted, text_of, [&](uint32_t local) { return table_.Kept(table_ids[local]); },
-              table_.blocks(), texts_tie, letter_case_)};
+  std::vector<TPassageRun> sorted = SortLikeTheList(text_of, occurrences, sequence);
+  // The runs name the table's texts from here on, and what numbered them locally is freed, as
+  // are the tag's runs of every file, before the frequency list is made.
+  constexpr uint32_t kEmpty = std::numeric_limits<uint32_t>::max();
+  for (TPassageRun& run : sorted) run.Id = run.Id == empty ? kEmpty : table_ids[run.Id];
+  std::vector<uint32_t>().swap(table_ids);
+  std::vector<int32_t>().swap(occurrences);
+  pooled = TTagRuns();
+  const auto table_text_of = [&](uint32_t id, std::u16string& scratch) {
+    if (id == kEmpty) return std::u16string_view();
+    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(id)), scratch);
+    return std::u16string_view(scratch);
+  };
+  return {freq, GroupKeptPassageRuns(
+                    sorted, table_text_of, [&](uint32_t id) { return table_.Kept(id); },
+                    table_.blocks(), texts_tie, letter_case_)};
 }
 
 }  // namespace farrowdale

@@ -53,7 +53,7 @@ class TPooledPassages final : public TTagTotalsView {
     std::deque<TPassageRun> runs;
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
-  TTagTotals CountTag(size_t tag) const;
+  TTagTotals CountTag(TTagRuns pooled) const;
 
   ELetterCase letter_case_;
   TPassageTable table_;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,8 +36,11 @@ class TFrequencyList {
   // Reads the list's entries in order, each converted as it is read.
   class const_iterator {
    public:
+    using iterator_category = std::input_iterator_tag;
     using value_type = TFrequencyEntry;
     using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = TFrequencyEntry;
     const_iterator() = default;
     const_iterator(const TFrequencyList* list, size_t at) : list_(list), at_(at) {}
     TFrequencyEntry operator*() const { return (*list_)[at_]; }
