@@ -10,6 +10,23 @@
 #include "count/distinct_passages.h"
 
 namespace farrowdale {
+namespace {
+
+// Calls visit(id, entries) for each run held in runs[first, end), as TTagRuns holds them.
+template <typename Visit>
+void ForEachRun(const std::deque<uint32_t>& runs, size_t first, size_t end, uint32_t count_follows,
+                Visit visit) {
+  for (size_t at = first; at < end; ++at) {
+    const uint32_t item = runs[at];
+    if (item & count_follows) {
+      visit(item & ~count_follows, static_cast<int32_t>(runs[++at]));
+    } else {
+      visit(item, 1);
+    }
+  }
+}
+
+}  // namespace
 
 void TPooledPassages::AddFile(TStatArray& file) {
   if (counted_) throw std::logic_error("TPooledPassages: a file added after CountTotals");
@@ -23,8 +40,20 @@ void TPooledPassages::AddFile(TStatArray& file) {
     TTagRuns& pooled = tags_[tag];
     pooled.freq += file[tag].Freq;
     ids.clear();
-    for (const std::u16string& text : passages.Texts) ids.push_back(table_.Intern(text));
-    for (const TPassageRun& run : passages.Runs) pooled.runs.push_back({ids[run.Id], run.Entries});
+    for (const std::u16string& text : passages.Texts) {
+      ids.push_back(table_.Intern(text));
+      if (ids.back() & kCountFollows) {
+        throw std::length_error("more distinct passages than the run can number");
+      }
+    }
+    for (const TPassageRun& run : passages.Runs) {
+      if (run.Entries == 1) {
+        pooled.runs.push_back(ids[run.Id]);
+      } else {
+        pooled.runs.push_back(ids[run.Id] | kCountFollows);
+        pooled.runs.push_back(static_cast<uint32_t>(run.Entries));
+      }
+    }
     pooled.file_ends.push_back(pooled.runs.size());
   }
 }
@@ -51,24 +80,37 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   // each, where a hash map would cost a node apiece), and the empty entry last. The numbering
   // decides nothing: the sort below orders texts by collation alone.
   const int64_t freq = pooled.freq;
+  const auto for_each_run = [&](size_t first, size_t end, auto visit) {
+    ForEachRun(pooled.runs, first, end, kCountFollows, visit);
+  };
   std::vector<uint32_t> table_ids;
   table_ids.reserve(pooled.runs.size());
-  for (const TPassageRun& run : pooled.runs) table_ids.push_back(run.Id);
+  for_each_run(0, pooled.runs.size(), [&](uint32_t id, int32_t) { table_ids.push_back(id); });
   std::sort(table_ids.begin(), table_ids.end());
   table_ids.erase(std::unique(table_ids.begin(), table_ids.end()), table_ids.end());
-  table_ids.shrink_to_fit();
+  // When the tag has every text of the table (a run of one tag), the numbers are the ids.
+  const bool every_text = table_ids.size() == table_.size();
+  if (every_text) {
+    std::vector<uint32_t>().swap(table_ids);
+  } else {
+    table_ids.shrink_to_fit();
+  }
+  const size_t distinct = every_text ? table_.size() : table_ids.size();
   const auto local_of = [&](uint32_t id) {
+    if (every_text) return id;
     return static_cast<uint32_t>(std::lower_bound(table_ids.begin(), table_ids.end(), id) -
                                  table_ids.begin());
   };
-  std::vector<int32_t> occurrences(table_ids.size() + 1, 0);
-  for (const TPassageRun& run : pooled.runs) occurrences[local_of(run.Id)] += run.Entries;
-  const auto empty = static_cast<uint32_t>(table_ids.size());
+  const auto id_of = [&](uint32_t local) { return every_text ? local : table_ids[local]; };
+  std::vector<int32_t> occurrences(distinct + 1, 0);
+  for_each_run(0, pooled.runs.size(),
+               [&](uint32_t id, int32_t entries) { occurrences[local_of(id)] += entries; });
+  const auto empty = static_cast<uint32_t>(distinct);
   // Each text is read from the table as it is needed: the tag's passages are never all held
   // as UTF-16 at once.
   const auto text_of = [&](uint32_t local, std::u16string& scratch) {
     if (local == empty) return std::u16string_view();
-    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(table_ids[local])), scratch);
+    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(id_of(local))), scratch);
     return std::u16string_view(scratch);
   };
   size_t begin = 0;
@@ -82,8 +124,9 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
     std::vector<uint32_t> entries;
     size_t first = 0;
     for (const size_t end : pooled.file_ends) {
-      for (size_t r = first; r < end; ++r)
-        entries.insert(entries.end(), pooled.runs[r].Entries, local_of(pooled.runs[r].Id));
+      for_each_run(first, end, [&](uint32_t id, int32_t count) {
+        entries.insert(entries.end(), count, local_of(id));
+      });
       if (end > first) entries.push_back(empty);
       entries.push_back(empty);
       first = end;
@@ -94,7 +137,7 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   // The runs name the table's texts from here on, and what numbered them locally is freed, as
   // are the tag's runs of every file, before the frequency list is made.
   constexpr uint32_t kEmpty = std::numeric_limits<uint32_t>::max();
-  for (TPassageRun& run : sorted) run.Id = run.Id == empty ? kEmpty : table_ids[run.Id];
+  for (TPassageRun& run : sorted) run.Id = run.Id == empty ? kEmpty : id_of(run.Id);
   std::vector<uint32_t>().swap(table_ids);
   std::vector<int32_t>().swap(occurrences);
   pooled = TTagRuns();

@@ -30,7 +30,7 @@ class TPooledPassages final : public TTagTotalsView {
 
   // Takes the Passages of a file's one-file-mode records (leaving them empty) and their Freq.
   // Throws std::invalid_argument when the file has not one record per tag of the first file,
-  // std::logic_error after CountTotals.
+  // std::logic_error after CountTotals, std::length_error beyond 2^31 distinct passages.
   void AddFile(TStatArray& file);
 
   // Counts every tag's totals once all files are added and releases the pool; Totals then
@@ -49,10 +49,12 @@ class TPooledPassages final : public TTagTotalsView {
  private:
   struct TTagRuns {
     int64_t freq = 0;
-    // Every file's runs, ids into table_, file after file; grown without copying.
-    std::deque<TPassageRun> runs;
+    // Every file's runs, ids into table_, file after file, grown without copying; 4 bytes
+    // for a run of one entry, the id with kCountFollows set and the entries for a longer one.
+    std::deque<uint32_t> runs;
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
+  static constexpr uint32_t kCountFollows = uint32_t{1} << 31;
   TTagTotals CountTag(TTagRuns pooled) const;
 
   ELetterCase letter_case_;

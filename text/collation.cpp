@@ -64,14 +64,12 @@ TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>
 
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TTextOf text_of)
     : text_of_(std::move(text_of)), table_(AsciiCollation()) {
-  keyed_.resize(count, 0);
-  prefixes_.resize(count, 0);
+  prefixes_.resize(count, kUnkeyed);
   if (table_ == nullptr) return;
   for (size_t i = 0; i < count; ++i) {
     first_scratch_.clear();
     const std::u16string_view text = text_of_(static_cast<uint32_t>(i), first_scratch_);
     if (!TAsciiCollation::Covers(text)) continue;
-    keyed_[i] = 1;
     prefixes_[i] = table_->Prefix(text);
   }
 }
@@ -81,7 +79,9 @@ int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
   second_scratch_.clear();
   const std::u16string_view first = text_of_(a, first_scratch_);
   const std::u16string_view second = text_of_(b, second_scratch_);
-  if (keyed_[a] && keyed_[b]) return table_->Compare(first, second);
+  if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed) {
+    return table_->Compare(first, second);
+  }
   return CompareText(first, second, false);
 }
 

@@ -36,7 +36,7 @@ class TCaseIgnoringListOrder {
 
   // Negative, zero or positive as texts[a] sorts before, ties with or sorts after texts[b].
   int Compare(uint32_t a, uint32_t b) const {
-    if (keyed_[a] && keyed_[b] && prefixes_[a] != prefixes_[b]) {
+    if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed && prefixes_[a] != prefixes_[b]) {
       return prefixes_[a] < prefixes_[b] ? -1 : 1;
     }
     return CompareWhole(a, b);
@@ -49,8 +49,10 @@ class TCaseIgnoringListOrder {
   mutable std::u16string first_scratch_;  // the texts being compared, when text_of_ writes them
   mutable std::u16string second_scratch_;
   const TAsciiCollation* table_;
-  std::vector<uint8_t> keyed_;      // the text is ASCII and the table is there
-  std::vector<uint64_t> prefixes_;  // where keyed
+  // Each text's first eight weights, or kUnkeyed where it is not ASCII or there is no table
+  // (a weight is at most 128, so no prefix is kUnkeyed).
+  static constexpr uint64_t kUnkeyed = ~uint64_t{0};
+  std::vector<uint64_t> prefixes_;
 };
 
 }  // namespace farrowdale
