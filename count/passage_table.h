@@ -44,13 +44,10 @@ class TPassageTable {
   // Twice the slots (at least 64), every id placed again.
   void Rehash();
 
-  struct TSlot {
-    uint32_t id = 0;
-    uint32_t tag = 0;  // part of the text's hash; 0 for a free slot
-  };
-
   std::deque<const char*> texts_;  // by id: the text's length, then its stored form
-  std::vector<TSlot> slots_;       // a power of two of them, or none
+  // A power of two of them, or none; each the id of a text + 1, or 0 when free. 4 bytes a
+  // slot: a probe reads the text it meets, which costs less than the memory of a hash kept.
+  std::vector<uint32_t> slots_;
   std::shared_ptr<TTextBlocks> blocks_ = std::make_shared<TTextBlocks>();
   bool interning_ = true;
   std::string scratch_;  // the stored form of the text being interned
