@@ -88,17 +88,12 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   return tally;
 }
 
-std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
-  return SortLikeTheList(
-      [&texts](uint32_t id, std::u16string&) { return std::u16string_view(texts[id]); },
-      occurrences, sequence);
-}
+namespace {
 
-std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
+// SortLikeTheList over texts held in a vector when texts is given, else as text_of gives them.
+std::vector<TPassageRun> SortTexts(const std::vector<std::u16string>* texts, const TTextOf& text_of,
+                                   const std::vector<int32_t>& occurrences,
+                                   const std::function<std::vector<uint32_t>()>& sequence) {
   const size_t count = occurrences.size();
   if (count < 2) {  // nothing to compare
     std::vector<TPassageRun> runs;
@@ -112,7 +107,8 @@ std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
   // neighbours finds them.
   std::vector<uint32_t> rank;
   {
-    const TCaseIgnoringListOrder collation(count, text_of);
+    const TCaseIgnoringListOrder collation =
+        texts != nullptr ? TCaseIgnoringListOrder(*texts) : TCaseIgnoringListOrder(count, text_of);
     const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
     std::sort(order.begin(), order.end(),
               [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
@@ -142,6 +138,20 @@ std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
       },
       [&](int first, int second) { std::swap(entries[first], entries[second]); });
   return RunsOf(entries);
+}
+
+}  // namespace
+
+std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  return SortTexts(&texts, nullptr, occurrences, sequence);
+}
+
+std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  return SortTexts(nullptr, text_of, occurrences, sequence);
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,

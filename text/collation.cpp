@@ -60,7 +60,9 @@ const TAsciiCollation* AsciiCollation() {
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
     : TCaseIgnoringListOrder(texts.size(), [&texts](uint32_t id, std::u16string&) {
         return std::u16string_view(texts[id]);
-      }) {}
+      }) {
+  texts_ = &texts;
+}
 
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TTextOf text_of)
     : text_of_(std::move(text_of)), table_(AsciiCollation()) {
@@ -69,16 +71,20 @@ TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TTextOf text_of)
   for (size_t i = 0; i < count; ++i) {
     first_scratch_.clear();
     const std::u16string_view text = text_of_(static_cast<uint32_t>(i), first_scratch_);
-    if (!TAsciiCollation::Covers(text)) continue;
-    prefixes_[i] = table_->Prefix(text);
+    if (TAsciiCollation::Covers(text)) prefixes_[i] = table_->Prefix(text);
   }
 }
 
 int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
+  if (texts_ != nullptr) return CompareWhole(a, b, (*texts_)[a], (*texts_)[b]);
   first_scratch_.clear();
   second_scratch_.clear();
   const std::u16string_view first = text_of_(a, first_scratch_);
-  const std::u16string_view second = text_of_(b, second_scratch_);
+  return CompareWhole(a, b, first, text_of_(b, second_scratch_));
+}
+
+int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
+                                         std::u16string_view second) const {
   if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed) {
     return table_->Compare(first, second);
   }

@@ -44,7 +44,11 @@ class TCaseIgnoringListOrder {
 
  private:
   int CompareWhole(uint32_t a, uint32_t b) const;
+  int CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
+                   std::u16string_view second) const;
 
+  // The texts: held in a vector, or given one at a time by text_of_.
+  const std::vector<std::u16string>* texts_ = nullptr;
   TTextOf text_of_;
   mutable std::u16string first_scratch_;  // the texts being compared, when text_of_ writes them
   mutable std::u16string second_scratch_;
