@@ -1,6 +1,7 @@
 #include "count/passage_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -19,7 +20,7 @@ uint32_t TPassageTable::Intern(std::u16string_view text) {
   const size_t hash = HashOf(scratch_);
   if (!slots_.empty()) {
     const uint32_t slot = slots_[FindSlot(scratch_, hash)];
-    if (slot != 0) return slot - 1;
+    if (slot != 0) return (slot & static_cast<uint32_t>(slots_.size() - 1)) - 1;
   }
   if (texts_.size() >= std::numeric_limits<uint32_t>::max() - 1) {
     throw std::length_error("more distinct passages than the run can number");
@@ -30,7 +31,7 @@ uint32_t TPassageTable::Intern(std::u16string_view text) {
   if (4 * texts_.size() > 3 * slots_.size()) {
     Rehash();
   } else {
-    slots_[FindSlot(scratch_, hash)] = id + 1;
+    slots_[FindSlot(scratch_, hash)] = SlotValue(id, hash);
   }
   return id;
 }
@@ -43,9 +44,12 @@ void TPassageTable::StopInterning() {
 
 size_t TPassageTable::FindSlot(std::string_view stored, size_t hash) const {
   const size_t mask = slots_.size() - 1;
+  const auto id_mask = static_cast<uint32_t>(slots_.size() - 1);
+  const uint32_t hash_part = SlotValue(0, hash) & ~id_mask;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const uint32_t at = slots_[slot];
-    if (at == 0 || Stored(at - 1) == stored) return slot;
+    if (at == 0) return slot;
+    if ((at & ~id_mask) == hash_part && Stored((at & id_mask) - 1) == stored) return slot;
   }
 }
 
@@ -53,13 +57,22 @@ void TPassageTable::Rehash() {
   const size_t slot_count = std::max<size_t>(64, 2 * slots_.size());
   std::vector<uint32_t>().swap(slots_);
   slots_.assign(slot_count, 0);
+  id_bits_ = std::countr_zero(slot_count);
   const size_t mask = slot_count - 1;
   for (uint32_t id = 0; id < texts_.size(); ++id) {
     // Every text is different: the first free slot is its own, with no text to compare.
-    size_t slot = HashOf(Stored(id)) & mask;
+    const size_t hash = HashOf(Stored(id));
+    size_t slot = hash & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
-    slots_[slot] = id + 1;
+    slots_[slot] = SlotValue(id, hash);
   }
+}
+
+uint32_t TPassageTable::SlotValue(uint32_t id, size_t hash) const {
+  const int hash_bits = 32 - id_bits_;
+  if (hash_bits <= 0) return id + 1;
+  const auto top = static_cast<uint32_t>(static_cast<uint64_t>(hash) >> (64 - hash_bits));
+  return (top << id_bits_) | (id + 1);
 }
 
 }  // namespace farrowdale

@@ -45,9 +45,14 @@ class TPassageTable {
   void Rehash();
 
   std::deque<const char*> texts_;  // by id: the text's length, then its stored form
-  // A power of two of them, or none; each the id of a text + 1, or 0 when free. 4 bytes a
-  // slot: a probe reads the text it meets, which costs less than the memory of a hash kept.
+  // The slot's value for the text with this id and hash.
+  uint32_t SlotValue(uint32_t id, size_t hash) const;
+
+  // A power of two of them, or none; 0 when free, else the id of a text + 1 in the low
+  // id_bits_ bits (ids stay below three quarters of the slots) and, in the bits left, the top
+  // bits of the text's hash, so that most probes need not read a text. 4 bytes a slot.
   std::vector<uint32_t> slots_;
+  int id_bits_ = 0;
   std::shared_ptr<TTextBlocks> blocks_ = std::make_shared<TTextBlocks>();
   bool interning_ = true;
   std::string scratch_;  // the stored form of the text being interned
