@@ -44,10 +44,10 @@ class TPassageTable {
   // Twice the slots (at least 64), every id placed again.
   void Rehash();
 
-  std::deque<const char*> texts_;  // by id: the text's length, then its stored form
   // The slot's value for the text with this id and hash.
   uint32_t SlotValue(uint32_t id, size_t hash) const;
 
+  std::deque<const char*> texts_;  // by id: where the text is kept in blocks_
   // A power of two of them, or none; 0 when free, else the id of a text + 1 in the low
   // id_bits_ bits (ids stay below three quarters of the slots) and, in the bits left, the top
   // bits of the text's hash, so that most probes need not read a text. 4 bytes a slot.

@@ -6,6 +6,8 @@
 // one-file mode's totals all name the run's one copy of every distinct passage), and the
 // list holds one pointer and one count per entry. An entry is read as a TFrequencyEntry,
 // its text converted to UTF-16 when it is read: convert one at a time, never the whole list.
+// Copies share the blocks, which only grow: add entries to one list of those that share them
+// at a time, on one thread.
 #ifndef FARROWDALE_RESULTS_FREQUENCY_ENTRY_H_
 #define FARROWDALE_RESULTS_FREQUENCY_ENTRY_H_
 
