@@ -59,7 +59,7 @@ TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
 // which the list shares. A representative whose trimmed text differs from its kept one is
 // kept in blocks as well.
 TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
-                                    const std::function<const char*(uint32_t id)>& kept_of,
+                                    const std::function<uint32_t(uint32_t id)>& kept_of,
                                     std::shared_ptr<TTextBlocks> blocks, bool texts_tie,
                                     ELetterCase letter_case = ELetterCase::kAsciiOnly);
 

@@ -49,7 +49,7 @@ size_t TPassageTable::FindSlot(std::string_view stored, size_t hash) const {
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const uint32_t at = slots_[slot];
     if (at == 0) return slot;
-    if ((at & ~id_mask) == hash_part && Stored((at & id_mask) - 1) == stored) return slot;
+    if ((at & ~id_mask) == hash_part && Form((at & id_mask) - 1) == stored) return slot;
   }
 }
 
@@ -61,7 +61,7 @@ void TPassageTable::Rehash() {
   const size_t mask = slot_count - 1;
   for (uint32_t id = 0; id < texts_.size(); ++id) {
     // Every text is different: the first free slot is its own, with no text to compare.
-    const size_t hash = HashOf(Stored(id));
+    const size_t hash = HashOf(Form(id));
     size_t slot = hash & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
     slots_[slot] = SlotValue(id, hash);

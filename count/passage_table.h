@@ -3,7 +3,7 @@
 //
 // Texts are kept in TTextBlocks (text/text_blocks.h), which frequency lists may share, so
 // that the run's totals name the table's texts instead of copying them; the index holds one
-// pointer per text and an open-addressed table of ids, which StopInterning frees.
+// place (32 bits) per text and an open-addressed table of ids, which StopInterning frees.
 // Not thread-safe; ids stay valid for the table's lifetime, kept texts for the blocks'.
 #ifndef FARROWDALE_COUNT_PASSAGE_TABLE_H_
 #define FARROWDALE_COUNT_PASSAGE_TABLE_H_
@@ -26,9 +26,11 @@ class TPassageTable {
   // Throws std::length_error when every 32-bit id is taken.
   uint32_t Intern(std::u16string_view text);
   // The text an id names. REQUIRES: id < size().
-  std::u16string Text(uint32_t id) const { return TTextBlocks::TextAt(texts_[id]); }
+  std::u16string Text(uint32_t id) const { return blocks_->TextAt(texts_[id]); }
+  // The kept form (text/text_blocks.h) of the text an id names. REQUIRES: id < size().
+  std::string_view Form(uint32_t id) const { return blocks_->FormAt(texts_[id]); }
   // Where the text an id names is kept in blocks(). REQUIRES: id < size().
-  const char* Kept(uint32_t id) const { return texts_[id]; }
+  uint32_t Kept(uint32_t id) const { return texts_[id]; }
   size_t size() const { return texts_.size(); }
   // The blocks every text is kept in.
   const std::shared_ptr<TTextBlocks>& blocks() const { return blocks_; }
@@ -37,8 +39,6 @@ class TPassageTable {
   void StopInterning();
 
  private:
-  // The kept form of the text an id names.
-  std::string_view Stored(uint32_t id) const { return TTextBlocks::FormAt(texts_[id]); }
   // Where text's stored form with this hash is, or would go, in slots_.
   size_t FindSlot(std::string_view stored, size_t hash) const;
   // Twice the slots (at least 64), every id placed again.
@@ -47,7 +47,7 @@ class TPassageTable {
   // The slot's value for the text with this id and hash.
   uint32_t SlotValue(uint32_t id, size_t hash) const;
 
-  std::deque<const char*> texts_;  // by id: where the text is kept in blocks_
+  std::deque<uint32_t> texts_;  // by id: the text's place in blocks_
   // A power of two of them, or none; 0 when free, else the id of a text + 1 in the low
   // id_bits_ bits (ids stay below three quarters of the slots) and, in the bits left, the top
   // bits of the text's hash, so that most probes need not read a text. 4 bytes a slot.

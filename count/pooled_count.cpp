@@ -110,7 +110,7 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   // as UTF-16 at once.
   const auto text_of = [&](uint32_t local, std::u16string& scratch) {
     if (local == empty) return std::u16string_view();
-    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(id_of(local))), scratch);
+    AppendFromKeptForm(table_.Form(id_of(local)), scratch);
     return std::u16string_view(scratch);
   };
   size_t begin = 0;
@@ -143,7 +143,7 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   pooled = TTagRuns();
   const auto table_text_of = [&](uint32_t id, std::u16string& scratch) {
     if (id == kEmpty) return std::u16string_view();
-    AppendFromKeptForm(TTextBlocks::FormAt(table_.Kept(id)), scratch);
+    AppendFromKeptForm(table_.Form(id), scratch);
     return std::u16string_view(scratch);
   };
   return {freq, GroupKeptPassageRuns(

@@ -4,7 +4,7 @@
 // The list is compact, since a tag may have millions of distinct passages: each text is kept
 // once in TTextBlocks (text/text_blocks.h), which the list may share with others (the
 // one-file mode's totals all name the run's one copy of every distinct passage), and the
-// list holds one pointer and one count per entry. An entry is read as a TFrequencyEntry,
+// list holds one place (32 bits) and one count per entry. An entry is read as a TFrequencyEntry,
 // its text converted to UTF-16 when it is read: convert one at a time, never the whole list.
 // Copies share the blocks, which only grow: add entries to one list of those that share them
 // at a time, on one thread.
@@ -67,36 +67,30 @@ class TFrequencyList {
 
   // Appends an entry, keeping a copy of its text in the list's blocks.
   void Add(std::u16string_view text, int32_t count) { AddKept(Blocks().Keep(text), count); }
-  // Appends an entry whose text is already kept in the list's blocks.
-  void AddKept(const char* kept, int32_t count) {
-    texts_.push_back(kept);
-    counts_.push_back(count);
-  }
-  void Reserve(size_t entries) {
-    texts_.reserve(entries);
-    counts_.reserve(entries);
-  }
+  // Appends an entry whose text is already kept in the list's blocks, at this place.
+  void AddKept(uint32_t place, int32_t count) { entries_.push_back({place, count}); }
+  void Reserve(size_t entries) { entries_.reserve(entries); }
 
-  size_t size() const { return texts_.size(); }
-  bool empty() const { return texts_.empty(); }
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
   // REQUIRES: at < size() (for each of these).
-  std::u16string Text(size_t at) const { return TTextBlocks::TextAt(texts_[at]); }
-  int32_t Count(size_t at) const { return counts_[at]; }
+  std::u16string Text(size_t at) const { return blocks_->TextAt(entries_[at].place); }
+  int32_t Count(size_t at) const { return entries_[at].count; }
   TFrequencyEntry operator[](size_t at) const { return {Text(at), Count(at)}; }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size()); }
 
   // Exchanges two entries (for the sort by count).
-  void SwapEntries(size_t first, size_t second) {
-    std::swap(texts_[first], texts_[second]);
-    std::swap(counts_[first], counts_[second]);
-  }
+  void SwapEntries(size_t first, size_t second) { std::swap(entries_[first], entries_[second]); }
 
   // Equal when the entries' texts and counts are, wherever the texts are kept.
   friend bool operator==(const TFrequencyList& a, const TFrequencyList& b) {
-    if (a.counts_ != b.counts_) return false;
+    if (a.size() != b.size()) return false;
     for (size_t at = 0; at < a.size(); ++at) {
-      if (TTextBlocks::FormAt(a.texts_[at]) != TTextBlocks::FormAt(b.texts_[at])) return false;
+      if (a.Count(at) != b.Count(at) ||
+          a.blocks_->FormAt(a.entries_[at].place) != b.blocks_->FormAt(b.entries_[at].place)) {
+        return false;
+      }
     }
     return true;
   }
@@ -107,9 +101,13 @@ class TFrequencyList {
     return *blocks_;
   }
 
+  struct TEntry {
+    uint32_t place;  // where the text is kept in blocks_
+    int32_t count;
+  };
+
   std::shared_ptr<TTextBlocks> blocks_;  // made with the first text added, when not given
-  std::vector<const char*> texts_;       // where each entry's text is kept in blocks_
-  std::vector<int32_t> counts_;
+  std::vector<TEntry> entries_;
 };
 
 }  // namespace farrowdale

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace farrowdale {
 namespace {
 
-constexpr size_t kLargestBlockBytes = size_t{1} << 20;
+// A block's places: 1 MiB, the largest shared block.
+constexpr int kPlaceBits = 20;
+constexpr uint32_t kPlaceMask = (uint32_t{1} << kPlaceBits) - 1;
+constexpr size_t kLargestBlockBytes = size_t{1} << kPlaceBits;
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -77,39 +81,50 @@ void AppendFromKeptForm(std::string_view kept, std::u16string& out) {
   }
 }
 
-const char* TTextBlocks::Keep(std::u16string_view text) {
+uint32_t TTextBlocks::Keep(std::u16string_view text) {
   scratch_.clear();
   AppendKeptForm(text, scratch_);
   return KeepForm(scratch_);
 }
 
-const char* TTextBlocks::KeepForm(std::string_view kept) {
+uint32_t TTextBlocks::KeepForm(std::string_view kept) {
   char length[16];
   const size_t length_bytes = WriteLength(kept.size(), length);
   const size_t bytes = length_bytes + kept.size();
-  char* at;
+  uint32_t place;
   if (bytes > kLargestBlockBytes / 8) {
     // A long text gets a block of its own, and the current block stays in use.
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
-    at = blocks_.back().get();
+    place = AddBlock(bytes);
   } else {
     if (bytes > free_bytes_) {
       const size_t block_bytes = std::max(next_block_bytes_, bytes);
-      blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_bytes));
-      free_ = blocks_.back().get();
+      free_place_ = AddBlock(block_bytes);
       free_bytes_ = block_bytes;
       next_block_bytes_ = std::min(2 * next_block_bytes_, kLargestBlockBytes);
     }
-    at = free_;
-    free_ += bytes;
+    place = free_place_;
+    free_place_ += static_cast<uint32_t>(bytes);
     free_bytes_ -= bytes;
   }
+  char* at = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
   std::memcpy(at, length, length_bytes);
   std::memcpy(at + length_bytes, kept.data(), kept.size());
-  return at;
+  return place;
 }
 
-std::string_view TTextBlocks::FormAt(const char* kept) {
+uint32_t TTextBlocks::AddBlock(size_t bytes) {
+  const size_t numbers = (bytes + kLargestBlockBytes - 1) / kLargestBlockBytes;
+  if (blocks_.size() + numbers > (size_t{1} << (32 - kPlaceBits))) {
+    throw std::length_error("more than 4 GiB of passages to keep");
+  }
+  const auto place = static_cast<uint32_t>(blocks_.size() << kPlaceBits);
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+  blocks_.resize(blocks_.size() + numbers - 1);
+  return place;
+}
+
+std::string_view TTextBlocks::FormAt(uint32_t place) const {
+  const char* kept = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
   size_t length = 0;
   int shift = 0;
   while (static_cast<unsigned char>(*kept) & 0x80) {
@@ -120,9 +135,9 @@ std::string_view TTextBlocks::FormAt(const char* kept) {
   return std::string_view(kept, length);
 }
 
-std::u16string TTextBlocks::TextAt(const char* kept) {
+std::u16string TTextBlocks::TextAt(uint32_t place) const {
   std::u16string text;
-  AppendFromKeptForm(FormAt(kept), text);
+  AppendFromKeptForm(FormAt(place), text);
   return text;
 }
 
