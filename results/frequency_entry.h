@@ -76,6 +76,8 @@ class TFrequencyList {
   // REQUIRES: at < size() (for each of these).
   std::u16string Text(size_t at) const { return blocks_->TextAt(entries_[at].place); }
   int32_t Count(size_t at) const { return entries_[at].count; }
+  // The text's kept form (text/text_blocks.h), for reading a long text piece by piece.
+  std::string_view Form(size_t at) const { return blocks_->FormAt(entries_[at].place); }
   TFrequencyEntry operator[](size_t at) const { return {Text(at), Count(at)}; }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size()); }

@@ -11,6 +11,9 @@ namespace {
 constexpr int kPlaceBits = 20;
 constexpr uint32_t kPlaceMask = (uint32_t{1} << kPlaceBits) - 1;
 constexpr size_t kLargestBlockBytes = size_t{1} << kPlaceBits;
+// A text of more bytes gets a block of its own. Half a block at most, so that shared blocks
+// and long ones alike use at least half their places and 4 GiB of places hold 2 GiB of text.
+constexpr size_t kLongText = kLargestBlockBytes / 2;
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -82,9 +85,40 @@ void AppendFromKeptForm(std::string_view kept, std::u16string& out) {
 }
 
 uint32_t TTextBlocks::Keep(std::u16string_view text) {
-  scratch_.clear();
-  AppendKeptForm(text, scratch_);
-  return KeepForm(scratch_);
+  if (text.size() <= kLongText) {
+    scratch_.clear();
+    AppendKeptForm(text, scratch_);
+    return KeepForm(scratch_);
+  }
+  // A long text is written straight into its block, never held twice.
+  size_t kept_bytes = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      kept_bytes += 4;
+      ++i;
+    } else {
+      kept_bytes += unit < 0x80 ? 1 : (unit < 0x800 ? 2 : 3);
+    }
+  }
+  char length[16];
+  const size_t length_bytes = WriteLength(kept_bytes, length);
+  const uint32_t place = AddBlock(length_bytes + kept_bytes);
+  char* at = blocks_[place >> kPlaceBits].get();
+  std::memcpy(at, length, length_bytes);
+  at += length_bytes;
+  std::string piece;
+  for (size_t i = 0; i < text.size();) {
+    // Pieces end after a unit that is not a high surrogate, so no pair is cut.
+    size_t end = std::min(text.size(), i + 4096);
+    if (end < text.size() && IsHighSurrogate(text[end - 1])) ++end;
+    piece.clear();
+    AppendKeptForm(text.substr(i, end - i), piece);
+    std::memcpy(at, piece.data(), piece.size());
+    at += piece.size();
+    i = end;
+  }
+  return place;
 }
 
 uint32_t TTextBlocks::KeepForm(std::string_view kept) {
@@ -92,7 +126,7 @@ uint32_t TTextBlocks::KeepForm(std::string_view kept) {
   const size_t length_bytes = WriteLength(kept.size(), length);
   const size_t bytes = length_bytes + kept.size();
   uint32_t place;
-  if (bytes > kLargestBlockBytes / 8) {
+  if (bytes > kLongText) {
     // A long text gets a block of its own, and the current block stays in use.
     place = AddBlock(bytes);
   } else {

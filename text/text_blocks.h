@@ -6,8 +6,8 @@
 // text comes back unchanged. Texts go back to back into blocks that grow from a few KiB to
 // 1 MiB, so that a handful of short texts costs a few KiB and millions cost no more than their
 // bytes; a long text gets a block of its own. A text is named by its place, 32 bits: each
-// block takes 1 MiB of places (a long one as many MiB as it needs), so that the blocks hold at
-// most 4 GiB of places. Not thread-safe.
+// block takes 1 MiB of places (a long one as many MiB as it needs), at least half of them
+// used, so that the blocks hold at least 2 GiB of text. Not thread-safe.
 #ifndef FARROWDALE_TEXT_TEXT_BLOCKS_H_
 #define FARROWDALE_TEXT_TEXT_BLOCKS_H_
 
