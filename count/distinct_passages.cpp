@@ -88,34 +88,46 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   return tally;
 }
 
-std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
-  if (texts.size() < 2) {  // nothing to compare
+namespace {
+
+// SortLikeTheList over texts held in a vector when texts is given, else as text_of gives them.
+std::vector<TPassageRun> SortTexts(const std::vector<std::u16string>* texts, const TTextOf& text_of,
+                                   const std::vector<int32_t>& occurrences,
+                                   const std::function<std::vector<uint32_t>()>& sequence) {
+  const size_t count = occurrences.size();
+  if (count < 2) {  // nothing to compare
     std::vector<TPassageRun> runs;
-    if (!texts.empty()) runs.push_back({0, occurrences[0]});
+    if (count == 1) runs.push_back({0, occurrences[0]});
     return runs;
   }
-  const TCaseIgnoringListOrder collation(texts);
-  const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
-  std::vector<uint32_t> order(texts.size());
+  std::vector<uint32_t> order(count);
   std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
-  // Each text's place in the collation order; texts that tie share one. Ties are neighbours
-  // in any sorted order, so one look at each pair of neighbours finds them.
-  std::vector<uint32_t> rank(texts.size(), 0);
-  bool ties = false;
-  for (size_t k = 1; k < order.size(); ++k) {
-    const bool tie = compare(order[k - 1], order[k]) == 0;
-    ties |= tie;
-    rank[order[k]] = rank[order[k - 1]] + (tie ? 0 : 1);
-  }
-  if (!ties) {
+  // Each text's place in the collation order, texts that tie sharing one; made only when two
+  // texts tie. Ties are neighbours in any sorted order, so one look at each pair of
+  // neighbours finds them.
+  std::vector<uint32_t> rank;
+  {
+    const TCaseIgnoringListOrder collation =
+        texts != nullptr ? TCaseIgnoringListOrder(*texts) : TCaseIgnoringListOrder(count, text_of);
+    const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
+    size_t k = 1;
+    while (k < count && compare(order[k - 1], order[k]) != 0) ++k;
+    if (k < count) {
+      rank.assign(count, 0);
+      for (k = 1; k < count; ++k) {
+        rank[order[k]] = rank[order[k - 1]] + (compare(order[k - 1], order[k]) == 0 ? 0 : 1);
+      }
+    }
+  }  // the collation's keys are freed before the runs are made
+  if (rank.empty()) {
     std::vector<TPassageRun> runs;
-    runs.reserve(order.size());
+    runs.reserve(count);
     for (const uint32_t id : order) runs.push_back({id, occurrences[id]});
     return runs;
   }
+  std::vector<uint32_t>().swap(order);
   std::vector<uint32_t> entries = sequence();
   ListQuicksort(
       static_cast<int>(entries.size()),
@@ -128,9 +140,38 @@ std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& text
   return RunsOf(entries);
 }
 
+}  // namespace
+
+std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  return SortTexts(&texts, nullptr, occurrences, sequence);
+}
+
+std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
+  return SortTexts(nullptr, text_of, occurrences, sequence);
+}
+
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                std::vector<std::u16string> texts, bool texts_tie,
+                                const std::vector<std::u16string>& texts, bool texts_tie,
                                 ELetterCase letter_case) {
+  auto blocks = std::make_shared<TTextBlocks>();
+  return GroupKeptPassageRuns(
+      runs, [&texts](uint32_t id, std::u16string&) { return std::u16string_view(texts[id]); },
+      [&](uint32_t id) { return blocks->Keep(texts[id]); }, blocks, texts_tie, letter_case);
+}
+
+TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
+                                    const std::function<uint32_t(uint32_t id)>& kept_of,
+                                    std::shared_ptr<TTextBlocks> blocks, bool texts_tie,
+                                    ELetterCase letter_case) {
+  std::u16string scratch;
+  const auto text = [&](uint32_t id) {
+    scratch.clear();
+    return text_of(id, scratch);
+  };
   // Texts are grouped by their narrow form, trimmed and case folded. Two trimmed texts decoded
   // from different narrow texts could share that key only by differing in letter case alone
   // (in A-Z, or in any alphabet under simple case folding), and such texts tie under the
@@ -138,24 +179,32 @@ TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
   // (empty texts form none), and no key needs to be made.
   const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
                           std::all_of(runs.begin(), runs.end(), [&](const TPassageRun& run) {
-                            return Trim(texts[run.Id]).size() == texts[run.Id].size();
+                            const std::u16string_view run_text = text(run.Id);
+                            return Trim(run_text).size() == run_text.size();
                           });
+  TFrequencyList freq(blocks);
   if (own_groups) {
-    TFrequencyList freq;
-    freq.reserve(runs.size());
+    freq.Reserve(runs.size());
     for (const TPassageRun& run : runs) {
       // Without ties each text has one run.
-      if (!texts[run.Id].empty()) freq.push_back({std::move(texts[run.Id]), run.Entries});
+      if (!text(run.Id).empty()) freq.AddKept(kept_of(run.Id), run.Entries);
     }
-    // Only empty shells are left: freed before the sort, which needs room of its own.
-    std::vector<std::u16string>().swap(texts);
-    SortByCount(freq);
-    return freq;
+  } else {
+    const std::vector<TRunGroup> groups =
+        GroupRunsOfTexts(runs, text_of, /*fold_case=*/true, letter_case);
+    freq.Reserve(groups.size());
+    for (const TRunGroup& group : groups) {
+      const uint32_t id = runs[group.Run].Id;
+      const std::u16string_view shown = text(id);
+      if (Trim(shown).size() == shown.size()) {
+        freq.AddKept(kept_of(id), group.Entries);
+      } else {
+        freq.Add(Trim(shown), group.Entries);
+      }
+    }
   }
-  std::vector<TSortedRun> sorted;
-  sorted.reserve(runs.size());
-  for (const TPassageRun& run : runs) sorted.push_back({texts[run.Id], run.Entries});
-  return GroupSortedRuns(sorted, /*fold_case=*/true, letter_case);
+  SortByCount(freq);
+  return freq;
 }
 
 }  // namespace farrowdale

@@ -12,12 +12,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "count/frequency_list.h"
 #include "results/stat_info.h"
+#include "text/collation.h"
+#include "text/text_blocks.h"
 
 namespace farrowdale {
 
@@ -39,14 +42,26 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages);
 std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence);
+// The same for texts 0 to occurrences.size() - 1 as text_of gives them, so that they need not
+// all be held as UTF-16 at once.
+std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence);
 
 // The frequency list, case folded as letter_case says, of a list sorted by SortLikeTheList.
 // texts_tie: whether SortLikeTheList found two different texts that tie (it then asked for
-// the sequence). The entries' texts are moved out of texts where they can be: pass a copy to
-// keep them.
+// the sequence).
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                std::vector<std::u16string> texts, bool texts_tie,
+                                const std::vector<std::u16string>& texts, bool texts_tie,
                                 ELetterCase letter_case = ELetterCase::kAsciiOnly);
+
+// The same for texts already kept: text_of gives them, kept_of where each is kept in blocks,
+// which the list shares. A representative whose trimmed text differs from its kept one is
+// kept in blocks as well.
+TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
+                                    const std::function<uint32_t(uint32_t id)>& kept_of,
+                                    std::shared_ptr<TTextBlocks> blocks, bool texts_tie,
+                                    ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
 }  // namespace farrowdale
 

@@ -6,7 +6,6 @@
 #include "count/frequency_list.h"
 
 #include <unordered_map>
-#include <utility>
 
 #include "text/code_page.h"
 #include "text/list_quicksort.h"
@@ -57,12 +56,30 @@ TFrequencyList CountDistinctTexts(TUnicodeStringList& source, bool fold_case) {
 
 TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case,
                                ELetterCase letter_case) {
+  std::vector<TPassageRun> numbered;
+  numbered.reserve(runs.size());
+  for (uint32_t run = 0; run < runs.size(); ++run) numbered.push_back({run, runs[run].Entries});
+  const std::vector<TRunGroup> groups = GroupRunsOfTexts(
+      numbered, [&runs](uint32_t id, std::u16string&) { return runs[id].Text; }, fold_case,
+      letter_case);
+  TFrequencyList freq;
+  freq.Reserve(groups.size());
+  for (const TRunGroup& group : groups) freq.Add(Trim(runs[group.Run].Text), group.Entries);
+  SortByCount(freq);
+  return freq;
+}
+
+std::vector<TRunGroup> GroupRunsOfTexts(const std::vector<TPassageRun>& runs,
+                                        const TTextOf& text_of, bool fold_case,
+                                        ELetterCase letter_case) {
   // Every run's key, end to end in one string: no allocation per run.
   std::string keys;
   std::vector<size_t> key_ends;
   key_ends.reserve(runs.size());
-  for (const TSortedRun& run : runs) {
-    AppendGroupKey(run.Text, fold_case, letter_case, keys);
+  std::u16string scratch;
+  for (const TPassageRun& run : runs) {
+    scratch.clear();
+    AppendGroupKey(text_of(run.Id, scratch), fold_case, letter_case, keys);
     key_ends.push_back(keys.size());
   }
   // Each group's size, recorded at the position of its last run.
@@ -84,46 +101,22 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
     }
     it->second = i;
   }
-  TFrequencyList freq;
-  freq.reserve(groups);
+  std::vector<TRunGroup> found;
+  found.reserve(groups);
   for (size_t i = 0; i < runs.size(); ++i) {
-    if (size_at[i] == 0) continue;
-    freq.push_back({std::u16string(Trim(runs[i].Text)), size_at[i]});
+    if (size_at[i] != 0) found.push_back({static_cast<uint32_t>(i), size_at[i]});
   }
-  SortByCount(freq);
-  return freq;
+  return found;
 }
 
-// The list's quicksort, so that counts that tie keep the order they always had. It runs on
-// the entries' places, which exchange more cheaply than entries holding their texts, and the
-// entries then move once to where their places ended.
+// The list's quicksort, so that counts that tie keep the order they always had. An entry is a
+// pointer and a count, cheap to exchange, so the sort moves the entries themselves.
 void SortByCount(TFrequencyList& freq) {
   if (freq.size() < 2) return;
-  // Each entry's count and place, moved together, so that comparisons read one array in order;
-  // the entries then move once, along the cycles of the order found.
-  std::vector<std::pair<int32_t, uint32_t>> order;
-  order.reserve(freq.size());
-  for (uint32_t place = 0; place < freq.size(); ++place)
-    order.emplace_back(freq[place].Count, place);
   ListQuicksort(
-      static_cast<int>(order.size()),
-      [&](int first, int second) { return CompareCounts(order[first].first, order[second].first); },
-      [&](int first, int second) { std::swap(order[first], order[second]); });
-  for (uint32_t start = 0; start < order.size(); ++start) {
-    if (order[start].second == start) continue;
-    // Entry start goes out of the way; each free place then takes the entry that belongs
-    // there, until the cycle closes.
-    TFrequencyEntry held = std::move(freq[start]);
-    uint32_t free_place = start;
-    while (order[free_place].second != start) {
-      const uint32_t from = order[free_place].second;
-      freq[free_place] = std::move(freq[from]);
-      order[free_place].second = free_place;
-      free_place = from;
-    }
-    freq[free_place] = std::move(held);
-    order[free_place].second = free_place;
-  }
+      static_cast<int>(freq.size()),
+      [&](int first, int second) { return CompareCounts(freq.Count(first), freq.Count(second)); },
+      [&](int first, int second) { freq.SwapEntries(first, second); });
 }
 
 int32_t CompareByFreq(const TFrequencyEntry& first, const TFrequencyEntry& second) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "results/frequency_entry.h"
+#include "results/stat_info.h"
+#include "text/collation.h"
 #include "text/passage_grouping.h"
 #include "text/unicode_string_list.h"
 
@@ -38,6 +40,20 @@ struct TSortedRun {
 // entries in a row. letter_case as GroupKey takes it.
 TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_case,
                                ELetterCase letter_case = ELetterCase::kAsciiOnly);
+
+// A group of equal texts among runs: the run that shows it (the group's last) and the group's
+// entries.
+struct TRunGroup {
+  uint32_t Run = 0;
+  int32_t Entries = 0;
+};
+
+// The grouping of GroupSortedRuns for runs of ids into texts that text_of gives, each run
+// counting as its Entries in a row: the groups in the order their shown runs stand, not yet
+// ordered by count.
+std::vector<TRunGroup> GroupRunsOfTexts(const std::vector<TPassageRun>& runs,
+                                        const TTextOf& text_of, bool fold_case,
+                                        ELetterCase letter_case);
 
 // Orders freq by CompareByFreq through the list's quicksort, whose tie order is output.
 void SortByCount(TFrequencyList& freq);

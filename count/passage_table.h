@@ -1,10 +1,10 @@
 // TPassageTable: the distinct passages of a whole run, each stored once and named by a dense
 // id, so that the one-file mode keeps per file and tag only ids and counts.
 //
-// Texts are stored back to back in large blocks, in a UTF-8 form that also carries lone
-// surrogates (one byte per ASCII character, at most three per UTF-16 code unit), each after
-// its length; the index holds one pointer per text and an open-addressed table of ids.
-// Not thread-safe; the table owns every text, and ids stay valid for its lifetime.
+// Texts are kept in TTextBlocks (text/text_blocks.h), which frequency lists may share, so
+// that the run's totals name the table's texts instead of copying them; the index holds one
+// place (32 bits) per text and an open-addressed table of ids, which StopInterning frees.
+// Not thread-safe; ids stay valid for the table's lifetime, kept texts for the blocks'.
 #ifndef FARROWDALE_COUNT_PASSAGE_TABLE_H_
 #define FARROWDALE_COUNT_PASSAGE_TABLE_H_
 
@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text_blocks.h"
+
 namespace farrowdale {
 
 class TPassageTable {
@@ -24,30 +26,36 @@ class TPassageTable {
   // Throws std::length_error when every 32-bit id is taken.
   uint32_t Intern(std::u16string_view text);
   // The text an id names. REQUIRES: id < size().
-  std::u16string Text(uint32_t id) const;
+  std::u16string Text(uint32_t id) const { return blocks_->TextAt(texts_[id]); }
+  // The kept form (text/text_blocks.h) of the text an id names. REQUIRES: id < size().
+  std::string_view Form(uint32_t id) const { return blocks_->FormAt(texts_[id]); }
+  // Where the text an id names is kept in blocks(). REQUIRES: id < size().
+  uint32_t Kept(uint32_t id) const { return texts_[id]; }
   size_t size() const { return texts_.size(); }
+  // The blocks every text is kept in.
+  const std::shared_ptr<TTextBlocks>& blocks() const { return blocks_; }
+
+  // No text is interned any more: the table of ids is freed; Text and Kept still work.
+  void StopInterning();
 
  private:
-  // The stored form of the text an id names.
-  std::string_view Stored(uint32_t id) const;
   // Where text's stored form with this hash is, or would go, in slots_.
   size_t FindSlot(std::string_view stored, size_t hash) const;
-  // Copies the stored form (after its length) into the blocks; returns where it starts.
-  const char* Keep(std::string_view stored);
   // Twice the slots (at least 64), every id placed again.
   void Rehash();
 
-  struct TSlot {
-    uint32_t id = 0;
-    uint32_t tag = 0;  // part of the text's hash; 0 for a free slot
-  };
+  // The slot's value for the text with this id and hash.
+  uint32_t SlotValue(uint32_t id, size_t hash) const;
 
-  std::deque<const char*> texts_;  // by id: the text's length, then its stored form
-  std::vector<TSlot> slots_;       // a power of two of them, or none
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  char* block_next_ = nullptr;  // the free end of the block being filled
-  size_t block_free_ = 0;       // and its size
-  std::string scratch_;         // the stored form of the text being interned
+  std::deque<uint32_t> texts_;  // by id: the text's place in blocks_
+  // A power of two of them, or none; 0 when free, else the id of a text + 1 in the low
+  // id_bits_ bits (ids stay below three quarters of the slots) and, in the bits left, the top
+  // bits of the text's hash, so that most probes need not read a text. 4 bytes a slot.
+  std::vector<uint32_t> slots_;
+  int id_bits_ = 0;
+  std::shared_ptr<TTextBlocks> blocks_ = std::make_shared<TTextBlocks>();
+  bool interning_ = true;
+  std::string scratch_;  // the stored form of the text being interned
 };
 
 }  // namespace farrowdale

@@ -5,7 +5,8 @@
 // is kept once for the whole run (TPassageTable); per file and tag only the file's sorted
 // list as runs of ids. Memory is one copy of the distinct passages plus a few bytes per
 // distinct passage of each file, whatever the number of occurrences. Once every file is in,
-// CountTotals turns the pool into every tag's totals and releases it.
+// CountTotals turns the pool into every tag's totals and releases it, all but the texts: the
+// totals' frequency lists name the table's one copy of each distinct passage.
 #ifndef FARROWDALE_COUNT_POOLED_COUNT_H_
 #define FARROWDALE_COUNT_POOLED_COUNT_H_
 
@@ -29,7 +30,7 @@ class TPooledPassages final : public TTagTotalsView {
 
   // Takes the Passages of a file's one-file-mode records (leaving them empty) and their Freq.
   // Throws std::invalid_argument when the file has not one record per tag of the first file,
-  // std::logic_error after CountTotals.
+  // std::logic_error after CountTotals, std::length_error beyond 2^31 distinct passages.
   void AddFile(TStatArray& file);
 
   // Counts every tag's totals once all files are added and releases the pool; Totals then
@@ -48,11 +49,13 @@ class TPooledPassages final : public TTagTotalsView {
  private:
   struct TTagRuns {
     int64_t freq = 0;
-    // Every file's runs, ids into table_, file after file; grown without copying.
-    std::deque<TPassageRun> runs;
+    // Every file's runs, ids into table_, file after file, grown without copying; 4 bytes
+    // for a run of one entry, the id with kCountFollows set and the entries for a longer one.
+    std::deque<uint32_t> runs;
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
-  TTagTotals CountTag(size_t tag) const;
+  static constexpr uint32_t kCountFollows = uint32_t{1} << 31;
+  TTagTotals CountTag(TTagRuns pooled) const;
 
   ELetterCase letter_case_;
   TPassageTable table_;

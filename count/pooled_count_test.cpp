@@ -11,6 +11,7 @@
 
 #include "count/distinct_passages.h"
 #include "testing/code_page_guard.h"
+#include "testing/reference_frequency_list.h"
 #include "text/code_page.h"
 #include "text/collation.h"
 
@@ -19,7 +20,8 @@ namespace {
 
 // One tag's one-file-mode record for a file with these narrow passages, counted as the run
 // counts them.
-TStatInfo FileRecord(const std::vector<std::string>& passages) {
+TStatInfo FileRecord(const std::vector<std::string>& passages,
+                     ELetterCase letter_case = ELetterCase::kAsciiOnly) {
   const std::vector<std::string_view> views(passages.begin(), passages.end());
   TPassageTally tally = TallyPassages(views);
   bool texts_tie = false;
@@ -29,15 +31,16 @@ TStatInfo FileRecord(const std::vector<std::string>& passages) {
   });
   TStatInfo info;
   info.Freq = static_cast<int32_t>(passages.size());
-  info.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie);
+  info.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
   info.Count = static_cast<int32_t>(info.Distinct.size());
   info.Passages = {std::move(tally.texts), std::move(runs)};
   return info;
 }
 
 // Every tag's totals, read as the combined report reads them.
-std::vector<TTagTotals> Pool(TStatArrayArray results) {
-  TPooledPassages pooled;
+std::vector<TTagTotals> Pool(TStatArrayArray results,
+                             ELetterCase letter_case = ELetterCase::kAsciiOnly) {
+  TPooledPassages pooled(letter_case);
   for (TStatArray& file : results) pooled.AddFile(file);
   pooled.CountTotals();
   const TTagTotalsView& totals = pooled;
@@ -152,6 +155,54 @@ TEST(PooledCountTest, RecountIsThatOfPoolingEveryOccurrence) {
   // Both ways of sorting are taken often.
   EXPECT_GT(rounds_with_ties, 500);
   EXPECT_LT(rounds_with_ties, 2500);
+}
+
+std::vector<TFrequencyEntry> Entries(const TFrequencyList& list) {
+  return std::vector<TFrequencyEntry>(list.begin(), list.end());
+}
+
+// The compact lists, of one file and pooled over files, against the plain count of every
+// occurrence in a map: passages of letters in either case (A-Z, accents, Greek with its final
+// sigma), a character beyond 16 bits, inner spaces and a tab (folded or not), and spaces or a
+// control character at either end (trimmed, so that a pooled group's shown text is kept anew);
+// both ways of folding letter case, both code pages. Texts, counts and tie order must agree.
+TEST(PooledCountTest, CompactListsAreThoseOfThePlainCount) {
+  const std::vector<std::string> pieces = {
+      "a",    "A",  "\xc3\xa9", "\xc3\x89", "\xcf\x83", "\xce\xa3", "\xcf\x82", "\xf0\x9f\x98\x80",
+      "b  b", "\t", " ",        "\x01",     "x"};
+  std::mt19937 rng(29);
+  for (const char* code_page : {"UTF-8", "windows-1252"}) {
+    CodePageGuard guard(code_page);
+    for (const ELetterCase letter_case : {ELetterCase::kAsciiOnly, ELetterCase::kEveryAlphabet}) {
+      for (int round = 0; round < 300; ++round) {
+        const bool fold_spaces = round % 2 == 1;
+        const size_t alphabet = 3 + rng() % (pieces.size() - 2);
+        std::vector<std::vector<std::string>> files(1 + rng() % 5);
+        TStatArrayArray results;
+        std::vector<std::u16string> pooled_list;
+        for (std::vector<std::string>& passages : files) {
+          passages.resize(rng() % 5 == 0 ? 0 : rng() % 16);
+          std::vector<std::u16string> texts;
+          for (std::string& passage : passages) {
+            for (size_t n = 1 + rng() % 3; n > 0; --n) passage += pieces[rng() % alphabet];
+            if (fold_spaces) passage = FoldedSpaces(passage);
+            texts.push_back(ToUnicode(passage));
+          }
+          const TStatInfo record = FileRecord(passages, letter_case);
+          ASSERT_EQ(Entries(record.Distinct), ReferenceFrequencyList(texts, letter_case))
+              << code_page << ", round " << round;
+          results.push_back({record});
+          SortLikeTheStringList(texts);
+          pooled_list.insert(pooled_list.end(), texts.begin(), texts.end());
+          if (!passages.empty()) pooled_list.emplace_back();
+          pooled_list.emplace_back();
+        }
+        ASSERT_EQ(Entries(Pool(std::move(results), letter_case).at(0).Distinct),
+                  ReferenceFrequencyList(pooled_list, letter_case))
+            << code_page << ", round " << round;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "report/markup_text.h"
 #include "report/passages_section.h"
 #include "text/code_page.h"
+#include "text/text_blocks.h"
 
 namespace farrowdale {
 
@@ -244,24 +245,64 @@ void AppendPassageText(std::u16string& out, std::u16string_view text, bool quote
   AppendPassageTextInPieces(out, text, quotes, [] {});
 }
 
+namespace {
+
+// Whether the character of a kept form that ends or starts at byte `at` is one that
+// AppendPassageTextInPieces treats as spacing (below 0x20, a space, a no-break space).
+bool SpacingEndsAt(std::string_view form, size_t at) {
+  return static_cast<unsigned char>(form[at - 1]) <= 0x20 ||
+         (at >= 2 && form.substr(at - 2, 2) == "\xC2\xA0");
+}
+bool SpacingStartsAt(std::string_view form, size_t at) {
+  return static_cast<unsigned char>(form[at]) <= 0x20 || form.substr(at, 2) == "\xC2\xA0";
+}
+
+// Appends entry `at` of list as AppendPassageText shows it (quotes off), converting a long
+// text piece by piece: a piece ends between two characters neither of which is spacing, where
+// the markup of the pieces is that of the whole.
+template <typename HandOn>
+void AppendListText(std::u16string& out, const TFrequencyList& list, size_t at, HandOn hand_on) {
+  constexpr size_t kWholeBytes = 64 * 1024;
+  const std::string_view form = list.Form(at);
+  std::u16string piece;
+  size_t start = 0;
+  while (start < form.size()) {
+    size_t end = form.size();
+    if (end - start > kWholeBytes) {
+      end = start + kWholeBytes;
+      // A character starts at end, and neither it nor the one before it is spacing.
+      while (end < form.size() && ((static_cast<unsigned char>(form[end]) & 0xC0) == 0x80 ||
+                                   SpacingEndsAt(form, end) || SpacingStartsAt(form, end))) {
+        ++end;
+      }
+    }
+    piece.clear();
+    AppendFromKeptForm(form.substr(start, end - start), piece);
+    AppendPassageTextInPieces(out, piece, /*quotes=*/false, hand_on);
+    start = end;
+  }
+}
+
+}  // namespace
+
 void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle style,
                   int32_t link_row) {
   const std::string_view closer = style == THitListStyle::kPerFile ? ") <br>" : ")<br>";
   int32_t number = 0;
   const auto drain = [&out] { out.Drain(); };
-  for (const TFrequencyEntry& entry : list) {
+  for (size_t at = 0; at < list.size(); ++at) {
     std::u16string& text = out.unicode();
     // The combined report's passages section lists the first kListedPassages of a tag.
     const bool listed = style == THitListStyle::kPerFile || number < kListedPassages;
     if (link_row > 0 && listed) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
-      AppendPassageTextInPieces(text, entry.Text, /*quotes=*/false, drain);
+      AppendListText(text, list, at, drain);
       AppendAscii(text, "</a>");
     } else {
-      AppendPassageTextInPieces(text, entry.Text, /*quotes=*/false, drain);
+      AppendListText(text, list, at, drain);
     }
     AppendAscii(text, " (");
-    AppendDecimal(text, entry.Count);
+    AppendDecimal(text, list.Count(at));
     AppendAscii(text, closer);
     out.Drain();
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "text/ascii_collation.h"
 #include "text/error.h"
@@ -57,20 +58,37 @@ const TAsciiCollation* AsciiCollation() {
 }  // namespace
 
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
-    : texts_(texts), table_(AsciiCollation()) {
-  keyed_.resize(texts.size(), 0);
-  prefixes_.resize(texts.size(), 0);
+    : TCaseIgnoringListOrder(texts.size(), [&texts](uint32_t id, std::u16string&) {
+        return std::u16string_view(texts[id]);
+      }) {
+  texts_ = &texts;
+}
+
+TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TTextOf text_of)
+    : text_of_(std::move(text_of)), table_(AsciiCollation()) {
+  prefixes_.resize(count, kUnkeyed);
   if (table_ == nullptr) return;
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (!TAsciiCollation::Covers(texts[i])) continue;
-    keyed_[i] = 1;
-    prefixes_[i] = table_->Prefix(texts[i]);
+  for (size_t i = 0; i < count; ++i) {
+    first_scratch_.clear();
+    const std::u16string_view text = text_of_(static_cast<uint32_t>(i), first_scratch_);
+    if (TAsciiCollation::Covers(text)) prefixes_[i] = table_->Prefix(text);
   }
 }
 
 int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
-  if (keyed_[a] && keyed_[b]) return table_->Compare(texts_[a], texts_[b]);
-  return CompareText(texts_[a], texts_[b], false);
+  if (texts_ != nullptr) return CompareWhole(a, b, (*texts_)[a], (*texts_)[b]);
+  first_scratch_.clear();
+  second_scratch_.clear();
+  const std::u16string_view first = text_of_(a, first_scratch_);
+  return CompareWhole(a, b, first, text_of_(b, second_scratch_));
+}
+
+int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
+                                         std::u16string_view second) const {
+  if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed) {
+    return table_->Compare(first, second);
+  }
+  return CompareText(first, second, false);
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {

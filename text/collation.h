@@ -6,6 +6,7 @@
 #define FARROWDALE_TEXT_COLLATION_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,11 @@ class TAsciiCollation;
 // Negative, zero or positive as a sorts before, ties with or sorts after b.
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case);
 
+// The text numbered id among texts kept elsewhere, in whatever form: either a view of the
+// text where it is kept, or the text written into scratch (which the caller then keeps as
+// it is until it is done with the view).
+using TTextOf = std::function<std::u16string_view(uint32_t id, std::u16string& scratch)>;
+
 // CompareText(a, b, false) among the texts of one list, made for the many comparisons of a
 // sort: texts of ASCII characters compare by a table of the collator's weights where the
 // locale allows (see TAsciiCollation), most of them by their first eight weights, held as
@@ -24,10 +30,13 @@ int CompareText(std::u16string_view a, std::u16string_view b, bool match_case);
 class TCaseIgnoringListOrder {
  public:
   explicit TCaseIgnoringListOrder(const std::vector<std::u16string>& texts);
+  // Texts 0 to count - 1 as text_of gives them, read again for each comparison the first
+  // eight weights do not decide (so that they need not all be held as UTF-16 at once).
+  TCaseIgnoringListOrder(size_t count, TTextOf text_of);
 
   // Negative, zero or positive as texts[a] sorts before, ties with or sorts after texts[b].
   int Compare(uint32_t a, uint32_t b) const {
-    if (keyed_[a] && keyed_[b] && prefixes_[a] != prefixes_[b]) {
+    if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed && prefixes_[a] != prefixes_[b]) {
       return prefixes_[a] < prefixes_[b] ? -1 : 1;
     }
     return CompareWhole(a, b);
@@ -35,11 +44,19 @@ class TCaseIgnoringListOrder {
 
  private:
   int CompareWhole(uint32_t a, uint32_t b) const;
+  int CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
+                   std::u16string_view second) const;
 
-  const std::vector<std::u16string>& texts_;
+  // The texts: held in a vector, or given one at a time by text_of_.
+  const std::vector<std::u16string>* texts_ = nullptr;
+  TTextOf text_of_;
+  mutable std::u16string first_scratch_;  // the texts being compared, when text_of_ writes them
+  mutable std::u16string second_scratch_;
   const TAsciiCollation* table_;
-  std::vector<uint8_t> keyed_;      // the text is ASCII and the table is there
-  std::vector<uint64_t> prefixes_;  // where keyed
+  // Each text's first eight weights, or kUnkeyed where it is not ASCII or there is no table
+  // (a weight is at most 128, so no prefix is kUnkeyed).
+  static constexpr uint64_t kUnkeyed = ~uint64_t{0};
+  std::vector<uint64_t> prefixes_;
 };
 
 }  // namespace farrowdale

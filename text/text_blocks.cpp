@@ -1,0 +1,178 @@
+#include "text/text_blocks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace farrowdale {
+namespace {
+
+// A block's places: 1 MiB, the largest shared block.
+constexpr int kPlaceBits = 20;
+constexpr uint32_t kPlaceMask = (uint32_t{1} << kPlaceBits) - 1;
+constexpr size_t kLargestBlockBytes = size_t{1} << kPlaceBits;
+// A text of more bytes gets a block of its own. Half a block at most, so that shared blocks
+// and long ones alike use at least half their places and 4 GiB of places hold 2 GiB of text.
+constexpr size_t kLongText = kLargestBlockBytes / 2;
+
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// A length as 7-bit groups, low first, the high bit set on all but the last.
+size_t WriteLength(size_t length, char* out) {
+  size_t bytes = 0;
+  while (length >= 0x80) {
+    out[bytes++] = static_cast<char>(0x80 | (length & 0x7F));
+    length >>= 7;
+  }
+  out[bytes++] = static_cast<char>(length);
+  return bytes;
+}
+
+}  // namespace
+
+void AppendKeptForm(std::u16string_view text, std::string& out) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t code = text[i];
+    if (IsHighSurrogate(code) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+}
+
+void AppendFromKeptForm(std::string_view kept, std::u16string& out) {
+  out.reserve(out.size() + kept.size());
+  for (size_t i = 0; i < kept.size();) {
+    const auto byte = [&](size_t k) { return static_cast<uint32_t>(kept[i + k]) & 0xFF; };
+    const uint32_t lead = byte(0);
+    uint32_t code;
+    if (lead < 0x80) {
+      code = lead;
+      i += 1;
+    } else if (lead < 0xE0) {
+      code = ((lead & 0x1F) << 6) | (byte(1) & 0x3F);
+      i += 2;
+    } else if (lead < 0xF0) {
+      code = ((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+      i += 3;
+    } else {
+      code = ((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) |
+             (byte(3) & 0x3F);
+      i += 4;
+    }
+    if (code >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(code);
+    }
+  }
+}
+
+uint32_t TTextBlocks::Keep(std::u16string_view text) {
+  if (text.size() <= kLongText) {
+    scratch_.clear();
+    AppendKeptForm(text, scratch_);
+    return KeepForm(scratch_);
+  }
+  // A long text is written straight into its block, never held twice.
+  size_t kept_bytes = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      kept_bytes += 4;
+      ++i;
+    } else {
+      kept_bytes += unit < 0x80 ? 1 : (unit < 0x800 ? 2 : 3);
+    }
+  }
+  char length[16];
+  const size_t length_bytes = WriteLength(kept_bytes, length);
+  const uint32_t place = AddBlock(length_bytes + kept_bytes);
+  char* at = blocks_[place >> kPlaceBits].get();
+  std::memcpy(at, length, length_bytes);
+  at += length_bytes;
+  std::string piece;
+  for (size_t i = 0; i < text.size();) {
+    // Pieces end after a unit that is not a high surrogate, so no pair is cut.
+    size_t end = std::min(text.size(), i + 4096);
+    if (end < text.size() && IsHighSurrogate(text[end - 1])) ++end;
+    piece.clear();
+    AppendKeptForm(text.substr(i, end - i), piece);
+    std::memcpy(at, piece.data(), piece.size());
+    at += piece.size();
+    i = end;
+  }
+  return place;
+}
+
+uint32_t TTextBlocks::KeepForm(std::string_view kept) {
+  char length[16];
+  const size_t length_bytes = WriteLength(kept.size(), length);
+  const size_t bytes = length_bytes + kept.size();
+  uint32_t place;
+  if (bytes > kLongText) {
+    // A long text gets a block of its own, and the current block stays in use.
+    place = AddBlock(bytes);
+  } else {
+    if (bytes > free_bytes_) {
+      const size_t block_bytes = std::max(next_block_bytes_, bytes);
+      free_place_ = AddBlock(block_bytes);
+      free_bytes_ = block_bytes;
+      next_block_bytes_ = std::min(2 * next_block_bytes_, kLargestBlockBytes);
+    }
+    place = free_place_;
+    free_place_ += static_cast<uint32_t>(bytes);
+    free_bytes_ -= bytes;
+  }
+  char* at = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
+  std::memcpy(at, length, length_bytes);
+  std::memcpy(at + length_bytes, kept.data(), kept.size());
+  return place;
+}
+
+uint32_t TTextBlocks::AddBlock(size_t bytes) {
+  const size_t numbers = (bytes + kLargestBlockBytes - 1) / kLargestBlockBytes;
+  if (blocks_.size() + numbers > (size_t{1} << (32 - kPlaceBits))) {
+    throw std::length_error("more than 4 GiB of passages to keep");
+  }
+  const auto place = static_cast<uint32_t>(blocks_.size() << kPlaceBits);
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+  blocks_.resize(blocks_.size() + numbers - 1);
+  return place;
+}
+
+std::string_view TTextBlocks::FormAt(uint32_t place) const {
+  const char* kept = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
+  size_t length = 0;
+  int shift = 0;
+  while (static_cast<unsigned char>(*kept) & 0x80) {
+    length |= static_cast<size_t>(*kept++ & 0x7F) << shift;
+    shift += 7;
+  }
+  length |= static_cast<size_t>(static_cast<unsigned char>(*kept++)) << shift;
+  return std::string_view(kept, length);
+}
+
+std::u16string TTextBlocks::TextAt(uint32_t place) const {
+  std::u16string text;
+  AppendFromKeptForm(FormAt(place), text);
+  return text;
+}
+
+}  // namespace farrowdale

@@ -1,0 +1,57 @@
+// TTextBlocks: many Unicode texts kept compactly, each written once and never moved, so that
+// a text is named by one pointer for as long as its blocks live.
+//
+// A text is kept as its length followed by a UTF-8 form that also carries lone surrogates
+// (one byte per ASCII character, at most three per UTF-16 code unit), so that every UTF-16
+// text comes back unchanged. Texts go back to back into blocks that grow from a few KiB to
+// 1 MiB, so that a handful of short texts costs a few KiB and millions cost no more than their
+// bytes; a long text gets a block of its own. A text is named by its place, 32 bits: each
+// block takes 1 MiB of places (a long one as many MiB as it needs), at least half of them
+// used, so that the blocks hold at least 2 GiB of text. Not thread-safe.
+#ifndef FARROWDALE_TEXT_TEXT_BLOCKS_H_
+#define FARROWDALE_TEXT_TEXT_BLOCKS_H_
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace farrowdale {
+
+// Appends text's kept form (without its length) to out.
+void AppendKeptForm(std::u16string_view text, std::string& out);
+// Appends the Unicode text of a kept form to out.
+void AppendFromKeptForm(std::string_view kept, std::u16string& out);
+
+class TTextBlocks {
+ public:
+  TTextBlocks() = default;
+  TTextBlocks(const TTextBlocks&) = delete;
+  TTextBlocks& operator=(const TTextBlocks&) = delete;
+
+  // Keeps a copy of text; returns its place. Throws std::length_error when the places are
+  // all taken.
+  uint32_t Keep(std::u16string_view text);
+  // Keeps a copy of a kept form (as AppendKeptForm writes it).
+  uint32_t KeepForm(std::string_view kept);
+
+  // The kept form at a place Keep returned.
+  std::string_view FormAt(uint32_t place) const;
+  // The text at a place Keep returned.
+  std::u16string TextAt(uint32_t place) const;
+
+ private:
+  // A new block of this many bytes, at the next free places; returns its first place.
+  uint32_t AddBlock(size_t bytes);
+
+  std::vector<std::unique_ptr<char[]>> blocks_;  // by place / 1 MiB; null within a long block
+  size_t next_block_bytes_ = 4096;               // the size of the next shared block
+  uint32_t free_place_ = 0;                      // the free end of the block being filled
+  size_t free_bytes_ = 0;                        // and its size
+  std::string scratch_;                          // the kept form of the text being kept
+};
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_TEXT_TEXT_BLOCKS_H_
