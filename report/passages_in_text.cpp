@@ -40,15 +40,13 @@ void AppendLegend(std::u16string& out, const std::vector<TTagPassages>& tags) {
   AppendAscii(out, "</ul>\n");
 }
 
-// At most this many bytes of the text are escaped at a time.
-constexpr size_t kTextPiece = 64 * 1024;
-
 // Writes the text with its highlights. Attribute values are left unquoted (they are plain
 // letters, digits and "-"): the markup per occurrence is most of what the section adds to
 // the text, and the report is meant to stay within about twice the text's size. The text is
 // escaped as narrow text ("&", "<" and ">" are never part of another character's bytes in a
-// code page) and handed to the stream as such, which decodes it as one text whatever the
-// pieces; the markup goes to the stream's Unicode text, drained as it grows.
+// code page) by the stream, which decodes it as one text whatever the pieces, mostly in one
+// pass from the text's bytes to the file's; the markup goes to the stream's Unicode text,
+// drained as it grows.
 class THighlightWriter {
  public:
   THighlightWriter(const TTextWithPassages& text, TReportStream& stream)
@@ -105,9 +103,7 @@ class THighlightWriter {
   }
 
   void AppendText(size_t from, size_t to) {
-    for (size_t piece = from; piece < to; piece += kTextPiece) {
-      stream_.AppendNarrow(EscapeHtml(text_.substr(piece, std::min(kTextPiece, to - piece))));
-    }
+    stream_.AppendEscapedNarrow(text_.substr(from, to - from));
   }
 
   void Open(size_t index, bool first_piece) {

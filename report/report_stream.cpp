@@ -1,6 +1,10 @@
 #include "report/report_stream.h"
 
+#include <algorithm>
+
+#include "report/table_fragments.h"
 #include "text/line_splitter.h"
+#include "text/utf8.h"
 
 namespace farrowdale {
 namespace {
@@ -12,6 +16,19 @@ constexpr size_t kByteChunk = 64 * 1024;
 // Text the code page would change goes through it up to the start of a run of this many ASCII
 // units, after which the run is written as it is: shorter runs do not repay the switch.
 constexpr size_t kAsciiRunWorthSkipping = 16;
+
+// Escaped narrow text taken the long way goes in pieces of this many bytes; the one-pass way
+// writes at most this many ASCII bytes before it looks whether the bytes are due for the file.
+constexpr size_t kNarrowPiece = 16 * 1024;
+// The longest escape of one ASCII byte, in units ("&amp;").
+constexpr size_t kLongestEscape = 5;
+
+// The number of bytes at the start of narrow that are not ASCII.
+size_t NonAsciiRunLength(std::string_view narrow) {
+  const auto ascii = std::find_if(narrow.begin(), narrow.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return static_cast<size_t>(ascii - narrow.begin());
+}
 
 // The length of the start of text to convert, up to and with the first unit of a run of ASCII
 // units worth skipping (after an ASCII unit neither encoder nor decoder holds anything back),
@@ -35,6 +52,53 @@ TReportStream::TReportStream(TAtomicFile& file) : file_(file) {
 void TReportStream::AppendNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
   WriteNarrow(narrow);
+}
+
+void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
+  WriteUnicode(/*value_ends=*/true);
+  const ECodePageKind kind = SystemCodePageKind();
+  // Under these code pages ASCII bytes are characters of their own, never part of another
+  // character's bytes, and decode as themselves; the one-byte ones decode without state.
+  const bool one_pass =
+      kind == ECodePageKind::kUtf8 || (kind == ECodePageKind::kSingleByte && !decoder_.HoldsBack());
+  if (!one_pass) {
+    for (size_t piece = 0; piece < narrow.size(); piece += kNarrowPiece) {
+      WriteNarrow(EscapeHtml(narrow.substr(piece, kNarrowPiece)));
+    }
+    return;
+  }
+  if (decoder_.HoldsBack()) {
+    // The start of a UTF-8 sequence from the last piece: what may finish it goes through the
+    // decoder, and so does the ASCII byte after it, which ends it unfinished.
+    const size_t run = NonAsciiRunLength(narrow);
+    WriteNarrow(narrow.substr(0, run));
+    narrow.remove_prefix(run);
+    if (!narrow.empty() && decoder_.HoldsBack()) {
+      WriteNarrow(EscapeHtml(narrow.substr(0, 1)));
+      narrow.remove_prefix(1);
+    }
+  }
+  while (!narrow.empty() && !ended_) {
+    const size_t run = NonAsciiRunLength(narrow);
+    if (run == 0) {
+      narrow.remove_prefix(WriteEscapedAscii(narrow));
+      continue;
+    }
+    const std::string_view bytes = narrow.substr(0, run);
+    narrow.remove_prefix(run);
+    decoded_.clear();
+    if (kind != ECodePageKind::kUtf8) {
+      decoder_.Decode(bytes, &decoded_);
+    } else if (narrow.empty()) {
+      // A sequence at the end may go on in the next piece: the decoder holds it.
+      decoder_.Decode(bytes, &decoded_);
+    } else {
+      // An ASCII byte follows, so every sequence in the run ends within it.
+      decoded_.resize(bytes.size());
+      decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
+    }
+    WriteDecoded(decoded_);
+  }
 }
 
 void TReportStream::AppendUnicode(std::u16string_view text) {
@@ -120,6 +184,56 @@ void TReportStream::WriteDecoded(std::u16string_view text) {
     p = stop + 1;
   }
   if (bytes_.size() >= kByteChunk) WriteBytes();
+}
+
+size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
+  const size_t limit = std::min(narrow.size(), kNarrowPiece);
+  const size_t start = bytes_.size();
+  bytes_.resize(start + 2 * kLongestEscape * limit);
+  char* out = bytes_.data() + start;
+  const auto put = [&out](std::string_view ascii) {
+    for (const char c : ascii) {
+      *out++ = c;
+      *out++ = '\0';
+    }
+  };
+  size_t i = 0;
+  for (; i < limit && !ended_; ++i) {
+    const char c = narrow[i];
+    if (static_cast<unsigned char>(c) >= 0x80) break;
+    if (after_cr_) {
+      after_cr_ = false;
+      if (c == '\n') continue;
+    }
+    switch (c) {
+      case '\r':
+      case '\n':
+        put("\r\n");
+        in_line_ = false;
+        after_cr_ = c == '\r';
+        continue;
+      case '\0':
+        ended_ = true;
+        continue;
+      case '&':
+        put("&amp;");
+        break;
+      case '<':
+        put("&lt;");
+        break;
+      case '>':
+        put("&gt;");
+        break;
+      default:
+        *out++ = c;
+        *out++ = '\0';
+    }
+    in_line_ = true;
+  }
+  bytes_.resize(static_cast<size_t>(out - bytes_.data()));
+  if (bytes_.size() >= kByteChunk) WriteBytes();
+  // Once the text has ended, the rest of it counts as written.
+  return ended_ ? narrow.size() : i;
 }
 
 void TReportStream::AppendLineEnd() {

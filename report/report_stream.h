@@ -33,6 +33,10 @@ class TReportStream {
   TReportStream& operator=(const TReportStream&) = delete;
 
   void AppendNarrow(std::string_view narrow);
+  // AppendNarrow(EscapeHtml(narrow)) without the escaped copy: under UTF-8 and the code pages
+  // of one byte per character that convert without ICU, the text is escaped, decoded and
+  // written as UTF-16 in one pass over its bytes; under the others it goes the long way.
+  void AppendEscapedNarrow(std::string_view narrow);
   void AppendUnicode(std::u16string_view text);
 
   // Unicode text appended here is written at the next Drain or Finish, so that markup can be
@@ -56,6 +60,8 @@ class TReportStream {
   void WriteUnicodeChunk(std::u16string_view text);
   void WriteNarrow(std::string_view narrow);
   void WriteDecoded(std::u16string_view text);
+  // Writes the escaped ASCII bytes at the start of narrow, up to a limit: returns how many.
+  size_t WriteEscapedAscii(std::string_view narrow);
   void AppendLineEnd();
   void AppendUnits(const char16_t* begin, const char16_t* end);
   void WriteBytes();
