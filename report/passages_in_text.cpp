@@ -1,7 +1,7 @@
 #include "report/passages_in_text.h"
 
 #include <algorithm>
-#include <map>
+#include <numeric>
 #include <utility>
 
 #include "report/markup_text.h"
@@ -60,18 +60,29 @@ class THighlightWriter {
                 return std::tie(a.begin, b.end, a.tag_row, a.passage_number) <
                        std::tie(b.begin, a.end, b.tag_row, b.passage_number);
               });
-    // Each occurrence links to the next occurrence of its passage, the last to the first.
+    // Each occurrence links to the next occurrence of its passage, the last to the first: the
+    // occurrences grouped by passage, in text order within each (the sort is stable).
+    std::vector<size_t> by_passage(highlights_.size());
+    std::iota(by_passage.begin(), by_passage.end(), size_t{0});
+    std::stable_sort(by_passage.begin(), by_passage.end(), [&](size_t a, size_t b) {
+      return std::pair(highlights_[a].tag_row, highlights_[a].passage_number) <
+             std::pair(highlights_[b].tag_row, highlights_[b].passage_number);
+    });
     next_.resize(highlights_.size());
-    std::map<std::pair<int32_t, int32_t>, std::vector<size_t>> by_passage;
-    for (size_t i = 0; i < highlights_.size(); ++i) {
-      by_passage[{highlights_[i].tag_row, highlights_[i].passage_number}].push_back(i);
-    }
     first_.assign(highlights_.size(), false);
-    for (const auto& [passage, indexes] : by_passage) {
-      first_[indexes.front()] = true;
-      for (size_t k = 0; k < indexes.size(); ++k) {
-        next_[indexes[k]] = indexes[(k + 1) % indexes.size()];
+    for (size_t group = 0; group < by_passage.size();) {
+      const TTextHighlight& passage = highlights_[by_passage[group]];
+      size_t group_end = group + 1;
+      while (group_end < by_passage.size() &&
+             highlights_[by_passage[group_end]].tag_row == passage.tag_row &&
+             highlights_[by_passage[group_end]].passage_number == passage.passage_number) {
+        ++group_end;
       }
+      first_[by_passage[group]] = true;
+      for (size_t k = group; k < group_end; ++k) {
+        next_[by_passage[k]] = by_passage[k + 1 < group_end ? k + 1 : group];
+      }
+      group = group_end;
     }
   }
 
@@ -96,10 +107,16 @@ class THighlightWriter {
   }
 
  private:
-  std::string Id(size_t index) const {
+  // The first occurrence of a passage is its PassageAnchor, every other one "o" and its
+  // 1-based index.
+  void AppendId(size_t index) {
     const TTextHighlight& highlight = highlights_[index];
-    return first_[index] ? PassageAnchor(highlight.tag_row, highlight.passage_number)
-                         : "o" + std::to_string(index + 1);
+    if (first_[index]) {
+      AppendAscii(out_, PassageAnchor(highlight.tag_row, highlight.passage_number));
+    } else {
+      AppendAscii(out_, "o");
+      AppendDecimal(out_, static_cast<int64_t>(index + 1));
+    }
   }
 
   void AppendText(size_t from, size_t to) {
@@ -107,8 +124,12 @@ class THighlightWriter {
   }
 
   void Open(size_t index, bool first_piece) {
-    AppendAscii(out_, "<mark class=h" + std::to_string(highlights_[index].tag_row));
-    if (first_piece) AppendAscii(out_, " id=" + Id(index));
+    AppendAscii(out_, "<mark class=h");
+    AppendDecimal(out_, highlights_[index].tag_row);
+    if (first_piece) {
+      AppendAscii(out_, " id=");
+      AppendId(index);
+    }
     AppendAscii(out_, ">");
     stack_.push_back(index);
   }
@@ -125,7 +146,9 @@ class THighlightWriter {
       const size_t index = stack_.back();
       stack_.pop_back();
       if (highlights_[index].end == at) {
-        AppendAscii(out_, "<a href=#" + Id(next_[index]) + "></a>");
+        AppendAscii(out_, "<a href=#");
+        AppendId(next_[index]);
+        AppendAscii(out_, "></a>");
       } else {
         going_on.push_back(index);
       }

@@ -1,6 +1,7 @@
 #include "report/report_stream.h"
 
 #include <algorithm>
+#include <array>
 
 #include "report/table_fragments.h"
 #include "text/line_splitter.h"
@@ -17,11 +18,21 @@ constexpr size_t kByteChunk = 64 * 1024;
 // units, after which the run is written as it is: shorter runs do not repay the switch.
 constexpr size_t kAsciiRunWorthSkipping = 16;
 
-// Escaped narrow text taken the long way goes in pieces of this many bytes; the one-pass way
-// writes at most this many ASCII bytes before it looks whether the bytes are due for the file.
+// Escaped narrow text taken the long way goes in pieces of this many bytes.
 constexpr size_t kNarrowPiece = 16 * 1024;
+// ASCII bytes are escaped and widened this many at a time, in a buffer on the stack.
+constexpr size_t kAsciiBlock = 4096;
 // The longest escape of one ASCII byte, in units ("&amp;").
 constexpr size_t kLongestEscape = 5;
+
+// The bytes that do not stand for themselves in escaped UTF-16 text: those of characters
+// beyond ASCII, the ones escaped, and line ends and U+0000, which end lines and the text.
+constexpr std::array<bool, 256> kNeedsCare = [] {
+  std::array<bool, 256> needs_care{};
+  for (size_t byte = 0x80; byte < 0x100; ++byte) needs_care[byte] = true;
+  for (const unsigned char byte : {'&', '<', '>', '\r', '\n', '\0'}) needs_care[byte] = true;
+  return needs_care;
+}();
 
 // The number of bytes at the start of narrow that are not ASCII.
 size_t NonAsciiRunLength(std::string_view narrow) {
@@ -187,10 +198,9 @@ void TReportStream::WriteDecoded(std::u16string_view text) {
 }
 
 size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
-  const size_t limit = std::min(narrow.size(), kNarrowPiece);
-  const size_t start = bytes_.size();
-  bytes_.resize(start + 2 * kLongestEscape * limit);
-  char* out = bytes_.data() + start;
+  const size_t limit = std::min(narrow.size(), kAsciiBlock);
+  std::array<char, 2 * kLongestEscape * kAsciiBlock> block;
+  char* out = block.data();
   const auto put = [&out](std::string_view ascii) {
     for (const char c : ascii) {
       *out++ = c;
@@ -198,13 +208,26 @@ size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
     }
   };
   size_t i = 0;
-  for (; i < limit && !ended_; ++i) {
-    const char c = narrow[i];
-    if (static_cast<unsigned char>(c) >= 0x80) break;
+  while (i < limit && !ended_) {
     if (after_cr_) {
       after_cr_ = false;
-      if (c == '\n') continue;
+      if (narrow[i] == '\n') {
+        ++i;
+        continue;
+      }
     }
+    // A run of bytes that stand for themselves, widened in a loop of its own.
+    const size_t run_start = i;
+    while (i < limit && !kNeedsCare[static_cast<unsigned char>(narrow[i])]) ++i;
+    for (size_t k = run_start; k < i; ++k) {
+      *out++ = narrow[k];
+      *out++ = '\0';
+    }
+    if (i > run_start) in_line_ = true;
+    if (i == limit) break;
+    const char c = narrow[i];
+    if (static_cast<unsigned char>(c) >= 0x80) break;
+    ++i;
     switch (c) {
       case '\r':
       case '\n':
@@ -221,16 +244,12 @@ size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
       case '<':
         put("&lt;");
         break;
-      case '>':
+      default:  // '>'
         put("&gt;");
-        break;
-      default:
-        *out++ = c;
-        *out++ = '\0';
     }
     in_line_ = true;
   }
-  bytes_.resize(static_cast<size_t>(out - bytes_.data()));
+  bytes_.append(block.data(), static_cast<size_t>(out - block.data()));
   if (bytes_.size() >= kByteChunk) WriteBytes();
   // Once the text has ended, the rest of it counts as written.
   return ended_ ? narrow.size() : i;
