@@ -1,6 +1,7 @@
 #include "count/group_key_hash.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "count/frequency_list.h"
@@ -152,6 +153,23 @@ TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case) {
 
 TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping grouping) {
   const bool fold_spaces = grouping.spacing == ESpacing::kFolded;
+  if (!fold_spaces && SystemCodePageKind() == ECodePageKind::kUtf8 &&
+      std::all_of(narrow.begin(), narrow.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    // ASCII decodes and encodes as itself under UTF-8, and both ways of folding case fold
+    // only A-Z in it: the key is the trimmed passage with A-Z folded, made a little at a time.
+    const std::string_view trimmed = Trim(narrow);
+    TByteHasher bytes;
+    std::array<char, 256> folded;
+    for (size_t done = 0; done < trimmed.size(); done += folded.size()) {
+      const std::string_view piece = trimmed.substr(done, folded.size());
+      std::transform(piece.begin(), piece.end(), folded.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+      });
+      bytes.Append(std::string_view(folded.data(), piece.size()));
+    }
+    return bytes.Finish();
+  }
   if (narrow.size() <= kPiece) {
     return GroupKeyHash(ToUnicode(fold_spaces ? FoldedSpaces(narrow) : std::string(narrow)),
                         grouping.letter_case);
