@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "report/table_fragments.h"
 #include "text/line_splitter.h"
 #include "text/utf8.h"
@@ -33,6 +37,40 @@ constexpr std::array<bool, 256> kNeedsCare = [] {
   for (const unsigned char byte : {'&', '<', '>', '\r', '\n', '\0'}) needs_care[byte] = true;
   return needs_care;
 }();
+
+// Writes the bytes at the start of [p, end) that stand for themselves (kNeedsCare) to out as
+// UTF-16 LE, 16 at a time where SSE2 is there; returns how many. out must have room for two
+// bytes per input byte.
+size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
+  size_t done = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i ampersand = _mm_set1_epi8('&');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i greater = _mm_set1_epi8('>');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - (p + done) >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
+    __m128i care = _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand), _mm_cmpeq_epi8(bytes, less));
+    care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, greater));
+    care = _mm_or_si128(care, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, zero));
+    // Bytes beyond ASCII have their top bit set.
+    if ((_mm_movemask_epi8(care) | _mm_movemask_epi8(bytes)) != 0) break;  // finish below
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done + 16),
+                     _mm_unpackhi_epi8(bytes, zero));
+    done += 16;
+  }
+#endif
+  while (p + done < end && !kNeedsCare[static_cast<unsigned char>(p[done])]) {
+    out[2 * done] = p[done];
+    out[2 * done + 1] = '\0';
+    ++done;
+  }
+  return done;
+}
 
 // The number of bytes at the start of narrow that are not ASCII.
 size_t NonAsciiRunLength(std::string_view narrow) {
@@ -216,14 +254,10 @@ size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
         continue;
       }
     }
-    // A run of bytes that stand for themselves, widened in a loop of its own.
-    const size_t run_start = i;
-    while (i < limit && !kNeedsCare[static_cast<unsigned char>(narrow[i])]) ++i;
-    for (size_t k = run_start; k < i; ++k) {
-      *out++ = narrow[k];
-      *out++ = '\0';
-    }
-    if (i > run_start) in_line_ = true;
+    const size_t run = WidenPlainAscii(narrow.data() + i, narrow.data() + limit, out);
+    out += 2 * run;
+    i += run;
+    if (run > 0) in_line_ = true;
     if (i == limit) break;
     const char c = narrow[i];
     if (static_cast<unsigned char>(c) >= 0x80) break;

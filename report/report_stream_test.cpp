@@ -202,9 +202,10 @@ TEST(ReportStreamTest, SkippingTheCodePageChangesNoByte) {
 }
 
 // Narrow text escaped on the way in, in one pass where the code page allows it, against the
-// escaped copy decoded whole: markup characters, every line end and U+0000, bytes that are
-// no character (stray, cut short, or a lead byte cut from its sequence at a piece's end),
-// pieces longer than the stream's buffers, and Unicode markup between the pieces.
+// escaped copy decoded whole: runs of plain ASCII long and short, markup characters, every line end
+// and U+0000, bytes that are no character (stray, cut short, or a lead byte cut from its sequence
+// at a piece's end), pieces longer than the stream's buffers, and Unicode markup between the
+// pieces.
 TEST(ReportStreamTest, EscapedNarrowTextGivesTheBytesOfItsEscapedCopy) {
   const ScratchFolder folder;
   const std::vector<std::string> bytes = {"a",
