@@ -1,6 +1,8 @@
 #include "report/passages_in_text.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <numeric>
 #include <utility>
 
@@ -45,15 +47,13 @@ void AppendLegend(std::u16string& out, const std::vector<TTagPassages>& tags) {
 // the text, and the report is meant to stay within about twice the text's size. The text is
 // escaped as narrow text ("&", "<" and ">" are never part of another character's bytes in a
 // code page) by the stream, which decodes it as one text whatever the pieces, mostly in one
-// pass from the text's bytes to the file's; the markup goes to the stream's Unicode text,
-// drained as it grows.
+// pass from the text's bytes to the file's; the markup between two pieces of text is made as
+// ASCII and handed to the stream at once, which writes it straight to the file's bytes where
+// the code page allows.
 class THighlightWriter {
  public:
   THighlightWriter(const TTextWithPassages& text, TReportStream& stream)
-      : text_(text.narrow_text),
-        highlights_(text.highlights),
-        stream_(stream),
-        out_(stream.unicode()) {
+      : text_(text.narrow_text), highlights_(text.highlights), stream_(stream) {
     // Outer highlights open first: by start, then the longer one.
     std::sort(highlights_.begin(), highlights_.end(),
               [](const TTextHighlight& a, const TTextHighlight& b) {
@@ -101,7 +101,6 @@ class THighlightWriter {
       while (next_open < highlights_.size() && highlights_[next_open].begin == event) {
         Open(next_open++, /*first_piece=*/true);
       }
-      stream_.Drain();
     }
     AppendText(written, text_.size());
   }
@@ -112,25 +111,34 @@ class THighlightWriter {
   void AppendId(size_t index) {
     const TTextHighlight& highlight = highlights_[index];
     if (first_[index]) {
-      AppendAscii(out_, PassageAnchor(highlight.tag_row, highlight.passage_number));
+      markup_ += PassageAnchor(highlight.tag_row, highlight.passage_number);
     } else {
-      AppendAscii(out_, "o");
-      AppendDecimal(out_, static_cast<int64_t>(index + 1));
+      markup_ += 'o';
+      AppendNumber(index + 1);
     }
   }
 
+  void AppendNumber(size_t number) {
+    char digits[24];
+    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), number);
+    markup_.append(digits, end);
+  }
+
+  // The markup made since the last piece of text goes out before the next one.
   void AppendText(size_t from, size_t to) {
+    stream_.AppendAsciiMarkup(markup_);
+    markup_.clear();
     stream_.AppendEscapedNarrow(text_.substr(from, to - from));
   }
 
   void Open(size_t index, bool first_piece) {
-    AppendAscii(out_, "<mark class=h");
-    AppendDecimal(out_, highlights_[index].tag_row);
+    markup_ += "<mark class=h";
+    AppendNumber(static_cast<size_t>(highlights_[index].tag_row));
     if (first_piece) {
-      AppendAscii(out_, " id=");
+      markup_ += " id=";
       AppendId(index);
     }
-    AppendAscii(out_, ">");
+    markup_ += '>';
     stack_.push_back(index);
   }
 
@@ -146,13 +154,13 @@ class THighlightWriter {
       const size_t index = stack_.back();
       stack_.pop_back();
       if (highlights_[index].end == at) {
-        AppendAscii(out_, "<a href=#");
+        markup_ += "<a href=#";
         AppendId(next_[index]);
-        AppendAscii(out_, "></a>");
+        markup_ += "></a>";
       } else {
         going_on.push_back(index);
       }
-      AppendAscii(out_, "</mark>");
+      markup_ += "</mark>";
     }
     for (auto it = going_on.rbegin(); it != going_on.rend(); ++it) {
       Open(*it, /*first_piece=*/false);
@@ -162,7 +170,7 @@ class THighlightWriter {
   std::string_view text_;
   std::vector<TTextHighlight> highlights_;
   TReportStream& stream_;
-  std::u16string& out_;  // the stream's Unicode text
+  std::string markup_;  // ASCII markup not yet handed to the stream
   std::vector<size_t> next_;
   std::vector<bool> first_;
   std::vector<size_t> stack_;  // the open highlights, innermost last

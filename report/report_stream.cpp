@@ -130,7 +130,7 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
   while (!narrow.empty() && !ended_) {
     const size_t run = NonAsciiRunLength(narrow);
     if (run == 0) {
-      narrow.remove_prefix(WriteEscapedAscii(narrow));
+      narrow.remove_prefix(WriteAscii(narrow, /*escape=*/true));
       continue;
     }
     const std::string_view bytes = narrow.substr(0, run);
@@ -148,6 +148,23 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
     }
     WriteDecoded(decoded_);
   }
+}
+
+void TReportStream::AppendAsciiMarkup(std::string_view ascii) {
+  if (!unicode_.empty() || encoder_.HoldsBack() || !AsciiSkipsTheDecoder()) {
+    AppendAscii(unicode_, ascii);
+    Drain();
+    return;
+  }
+  while (!ascii.empty() && !ended_) ascii.remove_prefix(WriteAscii(ascii, /*escape=*/false));
+}
+
+bool TReportStream::AsciiSkipsTheDecoder() const {
+  // Under these code pages ASCII bytes are characters of their own, never part of another
+  // character's bytes, and decode as themselves; the one-byte ones decode without state.
+  const ECodePageKind kind = SystemCodePageKind();
+  return (kind == ECodePageKind::kUtf8 || kind == ECodePageKind::kSingleByte) &&
+         !decoder_.HoldsBack();
 }
 
 void TReportStream::AppendUnicode(std::u16string_view text) {
@@ -235,7 +252,7 @@ void TReportStream::WriteDecoded(std::u16string_view text) {
   if (bytes_.size() >= kByteChunk) WriteBytes();
 }
 
-size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
+size_t TReportStream::WriteAscii(std::string_view narrow, bool escape) {
   const size_t limit = std::min(narrow.size(), kAsciiBlock);
   std::array<char, 2 * kLongestEscape * kAsciiBlock> block;
   char* out = block.data();
@@ -262,6 +279,12 @@ size_t TReportStream::WriteEscapedAscii(std::string_view narrow) {
     const char c = narrow[i];
     if (static_cast<unsigned char>(c) >= 0x80) break;
     ++i;
+    if (!escape && c != '\r' && c != '\n' && c != '\0') {
+      *out++ = c;
+      *out++ = '\0';
+      in_line_ = true;
+      continue;
+    }
     switch (c) {
       case '\r':
       case '\n':

@@ -21,12 +21,14 @@ using testing_support::ScratchFolder;
 using testing_support::Utf16LeFile;
 
 // A piece of a page: narrow text, or Unicode text (Unicode pieces in a row are one value).
-// Narrow text to escape stands in the page escaped by EscapeHtml.
+// Narrow text to escape stands in the page escaped by EscapeHtml; ASCII markup (narrow and
+// text alike) is Unicode text handed to the stream as ASCII.
 struct Piece {
   bool unicode = false;
   std::string narrow;
   std::u16string text;
   bool escaped = false;
+  bool ascii_markup = false;
 };
 
 // The report the page gave when it was built whole: every value through the code page at
@@ -54,6 +56,8 @@ std::string Streamed(const ScratchFolder& folder, const std::vector<Piece>& piec
   for (const Piece& piece : pieces) {
     if (piece.escaped) {
       out.AppendEscapedNarrow(piece.narrow);
+    } else if (piece.ascii_markup) {
+      out.AppendAsciiMarkup(piece.narrow);
     } else if (!piece.unicode) {
       out.AppendNarrow(piece.narrow);
     } else if (piece.text.size() % 2 == 0) {
@@ -235,11 +239,20 @@ TEST(ReportStreamTest, EscapedNarrowTextGivesTheBytesOfItsEscapedCopy) {
           pieces.push_back(Unicode(random() % 2 == 0 ? u"<mark>\r" : u"\n\u00E9</mark>"));
           continue;
         }
+        if (random() % 3 == 0) {
+          const std::string markup = random() % 2 == 0 ? "<mark id=p1-2>\r" : "\n</mark>";
+          pieces.push_back({.unicode = true,
+                            .narrow = markup,
+                            .text = std::u16string(markup.begin(), markup.end()),
+                            .ascii_markup = true});
+          continue;
+        }
         const size_t length = random() % 6 == 0 ? 10000 + random() % 30000 : random() % 30;
         std::string narrow;
         while (narrow.size() < length) narrow += bytes[random() % bytes.size()];
         if (random() % 60 == 0) narrow += std::string(1, '\0') + "after";
-        pieces.push_back({.narrow = std::move(narrow), .text = {}, .escaped = true});
+        pieces.push_back(
+            {.narrow = std::move(narrow), .text = {}, .escaped = true, .ascii_markup = false});
       }
       ASSERT_TRUE(StreamsAsThePageBuiltWhole(folder, pieces)) << name << ", page " << page;
     }
