@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
+#include <type_traits>
 
 #include "count/frequency_list.h"
 #include "text/code_page.h"
@@ -100,6 +102,29 @@ class TKeyHasher {
   std::string narrow_;
 };
 
+// The hash of the key of an ASCII text under UTF-8, made without the key: ASCII converts to
+// and from UTF-8 as itself, and both ways of folding case fold only A-Z in it, so the key is
+// the trimmed text with A-Z folded, made here a little at a time. Nothing for other text.
+template <typename Char>
+std::optional<TGroupKeyHash> AsciiKeyHash(std::basic_string_view<Char> text) {
+  if (SystemCodePageKind() != ECodePageKind::kUtf8 ||
+      !std::all_of(text.begin(), text.end(),
+                   [](Char c) { return static_cast<std::make_unsigned_t<Char>>(c) < 0x80; })) {
+    return std::nullopt;
+  }
+  const std::basic_string_view<Char> trimmed = Trim(text);
+  TByteHasher bytes;
+  std::array<char, 256> folded;
+  for (size_t done = 0; done < trimmed.size(); done += folded.size()) {
+    const std::basic_string_view<Char> piece = trimmed.substr(done, folded.size());
+    std::transform(piece.begin(), piece.end(), folded.begin(), [](Char c) {
+      return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    bytes.Append(std::string_view(folded.data(), piece.size()));
+  }
+  return bytes.Finish();
+}
+
 }  // namespace
 
 void TByteHasher::Append(std::string_view bytes) {
@@ -141,6 +166,7 @@ TGroupKeyHash TByteHasher::Finish() const {
 }
 
 TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case) {
+  if (const std::optional<TGroupKeyHash> hash = AsciiKeyHash(text)) return *hash;
   TByteHasher bytes;
   if (text.size() <= kPiece) {
     bytes.Append(GroupKey(text, true, letter_case));
@@ -153,22 +179,8 @@ TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case) {
 
 TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping grouping) {
   const bool fold_spaces = grouping.spacing == ESpacing::kFolded;
-  if (!fold_spaces && SystemCodePageKind() == ECodePageKind::kUtf8 &&
-      std::all_of(narrow.begin(), narrow.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    // ASCII decodes and encodes as itself under UTF-8, and both ways of folding case fold
-    // only A-Z in it: the key is the trimmed passage with A-Z folded, made a little at a time.
-    const std::string_view trimmed = Trim(narrow);
-    TByteHasher bytes;
-    std::array<char, 256> folded;
-    for (size_t done = 0; done < trimmed.size(); done += folded.size()) {
-      const std::string_view piece = trimmed.substr(done, folded.size());
-      std::transform(piece.begin(), piece.end(), folded.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-      });
-      bytes.Append(std::string_view(folded.data(), piece.size()));
-    }
-    return bytes.Finish();
+  if (!fold_spaces) {
+    if (const std::optional<TGroupKeyHash> hash = AsciiKeyHash(narrow)) return *hash;
   }
   if (narrow.size() <= kPiece) {
     return GroupKeyHash(ToUnicode(fold_spaces ? FoldedSpaces(narrow) : std::string(narrow)),

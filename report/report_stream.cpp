@@ -40,7 +40,7 @@ constexpr std::array<bool, 256> kNeedsCare = [] {
 
 // Writes the bytes at the start of [p, end) that stand for themselves (kNeedsCare) to out as
 // UTF-16 LE, 16 at a time where SSE2 is there; returns how many. out must have room for two
-// bytes per input byte.
+// bytes per input byte (what lies there past the run may be overwritten).
 size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
   size_t done = 0;
 #ifdef __SSE2__
@@ -56,11 +56,13 @@ size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
     care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, greater));
     care = _mm_or_si128(care, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, zero));
-    // Bytes beyond ASCII have their top bit set.
-    if ((_mm_movemask_epi8(care) | _mm_movemask_epi8(bytes)) != 0) break;  // finish below
+    // All 16 are widened; the run ends at the first that needs care (bytes beyond ASCII have
+    // their top bit set).
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done), _mm_unpacklo_epi8(bytes, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done + 16),
                      _mm_unpackhi_epi8(bytes, zero));
+    const int stop = _mm_movemask_epi8(care) | _mm_movemask_epi8(bytes);
+    if (stop != 0) return done + static_cast<size_t>(__builtin_ctz(stop));
     done += 16;
   }
 #endif
