@@ -20,7 +20,8 @@ std::vector<std::string_view> TrimmedPassages(std::string_view text,
 void ForEachPassageOccurrence(const std::string& narrow_text,
                               const std::vector<std::vector<TPassageSpan>>& spans,
                               TPassageGrouping grouping,
-                              const std::function<void(const TPassageOccurrenceAt&)>& visit) {
+                              const std::function<void(const TPassageOccurrenceAt&)>& visit,
+                              EOccurrenceDetail detail) {
   TTextPositionCursor positions(narrow_text);
   TPassageOccurrenceAt occurrence;
   occurrence.spaces_folded = grouping.spacing == ESpacing::kFolded;
@@ -29,9 +30,11 @@ void ForEachPassageOccurrence(const std::string& narrow_text,
     for (const std::string_view passage : TrimmedPassages(narrow_text, spans[tag])) {
       occurrence.passage = passage;
       occurrence.start = static_cast<size_t>(passage.data() - narrow_text.data());
-      occurrence.position = positions.PositionOf(occurrence.start);
-      occurrence.text =
-          ToUnicode(occurrence.spaces_folded ? FoldedSpaces(passage) : std::string(passage));
+      if (detail == EOccurrenceDetail::kPlaceAndText) {
+        occurrence.position = positions.PositionOf(occurrence.start);
+        occurrence.text =
+            occurrence.spaces_folded ? ToUnicode(FoldedSpaces(passage)) : ToUnicode(passage);
+      }
       visit(occurrence);
     }
   }

@@ -27,12 +27,17 @@ struct TPassageOccurrenceAt {
   bool spaces_folded = false;  // text folds the passage's spaces
 };
 
+// What each occurrence comes with. kPlace: tag, passage and start only (position and text
+// stay empty), for callers that need no line index and no Unicode copy of each passage.
+enum class EOccurrenceDetail { kPlace, kPlaceAndText };
+
 // The trimmed passages of the trimmed, non-empty passage of each span, in tag order, each
 // tag's in text order. spans[k] are the k-th tag's matches in narrow_text (TTagScanner::Scan).
 void ForEachPassageOccurrence(const std::string& narrow_text,
                               const std::vector<std::vector<TPassageSpan>>& spans,
                               TPassageGrouping grouping,
-                              const std::function<void(const TPassageOccurrenceAt&)>& visit);
+                              const std::function<void(const TPassageOccurrenceAt&)>& visit,
+                              EOccurrenceDetail detail = EOccurrenceDetail::kPlaceAndText);
 
 // The trimmed, non-empty passages of one tag's spans in text: what a tag's counts are made
 // of, before any folding.

@@ -1,7 +1,9 @@
 #include "report/passages_in_text.h"
 
 #include <algorithm>
-#include <map>
+#include <charconv>
+#include <iterator>
+#include <numeric>
 #include <utility>
 
 #include "report/markup_text.h"
@@ -40,40 +42,47 @@ void AppendLegend(std::u16string& out, const std::vector<TTagPassages>& tags) {
   AppendAscii(out, "</ul>\n");
 }
 
-// At most this many bytes of the text are escaped at a time.
-constexpr size_t kTextPiece = 64 * 1024;
-
 // Writes the text with its highlights. Attribute values are left unquoted (they are plain
 // letters, digits and "-"): the markup per occurrence is most of what the section adds to
 // the text, and the report is meant to stay within about twice the text's size. The text is
 // escaped as narrow text ("&", "<" and ">" are never part of another character's bytes in a
-// code page) and handed to the stream as such, which decodes it as one text whatever the
-// pieces; the markup goes to the stream's Unicode text, drained as it grows.
+// code page) by the stream, which decodes it as one text whatever the pieces, mostly in one
+// pass from the text's bytes to the file's; the markup between two pieces of text is made as
+// ASCII and handed to the stream at once, which writes it straight to the file's bytes where
+// the code page allows.
 class THighlightWriter {
  public:
   THighlightWriter(const TTextWithPassages& text, TReportStream& stream)
-      : text_(text.narrow_text),
-        highlights_(text.highlights),
-        stream_(stream),
-        out_(stream.unicode()) {
+      : text_(text.narrow_text), highlights_(text.highlights), stream_(stream) {
     // Outer highlights open first: by start, then the longer one.
     std::sort(highlights_.begin(), highlights_.end(),
               [](const TTextHighlight& a, const TTextHighlight& b) {
                 return std::tie(a.begin, b.end, a.tag_row, a.passage_number) <
                        std::tie(b.begin, a.end, b.tag_row, b.passage_number);
               });
-    // Each occurrence links to the next occurrence of its passage, the last to the first.
+    // Each occurrence links to the next occurrence of its passage, the last to the first: the
+    // occurrences grouped by passage, in text order within each (the sort is stable).
+    std::vector<size_t> by_passage(highlights_.size());
+    std::iota(by_passage.begin(), by_passage.end(), size_t{0});
+    std::stable_sort(by_passage.begin(), by_passage.end(), [&](size_t a, size_t b) {
+      return std::pair(highlights_[a].tag_row, highlights_[a].passage_number) <
+             std::pair(highlights_[b].tag_row, highlights_[b].passage_number);
+    });
     next_.resize(highlights_.size());
-    std::map<std::pair<int32_t, int32_t>, std::vector<size_t>> by_passage;
-    for (size_t i = 0; i < highlights_.size(); ++i) {
-      by_passage[{highlights_[i].tag_row, highlights_[i].passage_number}].push_back(i);
-    }
     first_.assign(highlights_.size(), false);
-    for (const auto& [passage, indexes] : by_passage) {
-      first_[indexes.front()] = true;
-      for (size_t k = 0; k < indexes.size(); ++k) {
-        next_[indexes[k]] = indexes[(k + 1) % indexes.size()];
+    for (size_t group = 0; group < by_passage.size();) {
+      const TTextHighlight& passage = highlights_[by_passage[group]];
+      size_t group_end = group + 1;
+      while (group_end < by_passage.size() &&
+             highlights_[by_passage[group_end]].tag_row == passage.tag_row &&
+             highlights_[by_passage[group_end]].passage_number == passage.passage_number) {
+        ++group_end;
       }
+      first_[by_passage[group]] = true;
+      for (size_t k = group; k < group_end; ++k) {
+        next_[by_passage[k]] = by_passage[k + 1 < group_end ? k + 1 : group];
+      }
+      group = group_end;
     }
   }
 
@@ -92,28 +101,44 @@ class THighlightWriter {
       while (next_open < highlights_.size() && highlights_[next_open].begin == event) {
         Open(next_open++, /*first_piece=*/true);
       }
-      stream_.Drain();
     }
     AppendText(written, text_.size());
   }
 
  private:
-  std::string Id(size_t index) const {
+  // The first occurrence of a passage is its PassageAnchor, every other one "o" and its
+  // 1-based index.
+  void AppendId(size_t index) {
     const TTextHighlight& highlight = highlights_[index];
-    return first_[index] ? PassageAnchor(highlight.tag_row, highlight.passage_number)
-                         : "o" + std::to_string(index + 1);
-  }
-
-  void AppendText(size_t from, size_t to) {
-    for (size_t piece = from; piece < to; piece += kTextPiece) {
-      stream_.AppendNarrow(EscapeHtml(text_.substr(piece, std::min(kTextPiece, to - piece))));
+    if (first_[index]) {
+      markup_ += PassageAnchor(highlight.tag_row, highlight.passage_number);
+    } else {
+      markup_ += 'o';
+      AppendNumber(index + 1);
     }
   }
 
+  void AppendNumber(size_t number) {
+    char digits[24];
+    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), number);
+    markup_.append(digits, end);
+  }
+
+  // The markup made since the last piece of text goes out before the next one.
+  void AppendText(size_t from, size_t to) {
+    stream_.AppendAsciiMarkup(markup_);
+    markup_.clear();
+    stream_.AppendEscapedNarrow(text_.substr(from, to - from));
+  }
+
   void Open(size_t index, bool first_piece) {
-    AppendAscii(out_, "<mark class=h" + std::to_string(highlights_[index].tag_row));
-    if (first_piece) AppendAscii(out_, " id=" + Id(index));
-    AppendAscii(out_, ">");
+    markup_ += "<mark class=h";
+    AppendNumber(static_cast<size_t>(highlights_[index].tag_row));
+    if (first_piece) {
+      markup_ += " id=";
+      AppendId(index);
+    }
+    markup_ += '>';
     stack_.push_back(index);
   }
 
@@ -129,11 +154,13 @@ class THighlightWriter {
       const size_t index = stack_.back();
       stack_.pop_back();
       if (highlights_[index].end == at) {
-        AppendAscii(out_, "<a href=#" + Id(next_[index]) + "></a>");
+        markup_ += "<a href=#";
+        AppendId(next_[index]);
+        markup_ += "></a>";
       } else {
         going_on.push_back(index);
       }
-      AppendAscii(out_, "</mark>");
+      markup_ += "</mark>";
     }
     for (auto it = going_on.rbegin(); it != going_on.rend(); ++it) {
       Open(*it, /*first_piece=*/false);
@@ -143,7 +170,7 @@ class THighlightWriter {
   std::string_view text_;
   std::vector<TTextHighlight> highlights_;
   TReportStream& stream_;
-  std::u16string& out_;  // the stream's Unicode text
+  std::string markup_;  // ASCII markup not yet handed to the stream
   std::vector<size_t> next_;
   std::vector<bool> first_;
   std::vector<size_t> stack_;  // the open highlights, innermost last

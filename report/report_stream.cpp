@@ -1,6 +1,15 @@
 #include "report/report_stream.h"
 
+#include <algorithm>
+#include <array>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "report/table_fragments.h"
 #include "text/line_splitter.h"
+#include "text/utf8.h"
 
 namespace farrowdale {
 namespace {
@@ -12,6 +21,65 @@ constexpr size_t kByteChunk = 64 * 1024;
 // Text the code page would change goes through it up to the start of a run of this many ASCII
 // units, after which the run is written as it is: shorter runs do not repay the switch.
 constexpr size_t kAsciiRunWorthSkipping = 16;
+
+// Escaped narrow text taken the long way goes in pieces of this many bytes.
+constexpr size_t kNarrowPiece = 16 * 1024;
+// ASCII bytes are escaped and widened this many at a time, in a buffer on the stack.
+constexpr size_t kAsciiBlock = 4096;
+// The longest escape of one ASCII byte, in units ("&amp;").
+constexpr size_t kLongestEscape = 5;
+
+// The bytes that do not stand for themselves in escaped UTF-16 text: those of characters
+// beyond ASCII, the ones escaped, and line ends and U+0000, which end lines and the text.
+constexpr std::array<bool, 256> kNeedsCare = [] {
+  std::array<bool, 256> needs_care{};
+  for (size_t byte = 0x80; byte < 0x100; ++byte) needs_care[byte] = true;
+  for (const unsigned char byte : {'&', '<', '>', '\r', '\n', '\0'}) needs_care[byte] = true;
+  return needs_care;
+}();
+
+// Writes the bytes at the start of [p, end) that stand for themselves (kNeedsCare) to out as
+// UTF-16 LE, 16 at a time where SSE2 is there; returns how many. out must have room for two
+// bytes per input byte (what lies there past the run may be overwritten).
+size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
+  size_t done = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i ampersand = _mm_set1_epi8('&');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i greater = _mm_set1_epi8('>');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - (p + done) >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
+    __m128i care = _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand), _mm_cmpeq_epi8(bytes, less));
+    care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, greater));
+    care = _mm_or_si128(care, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, zero));
+    // All 16 are widened; the run ends at the first that needs care (bytes beyond ASCII have
+    // their top bit set).
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done + 16),
+                     _mm_unpackhi_epi8(bytes, zero));
+    const int stop = _mm_movemask_epi8(care) | _mm_movemask_epi8(bytes);
+    if (stop != 0) return done + static_cast<size_t>(__builtin_ctz(stop));
+    done += 16;
+  }
+#endif
+  while (p + done < end && !kNeedsCare[static_cast<unsigned char>(p[done])]) {
+    out[2 * done] = p[done];
+    out[2 * done + 1] = '\0';
+    ++done;
+  }
+  return done;
+}
+
+// The number of bytes at the start of narrow that are not ASCII.
+size_t NonAsciiRunLength(std::string_view narrow) {
+  const auto ascii = std::find_if(narrow.begin(), narrow.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return static_cast<size_t>(ascii - narrow.begin());
+}
 
 // The length of the start of text to convert, up to and with the first unit of a run of ASCII
 // units worth skipping (after an ASCII unit neither encoder nor decoder holds anything back),
@@ -35,6 +103,70 @@ TReportStream::TReportStream(TAtomicFile& file) : file_(file) {
 void TReportStream::AppendNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
   WriteNarrow(narrow);
+}
+
+void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
+  WriteUnicode(/*value_ends=*/true);
+  const ECodePageKind kind = SystemCodePageKind();
+  // Under these code pages ASCII bytes are characters of their own, never part of another
+  // character's bytes, and decode as themselves; the one-byte ones decode without state.
+  const bool one_pass =
+      kind == ECodePageKind::kUtf8 || (kind == ECodePageKind::kSingleByte && !decoder_.HoldsBack());
+  if (!one_pass) {
+    for (size_t piece = 0; piece < narrow.size(); piece += kNarrowPiece) {
+      WriteNarrow(EscapeHtml(narrow.substr(piece, kNarrowPiece)));
+    }
+    return;
+  }
+  if (decoder_.HoldsBack()) {
+    // The start of a UTF-8 sequence from the last piece: what may finish it goes through the
+    // decoder, and so does the ASCII byte after it, which ends it unfinished.
+    const size_t run = NonAsciiRunLength(narrow);
+    WriteNarrow(narrow.substr(0, run));
+    narrow.remove_prefix(run);
+    if (!narrow.empty() && decoder_.HoldsBack()) {
+      WriteNarrow(EscapeHtml(narrow.substr(0, 1)));
+      narrow.remove_prefix(1);
+    }
+  }
+  while (!narrow.empty() && !ended_) {
+    const size_t run = NonAsciiRunLength(narrow);
+    if (run == 0) {
+      narrow.remove_prefix(WriteAscii(narrow, /*escape=*/true));
+      continue;
+    }
+    const std::string_view bytes = narrow.substr(0, run);
+    narrow.remove_prefix(run);
+    decoded_.clear();
+    if (kind != ECodePageKind::kUtf8) {
+      decoder_.Decode(bytes, &decoded_);
+    } else if (narrow.empty()) {
+      // A sequence at the end may go on in the next piece: the decoder holds it.
+      decoder_.Decode(bytes, &decoded_);
+    } else {
+      // An ASCII byte follows, so every sequence in the run ends within it.
+      decoded_.resize(bytes.size());
+      decoded_.resize(Utf8ToUtf16(bytes, decoded_.data()));
+    }
+    WriteDecoded(decoded_);
+  }
+}
+
+void TReportStream::AppendAsciiMarkup(std::string_view ascii) {
+  if (!unicode_.empty() || encoder_.HoldsBack() || !AsciiSkipsTheDecoder()) {
+    AppendAscii(unicode_, ascii);
+    Drain();
+    return;
+  }
+  while (!ascii.empty() && !ended_) ascii.remove_prefix(WriteAscii(ascii, /*escape=*/false));
+}
+
+bool TReportStream::AsciiSkipsTheDecoder() const {
+  // Under these code pages ASCII bytes are characters of their own, never part of another
+  // character's bytes, and decode as themselves; the one-byte ones decode without state.
+  const ECodePageKind kind = SystemCodePageKind();
+  return (kind == ECodePageKind::kUtf8 || kind == ECodePageKind::kSingleByte) &&
+         !decoder_.HoldsBack();
 }
 
 void TReportStream::AppendUnicode(std::u16string_view text) {
@@ -120,6 +252,66 @@ void TReportStream::WriteDecoded(std::u16string_view text) {
     p = stop + 1;
   }
   if (bytes_.size() >= kByteChunk) WriteBytes();
+}
+
+size_t TReportStream::WriteAscii(std::string_view narrow, bool escape) {
+  const size_t limit = std::min(narrow.size(), kAsciiBlock);
+  std::array<char, 2 * kLongestEscape * kAsciiBlock> block;
+  char* out = block.data();
+  const auto put = [&out](std::string_view ascii) {
+    for (const char c : ascii) {
+      *out++ = c;
+      *out++ = '\0';
+    }
+  };
+  size_t i = 0;
+  while (i < limit && !ended_) {
+    if (after_cr_) {
+      after_cr_ = false;
+      if (narrow[i] == '\n') {
+        ++i;
+        continue;
+      }
+    }
+    const size_t run = WidenPlainAscii(narrow.data() + i, narrow.data() + limit, out);
+    out += 2 * run;
+    i += run;
+    if (run > 0) in_line_ = true;
+    if (i == limit) break;
+    const char c = narrow[i];
+    if (static_cast<unsigned char>(c) >= 0x80) break;
+    ++i;
+    if (!escape && c != '\r' && c != '\n' && c != '\0') {
+      *out++ = c;
+      *out++ = '\0';
+      in_line_ = true;
+      continue;
+    }
+    switch (c) {
+      case '\r':
+      case '\n':
+        put("\r\n");
+        in_line_ = false;
+        after_cr_ = c == '\r';
+        continue;
+      case '\0':
+        ended_ = true;
+        continue;
+      case '&':
+        put("&amp;");
+        break;
+      case '<':
+        put("&lt;");
+        break;
+      default:  // '>'
+        put("&gt;");
+    }
+    in_line_ = true;
+  }
+  bytes_.append(block.data(), static_cast<size_t>(out - block.data()));
+  if (bytes_.size() >= kByteChunk) WriteBytes();
+  // Once the text has ended, the rest of it counts as written.
+  return ended_ ? narrow.size() : i;
 }
 
 void TReportStream::AppendLineEnd() {

@@ -33,6 +33,13 @@ class TReportStream {
   TReportStream& operator=(const TReportStream&) = delete;
 
   void AppendNarrow(std::string_view narrow);
+  // AppendNarrow(EscapeHtml(narrow)) without the escaped copy: under UTF-8 and the code pages
+  // of one byte per character that convert without ICU, the text is escaped, decoded and
+  // written as UTF-16 in one pass over its bytes; under the others it goes the long way.
+  void AppendEscapedNarrow(std::string_view narrow);
+  // AppendUnicode of ASCII text (markup), written straight to the file's bytes when nothing
+  // appended before it is still held and the code page gives ASCII back as it is.
+  void AppendAsciiMarkup(std::string_view ascii);
   void AppendUnicode(std::u16string_view text);
 
   // Unicode text appended here is written at the next Drain or Finish, so that markup can be
@@ -56,6 +63,12 @@ class TReportStream {
   void WriteUnicodeChunk(std::u16string_view text);
   void WriteNarrow(std::string_view narrow);
   void WriteDecoded(std::u16string_view text);
+  // Whether ASCII bytes may skip the decoder: they stand for themselves in the code page,
+  // and the decoder holds nothing that the next byte may change.
+  bool AsciiSkipsTheDecoder() const;
+  // Writes the ASCII bytes at the start of narrow, up to a limit, with "&", "<" and ">"
+  // escaped when escape: returns how many.
+  size_t WriteAscii(std::string_view narrow, bool escape);
   void AppendLineEnd();
   void AppendUnits(const char16_t* begin, const char16_t* end);
   void WriteBytes();

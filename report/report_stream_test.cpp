@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/table_fragments.h"
 #include "testing/code_page_guard.h"
 #include "testing/file_bytes.h"
 #include "testing/scratch_folder.h"
@@ -20,10 +21,14 @@ using testing_support::ScratchFolder;
 using testing_support::Utf16LeFile;
 
 // A piece of a page: narrow text, or Unicode text (Unicode pieces in a row are one value).
+// Narrow text to escape stands in the page escaped by EscapeHtml; ASCII markup (narrow and
+// text alike) is Unicode text handed to the stream as ASCII.
 struct Piece {
   bool unicode = false;
   std::string narrow;
   std::u16string text;
+  bool escaped = false;
+  bool ascii_markup = false;
 };
 
 // The report the page gave when it was built whole: every value through the code page at
@@ -36,7 +41,7 @@ std::string WholePage(const std::vector<Piece>& pieces) {
       value += piece.text;
       continue;
     }
-    narrow += ToNarrow(value) + piece.narrow;
+    narrow += ToNarrow(value) + (piece.escaped ? EscapeHtml(piece.narrow) : piece.narrow);
     value.clear();
   }
   narrow += ToNarrow(value);
@@ -49,7 +54,11 @@ std::string Streamed(const ScratchFolder& folder, const std::vector<Piece>& piec
   TAtomicFile file(folder / "r.htm");
   TReportStream out(file);
   for (const Piece& piece : pieces) {
-    if (!piece.unicode) {
+    if (piece.escaped) {
+      out.AppendEscapedNarrow(piece.narrow);
+    } else if (piece.ascii_markup) {
+      out.AppendAsciiMarkup(piece.narrow);
+    } else if (!piece.unicode) {
       out.AppendNarrow(piece.narrow);
     } else if (piece.text.size() % 2 == 0) {
       out.AppendUnicode(piece.text);
@@ -190,6 +199,60 @@ TEST(ReportStreamTest, SkippingTheCodePageChangesNoByte) {
           continue;
         }
         AddCutNarrow(pieces, ToNarrow(text), random);
+      }
+      ASSERT_TRUE(StreamsAsThePageBuiltWhole(folder, pieces)) << name << ", page " << page;
+    }
+  }
+}
+
+// Narrow text escaped on the way in, in one pass where the code page allows it, against the
+// escaped copy decoded whole: runs of plain ASCII long and short, markup characters, every line end
+// and U+0000, bytes that are no character (stray, cut short, or a lead byte cut from its sequence
+// at a piece's end), pieces longer than the stream's buffers, and Unicode markup between the
+// pieces.
+TEST(ReportStreamTest, EscapedNarrowTextGivesTheBytesOfItsEscapedCopy) {
+  const ScratchFolder folder;
+  const std::vector<std::string> bytes = {"a",
+                                          "b c",
+                                          "&",
+                                          "<",
+                                          ">",
+                                          "\r",
+                                          "\n",
+                                          "\t",
+                                          "\xC3",
+                                          "\xA9",
+                                          "\xE2\x82",
+                                          "\xAC",
+                                          "\xF0\x9D\x84\x9E",
+                                          "\xFF",
+                                          "\x80",
+                                          "\x9D"};
+  std::mt19937 random(5);
+  for (const char* name : {"UTF-8", "windows-1252", "windows-1251", "Shift_JIS"}) {
+    CodePageGuard code_page(name);
+    for (int page = 0; page < 60; ++page) {
+      std::vector<Piece> pieces;
+      const int count = 1 + static_cast<int>(random() % 12);
+      for (int p = 0; p < count; ++p) {
+        if (random() % 3 == 0) {
+          pieces.push_back(Unicode(random() % 2 == 0 ? u"<mark>\r" : u"\n\u00E9</mark>"));
+          continue;
+        }
+        if (random() % 3 == 0) {
+          const std::string markup = random() % 2 == 0 ? "<mark id=p1-2>\r" : "\n</mark>";
+          pieces.push_back({.unicode = true,
+                            .narrow = markup,
+                            .text = std::u16string(markup.begin(), markup.end()),
+                            .ascii_markup = true});
+          continue;
+        }
+        const size_t length = random() % 6 == 0 ? 10000 + random() % 30000 : random() % 30;
+        std::string narrow;
+        while (narrow.size() < length) narrow += bytes[random() % bytes.size()];
+        if (random() % 60 == 0) narrow += std::string(1, '\0') + "after";
+        pieces.push_back(
+            {.narrow = std::move(narrow), .text = {}, .escaped = true, .ascii_markup = false});
       }
       ASSERT_TRUE(StreamsAsThePageBuiltWhole(folder, pieces)) << name << ", page " << page;
     }

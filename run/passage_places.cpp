@@ -24,7 +24,11 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
   }
   if (occurrences_.size() < spans.size()) occurrences_.resize(spans.size());
   if (places_.size() < spans.size()) places_.resize(spans.size());
-  ForEachPassageOccurrence(narrow_text, spans, grouping_, [&](const TPassageOccurrenceAt& at) {
+  // The text view needs only where each passage stands and which distinct passage it is.
+  const EOccurrenceDetail detail = table_ || kept_ == TPassagesKept::kOccurrencesInContext
+                                       ? EOccurrenceDetail::kPlaceAndText
+                                       : EOccurrenceDetail::kPlace;
+  const auto visit = [&](const TPassageOccurrenceAt& at) {
     if (table_) {
       const bool exact = !at.spaces_folded && !lone_line_ends.empty() &&
                          at.passage.find('\r') != std::string_view::npos;
@@ -35,8 +39,8 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
                              : at.text);
     }
     if (kept_ == TPassagesKept::kPlacesInText) {
-      places_[at.tag][GroupKey(at.text, true, grouping_.letter_case)].emplace_back(
-          at.start, at.start + at.passage.size());
+      places_[at.tag].push_back(
+          {at.start, at.start + at.passage.size(), NarrowGroupKeyHash(at.passage, grouping_)});
     }
     if (kept_ != TPassagesKept::kOccurrencesInContext) return;
     std::vector<TPassageOccurrence>& kept =
@@ -45,7 +49,8 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
     TPassageContext context = ContextAround(narrow_text, at.start, at.passage.size());
     kept.push_back({std::string(file_name), at.position, std::move(context.before), at.text,
                     std::move(context.after)});
-  });
+  };
+  ForEachPassageOccurrence(narrow_text, spans, grouping_, visit, detail);
 }
 
 void TPassagePlaces::ForgetOccurrences() {
@@ -78,14 +83,16 @@ std::vector<TTextHighlight> TPassagePlaces::TakeHighlights(
     const std::vector<const TFrequencyList*>& distinct) {
   std::vector<TTextHighlight> highlights;
   for (size_t t = 0; t < distinct.size() && t < places_.size(); ++t) {
+    std::unordered_map<TGroupKeyHash, int32_t, TGroupKeyHashHasher> numbers;
+    numbers.reserve(distinct[t]->size());
     int32_t number = 0;
     for (const TFrequencyEntry& entry : *distinct[t]) {
-      ++number;
-      const auto kept = places_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
-      if (kept == places_[t].end()) continue;
-      for (const auto& [begin, end] : kept->second) {
-        highlights.push_back({begin, end, static_cast<int32_t>(t + 1), number});
-      }
+      numbers.emplace(GroupKeyHash(entry.Text, grouping_.letter_case), ++number);
+    }
+    for (const TPlace& place : places_[t]) {
+      const auto found = numbers.find(place.key);
+      if (found == numbers.end()) continue;
+      highlights.push_back({place.begin, place.end, static_cast<int32_t>(t + 1), found->second});
     }
   }
   places_.clear();

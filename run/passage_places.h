@@ -15,10 +15,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "count/frequency_list.h"
+#include "count/group_key_hash.h"
 #include "count/tagged_text.h"
 #include "report/csv_tables.h"
 #include "report/passages_in_text.h"
@@ -72,14 +72,19 @@ class TPassagePlaces {
 
  private:
   using TOccurrencesByKey = std::unordered_map<std::string, std::vector<TPassageOccurrence>>;
-  // Byte offsets (begin, end) of each occurrence in its text.
-  using TPlacesByKey = std::unordered_map<std::string, std::vector<std::pair<size_t, size_t>>>;
+  // An occurrence in its text: byte offsets and the hash of its passage's grouping key, which
+  // finds its distinct passage without a copy of the passage.
+  struct TPlace {
+    size_t begin = 0;
+    size_t end = 0;
+    TGroupKeyHash key;
+  };
 
   std::optional<TCsvTable> table_;
   TPassagesKept kept_;
   TPassageGrouping grouping_;
   std::vector<TOccurrencesByKey> occurrences_;  // per tag not skipped
-  std::vector<TPlacesByKey> places_;            // per tag not skipped
+  std::vector<std::vector<TPlace>> places_;     // per tag not skipped, in text order
 };
 
 }  // namespace farrowdale

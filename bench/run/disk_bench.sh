@@ -5,9 +5,9 @@
 # provenance and chart placeholders) and the shipped ones, with `--jobs 1` and the default job
 # count, each as it is and under eatmydata (which turns fsync, fdatasync and sync_file_range
 # into no-ops, so the difference is what durability costs). With FARROWDALE_CLI_BEFORE naming
-# an earlier build, its plain-template runs join the same hyperfine run. The corpus and the
-# reports are written to a folder on a real disk (default: build-bench/disk in the
-# repository; a memory file system would make every sync free). Prints a Markdown table of
+# an earlier build, its plain- and shipped-template runs join the same hyperfine run. The
+# corpus and the reports are written to a folder on a real disk (default: build-bench/disk in
+# the repository; a memory file system would make every sync free). Prints a Markdown table of
 # medians, CPU times and ratios; hyperfine's own table goes to stderr.
 #
 #   bench/run/disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md]
@@ -61,8 +61,10 @@ for templates in plain shipped; do
   done
 done
 if [ -n "$before" ]; then
-  commands+=(-n "earlier build: plain, --jobs 1" "$(command_of "$before" plain --jobs 1)"
-             -n "earlier build: plain, default jobs" "$(command_of "$before" plain)")
+  for templates in plain shipped; do
+    commands+=(-n "earlier build: $templates, --jobs 1" "$(command_of "$before" "$templates" --jobs 1)"
+               -n "earlier build: $templates, default jobs" "$(command_of "$before" "$templates")")
+  done
 fi
 hyperfine --warmup 1 --runs "$runs" --export-json "$dir/times.json" "${commands[@]}" >&2
 # Wall-clock medians, mean CPU time (user + system, which a loaded machine disturbs less),
@@ -79,8 +81,14 @@ for r in results:
     print("| %s | %.3f | %.2f | %.1fx | %s |" % (
         r["command"], r["median"], r["user"] + r["system"], python / r["median"],
         "%.2f" % (r["median"] / synced["median"]) if synced else ""))
-for jobs in ("--jobs 1", "default jobs"):
-    plain, shipped = by_name["plain, " + jobs], by_name["shipped, " + jobs]
-    print("\nshipped / plain templates, %s: %.2f" % (jobs, shipped["median"] / plain["median"]))
+print()
+for build in ("", "earlier build: "):
+    for jobs in ("--jobs 1", "default jobs"):
+        plain = by_name.get(build + "plain, " + jobs)
+        shipped = by_name.get(build + "shipped, " + jobs)
+        if plain and shipped:
+            print("%sshipped / plain templates, %s: %.2f (CPU %.2f)" % (
+                build, jobs, shipped["median"] / plain["median"],
+                (shipped["user"] + shipped["system"]) / (plain["user"] + plain["system"])))
 PY
 rm -rf "$dir"

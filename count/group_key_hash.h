@@ -1,0 +1,53 @@
+// A 128-bit hash of a passage's grouping key (GroupKey with letter case folded, as the
+// frequency lists group passages): passages of one group hash alike, and two different keys
+// share a hash only by an accident of 128-bit odds. It lets the places of passages be grouped
+// by distinct passage without a copy of any passage: a long passage's key is made and hashed
+// piece by piece, so memory stays at a few small buffers however long it is, and a short
+// one's is made whole, exactly as GroupKey makes it.
+#ifndef FARROWDALE_COUNT_GROUP_KEY_HASH_H_
+#define FARROWDALE_COUNT_GROUP_KEY_HASH_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "text/passage_grouping.h"
+
+namespace farrowdale {
+
+struct TGroupKeyHash {
+  uint64_t high = 0;
+  uint64_t low = 0;
+  bool operator==(const TGroupKeyHash&) const = default;
+};
+
+struct TGroupKeyHashHasher {
+  size_t operator()(const TGroupKeyHash& hash) const { return static_cast<size_t>(hash.low); }
+};
+
+// Hashes bytes given in pieces: any cut of the same bytes gives the same hash.
+class TByteHasher {
+ public:
+  void Append(std::string_view bytes);
+  TGroupKeyHash Finish() const;
+
+ private:
+  void Mix(uint64_t word);
+
+  uint64_t high_ = 0x243f6a8885a308d3;
+  uint64_t low_ = 0x13198a2e03707344;
+  uint64_t length_ = 0;
+  char tail_[8] = {};  // the bytes of the unfinished word
+  size_t tail_size_ = 0;
+};
+
+// The hash of GroupKey(text, true, letter_case).
+TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case);
+// The hash of the key of a narrow passage as the counts take it: decoded, with its spacing
+// folded when the grouping folds it (GroupKey(ToUnicode(FoldedSpaces(narrow))) then).
+TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping grouping);
+
+}  // namespace farrowdale
+
+#endif  // FARROWDALE_COUNT_GROUP_KEY_HASH_H_
