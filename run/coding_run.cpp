@@ -457,8 +457,8 @@ TFileOutcome TCodingRun::Produce(size_t index) const {
   if (reports_on_workers_ && !outcome.count_error) {
     try {
       const TFileAdditions own(additions_, run_problems_, outcome.problems, file.read_as);
-      outcome.report =
-          RenderFileReport(outcome.stats, *report_template_, reports_[index], own.additions);
+      outcome.report = RenderFileReport(outcome.stats, *report_template_, reports_[index],
+                                        own.additions, EAtomicFileStart::kAtCommit);
     } catch (...) {
       outcome.report_error = std::current_exception();
     }
@@ -535,7 +535,8 @@ void TCodingRun::ConsumeForFileReport(size_t index, TFileOutcome& outcome) {
   places_->ForgetOccurrences();
   if (with_passages_) {
     const TFileAdditions own(additions_, run_problems_, outcome.problems, outcome.read_as);
-    outcome.report = RenderFileReport(stats, *report_template_, reports_[index], own.additions);
+    outcome.report = RenderFileReport(stats, *report_template_, reports_[index], own.additions,
+                                      EAtomicFileStart::kAtCommit);
   }
   if (outcome.report_error) std::rethrow_exception(outcome.report_error);
   if (!outcome.report) return;

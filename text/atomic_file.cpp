@@ -103,15 +103,22 @@ std::optional<TFileIdentity> CheckReplaceableFile(const std::filesystem::path& p
   return TFileIdentity{info.st_dev, info.st_ino};
 }
 
-TAtomicFile::TAtomicFile(std::filesystem::path path) : path_(std::move(path)) {
+TAtomicFile::TAtomicFile(std::filesystem::path path, EAtomicFileStart start)
+    : path_(std::move(path)) {
   CheckReplaceableFile(path_);
-  fd_ = CreateTemporaryFile(path_, &temporary_);
+  if (start == EAtomicFileStart::kNow) {
+    fd_ = CreateTemporaryFile(path_, &temporary_);
+  } else {
+    holding_ = true;
+  }
 }
 
 TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
     : path_(std::move(other.path_)),
       temporary_(std::exchange(other.temporary_, {})),
       fd_(std::exchange(other.fd_, -1)),
+      holding_(std::exchange(other.holding_, false)),
+      held_(std::move(other.held_)),
       durable_(other.durable_),
       size_(other.size_) {}
 
@@ -121,6 +128,8 @@ TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
     path_ = std::move(other.path_);
     temporary_ = std::exchange(other.temporary_, {});
     fd_ = std::exchange(other.fd_, -1);
+    holding_ = std::exchange(other.holding_, false);
+    held_ = std::move(other.held_);
     durable_ = other.durable_;
     size_ = other.size_;
   }
@@ -133,9 +142,31 @@ void TAtomicFile::Drop() noexcept {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
+  holding_ = false;
+  held_ = std::string();
 }
 
 void TAtomicFile::Append(std::string_view bytes) {
+  if (holding_) {
+    if (held_.size() + bytes.size() <= kHeldBytesLimit) {
+      held_.append(bytes);
+      size_ += bytes.size();
+      return;
+    }
+    WriteOutHeld();
+  }
+  Write(bytes);
+  size_ += bytes.size();
+}
+
+void TAtomicFile::WriteOutHeld() {
+  fd_ = CreateTemporaryFile(path_, &temporary_);
+  holding_ = false;
+  const std::string held = std::exchange(held_, std::string());
+  Write(held);
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
   const char* data = bytes.data();
   size_t size = bytes.size();
   while (size > 0) {
@@ -146,18 +177,18 @@ void TAtomicFile::Append(std::string_view bytes) {
     }
     data += written;
     size -= static_cast<size_t>(written);
-    size_ += static_cast<uint64_t>(written);
   }
 }
 
 void TAtomicFile::StartWriteBack() {
-  if (fd_ < 0) return;
+  if (holding_ || fd_ < 0) return;
   // Advice only: the commit waits for the bytes and reports what failed.
   ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
   if (::close(std::exchange(fd_, -1)) != 0) throw FileCreateError(path_, errno);
 }
 
 void TAtomicFile::Sync() {
+  if (holding_) WriteOutHeld();
   if (durable_ || temporary_.empty()) return;
   const int fd = fd_ >= 0 ? std::exchange(fd_, -1) : OpenWrittenFile();
   int error = ::fsync(fd) != 0 ? errno : 0;
@@ -180,6 +211,9 @@ void TAtomicFile::Commit() {
 }
 
 void TAtomicFileBatch::Add(TAtomicFile file) {
+  // Beyond what the batch may hold in memory, a file is written out here.
+  if (file.holding_ && held_bytes_ + file.size() > kHeldBatchBytes) file.WriteOutHeld();
+  if (file.holding_) held_bytes_ += file.size();
   // Written back and closed: a batch holds no descriptors.
   file.StartWriteBack();
   bytes_ += file.size();
@@ -190,6 +224,14 @@ void TAtomicFileBatch::Commit() {
   // The batch is emptied whatever happens; what is not renamed is removed with it.
   std::vector<TAtomicFile> files = std::exchange(files_, {});
   bytes_ = 0;
+  held_bytes_ = 0;
+  // Files that held their bytes are created and written now, all of them before the first
+  // wait, so the disk has every file's write-back at once.
+  for (TAtomicFile& file : files) {
+    if (!file.holding_) continue;
+    file.WriteOutHeld();
+    file.StartWriteBack();
+  }
   // Each file is opened anew only to wait until its bytes are written.
   TAtomicFile* last = nullptr;
   for (TAtomicFile& file : files) {

@@ -17,6 +17,14 @@
 // is renamed, instead of one sync per file. A TBatchCommitThread commits batches one after
 // another on a thread of its own, so that the next batch is written while the last one is
 // made durable and put in place.
+//
+// A file may also hold its bytes in memory until its commit (EAtomicFileStart::kAtCommit):
+// a batch committed on a thread of its own then creates, writes and syncs it there, so the
+// thread that rendered it spends no time on the file system. Its bytes are the same either
+// way; only the moment a folder that cannot take the file shows its error moves to the
+// commit. A file that grows past kHeldBytesLimit is written out as it grows, and a batch
+// holds at most kHeldBatchBytes in memory (files beyond are written out when added), so the
+// memory held stays bounded whatever the files' sizes.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
@@ -26,11 +34,22 @@
 #include <filesystem>
 #include <future>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace farrowdale {
+
+// When a TAtomicFile creates its temporary file.
+enum class EAtomicFileStart {
+  kNow,       // in the constructor: a folder that cannot take the file fails it
+  kAtCommit,  // when the bytes are synced or committed, or outgrow kHeldBytesLimit
+};
+
+// The bytes a kAtCommit file holds in memory at most, and a batch of such files.
+inline constexpr size_t kHeldBytesLimit = size_t{1} << 20;
+inline constexpr uint64_t kHeldBatchBytes = uint64_t{16} << 20;
 
 // A file written piece by piece and put in place whole. Append and Sync (or StartWriteBack)
 // may run on one thread and Commit on another (one at a time), so that a worker writes while
@@ -38,9 +57,9 @@ namespace farrowdale {
 // throws the file-create Error naming the file's path, with the platform's text.
 class TAtomicFile {
  public:
-  // Creates the temporary file beside path. Throws, creating nothing, also when path exists
-  // and is not a regular file (CheckReplaceableFile).
-  explicit TAtomicFile(std::filesystem::path path);
+  // Creates the temporary file beside path, at once or later (start). Throws, creating
+  // nothing, also when path exists and is not a regular file (CheckReplaceableFile).
+  explicit TAtomicFile(std::filesystem::path path, EAtomicFileStart start = EAtomicFileStart::kNow);
   // Without a Commit: the temporary file is removed and the file at path left as it was.
   ~TAtomicFile();
   TAtomicFile(TAtomicFile&& other) noexcept;
@@ -53,7 +72,8 @@ class TAtomicFile {
   void Append(std::string_view bytes);
   // The bytes are complete: starts writing them to the disk without waiting for it, for a
   // TAtomicFileBatch (or Sync) to make durable, and closes the temporary file, so that files
-  // waiting for their commit hold no descriptor. No Append after it.
+  // waiting for their commit hold no descriptor; bytes held in memory stay there for the
+  // commit. No Append after it.
   void StartWriteBack();
   // Syncs the bytes to the disk and closes the temporary file (a full disk or a quota may
   // show only here).
@@ -71,13 +91,18 @@ class TAtomicFile {
   friend class TAtomicFileBatch;
 
   void Drop() noexcept;
+  // Creates the temporary file of a file holding its bytes and writes them there.
+  void WriteOutHeld();
+  void Write(std::string_view bytes);
   // The temporary file opened for reading, to sync it after StartWriteBack closed it.
   int OpenWrittenFile() const;
 
   std::filesystem::path path_;
   std::filesystem::path temporary_;  // empty once committed or moved from
   int fd_ = -1;                      // open for writing until synced or written back
-  bool durable_ = false;             // synced to the disk
+  bool holding_ = false;             // no temporary file yet: the bytes are in held_
+  std::string held_;
+  bool durable_ = false;  // synced to the disk
   uint64_t size_ = 0;
 };
 
@@ -99,6 +124,7 @@ class TAtomicFileBatch {
  private:
   std::vector<TAtomicFile> files_;
   uint64_t bytes_ = 0;
+  uint64_t held_bytes_ = 0;  // of files still holding their bytes in memory
 };
 
 // Batches committed in the order given, each on a thread of its own and whole before the next
