@@ -71,20 +71,25 @@ class TOutputCommits {
  public:
   explicit TOutputCommits(TRunSummary& summary) : summary_(summary) {}
 
-  // Starts committing batch, once the batch before it is committed.
+  // Starts committing batch, once the batch before it is committed (its files held in memory
+  // are written out meanwhile).
   void Start(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports) {
-    Finish();
     thread_.Start(batch);
+    TakeCommittedReports();
     committing_ = std::exchange(batch_reports, {});
   }
   // Waits until the batch started last is committed, or rethrows its failure.
   void Finish() {
     thread_.Wait();
+    TakeCommittedReports();
+  }
+
+ private:
+  void TakeCommittedReports() {
     summary_.reports.insert(summary_.reports.end(), committing_.begin(), committing_.end());
     committing_.clear();
   }
 
- private:
   TRunSummary& summary_;
   TBatchCommitThread thread_;
   std::vector<std::filesystem::path> committing_;

@@ -220,6 +220,17 @@ void TAtomicFileBatch::Add(TAtomicFile file) {
   files_.push_back(std::move(file));
 }
 
+void TAtomicFileBatch::WriteOutAndStartWriteBack(TAtomicFile& file) {
+  if (!file.holding_) return;
+  file.WriteOutHeld();
+  file.StartWriteBack();
+}
+
+void TAtomicFileBatch::WriteOutHeldFiles() {
+  for (TAtomicFile& file : files_) WriteOutAndStartWriteBack(file);
+  held_bytes_ = 0;
+}
+
 void TAtomicFileBatch::Commit() {
   // The batch is emptied whatever happens; what is not renamed is removed with it.
   std::vector<TAtomicFile> files = std::exchange(files_, {});
@@ -227,11 +238,7 @@ void TAtomicFileBatch::Commit() {
   held_bytes_ = 0;
   // Files that held their bytes are created and written now, all of them before the first
   // wait, so the disk has every file's write-back at once.
-  for (TAtomicFile& file : files) {
-    if (!file.holding_) continue;
-    file.WriteOutHeld();
-    file.StartWriteBack();
-  }
+  for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
   // Each file is opened anew only to wait until its bytes are written.
   TAtomicFile* last = nullptr;
   for (TAtomicFile& file : files) {
@@ -267,10 +274,16 @@ TBatchCommitThread::~TBatchCommitThread() {
 }
 
 void TBatchCommitThread::Start(TAtomicFileBatch& batch) {
-  TAtomicFileBatch taken = std::exchange(batch, {});
+  // Shared by the two threads, one after the other, and removed with its temporaries by the
+  // last one done with it (Wait below failing, the writing or the commit).
+  auto taken = std::make_shared<TAtomicFileBatch>(std::exchange(batch, {}));
+  std::future<void> written =
+      std::async(std::launch::async, [taken] { taken->WriteOutHeldFiles(); });
   Wait();
-  committing_ =
-      std::async(std::launch::async, [files = std::move(taken)]() mutable { files.Commit(); });
+  committing_ = std::async(std::launch::async, [taken, written = std::move(written)]() mutable {
+    written.get();
+    taken->Commit();
+  });
 }
 
 void TBatchCommitThread::Wait() {

@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -120,8 +121,13 @@ class TAtomicFileBatch {
   // the file-create Error of the file it met, before any rename when it is a write failure;
   // files not yet renamed are then removed. Afterwards the batch is empty.
   void Commit();
+  // Creates and writes the files still holding their bytes and starts their write-back, as
+  // Commit would first; on a thread of its own, that work overlaps another batch's commit.
+  void WriteOutHeldFiles();
 
  private:
+  static void WriteOutAndStartWriteBack(TAtomicFile& file);
+
   std::vector<TAtomicFile> files_;
   uint64_t bytes_ = 0;
   uint64_t held_bytes_ = 0;  // of files still holding their bytes in memory
@@ -129,7 +135,9 @@ class TAtomicFileBatch {
 
 // Batches committed in the order given, each on a thread of its own and whole before the next
 // one starts, while the caller goes on. A batch is committed exactly as its Commit would on the
-// calling thread; only the time at which a failure shows moves to the next Start or Wait.
+// calling thread; only the time at which a failure shows moves to the next Start or Wait. The
+// files a batch holds in memory are written out on one more thread while the batch before is
+// being committed.
 class TBatchCommitThread {
  public:
   TBatchCommitThread() = default;
