@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <set>
@@ -22,6 +23,11 @@ namespace {
 constexpr std::string_view kTemporaryPrefix = ".farrowdale-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr size_t kTemporaryRandomDigits = 16;
+
+// A batch hands the files it holds in memory over for writing once they reach this many
+// bytes or files: their write-back starts early, and each hand-over costs a thread start.
+constexpr uint64_t kHandOverBytes = uint64_t{1} << 20;
+constexpr size_t kHandOverFiles = 32;
 
 // ".farrowdale-PID-XXXXXXXXXXXXXXXX.tmp" beside path: the process, then 64 random bits (a
 // counter mixed in, so two files of one thread never draw the same name).
@@ -213,11 +219,39 @@ void TAtomicFile::Commit() {
 void TAtomicFileBatch::Add(TAtomicFile file) {
   // Beyond what the batch may hold in memory, a file is written out here.
   if (file.holding_ && held_bytes_ + file.size() > kHeldBatchBytes) file.WriteOutHeld();
-  if (file.holding_) held_bytes_ += file.size();
+  if (file.holding_) {
+    held_bytes_ += file.size();
+    unhanded_held_ += file.size();
+  }
   // Written back and closed: a batch holds no descriptors.
   file.StartWriteBack();
   bytes_ += file.size();
   files_.push_back(std::move(file));
+  if (unhanded_held_ >= kHandOverBytes || files_.size() >= kHandOverFiles) HandOverForWriting();
+}
+
+void TAtomicFileBatch::HandOverForWriting() {
+  if (unhanded_held_ == 0) return;
+  handed_over_ += files_.size();
+  unhanded_held_ = 0;
+  handed_ = std::async(std::launch::async, [files = std::exchange(files_, {}),
+                                            before = std::move(handed_)]() mutable {
+    std::vector<TAtomicFile> written = before.valid() ? before.get() : std::vector<TAtomicFile>();
+    for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
+    std::move(files.begin(), files.end(), std::back_inserter(written));
+    return written;
+  });
+}
+
+std::vector<TAtomicFile> TAtomicFileBatch::TakeFiles() {
+  std::vector<TAtomicFile> files;
+  // Taken first: a failure of the files handed over leaves files_ to be removed with the batch.
+  if (handed_.valid()) files = handed_.get();
+  std::move(files_.begin(), files_.end(), std::back_inserter(files));
+  files_.clear();
+  handed_over_ = 0;
+  unhanded_held_ = 0;
+  return files;
 }
 
 void TAtomicFileBatch::WriteOutAndStartWriteBack(TAtomicFile& file) {
@@ -228,14 +262,14 @@ void TAtomicFileBatch::WriteOutAndStartWriteBack(TAtomicFile& file) {
 
 void TAtomicFileBatch::WriteOutHeldFiles() {
   for (TAtomicFile& file : files_) WriteOutAndStartWriteBack(file);
-  held_bytes_ = 0;
+  unhanded_held_ = 0;
 }
 
 void TAtomicFileBatch::Commit() {
   // The batch is emptied whatever happens; what is not renamed is removed with it.
-  std::vector<TAtomicFile> files = std::exchange(files_, {});
   bytes_ = 0;
   held_bytes_ = 0;
+  std::vector<TAtomicFile> files = TakeFiles();
   // Files that held their bytes are created and written now, all of them before the first
   // wait, so the disk has every file's write-back at once.
   for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);

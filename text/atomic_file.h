@@ -114,7 +114,7 @@ class TAtomicFileBatch {
  public:
   // file is complete (StartWriteBack called, or not yet: then it is called here).
   void Add(TAtomicFile file);
-  size_t file_count() const { return files_.size(); }
+  size_t file_count() const { return handed_over_ + files_.size(); }
   uint64_t byte_count() const { return bytes_; }
   // Waits until every file's bytes are written, flushes the disk's cache once, closes the
   // files and renames them into place. A failure (a full disk shows here at the latest) throws
@@ -127,10 +127,19 @@ class TAtomicFileBatch {
 
  private:
   static void WriteOutAndStartWriteBack(TAtomicFile& file);
+  // Hands files_ to a thread of its own that writes them out once those handed over before
+  // are, so that their write-back starts while the batch is still being added to.
+  void HandOverForWriting();
+  // Every file in the order added, those handed over once they are written out.
+  std::vector<TAtomicFile> TakeFiles();
 
-  std::vector<TAtomicFile> files_;
+  std::vector<TAtomicFile> files_;  // added since the last hand-over
   uint64_t bytes_ = 0;
-  uint64_t held_bytes_ = 0;  // of files still holding their bytes in memory
+  uint64_t held_bytes_ = 0;     // of files holding their bytes when added, for the batch's cap
+  uint64_t unhanded_held_ = 0;  // of those in files_
+  // The files handed over so far, in order, once written out; empty when none were.
+  std::future<std::vector<TAtomicFile>> handed_;
+  size_t handed_over_ = 0;
 };
 
 // Batches committed in the order given, each on a thread of its own and whole before the next
