@@ -18,13 +18,15 @@
 // another on a thread of its own, so that the next batch is written while the last one is
 // made durable and put in place.
 //
-// A file may also hold its bytes in memory until its commit (EAtomicFileStart::kAtCommit):
-// a batch committed on a thread of its own then creates, writes and syncs it there, so the
-// thread that rendered it spends no time on the file system. Its bytes are the same either
-// way; only the moment a folder that cannot take the file shows its error moves to the
-// commit. A file that grows past kHeldBytesLimit is written out as it grows, and a batch
-// holds at most kHeldBatchBytes in memory (files beyond are written out when added), so the
-// memory held stays bounded whatever the files' sizes.
+// A file may also hold its bytes in memory (EAtomicFileStart::kAtCommit) until a batch
+// writes it out: a batch hands the files it holds over to a thread of its own every few files
+// (each hand-over written after the one before, in order), which creates, writes and starts
+// the write-back of each, so the thread that rendered them spends no time on the file system
+// and the disk still gets the bytes early. Its bytes are the same either way; only the moment
+// a folder that cannot take the file shows its error moves to the batch's commit. A file that
+// grows past kHeldBytesLimit is written out as it grows, and a batch holds at most
+// kHeldBatchBytes in memory (files beyond are written out when added), so the memory held
+// stays bounded whatever the files' sizes.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
