@@ -41,26 +41,29 @@ TReportTemplate FileReportTemplate(const std::filesystem::path& template_path) {
 std::optional<TAtomicFile> RenderFileReport(const TStatArray& results,
                                             const TReportTemplate& report_template,
                                             const std::filesystem::path& report_path,
-                                            const TReportAdditions& additions) {
+                                            const TReportAdditions& additions,
+                                            EAtomicFileStart start) {
   if (results.empty()) return std::nullopt;
   if (!report_template.Exists()) return std::nullopt;
   const bool links = LinksToPassages(report_template, additions);
   const auto hits = std::count_if(results.begin(), results.end(),
                                   [](const TStatInfo& info) { return info.Freq != 0; });
-  return RenderReport(report_template, report_path,
-                      [&](std::string_view placeholder, TReportStream& out) {
-                        if (placeholder == kItemPlaceholder) {
-                          out.AppendNarrow(std::to_string(results.size()));
-                        } else if (placeholder == kHitPlaceholder) {
-                          out.AppendNarrow(std::to_string(hits));
-                        } else if (placeholder == kTablePlaceholder) {
-                          WriteTable(results, links, out);
-                        } else {
-                          WriteSectionValue(
-                              placeholder, additions,
-                              [&] { return std::vector{PassagesPerTagChart(results)}; }, out);
-                        }
-                      });
+  return RenderReport(
+      report_template, report_path,
+      [&](std::string_view placeholder, TReportStream& out) {
+        if (placeholder == kItemPlaceholder) {
+          out.AppendNarrow(std::to_string(results.size()));
+        } else if (placeholder == kHitPlaceholder) {
+          out.AppendNarrow(std::to_string(hits));
+        } else if (placeholder == kTablePlaceholder) {
+          WriteTable(results, links, out);
+        } else {
+          WriteSectionValue(
+              placeholder, additions, [&] { return std::vector{PassagesPerTagChart(results)}; },
+              out);
+        }
+      },
+      start);
 }
 
 bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_template,

@@ -97,10 +97,10 @@ const std::vector<TReportTemplate::Piece>& TReportTemplate::Pieces() const {
 }
 
 TAtomicFile RenderReport(const TReportTemplate& report_template,
-                         const std::filesystem::path& report_path,
-                         const TValueWriter& write_value) {
+                         const std::filesystem::path& report_path, const TValueWriter& write_value,
+                         EAtomicFileStart start) {
   const std::vector<TReportTemplate::Piece>& pieces = report_template.Pieces();
-  TAtomicFile file(report_path);
+  TAtomicFile file(report_path, start);
   TReportStream out(file);
   for (const TReportTemplate::Piece& piece : pieces) {
     out.AppendNarrow(piece.text);

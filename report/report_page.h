@@ -82,10 +82,11 @@ using TValueWriter = std::function<void(std::string_view placeholder, TReportStr
 // TAtomicFileBatch (or to drop, which removes it). "{@copy}",
 // "{@author}" and "{@filename}" (the report's escaped file name) are filled here, every other
 // placeholder by write_value. Throws the template's read error before anything is created,
-// and the file-create Error.
+// and the file-create Error. start: when the temporary file is created (TAtomicFile).
 // REQUIRES: report_template.Exists().
 TAtomicFile RenderReport(const TReportTemplate& report_template,
-                         const std::filesystem::path& report_path, const TValueWriter& write_value);
+                         const std::filesystem::path& report_path, const TValueWriter& write_value,
+                         EAtomicFileStart start = EAtomicFileStart::kNow);
 
 // The narrow file-name part of a report's path (the text after its last separator).
 std::string ReportFileName(const std::filesystem::path& report_path);

@@ -28,10 +28,12 @@ TReportTemplate CombinedReportTemplate(const std::filesystem::path& template_pat
 // One report per text file, from FileReportTemplate. additions.passages, when given, are the
 // file's own. Renders the report into a temporary file beside report_path, its write-back started,
 // for the caller to commit; nothing is created (nullopt) for empty results or a missing template.
+// start: when the temporary file is created (TAtomicFile).
 std::optional<TAtomicFile> RenderFileReport(const TStatArray& results,
                                             const TReportTemplate& report_template,
                                             const std::filesystem::path& report_path,
-                                            const TReportAdditions& additions = {});
+                                            const TReportAdditions& additions = {},
+                                            EAtomicFileStart start = EAtomicFileStart::kNow);
 // RenderFileReport, committed; false when there was nothing to write.
 bool WriteFileReport(const TStatArray& results, const TReportTemplate& report_template,
                      const std::filesystem::path& report_path,

@@ -71,20 +71,25 @@ class TOutputCommits {
  public:
   explicit TOutputCommits(TRunSummary& summary) : summary_(summary) {}
 
-  // Starts committing batch, once the batch before it is committed.
+  // Starts committing batch, once the batch before it is committed (its files held in memory
+  // are written out meanwhile).
   void Start(TAtomicFileBatch& batch, std::vector<std::filesystem::path>& batch_reports) {
-    Finish();
     thread_.Start(batch);
+    TakeCommittedReports();
     committing_ = std::exchange(batch_reports, {});
   }
   // Waits until the batch started last is committed, or rethrows its failure.
   void Finish() {
     thread_.Wait();
+    TakeCommittedReports();
+  }
+
+ private:
+  void TakeCommittedReports() {
     summary_.reports.insert(summary_.reports.end(), committing_.begin(), committing_.end());
     committing_.clear();
   }
 
- private:
   TRunSummary& summary_;
   TBatchCommitThread thread_;
   std::vector<std::filesystem::path> committing_;
@@ -463,8 +468,8 @@ TFileOutcome TCodingRun::Produce(size_t index) const {
   if (reports_on_workers_ && !outcome.count_error) {
     try {
       const TFileAdditions own(additions_, run_problems_, outcome.problems, file.read_as);
-      outcome.report =
-          RenderFileReport(outcome.stats, *report_template_, reports_[index], own.additions);
+      outcome.report = RenderFileReport(outcome.stats, *report_template_, reports_[index],
+                                        own.additions, EAtomicFileStart::kAtCommit);
     } catch (...) {
       outcome.report_error = std::current_exception();
     }
@@ -539,7 +544,8 @@ void TCodingRun::ConsumeForFileReport(size_t index, TFileOutcome& outcome) {
   places_->ForgetOccurrences();
   if (with_passages_) {
     const TFileAdditions own(additions_, run_problems_, outcome.problems, outcome.read_as);
-    outcome.report = RenderFileReport(stats, *report_template_, reports_[index], own.additions);
+    outcome.report = RenderFileReport(stats, *report_template_, reports_[index], own.additions,
+                                      EAtomicFileStart::kAtCommit);
   }
   if (outcome.report_error) std::rethrow_exception(outcome.report_error);
   if (!outcome.report) return;

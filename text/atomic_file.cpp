@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <set>
@@ -22,6 +23,11 @@ namespace {
 constexpr std::string_view kTemporaryPrefix = ".farrowdale-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr size_t kTemporaryRandomDigits = 16;
+
+// A batch hands the files it holds in memory over for writing once they reach this many
+// bytes or files: their write-back starts early, and each hand-over costs a thread start.
+constexpr uint64_t kHandOverBytes = uint64_t{1} << 20;
+constexpr size_t kHandOverFiles = 32;
 
 // ".farrowdale-PID-XXXXXXXXXXXXXXXX.tmp" beside path: the process, then 64 random bits (a
 // counter mixed in, so two files of one thread never draw the same name).
@@ -103,15 +109,22 @@ std::optional<TFileIdentity> CheckReplaceableFile(const std::filesystem::path& p
   return TFileIdentity{info.st_dev, info.st_ino};
 }
 
-TAtomicFile::TAtomicFile(std::filesystem::path path) : path_(std::move(path)) {
+TAtomicFile::TAtomicFile(std::filesystem::path path, EAtomicFileStart start)
+    : path_(std::move(path)) {
   CheckReplaceableFile(path_);
-  fd_ = CreateTemporaryFile(path_, &temporary_);
+  if (start == EAtomicFileStart::kNow) {
+    fd_ = CreateTemporaryFile(path_, &temporary_);
+  } else {
+    holding_ = true;
+  }
 }
 
 TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
     : path_(std::move(other.path_)),
       temporary_(std::exchange(other.temporary_, {})),
       fd_(std::exchange(other.fd_, -1)),
+      holding_(std::exchange(other.holding_, false)),
+      held_(std::move(other.held_)),
       durable_(other.durable_),
       size_(other.size_) {}
 
@@ -121,6 +134,8 @@ TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
     path_ = std::move(other.path_);
     temporary_ = std::exchange(other.temporary_, {});
     fd_ = std::exchange(other.fd_, -1);
+    holding_ = std::exchange(other.holding_, false);
+    held_ = std::move(other.held_);
     durable_ = other.durable_;
     size_ = other.size_;
   }
@@ -133,9 +148,31 @@ void TAtomicFile::Drop() noexcept {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
+  holding_ = false;
+  held_ = std::string();
 }
 
 void TAtomicFile::Append(std::string_view bytes) {
+  if (holding_) {
+    if (held_.size() + bytes.size() <= kHeldBytesLimit) {
+      held_.append(bytes);
+      size_ += bytes.size();
+      return;
+    }
+    WriteOutHeld();
+  }
+  Write(bytes);
+  size_ += bytes.size();
+}
+
+void TAtomicFile::WriteOutHeld() {
+  fd_ = CreateTemporaryFile(path_, &temporary_);
+  holding_ = false;
+  const std::string held = std::exchange(held_, std::string());
+  Write(held);
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
   const char* data = bytes.data();
   size_t size = bytes.size();
   while (size > 0) {
@@ -146,18 +183,18 @@ void TAtomicFile::Append(std::string_view bytes) {
     }
     data += written;
     size -= static_cast<size_t>(written);
-    size_ += static_cast<uint64_t>(written);
   }
 }
 
 void TAtomicFile::StartWriteBack() {
-  if (fd_ < 0) return;
+  if (holding_ || fd_ < 0) return;
   // Advice only: the commit waits for the bytes and reports what failed.
   ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
   if (::close(std::exchange(fd_, -1)) != 0) throw FileCreateError(path_, errno);
 }
 
 void TAtomicFile::Sync() {
+  if (holding_) WriteOutHeld();
   if (durable_ || temporary_.empty()) return;
   const int fd = fd_ >= 0 ? std::exchange(fd_, -1) : OpenWrittenFile();
   int error = ::fsync(fd) != 0 ? errno : 0;
@@ -180,16 +217,62 @@ void TAtomicFile::Commit() {
 }
 
 void TAtomicFileBatch::Add(TAtomicFile file) {
+  // Beyond what the batch may hold in memory, a file is written out here.
+  if (file.holding_ && held_bytes_ + file.size() > kHeldBatchBytes) file.WriteOutHeld();
+  if (file.holding_) {
+    held_bytes_ += file.size();
+    unhanded_held_ += file.size();
+  }
   // Written back and closed: a batch holds no descriptors.
   file.StartWriteBack();
   bytes_ += file.size();
   files_.push_back(std::move(file));
+  if (unhanded_held_ >= kHandOverBytes || files_.size() >= kHandOverFiles) HandOverForWriting();
+}
+
+void TAtomicFileBatch::HandOverForWriting() {
+  if (unhanded_held_ == 0) return;
+  handed_over_ += files_.size();
+  unhanded_held_ = 0;
+  handed_ = std::async(std::launch::async, [files = std::exchange(files_, {}),
+                                            before = std::move(handed_)]() mutable {
+    std::vector<TAtomicFile> written = before.valid() ? before.get() : std::vector<TAtomicFile>();
+    for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
+    std::move(files.begin(), files.end(), std::back_inserter(written));
+    return written;
+  });
+}
+
+std::vector<TAtomicFile> TAtomicFileBatch::TakeFiles() {
+  std::vector<TAtomicFile> files;
+  // Taken first: a failure of the files handed over leaves files_ to be removed with the batch.
+  if (handed_.valid()) files = handed_.get();
+  std::move(files_.begin(), files_.end(), std::back_inserter(files));
+  files_.clear();
+  handed_over_ = 0;
+  unhanded_held_ = 0;
+  return files;
+}
+
+void TAtomicFileBatch::WriteOutAndStartWriteBack(TAtomicFile& file) {
+  if (!file.holding_) return;
+  file.WriteOutHeld();
+  file.StartWriteBack();
+}
+
+void TAtomicFileBatch::WriteOutHeldFiles() {
+  for (TAtomicFile& file : files_) WriteOutAndStartWriteBack(file);
+  unhanded_held_ = 0;
 }
 
 void TAtomicFileBatch::Commit() {
   // The batch is emptied whatever happens; what is not renamed is removed with it.
-  std::vector<TAtomicFile> files = std::exchange(files_, {});
   bytes_ = 0;
+  held_bytes_ = 0;
+  std::vector<TAtomicFile> files = TakeFiles();
+  // Files that held their bytes are created and written now, all of them before the first
+  // wait, so the disk has every file's write-back at once.
+  for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
   // Each file is opened anew only to wait until its bytes are written.
   TAtomicFile* last = nullptr;
   for (TAtomicFile& file : files) {
@@ -225,10 +308,16 @@ TBatchCommitThread::~TBatchCommitThread() {
 }
 
 void TBatchCommitThread::Start(TAtomicFileBatch& batch) {
-  TAtomicFileBatch taken = std::exchange(batch, {});
+  // Shared by the two threads, one after the other, and removed with its temporaries by the
+  // last one done with it (Wait below failing, the writing or the commit).
+  auto taken = std::make_shared<TAtomicFileBatch>(std::exchange(batch, {}));
+  std::future<void> written =
+      std::async(std::launch::async, [taken] { taken->WriteOutHeldFiles(); });
   Wait();
-  committing_ =
-      std::async(std::launch::async, [files = std::move(taken)]() mutable { files.Commit(); });
+  committing_ = std::async(std::launch::async, [taken, written = std::move(written)]() mutable {
+    written.get();
+    taken->Commit();
+  });
 }
 
 void TBatchCommitThread::Wait() {

@@ -17,6 +17,16 @@
 // is renamed, instead of one sync per file. A TBatchCommitThread commits batches one after
 // another on a thread of its own, so that the next batch is written while the last one is
 // made durable and put in place.
+//
+// A file may also hold its bytes in memory (EAtomicFileStart::kAtCommit) until a batch
+// writes it out: a batch hands the files it holds over to a thread of its own every few files
+// (each hand-over written after the one before, in order), which creates, writes and starts
+// the write-back of each, so the thread that rendered them spends no time on the file system
+// and the disk still gets the bytes early. Its bytes are the same either way; only the moment
+// a folder that cannot take the file shows its error moves to the batch's commit. A file that
+// grows past kHeldBytesLimit is written out as it grows, and a batch holds at most
+// kHeldBatchBytes in memory (files beyond are written out when added), so the memory held
+// stays bounded whatever the files' sizes.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
@@ -25,12 +35,24 @@
 #include <cstdint>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace farrowdale {
+
+// When a TAtomicFile creates its temporary file.
+enum class EAtomicFileStart {
+  kNow,       // in the constructor: a folder that cannot take the file fails it
+  kAtCommit,  // when the bytes are synced or committed, or outgrow kHeldBytesLimit
+};
+
+// The bytes a kAtCommit file holds in memory at most, and a batch of such files.
+inline constexpr size_t kHeldBytesLimit = size_t{1} << 20;
+inline constexpr uint64_t kHeldBatchBytes = uint64_t{16} << 20;
 
 // A file written piece by piece and put in place whole. Append and Sync (or StartWriteBack)
 // may run on one thread and Commit on another (one at a time), so that a worker writes while
@@ -38,9 +60,9 @@ namespace farrowdale {
 // throws the file-create Error naming the file's path, with the platform's text.
 class TAtomicFile {
  public:
-  // Creates the temporary file beside path. Throws, creating nothing, also when path exists
-  // and is not a regular file (CheckReplaceableFile).
-  explicit TAtomicFile(std::filesystem::path path);
+  // Creates the temporary file beside path, at once or later (start). Throws, creating
+  // nothing, also when path exists and is not a regular file (CheckReplaceableFile).
+  explicit TAtomicFile(std::filesystem::path path, EAtomicFileStart start = EAtomicFileStart::kNow);
   // Without a Commit: the temporary file is removed and the file at path left as it was.
   ~TAtomicFile();
   TAtomicFile(TAtomicFile&& other) noexcept;
@@ -53,7 +75,8 @@ class TAtomicFile {
   void Append(std::string_view bytes);
   // The bytes are complete: starts writing them to the disk without waiting for it, for a
   // TAtomicFileBatch (or Sync) to make durable, and closes the temporary file, so that files
-  // waiting for their commit hold no descriptor. No Append after it.
+  // waiting for their commit hold no descriptor; bytes held in memory stay there for the
+  // commit. No Append after it.
   void StartWriteBack();
   // Syncs the bytes to the disk and closes the temporary file (a full disk or a quota may
   // show only here).
@@ -71,13 +94,18 @@ class TAtomicFile {
   friend class TAtomicFileBatch;
 
   void Drop() noexcept;
+  // Creates the temporary file of a file holding its bytes and writes them there.
+  void WriteOutHeld();
+  void Write(std::string_view bytes);
   // The temporary file opened for reading, to sync it after StartWriteBack closed it.
   int OpenWrittenFile() const;
 
   std::filesystem::path path_;
   std::filesystem::path temporary_;  // empty once committed or moved from
   int fd_ = -1;                      // open for writing until synced or written back
-  bool durable_ = false;             // synced to the disk
+  bool holding_ = false;             // no temporary file yet: the bytes are in held_
+  std::string held_;
+  bool durable_ = false;  // synced to the disk
   uint64_t size_ = 0;
 };
 
@@ -88,22 +116,39 @@ class TAtomicFileBatch {
  public:
   // file is complete (StartWriteBack called, or not yet: then it is called here).
   void Add(TAtomicFile file);
-  size_t file_count() const { return files_.size(); }
+  size_t file_count() const { return handed_over_ + files_.size(); }
   uint64_t byte_count() const { return bytes_; }
   // Waits until every file's bytes are written, flushes the disk's cache once, closes the
   // files and renames them into place. A failure (a full disk shows here at the latest) throws
   // the file-create Error of the file it met, before any rename when it is a write failure;
   // files not yet renamed are then removed. Afterwards the batch is empty.
   void Commit();
+  // Creates and writes the files still holding their bytes and starts their write-back, as
+  // Commit would first; on a thread of its own, that work overlaps another batch's commit.
+  void WriteOutHeldFiles();
 
  private:
-  std::vector<TAtomicFile> files_;
+  static void WriteOutAndStartWriteBack(TAtomicFile& file);
+  // Hands files_ to a thread of its own that writes them out once those handed over before
+  // are, so that their write-back starts while the batch is still being added to.
+  void HandOverForWriting();
+  // Every file in the order added, those handed over once they are written out.
+  std::vector<TAtomicFile> TakeFiles();
+
+  std::vector<TAtomicFile> files_;  // added since the last hand-over
   uint64_t bytes_ = 0;
+  uint64_t held_bytes_ = 0;     // of files holding their bytes when added, for the batch's cap
+  uint64_t unhanded_held_ = 0;  // of those in files_
+  // The files handed over so far, in order, once written out; empty when none were.
+  std::future<std::vector<TAtomicFile>> handed_;
+  size_t handed_over_ = 0;
 };
 
 // Batches committed in the order given, each on a thread of its own and whole before the next
 // one starts, while the caller goes on. A batch is committed exactly as its Commit would on the
-// calling thread; only the time at which a failure shows moves to the next Start or Wait.
+// calling thread; only the time at which a failure shows moves to the next Start or Wait. The
+// files a batch holds in memory are written out on one more thread while the batch before is
+// being committed.
 class TBatchCommitThread {
  public:
   TBatchCommitThread() = default;

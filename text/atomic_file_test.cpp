@@ -188,5 +188,64 @@ TEST_F(AtomicFileTest, BatchesCommitInOrderOnTheirOwnThread) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"blocked", "r.htm"}));
 }
 
+// A file that holds its bytes until its commit makes no temporary before it and ends exactly
+// as one created at once, whatever its pieces: small ones held, one that outgrows the limit
+// written out as it grows, files beyond what a batch may hold written out when added. A
+// folder that cannot take it fails the commit, leaving the batch's other files as they were.
+TEST_F(AtomicFileTest, FilesHeldUntilTheCommitEndAsFilesCreatedAtOnce) {
+  const std::string half(kHeldBytesLimit / 2, 'h');
+  // Nothing, a byte, one byte past the limit of a file (written out as it grows), then files
+  // of exactly the limit (held), the last two of which (with the byte before) would take the
+  // batch beyond what it may hold and are written out when added.
+  const size_t whole_files = kHeldBatchBytes / kHeldBytesLimit + 1;
+  std::vector<std::vector<std::string>> contents = {{}, {"x"}, {half, half, "z"}};
+  contents.resize(contents.size() + whole_files, {half, half});
+  const size_t files = contents.size();
+  for (const EAtomicFileStart start : {EAtomicFileStart::kNow, EAtomicFileStart::kAtCommit}) {
+    TAtomicFileBatch batch;
+    for (size_t file = 0; file < files; ++file) {
+      TAtomicFile held(dir_ / (std::to_string(file) + ".htm"), start);
+      for (const std::string& piece : contents[file]) held.Append(piece);
+      batch.Add(std::move(held));
+    }
+    // Nothing is in place before the commit; the files written out when added are there.
+    const std::vector<std::string> names = Names();
+    EXPECT_TRUE(std::all_of(names.begin(), names.end(),
+                            [](const std::string& name) { return name[0] == '.'; }));
+    if (start == EAtomicFileStart::kNow) {
+      EXPECT_EQ(names.size(), files);
+    } else {
+      EXPECT_GE(names.size(), 3u);
+    }
+    batch.Commit();
+    for (size_t file = 0; file < files; ++file) {
+      std::string expected;
+      for (const std::string& piece : contents[file]) expected += piece;
+      ASSERT_EQ(Read(dir_ / (std::to_string(file) + ".htm")), expected) << file;
+    }
+    EXPECT_EQ(Names().size(), files);
+    for (const auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
+  }
+
+  // Enough files to be written out on other threads while the batch is added to, one of
+  // them in the middle where it cannot be created.
+  WriteFileAtomically(dir_ / "a.htm", "old a");
+  TAtomicFileBatch batch;
+  for (int file = 0; file < 200; ++file) {
+    const fs::path path = file == 0     ? dir_ / "a.htm"
+                          : file == 100 ? dir_ / "no_folder" / "b.htm"
+                                        : dir_ / (std::to_string(file) + ".htm");
+    TAtomicFile held(path, EAtomicFileStart::kAtCommit);
+    held.Append("new");
+    batch.Add(std::move(held));
+  }
+  EXPECT_EQ(batch.file_count(), 200u);
+  EXPECT_EQ(ErrorText([&] { batch.Commit(); }), "Cannot create file \"" +
+                                                    (dir_ / "no_folder" / "b.htm").string() +
+                                                    "\". No such file or directory");
+  EXPECT_EQ(Read(dir_ / "a.htm"), "old a");
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.htm"});
+}
+
 }  // namespace
 }  // namespace farrowdale

@@ -10,6 +10,11 @@
 # the repository; a memory file system would make every sync free). Prints a Markdown table of
 # medians, CPU times and ratios; hyperfine's own table goes to stderr.
 #
+# hyperfine runs each command's runs one after the other. On a file system that slows down as
+# the reports of earlier runs are deleted (ext4 without a journal skips recently freed inodes
+# when it allocates one), the commands timed later pay for those timed before them: compare
+# builds with interleaved_bench.py, which times them round by round.
+#
 #   bench/run/disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -6,7 +6,11 @@
 # floor). Then peak memory (/usr/bin/time -v) of the per-file and the one-file mode, the
 # latter on a corpus where nearly every passage is distinct.
 #
-#   bench/run/run_bench.sh [--only LIST] [--seed S] [--runs R] [--out FILE.md]
+#   bench/run/run_bench.sh [--only LIST] [--seed S] [--runs R] [--dir DIR] [--out FILE.md]
+#
+# Corpora and reports go to DIR (default: build-bench/run-disk in the repository, on the disk
+# the repository is on; a memory file system such as /dev/shm or a tmpfs /tmp would make
+# every sync free), which is removed at the end.
 #
 # Scenarios (LIST: comma-separated names; default all):
 #   main         1,000 files, 100 MB, 20 tags
@@ -29,13 +33,15 @@ before=${FARROWDALE_CLI_BEFORE:-}
 only=main,one-tag,eighty-tags,small-files,memory
 seed=1
 runs=5
+dir=$root/build-bench/run-disk
 out=""
-usage="usage: run_bench.sh [--only LIST] [--seed S] [--runs R] [--out FILE.md]"
+usage="usage: run_bench.sh [--only LIST] [--seed S] [--runs R] [--dir DIR] [--out FILE.md]"
 while [ $# -gt 0 ]; do
   case "$1" in
     --only) only=$2; shift 2 ;;
     --seed) seed=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
+    --dir) dir=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     *) echo "$usage" >&2; exit 2 ;;
   esac
@@ -47,8 +53,11 @@ done
 [ -x "$cli" ] || { echo "run_bench.sh: no $cli; build it first" >&2; exit 1; }
 
 export LC_ALL=C.UTF-8
-work=$(mktemp -d)
+rm -rf "$dir"
+mkdir -p "$dir"
+work=$(cd "$dir" && pwd)
 trap 'rm -rf "$work"' EXIT
+echo "working folder $work on $(df --output=fstype "$work" | tail -1)" >&2
 markdown=${out:-$work/results.md}
 : >"$markdown"
 summary=$work/summary.md
