@@ -3,6 +3,7 @@
 #include "count/grouping_notes.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "count/frequency_list.h"
@@ -51,13 +52,31 @@ std::string EveryAlphabetKey(std::string_view passage) {
 
 }  // namespace
 
-void TGroupingNotes::AddPassage(size_t tag, std::string_view passage, std::string_view place) {
-  auto& seen = tags_[tag];
-  auto found = seen.find(passage);
-  if (found == seen.end()) {
-    found = seen.emplace(std::string(passage), TDistinct{std::string(place), seen.size(), 0}).first;
+std::vector<TNotePassage> DistinctNotePassages(
+    const std::vector<std::string_view>& passages,
+    const std::function<std::string(std::string_view)>& place_of) {
+  std::vector<TNotePassage> distinct;
+  std::unordered_map<std::string_view, size_t> index;  // text -> its entry in distinct
+  index.reserve(passages.size());
+  for (const std::string_view passage : passages) {
+    const auto [found, inserted] = index.try_emplace(passage, distinct.size());
+    if (inserted) distinct.push_back({std::string(passage), place_of(passage), 0});
+    ++distinct[found->second].occurrences;
   }
-  ++found->second.occurrences;
+  return distinct;
+}
+
+void TGroupingNotes::AddFile(size_t tag, std::vector<TNotePassage>&& passages) {
+  auto& seen = tags_[tag];
+  for (TNotePassage& passage : passages) {
+    auto found = seen.find(std::string_view(passage.text));
+    if (found == seen.end()) {
+      found =
+          seen.emplace(std::move(passage.text), TDistinct{std::move(passage.place), seen.size(), 0})
+              .first;
+    }
+    found->second.occurrences += passage.occurrences;
+  }
 }
 
 std::vector<std::string> TGroupingNotes::Notes(size_t tag, std::string_view name) const {

@@ -180,9 +180,9 @@ struct TFileFindings {
   std::vector<int64_t> counts;        // per group (GroupIndex); notes are in none
   std::vector<int64_t> shared_ends;   // per searched tag
   int64_t keep_per_group = kAllLines;
-  // Per searched tag, the trimmed, non-empty passages of the check's scan and where each
-  // stands ("FILE:LINE:COLUMN"), for the grouping notes; none when the scan stopped.
-  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+  // Per searched tag, the distinct trimmed, non-empty passages of the check's scan, for the
+  // grouping notes; none when the scan stopped.
+  std::vector<std::vector<TNotePassage>> passages;
 
   int64_t total() const {
     int64_t sum = 0;
@@ -694,12 +694,13 @@ void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
 
 namespace {
 
-// Each searched tag's trimmed, non-empty passages in the scanned text, with their places
-// ("FILE:LINE:COLUMN"); none when the scan stopped on a search error.
-std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
-    const std::filesystem::path& path, const std::string& text,
-    const std::vector<TScannedTag>& scanned) {
-  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+// Each searched tag's distinct trimmed, non-empty passages in the scanned text, each placed
+// where it first occurs; none when the scan stopped on a search error. Made distinct here, on
+// the thread that checks the file, so that the listing takes each of a file's passages once.
+std::vector<std::vector<TNotePassage>> PassagesOf(const std::filesystem::path& path,
+                                                  const std::string& text,
+                                                  const std::vector<TScannedTag>& scanned) {
+  std::vector<std::vector<TNotePassage>> passages;
   const bool whole = std::all_of(scanned.begin(), scanned.end(),
                                  [](const TScannedTag& tag) { return tag.spans != nullptr; });
   if (!whole) return passages;
@@ -707,16 +708,19 @@ std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
   // One cursor for every tag: its lines are found once per file, and each tag's passages
   // come in order.
   TTextPositionCursor positions(text);
+  const auto place_of = [&](std::string_view passage) {
+    return file_name + ":" +
+           PlaceText(positions, static_cast<size_t>(passage.data() - text.data()));
+  };
+  std::vector<std::string_view> tag_passages;
   for (const TScannedTag& scanned_tag : scanned) {
-    auto& tag = passages.emplace_back();
+    tag_passages.clear();
     for (const TPassageSpan& span : *scanned_tag.spans) {
       const std::string_view passage =
           Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
-      if (passage.empty()) continue;
-      tag.emplace_back(std::string(passage),
-                       file_name + ":" +
-                           PlaceText(positions, static_cast<size_t>(passage.data() - text.data())));
+      if (!passage.empty()) tag_passages.push_back(passage);
     }
+    passages.push_back(DistinctNotePassages(tag_passages, place_of));
   }
   return passages;
 }
@@ -751,13 +755,12 @@ class TCheckListing {
                                                  : std::max<int64_t>(options_.lines_per_group, 1);
   }
 
-  void AddFile(const TFileFindings& findings) {
+  // Takes the findings' passages.
+  void AddFile(TFileFindings& findings) {
     ++result_.files_checked;
     AddSharedEnds(findings);
     for (size_t k = 0; k < findings.passages.size(); ++k) {
-      for (const auto& [passage, place] : findings.passages[k]) {
-        grouping_notes_.AddPassage(k, passage, place);
-      }
+      grouping_notes_.AddFile(k, std::move(findings.passages[k]));
     }
     const int64_t total = findings.total();
     if (total > 0) {
