@@ -17,8 +17,8 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 // One default group: its passages in order of first occurrence, with their occurrences.
 struct TDefaultGroup {
-  size_t order = 0;  // first occurrence of any of its passages
-  std::string text;  // that passage
+  std::pair<size_t, size_t> order;  // first occurrence of any of its passages
+  std::string text;                 // that passage
   std::string place;
   int occurrences = 0;
 };
@@ -66,22 +66,30 @@ std::vector<TNotePassage> DistinctNotePassages(
   return distinct;
 }
 
-void TGroupingNotes::AddFile(size_t tag, std::vector<TNotePassage>&& passages) {
-  auto& seen = tags_[tag];
-  for (TNotePassage& passage : passages) {
-    auto found = seen.find(std::string_view(passage.text));
-    if (found == seen.end()) {
-      found =
-          seen.emplace(std::move(passage.text), TDistinct{std::move(passage.place), seen.size(), 0})
-              .first;
+void TGroupingNotes::AddFile(size_t tag, size_t file_order, std::vector<TNotePassage>&& passages) {
+  TTag& notes = tags_[tag];
+  const std::lock_guard lock(notes.mutex);
+  for (size_t i = 0; i < passages.size(); ++i) {
+    TNotePassage& passage = passages[i];
+    const TOrder order(file_order, i);
+    auto found = notes.seen.find(std::string_view(passage.text));
+    if (found == notes.seen.end()) {
+      notes.seen.emplace(std::move(passage.text),
+                         TDistinct{std::move(passage.place), order, passage.occurrences});
+      continue;
     }
-    found->second.occurrences += passage.occurrences;
+    TDistinct& seen = found->second;
+    if (order < seen.order) {
+      seen.order = order;
+      seen.place = std::move(passage.place);
+    }
+    seen.occurrences += passage.occurrences;
   }
 }
 
 std::vector<std::string> TGroupingNotes::Notes(size_t tag, std::string_view name) const {
   std::map<std::string, TDefaultGroup> defaults;
-  for (const auto& [text, seen] : tags_[tag]) {
+  for (const auto& [text, seen] : tags_[tag].seen) {
     TDefaultGroup& group = defaults[GroupKey(ToUnicode(text), true)];
     if (group.occurrences == 0 || seen.order < group.order) {
       group.order = seen.order;

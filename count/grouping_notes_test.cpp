@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testing/code_page_guard.h"
@@ -33,8 +35,9 @@ const char* const kPassages[] = {"red fox",
                                  "a\tb c"};
 
 // Many runs of random files, each file a random sequence of passages from kPassages for two
-// tags: the notes from the files' distinct passages equal the plain reference's from every
-// occurrence in run order, and each file's distinct passages are placed once each.
+// tags: the notes from the files' distinct passages, added in a shuffled order from two
+// threads, equal the plain reference's from every occurrence in run order, and each file's
+// distinct passages are placed once each.
 TEST(GroupingNotesTest, FilesDistinctPassagesGiveTheNotesOfEveryOccurrence) {
   CodePageGuard utf8("UTF-8");
   std::mt19937 random(7);
@@ -45,6 +48,11 @@ TEST(GroupingNotesTest, FilesDistinctPassagesGiveTheNotesOfEveryOccurrence) {
     std::vector<std::vector<TPlacedPassage>> every(tags);
     const int files = 1 + static_cast<int>(random() % 4);
     const size_t variety = 2 + random() % (std::size(kPassages) - 1);
+    struct TFileTag {
+      size_t file, tag;
+      std::vector<TNotePassage> distinct;
+    };
+    std::vector<TFileTag> added;
     for (int file = 0; file < files; ++file) {
       for (size_t tag = 0; tag < tags; ++tag) {
         // The file's text: its passages one after another, so that each view has an offset.
@@ -70,9 +78,18 @@ TEST(GroupingNotesTest, FilesDistinctPassagesGiveTheNotesOfEveryOccurrence) {
                      ":1:" + std::to_string(passage.data() - file_text.data());
             });
         EXPECT_EQ(placed, static_cast<int>(distinct.size()));
-        notes.AddFile(tag, std::move(distinct));
+        added.push_back({static_cast<size_t>(file), tag, std::move(distinct)});
       }
     }
+    std::shuffle(added.begin(), added.end(), random);
+    const auto add_every_other = [&](size_t first) {
+      for (size_t i = first; i < added.size(); i += 2) {
+        notes.AddFile(added[i].tag, added[i].file, std::move(added[i].distinct));
+      }
+    };
+    std::thread other(add_every_other, 1);
+    add_every_other(0);
+    other.join();
     for (size_t tag = 0; tag < tags; ++tag) {
       const std::string name = "T" + std::to_string(tag);
       const std::vector<std::string> expected = ReferenceGroupingNotes(every[tag], name);
