@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <utility>
 
 #include "count/frequency_list.h"
@@ -52,16 +53,29 @@ std::string EveryAlphabetKey(std::string_view passage) {
 
 }  // namespace
 
+// A file holds a few dozen passages of a tag: sorting their positions by text finds the equal
+// ones without a node allocated per distinct passage.
 std::vector<TNotePassage> DistinctNotePassages(
     const std::vector<std::string_view>& passages,
     const std::function<std::string(std::string_view)>& place_of) {
+  std::vector<size_t> by_text(passages.size());
+  std::iota(by_text.begin(), by_text.end(), size_t{0});
+  std::stable_sort(by_text.begin(), by_text.end(),
+                   [&](size_t a, size_t b) { return passages[a] < passages[b]; });
+  // Each distinct text's first position (the stable sort puts it first among its equals) and
+  // occurrences, then in order of first position.
+  std::vector<std::pair<size_t, int>> firsts;
+  for (size_t i = 0; i < by_text.size(); ++i) {
+    if (i == 0 || passages[by_text[i]] != passages[by_text[i - 1]]) {
+      firsts.emplace_back(by_text[i], 0);
+    }
+    ++firsts.back().second;
+  }
+  std::sort(firsts.begin(), firsts.end());
   std::vector<TNotePassage> distinct;
-  std::unordered_map<std::string_view, size_t> index;  // text -> its entry in distinct
-  index.reserve(passages.size());
-  for (const std::string_view passage : passages) {
-    const auto [found, inserted] = index.try_emplace(passage, distinct.size());
-    if (inserted) distinct.push_back({std::string(passage), place_of(passage), 0});
-    ++distinct[found->second].occurrences;
+  distinct.reserve(firsts.size());
+  for (const auto& [first, occurrences] : firsts) {
+    distinct.push_back({std::string(passages[first]), place_of(passages[first]), occurrences});
   }
   return distinct;
 }

@@ -56,7 +56,7 @@ TEST(GroupingNotesTest, FilesDistinctPassagesGiveTheNotesOfEveryOccurrence) {
     for (int file = 0; file < files; ++file) {
       for (size_t tag = 0; tag < tags; ++tag) {
         // The file's text: its passages one after another, so that each view has an offset.
-        std::vector<std::string> texts(random() % 8);
+        std::vector<std::string> texts(random() % 40);
         std::string file_text;
         for (std::string& text : texts) {
           text = kPassages[random() % variety];
