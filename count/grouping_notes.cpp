@@ -3,6 +3,8 @@
 #include "count/grouping_notes.h"
 
 #include <algorithm>
+#include <map>
+#include <numeric>
 #include <utility>
 
 #include "count/frequency_list.h"
@@ -16,8 +18,8 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 // One default group: its passages in order of first occurrence, with their occurrences.
 struct TDefaultGroup {
-  size_t order = 0;  // first occurrence of any of its passages
-  std::string text;  // that passage
+  std::pair<size_t, size_t> order;  // first occurrence of any of its passages
+  std::string text;                 // that passage
   std::string place;
   int occurrences = 0;
 };
@@ -51,18 +53,57 @@ std::string EveryAlphabetKey(std::string_view passage) {
 
 }  // namespace
 
-void TGroupingNotes::AddPassage(size_t tag, std::string_view passage, std::string_view place) {
-  auto& seen = tags_[tag];
-  auto found = seen.find(passage);
-  if (found == seen.end()) {
-    found = seen.emplace(std::string(passage), TDistinct{std::string(place), seen.size(), 0}).first;
+// A file holds a few dozen passages of a tag: sorting their positions by text finds the equal
+// ones without a node allocated per distinct passage.
+std::vector<TNotePassage> DistinctNotePassages(
+    const std::vector<std::string_view>& passages,
+    const std::function<std::string(std::string_view)>& place_of) {
+  std::vector<size_t> by_text(passages.size());
+  std::iota(by_text.begin(), by_text.end(), size_t{0});
+  std::stable_sort(by_text.begin(), by_text.end(),
+                   [&](size_t a, size_t b) { return passages[a] < passages[b]; });
+  // Each distinct text's first position (the stable sort puts it first among its equals) and
+  // occurrences, then in order of first position.
+  std::vector<std::pair<size_t, int>> firsts;
+  for (size_t i = 0; i < by_text.size(); ++i) {
+    if (i == 0 || passages[by_text[i]] != passages[by_text[i - 1]]) {
+      firsts.emplace_back(by_text[i], 0);
+    }
+    ++firsts.back().second;
   }
-  ++found->second.occurrences;
+  std::sort(firsts.begin(), firsts.end());
+  std::vector<TNotePassage> distinct;
+  distinct.reserve(firsts.size());
+  for (const auto& [first, occurrences] : firsts) {
+    distinct.push_back({std::string(passages[first]), place_of(passages[first]), occurrences});
+  }
+  return distinct;
+}
+
+void TGroupingNotes::AddFile(size_t tag, size_t file_order, std::vector<TNotePassage>&& passages) {
+  TTag& notes = tags_[tag];
+  const std::lock_guard lock(notes.mutex);
+  for (size_t i = 0; i < passages.size(); ++i) {
+    TNotePassage& passage = passages[i];
+    const TOrder order(file_order, i);
+    auto found = notes.seen.find(std::string_view(passage.text));
+    if (found == notes.seen.end()) {
+      notes.seen.emplace(std::move(passage.text),
+                         TDistinct{std::move(passage.place), order, passage.occurrences});
+      continue;
+    }
+    TDistinct& seen = found->second;
+    if (order < seen.order) {
+      seen.order = order;
+      seen.place = std::move(passage.place);
+    }
+    seen.occurrences += passage.occurrences;
+  }
 }
 
 std::vector<std::string> TGroupingNotes::Notes(size_t tag, std::string_view name) const {
   std::map<std::string, TDefaultGroup> defaults;
-  for (const auto& [text, seen] : tags_[tag]) {
+  for (const auto& [text, seen] : tags_[tag].seen) {
     TDefaultGroup& group = defaults[GroupKey(ToUnicode(text), true)];
     if (group.occurrences == 0 || seen.order < group.order) {
       group.order = seen.order;

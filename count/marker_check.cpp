@@ -180,9 +180,6 @@ struct TFileFindings {
   std::vector<int64_t> counts;        // per group (GroupIndex); notes are in none
   std::vector<int64_t> shared_ends;   // per searched tag
   int64_t keep_per_group = kAllLines;
-  // Per searched tag, the trimmed, non-empty passages of the check's scan and where each
-  // stands ("FILE:LINE:COLUMN"), for the grouping notes; none when the scan stopped.
-  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
 
   int64_t total() const {
     int64_t sum = 0;
@@ -694,12 +691,12 @@ void TMarkerCheck::ReturnSearches(std::unique_ptr<TSearches> searches) const {
 
 namespace {
 
-// Each searched tag's trimmed, non-empty passages in the scanned text, with their places
-// ("FILE:LINE:COLUMN"); none when the scan stopped on a search error.
-std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
-    const std::filesystem::path& path, const std::string& text,
-    const std::vector<TScannedTag>& scanned) {
-  std::vector<std::vector<std::pair<std::string, std::string>>> passages;
+// Each searched tag's distinct trimmed, non-empty passages in the scanned text, each placed
+// where it first occurs; none when the scan stopped on a search error.
+std::vector<std::vector<TNotePassage>> PassagesOf(const std::filesystem::path& path,
+                                                  const std::string& text,
+                                                  const std::vector<TScannedTag>& scanned) {
+  std::vector<std::vector<TNotePassage>> passages;
   const bool whole = std::all_of(scanned.begin(), scanned.end(),
                                  [](const TScannedTag& tag) { return tag.spans != nullptr; });
   if (!whole) return passages;
@@ -707,16 +704,19 @@ std::vector<std::vector<std::pair<std::string, std::string>>> PassagesOf(
   // One cursor for every tag: its lines are found once per file, and each tag's passages
   // come in order.
   TTextPositionCursor positions(text);
+  const auto place_of = [&](std::string_view passage) {
+    return file_name + ":" +
+           PlaceText(positions, static_cast<size_t>(passage.data() - text.data()));
+  };
+  std::vector<std::string_view> tag_passages;
   for (const TScannedTag& scanned_tag : scanned) {
-    auto& tag = passages.emplace_back();
+    tag_passages.clear();
     for (const TPassageSpan& span : *scanned_tag.spans) {
       const std::string_view passage =
           Trim(std::string_view(text).substr(span.text_begin, span.text_end - span.text_begin));
-      if (passage.empty()) continue;
-      tag.emplace_back(std::string(passage),
-                       file_name + ":" +
-                           PlaceText(positions, static_cast<size_t>(passage.data() - text.data())));
+      if (!passage.empty()) tag_passages.push_back(passage);
     }
+    passages.push_back(DistinctNotePassages(tag_passages, place_of));
   }
   return passages;
 }
@@ -754,11 +754,6 @@ class TCheckListing {
   void AddFile(const TFileFindings& findings) {
     ++result_.files_checked;
     AddSharedEnds(findings);
-    for (size_t k = 0; k < findings.passages.size(); ++k) {
-      for (const auto& [passage, place] : findings.passages[k]) {
-        grouping_notes_.AddPassage(k, passage, place);
-      }
-    }
     const int64_t total = findings.total();
     if (total > 0) {
       ++result_.files_with_problems;
@@ -780,6 +775,15 @@ class TCheckListing {
       TCheckGroup& group = Group(found.kind, found.tag);
       if (group.files == 1 && group.first.message.empty()) group.first = problem;
       List(group, problem);
+    }
+  }
+
+  // The file at listed_at in the listing's order: each searched tag's passages for the grouping
+  // notes (PassagesOf). Safe from several threads at once, so that the thread that checks a
+  // file adds them, in any order of the files.
+  void AddNotePassages(size_t listed_at, std::vector<std::vector<TNotePassage>>&& passages) {
+    for (size_t k = 0; k < passages.size(); ++k) {
+      grouping_notes_.AddFile(k, listed_at, std::move(passages[k]));
     }
   }
 
@@ -882,13 +886,13 @@ std::vector<const std::filesystem::path*> TCodingCheck::ListingOrder(
 
 // Each file's findings are made apart from the listing, so the result does not depend on
 // which thread checked which file.
-TFileCheck TCodingCheck::CheckFile(const std::filesystem::path& path,
+TFileCheck TCodingCheck::CheckFile(size_t listed_at, const std::filesystem::path& path,
                                    const TCheckFileReader& reader) const {
   const int64_t keep = listing_->KeepPerGroup();
   try {
     const TCheckedFile read = reader(path);
     TScannedText scan;
-    return Checked(path, read.narrow_text, read.read_warnings,
+    return Checked(listed_at, path, read.narrow_text, read.read_warnings,
                    check_.OwnScan(read.narrow_text, scan), keep);
   } catch (const std::exception& error) {
     TFileCheck file;
@@ -899,15 +903,16 @@ TFileCheck TCodingCheck::CheckFile(const std::filesystem::path& path,
   }
 }
 
-TFileCheck TCodingCheck::CheckScannedFile(const std::filesystem::path& path,
+TFileCheck TCodingCheck::CheckScannedFile(size_t listed_at, const std::filesystem::path& path,
                                           const std::string& narrow_text, const TTagArray& run_tags,
                                           const TScannedText& run_scan, size_t first_wanted) const {
   int64_t keep = listing_->KeepPerGroup();
   if (keep != kAllLines) keep = std::max(keep, static_cast<int64_t>(first_wanted));
-  return Checked(path, narrow_text, {}, check_.RunScanned(run_tags, run_scan), keep);
+  return Checked(listed_at, path, narrow_text, {}, check_.RunScanned(run_tags, run_scan), keep);
 }
 
-TFileCheck TCodingCheck::Checked(const std::filesystem::path& path, const std::string& narrow_text,
+TFileCheck TCodingCheck::Checked(size_t listed_at, const std::filesystem::path& path,
+                                 const std::string& narrow_text,
                                  const std::vector<std::string>& read_warnings,
                                  const std::vector<TScannedTag>& scanned,
                                  int64_t keep_per_group) const {
@@ -915,8 +920,12 @@ TFileCheck TCodingCheck::Checked(const std::filesystem::path& path, const std::s
   file.findings_ = std::make_unique<TFileFindings>(check_.Findings(read_warnings, keep_per_group));
   TFileFindings& findings = *file.findings_;
   check_.CheckScanned(narrow_text, scanned, findings);
-  if (options_.grouping_notes) findings.passages = PassagesOf(path, narrow_text, scanned);
   findings.placed = check_.Described(path, narrow_text, findings);
+  // Added here, on the checking thread, once nothing more can fail: the notes take a file
+  // whole or not at all.
+  if (options_.grouping_notes) {
+    listing_->AddNotePassages(listed_at, PassagesOf(path, narrow_text, scanned));
+  }
   return file;
 }
 

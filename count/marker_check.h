@@ -199,8 +199,8 @@ class TCheckListing;
 
 // What the check of one file found, from TCodingCheck::CheckFile or CheckScannedFile to
 // TCodingCheck::AddFile: every problem counted, the first ones of each tag and kind already
-// placed (line and column), and, when asked for, the passages the grouping notes need. The
-// text itself is not kept.
+// placed (line and column). The text itself is not kept; the passages the grouping notes
+// need went to the notes when the file was checked.
 class TFileCheck {
  public:
   TFileCheck();
@@ -222,9 +222,10 @@ class TFileCheck {
 // The check of a tag set and many files, file by file: each file is checked on its own
 // (CheckFile, with every tag whose pattern compiles; a file that cannot be read is one
 // error), and the listing takes the files' findings in its order (AddFile), so the result
-// is the same whichever thread checked which file. CheckFile is safe from several threads
-// at once; AddFile and Finish are called from one thread. run/coding_check.h drives it over
-// the run's workers.
+// is the same whichever thread checked which file. The grouping notes take each file's
+// passages on the thread that checked it, with the file's place in the listing's order. CheckFile
+// is safe from several threads at once; AddFile and Finish are called from one thread.
+// run/coding_check.h drives it over the run's workers.
 class TCodingCheck {
  public:
   // Reads and checks the tag set; throws Error only when the file cannot be read at all.
@@ -238,15 +239,19 @@ class TCodingCheck {
   // The order in which AddFile takes files: by path.
   static std::vector<const std::filesystem::path*> ListingOrder(
       const std::vector<std::filesystem::path>& files);
-  // Reads the file with reader (on the calling thread) and checks it.
-  TFileCheck CheckFile(const std::filesystem::path& path, const TCheckFileReader& reader) const;
+  // Reads the file with reader (on the calling thread) and checks it. listed_at: the file's
+  // place in ListingOrder. The file's passages go to the grouping notes at once, when the
+  // options ask for them.
+  TFileCheck CheckFile(size_t listed_at, const std::filesystem::path& path,
+                       const TCheckFileReader& reader) const;
   // Checks a text a run has read and scanned, on the matches and marker hits of the run's
   // scan (as TMarkerCheck::CheckScannedText; no read notes), and gives what CheckFile gives
   // for the same text. Keeps at least first_wanted problems of each tag and kind, so that
   // FirstProblems(first_wanted) is whole. Safe from several threads at once.
-  TFileCheck CheckScannedFile(const std::filesystem::path& path, const std::string& narrow_text,
-                              const TTagArray& run_tags, const TScannedText& run_scan,
-                              size_t first_wanted = 0) const;
+  // listed_at as for CheckFile.
+  TFileCheck CheckScannedFile(size_t listed_at, const std::filesystem::path& path,
+                              const std::string& narrow_text, const TTagArray& run_tags,
+                              const TScannedText& run_scan, size_t first_wanted = 0) const;
   // REQUIRES: files are added in ListingOrder.
   void AddFile(TFileCheck file);
   // The result, once every file is added. REQUIRES: called once, last.
@@ -255,8 +260,8 @@ class TCodingCheck {
  private:
   // Checks narrow_text on what a scan gave (scanned) and places the problems kept, so the
   // text can go.
-  TFileCheck Checked(const std::filesystem::path& path, const std::string& narrow_text,
-                     const std::vector<std::string>& read_warnings,
+  TFileCheck Checked(size_t listed_at, const std::filesystem::path& path,
+                     const std::string& narrow_text, const std::vector<std::string>& read_warnings,
                      const std::vector<TScannedTag>& scanned, int64_t keep_per_group) const;
 
   std::unique_ptr<TMarkerCheck> owned_check_;  // null when the check was handed in

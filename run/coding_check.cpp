@@ -22,7 +22,7 @@ TCheckResult CheckFiles(TCodingCheck& check, const std::vector<std::filesystem::
   const std::vector<const std::filesystem::path*> ordered = TCodingCheck::ListingOrder(files);
   ProcessInOrder<TFileCheck>(
       ordered.size(), jobs > 0 ? static_cast<int>(jobs) : DefaultJobCount(),
-      [&](size_t index) { return check.CheckFile(*ordered[index], reader); },
+      [&](size_t index) { return check.CheckFile(index, *ordered[index], reader); },
       [&](size_t /*index*/, TFileCheck&& file) { check.AddFile(std::move(file)); });
   return check.Finish();
 }
@@ -45,11 +45,18 @@ TCheckResult CheckCoding(const TMarkerCheck& marker_check,
 
 TRunFilesCheck::TRunFilesCheck(const TMarkerCheck& check, const TCheckOptions& options,
                                const std::vector<std::filesystem::path>& files)
-    : check_(check, options), listed_at_(files.size()) {
+    : check_(check, options), paths_(files), listed_at_(files.size()) {
   const std::vector<const std::filesystem::path*> ordered = TCodingCheck::ListingOrder(files);
   for (size_t place = 0; place < ordered.size(); ++place) {
     listed_at_[static_cast<size_t>(ordered[place] - files.data())] = place;
   }
+}
+
+TFileCheck TRunFilesCheck::CheckScannedFile(size_t index, const std::string& narrow_text,
+                                            const TTagArray& run_tags, const TScannedText& run_scan,
+                                            size_t first_wanted) const {
+  return check_.CheckScannedFile(listed_at_[index], paths_[index], narrow_text, run_tags, run_scan,
+                                 first_wanted);
 }
 
 void TRunFilesCheck::Add(size_t index, TFileCheck file) {

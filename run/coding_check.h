@@ -39,9 +39,11 @@ class TRunFilesCheck {
   TRunFilesCheck(const TMarkerCheck& check, const TCheckOptions& options,
                  const std::vector<std::filesystem::path>& files);
 
-  // What each worker checks its file with (CheckScannedFile); safe from several threads at
-  // once.
-  const TCodingCheck& check() const { return check_; }
+  // files[index] checked on the run's reading and scan of it (TCodingCheck::CheckScannedFile,
+  // at its place in the check's order); safe from several threads at once.
+  TFileCheck CheckScannedFile(size_t index, const std::string& narrow_text,
+                              const TTagArray& run_tags, const TScannedText& run_scan,
+                              size_t first_wanted) const;
   // files[index]'s check, each index once, in any order.
   void Add(size_t index, TFileCheck file);
   // REQUIRES: every file added; called once, last.
@@ -49,8 +51,9 @@ class TRunFilesCheck {
 
  private:
   TCodingCheck check_;
-  std::vector<size_t> listed_at_;         // by index in the run: its place in the check's order
-  std::map<size_t, TFileCheck> waiting_;  // by place in the check's order
+  std::vector<std::filesystem::path> paths_;  // files, by index in the run
+  std::vector<size_t> listed_at_;             // by index in the run: its place in the check's order
+  std::map<size_t, TFileCheck> waiting_;      // by place in the check's order
   size_t next_listed_ = 0;
 };
 

@@ -188,7 +188,7 @@ TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
     TCheckOptions one_each;
     one_each.lines_per_group = 1;
     const TCodingCheck coding(check, one_each);
-    const TFileCheck file = coding.CheckScannedFile("t", text, run_tags, scan, 3);
+    const TFileCheck file = coding.CheckScannedFile(0, "t", text, run_tags, scan, 3);
     EXPECT_EQ(file.problem_count(), std::ssize(problems));
     Lines first_lines;
     for (const TCheckProblem& problem : file.FirstProblems(3)) {

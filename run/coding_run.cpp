@@ -452,8 +452,8 @@ TFileOutcome TCodingRun::Produce(size_t index) const {
     TScannedText scanned = scanner_.ScanWithMarkerHits(file.text);
     outcome.stats =
         CountTagsInSpans(file.text, tag_set_, scanned.spans, one_file_mode_, request_.grouping);
-    outcome.check = files_check_->check().CheckScannedFile(
-        ticked_[index]->path, file.text, tag_set_, scanned, kListedProblemsPerFile);
+    outcome.check =
+        files_check_->CheckScannedFile(index, file.text, tag_set_, scanned, kListedProblemsPerFile);
     outcome.problems = FileProblems(shown_names_[index], file, outcome.check);
     if (with_cooccurrence_) {
       outcome.cooccurrence =

@@ -3,7 +3,9 @@
 # how many times it opens the text files (strace) and how long it takes, from the press to
 # the summary, with the window scripted by farrowdale_count_now_bench (per-file reports, the
 # shipped templates beside the program, offscreen). With FARROWDALE_BASE_COUNT_NOW naming the
-# same program built from an earlier tree, that build is measured in the same way.
+# same program built from an earlier tree, that build is measured in the same way. The same
+# count through farrowdale-cli (beside the program, or FARROWDALE_CLI), with the same
+# templates, is timed in the same rounds for comparison.
 #
 #   bench/run/count_now_bench.sh [--files N] [--mb M] [--seed S] [--runs R]
 #
@@ -14,6 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 program=${FARROWDALE_COUNT_NOW:-$root/build/bin/farrowdale_count_now_bench}
 base=${FARROWDALE_BASE_COUNT_NOW:-}
+cli=${FARROWDALE_CLI:-$(dirname "$program")/farrowdale-cli}
 files=1000
 mb=100
 seed=1
@@ -60,10 +63,21 @@ time_once() {
     "$work/time.txt") s"
 }
 
+# The whole command line's wall and CPU time for the same count, per-file reports with the
+# templates beside the window's program.
+time_cli() {
+  local TIMEFORMAT="%R %U %S"
+  { time "$cli" count --tagset "$work/tagset.ini" --templates "$(dirname "$program")" \
+    "$corpus" >/dev/null; } 2>"$work/time.txt"
+  echo "  farrowdale-cli count: $(awk '{print $1}' "$work/time.txt") s, CPU $(awk \
+    '{print $2 + $3}' "$work/time.txt") s"
+}
+
 [ -n "$base" ] && count_opens before "$base"
 count_opens after "$program"
-# Interleaved, so that a change in the machine's load falls on both alike.
+# Interleaved, so that a change in the machine's load falls on all alike.
 for _ in $(seq "$runs"); do
   [ -n "$base" ] && time_once before "$base"
   time_once after "$program"
+  if [ -x "$cli" ]; then time_cli; fi
 done
