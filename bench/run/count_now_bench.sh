@@ -7,29 +7,15 @@
 # count through farrowdale-cli (beside the program, or FARROWDALE_CLI), with the same
 # templates, is timed in the same rounds for comparison.
 #
-#   bench/run/count_now_bench.sh [--files N] [--mb M] [--seed S] [--runs R]
+#   bench/run/count_now_bench.sh [--files N] [--mb M] [--seed S] [--runs R]  (default 5 runs)
 #
 # The program comes from build/bin unless FARROWDALE_COUNT_NOW names another; build it with
 #   cmake --build build --target farrowdale_count_now_bench
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-program=${FARROWDALE_COUNT_NOW:-$root/build/bin/farrowdale_count_now_bench}
+program=${FARROWDALE_COUNT_NOW:-$(cd "$(dirname "$0")/../.." && pwd)/build/bin/farrowdale_count_now_bench}
 base=${FARROWDALE_BASE_COUNT_NOW:-}
-cli=${FARROWDALE_CLI:-$(dirname "$program")/farrowdale-cli}
-files=1000
-mb=100
-seed=1
-runs=3
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --mb) mb=$2; shift 2 ;;
-    --seed) seed=$2; shift 2 ;;
-    --runs) runs=$2; shift 2 ;;
-    *) echo "usage: $(basename "$0") [--files N] [--mb M] [--seed S] [--runs R]" >&2; exit 2 ;;
-  esac
-done
+export FARROWDALE_CLI=${FARROWDALE_CLI:-$(dirname "$program")/farrowdale-cli}
+source "$(cd "$(dirname "$0")" && pwd)/corpus_bench_options.sh"
 command -v strace >/dev/null || { echo "strace is missing" >&2; exit 1; }
 [ -x "$program" ] || { echo "no $program; build it first" >&2; exit 1; }
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen
