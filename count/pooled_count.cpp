@@ -146,8 +146,11 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
     AppendFromKeptForm(table_.Form(id), scratch);
     return std::u16string_view(scratch);
   };
+  // The empty entries' runs are read as an empty text kept once.
+  const uint32_t empty_place = table_.blocks()->KeepForm({});
   return {freq, GroupKeptPassageRuns(
-                    sorted, table_text_of, [&](uint32_t id) { return table_.Kept(id); },
+                    sorted, table_text_of,
+                    [&](uint32_t id) { return id == kEmpty ? empty_place : table_.Kept(id); },
                     table_.blocks(), texts_tie, letter_case_)};
 }
 
