@@ -100,7 +100,7 @@ std::vector<std::u16string> TPassageTally::Texts() const {
   return texts;
 }
 
-std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence) {
   const size_t count = occurrences.size();
@@ -116,7 +116,7 @@ std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
   // neighbours finds them.
   std::vector<uint32_t> rank;
   {
-    const TCaseIgnoringListOrder collation(count, text_of);
+    const TCaseIgnoringListOrder collation(count, form_of);
     const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
     std::sort(order.begin(), order.end(),
               [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
@@ -149,13 +149,12 @@ std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
 }
 
 std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie) {
-  return SortLikeTheList(
-      [&tally](uint32_t id, std::u16string& scratch) { return tally.TextOf(id, scratch); },
-      tally.occurrences,
-      [&] {
-        texts_tie = true;
-        return std::move(tally.sequence);
-      });
+  return SortLikeTheList([&tally](uint32_t id) { return tally.blocks->FormAt(tally.places[id]); },
+                         tally.occurrences,
+                         [&] {
+                           texts_tie = true;
+                           return std::move(tally.sequence);
+                         });
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs, const TPassageTally& tally,

@@ -44,12 +44,12 @@ struct TPassageTally {
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages);
 
 // What the list's quicksort by collation (letter case ignored, as SortByText without
-// MatchCase) gives for a list holding text i (as text_of gives it, so that the texts need not
-// all be held as UTF-16 at once) occurrences[i] times, as runs of equal ids. Only when two
-// different texts tie is sequence called: it gives the number of every entry of the list, in
-// list order.
+// MatchCase) gives for a list holding text i (in the kept form form_of gives, so that the
+// texts need not all be held as UTF-16 at once) occurrences[i] times, as runs of equal ids.
+// Only when two different texts tie is sequence called: it gives the number of every entry of
+// the list, in list order.
 // REQUIRES: sequence() holds each i exactly occurrences[i] times.
-std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence);
 
