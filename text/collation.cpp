@@ -49,6 +49,26 @@ int Collate(const UCollator* collator, std::u16string_view a, std::u16string_vie
   return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
 }
 
+// The same for texts in UTF-8, read where they are: no UTF-16 copy, however long they are.
+int CollateUtf8(const UCollator* collator, std::string_view a, std::string_view b) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UCollationResult result =
+      ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                       static_cast<int32_t>(b.size()), &status);
+  if (U_FAILURE(status)) throw Error("The passages could not be collated");
+  return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+}
+
+// Whether a kept form holds a lone surrogate (0xED followed by 0xA0 to 0xBF), which UTF-8
+// cannot carry: every other kept form is well-formed UTF-8 of the same text.
+bool HoldsSurrogate(std::string_view kept) {
+  for (size_t at = kept.find('\xED'); at != std::string_view::npos && at + 1 < kept.size();
+       at = kept.find('\xED', at + 1)) {
+    if (static_cast<unsigned char>(kept[at + 1]) >= 0xA0) return true;
+  }
+  return false;
+}
+
 // The table of the case-ignoring collator's ASCII weights, or null where the locale does not
 // allow one.
 const TAsciiCollation* AsciiCollation() {
@@ -87,6 +107,9 @@ int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
   const std::string_view first = form_of_(a);
   const std::string_view second = form_of_(b);
   if (both_keyed) return table_->Compare(first, second);
+  if (!HoldsSurrogate(first) && !HoldsSurrogate(second)) {
+    return CollateUtf8(Collator(false), first, second);
+  }
   first_scratch_.clear();
   second_scratch_.clear();
   AppendFromKeptForm(first, first_scratch_);

@@ -33,9 +33,9 @@ using TKeptFormOf = std::function<std::string_view(uint32_t id)>;
 class TCaseIgnoringListOrder {
  public:
   explicit TCaseIgnoringListOrder(const std::vector<std::u16string>& texts);
-  // Texts 0 to count - 1 in the kept forms form_of gives. ASCII texts are compared where they
-  // are kept; others are converted to UTF-16 for each comparison the first eight weights do
-  // not decide (two at a time), so that the texts are never all held as UTF-16 at once.
+  // Texts 0 to count - 1 in the kept forms form_of gives, compared where they are kept (as
+  // UTF-8 where no weights decide; a text with a lone surrogate, which UTF-8 cannot carry, is
+  // converted to UTF-16 for the comparison), so that no text is ever copied whole.
   TCaseIgnoringListOrder(size_t count, TKeptFormOf form_of);
 
   // Negative, zero or positive as texts[a] sorts before, ties with or sorts after texts[b].
