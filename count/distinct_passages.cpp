@@ -68,7 +68,7 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   const size_t room = std::min<size_t>(passages.size(), 4096);
   std::vector<std::string_view> distinct;
   distinct.reserve(room);
-  tally.texts.reserve(room);
+  tally.places.reserve(room);
   tally.occurrences.reserve(room);
   for (const std::string_view passage : passages) {
     size_t slot = PassageHash(passage) & (slot_count - 1);
@@ -78,7 +78,7 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
     if (slots[slot] == 0) {
       distinct.push_back(passage);
       slots[slot] = static_cast<uint32_t>(distinct.size());
-      tally.texts.push_back(ToUnicode(passage));
+      tally.places.push_back(tally.blocks->KeepNarrow(passage));
       tally.occurrences.push_back(0);
     }
     const uint32_t id = slots[slot] - 1;
@@ -88,12 +88,21 @@ TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
   return tally;
 }
 
-namespace {
+std::u16string_view TPassageTally::TextOf(uint32_t id, std::u16string& scratch) const {
+  AppendFromKeptForm(blocks->FormAt(places[id]), scratch);
+  return scratch;
+}
 
-// SortLikeTheList over texts held in a vector when texts is given, else as text_of gives them.
-std::vector<TPassageRun> SortTexts(const std::vector<std::u16string>* texts, const TTextOf& text_of,
-                                   const std::vector<int32_t>& occurrences,
-                                   const std::function<std::vector<uint32_t>()>& sequence) {
+std::vector<std::u16string> TPassageTally::Texts() const {
+  std::vector<std::u16string> texts;
+  texts.reserve(places.size());
+  for (const uint32_t place : places) texts.push_back(blocks->TextAt(place));
+  return texts;
+}
+
+std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
+                                         const std::vector<int32_t>& occurrences,
+                                         const std::function<std::vector<uint32_t>()>& sequence) {
   const size_t count = occurrences.size();
   if (count < 2) {  // nothing to compare
     std::vector<TPassageRun> runs;
@@ -107,8 +116,7 @@ std::vector<TPassageRun> SortTexts(const std::vector<std::u16string>* texts, con
   // neighbours finds them.
   std::vector<uint32_t> rank;
   {
-    const TCaseIgnoringListOrder collation =
-        texts != nullptr ? TCaseIgnoringListOrder(*texts) : TCaseIgnoringListOrder(count, text_of);
+    const TCaseIgnoringListOrder collation(count, form_of);
     const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
     std::sort(order.begin(), order.end(),
               [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
@@ -140,27 +148,20 @@ std::vector<TPassageRun> SortTexts(const std::vector<std::u16string>* texts, con
   return RunsOf(entries);
 }
 
-}  // namespace
-
-std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
-  return SortTexts(&texts, nullptr, occurrences, sequence);
+std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie) {
+  return SortLikeTheList([&tally](uint32_t id) { return tally.blocks->FormAt(tally.places[id]); },
+                         tally.occurrences,
+                         [&] {
+                           texts_tie = true;
+                           return std::move(tally.sequence);
+                         });
 }
 
-std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
-  return SortTexts(nullptr, text_of, occurrences, sequence);
-}
-
-TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts, bool texts_tie,
-                                ELetterCase letter_case) {
-  auto blocks = std::make_shared<TTextBlocks>();
+TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs, const TPassageTally& tally,
+                                bool texts_tie, ELetterCase letter_case) {
   return GroupKeptPassageRuns(
-      runs, [&texts](uint32_t id, std::u16string&) { return std::u16string_view(texts[id]); },
-      [&](uint32_t id) { return blocks->Keep(texts[id]); }, blocks, texts_tie, letter_case);
+      runs, [&tally](uint32_t id, std::u16string& scratch) { return tally.TextOf(id, scratch); },
+      [&tally](uint32_t id) { return tally.places[id]; }, tally.blocks, texts_tie, letter_case);
 }
 
 TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
@@ -172,22 +173,28 @@ TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const 
     scratch.clear();
     return text_of(id, scratch);
   };
+  // A kept form starts and ends with a byte below 0x80 exactly where the text starts and ends
+  // with an ASCII character, so the trimming is read from the form's two ends.
+  const auto is_trimmed = [&](uint32_t id) {
+    const std::string_view form = blocks->FormAt(kept_of(id));
+    const auto trims = [](char byte) { return static_cast<unsigned char>(byte) <= 32; };
+    return form.empty() || (!trims(form.front()) && !trims(form.back()));
+  };
   // Texts are grouped by their narrow form, trimmed and case folded. Two trimmed texts decoded
   // from different narrow texts could share that key only by differing in letter case alone
   // (in A-Z, or in any alphabet under simple case folding), and such texts tie under the
   // collation, which ignores case at every letter: without ties each run is a group of its own
   // (empty texts form none), and no key needs to be made.
   const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
-                          std::all_of(runs.begin(), runs.end(), [&](const TPassageRun& run) {
-                            const std::u16string_view run_text = text(run.Id);
-                            return Trim(run_text).size() == run_text.size();
-                          });
+                          std::all_of(runs.begin(), runs.end(),
+                                      [&](const TPassageRun& run) { return is_trimmed(run.Id); });
   TFrequencyList freq(blocks);
   if (own_groups) {
     freq.Reserve(runs.size());
     for (const TPassageRun& run : runs) {
       // Without ties each text has one run.
-      if (!text(run.Id).empty()) freq.AddKept(kept_of(run.Id), run.Entries);
+      const uint32_t kept = kept_of(run.Id);
+      if (!blocks->FormAt(kept).empty()) freq.AddKept(kept, run.Entries);
     }
   } else {
     const std::vector<TRunGroup> groups =

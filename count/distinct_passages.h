@@ -24,39 +24,48 @@
 
 namespace farrowdale {
 
-// A tag's passages in one file counted by identity.
+// A tag's passages in one file counted by identity. Distinct passages are numbered in order
+// of first occurrence.
 struct TPassageTally {
-  std::vector<std::u16string> texts;  // each distinct passage once, in order of first occurrence
-  std::vector<int32_t> occurrences;   // how often each of texts occurs
-  std::vector<uint32_t> sequence;     // the position in texts of every passage, in order
+  // Each distinct passage's Unicode text, kept once, at places[id].
+  std::shared_ptr<TTextBlocks> blocks = std::make_shared<TTextBlocks>();
+  std::vector<uint32_t> places;
+  std::vector<int32_t> occurrences;  // how often each distinct passage occurs
+  std::vector<uint32_t> sequence;    // the number of every passage, in order
+
+  // The text of distinct passage id, written into scratch (a TTextOf).
+  std::u16string_view TextOf(uint32_t id, std::u16string& scratch) const;
+  // Every distinct passage's text, in order.
+  std::vector<std::u16string> Texts() const;
 };
 
-// The narrow passages tallied, each distinct one converted to Unicode once.
+// The narrow passages tallied, each distinct one converted to Unicode and kept once (a long
+// one piece by piece, never held whole as UTF-16).
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages);
 
 // What the list's quicksort by collation (letter case ignored, as SortByText without
-// MatchCase) gives for a list holding texts[i] occurrences[i] times, as runs of equal ids.
-// Each text is collated once. Only when two different texts tie is sequence called: it gives
-// the position in texts of every entry of the list, in list order.
+// MatchCase) gives for a list holding text i (in the kept form form_of gives, so that the
+// texts need not all be held as UTF-16 at once) occurrences[i] times, as runs of equal ids.
+// Only when two different texts tie is sequence called: it gives the number of every entry of
+// the list, in list order.
 // REQUIRES: sequence() holds each i exactly occurrences[i] times.
-std::vector<TPassageRun> SortLikeTheList(const std::vector<std::u16string>& texts,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence);
-// The same for texts 0 to occurrences.size() - 1 as text_of gives them, so that they need not
-// all be held as UTF-16 at once.
-std::vector<TPassageRun> SortLikeTheList(const TTextOf& text_of,
+std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
                                          const std::vector<int32_t>& occurrences,
                                          const std::function<std::vector<uint32_t>()>& sequence);
 
-// The frequency list, case folded as letter_case says, of a list sorted by SortLikeTheList.
-// texts_tie: whether SortLikeTheList found two different texts that tie (it then asked for
-// the sequence).
-TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs,
-                                const std::vector<std::u16string>& texts, bool texts_tie,
-                                ELetterCase letter_case = ELetterCase::kAsciiOnly);
+// SortLikeTheList for a tally's passages, read from where they are kept; sets texts_tie when
+// two different texts tie (the tally's sequence is then taken).
+std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie);
+
+// The frequency list, case folded as letter_case says, of a tally's passages sorted by
+// SortLikeTheList; it shares the tally's blocks. texts_tie: whether SortLikeTheList found two
+// different texts that tie (it then asked for the sequence).
+TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs, const TPassageTally& tally,
+                                bool texts_tie, ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
 // The same for texts already kept: text_of gives them, kept_of where each is kept in blocks,
-// which the list shares. A representative whose trimmed text differs from its kept one is
+// which the list shares (a look-up: texts whose kept form shows that they need no trimming
+// are not read whole). A representative whose trimmed text differs from its kept one is
 // kept in blocks as well.
 TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
                                     const std::function<uint32_t(uint32_t id)>& kept_of,

@@ -45,9 +45,10 @@ TEST(DistinctPassagesTest, SortedRunsAreTheQuicksortOfEveryOccurrence) {
     }
     const std::vector<std::string_view> views(passages.begin(), passages.end());
     TPassageTally tally = TallyPassages(views);
+    const std::vector<std::u16string> texts = tally.Texts();
     ASSERT_EQ(tally.sequence.size(), passages.size());
     for (size_t i = 0; i < passages.size(); ++i) {
-      ASSERT_EQ(tally.texts[tally.sequence[i]], ToUnicode(passages[i]));
+      ASSERT_EQ(texts[tally.sequence[i]], ToUnicode(passages[i]));
     }
 
     const std::vector<std::u16string> want = QuicksortedOccurrences(passages);
@@ -56,16 +57,13 @@ TEST(DistinctPassagesTest, SortedRunsAreTheQuicksortOfEveryOccurrence) {
       want_tie |= want[i - 1] != want[i] && CompareText(want[i - 1], want[i], false) == 0;
     }
     bool asked = false;
-    const std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
-      asked = true;
-      return tally.sequence;
-    });
+    const std::vector<TPassageRun> runs = SortLikeTheList(tally, asked);
     EXPECT_EQ(asked, want_tie) << "round " << round;
     if (!asked) ++without_ties;
     std::vector<std::u16string> expanded;
     for (const TPassageRun& run : runs) {
       ASSERT_GT(run.Entries, 0);
-      expanded.insert(expanded.end(), run.Entries, tally.texts[run.Id]);
+      expanded.insert(expanded.end(), run.Entries, texts[run.Id]);
     }
     ASSERT_EQ(expanded, want) << "round " << round;
   }
@@ -92,14 +90,11 @@ TEST(DistinctPassagesTest, GroupedRunsGiveTheFrequencyListOfEveryOccurrence) {
       const std::vector<std::string_view> views(passages.begin(), passages.end());
       TPassageTally tally = TallyPassages(views);
       bool texts_tie = false;
-      const std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
-        texts_tie = true;
-        return tally.sequence;
-      });
+      const std::vector<TPassageRun> runs = SortLikeTheList(tally, texts_tie);
       TUnicodeStringList every;
       for (const std::string& passage : passages) every.AddEntry(ToUnicode(passage));
       const TFrequencyList want = CountDistinctTexts(every, /*fold_case=*/true);
-      const TFrequencyList got = GroupPassageRuns(runs, tally.texts, texts_tie);
+      const TFrequencyList got = GroupPassageRuns(runs, tally, texts_tie);
       ASSERT_EQ(got.size(), want.size()) << code_page << " round " << round;
       for (size_t i = 0; i < want.size(); ++i) {
         ASSERT_EQ(got[i].Text, want[i].Text) << code_page << " round " << round << " entry " << i;

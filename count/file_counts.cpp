@@ -18,16 +18,9 @@ void CountPassages(const std::vector<std::string_view>& passages, bool one_file_
   stat.Freq = static_cast<int32_t>(passages.size());
   TPassageTally tally = TallyPassages(passages);
   bool texts_tie = false;
-  std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
-    texts_tie = true;
-    return std::move(tally.sequence);
-  });
-  if (one_file_mode) {
-    stat.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
-    stat.Passages = {std::move(tally.texts), std::move(runs)};
-  } else {
-    stat.Distinct = GroupPassageRuns(runs, std::move(tally.texts), texts_tie, letter_case);
-  }
+  std::vector<TPassageRun> runs = SortLikeTheList(tally, texts_tie);
+  stat.Distinct = GroupPassageRuns(runs, tally, texts_tie, letter_case);
+  if (one_file_mode) stat.Passages = {tally.Texts(), std::move(runs)};
   stat.Count = static_cast<int32_t>(stat.Distinct.size());
 }
 

@@ -8,6 +8,7 @@
 
 #include "count/frequency_list.h"
 #include "text/code_page.h"
+#include "text/text_blocks.h"
 #include "text/trim.h"
 
 namespace farrowdale {
@@ -174,6 +175,27 @@ TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case) {
   }
   TKeyHasher key(letter_case);
   for (size_t done = 0; done < text.size(); done += kPiece) key.Append(text.substr(done, kPiece));
+  return key.Finish();
+}
+
+TGroupKeyHash KeptGroupKeyHash(std::string_view kept, ELetterCase letter_case) {
+  // An ASCII text's kept form is the text itself.
+  if (const std::optional<TGroupKeyHash> hash = AsciiKeyHash(kept)) return *hash;
+  std::u16string text;
+  if (kept.size() <= kPiece) {
+    AppendFromKeptForm(kept, text);
+    return GroupKeyHash(text, letter_case);
+  }
+  TKeyHasher key(letter_case);
+  for (size_t done = 0; done < kept.size();) {
+    // Pieces are cut before a character's first byte, never inside it.
+    size_t end = std::min(kept.size(), done + kPiece);
+    while (end < kept.size() && (static_cast<unsigned char>(kept[end]) & 0xC0) == 0x80) ++end;
+    text.clear();
+    AppendFromKeptForm(kept.substr(done, end - done), text);
+    key.Append(text);
+    done = end;
+  }
   return key.Finish();
 }
 

@@ -44,6 +44,8 @@ class TByteHasher {
 
 // The hash of GroupKey(text, true, letter_case).
 TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case);
+// The same for the text of a kept form (text/text_blocks.h), read piece by piece.
+TGroupKeyHash KeptGroupKeyHash(std::string_view kept, ELetterCase letter_case);
 // The hash of the key of a narrow passage as the counts take it: decoded, with its spacing
 // folded when the grouping folds it (GroupKey(ToUnicode(FoldedSpaces(narrow))) then).
 TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping grouping);

@@ -9,6 +9,7 @@
 #include "count/frequency_list.h"
 #include "testing/code_page_guard.h"
 #include "text/code_page.h"
+#include "text/text_blocks.h"
 
 namespace farrowdale {
 namespace {
@@ -50,8 +51,9 @@ std::string RandomPassage(std::mt19937& random, bool ascii_only) {
   return text;
 }
 
-// The key made in pieces (a long passage) or straight from ASCII bytes hashes as the whole
-// key made at once, under a multi-byte and a single-byte code page, with every grouping.
+// The key made in pieces (a long passage, from its narrow, Unicode or kept form) or straight
+// from ASCII bytes hashes as the whole key made at once, under a multi-byte and a single-byte
+// code page, with every grouping; a lone surrogate too, which only a Unicode text can hold.
 TEST(GroupKeyHashTest, HashesTheKeyGroupKeyMakes) {
   for (const char* code_page : {"UTF-8", "windows-1252"}) {
     const CodePageGuard guard(code_page);
@@ -67,6 +69,15 @@ TEST(GroupKeyHashTest, HashesTheKeyGroupKeyMakes) {
           const TGroupKeyHash expected = HashInOnePiece(GroupKey(text, true, letter_case));
           EXPECT_EQ(GroupKeyHash(text, letter_case), expected);
           EXPECT_EQ(NarrowGroupKeyHash(passage, {letter_case, spacing}), expected);
+          std::string kept;
+          AppendKeptForm(text, kept);
+          EXPECT_EQ(KeptGroupKeyHash(kept, letter_case), expected);
+          std::u16string lone = text;
+          lone.insert(random() % lone.size(), 1, round % 2 == 0 ? u'\xD83D' : u'\xDE00');
+          kept.clear();
+          AppendKeptForm(lone, kept);
+          EXPECT_EQ(KeptGroupKeyHash(kept, letter_case),
+                    HashInOnePiece(GroupKey(lone, true, letter_case)));
         }
       }
     }

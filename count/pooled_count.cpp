@@ -108,10 +108,8 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   const auto empty = static_cast<uint32_t>(distinct);
   // Each text is read from the table as it is needed: the tag's passages are never all held
   // as UTF-16 at once.
-  const auto text_of = [&](uint32_t local, std::u16string& scratch) {
-    if (local == empty) return std::u16string_view();
-    AppendFromKeptForm(table_.Form(id_of(local)), scratch);
-    return std::u16string_view(scratch);
+  const auto form_of = [&](uint32_t local) {
+    return local == empty ? std::string_view() : table_.Form(id_of(local));
   };
   size_t begin = 0;
   for (const size_t end : pooled.file_ends) {
@@ -133,7 +131,7 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
     }
     return entries;
   };
-  std::vector<TPassageRun> sorted = SortLikeTheList(text_of, occurrences, sequence);
+  std::vector<TPassageRun> sorted = SortLikeTheList(form_of, occurrences, sequence);
   // The runs name the table's texts from here on, and what numbered them locally is freed, as
   // are the tag's runs of every file, before the frequency list is made.
   constexpr uint32_t kEmpty = std::numeric_limits<uint32_t>::max();
@@ -146,8 +144,11 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
     AppendFromKeptForm(table_.Form(id), scratch);
     return std::u16string_view(scratch);
   };
+  // The empty entries' runs are read as an empty text kept once.
+  const uint32_t empty_place = table_.blocks()->KeepForm({});
   return {freq, GroupKeptPassageRuns(
-                    sorted, table_text_of, [&](uint32_t id) { return table_.Kept(id); },
+                    sorted, table_text_of,
+                    [&](uint32_t id) { return id == kEmpty ? empty_place : table_.Kept(id); },
                     table_.blocks(), texts_tie, letter_case_)};
 }
 

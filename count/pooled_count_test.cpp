@@ -25,15 +25,12 @@ TStatInfo FileRecord(const std::vector<std::string>& passages,
   const std::vector<std::string_view> views(passages.begin(), passages.end());
   TPassageTally tally = TallyPassages(views);
   bool texts_tie = false;
-  std::vector<TPassageRun> runs = SortLikeTheList(tally.texts, tally.occurrences, [&] {
-    texts_tie = true;
-    return tally.sequence;
-  });
+  std::vector<TPassageRun> runs = SortLikeTheList(tally, texts_tie);
   TStatInfo info;
   info.Freq = static_cast<int32_t>(passages.size());
-  info.Distinct = GroupPassageRuns(runs, tally.texts, texts_tie, letter_case);
+  info.Distinct = GroupPassageRuns(runs, tally, texts_tie, letter_case);
   info.Count = static_cast<int32_t>(info.Distinct.size());
-  info.Passages = {std::move(tally.texts), std::move(runs)};
+  info.Passages = {tally.Texts(), std::move(runs)};
   return info;
 }
 

@@ -65,14 +65,15 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
     TTagPassages& tag = tags.emplace_back();
     tag.name = stats[t].Name;
     tag.color = stats[t].Color;
-    for (const TFrequencyEntry& entry : *distinct.at(t)) {
+    const TFrequencyList& list = *distinct.at(t);
+    for (size_t i = 0; i < list.size(); ++i) {
       TDistinctPassage& passage = tag.passages.emplace_back();
       // The text view shows the file's own text, never a passage's: a copy of each distinct
       // passage (as large as the file for one huge passage) would only add to the peak.
-      if (kept_ != TPassagesKept::kPlacesInText) passage.text = entry.Text;
-      passage.count = entry.Count;
+      if (kept_ != TPassagesKept::kPlacesInText) passage.text = list.Text(i);
+      passage.count = list.Count(i);
       if (t >= occurrences_.size() || occurrences_[t].empty()) continue;
-      const auto kept = occurrences_[t].find(GroupKey(entry.Text, true, grouping_.letter_case));
+      const auto kept = occurrences_[t].find(GroupKey(list.Text(i), true, grouping_.letter_case));
       if (kept != occurrences_[t].end()) passage.occurrences = std::move(kept->second);
     }
   }
@@ -86,8 +87,10 @@ std::vector<TTextHighlight> TPassagePlaces::TakeHighlights(
     std::unordered_map<TGroupKeyHash, int32_t, TGroupKeyHashHasher> numbers;
     numbers.reserve(distinct[t]->size());
     int32_t number = 0;
-    for (const TFrequencyEntry& entry : *distinct[t]) {
-      numbers.emplace(GroupKeyHash(entry.Text, grouping_.letter_case), ++number);
+    // Each passage's key is hashed from its kept form: a long passage is never made whole.
+    const TFrequencyList& list = *distinct[t];
+    for (size_t i = 0; i < list.size(); ++i) {
+      numbers.emplace(KeptGroupKeyHash(list.Form(i), grouping_.letter_case), ++number);
     }
     for (const TPlace& place : places_[t]) {
       const auto found = numbers.find(place.key);

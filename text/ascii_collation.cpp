@@ -100,7 +100,15 @@ bool TAsciiCollation::Covers(std::u16string_view text) {
   return any_high < kAsciiEnd;
 }
 
-int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const {
+bool TAsciiCollation::Covers(std::string_view text) {
+  unsigned char any_high = 0;
+  for (const char c : text) any_high |= static_cast<unsigned char>(c);
+  return any_high < kAsciiEnd;
+}
+
+template <typename Char>
+int TAsciiCollation::CompareWeights(std::basic_string_view<Char> a,
+                                    std::basic_string_view<Char> b) const {
   // The weights of both texts side by side, ignored characters skipped; 0 marks a text's end,
   // which sorts before any weight.
   size_t i = 0;
@@ -108,25 +116,39 @@ int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const
   for (;;) {
     uint8_t weight_a = 0;
     uint8_t weight_b = 0;
-    while (i < a.size() && (weight_a = ranks_[a[i++]]) == 0) {
+    while (i < a.size() && (weight_a = ranks_[static_cast<uint8_t>(a[i++])]) == 0) {
     }
-    while (j < b.size() && (weight_b = ranks_[b[j++]]) == 0) {
+    while (j < b.size() && (weight_b = ranks_[static_cast<uint8_t>(b[j++])]) == 0) {
     }
     if (weight_a != weight_b) return weight_a < weight_b ? -1 : 1;
     if (weight_a == 0) return 0;
   }
 }
 
-uint64_t TAsciiCollation::Prefix(std::u16string_view text) const {
+template <typename Char>
+uint64_t TAsciiCollation::PrefixWeights(std::basic_string_view<Char> text) const {
   uint64_t prefix = 0;
   int shift = 56;
-  for (const char16_t c : text) {
-    if (ranks_[c] == 0) continue;
-    prefix |= uint64_t{ranks_[c]} << shift;
+  for (const Char c : text) {
+    const uint8_t rank = ranks_[static_cast<uint8_t>(c)];
+    if (rank == 0) continue;
+    prefix |= uint64_t{rank} << shift;
     if (shift == 0) break;
     shift -= 8;
   }
   return prefix;
 }
+
+int TAsciiCollation::Compare(std::u16string_view a, std::u16string_view b) const {
+  return CompareWeights(a, b);
+}
+
+int TAsciiCollation::Compare(std::string_view a, std::string_view b) const {
+  return CompareWeights(a, b);
+}
+
+uint64_t TAsciiCollation::Prefix(std::u16string_view text) const { return PrefixWeights(text); }
+
+uint64_t TAsciiCollation::Prefix(std::string_view text) const { return PrefixWeights(text); }
 
 }  // namespace farrowdale

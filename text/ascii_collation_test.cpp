@@ -57,8 +57,13 @@ TEST(AsciiCollationTest, OrdersAsTheCollatorUnderManyLocales) {
           collator.get(), reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
           reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
       ASSERT_EQ(ascii->Compare(a, b), expected) << "locale \"" << locale << "\", round " << round;
+      // The same texts as bytes (as they are kept) compare and key alike.
+      const std::string bytes_a(a.begin(), a.end());
+      const std::string bytes_b(b.begin(), b.end());
+      ASSERT_EQ(ascii->Compare(bytes_a, bytes_b), expected) << locale << " bytes, round " << round;
       const uint64_t prefix_a = ascii->Prefix(a);
       const uint64_t prefix_b = ascii->Prefix(b);
+      ASSERT_EQ(ascii->Prefix(bytes_a), prefix_a) << locale << " bytes, round " << round;
       if (prefix_a != prefix_b) {
         ASSERT_EQ(prefix_a < prefix_b ? -1 : 1, expected)
             << "prefixes, locale \"" << locale << "\", round " << round;
@@ -108,6 +113,8 @@ TEST(AsciiCollationTest, CoversAsciiTextsOnly) {
   EXPECT_TRUE(TAsciiCollation::Covers(u"Cafe\x7f\t"));
   EXPECT_FALSE(TAsciiCollation::Covers(u"caf\u00E9"));
   EXPECT_FALSE(TAsciiCollation::Covers(u"x\U0001F600"));
+  EXPECT_TRUE(TAsciiCollation::Covers(std::string_view("Cafe\x7f\t")));
+  EXPECT_FALSE(TAsciiCollation::Covers(std::string_view("caf\xc3\xa9")));
 }
 
 }  // namespace

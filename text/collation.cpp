@@ -11,6 +11,7 @@
 
 #include "text/ascii_collation.h"
 #include "text/error.h"
+#include "text/text_blocks.h"
 
 namespace farrowdale {
 namespace {
@@ -48,6 +49,26 @@ int Collate(const UCollator* collator, std::u16string_view a, std::u16string_vie
   return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
 }
 
+// The same for texts in UTF-8, read where they are: no UTF-16 copy, however long they are.
+int CollateUtf8(const UCollator* collator, std::string_view a, std::string_view b) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UCollationResult result =
+      ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                       static_cast<int32_t>(b.size()), &status);
+  if (U_FAILURE(status)) throw Error("The passages could not be collated");
+  return result == UCOL_LESS ? -1 : (result == UCOL_EQUAL ? 0 : 1);
+}
+
+// Whether a kept form holds a lone surrogate (0xED followed by 0xA0 to 0xBF), which UTF-8
+// cannot carry: every other kept form is well-formed UTF-8 of the same text.
+bool HoldsSurrogate(std::string_view kept) {
+  for (size_t at = kept.find('\xED'); at != std::string_view::npos && at + 1 < kept.size();
+       at = kept.find('\xED', at + 1)) {
+    if (static_cast<unsigned char>(kept[at + 1]) >= 0xA0) return true;
+  }
+  return false;
+}
+
 // The table of the case-ignoring collator's ASCII weights, or null where the locale does not
 // allow one.
 const TAsciiCollation* AsciiCollation() {
@@ -58,37 +79,42 @@ const TAsciiCollation* AsciiCollation() {
 }  // namespace
 
 TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
-    : TCaseIgnoringListOrder(texts.size(), [&texts](uint32_t id, std::u16string&) {
-        return std::u16string_view(texts[id]);
-      }) {
-  texts_ = &texts;
+    : texts_(&texts), table_(AsciiCollation()) {
+  prefixes_.resize(texts.size(), kUnkeyed);
+  if (table_ == nullptr) return;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (TAsciiCollation::Covers(texts[i])) prefixes_[i] = table_->Prefix(texts[i]);
+  }
 }
 
-TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TTextOf text_of)
-    : text_of_(std::move(text_of)), table_(AsciiCollation()) {
+TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TKeptFormOf form_of)
+    : form_of_(std::move(form_of)), table_(AsciiCollation()) {
   prefixes_.resize(count, kUnkeyed);
   if (table_ == nullptr) return;
   for (size_t i = 0; i < count; ++i) {
-    first_scratch_.clear();
-    const std::u16string_view text = text_of_(static_cast<uint32_t>(i), first_scratch_);
-    if (TAsciiCollation::Covers(text)) prefixes_[i] = table_->Prefix(text);
+    // An ASCII text's kept form is its text, one byte a character.
+    const std::string_view form = form_of_(static_cast<uint32_t>(i));
+    if (TAsciiCollation::Covers(form)) prefixes_[i] = table_->Prefix(form);
   }
 }
 
 int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
-  if (texts_ != nullptr) return CompareWhole(a, b, (*texts_)[a], (*texts_)[b]);
+  const bool both_keyed = prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed;
+  if (texts_ != nullptr) {
+    return both_keyed ? table_->Compare((*texts_)[a], (*texts_)[b])
+                      : CompareText((*texts_)[a], (*texts_)[b], false);
+  }
+  const std::string_view first = form_of_(a);
+  const std::string_view second = form_of_(b);
+  if (both_keyed) return table_->Compare(first, second);
+  if (!HoldsSurrogate(first) && !HoldsSurrogate(second)) {
+    return CollateUtf8(Collator(false), first, second);
+  }
   first_scratch_.clear();
   second_scratch_.clear();
-  const std::u16string_view first = text_of_(a, first_scratch_);
-  return CompareWhole(a, b, first, text_of_(b, second_scratch_));
-}
-
-int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
-                                         std::u16string_view second) const {
-  if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed) {
-    return table_->Compare(first, second);
-  }
-  return CompareText(first, second, false);
+  AppendFromKeptForm(first, first_scratch_);
+  AppendFromKeptForm(second, second_scratch_);
+  return CompareText(first_scratch_, second_scratch_, false);
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {

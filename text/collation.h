@@ -23,6 +23,9 @@ int CompareText(std::u16string_view a, std::u16string_view b, bool match_case);
 // it is until it is done with the view).
 using TTextOf = std::function<std::u16string_view(uint32_t id, std::u16string& scratch)>;
 
+// The kept form (text/text_blocks.h) of the text numbered id among texts kept elsewhere.
+using TKeptFormOf = std::function<std::string_view(uint32_t id)>;
+
 // CompareText(a, b, false) among the texts of one list, made for the many comparisons of a
 // sort: texts of ASCII characters compare by a table of the collator's weights where the
 // locale allows (see TAsciiCollation), most of them by their first eight weights, held as
@@ -30,9 +33,10 @@ using TTextOf = std::function<std::u16string_view(uint32_t id, std::u16string& s
 class TCaseIgnoringListOrder {
  public:
   explicit TCaseIgnoringListOrder(const std::vector<std::u16string>& texts);
-  // Texts 0 to count - 1 as text_of gives them, read again for each comparison the first
-  // eight weights do not decide (so that they need not all be held as UTF-16 at once).
-  TCaseIgnoringListOrder(size_t count, TTextOf text_of);
+  // Texts 0 to count - 1 in the kept forms form_of gives, compared where they are kept (as
+  // UTF-8 where no weights decide; a text with a lone surrogate, which UTF-8 cannot carry, is
+  // converted to UTF-16 for the comparison), so that no text is ever copied whole.
+  TCaseIgnoringListOrder(size_t count, TKeptFormOf form_of);
 
   // Negative, zero or positive as texts[a] sorts before, ties with or sorts after texts[b].
   int Compare(uint32_t a, uint32_t b) const {
@@ -44,13 +48,11 @@ class TCaseIgnoringListOrder {
 
  private:
   int CompareWhole(uint32_t a, uint32_t b) const;
-  int CompareWhole(uint32_t a, uint32_t b, std::u16string_view first,
-                   std::u16string_view second) const;
 
-  // The texts: held in a vector, or given one at a time by text_of_.
+  // The texts: held in a vector, or kept where form_of_ reads them.
   const std::vector<std::u16string>* texts_ = nullptr;
-  TTextOf text_of_;
-  mutable std::u16string first_scratch_;  // the texts being compared, when text_of_ writes them
+  TKeptFormOf form_of_;
+  mutable std::u16string first_scratch_;  // the texts being compared, converted from forms
   mutable std::u16string second_scratch_;
   const TAsciiCollation* table_;
   // Each text's first eight weights, or kUnkeyed where it is not ASCII or there is no table

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "text/code_page.h"
+
 namespace farrowdale {
 namespace {
 
@@ -14,6 +16,8 @@ constexpr size_t kLargestBlockBytes = size_t{1} << kPlaceBits;
 // A text of more bytes gets a block of its own. Half a block at most, so that shared blocks
 // and long ones alike use at least half their places and 4 GiB of places hold 2 GiB of text.
 constexpr size_t kLongText = kLargestBlockBytes / 2;
+// A long text is converted this many units (or narrow bytes) at a time.
+constexpr size_t kPieceUnits = 64 * 1024;
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -90,34 +94,62 @@ uint32_t TTextBlocks::Keep(std::u16string_view text) {
     AppendKeptForm(text, scratch_);
     return KeepForm(scratch_);
   }
-  // A long text is written straight into its block, never held twice.
-  size_t kept_bytes = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint32_t unit = text[i];
-    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      kept_bytes += 4;
-      ++i;
-    } else {
-      kept_bytes += unit < 0x80 ? 1 : (unit < 0x800 ? 2 : 3);
+  return KeepLong([text](const std::function<void(std::u16string_view)>& visit) {
+    for (size_t i = 0; i < text.size();) {
+      size_t end = std::min(text.size(), i + kPieceUnits);
+      if (end < text.size() && IsHighSurrogate(text[end - 1])) ++end;
+      visit(text.substr(i, end - i));
+      i = end;
     }
+  });
+}
+
+uint32_t TTextBlocks::KeepNarrow(std::string_view narrow) {
+  if (narrow.size() <= kLongText) {
+    ToUnicode(narrow, &wide_scratch_);
+    return Keep(wide_scratch_);
   }
+  return KeepLong([narrow](const std::function<void(std::u16string_view)>& visit) {
+    TNarrowDecoder decoder;
+    std::u16string wide;
+    for (size_t at = 0; at < narrow.size(); at += kPieceUnits) {
+      decoder.Decode(narrow.substr(at, kPieceUnits), &wide);
+      // A high surrogate at the end waits for the piece that may hold its pair.
+      size_t ready = wide.size();
+      if (ready > 0 && IsHighSurrogate(wide[ready - 1])) --ready;
+      visit(std::u16string_view(wide).substr(0, ready));
+      wide.erase(0, ready);
+    }
+    decoder.Finish(&wide);
+    visit(wide);
+  });
+}
+
+uint32_t TTextBlocks::KeepLong(const TPieces& pieces) {
+  size_t kept_bytes = 0;
+  pieces([&kept_bytes](std::u16string_view piece) {
+    for (size_t i = 0; i < piece.size(); ++i) {
+      const uint32_t unit = piece[i];
+      if (IsHighSurrogate(unit) && i + 1 < piece.size() && IsLowSurrogate(piece[i + 1])) {
+        kept_bytes += 4;
+        ++i;
+      } else {
+        kept_bytes += unit < 0x80 ? 1 : (unit < 0x800 ? 2 : 3);
+      }
+    }
+  });
   char length[16];
   const size_t length_bytes = WriteLength(kept_bytes, length);
   const uint32_t place = AddBlock(length_bytes + kept_bytes);
   char* at = blocks_[place >> kPlaceBits].get();
   std::memcpy(at, length, length_bytes);
   at += length_bytes;
-  std::string piece;
-  for (size_t i = 0; i < text.size();) {
-    // Pieces end after a unit that is not a high surrogate, so no pair is cut.
-    size_t end = std::min(text.size(), i + 4096);
-    if (end < text.size() && IsHighSurrogate(text[end - 1])) ++end;
-    piece.clear();
-    AppendKeptForm(text.substr(i, end - i), piece);
-    std::memcpy(at, piece.data(), piece.size());
-    at += piece.size();
-    i = end;
-  }
+  pieces([&](std::u16string_view piece) {
+    scratch_.clear();
+    AppendKeptForm(piece, scratch_);
+    std::memcpy(at, scratch_.data(), scratch_.size());
+    at += scratch_.size();
+  });
   return place;
 }
 

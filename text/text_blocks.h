@@ -12,6 +12,7 @@
 #define FARROWDALE_TEXT_TEXT_BLOCKS_H_
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ class TTextBlocks {
   uint32_t Keep(std::u16string_view text);
   // Keeps a copy of a kept form (as AppendKeptForm writes it).
   uint32_t KeepForm(std::string_view kept);
+  // Keeps the Unicode text of narrow text in the code page in force (what Keep(ToUnicode(
+  // narrow)) keeps); a long text is decoded piece by piece, never held whole as UTF-16.
+  uint32_t KeepNarrow(std::string_view narrow);
 
   // The kept form at a place Keep returned.
   std::string_view FormAt(uint32_t place) const;
@@ -44,12 +48,18 @@ class TTextBlocks {
  private:
   // A new block of this many bytes, at the next free places; returns its first place.
   uint32_t AddBlock(size_t bytes);
+  // Gives a text to its visitor in pieces, none of which ends inside a surrogate pair.
+  using TPieces = std::function<void(const std::function<void(std::u16string_view)>& visit)>;
+  // Keeps a long text that pieces gives (twice: once to size its block, once to fill it),
+  // each piece converted on its own, so that the text is never held whole.
+  uint32_t KeepLong(const TPieces& pieces);
 
   std::vector<std::unique_ptr<char[]>> blocks_;  // by place / 1 MiB; null within a long block
   size_t next_block_bytes_ = 4096;               // the size of the next shared block
   uint32_t free_place_ = 0;                      // the free end of the block being filled
   size_t free_bytes_ = 0;                        // and its size
   std::string scratch_;                          // the kept form of the text being kept
+  std::u16string wide_scratch_;                  // a short narrow text being kept, decoded
 };
 
 }  // namespace farrowdale
