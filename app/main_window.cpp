@@ -49,6 +49,7 @@
 #include "run/file_list.h"
 #include "run/login_name.h"
 #include "tagset/ini_file.h"
+#include "tagset/tag_set_check.h"
 #include "text/code_page.h"
 #include "text/error.h"
 #include "text/trim.h"
@@ -896,15 +897,16 @@ void TMainWindow::ChooseTagSet() {
 }
 
 void TMainWindow::UseTagSetFile(const std::filesystem::path& file) {
-  // Read first: a tag set that cannot be read is not chosen.
-  TTagArray tags;
-  LoadTagSet(TIniFile(file), tags);
-  tag_set_ = std::move(tags);
+  // One reading of the file gives the tags and their flags. Read first: a tag set that
+  // cannot be read, or whose colour does not read, is not chosen.
+  TTagSetCheck check = CheckTagSet(TIniFile::ReadOnce(file));
+  if (check.load_error) throw Error(*check.load_error);
+  tag_set_ = check.tags;
   tag_set_path_ = file;
   QSettings().setValue(QString::fromLatin1(kTagSetKey), PathSetting(file));
   tagSetFileLabel_->setText(PathText(file.filename()));
   tagSetFileLabel_->setToolTip(PlainTip(PathText(file)));
-  ShowTags(FlagTagSetProblems(file));
+  ShowTags(FlagTagSetProblems(check));
   UpdateControls();
 }
 

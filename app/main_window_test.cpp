@@ -44,6 +44,7 @@
 #include "app/active_label.h"
 #include "app/coding_text.h"
 #include "app/coding_view.h"
+#include "app/dialog_texts.h"
 #include "app/fake_platform.h"
 #include "app/marker_check_dialog.h"
 #include "app/problem_rows.h"
@@ -1423,6 +1424,28 @@ void MainWindowTest::TagSetProblemsAreFlagged() {
   QCOMPARE(tags->topLevelItem(0)->childCount(), 0);
   QCOMPARE(Child<QLabel>("lbTagSetFile")->palette().color(QPalette::WindowText),
            window_->palette().color(QPalette::WindowText));
+
+  // A tag set whose colour does not read, or that cannot be read, is not chosen: the error is
+  // what reading its tags throws, and the tags shown stay those of the chosen file.
+  const fs::path bad_colour = MakeFolder("bad", {}) / "colour.ini";
+  std::ofstream(bad_colour) << "[A]\nbegin=<a>\nend=</a>\ncolor=zz\n";
+  for (const fs::path& refused : {bad_colour, bad_colour.parent_path() / "absent.ini"}) {
+    std::string thrown;
+    try {
+      TTagArray loaded;
+      LoadTagSet(TIniFile(refused), loaded);
+    } catch (const Error& error) {
+      thrown = error.what();
+    }
+    QVERIFY(!thrown.empty());
+    const size_t errors = platform_->errors.size();
+    ChooseTagSet(refused);
+    QCOMPARE(platform_->errors.size(), errors + 1);
+    QCOMPARE(QString::fromStdString(platform_->errors.back()),
+             QString::fromStdString(ErrorBoxText(thrown)));
+    QCOMPARE(Child<QLabel>("lbTagSetFile")->text(), QString("tags.ini"));
+    QCOMPARE(tags->topLevelItemCount(), 1);
+  }
 }
 
 void MainWindowTest::AboutPicture() {

@@ -25,7 +25,7 @@ TTagSetFlags FlagTagSetProblems(const TTagSetCheck& check) {
 }
 
 TTagSetFlags FlagTagSetProblems(const std::filesystem::path& tag_set) {
-  return FlagTagSetProblems(CheckTagSet(TIniFile(tag_set)));
+  return FlagTagSetProblems(CheckTagSet(TIniFile::ReadOnce(tag_set)));
 }
 
 std::string TagSetProblemText(const TTagSetProblem& problem) {

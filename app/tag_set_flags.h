@@ -21,7 +21,7 @@ struct TTagSetFlags {
 
 // Places the problems of a tag set already read and linted on its tags.
 TTagSetFlags FlagTagSetProblems(const TTagSetCheck& check);
-// Reads and lints the tag set file; never throws for a file that cannot be read (that is
+// Reads the tag set file once and lints it; never throws for a file that cannot be read (that is
 // itself a problem, elsewhere).
 TTagSetFlags FlagTagSetProblems(const std::filesystem::path& tag_set);
 

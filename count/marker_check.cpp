@@ -533,7 +533,7 @@ TCheckedFile ReadFileForCheck(const std::filesystem::path& path) {
 }
 
 TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path)
-    : TMarkerCheck(tag_set_path, CheckTagSet(TIniFile(tag_set_path))) {}
+    : TMarkerCheck(tag_set_path, CheckTagSet(TIniFile::ReadOnce(tag_set_path))) {}
 
 TMarkerCheck::TMarkerCheck(const std::filesystem::path& tag_set_path, TTagSetCheck tag_set)
     : tag_set_path_(tag_set_path),

@@ -122,7 +122,8 @@ struct TFileFindings;
 // from several threads at once; each thread borrows its own compiled markers.
 class TMarkerCheck {
  public:
-  // Reads and checks the tag set; throws Error only when the file cannot be read at all.
+  // Reads the tag set once and checks it; throws Error only when the file cannot be read at
+  // all.
   explicit TMarkerCheck(const std::filesystem::path& tag_set_path);
   // The same on the tag set as CheckTagSet already read it from tag_set_path.
   TMarkerCheck(const std::filesystem::path& tag_set_path, TTagSetCheck tag_set);
@@ -228,7 +229,8 @@ class TFileCheck {
 // run/coding_check.h drives it over the run's workers.
 class TCodingCheck {
  public:
-  // Reads and checks the tag set; throws Error only when the file cannot be read at all.
+  // Reads the tag set once and checks it; throws Error only when the file cannot be read at
+  // all.
   TCodingCheck(const std::filesystem::path& tag_set_path, TCheckOptions options);
   // With a check already made of the tag set. REQUIRES: check outlives this.
   TCodingCheck(const TMarkerCheck& check, TCheckOptions options);

@@ -138,12 +138,12 @@ std::vector<const TFrequencyList*> DistinctLists(const TStatArray& stats) {
 }
 
 TProvenance RunProvenance(const TCodingRunRequest& request,
-                          const std::filesystem::path& tag_set_path,
+                          const std::filesystem::path& tag_set_path, std::string tag_set_sha256,
                           std::chrono::system_clock::time_point run_time, int files_ticked) {
   TProvenance provenance;
   provenance.run_time = run_time;
   provenance.tag_set_path = tag_set_path;
-  provenance.tag_set_sha256 = FileSha256Hex(tag_set_path);
+  provenance.tag_set_sha256 = std::move(tag_set_sha256);
   provenance.corpus_folder = request.corpus_folder;
   provenance.file_count = files_ticked;
   provenance.one_file = request.one_file_mode;
@@ -284,6 +284,7 @@ class TCodingRun {
   const TCodingRunRequest& request_;
   TCodingRunHost& host_;
   const std::filesystem::path tag_set_path_;
+  const std::string tag_set_sha256_;  // of the bytes counted
   const TTagArray& tag_set_;
   const uint32_t start_;
   const std::chrono::system_clock::time_point run_time_;
@@ -336,6 +337,7 @@ TCodingRun::TCodingRun(const TCodingRunRequest& request, const TRunTagSet& tag_s
     : request_(request),
       host_(host),
       tag_set_path_(tag_set.path),
+      tag_set_sha256_(tag_set.sha256),
       tag_set_(CountedTags(tag_set)),
       start_(host.TickCount()),
       run_time_(host.Now()),
@@ -404,7 +406,8 @@ void TCodingRun::PlanOutputs() {
 // The template decides what is gathered besides the counts: passages in context cost memory
 // and time, co-occurrence a stripped copy of each file.
 void TCodingRun::PlanGathering() {
-  provenance_ = RunProvenance(request_, tag_set_path_, run_time_, static_cast<int>(ticked_.size()));
+  provenance_ = RunProvenance(request_, tag_set_path_, tag_set_sha256_, run_time_,
+                              static_cast<int>(ticked_.size()));
   // Read once for every report of the run.
   report_template_.emplace(one_file_mode_ ? CombinedReportTemplate(template_path_)
                                           : FileReportTemplate(template_path_));
@@ -614,7 +617,9 @@ TRunSummary TCodingRun::Finish() {
 }  // namespace
 
 TRunTagSet ReadRunTagSet(const std::filesystem::path& path) {
-  return {path, CheckTagSet(TIniFile(path))};
+  const TIniFile ini = TIniFile::ReadOnce(path);
+  const std::string* bytes = ini.HeldBytes();
+  return {path, CheckTagSet(ini), bytes != nullptr ? Sha256Hex(*bytes) : std::string()};
 }
 
 TRunSummary RunCoding(const TCodingRunRequest& request, const TRunTagSet& tag_set,

@@ -29,10 +29,12 @@ namespace farrowdale {
 struct TRunTagSet {
   std::filesystem::path path;  // empty when no tag set was chosen
   TTagSetCheck check;          // check.tags are the tags counted
+  // Lower-case hex SHA-256 of the bytes checked and counted; empty when no file was read.
+  std::string sha256;
 };
 
-// Reads and checks the tag set at path (no tags for an empty path). Throws the file-open
-// Error when the file cannot be read.
+// Reads the tag set at path once and checks it (no tags for an empty path). A file that
+// cannot be read gives a check whose load_error says why.
 TRunTagSet ReadRunTagSet(const std::filesystem::path& path);
 
 struct TCodingRunRequest {

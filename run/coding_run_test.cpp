@@ -21,6 +21,7 @@
 #include "count/marker_check.h"
 #include "count/tagged_text.h"
 #include "regex/pattern_engine.h"
+#include "report/provenance.h"
 #include "run/coding_check.h"
 #include "testing/code_page_guard.h"
 #include "testing/file_bytes.h"
@@ -380,6 +381,23 @@ TEST_F(ReportSectionsTest, CombinedReportShowsChartsPassagesOverAllFilesAndProve
   request_.one_file_mode = true;
   Run();
   ExpectGolden(ReadReport(corpus_ / "result.htm"), root_, "sections_result.txt");
+}
+
+// The report names the tag set the run counted with: a file replaced between reading the tag
+// set and running is neither counted nor hashed. No file read, no hash.
+TEST_F(ReportSectionsTest, ProvenanceHashesTheTagSetBytesCountedNotTheFileOnDiskLater) {
+  request_.one_file_mode = true;
+  const std::string counted = ReadBytes(tag_set_path_);
+  tag_set_ = ReadRunTagSet(tag_set_path_);
+  WriteFile(tag_set_path_, std::string(kTagSet) + "[later]\r\nbegin=<f>\r\nend=</f>\r\n");
+  RunCoding(request_, tag_set_, host_);
+  const std::string report = ReadReport(corpus_ / "result.htm");
+  EXPECT_NE(report.find(Sha256Hex(counted)), std::string::npos);
+  EXPECT_EQ(report.find(Sha256Hex(ReadBytes(tag_set_path_))), std::string::npos);
+  EXPECT_EQ(report.find("later"), std::string::npos);
+
+  EXPECT_EQ(ReadRunTagSet("").sha256, "");
+  EXPECT_EQ(ReadRunTagSet(root_ / "absent.ini").sha256, "");
 }
 
 TEST_F(ReportSectionsTest, PastTenOccurrencesOfAPassageTheRestAreCounted) {

@@ -1,5 +1,5 @@
 // TIniFile: the private-profile rules of the desktop platform, applied to a file read whole
-// on every call.
+// on every call, or to the bytes of one reading held since ReadOnce.
 //
 // Reading the file:
 // - The file is read as bytes. Without a byte-order mark the bytes are narrow text already
@@ -92,13 +92,18 @@ void CutNarrow(std::string& text, size_t max_bytes) {
   text.resize(end);
 }
 
-// The file as narrow text; empty for no path (no tag set chosen) or a UTF-16 BE file. Only a
-// regular file is read: a missing file, a folder or a pipe of that name throws the file-open
-// Error, so that a mistyped path is never taken for an empty tag set.
-std::string ReadNarrowText(const std::filesystem::path& path) {
+// The file's bytes; empty for no path (no tag set chosen). Only a regular file is read: a
+// missing file, a folder or a pipe of that name throws the file-open Error, so that a
+// mistyped path is never taken for an empty tag set.
+std::string ReadBytes(const std::filesystem::path& path) {
   if (path.empty()) return {};
   std::string bytes;
   TRegularFile(path).ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
+  return bytes;
+}
+
+// The file's bytes as narrow text; empty for a UTF-16 BE file.
+std::string NarrowTextOf(std::string_view bytes) {
   size_t bom_length = 0;
   std::string text;
   switch (DetectTextEncoding(bytes, &bom_length)) {
@@ -116,7 +121,7 @@ std::string ReadNarrowText(const std::filesystem::path& path) {
       break;
     }
     case TextEncoding::Utf8:
-      text = ToNarrow(Utf8ToUtf16(std::string_view(bytes).substr(bom_length)));
+      text = ToNarrow(Utf8ToUtf16(bytes.substr(bom_length)));
       break;
     case TextEncoding::Utf16Be:
       return {};
@@ -239,17 +244,39 @@ bool SameIniName(std::string_view a, std::string_view b) {
   return true;
 }
 
+TIniFile TIniFile::ReadOnce(std::filesystem::path path) {
+  TReading reading;
+  try {
+    reading.bytes = ReadBytes(path);
+  } catch (const Error& error) {
+    reading.error = error;
+  }
+  TIniFile ini(std::move(path));
+  ini.reading_ = std::make_shared<const TReading>(std::move(reading));
+  return ini;
+}
+
+const std::string* TIniFile::HeldBytes() const {
+  return reading_ && !reading_->error && !path_.empty() ? &reading_->bytes : nullptr;
+}
+
+std::string TIniFile::NarrowText() const {
+  if (!reading_) return NarrowTextOf(ReadBytes(path_));
+  if (reading_->error) throw *reading_->error;
+  return NarrowTextOf(reading_->bytes);
+}
+
 std::vector<std::string> TIniFile::ReadSections() const {
-  return SectionNames(ParseIni(ReadNarrowText(path_)));
+  return SectionNames(ParseIni(NarrowText()));
 }
 
 std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
-  return SectionValues(ParseIni(ReadNarrowText(path_)), section);
+  return SectionValues(ParseIni(NarrowText()), section);
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> TIniFile::ReadAllSectionValues()
     const {
-  const std::vector<IniSection> sections = ParseIni(ReadNarrowText(path_));
+  const std::vector<IniSection> sections = ParseIni(NarrowText());
   std::vector<std::pair<std::string, std::vector<std::string>>> all;
   for (std::string& name : SectionNames(sections)) {
     std::vector<std::string> values = SectionValues(sections, name);
@@ -259,7 +286,7 @@ std::vector<std::pair<std::string, std::vector<std::string>>> TIniFile::ReadAllS
 }
 
 std::vector<TIniSectionPlace> TIniFile::ReadPlaces() const {
-  const std::string text = ReadNarrowText(path_);
+  const std::string text = NarrowText();
   std::vector<TIniSectionPlace> places;
   for (const IniSection& section : ParseIni(text)) {
     TIniSectionPlace& place = places.emplace_back();

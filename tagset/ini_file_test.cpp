@@ -16,12 +16,19 @@ namespace {
 
 using Names = std::vector<std::string>;
 
+// Every test's file is read both ways, and the one-reading form must answer every listing as
+// the path-made form does, then stands for both in the test's own expectations.
 class IniFileTest : public ::testing::Test {
  protected:
   TIniFile Write(const std::string& bytes) {
     const std::filesystem::path path = dir_ / "tags.ini";
     std::ofstream(path, std::ios::binary) << bytes;
-    return TIniFile(path);
+    const TIniFile held = TIniFile::ReadOnce(path);
+    const TIniFile anew(path);
+    EXPECT_EQ(held.ReadSections(), anew.ReadSections());
+    EXPECT_EQ(held.ReadAllSectionValues(), anew.ReadAllSectionValues());
+    EXPECT_EQ(held.ReadPlaces(), anew.ReadPlaces());
+    return held;
   }
 
   const CodePageGuard code_page_{"windows-1252"};
@@ -150,6 +157,17 @@ TEST_F(IniFileTest, EncodingsByByteOrderMark) {
   EXPECT_EQ(Write(std::string("[A]\r\n\0[B]\r\n", 11)).ReadSections(), Names{"A"});
 }
 
+// What one reading held is all a file made by ReadOnce answers, whatever the path holds later.
+TEST_F(IniFileTest, OneReadingOutlivesTheFileItWasReadFrom) {
+  const TIniFile held = Write("[A]\r\nk=v\r\n");
+  ASSERT_NE(held.HeldBytes(), nullptr);
+  EXPECT_EQ(*held.HeldBytes(), "[A]\r\nk=v\r\n");
+  std::ofstream(held.Path(), std::ios::binary | std::ios::trunc) << "[B]\r\n";
+  EXPECT_EQ(held.ReadSections(), Names{"A"});
+  std::filesystem::remove(held.Path());
+  EXPECT_EQ(held.ReadSectionValues("A"), Names{"k=v"});
+}
+
 // A mistyped path must not pass for an empty tag set; only "no tag set chosen" is one.
 TEST_F(IniFileTest, UnreadablePathIsTheFileOpenErrorAndEmptyPathGivesNothing) {
   const auto error_of = [](const TIniFile& ini) {
@@ -167,6 +185,13 @@ TEST_F(IniFileTest, UnreadablePathIsTheFileOpenErrorAndEmptyPathGivesNothing) {
   EXPECT_EQ(error_of(TIniFile(dir_)),
             "Cannot open file \"" + dir_.string() + "\". It is a folder, not a regular file.");
   EXPECT_EQ(TIniFile("").ReadSections(), Names{});
+  // One reading keeps the same error for every operation, and holds no bytes.
+  EXPECT_EQ(error_of(TIniFile::ReadOnce(absent)), error_of(TIniFile(absent)));
+  EXPECT_THROW(TIniFile::ReadOnce(absent).ReadPlaces(), Error);
+  EXPECT_EQ(error_of(TIniFile::ReadOnce(dir_)), error_of(TIniFile(dir_)));
+  EXPECT_EQ(TIniFile::ReadOnce(dir_).HeldBytes(), nullptr);
+  EXPECT_EQ(TIniFile::ReadOnce("").ReadSections(), Names{});
+  EXPECT_EQ(TIniFile::ReadOnce("").HeldBytes(), nullptr);
 }
 
 }  // namespace
