@@ -174,7 +174,7 @@ uint32_t TTextBlocks::KeepForm(std::string_view kept) {
   }
   char* at = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
   std::memcpy(at, length, length_bytes);
-  std::memcpy(at + length_bytes, kept.data(), kept.size());
+  std::copy(kept.begin(), kept.end(), at + length_bytes);  // an empty view may hold no pointer
   return place;
 }
 
