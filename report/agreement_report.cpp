@@ -328,10 +328,10 @@ void ProvenanceSection(std::u16string& out, const TCoderComparison& comparison,
     item("Coder A folder", PathToNarrow(provenance.folder_a));
     item("Coder B folder", PathToNarrow(provenance.folder_b));
     item("Tag set", PathToNarrow(provenance.tag_set_a));
-    item("Tag set SHA-256", FileSha256Hex(provenance.tag_set_a));
+    item("Tag set SHA-256", comparison.tag_set_a_sha256);
     if (provenance.tag_set_b != provenance.tag_set_a) {
       item("Tag set of coder B", PathToNarrow(provenance.tag_set_b));
-      item("Tag set of coder B SHA-256", FileSha256Hex(provenance.tag_set_b));
+      item("Tag set of coder B SHA-256", comparison.tag_set_b_sha256);
     }
     item("Files compared", std::to_string(comparison.files_compared));
     item("Minimum overlap of matched passages",

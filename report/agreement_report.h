@@ -28,7 +28,8 @@ inline constexpr char kAgreementTableName[] = "agreement.csv";
 // per file over all tags.
 inline constexpr int kFilesWithTagTables = 100;
 
-// Where a comparison came from, for the page's provenance section.
+// Where a comparison came from, for the page's provenance section. Each tag set's SHA-256 is
+// the comparison's own, of the bytes it compared with, not that of the file as it is now.
 struct TAgreementProvenance {
   std::chrono::system_clock::time_point run_time;
   std::filesystem::path folder_a;

@@ -9,8 +9,6 @@
 #include "report/markup_text.h"
 #include "report/table_fragments.h"
 #include "text/code_page.h"
-#include "text/error.h"
-#include "text/regular_file.h"
 
 namespace farrowdale {
 namespace {
@@ -67,19 +65,6 @@ std::string Sha256Hex(std::string_view bytes) {
     hex += kHex[digest[i] & 0x0F];
   }
   return hex;
-}
-
-std::string FileSha256Hex(const std::filesystem::path& path) {
-  // Read as every other input is: a regular file only, no further than its size at open.
-  try {
-    const TRegularFile file(path);
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(file.size()));
-    file.ReadChunks([&bytes](std::string_view chunk) { bytes.append(chunk); });
-    return Sha256Hex(bytes);
-  } catch (const Error&) {
-    return {};
-  }
 }
 
 std::u16string RenderProvenance(const TProvenance& provenance) {

@@ -39,9 +39,6 @@ std::string FormatLocalIsoTime(std::chrono::system_clock::time_point time);
 
 // The SHA-256 of bytes as 64 lower-case hex digits.
 std::string Sha256Hex(std::string_view bytes);
-// The same of a regular file's bytes; empty when it cannot be read (no tag set chosen, or a
-// missing one, which a run takes as an empty tag set).
-std::string FileSha256Hex(const std::filesystem::path& path);
 
 // The section: a list of names and values, every value escaped.
 std::u16string RenderProvenance(const TProvenance& provenance);

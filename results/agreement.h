@@ -120,6 +120,11 @@ struct TCoderComparison {
   std::vector<TAgreementRow> pooled;   // one per tag over all compared files, then "*"
   int files_compared = 0;
   double min_overlap = 0;
+  // Lower-case hex SHA-256 of the bytes of each coder's tag set as read for the comparison,
+  // so that a report names the tag sets compared with even if a file is replaced meanwhile;
+  // B's is A's when B coded with A's file.
+  std::string tag_set_a_sha256;
+  std::string tag_set_b_sha256;
 };
 
 }  // namespace farrowdale

@@ -13,6 +13,7 @@
 #include "count/tag_agreement.h"
 #include "count/tag_scanner.h"
 #include "count/unitized_alpha.h"
+#include "report/provenance.h"
 #include "run/file_list.h"
 #include "run/ordered_workers.h"
 #include "tagset/ini_file.h"
@@ -47,13 +48,22 @@ void ListRelative(const fs::path& root, const fs::path& relative, bool recursive
   }
 }
 
-TTagArray ReadTags(const fs::path& path) {
+// A coder's tag set as one reading of its file gave it, and the SHA-256 of the bytes read.
+struct TComparedTagSet {
   TTagArray tags;
-  LoadTagSet(TIniFile(path), tags);
-  if (std::all_of(tags.begin(), tags.end(), IsSkippedTag)) {
+  std::string sha256;
+};
+
+TComparedTagSet ReadTags(const fs::path& path) {
+  const TIniFile ini = TIniFile::ReadOnce(path);
+  TComparedTagSet tag_set;
+  LoadTagSet(ini, tag_set.tags);
+  if (std::all_of(tag_set.tags.begin(), tag_set.tags.end(), IsSkippedTag)) {
     throw Error("The tag set \"" + PathToNarrow(path) + "\" has no tag to compare");
   }
-  return tags;
+  const std::string* bytes = ini.HeldBytes();
+  if (bytes != nullptr) tag_set.sha256 = Sha256Hex(*bytes);
+  return tag_set;
 }
 
 // B's tags in the order of A's: the k-th is B's tag of the name of A's k-th (a skipped one
@@ -220,9 +230,14 @@ void AppendShifted(const std::vector<TInterval>& units, int64_t shift,
 }  // namespace
 
 TCoderComparison CompareCoders(const TCoderComparisonRequest& request) {
-  const TTagArray tags_a = ReadTags(request.tag_set_a);
-  const fs::path& tag_set_b = request.tag_set_b.empty() ? request.tag_set_a : request.tag_set_b;
-  const TTagArray tags_b = InOrderOf(tags_a, ReadTags(tag_set_b), tag_set_b);
+  // Each file is read once, B's only when it is not A's, so that what is compared and the
+  // hashes the report names come from the same bytes.
+  const TComparedTagSet set_a = ReadTags(request.tag_set_a);
+  const bool b_has_own = !request.tag_set_b.empty() && request.tag_set_b != request.tag_set_a;
+  const fs::path& tag_set_b = b_has_own ? request.tag_set_b : request.tag_set_a;
+  const TComparedTagSet set_b = b_has_own ? ReadTags(tag_set_b) : set_a;
+  const TTagArray& tags_a = set_a.tags;
+  const TTagArray tags_b = InOrderOf(tags_a, set_b.tags, tag_set_b);
   const TCoder a{tags_a, TTagScanner(tags_a, request.tag_set_a)};
   const TCoder b{tags_b, TTagScanner(tags_b, tag_set_b)};
 
@@ -243,6 +258,8 @@ TCoderComparison CompareCoders(const TCoderComparisonRequest& request) {
 
   TCoderComparison comparison;
   comparison.min_overlap = request.min_overlap;
+  comparison.tag_set_a_sha256 = set_a.sha256;
+  comparison.tag_set_b_sha256 = set_b.sha256;
   std::vector<TPooledTag> pooled(tags_a.size());
   int64_t pooled_length = 0;
   size_t listing_left = kListedDifferencesInAll;

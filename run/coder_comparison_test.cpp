@@ -5,13 +5,17 @@
 #include <fstream>
 #include <string>
 
+#include "report/agreement_report.h"
+#include "report/provenance.h"
 #include "testing/code_page_guard.h"
 #include "testing/error_text.h"
+#include "testing/file_bytes.h"
 #include "testing/scratch_folder.h"
 
 namespace farrowdale {
 
 using testing_support::ErrorText;
+using testing_support::ReadBytes;
 using testing_support::ScratchFolder;
 
 namespace {
@@ -152,6 +156,30 @@ TEST_F(CoderComparisonTest, ListedDifferencesStayWithinTheirBudgetAndAllAreCount
   EXPECT_EQ(last.place, (TTextPosition{1, 49 * 18 + 12 + 1}));
   EXPECT_EQ(last.passage.head, "t");
   EXPECT_EQ(last.before.size(), static_cast<size_t>(kDifferenceContext));
+}
+
+// The page names the tag sets the comparison read: files replaced between comparing and
+// reporting are neither compared nor hashed. B without a tag set of its own has A's.
+TEST_F(CoderComparisonTest, PageHashesTheTagSetBytesComparedNotTheFilesOnDiskLater) {
+  Write(root() / "A" / "t.txt", "<w>a</w> <t>b</t>");
+  Write(root() / "B" / "t.txt", "@w@a@/w@ @t@b@/t@");
+  const std::string compared_a = ReadBytes(request_.tag_set_a);
+  const std::string compared_b = ReadBytes(request_.tag_set_b);
+  const TCoderComparison result = CompareCoders(request_);
+  Write(request_.tag_set_a, compared_a + "[later]\nbegin=<l>\nend=</l>\n");
+  Write(request_.tag_set_b, compared_b + "[later]\nbegin=<l>\nend=</l>\n");
+  const std::string page = AgreementPageBytes(
+      result,
+      {{}, request_.folder_a, request_.folder_b, request_.tag_set_a, request_.tag_set_b, "UTF-8"});
+  EXPECT_NE(page.find(Sha256Hex(compared_a)), std::string::npos);
+  EXPECT_NE(page.find(Sha256Hex(compared_b)), std::string::npos);
+  EXPECT_EQ(page.find(Sha256Hex(ReadBytes(request_.tag_set_a))), std::string::npos);
+  EXPECT_EQ(page.find(Sha256Hex(ReadBytes(request_.tag_set_b))), std::string::npos);
+
+  request_.tag_set_b.clear();
+  const TCoderComparison own = CompareCoders(request_);
+  EXPECT_EQ(own.tag_set_a_sha256, Sha256Hex(ReadBytes(request_.tag_set_a)));
+  EXPECT_EQ(own.tag_set_b_sha256, own.tag_set_a_sha256);
 }
 
 TEST_F(CoderComparisonTest, TagSetsMustShareTheTagNames) {
