@@ -1223,7 +1223,8 @@ void MainWindowTest::RunSummaryListsMarkerProblems() {
 
   // The summary shows the check the run made of its own files: nothing is checked again. A
   // marker the check cannot search for alone in a file (a search too complex for the engine)
-  // is an error of that file in the summary; the run counted the file and its report stands.
+  // is an error of that file in the summary, in a group of its own; the run counted the file
+  // and its report stands.
   window_->SetMarkerChecker([](const fs::path&, const std::vector<fs::path>&) -> TCheckResult {
     throw std::runtime_error("checked again");
   });
@@ -1240,6 +1241,9 @@ void MainWindowTest::RunSummaryListsMarkerProblems() {
   QCOMPARE(failed->path, (folder / "b.txt").string());
   QVERIFY2(failed->message.find("Search Too Complex") != std::string::npos,
            failed->message.c_str());
+  QVERIFY(std::any_of(heavy.groups.begin(), heavy.groups.end(), [](const TProblemGroup& group) {
+    return group.kind == "marker search" && group.files == "1";
+  }));
   QVERIFY(heavy.has_report);
   QVERIFY(fs::exists(folder / "b_result.htm"));
 }

@@ -81,8 +81,8 @@ TEST(RunSummaryText, ReadNotesStandApartFromTheTable) {
   check.problems = {
       {"/c/a.txt", 1, 1, ECheckSeverity::kNote, "read as windows-1252"},
       {"/c/a.txt", 2, 3, ECheckSeverity::kWarning, "stray", ECheckKind::kStrayEnd, "q"},
-      {"/c/b.txt", 1, 1, ECheckSeverity::kError, "Search Too Complex", ECheckKind::kFile}};
-  check.groups = {{"", ECheckKind::kFile, 1, 1, 1, check.problems[2]},
+      {"/c/b.txt", 1, 1, ECheckSeverity::kError, "Search Too Complex", ECheckKind::kMarkerSearch}};
+  check.groups = {{"", ECheckKind::kMarkerSearch, 1, 1, 1, check.problems[2]},
                   {"q", ECheckKind::kStrayEnd, 1, 1, 1, check.problems[1]}};
   const TProblemTable table = CheckTable(check);
   ASSERT_EQ(table.rows.size(), 3u);
@@ -97,7 +97,7 @@ TEST(RunSummaryText, ReadNotesStandApartFromTheTable) {
   EXPECT_TRUE(summary.rows[1].is_error);
   ASSERT_EQ(summary.groups.size(), 2u);
   EXPECT_EQ(summary.groups[0].rows, std::vector<size_t>{1});
-  EXPECT_EQ(summary.groups[0].kind, "reading");
+  EXPECT_EQ(summary.groups[0].kind, "marker search");
 }
 
 }  // namespace

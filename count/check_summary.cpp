@@ -45,6 +45,8 @@ const char* CheckKindName(ECheckKind kind) {
       return "empty passage";
     case ECheckKind::kCutShort:
       return "cut short by another element";
+    case ECheckKind::kMarkerSearch:
+      return "marker search";
   }
   return "";
 }

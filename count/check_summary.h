@@ -18,7 +18,8 @@ const char* CheckKindName(ECheckKind kind);
 std::string GroupedNumber(int64_t number);
 // "PATH:LINE:COLUMN" of a problem.
 std::string ProblemPlace(const TCheckProblem& problem);
-// The group's tag as the table names it: the tag's name, or "-" for the tag set and reading.
+// The group's tag as the table names it: the tag's name, or "-" for the tag set and the
+// files' reading and marker search.
 std::string GroupTag(const TCheckGroup& group);
 
 // The problems of a group the listing left out:

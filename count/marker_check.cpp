@@ -163,7 +163,7 @@ std::vector<size_t> ElementOpenings(const std::string& text, const std::string& 
 struct TFoundProblem {
   size_t offset = 0;  // where it is reported
   ECheckKind kind = ECheckKind::kFile;
-  uint32_t tag = 0;  // searched tag; for kFile, the index of its message
+  uint32_t tag = 0;  // searched tag; for a file message, the index of its message
   // Further places its message names: for kNested the passage's start, the run's end of it
   // and the end marker that closes nothing; for kOpenBeforeNext the next begin marker and
   // the run's end; for kCutShort the passage's start and the run's end.
@@ -174,7 +174,8 @@ struct TFoundProblem {
 // each kept to be shown (placed in the text once the check is done with it), and the end
 // markers set apart as closing other elements.
 struct TFileFindings {
-  std::vector<std::pair<ECheckSeverity, std::string>> file_messages;  // kFile, by index
+  // The file messages (kFile, kMarkerSearch), by index.
+  std::vector<std::pair<ECheckSeverity, std::string>> file_messages;
   std::vector<TFoundProblem> kept;    // by offset; at one offset in the order found
   std::vector<TCheckProblem> placed;  // kept[i] placed and worded, once the check is done
   std::vector<int64_t> counts;        // per group (GroupIndex); notes are in none
@@ -190,10 +191,16 @@ struct TFileFindings {
 
 namespace {
 
-// Groups of problems: the tag set's and the files' reading first, then each searched tag's
-// kinds.
+// Whether a problem is a message about a whole text file: how it was read or why it could not
+// be, or why its markers could not be searched.
+bool IsFileMessage(ECheckKind kind) {
+  return kind == ECheckKind::kFile || kind == ECheckKind::kMarkerSearch;
+}
+
+// Groups of problems: the tag set's, the files' reading and their marker search first, then
+// each searched tag's kinds.
 size_t GroupIndex(ECheckKind kind, uint32_t tag) {
-  const bool of_tag = kind != ECheckKind::kTagSet && kind != ECheckKind::kFile;
+  const bool of_tag = kind != ECheckKind::kTagSet && !IsFileMessage(kind);
   return (of_tag ? tag + 1 : 0) * kCheckKindCount + static_cast<size_t>(kind);
 }
 
@@ -207,10 +214,12 @@ void AddFound(TFileFindings& findings, const TFoundProblem& found) {
   ++count;
 }
 
-// A message about the whole file. A note (how the file was read) is kept to be listed
-// whatever the limit, and counted nowhere: it is no problem.
-void AddFileMessage(TFileFindings& findings, ECheckSeverity severity, std::string message) {
+// A message about the whole file, of kind kFile or kMarkerSearch. A note (how the file was
+// read) is kept to be listed whatever the limit, and counted nowhere: it is no problem.
+void AddFileMessage(TFileFindings& findings, ECheckKind kind, ECheckSeverity severity,
+                    std::string message) {
   TFoundProblem found;
+  found.kind = kind;
   found.tag = static_cast<uint32_t>(findings.file_messages.size());
   findings.file_messages.emplace_back(severity, std::move(message));
   if (severity == ECheckSeverity::kNote) {
@@ -221,7 +230,7 @@ void AddFileMessage(TFileFindings& findings, ECheckSeverity severity, std::strin
 }
 
 bool IsNote(const TFileFindings& findings, const TFoundProblem& found) {
-  return found.kind == ECheckKind::kFile &&
+  return IsFileMessage(found.kind) &&
          findings.file_messages[found.tag].first == ECheckSeverity::kNote;
 }
 
@@ -445,6 +454,7 @@ std::string TagProblemMessage(const TFoundProblem& found, const TTagInfo& tag,
       break;
     case ECheckKind::kTagSet:
     case ECheckKind::kFile:
+    case ECheckKind::kMarkerSearch:
       break;
   }
   return "tag " + Quoted(tag.Name) + ": " + message;
@@ -557,7 +567,7 @@ TFileFindings TMarkerCheck::Findings(const std::vector<std::string>& read_warnin
   findings.counts.assign(GroupCount(searched_tags_.size()), 0);
   findings.shared_ends.assign(searched_tags_.size(), 0);
   for (const std::string& warning : read_warnings) {
-    AddFileMessage(findings, ECheckSeverity::kNote, warning);
+    AddFileMessage(findings, ECheckKind::kFile, ECheckSeverity::kNote, warning);
   }
   return findings;
 }
@@ -624,7 +634,7 @@ void TMarkerCheck::CheckScanned(const std::string& narrow_text,
           .Run();
     }
   } catch (const std::exception& error) {
-    AddFileMessage(findings, ECheckSeverity::kError, error.what());
+    AddFileMessage(findings, ECheckKind::kMarkerSearch, ECheckSeverity::kError, error.what());
   }
   ReturnSearches(std::move(searches));
   // By place; problems at one place in the order found (the file's reading first, then by
@@ -642,9 +652,9 @@ class TFindingsDescriber {
       : path_(path), findings_(findings), tags_(tags), positions_(text) {}
 
   TCheckProblem Describe(const TFoundProblem& found) {
-    if (found.kind == ECheckKind::kFile) {
+    if (IsFileMessage(found.kind)) {
       const auto& [severity, message] = findings_.file_messages[found.tag];
-      return {path_, 1, 1, severity, message, ECheckKind::kFile};
+      return {path_, 1, 1, severity, message, found.kind};
     }
     const TTagInfo& tag = tags_[found.tag];
     const TTextPosition place = positions_.PositionOf(found.offset);
@@ -897,7 +907,7 @@ TFileCheck TCodingCheck::CheckFile(size_t listed_at, const std::filesystem::path
   } catch (const std::exception& error) {
     TFileCheck file;
     file.findings_ = std::make_unique<TFileFindings>(check_.Findings({}, keep));
-    AddFileMessage(*file.findings_, ECheckSeverity::kError, error.what());
+    AddFileMessage(*file.findings_, ECheckKind::kFile, ECheckSeverity::kError, error.what());
     file.findings_->placed = check_.Described(path, {}, *file.findings_);
     return file;
   }

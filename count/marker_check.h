@@ -42,15 +42,16 @@ std::vector<TMarkerHit> FindMarkerHits(const std::string& marker, const std::str
 // What a problem is about; the summary counts problems by tag and kind.
 enum class ECheckKind {
   kTagSet,          // the tag set file itself
-  kFile,            // how a text file was read, or why it could not be checked
+  kFile,            // how a text file was read, or why it could not be read
   kOpenBeforeNext,  // a begin marker with no end marker before the next begin marker
   kNoEnd,           // a begin marker with no end marker after it
   kStrayEnd,        // an end marker with no begin marker before it
   kNested,          // a passage that holds its own tag's begin marker
   kEmptyPassage,    // markers that enclose only blanks
   kCutShort,        // a passage the end marker of another element inside it ends early
+  kMarkerSearch,    // a text file whose markers could not be searched (a search too complex)
 };
-inline constexpr int kCheckKindCount = 8;
+inline constexpr int kCheckKindCount = 9;
 
 struct TCheckProblem {
   std::filesystem::path path;  // the tag set file or a text file
@@ -59,12 +60,12 @@ struct TCheckProblem {
   ECheckSeverity severity = ECheckSeverity::kWarning;
   std::string message;
   ECheckKind kind = ECheckKind::kFile;
-  std::string tag = {};  // the tag's name; empty for kTagSet and kFile
+  std::string tag = {};  // the tag's name; empty for kTagSet, kFile and kMarkerSearch
 };
 
 // The problems of one tag and kind over the whole check: a row of its summary.
 struct TCheckGroup {
-  std::string tag;  // empty for kTagSet and kFile
+  std::string tag;  // empty for kTagSet, kFile and kMarkerSearch
   ECheckKind kind = ECheckKind::kFile;
   int64_t count = 0;
   int files = 0;        // text files that hold one
@@ -85,11 +86,12 @@ struct TSharedEndNote {
 
 struct TCheckResult {
   std::vector<TCheckProblem> problems;  // listed: by path, then line, then column
-  std::vector<TCheckGroup> groups;      // the tag set, the files' reading, then by tag and kind
-  std::vector<TSharedEndNote> notes;    // in the order of the tags
-  int64_t problem_count = 0;            // every problem, listed or not
-  int files_checked = 0;                // text files
-  int files_with_problems = 0;          // text files with at least one problem
+  // The tag set, the files' reading, their marker search, then by tag and kind.
+  std::vector<TCheckGroup> groups;
+  std::vector<TSharedEndNote> notes;  // in the order of the tags
+  int64_t problem_count = 0;          // every problem, listed or not
+  int files_checked = 0;              // text files
+  int files_with_problems = 0;        // text files with at least one problem
   bool tag_set_has_problems = false;
   int tags_searched = 0;  // tags whose pattern compiles, each pair of markers once
   // What changes no count but is worth knowing (kNote, at the tag's line in the tag set):

@@ -152,6 +152,25 @@ TEST_F(MarkerCheckTest, TagSetErrorsReadWarningsAndUnreadableFiles) {
   EXPECT_EQ(result.tags_searched, 1);
 }
 
+// A file that cannot be read and one whose markers cannot be searched (a search too complex
+// for the engine) are errors of their files in groups of their own; the tags searched before
+// the failure keep their problems.
+TEST_F(MarkerCheckTest, ReadAndSearchFailuresAreGroupsOfTheirOwn) {
+  CodePageGuard code_page("windows-1252");
+  texts_["heavy"] = "</q>\r\n" + std::string(60, 'a') + "b\r\n";
+  const TCheckResult result =
+      Check(std::string(kQuoteTag) + "[heavy]\nbegin=<h>\nend=(a|aa)+\\1$\n", {"heavy", "missing"});
+  std::vector<TCheckGroup> file_groups;
+  for (const TCheckGroup& group : result.groups) {
+    if (group.kind != ECheckKind::kTagSet) file_groups.push_back(group);
+  }
+  EXPECT_EQ(FormatCheckTable(file_groups),
+            (Lines{"tag    kind              problems  files  first at",
+                   "-      reading                  1      1  missing:1:1",
+                   "-      marker search            1      1  heavy:1:1",
+                   "quote  stray end marker         1      1  heavy:1:1"}));
+}
+
 TEST_F(MarkerCheckTest, RunMatchesGiveWhatTheCheckFindsOnItsOwn) {
   CodePageGuard code_page("windows-1252");
   const fs::path tag_set = dir_ / "tags.ini";
