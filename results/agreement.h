@@ -1,8 +1,10 @@
 // The records of a comparison of two coders' copies of a corpus (data only): per tag and file
 // the counts the agreement measures rest on and the measures, per file what kept it from
-// being compared, and the problems each coder's coding has.
+// being compared, the problems each coder's coding has, and the SHA-256 of the tag sets
+// compared with.
 //
-// Computed in count/ (CompareCoders); the agreement report and table only render them.
+// Computed by CompareCoders (run/) from count/'s measures; the agreement report and table
+// only render them.
 #ifndef FARROWDALE_RESULTS_AGREEMENT_H_
 #define FARROWDALE_RESULTS_AGREEMENT_H_
 
