@@ -31,7 +31,7 @@ struct TProblemRow {
 // A row of the marker check's table: one tag and kind of problem, how many there are, in how
 // many text files, where the first stands, and the problems listed under it.
 struct TProblemGroup {
-  std::string tag;           // "-" for the tag set and the files' reading
+  std::string tag;           // "-" for the tag set, the files' reading and marker search
   std::string kind;          // "stray end marker", "nesting", ...
   std::string count;         // "1,204"
   std::string files;         // "3"; "-" for the tag set
