@@ -153,6 +153,8 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
 }
 
 void TReportStream::AppendAsciiMarkup(std::string_view ascii) {
+  // Unicode text still held is written first, its value going on: Drain cuts it the same way.
+  if (!unicode_.empty() && AsciiSkipsTheDecoder()) WriteUnicode(/*value_ends=*/false);
   if (!unicode_.empty() || encoder_.HoldsBack() || !AsciiSkipsTheDecoder()) {
     AppendAscii(unicode_, ascii);
     Drain();

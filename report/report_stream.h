@@ -37,8 +37,9 @@ class TReportStream {
   // of one byte per character that convert without ICU, the text is escaped, decoded and
   // written as UTF-16 in one pass over its bytes; under the others it goes the long way.
   void AppendEscapedNarrow(std::string_view narrow);
-  // AppendUnicode of ASCII text (markup), written straight to the file's bytes when nothing
-  // appended before it is still held and the code page gives ASCII back as it is.
+  // AppendUnicode of ASCII text (markup), written straight to the file's bytes when the code
+  // page gives ASCII back as it is and nothing appended before it is held back by the
+  // conversion (Unicode text appended to unicode() is written first).
   void AppendAsciiMarkup(std::string_view ascii);
   void AppendUnicode(std::u16string_view text);
 
