@@ -350,7 +350,12 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
   const auto drain = [&out] { out.Drain(); };
   // Most passages are ASCII: the kept form of an ASCII text is that text, byte for byte, and
   // its markup is ASCII, which the stream takes without converting it to Unicode and back.
+  // The markup of ASCII entries in a row is handed over a few KiB at a time.
   std::string markup;
+  const auto hand_over = [&] {
+    out.AppendAsciiMarkup(markup);
+    markup.clear();
+  };
   for (size_t at = 0; at < list.size(); ++at) {
     // The combined report's passages section lists the first kListedPassages of a tag.
     const bool listed = style == THitListStyle::kPerFile || number < kListedPassages;
@@ -359,7 +364,6 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
     const bool narrow = form.size() <= kLongestNarrowEntry;
     const bool shown_as_it_is = narrow && IsShownAsItIs(form);
     if (shown_as_it_is || (narrow && IsAscii(form))) {
-      markup.clear();
       if (linked) markup += "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">";
       if (shown_as_it_is) {
         markup += form;
@@ -370,9 +374,10 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
       markup += " (";
       markup += std::to_string(list.Count(at));
       markup += closer;
-      out.AppendAsciiMarkup(markup);
+      if (markup.size() >= kLongestNarrowEntry) hand_over();
       continue;
     }
+    if (!markup.empty()) hand_over();
     std::u16string& text = out.unicode();
     if (linked) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
@@ -386,6 +391,7 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
     AppendAscii(text, closer);
     out.Drain();
   }
+  if (!markup.empty()) hand_over();
 }
 
 }  // namespace farrowdale
