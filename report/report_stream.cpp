@@ -110,16 +110,24 @@ TReportStream::TReportStream(TAtomicFile& file) : file_(file) {
 
 void TReportStream::AppendNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
-  WriteNarrow(narrow);
+  WriteNarrowText(narrow, /*escape=*/false);
 }
 
 void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
+  WriteNarrowText(narrow, /*escape=*/true);
+}
+
+void TReportStream::WriteNarrowText(std::string_view narrow, bool escape) {
   const ECodePageKind kind = SystemCodePageKind();
   // Under these code pages ASCII bytes are characters of their own, never part of another
   // character's bytes, and decode as themselves; the one-byte ones decode without state.
   const bool one_pass =
       kind == ECodePageKind::kUtf8 || (kind == ECodePageKind::kSingleByte && !decoder_.HoldsBack());
+  if (!one_pass && !escape) {
+    WriteNarrow(narrow);
+    return;
+  }
   if (!one_pass) {
     for (size_t piece = 0; piece < narrow.size(); piece += kNarrowPiece) {
       WriteNarrow(EscapeHtml(narrow.substr(piece, kNarrowPiece)));
@@ -133,14 +141,15 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
     WriteNarrow(narrow.substr(0, run));
     narrow.remove_prefix(run);
     if (!narrow.empty() && decoder_.HoldsBack()) {
-      WriteNarrow(EscapeHtml(narrow.substr(0, 1)));
+      const std::string_view ascii = narrow.substr(0, 1);
+      WriteNarrow(escape ? EscapeHtml(ascii) : std::string(ascii));
       narrow.remove_prefix(1);
     }
   }
   while (!narrow.empty() && !ended_) {
     const size_t run = NonAsciiRunLength(narrow);
     if (run == 0) {
-      narrow.remove_prefix(WriteAscii(narrow, /*escape=*/true));
+      narrow.remove_prefix(WriteAscii(narrow, escape));
       continue;
     }
     const std::string_view bytes = narrow.substr(0, run);
