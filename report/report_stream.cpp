@@ -29,25 +29,33 @@ constexpr size_t kAsciiBlock = 4096;
 // The longest escape of one ASCII byte, in units ("&amp;").
 constexpr size_t kLongestEscape = 5;
 
-// The bytes that do not stand for themselves in escaped UTF-16 text: those of characters
-// beyond ASCII, the ones escaped, and line ends and U+0000, which end lines and the text.
-constexpr std::array<bool, 256> kNeedsCare = [] {
+// The bytes that do not stand for themselves in UTF-16 text: those of characters beyond ASCII,
+// and line ends and U+0000, which end lines and the text; in escaped text also the ones
+// escaped.
+constexpr std::array<bool, 256> NeedsCare(bool escape) {
   std::array<bool, 256> needs_care{};
   for (size_t byte = 0x80; byte < 0x100; ++byte) needs_care[byte] = true;
-  for (const unsigned char byte : {'&', '<', '>', '\r', '\n', '\0'}) needs_care[byte] = true;
+  for (const unsigned char byte : {'\r', '\n', '\0'}) needs_care[byte] = true;
+  if (escape) {
+    for (const unsigned char byte : {'&', '<', '>'}) needs_care[byte] = true;
+  }
   return needs_care;
-}();
+}
+constexpr std::array<bool, 256> kNeedsCareEscaped = NeedsCare(true);
+constexpr std::array<bool, 256> kNeedsCareAsIs = NeedsCare(false);
 
-// Writes the bytes at the start of [p, end) that stand for themselves (kNeedsCare) to out as
-// UTF-16 LE, 16 at a time where SSE2 is there; returns how many. out must have room for two
-// bytes per input byte (what lies there past the run may be overwritten).
-size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
+// Writes the bytes at the start of [p, end) that stand for themselves (NeedsCare(escape)) to
+// out as UTF-16 LE, 16 at a time where SSE2 is there; returns how many. out must have room for
+// two bytes per input byte (what lies there past the run may be overwritten).
+size_t WidenPlainAscii(const char* p, const char* const end, char* out, bool escape) {
+  const std::array<bool, 256>& needs_care = escape ? kNeedsCareEscaped : kNeedsCareAsIs;
   size_t done = 0;
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
-  const __m128i ampersand = _mm_set1_epi8('&');
-  const __m128i less = _mm_set1_epi8('<');
-  const __m128i greater = _mm_set1_epi8('>');
+  // Without escaping, "&", "<" and ">" need no care: the line end bytes stand in for them.
+  const __m128i ampersand = _mm_set1_epi8(escape ? '&' : '\r');
+  const __m128i less = _mm_set1_epi8(escape ? '<' : '\r');
+  const __m128i greater = _mm_set1_epi8(escape ? '>' : '\r');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   while (end - (p + done) >= 16) {
@@ -66,7 +74,7 @@ size_t WidenPlainAscii(const char* p, const char* const end, char* out) {
     done += 16;
   }
 #endif
-  while (p + done < end && !kNeedsCare[static_cast<unsigned char>(p[done])]) {
+  while (p + done < end && !needs_care[static_cast<unsigned char>(p[done])]) {
     out[2 * done] = p[done];
     out[2 * done + 1] = '\0';
     ++done;
@@ -102,16 +110,24 @@ TReportStream::TReportStream(TAtomicFile& file) : file_(file) {
 
 void TReportStream::AppendNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
-  WriteNarrow(narrow);
+  WriteNarrowText(narrow, /*escape=*/false);
 }
 
 void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
   WriteUnicode(/*value_ends=*/true);
+  WriteNarrowText(narrow, /*escape=*/true);
+}
+
+void TReportStream::WriteNarrowText(std::string_view narrow, bool escape) {
   const ECodePageKind kind = SystemCodePageKind();
   // Under these code pages ASCII bytes are characters of their own, never part of another
   // character's bytes, and decode as themselves; the one-byte ones decode without state.
   const bool one_pass =
       kind == ECodePageKind::kUtf8 || (kind == ECodePageKind::kSingleByte && !decoder_.HoldsBack());
+  if (!one_pass && !escape) {
+    WriteNarrow(narrow);
+    return;
+  }
   if (!one_pass) {
     for (size_t piece = 0; piece < narrow.size(); piece += kNarrowPiece) {
       WriteNarrow(EscapeHtml(narrow.substr(piece, kNarrowPiece)));
@@ -125,14 +141,15 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
     WriteNarrow(narrow.substr(0, run));
     narrow.remove_prefix(run);
     if (!narrow.empty() && decoder_.HoldsBack()) {
-      WriteNarrow(EscapeHtml(narrow.substr(0, 1)));
+      const std::string_view ascii = narrow.substr(0, 1);
+      WriteNarrow(escape ? EscapeHtml(ascii) : std::string(ascii));
       narrow.remove_prefix(1);
     }
   }
   while (!narrow.empty() && !ended_) {
     const size_t run = NonAsciiRunLength(narrow);
     if (run == 0) {
-      narrow.remove_prefix(WriteAscii(narrow, /*escape=*/true));
+      narrow.remove_prefix(WriteAscii(narrow, escape));
       continue;
     }
     const std::string_view bytes = narrow.substr(0, run);
@@ -153,6 +170,8 @@ void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
 }
 
 void TReportStream::AppendAsciiMarkup(std::string_view ascii) {
+  // Unicode text still held is written first, its value going on: Drain cuts it the same way.
+  if (!unicode_.empty() && AsciiSkipsTheDecoder()) WriteUnicode(/*value_ends=*/false);
   if (!unicode_.empty() || encoder_.HoldsBack() || !AsciiSkipsTheDecoder()) {
     AppendAscii(unicode_, ascii);
     Drain();
@@ -273,7 +292,7 @@ size_t TReportStream::WriteAscii(std::string_view narrow, bool escape) {
         continue;
       }
     }
-    const size_t run = WidenPlainAscii(narrow.data() + i, narrow.data() + limit, out);
+    const size_t run = WidenPlainAscii(narrow.data() + i, narrow.data() + limit, out, escape);
     out += 2 * run;
     i += run;
     if (run > 0) in_line_ = true;
@@ -281,12 +300,7 @@ size_t TReportStream::WriteAscii(std::string_view narrow, bool escape) {
     const char c = narrow[i];
     if (static_cast<unsigned char>(c) >= 0x80) break;
     ++i;
-    if (!escape && c != '\r' && c != '\n' && c != '\0') {
-      *out++ = c;
-      *out++ = '\0';
-      in_line_ = true;
-      continue;
-    }
+    // A line end, U+0000 or, when escaping, a character to escape.
     switch (c) {
       case '\r':
       case '\n':

@@ -32,13 +32,16 @@ class TReportStream {
   TReportStream(const TReportStream&) = delete;
   TReportStream& operator=(const TReportStream&) = delete;
 
+  // Under UTF-8 and the code pages of one byte per character that convert without ICU, the
+  // ASCII runs of narrow text skip the decoder (so do those of AppendEscapedNarrow's).
   void AppendNarrow(std::string_view narrow);
   // AppendNarrow(EscapeHtml(narrow)) without the escaped copy: under UTF-8 and the code pages
   // of one byte per character that convert without ICU, the text is escaped, decoded and
   // written as UTF-16 in one pass over its bytes; under the others it goes the long way.
   void AppendEscapedNarrow(std::string_view narrow);
-  // AppendUnicode of ASCII text (markup), written straight to the file's bytes when nothing
-  // appended before it is still held and the code page gives ASCII back as it is.
+  // AppendUnicode of ASCII text (markup), written straight to the file's bytes when the code
+  // page gives ASCII back as it is and nothing appended before it is held back by the
+  // conversion (Unicode text appended to unicode() is written first).
   void AppendAsciiMarkup(std::string_view ascii);
   void AppendUnicode(std::u16string_view text);
 
@@ -61,6 +64,10 @@ class TReportStream {
   // Writes one chunk of that text: what the code page gives back unchanged as it is, the rest
   // through the code page and back.
   void WriteUnicodeChunk(std::u16string_view text);
+  // Writes narrow text, escaped when escape: under UTF-8 and the code pages of one byte per
+  // character that convert without ICU its ASCII runs are written straight to the file's
+  // bytes, and only the other characters go through the decoder.
+  void WriteNarrowText(std::string_view narrow, bool escape);
   void WriteNarrow(std::string_view narrow);
   void WriteDecoded(std::u16string_view text);
   // Whether ASCII bytes may skip the decoder: they stand for themselves in the code page,

@@ -1,6 +1,7 @@
 #include "report/table_fragments.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #ifdef __SSE2__
@@ -182,7 +183,9 @@ void AppendEscapedText(std::u16string& out, std::u16string_view text, bool quote
 
 namespace {
 
+// Narrow text reaches here only as ASCII, so a byte is never a no-break space.
 bool IsPassageSpace(char16_t c) { return c < 0x20 || c == u' ' || c == u'\u00A0'; }
+bool IsPassageSpace(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 // At most this many units of a passage are escaped before the markup made so far is handed on,
 // so that a passage of any length never has to be held whole as markup.
@@ -190,51 +193,54 @@ constexpr size_t kPassagePiece = 16 * 1024;
 
 // AppendPassageText, calling hand_on() after every piece of escaped text and every mark of a
 // run of spacing: hand_on may take the markup out of `out` (a report stream draining it).
-template <typename HandOn>
-void AppendPassageTextInPieces(std::u16string& out, std::u16string_view text, bool quotes,
-                               HandOn hand_on) {
+// Templated on the unit so that an ASCII passage is shown from its narrow form, in narrow
+// markup, as it would be from its Unicode text: every unit the function looks at is then
+// ASCII, and what it appends is ASCII.
+template <typename Char, typename HandOn>
+void AppendPassageTextInPieces(std::basic_string<Char>& out, std::basic_string_view<Char> text,
+                               bool quotes, HandOn hand_on) {
   size_t at = 0;
   while (at < text.size()) {
     // Up to the next spacing HTML would hide: a single space between words is shown as it is.
     size_t run = at;
-    while (run < text.size() &&
-           (!IsPassageSpace(text[run]) ||
-            (text[run] == u' ' && (run + 1 == text.size() || !IsPassageSpace(text[run + 1]))))) {
+    while (run < text.size() && (!IsPassageSpace(text[run]) ||
+                                 (text[run] == Char{' '} &&
+                                  (run + 1 == text.size() || !IsPassageSpace(text[run + 1]))))) {
       ++run;
     }
     // Escaping looks at one unit at a time, so the run may be cut anywhere.
     for (size_t piece = at; piece < run; piece += kPassagePiece) {
-      AppendEscapedText(out, text.substr(piece, std::min(kPassagePiece, run - piece)), quotes);
+      AppendEscaped(out, text.substr(piece, std::min(kPassagePiece, run - piece)), quotes);
       hand_on();
     }
     if (run == text.size()) return;
     size_t end = run;
     while (end < text.size() && IsPassageSpace(text[end])) ++end;
-    AppendAscii(out, "<span class=\"ws\">");
+    AppendWidened(out, "<span class=\"ws\">");
     for (size_t i = run; i < end; ++i) {
-      switch (text[i]) {
+      switch (static_cast<char16_t>(text[i])) {
         case u' ':
-          AppendAscii(out, "&#183;");
+          AppendWidened(out, "&#183;");
           break;
         case u'\t':
-          AppendAscii(out, "&#8677;");
+          AppendWidened(out, "&#8677;");
           break;
         case u'\r':
-          if (i + 1 < end && text[i + 1] == u'\n') ++i;
-          AppendAscii(out, "&#8629;");
+          if (i + 1 < end && text[i + 1] == Char{'\n'}) ++i;
+          AppendWidened(out, "&#8629;");
           break;
         case u'\n':
-          AppendAscii(out, "&#8629;");
+          AppendWidened(out, "&#8629;");
           break;
         case u'\u00A0':
-          AppendAscii(out, "&#9085;");
+          AppendWidened(out, "&#9085;");
           break;
         default:
-          out += u' ';
+          out += Char{' '};
       }
       hand_on();
     }
-    AppendAscii(out, "</span>");
+    AppendWidened(out, "</span>");
     at = end;
   }
 }
@@ -242,7 +248,7 @@ void AppendPassageTextInPieces(std::u16string& out, std::u16string_view text, bo
 }  // namespace
 
 void AppendPassageText(std::u16string& out, std::u16string_view text, bool quotes) {
-  AppendPassageTextInPieces(out, text, quotes, [] {});
+  AppendPassageTextInPieces<char16_t>(out, text, quotes, [] {});
 }
 
 namespace {
@@ -278,9 +284,61 @@ void AppendListText(std::u16string& out, const TFrequencyList& list, size_t at, 
     }
     piece.clear();
     AppendFromKeptForm(form.substr(start, end - start), piece);
-    AppendPassageTextInPieces(out, piece, /*quotes=*/false, hand_on);
+    AppendPassageTextInPieces<char16_t>(out, piece, /*quotes=*/false, hand_on);
     start = end;
   }
+}
+
+// An entry whose kept form is ASCII up to this many bytes is shown from that form, as narrow
+// markup handed to the stream whole.
+constexpr size_t kLongestNarrowEntry = 4096;
+
+bool IsAscii(std::string_view form) {
+  return std::all_of(form.begin(), form.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The ASCII bytes a passage shows as they are: printable, not escaped.
+constexpr std::array<bool, 256> kShownAsItIs = [] {
+  std::array<bool, 256> shown{};
+  for (size_t byte = 0x21; byte < 0x80; ++byte)
+    shown[byte] = byte != '&' && byte != '<' && byte != '>';
+  return shown;
+}();
+
+// Whether AppendPassageTextInPieces shows an ASCII passage as the passage itself: every byte is
+// shown as it is, or is a space that spacing does not follow (a single space, which is not
+// marked). Most passages are words with single spaces between them.
+bool IsShownAsItIs(std::string_view form) {
+  size_t i = 0;
+#ifdef __SSE2__
+  // Sixteen bytes at a time, each with the byte after it: as signed bytes, those below 0x21
+  // are spacing, controls and bytes beyond ASCII.
+  const __m128i first_shown = _mm_set1_epi8(0x21);
+  const __m128i space = _mm_set1_epi8(' ');
+  const __m128i ampersand = _mm_set1_epi8('&');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i greater = _mm_set1_epi8('>');
+  for (; i + 17 <= form.size(); i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(form.data() + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(form.data() + i + 1));
+    const __m128i spaces = _mm_cmpeq_epi8(bytes, space);
+    __m128i care = _mm_cmplt_epi8(bytes, first_shown);
+    care = _mm_or_si128(
+        care, _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand), _mm_cmpeq_epi8(bytes, less)));
+    care = _mm_andnot_si128(spaces, _mm_or_si128(care, _mm_cmpeq_epi8(bytes, greater)));
+    const __m128i spacing_after_space = _mm_and_si128(spaces, _mm_cmplt_epi8(next, first_shown));
+    if (_mm_movemask_epi8(_mm_or_si128(care, spacing_after_space)) != 0) return false;
+  }
+#endif
+  for (; i < form.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(form[i]);
+    if (kShownAsItIs[byte]) continue;
+    if (byte != ' ' || (i + 1 < form.size() && static_cast<unsigned char>(form[i + 1]) <= 0x20)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -290,11 +348,38 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
   const std::string_view closer = style == THitListStyle::kPerFile ? ") <br>" : ")<br>";
   int32_t number = 0;
   const auto drain = [&out] { out.Drain(); };
+  // Most passages are ASCII: the kept form of an ASCII text is that text, byte for byte, and
+  // its markup is ASCII, which the stream takes without converting it to Unicode and back.
+  // The markup of ASCII entries in a row is handed over a few KiB at a time.
+  std::string markup;
+  const auto hand_over = [&] {
+    out.AppendAsciiMarkup(markup);
+    markup.clear();
+  };
   for (size_t at = 0; at < list.size(); ++at) {
-    std::u16string& text = out.unicode();
     // The combined report's passages section lists the first kListedPassages of a tag.
     const bool listed = style == THitListStyle::kPerFile || number < kListedPassages;
-    if (link_row > 0 && listed) {
+    const bool linked = link_row > 0 && listed;
+    const std::string_view form = list.Form(at);
+    const bool narrow = form.size() <= kLongestNarrowEntry;
+    const bool shown_as_it_is = narrow && IsShownAsItIs(form);
+    if (shown_as_it_is || (narrow && IsAscii(form))) {
+      if (linked) markup += "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">";
+      if (shown_as_it_is) {
+        markup += form;
+      } else {
+        AppendPassageTextInPieces<char>(markup, form, /*quotes=*/false, [] {});
+      }
+      if (linked) markup += "</a>";
+      markup += " (";
+      markup += std::to_string(list.Count(at));
+      markup += closer;
+      if (markup.size() >= kLongestNarrowEntry) hand_over();
+      continue;
+    }
+    if (!markup.empty()) hand_over();
+    std::u16string& text = out.unicode();
+    if (linked) {
       AppendAscii(text, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
       AppendListText(text, list, at, drain);
       AppendAscii(text, "</a>");
@@ -306,6 +391,7 @@ void WriteHitList(TReportStream& out, const TFrequencyList& list, THitListStyle 
     AppendAscii(text, closer);
     out.Drain();
   }
+  if (!markup.empty()) hand_over();
 }
 
 }  // namespace farrowdale

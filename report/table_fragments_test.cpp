@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/markup_text.h"
+#include "report/passages_section.h"
 #include "testing/file_bytes.h"
 #include "testing/scratch_folder.h"
 #include "text/code_page.h"
@@ -137,6 +138,67 @@ TEST(TableFragmentsTest, AHugePassageWrittenInPiecesGivesTheBytesOfItsMarkupBuil
       page.AssignText(ToUnicode(ToNarrow(markup)));
       ASSERT_EQ(HitListReport({{passage, 3}}, THitListStyle::kPerFile, 0),
                 Utf16LeFile(page.JoinedText()))
+          << code_page << " round " << round;
+    }
+  }
+}
+
+// Hit lists as the stream writes them against their markup built whole from each entry's
+// Unicode text and put through the code page and the line ends at once, after a row start
+// whose Unicode text is still held: ASCII passages (shown from their narrow form) beside others,
+// short and beyond the narrow form's limit, with markup characters and every kind of spacing,
+// both styles, linked or not, under code pages that take ASCII as it is and ones that do not.
+TEST(TableFragmentsTest, HitListsGiveTheBytesOfTheirMarkupBuiltWhole) {
+  // Words with single spaces between them first, then ASCII, then the rest.
+  const std::vector<std::u16string> units = {
+      u"ab", u"Zc ", u"x\"",  u"y' ",  u" ",      u"  ",     u"\t",     u"\r\n",      u"\n",
+      u"&",  u"<>",  u"\x7F", u"\x01", u"\u00E9", u"\u00A0", u"\u20AC", u"\U0001F600"};
+  constexpr size_t kWords = 4;
+  constexpr size_t kAsciiUnits = 13;
+  const std::u16string row_start = u"<tr><td>\u00E9\u20AC</td>\n";
+  std::mt19937 random(31);
+  for (const char* code_page : {"UTF-8", "windows-1252", "Shift_JIS", "ISO-2022-JP"}) {
+    SetSystemCodePage(code_page);
+    for (int round = 0; round < 40; ++round) {
+      TFrequencyList list;
+      std::u16string markup = row_start;
+      const THitListStyle style = round % 2 == 0 ? THitListStyle::kPerFile : THitListStyle::kPooled;
+      const int32_t link_row = round % 3 == 0 ? 0 : 1 + round;
+      int32_t number = 0;
+      for (size_t n = random() % 30; n > 0; --n) {
+        std::u16string passage = u"p";
+        // Mostly ASCII; now and then a passage longer than the narrow form's limit.
+        const size_t length = random() % 12 == 0 ? 4000 + random() % 1000 : random() % 30;
+        // Words only, or words with now and then another unit, ASCII or not.
+        const size_t alphabet = random() % 2 == 0 ? kAsciiUnits : units.size();
+        const size_t odd_one_in = random() % 3 == 0 ? 0 : 2 + random() % 30;
+        while (passage.size() < length) {
+          const bool odd = odd_one_in != 0 && random() % odd_one_in == 0;
+          passage += units[odd ? random() % alphabet : random() % kWords];
+        }
+        passage += u"q";
+        const int32_t count = 1 + static_cast<int32_t>(random() % 500);
+        list.Add(passage, count);
+        const bool linked =
+            link_row > 0 && (style == THitListStyle::kPerFile || number < kListedPassages);
+        if (linked) {
+          AppendAscii(markup, "<a href=\"#" + PassageAnchor(link_row, ++number) + "\">");
+        }
+        AppendPassageText(markup, passage, /*quotes=*/false);
+        if (linked) AppendAscii(markup, "</a>");
+        AppendAscii(markup, " (" + std::to_string(count) +
+                                (style == THitListStyle::kPerFile ? ") <br>" : ")<br>"));
+      }
+      const testing_support::ScratchFolder folder;
+      TAtomicFile file(folder / "r.htm");
+      TReportStream out(file);
+      out.unicode() += row_start;
+      WriteHitList(out, list, style, link_row);
+      out.Finish();
+      file.Commit();
+      TUnicodeStringList page;
+      page.AssignText(ToUnicode(ToNarrow(markup)));
+      ASSERT_EQ(testing_support::ReadBytes(folder / "r.htm"), Utf16LeFile(page.JoinedText()))
           << code_page << " round " << round;
     }
   }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "text/code_page.h"
+#include "text/utf8.h"
 
 namespace farrowdale {
 namespace {
@@ -105,6 +106,12 @@ uint32_t TTextBlocks::Keep(std::u16string_view text) {
 }
 
 uint32_t TTextBlocks::KeepNarrow(std::string_view narrow) {
+  // Under the UTF-8 code page, well-formed narrow text is its own kept form: both are the
+  // UTF-8 of the same characters, and well-formed UTF-8 holds no surrogate, the one thing the
+  // kept form writes otherwise. No decoding and encoding back, most passages being so.
+  if (SystemCodePageKind() == ECodePageKind::kUtf8 && IsWellFormedUtf8(narrow)) {
+    return KeepForm(narrow);
+  }
   if (narrow.size() <= kLongText) {
     ToUnicode(narrow, &wide_scratch_);
     return Keep(wide_scratch_);

@@ -54,6 +54,37 @@ TEST(TextBlocksTest, NarrowTextIsKeptAsItsUnicodeText) {
 
 // A long Unicode text with surrogate pairs and lone surrogates at every distance from the
 // pieces' cuts comes back unchanged, and keeps the kept form of the whole text.
+// Short texts of well-formed UTF-8, now and then with a sequence that is not (an encoded
+// surrogate, an overlong form, a value beyond U+10FFFF, a sequence cut short, a stray byte):
+// the narrow form kept as it is where it may be must be the form kept from the Unicode text.
+TEST(TextBlocksTest, NarrowTextKeptAsItIsIsKeptAsItsUnicodeText) {
+  const std::vector<std::string> well_formed = {"a",
+                                                " ",
+                                                "\r\n",
+                                                "\xc3\xa9",
+                                                "\xe2\x82\xac",
+                                                "\xef\xbf\xbf",
+                                                "\xf0\x9f\x98\x80",
+                                                "\xf4\x8f\xbf\xbf"};
+  const std::vector<std::string> ill_formed = {
+      "\xed\xa0\x80",     "\xed\xbf\xbf", "\xc0\xaf", "\xe0\x80\xaf",
+      "\xf4\x90\x80\x80", "\xe2\x82",     "\x80",     "\xff"};
+  for (const char* code_page : {"UTF-8", "windows-1252"}) {
+    const CodePageGuard guard(code_page);
+    std::mt19937 random(17);
+    TTextBlocks blocks;
+    for (int round = 0; round < 3000; ++round) {
+      std::string narrow;
+      for (size_t n = random() % 12; n > 0; --n) {
+        narrow += random() % 40 == 0 ? ill_formed[random() % ill_formed.size()]
+                                     : well_formed[random() % well_formed.size()];
+      }
+      ASSERT_EQ(blocks.FormAt(blocks.KeepNarrow(narrow)), KeptFormOf(ToUnicode(narrow)))
+          << code_page << " round " << round;
+    }
+  }
+}
+
 TEST(TextBlocksTest, LongTextWithSurrogatesComesBackUnchanged) {
   std::mt19937 random(5);
   const std::vector<std::u16string> fragments = {u"a",
