@@ -177,9 +177,10 @@ TEST_F(StrippedTextTest, MatchesACharacterByCharacterReferenceOnRandomCodings) {
     const TTagArray& tags = tag_sets[round % 2];
     const TTagScanner scanner(tags, "tags.ini");
     std::string narrow;
-    const int length = static_cast<int>(random() % 24);
+    // Now and then a text long enough to be decoded in several chunks.
+    const int length = static_cast<int>(round % 500 == 0 ? 20000 : random() % 24);
     for (int i = 0; i < length; ++i) narrow += pieces[random() % pieces.size()];
-    SCOPED_TRACE(narrow);
+    SCOPED_TRACE(narrow.substr(0, 200));
 
     std::vector<bool> removed(narrow.size(), false);
     std::vector<std::vector<TPassageSpan>> spans(tags.size());
