@@ -5,6 +5,7 @@
 #include "count/stripped_text.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -90,7 +91,6 @@ class TStripWalk {
   }
 
   void Take(std::string_view piece, bool kept) {
-    piece_first_nonblank_ = -1;
     if (!kept && !out_) return;
     constexpr size_t kChunk = 64 * 1024;
     for (size_t at = 0; at < piece.size(); at += kChunk) {
@@ -114,8 +114,8 @@ class TStripWalk {
   int64_t original_size() const { return original_size_; }
   // The stripped offset after the last kept code point above 32, 0 before the first.
   int64_t nonblank_end() const { return nonblank_end_; }
-  // The stripped offset of the first kept code point above 32 of the last piece taken, or -1.
-  int64_t piece_first_nonblank() const { return piece_first_nonblank_; }
+  // Sets *first, later, to the stripped offset of the next kept code point above 32.
+  void AwaitNonblank(int64_t* first) { awaiting_.push_back(first); }
 
  private:
   // The decoded units of the piece so far, a surrogate pair as one code point even when a
@@ -166,7 +166,8 @@ class TStripWalk {
     kept_cr_ = c == U'\r';
     Sync();
     if (!IsTrimmedAway(c)) {
-      if (piece_first_nonblank_ < 0) piece_first_nonblank_ = stripped_size_;
+      for (int64_t* first : awaiting_) *first = stripped_size_;
+      awaiting_.clear();
       nonblank_end_ = stripped_size_ + 1;
     }
     if (out_) out_->text.push_back(kept_cr_ ? U'\n' : c);
@@ -193,79 +194,183 @@ class TStripWalk {
   int64_t stripped_size_ = 0;
   int64_t original_size_ = 0;
   int64_t nonblank_end_ = 0;
-  int64_t piece_first_nonblank_ = -1;
+  std::vector<int64_t*> awaiting_;
   bool after_cr_ = false;  // the last original code point was CR
   bool kept_cr_ = false;   // the last stripped code point was a CR made LF
   bool in_sync_ = true;    // the last removal has been noted
 };
 
-// Where a tag's passages and stray markers lie in the narrow text, in bytes.
-struct TTagBytes {
-  size_t tag = 0;
-  std::vector<TByteSpan> trimmed;  // per passage: its text trimmed, empty when blank
-  std::vector<TMarkerHit> stray;
-};
-
-// What a strip removes and keeps, in bytes of the narrow text, and where its walk cuts the
-// text: at the edges of removed marker spans, of trimmed passages and at stray markers.
-struct TStripPlan {
-  std::vector<TTagBytes> tags;     // the tags not skipped, in tag order
-  std::vector<TByteSpan> removed;  // merged
-  std::vector<size_t> cuts;        // not sorted, with repeats
-};
-
-// What the walk found at each cut, found by byte offset.
-class TCutMap {
+// The cuts one tag makes in the text, in order: per passage its begin marker's start and
+// end, its trimmed text's start and end (none when that is empty), its end marker's start and
+// end; and where each of its stray markers starts. Marker edges open and close removed
+// spans; the two cut lists are each in order, and are read side by side.
+class TTagCuts {
  public:
-  explicit TCutMap(std::vector<size_t> cuts) : cuts_(std::move(cuts)) {
-    std::sort(cuts_.begin(), cuts_.end());
-    cuts_.erase(std::unique(cuts_.begin(), cuts_.end()), cuts_.end());
-    places_.resize(cuts_.size());
-  }
-
-  const std::vector<size_t>& cuts() const { return cuts_; }
-  // Notes where the walk stands at the index-th cut, and what it found in the piece before.
-  void Note(size_t index, const TStripWalk& walk) {
-    places_[index] = {walk.stripped_size(), walk.original_size(), walk.nonblank_end(), -1};
-    if (index > 0) places_[index - 1].first_nonblank = walk.piece_first_nonblank();
-  }
-  // Once the walk is done: the first non-blank code point at or after each cut.
-  void Finish() {
-    int64_t next = places_.empty() ? 0 : places_.back().stripped;
-    for (auto place = places_.rbegin(); place != places_.rend(); ++place) {
-      if (place->first_nonblank >= 0) next = place->first_nonblank;
-      place->first_nonblank = next;
-    }
-  }
-  int64_t Stripped(size_t byte_offset) const { return At(byte_offset).stripped; }
-  int64_t Original(size_t byte_offset) const { return At(byte_offset).original; }
-
-  // The interval of the stripped text that the trimmed passage [start, end) (bytes) shows:
-  // what it keeps without the code points of 32 and below at its edges, that markers removed
-  // there may have laid bare; an empty interval at its end when it keeps nothing else.
-  TInterval Visible(const TByteSpan& trimmed) const {
-    const TPlace& start = At(trimmed.start);
-    const TPlace& end = At(trimmed.end);
-    if (start.first_nonblank >= end.stripped) return {end.stripped, end.stripped};
-    return {start.first_nonblank, end.nonblank_end};
-  }
-
- private:
-  struct TPlace {
-    int64_t stripped = 0;
-    int64_t original = 0;
-    int64_t nonblank_end = 0;    // after the last code point above 32 before the cut
-    int64_t first_nonblank = 0;  // of the first code point above 32 at or after the cut
+  enum class EKind { kRemovalStarts, kRemovalEnds, kPassageStarts, kPassageEnds, kStray };
+  struct TCut {
+    size_t at = 0;
+    EKind kind = EKind::kStray;
   };
 
-  const TPlace& At(size_t byte_offset) const {
-    return places_[static_cast<size_t>(std::lower_bound(cuts_.begin(), cuts_.end(), byte_offset) -
-                                       cuts_.begin())];
+  TTagCuts(size_t tag, std::string_view text, const std::vector<TPassageSpan>& spans,
+           std::vector<TMarkerHit> stray)
+      : tag_(tag), text_(text), spans_(spans), stray_(std::move(stray)) {
+    Settle();
   }
 
-  std::vector<size_t> cuts_;
-  std::vector<TPlace> places_;
+  size_t tag() const { return tag_; }
+  bool done() const { return span_ == spans_.size() && next_stray_ == stray_.size(); }
+  // The next cut, the passage cut before a stray one at the same place. REQUIRES: !done().
+  TCut Next() const {
+    const bool passage_first =
+        span_ < spans_.size() &&
+        (next_stray_ == stray_.size() || PassageCut().at <= stray_[next_stray_].start);
+    return passage_first ? PassageCut() : TCut{stray_[next_stray_].start, EKind::kStray};
+  }
+  void Advance() {
+    if (Next().kind == EKind::kStray) {
+      ++next_stray_;
+      return;
+    }
+    ++step_;
+    Settle();
+  }
+  // The trimmed text of the passage whose cuts are being read.
+  std::string_view trimmed() const { return trimmed_; }
+
+ private:
+  TCut PassageCut() const {
+    const TPassageSpan& span = spans_[span_];
+    const size_t trimmed_start = static_cast<size_t>(trimmed_.data() - text_.data());
+    switch (step_) {
+      case 0:
+        return {span.begin_marker, EKind::kRemovalStarts};
+      case 1:
+        return {span.text_begin, EKind::kRemovalEnds};
+      case 2:
+        return {trimmed_start, EKind::kPassageStarts};
+      case 3:
+        return {trimmed_start + trimmed_.size(), EKind::kPassageEnds};
+      case 4:
+        return {span.text_end, EKind::kRemovalStarts};
+      default:
+        return {span.end_marker_end, EKind::kRemovalEnds};
+    }
+  }
+
+  // Moves on to the next passage after its last cut, and past the cuts of an empty trim.
+  void Settle() {
+    if (step_ == 6) {
+      ++span_;
+      step_ = 0;
+    }
+    if (span_ == spans_.size()) return;
+    if (step_ == 0) {
+      const TPassageSpan& span = spans_[span_];
+      trimmed_ = Trim(text_.substr(span.text_begin, span.text_end - span.text_begin));
+    }
+    if (trimmed_.empty() && (step_ == 2 || step_ == 3)) step_ = 4;
+  }
+
+  size_t tag_;
+  std::string_view text_;
+  const std::vector<TPassageSpan>& spans_;
+  std::vector<TMarkerHit> stray_;
+  size_t span_ = 0;
+  int step_ = 0;
+  size_t next_stray_ = 0;
+  std::string_view trimmed_;
 };
+
+// What the walk found for each passage and stray marker, as it passes them.
+struct TCutSink {
+  // A passage: its tag, its interval of the stripped text (TCodedInterval) and its trimmed
+  // narrow text, empty when it has nothing but blanks (and then no interval).
+  std::function<void(size_t tag, TInterval visible, std::string_view trimmed)> passage;
+  // A stray marker of tag: where it starts, in code points of the original text.
+  std::function<void(size_t tag, int64_t original)> stray;
+};
+
+// Walks the text from cut to cut, in order, keeping what no marker of a passage removes, and
+// tells sink of each passage and stray marker.
+void WalkCuts(std::string_view text, const TTagArray& tag_set, const TScannedText& scanned,
+              TStripWalk& walk, const TCutSink& sink) {
+  // A copy for the search of a marker the scan did not find, made at the first such marker.
+  std::optional<std::string> copy;
+  const auto searched = [&]() -> const std::string& {
+    if (!copy) copy.emplace(text);
+    return *copy;
+  };
+  std::vector<TTagCuts> tags;
+  size_t k = 0;
+  for (size_t t = 0; t < tag_set.size(); ++t) {
+    if (IsSkippedTag(tag_set[t])) continue;
+    std::vector<TByteSpan> marker_spans;
+    for (const TPassageSpan& span : scanned.spans[k]) {
+      marker_spans.push_back({span.begin_marker, span.text_begin});
+      marker_spans.push_back({span.text_end, span.end_marker_end});
+      // A passage of nothing but blanks makes no cuts of its own.
+      if (Trim(text.substr(span.text_begin, span.text_end - span.text_begin)).empty()) {
+        sink.passage(t, {}, {});
+      }
+    }
+    const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
+    const std::vector<TMarkerHit>* ends = scanned.EndMarkerHits(k);
+    tags.emplace_back(
+        t, text, scanned.spans[k],
+        StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), searched()),
+                  ends ? *ends : FindMarkerHits(tag_set[t].EndMark, searched()),
+                  Merged(std::move(marker_spans))));
+    ++k;
+  }
+  copy.reset();
+
+  // Per tag: where its open passage's first code point above 32 stands in the stripped text
+  // (-1 until the walk comes to one).
+  std::vector<int64_t> first_nonblank(tags.size(), -1);
+  int removals_open = 0;  // marker spans around the place the walk stands at
+  size_t at = 0;
+  while (true) {
+    for (size_t i = 0; i < tags.size(); ++i) {
+      TTagCuts& cuts = tags[i];
+      for (; !cuts.done() && cuts.Next().at == at; cuts.Advance()) {
+        switch (cuts.Next().kind) {
+          case TTagCuts::EKind::kRemovalStarts:
+            ++removals_open;
+            break;
+          case TTagCuts::EKind::kRemovalEnds:
+            --removals_open;
+            break;
+          case TTagCuts::EKind::kPassageStarts:
+            first_nonblank[i] = -1;
+            walk.AwaitNonblank(&first_nonblank[i]);
+            break;
+          case TTagCuts::EKind::kPassageEnds: {
+            // Markers of other tags at the passage's edges are gone, and so is what they hid
+            // of the blanks next to them: the interval keeps to its visible characters.
+            const int64_t end = walk.stripped_size();
+            const TInterval visible = first_nonblank[i] >= 0
+                                          ? TInterval{first_nonblank[i], walk.nonblank_end()}
+                                          : TInterval{end, end};
+            sink.passage(cuts.tag(), visible, cuts.trimmed());
+            break;
+          }
+          case TTagCuts::EKind::kStray:
+            sink.stray(cuts.tag(), walk.original_size());
+            break;
+        }
+      }
+    }
+    size_t next = text.size();
+    for (const TTagCuts& cuts : tags) {
+      if (!cuts.done()) next = std::min(next, cuts.Next().at);
+    }
+    if (next == at) break;  // the end of the text, every cut passed
+    walk.Take(text.substr(at, next - at), removals_open == 0);
+    at = next;
+  }
+  walk.Finish();
+}
 
 TTextPosition PlaceOfOriginal(const std::vector<int64_t>& line_starts, int64_t original) {
   const auto line = std::upper_bound(line_starts.begin(), line_starts.end(), original) - 1;
@@ -323,66 +428,6 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
 
 namespace {
 
-TStripPlan PlanStrip(std::string_view text, const TTagArray& tag_set, const TScannedText& scanned) {
-  // A copy for the search of a marker the scan did not find, made at the first such marker.
-  std::optional<std::string> copy;
-  const auto searched = [&]() -> const std::string& {
-    if (!copy) copy.emplace(text);
-    return *copy;
-  };
-
-  TStripPlan plan;
-  plan.cuts = {0, text.size()};
-  size_t k = 0;
-  for (size_t t = 0; t < tag_set.size(); ++t) {
-    if (IsSkippedTag(tag_set[t])) continue;
-    TTagBytes& bytes = plan.tags.emplace_back(TTagBytes{t, {}, {}});
-    std::vector<TByteSpan> marker_spans;
-    for (const TPassageSpan& span : scanned.spans[k]) {
-      marker_spans.push_back({span.begin_marker, span.text_begin});
-      marker_spans.push_back({span.text_end, span.end_marker_end});
-      plan.cuts.insert(plan.cuts.end(),
-                       {span.begin_marker, span.text_begin, span.text_end, span.end_marker_end});
-      const std::string_view trimmed =
-          Trim(text.substr(span.text_begin, span.text_end - span.text_begin));
-      const size_t trimmed_start = static_cast<size_t>(trimmed.data() - text.data());
-      bytes.trimmed.push_back({trimmed_start, trimmed_start + trimmed.size()});
-      if (!trimmed.empty())
-        plan.cuts.insert(plan.cuts.end(), {trimmed_start, trimmed_start + trimmed.size()});
-    }
-    plan.removed.insert(plan.removed.end(), marker_spans.begin(), marker_spans.end());
-    const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
-    const std::vector<TMarkerHit>* ends = scanned.EndMarkerHits(k);
-    bytes.stray =
-        StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), searched()),
-                  ends ? *ends : FindMarkerHits(tag_set[t].EndMark, searched()),
-                  Merged(std::move(marker_spans)));
-    for (const TMarkerHit& hit : bytes.stray) plan.cuts.push_back(hit.start);
-    ++k;
-  }
-  plan.removed = Merged(std::move(plan.removed));
-  return plan;
-}
-
-// Walks the text from cut to cut, keeping what the plan does not remove.
-TCutMap WalkPlan(std::string_view text, TStripPlan& plan, TStripWalk& walk) {
-  TCutMap map(std::move(plan.cuts));
-  size_t next_removed = 0;
-  const std::vector<size_t>& at = map.cuts();
-  for (size_t i = 0; i < at.size(); ++i) {
-    map.Note(i, walk);
-    if (i + 1 == at.size()) break;
-    while (next_removed < plan.removed.size() && plan.removed[next_removed].end <= at[i])
-      ++next_removed;
-    const bool kept =
-        next_removed == plan.removed.size() || plan.removed[next_removed].start > at[i];
-    walk.Take(text.substr(at[i], at[i + 1] - at[i]), kept);
-  }
-  walk.Finish();
-  map.Finish();
-  return map;
-}
-
 // The engine's subject ends at the first zero byte, and so does what is stripped.
 std::string_view UpToZeroByte(std::string_view text) { return text.substr(0, text.find('\0')); }
 
@@ -391,26 +436,25 @@ std::string_view UpToZeroByte(std::string_view text) { return text.substr(0, tex
 TStrippedText StripMarkers(std::string_view whole_text, const TTagArray& tag_set,
                            const TScannedText& scanned) {
   const std::string_view text = UpToZeroByte(whole_text);
-  TStripPlan plan = PlanStrip(text, tag_set, scanned);
   TStrippedText stripped;
   stripped.tags.resize(tag_set.size());
+  std::vector<std::vector<int64_t>> stray_places(tag_set.size());
   TStripWalk walk(&stripped);
-  const TCutMap map = WalkPlan(text, plan, walk);
-
-  for (const TTagBytes& bytes : plan.tags) {
-    for (const TByteSpan& trimmed : bytes.trimmed) {
-      if (trimmed.start == trimmed.end) {
-        ++stripped.empty_passages;
-        continue;
-      }
-      const TInterval visible = map.Visible(trimmed);
-      stripped.tags[bytes.tag].push_back(
-          {visible.start, visible.end,
-           std::string(text.substr(trimmed.start, trimmed.end - trimmed.start))});
-    }
-    for (const TMarkerHit& hit : bytes.stray) {
+  WalkCuts(
+      text, tag_set, scanned, walk,
+      {.passage =
+           [&](size_t tag, TInterval visible, std::string_view trimmed) {
+             if (trimmed.empty()) {
+               ++stripped.empty_passages;
+             } else {
+               stripped.tags[tag].push_back({visible.start, visible.end, std::string(trimmed)});
+             }
+           },
+       .stray = [&](size_t tag, int64_t original) { stray_places[tag].push_back(original); }});
+  for (size_t tag = 0; tag < tag_set.size(); ++tag) {
+    for (const int64_t original : stray_places[tag]) {
       stripped.stray_markers.push_back(
-          {PlaceOfOriginal(stripped.original_line_starts, map.Original(hit.start)), bytes.tag});
+          {PlaceOfOriginal(stripped.original_line_starts, original), tag});
     }
   }
   std::stable_sort(stripped.stray_markers.begin(), stripped.stray_markers.end(),
@@ -424,16 +468,14 @@ TStrippedText StripMarkers(std::string_view whole_text, const TTagArray& tag_set
 std::vector<std::vector<TInterval>> StrippedIntervals(std::string_view whole_text,
                                                       const TTagArray& tag_set,
                                                       const TScannedText& scanned) {
-  const std::string_view text = UpToZeroByte(whole_text);
-  TStripPlan plan = PlanStrip(text, tag_set, scanned);
-  TStripWalk walk(nullptr);
-  const TCutMap map = WalkPlan(text, plan, walk);
   std::vector<std::vector<TInterval>> intervals(tag_set.size());
-  for (const TTagBytes& bytes : plan.tags) {
-    for (const TByteSpan& trimmed : bytes.trimmed) {
-      if (trimmed.start != trimmed.end) intervals[bytes.tag].push_back(map.Visible(trimmed));
-    }
-  }
+  TStripWalk walk(nullptr);
+  WalkCuts(UpToZeroByte(whole_text), tag_set, scanned, walk,
+           {.passage =
+                [&](size_t tag, TInterval visible, std::string_view trimmed) {
+                  if (!trimmed.empty()) intervals[tag].push_back(visible);
+                },
+            .stray = [](size_t, int64_t) {}});
   return intervals;
 }
 
