@@ -1,7 +1,7 @@
-// The stripped text: one pass over the narrow text cut at every byte offset that matters
-// (the edges of removed marker spans, of trimmed passages and of stray markers), decoding the
-// pieces in order so that each cut learns its offset in both the original and the stripped
-// code points.
+// The stripped text and its intervals: one pass over the narrow text cut at every byte
+// offset that matters (the edges of removed marker spans, of trimmed passages and of stray
+// markers), taken in order from each tag's own lists, decoding the pieces in order so that
+// each cut learns its offset in both the original and the stripped code points.
 #include "count/stripped_text.h"
 
 #include <algorithm>
@@ -79,7 +79,8 @@ std::vector<TMarkerHit> StrayHits(const std::vector<TMarkerHit>& begins,
 }
 
 // Walks the narrow text piece by piece, counting the code points kept (line ends made LF) and
-// the original ones, and noting where the last blank-free stretch of kept code points ends.
+// the original ones, and noting where the last kept code point above 32 ends and where the
+// next one stands, for whoever awaits it.
 // With a stripped text to fill, it also appends the kept code points to it and notes where the
 // two texts part ways and where lines begin; without one it keeps nothing, and a removed piece
 // is not even decoded. Each piece decodes on its own, as ToUnicode decodes it, in chunks so
