@@ -25,30 +25,35 @@ struct TByteSpan {
 
 bool IsTrimmedAway(char32_t c) { return c <= 32; }
 
-// The union of the spans, sorted, touching spans joined.
-std::vector<TByteSpan> Merged(std::vector<TByteSpan> spans) {
-  std::sort(spans.begin(), spans.end(),
-            [](const TByteSpan& a, const TByteSpan& b) { return a.start < b.start; });
-  std::vector<TByteSpan> merged;
-  for (const TByteSpan& span : spans) {
-    if (span.start == span.end) continue;
-    if (!merged.empty() && span.start <= merged.back().end) {
-      merged.back().end = std::max(merged.back().end, span.end);
-    } else {
-      merged.push_back(span);
-    }
-  }
-  return merged;
-}
-
 bool Overlaps(const TMarkerHit& hit, const TByteSpan& span) {
   return hit.start < span.end && span.start < hit.end;
 }
 
-// True when the hit overlaps one of spans (sorted, disjoint); next is where the search for
-// the previous, earlier hit stopped.
-bool OverlapsAny(const TMarkerHit& hit, const std::vector<TByteSpan>& spans, size_t& next) {
-  while (next < spans.size() && spans[next].end <= hit.start) ++next;
+// The marker spans of one tag's passages, in order, without a copy: each passage's begin
+// marker, then its end marker.
+class TMarkerSpans {
+ public:
+  explicit TMarkerSpans(const std::vector<TPassageSpan>& spans) : spans_(spans) {}
+  size_t size() const { return 2 * spans_.size(); }
+  TByteSpan operator[](size_t i) const {
+    const TPassageSpan& span = spans_[i / 2];
+    return i % 2 == 0 ? TByteSpan{span.begin_marker, span.text_begin}
+                      : TByteSpan{span.text_end, span.end_marker_end};
+  }
+
+ private:
+  const std::vector<TPassageSpan>& spans_;
+};
+
+// True when the hit overlaps one of spans (in order, none overlapping the next, an empty one
+// overlapping nothing); next is where the search for the previous, earlier hit stopped. The
+// first span that is not empty and ends after the hit's start is the only one it can overlap.
+template <typename Spans>
+bool OverlapsAny(const TMarkerHit& hit, const Spans& spans, size_t& next) {
+  while (next < spans.size() &&
+         (spans[next].end <= hit.start || spans[next].start == spans[next].end)) {
+    ++next;
+  }
   return next < spans.size() && Overlaps(hit, spans[next]);
 }
 
@@ -57,7 +62,7 @@ bool OverlapsAny(const TMarkerHit& hit, const std::vector<TByteSpan>& spans, siz
 // same), by start.
 std::vector<TMarkerHit> StrayHits(const std::vector<TMarkerHit>& begins,
                                   const std::vector<TMarkerHit>& ends,
-                                  const std::vector<TByteSpan>& marker_spans) {
+                                  const TMarkerSpans& marker_spans) {
   std::vector<TMarkerHit> stray_begins;
   size_t next = 0;
   for (const TMarkerHit& hit : begins) {
@@ -306,22 +311,27 @@ void WalkCuts(std::string_view text, const TTagArray& tag_set, const TScannedTex
   size_t k = 0;
   for (size_t t = 0; t < tag_set.size(); ++t) {
     if (IsSkippedTag(tag_set[t])) continue;
-    std::vector<TByteSpan> marker_spans;
     for (const TPassageSpan& span : scanned.spans[k]) {
-      marker_spans.push_back({span.begin_marker, span.text_begin});
-      marker_spans.push_back({span.text_end, span.end_marker_end});
       // A passage of nothing but blanks makes no cuts of its own.
       if (Trim(text.substr(span.text_begin, span.text_end - span.text_begin)).empty()) {
         sink.passage(t, {}, {});
       }
     }
+    // The marker hits the scan found, or a search of our own.
     const std::vector<TMarkerHit>* begins = scanned.BeginMarkerHits(k);
     const std::vector<TMarkerHit>* ends = scanned.EndMarkerHits(k);
-    tags.emplace_back(
-        t, text, scanned.spans[k],
-        StrayHits(begins ? *begins : FindMarkerHits(BeginMarkerPattern(tag_set[t]), searched()),
-                  ends ? *ends : FindMarkerHits(tag_set[t].EndMark, searched()),
-                  Merged(std::move(marker_spans))));
+    std::vector<TMarkerHit> searched_begins;
+    std::vector<TMarkerHit> searched_ends;
+    if (!begins) {
+      searched_begins = FindMarkerHits(BeginMarkerPattern(tag_set[t]), searched());
+      begins = &searched_begins;
+    }
+    if (!ends) {
+      searched_ends = FindMarkerHits(tag_set[t].EndMark, searched());
+      ends = &searched_ends;
+    }
+    tags.emplace_back(t, text, scanned.spans[k],
+                      StrayHits(*begins, *ends, TMarkerSpans(scanned.spans[k])));
     ++k;
   }
   copy.reset();
