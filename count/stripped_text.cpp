@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <queue>
 #include <string>
 #include <utility>
 
@@ -340,9 +341,17 @@ void WalkCuts(std::string_view text, const TTagArray& tag_set, const TScannedTex
   // (-1 until the walk comes to one).
   std::vector<int64_t> first_nonblank(tags.size(), -1);
   int removals_open = 0;  // marker spans around the place the walk stands at
+  // The tags by where their next cut stands, nearest first.
+  using TUpcoming = std::pair<size_t, size_t>;  // the cut's place, the tag's index in tags
+  std::priority_queue<TUpcoming, std::vector<TUpcoming>, std::greater<>> upcoming;
+  for (size_t i = 0; i < tags.size(); ++i) {
+    if (!tags[i].done()) upcoming.push({tags[i].Next().at, i});
+  }
   size_t at = 0;
   while (true) {
-    for (size_t i = 0; i < tags.size(); ++i) {
+    while (!upcoming.empty() && upcoming.top().first == at) {
+      const size_t i = upcoming.top().second;
+      upcoming.pop();
       TTagCuts& cuts = tags[i];
       for (; !cuts.done() && cuts.Next().at == at; cuts.Advance()) {
         switch (cuts.Next().kind) {
@@ -371,12 +380,10 @@ void WalkCuts(std::string_view text, const TTagArray& tag_set, const TScannedTex
             break;
         }
       }
+      if (!cuts.done()) upcoming.push({cuts.Next().at, i});
     }
-    size_t next = text.size();
-    for (const TTagCuts& cuts : tags) {
-      if (!cuts.done()) next = std::min(next, cuts.Next().at);
-    }
-    if (next == at) break;  // the end of the text, every cut passed
+    const size_t next = upcoming.empty() ? text.size() : upcoming.top().first;
+    if (next <= at) break;  // the end of the text, every cut passed
     walk.Take(text.substr(at, next - at), removals_open == 0);
     at = next;
   }
