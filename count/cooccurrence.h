@@ -1,12 +1,14 @@
 // Which tags' passages meet in a text: for two tags, the pairs of passages whose intervals in
-// the stripped text share at least one character (touching intervals do not), each sorted
-// into one relation (count/cooccurrence_counts.h). Pure functions of the intervals.
+// the stripped text (StrippedIntervals) share at least one character (touching intervals do
+// not), each sorted into one relation (results/cooccurrence_counts.h). Pure functions of the
+// intervals.
 #ifndef FARROWDALE_COUNT_COOCCURRENCE_H_
 #define FARROWDALE_COUNT_COOCCURRENCE_H_
 
 #include <span>
+#include <vector>
 
-#include "count/stripped_text.h"
+#include "count/coded_intervals.h"
 #include "results/cooccurrence_counts.h"
 #include "tagset/tag_set.h"
 
@@ -16,10 +18,12 @@ namespace farrowdale {
 // number and the pairs found.
 // REQUIRES: each list ordered by start, no two of its intervals overlapping (as one tag's
 // passages never do); empty intervals may stand anywhere in that order.
-TPairCounts CountPairs(std::span<const TCodedInterval> a, std::span<const TCodedInterval> b);
+TPairCounts CountPairs(std::span<const TInterval> a, std::span<const TInterval> b);
 
-// Every ordered pair of the tags of tag_set that are not skipped, in tag order, in one text.
-TCooccurrenceMatrix CountCooccurrence(const TStrippedText& text, const TTagArray& tag_set);
+// Every ordered pair of the tags of tag_set that are not skipped, in tag order, in one text
+// whose intervals per tag of tag_set are intervals[tag].
+TCooccurrenceMatrix CountCooccurrence(const std::vector<std::vector<TInterval>>& intervals,
+                                      const TTagArray& tag_set);
 
 }  // namespace farrowdale
 

@@ -198,7 +198,8 @@ TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const 
     }
   } else {
     const std::vector<TRunGroup> groups =
-        GroupRunsOfTexts(runs, text_of, /*fold_case=*/true, letter_case);
+        GroupRunsOfTexts(runs, text_of, /*fold_case=*/true, letter_case,
+                         [&](uint32_t id) { return blocks->FormAt(kept_of(id)); });
     freq.Reserve(groups.size());
     for (const TRunGroup& group : groups) {
       const uint32_t id = runs[group.Run].Id;

@@ -5,8 +5,11 @@
 // list's quicksort, whose tie order is part of the output.
 #include "count/frequency_list.h"
 
+#include <memory>
 #include <unordered_map>
+#include <utility>
 
+#include "count/group_key_hash.h"
 #include "text/code_page.h"
 #include "text/list_quicksort.h"
 #include "text/trim.h"
@@ -29,6 +32,9 @@ void AppendGroupKey(std::u16string_view text, bool fold_case, ELetterCase letter
     if (keys[i] >= 'A' && keys[i] <= 'Z') keys[i] = static_cast<char>(keys[i] - 'A' + 'a');
   }
 }
+
+// Texts longer than this (in UTF-16 units, or bytes of their kept form) are keyed in pieces.
+constexpr size_t kLongText = 64 * 1024;
 
 // Larger counts first.
 int32_t CompareCounts(int32_t first, int32_t second) { return second - first; }
@@ -71,38 +77,106 @@ TFrequencyList GroupSortedRuns(const std::vector<TSortedRun>& runs, bool fold_ca
 
 std::vector<TRunGroup> GroupRunsOfTexts(const std::vector<TPassageRun>& runs,
                                         const TTextOf& text_of, bool fold_case,
-                                        ELetterCase letter_case) {
-  // Every run's key, end to end in one string: no allocation per run.
+                                        ELetterCase letter_case, const TKeptFormOf& form_of) {
+  // Runs are grouped by their key's hash, and a run joins a group with the same hash only
+  // when its key is byte for byte the group's first run's key, so the groups are exactly
+  // those of equal keys. A short text's key is made whole and kept, end to end with the
+  // others (no allocation per run); a long one's is made piece by piece, to hash it and
+  // again for each comparison, and is never held.
   std::string keys;
-  std::vector<size_t> key_ends;
+  std::vector<size_t> key_ends;  // of each run's kept key in keys (an empty one when not kept)
   key_ends.reserve(runs.size());
+  std::vector<bool> keyed_in_pieces(runs.size(), false);
   std::u16string scratch;
-  for (const TPassageRun& run : runs) {
-    scratch.clear();
-    AppendGroupKey(text_of(run.Id, scratch), fold_case, letter_case, keys);
-    key_ends.push_back(keys.size());
-  }
+  std::u16string other_scratch;
+  const auto is_long = [&](uint32_t id, std::u16string& text_scratch) {
+    if (form_of) return form_of(id).size() > kLongText;
+    return text_of(id, text_scratch).size() > kLongText;
+  };
+  const auto reader = [&](uint32_t id, std::u16string& text_scratch) {
+    if (form_of)
+      return std::make_unique<TGroupKeyReader>(TKeptForm{form_of(id)}, fold_case, letter_case);
+    text_scratch.clear();
+    return std::make_unique<TGroupKeyReader>(text_of(id, text_scratch), fold_case, letter_case);
+  };
+  const auto key_of = [&](size_t run) {
+    const size_t key_start = run == 0 ? 0 : key_ends[run - 1];
+    return std::string_view(keys.data() + key_start, key_ends[run] - key_start);
+  };
+  // The pieces of a run's key, from where it was kept or made again from its text.
+  const auto key_pieces = [&](size_t run, std::u16string& text_scratch,
+                              std::unique_ptr<TGroupKeyReader>& made) {
+    if (keyed_in_pieces[run]) made = reader(runs[run].Id, text_scratch);
+    return [&made, key = key_of(run), given = false]() mutable -> std::string_view {
+      if (made) return made->Next();
+      return std::exchange(given, true) ? std::string_view() : key;
+    };
+  };
+  const auto same_key = [&](size_t a, size_t b) {
+    if (!keyed_in_pieces[a] && !keyed_in_pieces[b]) return key_of(a) == key_of(b);
+    std::unique_ptr<TGroupKeyReader> made_a;
+    std::unique_ptr<TGroupKeyReader> made_b;
+    return SameKeyPieces(key_pieces(a, scratch, made_a), key_pieces(b, other_scratch, made_b));
+  };
+
+  struct TGroup {
+    size_t first = 0;       // the run whose key stands for the group
+    size_t last = 0;        // its last run so far
+    size_t next_alike = 0;  // the next group with the same hash, or kNone
+  };
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<TGroup> groups;
+  std::unordered_map<TGroupKeyHash, size_t, TGroupKeyHashHasher> first_of_hash;
+  first_of_hash.reserve(runs.size());
   // Each group's size, recorded at the position of its last run.
   std::vector<int32_t> size_at(runs.size(), 0);
-  std::unordered_map<std::string_view, size_t> last_of_key;
-  last_of_key.reserve(runs.size());
-  size_t groups = 0;
   for (size_t i = 0; i < runs.size(); ++i) {
-    const size_t key_start = i == 0 ? 0 : key_ends[i - 1];
-    const std::string_view key(keys.data() + key_start, key_ends[i] - key_start);
-    if (key.empty()) continue;
-    const auto [it, added] = last_of_key.try_emplace(key, i);
-    const size_t previous_last = it->second;
-    size_at[i] = added ? runs[i].Entries : size_at[previous_last] + runs[i].Entries;
-    if (added) {
-      ++groups;
+    TGroupKeyHash hash;
+    bool empty = false;
+    scratch.clear();
+    if (is_long(runs[i].Id, scratch)) {
+      keyed_in_pieces[i] = true;
+      const std::unique_ptr<TGroupKeyReader> key = reader(runs[i].Id, scratch);
+      TByteHasher bytes;
+      empty = true;
+      for (std::string_view piece = key->Next(); !piece.empty(); piece = key->Next()) {
+        bytes.Append(piece);
+        empty = false;
+      }
+      hash = bytes.Finish();
+      key_ends.push_back(keys.size());
     } else {
-      size_at[previous_last] = 0;
+      const size_t key_start = keys.size();
+      scratch.clear();
+      AppendGroupKey(text_of(runs[i].Id, scratch), fold_case, letter_case, keys);
+      key_ends.push_back(keys.size());
+      TByteHasher bytes;
+      bytes.Append(std::string_view(keys).substr(key_start));
+      hash = bytes.Finish();
+      empty = keys.size() == key_start;
     }
-    it->second = i;
+    if (empty) continue;
+    const auto [it, added] = first_of_hash.try_emplace(hash, groups.size());
+    size_t group = it->second;
+    size_t* link = nullptr;
+    if (!added) {
+      while (group != kNone && !same_key(groups[group].first, i)) {
+        link = &groups[group].next_alike;
+        group = groups[group].next_alike;
+      }
+    }
+    if (added || group == kNone) {
+      if (link) *link = groups.size();
+      groups.push_back({i, i, kNone});
+      size_at[i] = runs[i].Entries;
+      continue;
+    }
+    size_at[i] = size_at[groups[group].last] + runs[i].Entries;
+    size_at[groups[group].last] = 0;
+    groups[group].last = i;
   }
   std::vector<TRunGroup> found;
-  found.reserve(groups);
+  found.reserve(groups.size());
   for (size_t i = 0; i < runs.size(); ++i) {
     if (size_at[i] != 0) found.push_back({static_cast<uint32_t>(i), size_at[i]});
   }

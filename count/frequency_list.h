@@ -51,9 +51,11 @@ struct TRunGroup {
 // The grouping of GroupSortedRuns for runs of ids into texts that text_of gives, each run
 // counting as its Entries in a row: the groups in the order their shown runs stand, not yet
 // ordered by count.
+// form_of, when given, gives where each id's text is kept (text/text_blocks.h): a long text
+// is then read from there, a piece at a time, instead of whole through text_of.
 std::vector<TRunGroup> GroupRunsOfTexts(const std::vector<TPassageRun>& runs,
                                         const TTextOf& text_of, bool fold_case,
-                                        ELetterCase letter_case);
+                                        ELetterCase letter_case, const TKeptFormOf& form_of = {});
 
 // Orders freq by CompareByFreq through the list's quicksort, whose tie order is output.
 void SortByCount(TFrequencyList& freq);

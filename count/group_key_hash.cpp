@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <type_traits>
 
@@ -32,14 +34,16 @@ uint64_t Avalanche(uint64_t word) {
 
 bool IsTrimmed(char16_t unit) { return unit <= 0x20; }
 
-// GroupKey made piece by piece: the Unicode text goes in in pieces, its key's bytes go to the
-// hasher as they come. Trimming holds back a run of trimmed units until a unit follows that
+// GroupKey made piece by piece: the Unicode text goes in in pieces, its key's bytes come out
+// as they are complete. Trimming holds back a run of trimmed units until a unit follows that
 // is kept; case folding holds back a leading surrogate until its trailing one comes.
-class TKeyHasher {
+class TKeyMaker {
  public:
-  explicit TKeyHasher(ELetterCase letter_case) : letter_case_(letter_case) {}
+  TKeyMaker(bool fold_case, ELetterCase letter_case)
+      : fold_case_(fold_case), letter_case_(letter_case) {}
 
-  void Append(std::u16string_view text) {
+  // Appends to *key what the next piece of the text adds to it.
+  void Append(std::u16string_view text, std::string* key) {
     if (!started_) {
       while (!text.empty() && IsTrimmed(text.front())) text.remove_prefix(1);
       if (text.empty()) return;
@@ -51,57 +55,66 @@ class TKeyHasher {
       held_trimmed_.append(text);
       return;
     }
-    Key(held_trimmed_);
+    Key(held_trimmed_, key);
     held_trimmed_.clear();
-    Key(text.substr(0, kept));
+    Key(text.substr(0, kept), key);
     held_trimmed_.assign(text.substr(kept));
   }
 
-  TGroupKeyHash Finish() {
+  // The text ends: appends to *key what was held back.
+  void Finish(std::string* key) {
     // A leading surrogate at the end stands alone, and folds to itself.
-    Key(std::u16string_view(), /*last=*/true);
-    narrow_.clear();
-    encoder_.Finish(&narrow_);
-    HashNarrow();
-    return bytes_.Finish();
+    Key(std::u16string_view(), key, /*last=*/true);
+    const size_t start = key->size();
+    encoder_.Finish(key);
+    FoldAscii(key, start);
   }
 
  private:
-  void Key(std::u16string_view text, bool last = false) {
-    if (letter_case_ == ELetterCase::kEveryAlphabet) {
+  void Key(std::u16string_view text, std::string* key, bool last = false) {
+    if (fold_case_ && letter_case_ == ELetterCase::kEveryAlphabet) {
       folding_.append(text);
       size_t ready = folding_.size();
       if (!last && ready > 0 && (folding_[ready - 1] & 0xFC00) == 0xD800) --ready;
       const std::u16string folded =
           SimpleCaseFolded(std::u16string_view(folding_).substr(0, ready));
       folding_.erase(0, ready);
-      Encode(folded);
+      Encode(folded, key);
     } else {
-      Encode(text);
+      Encode(text, key);
     }
   }
 
-  void Encode(std::u16string_view text) {
-    narrow_.clear();
-    encoder_.Encode(text, &narrow_);
-    if (letter_case_ == ELetterCase::kAsciiOnly) {
-      for (char& c : narrow_) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      }
-    }
-    HashNarrow();
+  void Encode(std::u16string_view text, std::string* key) {
+    const size_t start = key->size();
+    encoder_.Encode(text, key);
+    FoldAscii(key, start);
   }
 
-  void HashNarrow() { bytes_.Append(narrow_); }
+  // A-Z folded in the key's bytes from start on, when the key folds them.
+  void FoldAscii(std::string* key, size_t start) const {
+    if (!fold_case_ || letter_case_ != ELetterCase::kAsciiOnly) return;
+    for (size_t i = start; i < key->size(); ++i) {
+      char& c = (*key)[i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
 
+  bool fold_case_;
   ELetterCase letter_case_;
   TNarrowEncoder encoder_;
-  TByteHasher bytes_;
   bool started_ = false;         // a kept unit has come
   std::u16string held_trimmed_;  // trimmed units after the last kept one
   std::u16string folding_;       // a leading surrogate waiting for its trailing one
-  std::string narrow_;
 };
+
+TGroupKeyHash HashOfKey(TGroupKeyReader& reader) {
+  TByteHasher bytes;
+  for (std::string_view piece = reader.Next(); !piece.empty(); piece = reader.Next()) {
+    bytes.Append(piece);
+  }
+  return bytes.Finish();
+}
 
 // The hash of the key of an ASCII text under UTF-8, made without the key: ASCII converts to
 // and from UTF-8 as itself, and both ways of folding case fold only A-Z in it, so the key is
@@ -127,6 +140,76 @@ std::optional<TGroupKeyHash> AsciiKeyHash(std::basic_string_view<Char> text) {
 }
 
 }  // namespace
+
+class TGroupKeyReader::Impl {
+ public:
+  Impl(std::u16string_view text, std::string_view kept, bool fold_case, ELetterCase letter_case)
+      : text_(text), kept_(kept), maker_(fold_case, letter_case) {}
+
+  std::string_view Next() {
+    key_.clear();
+    while (key_.empty() && !finished_) {
+      if (done_ == Size()) {
+        maker_.Finish(&key_);
+        finished_ = true;
+      } else {
+        maker_.Append(NextPiece(), &key_);
+      }
+    }
+    return key_;
+  }
+
+ private:
+  size_t Size() const { return text_.empty() ? kept_.size() : text_.size(); }
+
+  std::u16string_view NextPiece() {
+    if (!text_.empty()) {
+      const std::u16string_view piece = text_.substr(done_, kPiece);
+      done_ += piece.size();
+      return piece;
+    }
+    // A kept form is cut before a character's first byte, never inside it.
+    size_t end = std::min(kept_.size(), done_ + kPiece);
+    while (end < kept_.size() && (static_cast<unsigned char>(kept_[end]) & 0xC0) == 0x80) ++end;
+    decoded_.clear();
+    AppendFromKeptForm(kept_.substr(done_, end - done_), decoded_);
+    done_ = end;
+    return decoded_;
+  }
+
+  std::u16string_view text_;
+  std::string_view kept_;
+  TKeyMaker maker_;
+  size_t done_ = 0;
+  bool finished_ = false;
+  std::u16string decoded_;
+  std::string key_;
+};
+
+TGroupKeyReader::TGroupKeyReader(std::u16string_view text, bool fold_case, ELetterCase letter_case)
+    : impl_(std::make_unique<Impl>(text, std::string_view(), fold_case, letter_case)) {}
+
+TGroupKeyReader::TGroupKeyReader(TKeptForm kept, bool fold_case, ELetterCase letter_case)
+    : impl_(std::make_unique<Impl>(std::u16string_view(), kept.form, fold_case, letter_case)) {}
+
+TGroupKeyReader::~TGroupKeyReader() = default;
+
+std::string_view TGroupKeyReader::Next() { return impl_->Next(); }
+
+bool SameKeyPieces(const std::function<std::string_view()>& next_a,
+                   const std::function<std::string_view()>& next_b) {
+  std::string_view a;
+  std::string_view b;
+  while (true) {
+    if (a.empty()) a = next_a();
+    if (b.empty()) b = next_b();
+    if (a.empty() || b.empty()) return a.empty() && b.empty();
+    const size_t common = std::min(a.size(), b.size());
+    if (a.substr(0, common) != b.substr(0, common)) return false;
+    a.remove_prefix(common);
+    b.remove_prefix(common);
+  }
+}
 
 void TByteHasher::Append(std::string_view bytes) {
   length_ += bytes.size();
@@ -168,35 +251,25 @@ TGroupKeyHash TByteHasher::Finish() const {
 
 TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case) {
   if (const std::optional<TGroupKeyHash> hash = AsciiKeyHash(text)) return *hash;
-  TByteHasher bytes;
   if (text.size() <= kPiece) {
+    TByteHasher bytes;
     bytes.Append(GroupKey(text, true, letter_case));
     return bytes.Finish();
   }
-  TKeyHasher key(letter_case);
-  for (size_t done = 0; done < text.size(); done += kPiece) key.Append(text.substr(done, kPiece));
-  return key.Finish();
+  TGroupKeyReader key(text, true, letter_case);
+  return HashOfKey(key);
 }
 
 TGroupKeyHash KeptGroupKeyHash(std::string_view kept, ELetterCase letter_case) {
   // An ASCII text's kept form is the text itself.
   if (const std::optional<TGroupKeyHash> hash = AsciiKeyHash(kept)) return *hash;
-  std::u16string text;
   if (kept.size() <= kPiece) {
+    std::u16string text;
     AppendFromKeptForm(kept, text);
     return GroupKeyHash(text, letter_case);
   }
-  TKeyHasher key(letter_case);
-  for (size_t done = 0; done < kept.size();) {
-    // Pieces are cut before a character's first byte, never inside it.
-    size_t end = std::min(kept.size(), done + kPiece);
-    while (end < kept.size() && (static_cast<unsigned char>(kept[end]) & 0xC0) == 0x80) ++end;
-    text.clear();
-    AppendFromKeptForm(kept.substr(done, end - done), text);
-    key.Append(text);
-    done = end;
-  }
-  return key.Finish();
+  TGroupKeyReader key(TKeptForm{kept}, true, letter_case);
+  return HashOfKey(key);
 }
 
 TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping grouping) {
@@ -208,7 +281,9 @@ TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping group
     return GroupKeyHash(ToUnicode(fold_spaces ? FoldedSpaces(narrow) : std::string(narrow)),
                         grouping.letter_case);
   }
-  TKeyHasher key(grouping.letter_case);
+  TKeyMaker key(/*fold_case=*/true, grouping.letter_case);
+  TByteHasher bytes;
+  std::string key_piece;
   TNarrowDecoder decoder;
   std::u16string decoded;
   bool after_space = false;  // the last piece ended in a run of folded spaces
@@ -227,12 +302,17 @@ TGroupKeyHash NarrowGroupKeyHash(std::string_view narrow, TPassageGrouping group
     }
     decoded.clear();
     decoder.Decode(piece, &decoded);
-    key.Append(decoded);
+    key_piece.clear();
+    key.Append(decoded, &key_piece);
+    bytes.Append(key_piece);
   }
   decoded.clear();
   decoder.Finish(&decoded);
-  key.Append(decoded);
-  return key.Finish();
+  key_piece.clear();
+  key.Append(decoded, &key_piece);
+  key.Finish(&key_piece);
+  bytes.Append(key_piece);
+  return bytes.Finish();
 }
 
 }  // namespace farrowdale

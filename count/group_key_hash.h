@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,6 +43,34 @@ class TByteHasher {
   char tail_[8] = {};  // the bytes of the unfinished word
   size_t tail_size_ = 0;
 };
+
+// A text's key, GroupKey(text, fold_case, letter_case), made a piece at a time from the
+// Unicode text or from its kept form (text/text_blocks.h), so that a long text's key is never
+// held whole. The text must outlive the reader.
+struct TKeptForm {
+  std::string_view form;
+};
+class TGroupKeyReader {
+ public:
+  TGroupKeyReader(std::u16string_view text, bool fold_case, ELetterCase letter_case);
+  TGroupKeyReader(TKeptForm kept, bool fold_case, ELetterCase letter_case);
+  ~TGroupKeyReader();
+  TGroupKeyReader(const TGroupKeyReader&) = delete;
+  TGroupKeyReader& operator=(const TGroupKeyReader&) = delete;
+
+  // The next bytes of the key, never empty before its end, valid until the next call; empty
+  // once the key has been read whole.
+  std::string_view Next();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Whether two keys given piece by piece (as TGroupKeyReader::Next gives them: empty at the
+// end, each piece valid until the next call) are the same bytes, read in step.
+bool SameKeyPieces(const std::function<std::string_view()>& next_a,
+                   const std::function<std::string_view()>& next_b);
 
 // The hash of GroupKey(text, true, letter_case).
 TGroupKeyHash GroupKeyHash(std::u16string_view text, ELetterCase letter_case);

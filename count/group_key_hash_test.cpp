@@ -8,6 +8,7 @@
 
 #include "count/frequency_list.h"
 #include "testing/code_page_guard.h"
+#include "testing/reference_frequency_list.h"
 #include "text/code_page.h"
 #include "text/text_blocks.h"
 
@@ -103,6 +104,94 @@ TEST(GroupKeyHashTest, AnyCutOfTheBytesHashesAlikeAndOneChangedByteDoesNot) {
   }
   // A zero byte more is a different key, though it adds no bits to the last word.
   EXPECT_NE(HashInOnePiece("ab"), HashInOnePiece(std::string("ab\0", 3)));
+}
+
+// Runs grouped by key hash, long texts keyed in pieces, give the groups of whole keys: for
+// texts short and long that differ in letter case (A-Z or another alphabet), in blanks at
+// their edges, in their last character, or that are long but blank or nearly so, read from a
+// kept form or from Unicode text, with and without case folding.
+TEST(GroupKeyHashTest, GroupingRunsByKeyHashEqualsGroupingByWholeKeys) {
+  const auto variant = [](std::string text, int kind) {
+    switch (kind) {
+      case 0:
+        return text;
+      case 1:
+        for (char& c : text) c = static_cast<char>(SwapCase(static_cast<unsigned char>(c)));
+        return text;
+      case 2:
+        for (size_t at = text.find("\xc3\xb6"); at != std::string::npos;
+             at = text.find("\xc3\xb6", at))
+          text[at + 1] = '\x96';
+        return text;
+      case 3:
+        return " \t" + text + "\r\n";
+      default:
+        text.back() = text.back() == 'z' ? 'a' : 'z';
+        return text;
+    }
+  };
+  for (const char* code_page : {"UTF-8", "windows-1252"}) {
+    const CodePageGuard guard(code_page);
+    std::mt19937 random(11);
+    for (int round = 0; round < 4; ++round) {
+      std::vector<std::string> bases = {RandomPassage(random, round % 2 == 1), "Word \xc3\xb6",
+                                        std::string(70'000, ' ') + "Word \xc3\xb6",
+                                        std::string(70'000, '\n')};
+      bases.push_back(bases[0].substr(0, 1000));
+      std::vector<std::u16string> texts;
+      std::vector<std::string> kept;
+      for (const std::string& base : bases) {
+        for (int kind = 0; kind < 5; ++kind) {
+          texts.push_back(ToUnicode(variant(base, kind)));
+          AppendKeptForm(texts.back(), kept.emplace_back());
+        }
+      }
+      std::vector<TPassageRun> runs;
+      for (int i = 0; i < 40; ++i) {
+        runs.push_back({static_cast<uint32_t>(random() % texts.size()),
+                        static_cast<int32_t>(1 + random() % 3)});
+      }
+      const TTextOf text_of = [&](uint32_t id, std::u16string&) -> std::u16string_view {
+        return texts[id];
+      };
+      const TTextOf decoded_text_of = [&](uint32_t id, std::u16string& scratch) {
+        AppendFromKeptForm(kept[id], scratch);
+        return std::u16string_view(scratch);
+      };
+      const TKeptFormOf form_of = [&](uint32_t id) { return std::string_view(kept[id]); };
+      for (const bool fold_case : {false, true}) {
+        for (const ELetterCase letter_case :
+             {ELetterCase::kAsciiOnly, ELetterCase::kEveryAlphabet}) {
+          SCOPED_TRACE(testing::Message()
+                       << code_page << " round " << round << " fold " << fold_case
+                       << " letter case " << static_cast<int>(letter_case));
+          const std::vector<TRunGroup> expected =
+              ReferenceGroupRunsOfTexts(runs, texts, fold_case, letter_case);
+          const auto same = [&](const std::vector<TRunGroup>& got) {
+            ASSERT_EQ(got.size(), expected.size());
+            for (size_t i = 0; i < got.size(); ++i) {
+              EXPECT_EQ(got[i].Run, expected[i].Run) << "group " << i;
+              EXPECT_EQ(got[i].Entries, expected[i].Entries) << "group " << i;
+            }
+          };
+          same(GroupRunsOfTexts(runs, text_of, fold_case, letter_case));
+          same(GroupRunsOfTexts(runs, decoded_text_of, fold_case, letter_case, form_of));
+          // The comparison that settles equal hashes, on keys that differ as well.
+          for (int pair = 0; pair < 10; ++pair) {
+            const size_t a = random() % texts.size();
+            const size_t b = random() % texts.size();
+            TGroupKeyReader from_kept(TKeptForm{kept[a]}, fold_case, letter_case);
+            TGroupKeyReader from_text(texts[b], fold_case, letter_case);
+            EXPECT_EQ(
+                SameKeyPieces([&] { return from_kept.Next(); }, [&] { return from_text.Next(); }),
+                GroupKey(texts[a], fold_case, letter_case) ==
+                    GroupKey(texts[b], fold_case, letter_case))
+                << a << " against " << b;
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 // Positions are Unicode code points of the stripped text, counted from 0, ends exclusive.
 //
 // REQUIRES: the system code page is the one narrow_text was converted to, and scanner was
-// built from tag_set under it. StripMarkers is safe to call from several threads at once.
+// built from tag_set under it. StripMarkers and StrippedIntervals are safe to call from
+// several threads at once.
 #ifndef FARROWDALE_COUNT_STRIPPED_TEXT_H_
 #define FARROWDALE_COUNT_STRIPPED_TEXT_H_
 
@@ -20,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "count/coded_intervals.h"
 #include "count/tag_scanner.h"
 #include "tagset/tag_set.h"
 #include "text/text_position.h"
@@ -79,6 +81,13 @@ TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_se
 // nothing is searched again but markers that are no plain literal.
 TStrippedText StripMarkers(std::string_view narrow_text, const TTagArray& tag_set,
                            const TScannedText& scanned);
+
+// Per tag of the tag set, in tag order: the start and end of each interval StripMarkers gives
+// for the same text and scan, without making the stripped text or the passages. What it keeps
+// grows with the passages and markers, not with the text.
+std::vector<std::vector<TInterval>> StrippedIntervals(std::string_view narrow_text,
+                                                      const TTagArray& tag_set,
+                                                      const TScannedText& scanned);
 
 }  // namespace farrowdale
 

@@ -8,6 +8,7 @@
 
 #include "count/tagged_text.h"
 #include "testing/code_page_guard.h"
+#include "text/code_page.h"
 #include "text/trim.h"
 #include "text/utf8.h"
 
@@ -177,9 +178,10 @@ TEST_F(StrippedTextTest, MatchesACharacterByCharacterReferenceOnRandomCodings) {
     const TTagArray& tags = tag_sets[round % 2];
     const TTagScanner scanner(tags, "tags.ini");
     std::string narrow;
-    const int length = static_cast<int>(random() % 24);
+    // Now and then a text long enough to be decoded in several chunks.
+    const int length = static_cast<int>(round % 500 == 0 ? 20000 : random() % 24);
     for (int i = 0; i < length; ++i) narrow += pieces[random() % pieces.size()];
-    SCOPED_TRACE(narrow);
+    SCOPED_TRACE(narrow.substr(0, 200));
 
     std::vector<bool> removed(narrow.size(), false);
     std::vector<std::vector<TPassageSpan>> spans(tags.size());
@@ -217,6 +219,31 @@ TEST_F(StrippedTextTest, MatchesACharacterByCharacterReferenceOnRandomCodings) {
       for (const TCodedInterval& interval : s.tags[t]) got.push_back(IntervalText(s, interval));
       ASSERT_EQ(got, expected) << "tag " << t;
     }
+  }
+}
+
+// A text far longer than the chunks it is decoded in comes out as its whole decoding, under
+// code pages whose characters span chunk edges (one decoded by ICU, with lead bytes).
+TEST(StrippedTextChunksTest, ALongTextDecodesAsItsWholeDecoding) {
+  std::mt19937 random(29);
+  for (const char* code_page : {"UTF-8", "windows-1252", "Shift_JIS"}) {
+    const CodePageGuard guard(code_page);
+    std::string narrow(300'000, ' ');
+    for (char& byte : narrow) {
+      do byte = static_cast<char>(random());
+      while (byte == '\0' || byte == '\r' || byte == '<' || byte == '#');
+    }
+    const std::u16string units = ToUnicode(narrow);
+    std::u32string expected;
+    for (size_t i = 0; i < units.size(); ++i) {
+      char32_t c = units[i];
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+          units[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+      }
+      expected.push_back(c);
+    }
+    EXPECT_TRUE(Strip(narrow).text == expected) << code_page;
   }
 }
 

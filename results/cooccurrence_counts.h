@@ -62,6 +62,7 @@ class TCooccurrenceMatrix {
       pairs_[i] += other.pairs_[i];
     return *this;
   }
+  bool operator==(const TCooccurrenceMatrix&) const = default;
 
  private:
   size_t tags_ = 0;

@@ -460,7 +460,7 @@ TFileOutcome TCodingRun::Produce(size_t index) const {
     outcome.problems = FileProblems(shown_names_[index], file, outcome.check);
     if (with_cooccurrence_) {
       outcome.cooccurrence =
-          CountCooccurrence(StripMarkers(file.text, tag_set_, scanned), tag_set_);
+          CountCooccurrence(StrippedIntervals(file.text, tag_set_, scanned), tag_set_);
     }
     if (keep_texts_) outcome.spans = std::move(scanned.spans);
   } catch (const ETagSearchError& error) {

@@ -17,6 +17,45 @@ void SortLikeTheStringList(std::vector<std::u16string>& texts) {
       [&](int first, int second) { std::swap(texts[first], texts[second]); });
 }
 
+namespace {
+
+std::string ReferenceKey(std::u16string_view text, bool fold_case, ELetterCase letter_case) {
+  const std::u16string_view trimmed = Trim(text);
+  if (!fold_case) return ToNarrow(trimmed);
+  std::string key = letter_case == ELetterCase::kEveryAlphabet ? ToNarrow(SimpleCaseFolded(trimmed))
+                                                               : ToNarrow(trimmed);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+}  // namespace
+
+std::vector<TRunGroup> ReferenceGroupRunsOfTexts(const std::vector<TPassageRun>& runs,
+                                                 const std::vector<std::u16string>& texts,
+                                                 bool fold_case, ELetterCase letter_case) {
+  struct TGroup {
+    int32_t entries = 0;
+    size_t last = 0;
+  };
+  std::map<std::string, TGroup> groups;
+  for (size_t run = 0; run < runs.size(); ++run) {
+    const std::string key = ReferenceKey(texts[runs[run].Id], fold_case, letter_case);
+    if (key.empty()) continue;
+    TGroup& group = groups[key];
+    group.entries += runs[run].Entries;
+    group.last = run;
+  }
+  std::map<size_t, int32_t> by_place;
+  for (const auto& [key, group] : groups) by_place[group.last] = group.entries;
+  std::vector<TRunGroup> found;
+  for (const auto& [last, entries] : by_place) {
+    found.push_back({static_cast<uint32_t>(last), entries});
+  }
+  return found;
+}
+
 std::vector<TFrequencyEntry> ReferenceFrequencyList(std::vector<std::u16string> texts,
                                                     ELetterCase letter_case) {
   SortLikeTheStringList(texts);
@@ -26,13 +65,7 @@ std::vector<TFrequencyEntry> ReferenceFrequencyList(std::vector<std::u16string> 
   };
   std::map<std::string, TGroup> groups;
   for (size_t at = 0; at < texts.size(); ++at) {
-    const std::u16string_view trimmed = Trim(texts[at]);
-    std::string key = letter_case == ELetterCase::kEveryAlphabet
-                          ? ToNarrow(SimpleCaseFolded(trimmed))
-                          : ToNarrow(trimmed);
-    for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    const std::string key = ReferenceKey(texts[at], /*fold_case=*/true, letter_case);
     if (key.empty()) continue;
     TGroup& group = groups[key];
     ++group.count;

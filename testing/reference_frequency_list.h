@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "count/frequency_list.h"
 #include "results/frequency_entry.h"
+#include "results/stat_info.h"
 #include "text/passage_grouping.h"
 
 namespace farrowdale {
@@ -22,6 +24,14 @@ void SortLikeTheStringList(std::vector<std::u16string>& texts);
 // order their last texts stand, then ordered by count, most first, by the same quicksort.
 std::vector<TFrequencyEntry> ReferenceFrequencyList(std::vector<std::u16string> texts,
                                                     ELetterCase letter_case);
+
+// The grouping of GroupRunsOfTexts, run by run, for runs of ids into texts[id]: in a map from
+// each run's whole key (trimmed, narrow, case folded when fold_case as letter_case says) to its
+// group's entries and last run; empty keys form no group; the groups in the order their last
+// runs stand.
+std::vector<TRunGroup> ReferenceGroupRunsOfTexts(const std::vector<TPassageRun>& runs,
+                                                 const std::vector<std::u16string>& texts,
+                                                 bool fold_case, ELetterCase letter_case);
 
 }  // namespace farrowdale
 
