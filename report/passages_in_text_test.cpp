@@ -185,9 +185,9 @@ TEST(PassagesInTextTest, SameMarkupAsThePlainWriter) {
     const std::string accented = std::string(code_page_name) == "UTF-8" ? "\xC3\xA9" : "\xE9";
     const std::vector<std::string> alphabet = {"a", "bc",   " ",  "<",  "&",
                                                ">", "\r\n", "\r", "\n", accented};
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 200; ++round) {
       std::string text;
-      const size_t pieces = 1 + random() % (round % 50 == 0 ? 20000 : 60);
+      const size_t pieces = 1 + random() % (round % 100 == 0 ? 20000 : 60);
       for (size_t i = 0; i < pieces; ++i) text += alphabet[random() % alphabet.size()];
       TTextWithPassages with_passages{text, {}};
       const int32_t rows = static_cast<int32_t>(1 + random() % 6);
