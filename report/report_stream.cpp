@@ -106,7 +106,9 @@ void TReportStream::AppendNarrow(std::string_view narrow) {
 }
 
 void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
-  WriteUnicode(/*value_ends=*/true);
+  // The text view hands over a piece between every two highlights: with no Unicode text
+  // appended and nothing held back by the encoder, ending the value would write nothing.
+  if (!unicode_.empty() || encoder_.HoldsBack()) WriteUnicode(/*value_ends=*/true);
   const ECodePageKind kind = SystemCodePageKind();
   // Under these code pages ASCII bytes are characters of their own, never part of another
   // character's bytes, and decode as themselves; the one-byte ones decode without state.
