@@ -183,8 +183,19 @@ TEST(PassagesInTextTest, SameMarkupAsThePlainWriter) {
   for (const char* code_page_name : {"UTF-8", "windows-1252"}) {
     CodePageGuard code_page(code_page_name);
     const std::string accented = std::string(code_page_name) == "UTF-8" ? "\xC3\xA9" : "\xE9";
-    const std::vector<std::string> alphabet = {"a", "bc",   " ",  "<",  "&",
-                                               ">", "\r\n", "\r", "\n", accented};
+    // Long plain words make runs of plain ASCII that end anywhere in a block of 16.
+    const std::vector<std::string> alphabet = {"a",
+                                               "bc",
+                                               " ",
+                                               "<",
+                                               "&",
+                                               ">",
+                                               "\r\n",
+                                               "\r",
+                                               "\n",
+                                               accented,
+                                               "plain words ",
+                                               "and some more plain words"};
     for (int round = 0; round < 200; ++round) {
       std::string text;
       const size_t pieces = 1 + random() % (round % 100 == 0 ? 20000 : 60);
