@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <iterator>
-#include <numeric>
 #include <utility>
 
 #include "report/markup_text.h"
@@ -60,30 +60,7 @@ class THighlightWriter {
                 return std::tie(a.begin, b.end, a.tag_row, a.passage_number) <
                        std::tie(b.begin, a.end, b.tag_row, b.passage_number);
               });
-    // Each occurrence links to the next occurrence of its passage, the last to the first: the
-    // occurrences grouped by passage, in text order within each (the sort is stable).
-    std::vector<size_t> by_passage(highlights_.size());
-    std::iota(by_passage.begin(), by_passage.end(), size_t{0});
-    std::stable_sort(by_passage.begin(), by_passage.end(), [&](size_t a, size_t b) {
-      return std::pair(highlights_[a].tag_row, highlights_[a].passage_number) <
-             std::pair(highlights_[b].tag_row, highlights_[b].passage_number);
-    });
-    next_.resize(highlights_.size());
-    first_.assign(highlights_.size(), false);
-    for (size_t group = 0; group < by_passage.size();) {
-      const TTextHighlight& passage = highlights_[by_passage[group]];
-      size_t group_end = group + 1;
-      while (group_end < by_passage.size() &&
-             highlights_[by_passage[group_end]].tag_row == passage.tag_row &&
-             highlights_[by_passage[group_end]].passage_number == passage.passage_number) {
-        ++group_end;
-      }
-      first_[by_passage[group]] = true;
-      for (size_t k = group; k < group_end; ++k) {
-        next_[by_passage[k]] = by_passage[k + 1 < group_end ? k + 1 : group];
-      }
-      group = group_end;
-    }
+    LinkOccurrences();
   }
 
   void Write() {
@@ -106,12 +83,47 @@ class THighlightWriter {
   }
 
  private:
+  // Links each occurrence to the next occurrence of its passage in text order (the order of
+  // highlights_), the last one back to the first, in one pass: a slot per (tag row, passage
+  // number) holds the first and the latest occurrence seen. The slots of a tag row are as
+  // many as its highest passage number, which is its count of distinct passages.
+  void LinkOccurrences() {
+    std::vector<size_t> row_start;  // per tag row, the index of its number 1's slot
+    for (const TTextHighlight& highlight : highlights_) {
+      const size_t row = static_cast<size_t>(highlight.tag_row);
+      if (row_start.size() <= row) row_start.resize(row + 1, 0);
+      row_start[row] = std::max(row_start[row], static_cast<size_t>(highlight.passage_number));
+    }
+    size_t slots = 0;
+    for (size_t& start : row_start) slots += std::exchange(start, slots);
+    constexpr size_t kNone = SIZE_MAX;
+    std::vector<size_t> first(slots, kNone);
+    std::vector<size_t> latest(slots, kNone);
+    next_.resize(highlights_.size());
+    first_.assign(highlights_.size(), false);
+    for (size_t index = 0; index < highlights_.size(); ++index) {
+      const TTextHighlight& highlight = highlights_[index];
+      const size_t slot = row_start[static_cast<size_t>(highlight.tag_row)] +
+                          static_cast<size_t>(highlight.passage_number) - 1;
+      if (first[slot] == kNone) {
+        first[slot] = index;
+        first_[index] = true;
+      } else {
+        next_[latest[slot]] = index;
+      }
+      latest[slot] = index;
+    }
+    for (size_t slot = 0; slot < slots; ++slot) {
+      if (first[slot] != kNone) next_[latest[slot]] = first[slot];
+    }
+  }
+
   // The first occurrence of a passage is its PassageAnchor, every other one "o" and its
   // 1-based index.
   void AppendId(size_t index) {
     const TTextHighlight& highlight = highlights_[index];
     if (first_[index]) {
-      markup_ += PassageAnchor(highlight.tag_row, highlight.passage_number);
+      AppendPassageAnchor(markup_, highlight.tag_row, highlight.passage_number);
     } else {
       markup_ += 'o';
       AppendNumber(index + 1);

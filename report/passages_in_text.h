@@ -39,7 +39,8 @@ struct TTextWithPassages {
 // legend; their occurrence lists are not used) and the text with its highlights; every text
 // escaped. The text goes out piece by piece as it is escaped, so that neither it nor its
 // markup is ever held whole, however long a passage.
-// REQUIRES: every highlight within the text and its tag_row within tags.
+// REQUIRES: every highlight within the text, its tag_row within tags and its passage_number
+// at least 1.
 void WritePassagesInText(TReportStream& out, const std::vector<TTagPassages>& tags,
                          const TTextWithPassages& text);
 

@@ -11,6 +11,7 @@
 
 #include "testing/code_page_guard.h"
 #include "testing/file_bytes.h"
+#include "testing/reference_text_view.h"
 #include "testing/scratch_folder.h"
 #include "text/code_page.h"
 
@@ -169,6 +170,57 @@ TEST(PassagesInTextTest, HighlightsNestAndCrossWithoutLosingTextOrPassages) {
       for (const auto& [row, number] : passages) {
         EXPECT_TRUE(ids.count(PassageAnchor(row, number))) << PassageAnchor(row, number);
       }
+    }
+  }
+}
+
+// The one-pass writer against the plain one, byte for byte: which occurrence links to which,
+// the ids, the order of reopened pieces, escaping and line ends, with many tags, passage
+// numbers with gaps, passages occurring many times over, twins (the same place twice) and
+// highlights that begin or end between the CR and the LF of a line end.
+TEST(PassagesInTextTest, SameMarkupAsThePlainWriter) {
+  std::mt19937 random(11);
+  for (const char* code_page_name : {"UTF-8", "windows-1252"}) {
+    CodePageGuard code_page(code_page_name);
+    const std::string accented = std::string(code_page_name) == "UTF-8" ? "\xC3\xA9" : "\xE9";
+    // Long plain words make runs of plain ASCII that end anywhere in a block of 16.
+    const std::vector<std::string> alphabet = {"a",
+                                               "bc",
+                                               " ",
+                                               "<",
+                                               "&",
+                                               ">",
+                                               "\r\n",
+                                               "\r",
+                                               "\n",
+                                               accented,
+                                               "plain words ",
+                                               "and some more plain words"};
+    for (int round = 0; round < 200; ++round) {
+      std::string text;
+      const size_t pieces = 1 + random() % (round % 100 == 0 ? 20000 : 60);
+      for (size_t i = 0; i < pieces; ++i) text += alphabet[random() % alphabet.size()];
+      TTextWithPassages with_passages{text, {}};
+      const int32_t rows = static_cast<int32_t>(1 + random() % 6);
+      const int32_t numbers = static_cast<int32_t>(1 + random() % 12);
+      const int highlights = static_cast<int>(random() % 40);
+      for (int i = 0; i < highlights; ++i) {
+        size_t begin = random() % text.size();
+        size_t end = begin + 1 + random() % std::min<size_t>(text.size() - begin, 30);
+        // On character boundaries: never inside the two bytes of the accented letter.
+        while (begin > 0 && (static_cast<unsigned char>(text[begin]) & 0xC0) == 0x80) --begin;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+        const TTextHighlight highlight{begin, end, static_cast<int32_t>(1 + random() % rows),
+                                       static_cast<int32_t>(1 + random() % numbers)};
+        with_passages.highlights.push_back(highlight);
+        if (random() % 8 == 0) with_passages.highlights.push_back(highlight);
+      }
+      const std::string html = ToNarrow(Written(Tags(rows), with_passages));
+      const std::string start = "<div class=\"tx\">";
+      const size_t from = html.find(start) + start.size();
+      ASSERT_EQ(html.substr(from, html.find("</div>\n</section>") - from),
+                testing_support::ReferenceHighlightedText(with_passages))
+          << code_page_name << ", round " << round;
     }
   }
 }

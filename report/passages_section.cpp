@@ -1,6 +1,8 @@
 #include "report/passages_section.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 
 #include "report/csv_tables.h"
 #include "report/markup_text.h"
@@ -95,7 +97,17 @@ void AppendTag(std::u16string& out, const TTagPassages& tag, int32_t row) {
 }  // namespace
 
 std::string PassageAnchor(int32_t tag_row, int32_t passage_number) {
-  return "p" + std::to_string(tag_row) + "-" + std::to_string(passage_number);
+  std::string anchor;
+  AppendPassageAnchor(anchor, tag_row, passage_number);
+  return anchor;
+}
+
+void AppendPassageAnchor(std::string& out, int32_t tag_row, int32_t passage_number) {
+  char digits[24];
+  out += 'p';
+  out.append(digits, std::to_chars(std::begin(digits), std::end(digits), tag_row).ptr);
+  out += '-';
+  out.append(digits, std::to_chars(std::begin(digits), std::end(digits), passage_number).ptr);
 }
 
 std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags) {

@@ -49,6 +49,8 @@ struct TTagPassages {
 // The id of a distinct passage's entry, which the hit list links to: "p" tag row "-" the
 // passage's number in hit-list order, both 1-based.
 std::string PassageAnchor(int32_t tag_row, int32_t passage_number);
+// The same appended to out, for markup made in bulk.
+void AppendPassageAnchor(std::string& out, int32_t tag_row, int32_t passage_number);
 
 // The section for tags in table order; every text escaped.
 std::u16string RenderPassagesSection(const std::vector<TTagPassages>& tags);

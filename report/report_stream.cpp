@@ -58,20 +58,32 @@ size_t WidenPlainAscii(const char* p, const char* const end, char* out, bool esc
   const __m128i greater = _mm_set1_epi8(escape ? '>' : '\r');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
-  while (end - (p + done) >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
+  // Widens the 16 bytes at from into to (32 bytes); returns a bit per byte that needs care
+  // (bytes beyond ASCII have their top bit set).
+  const auto widen16 = [&](const char* from, char* to) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
     __m128i care = _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand), _mm_cmpeq_epi8(bytes, less));
     care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, greater));
     care = _mm_or_si128(care, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     care = _mm_or_si128(care, _mm_cmpeq_epi8(bytes, zero));
-    // All 16 are widened; the run ends at the first that needs care (bytes beyond ASCII have
-    // their top bit set).
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done + 16),
-                     _mm_unpackhi_epi8(bytes, zero));
-    const int stop = _mm_movemask_epi8(care) | _mm_movemask_epi8(bytes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), _mm_unpackhi_epi8(bytes, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(care) | _mm_movemask_epi8(bytes));
+  };
+  // All 16 are widened; the run ends at the first that needs care.
+  while (end - (p + done) >= 16) {
+    const unsigned stop = widen16(p + done, out + 2 * done);
     if (stop != 0) return done + static_cast<size_t>(__builtin_ctz(stop));
     done += 16;
+  }
+  // A tail shorter than 16 bytes after at least 16 in all: the 16 bytes that end with it are
+  // widened instead. The ones before the tail were widened above as plain bytes, so they are
+  // written again with the same units at the same place.
+  const size_t left = static_cast<size_t>(end - (p + done));
+  if (left > 0 && done + left >= 16) {
+    const size_t back = 16 - left;
+    const unsigned stop = widen16(end - 16, out + 2 * (done - back)) >> back;
+    return done + (stop != 0 ? static_cast<size_t>(__builtin_ctz(stop)) : left);
   }
 #endif
   while (p + done < end && !needs_care[static_cast<unsigned char>(p[done])]) {
@@ -114,7 +126,9 @@ void TReportStream::AppendNarrow(std::string_view narrow) {
 }
 
 void TReportStream::AppendEscapedNarrow(std::string_view narrow) {
-  WriteUnicode(/*value_ends=*/true);
+  // The text view hands over a piece between every two highlights: with no Unicode text
+  // appended and nothing held back by the encoder, ending the value would write nothing.
+  if (!unicode_.empty() || encoder_.HoldsBack()) WriteUnicode(/*value_ends=*/true);
   WriteNarrowText(narrow, /*escape=*/true);
 }
 

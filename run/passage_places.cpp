@@ -1,5 +1,7 @@
 #include "run/passage_places.h"
 
+#include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "count/passage_occurrences.h"
@@ -25,6 +27,10 @@ void TPassagePlaces::AddFile(const std::string& narrow_text,
   if (occurrences_.size() < spans.size()) occurrences_.resize(spans.size());
   if (places_.size() < spans.size()) places_.resize(spans.size());
   // The text view needs only where each passage stands and which distinct passage it is.
+  if (kept_ == TPassagesKept::kPlacesInText) {
+    for (size_t k = 0; k < spans.size(); ++k)
+      places_[k].reserve(places_[k].size() + spans[k].size());
+  }
   const EOccurrenceDetail detail = table_ || kept_ == TPassagesKept::kOccurrencesInContext
                                        ? EOccurrenceDetail::kPlaceAndText
                                        : EOccurrenceDetail::kPlace;
@@ -83,18 +89,31 @@ std::vector<TTagPassages> TPassagePlaces::TakeTagPassages(
 std::vector<TTextHighlight> TPassagePlaces::TakeHighlights(
     const std::vector<const TFrequencyList*>& distinct) {
   std::vector<TTextHighlight> highlights;
+  size_t place_count = 0;
+  for (const std::vector<TPlace>& places : places_) place_count += places.size();
+  highlights.reserve(place_count);
+  // Per tag, the hash of each distinct passage's key with its number, sorted by hash: a
+  // place finds its passage by binary search. Should two passages share a hash, the one
+  // listed first is found, as the first one entered into a map would be.
+  std::vector<std::pair<TGroupKeyHash, int32_t>> numbers;
+  const auto by_hash = [](const std::pair<TGroupKeyHash, int32_t>& a,
+                          const std::pair<TGroupKeyHash, int32_t>& b) {
+    return std::tie(a.first.high, a.first.low, a.second) <
+           std::tie(b.first.high, b.first.low, b.second);
+  };
   for (size_t t = 0; t < distinct.size() && t < places_.size(); ++t) {
-    std::unordered_map<TGroupKeyHash, int32_t, TGroupKeyHashHasher> numbers;
-    numbers.reserve(distinct[t]->size());
-    int32_t number = 0;
+    numbers.clear();
     // Each passage's key is hashed from its kept form: a long passage is never made whole.
     const TFrequencyList& list = *distinct[t];
     for (size_t i = 0; i < list.size(); ++i) {
-      numbers.emplace(KeptGroupKeyHash(list.Form(i), grouping_.letter_case), ++number);
+      numbers.emplace_back(KeptGroupKeyHash(list.Form(i), grouping_.letter_case),
+                           static_cast<int32_t>(i + 1));
     }
+    std::sort(numbers.begin(), numbers.end(), by_hash);
     for (const TPlace& place : places_[t]) {
-      const auto found = numbers.find(place.key);
-      if (found == numbers.end()) continue;
+      const auto found = std::lower_bound(numbers.begin(), numbers.end(),
+                                          std::pair(place.key, int32_t{0}), by_hash);
+      if (found == numbers.end() || found->first != place.key) continue;
       highlights.push_back({place.begin, place.end, static_cast<int32_t>(t + 1), found->second});
     }
   }
