@@ -2,13 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -98,6 +101,60 @@ int WaitForWriteBack(int fd) {
   }
   if (errno != EINVAL && errno != ESPIPE && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
   return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
+// A file descriptor closed with its holder.
+class TDescriptor {
+ public:
+  TDescriptor() = default;
+  explicit TDescriptor(int fd) : fd_(fd) {}
+  ~TDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TDescriptor(TDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  TDescriptor& operator=(TDescriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Whether the file system holding fd makes every file durable with one syncfs: the local
+// block file systems whose own sync commits everything written before it (ext2, ext3 and
+// ext4 with or without a journal, XFS, Btrfs, F2FS). Elsewhere (network and FUSE file
+// systems among them) only fsync is sure to reach the storage, so each file is synced.
+bool SyncsAsAWhole(int fd) {
+  struct statfs info;
+  if (::fstatfs(fd, &info) != 0) return false;
+  switch (static_cast<uint64_t>(info.f_type)) {
+    case EXT4_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// One file system a batch writes to, made durable as a whole when it can be.
+struct TFileSystemSync {
+  bool whole = false;
+  TDescriptor any_file;                         // one of the batch's files on it
+  const std::filesystem::path* path = nullptr;  // that file's, for the error
+};
+
+// syncfs writes every dirty page and inode of the file system and commits its journal, log
+// or checkpoint; the fdatasync after it, of a file it has already written, only flushes the
+// disk's cache, which the file systems without a journal need: their syncfs flushes the
+// cache before it writes the last metadata blocks, not after.
+void SyncFileSystem(const TFileSystemSync& file_system) {
+  if (::syncfs(file_system.any_file.get()) != 0 || ::fdatasync(file_system.any_file.get()) != 0) {
+    throw FileCreateError(*file_system.path, errno);
+  }
 }
 
 }  // namespace
@@ -273,20 +330,32 @@ void TAtomicFileBatch::Commit() {
   // Files that held their bytes are created and written now, all of them before the first
   // wait, so the disk has every file's write-back at once.
   for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
-  // Each file is opened anew only to wait until its bytes are written.
-  TAtomicFile* last = nullptr;
+  // Every file is durable before the first rename, so that no name can ever lead to a file
+  // whose bytes or size a power cut took.
+  std::map<dev_t, TFileSystemSync> file_systems;
   for (TAtomicFile& file : files) {
     if (file.durable_) continue;
-    const int fd = file.OpenWrittenFile();
-    const int error = WaitForWriteBack(fd);
-    ::close(fd);
+    TDescriptor written(file.OpenWrittenFile());
+    struct stat info;
+    if (::fstat(written.get(), &info) != 0) throw FileCreateError(file.path_, errno);
+    auto [place, is_new] = file_systems.try_emplace(info.st_dev);
+    TFileSystemSync& file_system = place->second;
+    if (is_new) file_system.whole = SyncsAsAWhole(written.get());
+    if (!file_system.whole) {
+      if (::fdatasync(written.get()) != 0) throw FileCreateError(file.path_, errno);
+      continue;
+    }
+    const int error = WaitForWriteBack(written.get());
     if (error != 0) throw FileCreateError(file.path_, error);
-    if (last != nullptr) last->durable_ = true;  // made durable by the barrier below
-    last = &file;
+    if (is_new) {
+      file_system.any_file = std::move(written);
+      file_system.path = &file.path_;
+    }
   }
-  // One barrier for all: syncing one file commits the file system's journal, every file's
-  // size and blocks with it, and flushes the disk's cache.
-  if (last != nullptr) last->Sync();
+  for (auto& [device, file_system] : file_systems) {
+    if (file_system.whole) SyncFileSystem(file_system);
+  }
+  for (TAtomicFile& file : files) file.durable_ = true;
   std::set<std::filesystem::path> folders;
   for (TAtomicFile& file : files) {
     if (::rename(file.temporary_.c_str(), file.path_.c_str()) != 0) {

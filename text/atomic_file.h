@@ -13,10 +13,24 @@
 // that is gone (killed mid-write) and remove them (RemoveStaleTemporaries).
 //
 // Several files commit together through a TAtomicFileBatch: each file's write-back is started
-// as soon as it is complete, and at the commit one barrier makes them all durable before any
-// is renamed, instead of one sync per file. A TBatchCommitThread commits batches one after
-// another on a thread of its own, so that the next batch is written while the last one is
-// made durable and put in place.
+// as soon as it is complete, and at the commit every file is made durable before any is
+// renamed, so that a power cut at any moment leaves each name on either its old file or its
+// new one whole. How depends on the file system each file is on (the batch may span several):
+//  - ext2/3/4 (with a journal or without one), XFS, Btrfs and F2FS: the batch waits for each
+//    file's bytes to be written (so a failure names the file), then syncs the file system
+//    once (syncfs: every dirty page and inode of it written, its journal, log or checkpoint
+//    committed) and flushes the disk's cache once more (fdatasync of a file syncfs has already
+//    written: without a journal, ext4's syncfs flushes the cache before it writes its last
+//    metadata blocks, not after). Syncing one file would not do: it commits other files'
+//    sizes and blocks only where all inodes share one journal transaction (ext4 with a
+//    journal); without a journal, and on file systems whose fsync logs the synced inode
+//    alone (Btrfs's log tree, F2FS's roll-forward), the other files could come back empty or
+//    short after the renames. syncfs also waits for what other programs wrote to the same
+//    file system and has not yet synced.
+//  - any other file system (network and FUSE file systems among them, whose syncfs need not
+//    reach the storage): fdatasync of each file, which every file system honours.
+// A TBatchCommitThread commits batches one after another on a thread of its own, so that the
+// next batch is written while the last one is made durable and put in place.
 //
 // A file may also hold its bytes in memory (EAtomicFileStart::kAtCommit) until a batch
 // writes it out: a batch hands the files it holds over to a thread of its own every few files
@@ -109,16 +123,17 @@ class TAtomicFile {
   uint64_t size_ = 0;
 };
 
-// Files committed together: Commit makes every one durable with a single barrier, then renames
-// each over its path in the order added and syncs each folder once. Dropped uncommitted (or
-// after a failed Commit), every temporary still held is removed.
+// Files committed together: Commit makes every one durable (one syncfs per file system where
+// that is enough, see above), then renames each over its path in the order added and syncs
+// each folder once. Dropped uncommitted (or after a failed Commit), every temporary still held
+// is removed.
 class TAtomicFileBatch {
  public:
   // file is complete (StartWriteBack called, or not yet: then it is called here).
   void Add(TAtomicFile file);
   size_t file_count() const { return handed_over_ + files_.size(); }
   uint64_t byte_count() const { return bytes_; }
-  // Waits until every file's bytes are written, flushes the disk's cache once, closes the
+  // Waits until every file's bytes are written, makes them durable (see above), closes the
   // files and renames them into place. A failure (a full disk shows here at the latest) throws
   // the file-create Error of the file it met, before any rename when it is a write failure;
   // files not yet renamed are then removed. Afterwards the batch is empty.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,6 +156,37 @@ TEST_F(AtomicFileTest, ABatchTakesItsPlacesTogether) {
   EXPECT_EQ(Read(paths[2]), "new b");
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.htm", std::string(250, 'n'), "sub"}));
   EXPECT_EQ(fs::directory_iterator(dir_ / "sub")->path().filename(), "b.csv");
+}
+
+// A batch over two file systems, one made durable as a whole (the scratch folder's disk) and
+// one file by file (the memory file system), puts every file of both in place.
+TEST_F(AtomicFileTest, ABatchOverTwoFileSystemsTakesItsPlacesOnBoth) {
+  const fs::path memory =
+      fs::path("/dev/shm") / ("farrowdale_atomic_" + std::to_string(::getpid()));
+  fs::remove_all(memory);
+  fs::create_directory(memory);
+  struct stat disk_info, memory_info;
+  ASSERT_EQ(::stat(dir_.c_str(), &disk_info), 0);
+  ASSERT_EQ(::stat(memory.c_str(), &memory_info), 0);
+  ASSERT_NE(disk_info.st_dev, memory_info.st_dev);
+  std::vector<fs::path> paths;
+  for (const fs::path& folder : {dir_, memory}) {
+    for (const char* name : {"a.htm", "b.htm", "c.csv"}) paths.push_back(folder / name);
+  }
+  WriteFileAtomically(paths[1], "old");
+  WriteFileAtomically(paths[4], "old");
+  TAtomicFileBatch batch;
+  for (const fs::path& path : paths) {
+    TAtomicFile file(
+        path, path.extension() == ".csv" ? EAtomicFileStart::kNow : EAtomicFileStart::kAtCommit);
+    file.Append(path.string());
+    batch.Add(std::move(file));
+  }
+  batch.Commit();
+  for (const fs::path& path : paths) EXPECT_EQ(Read(path), path.string());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.htm", "b.htm", "c.csv"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 3);
+  fs::remove_all(memory);
 }
 
 // Batches committed on a thread of their own land whole and in the order started; a failure

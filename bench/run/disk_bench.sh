@@ -15,7 +15,11 @@
 # when it allocates one), the commands timed later pay for those timed before them: compare
 # builds with interleaved_bench.py, which times them round by round.
 #
-#   bench/run/disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md]
+# With --syscalls, one plain-template `--jobs 1` run of each build is counted under
+# `strace -c -f` first, and its sync calls (fsync, fdatasync, syncfs, sync_file_range) and
+# renames are listed before the table.
+#
+#   bench/run/disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md] [--syscalls]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -24,15 +28,18 @@ before=${FARROWDALE_CLI_BEFORE:-}
 runs=5
 dir=$root/build-bench/disk
 out=""
+syscalls=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --dir) dir=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
-    *) echo "usage: disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md]" >&2; exit 2 ;;
+    --syscalls) syscalls=1; shift ;;
+    *) echo "usage: disk_bench.sh [--runs R] [--dir DIR] [--out FILE.md] [--syscalls]" >&2
+       exit 2 ;;
   esac
 done
-for tool in hyperfine eatmydata python3; do
+for tool in hyperfine eatmydata python3 ${syscalls:+strace}; do
   command -v "$tool" >/dev/null || { echo "disk_bench.sh: $tool is missing" >&2; exit 1; }
 done
 [ -x "$cli" ] || { echo "disk_bench.sh: no $cli; build it first" >&2; exit 1; }
@@ -71,10 +78,20 @@ if [ -n "$before" ]; then
                -n "earlier build: $templates, default jobs" "$(command_of "$before" "$templates")")
   done
 fi
+if [ -n "$syscalls" ]; then
+  for program in "$cli" $before; do
+    eval "strace -c -f -o '$dir/strace.txt' $(command_of "$program" plain --jobs 1)" >/dev/null
+    echo "sync calls and renames of $program, plain, --jobs 1:" \
+      "$(awk '$NF ~ /^(fsync|fdatasync|syncfs|sync_file_range|rename)$/ {
+                printf "%s%s %s", (n++ ? ", " : ""), $NF, $4}' "$dir/strace.txt")" \
+      >>"$dir/syscalls.txt"
+  done
+fi
 hyperfine --warmup 1 --runs "$runs" --export-json "$dir/times.json" "${commands[@]}" >&2
 # Wall-clock medians, mean CPU time (user + system, which a loaded machine disturbs less),
 # Python's median over each, and each run over the same run under eatmydata.
-python3 - "$dir/times.json" >"${out:-/dev/stdout}" <<'PY'
+{ [ -f "$dir/syscalls.txt" ] && { cat "$dir/syscalls.txt"; echo; }
+python3 - "$dir/times.json" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
 by_name = {r["command"]: r for r in results}
@@ -96,4 +113,5 @@ for build in ("", "earlier build: "):
                 build, jobs, shipped["median"] / plain["median"],
                 (shipped["user"] + shipped["system"]) / (plain["user"] + plain["system"])))
 PY
+} >"${out:-/dev/stdout}"
 rm -rf "$dir"
