@@ -39,6 +39,7 @@ uint32_t TPassageTable::Intern(std::u16string_view text) {
 void TPassageTable::StopInterning() {
   interning_ = false;
   std::vector<uint32_t>().swap(slots_);
+  std::deque<uint32_t>().swap(texts_);
   std::string().swap(scratch_);
 }
 

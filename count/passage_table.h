@@ -3,8 +3,9 @@
 //
 // Texts are kept in TTextBlocks (text/text_blocks.h), which frequency lists may share, so
 // that the run's totals name the table's texts instead of copying them; the index holds one
-// place (32 bits) per text and an open-addressed table of ids, which StopInterning frees.
-// Not thread-safe; ids stay valid for the table's lifetime, kept texts for the blocks'.
+// place (32 bits) per text and an open-addressed table of ids, both of which StopInterning
+// frees. Not thread-safe; ids stay valid until StopInterning, kept texts for the blocks'
+// lifetime.
 #ifndef FARROWDALE_COUNT_PASSAGE_TABLE_H_
 #define FARROWDALE_COUNT_PASSAGE_TABLE_H_
 
@@ -25,7 +26,7 @@ class TPassageTable {
   // The id of text: the one it was given when first added, or the next free one (0, 1, ...).
   // Throws std::length_error when every 32-bit id is taken.
   uint32_t Intern(std::u16string_view text);
-  // The text an id names. REQUIRES: id < size().
+  // The text an id names. REQUIRES: id < size(), and each of these before StopInterning.
   std::u16string Text(uint32_t id) const { return blocks_->TextAt(texts_[id]); }
   // The kept form (text/text_blocks.h) of the text an id names. REQUIRES: id < size().
   std::string_view Form(uint32_t id) const { return blocks_->FormAt(texts_[id]); }
@@ -35,7 +36,7 @@ class TPassageTable {
   // The blocks every text is kept in.
   const std::shared_ptr<TTextBlocks>& blocks() const { return blocks_; }
 
-  // No text is interned any more: the table of ids is freed; Text and Kept still work.
+  // No text is interned any more: the index is freed, and only the blocks stay.
   void StopInterning();
 
  private:
