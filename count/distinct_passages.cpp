@@ -52,6 +52,83 @@ bool NarrowTextRoundTrips() {
   return SystemCodePageKind() == ECodePageKind::kUtf8 || SystemCodePageName() == "windows-1252";
 }
 
+
+// A sort key's half: four weights of a text, one byte each, or kNoKey for a text without
+// keys (the first byte of a half is a weight, at most 128).
+constexpr uint32_t kNoKey = ~uint32_t{0};
+
+uint32_t KeyOf(const TKeptCount& entry) { return std::bit_cast<uint32_t>(entry.Count); }
+void SetKey(TKeptCount& entry, uint32_t key) { entry.Count = std::bit_cast<int32_t>(key); }
+
+// Calls visit(first, last) for each stretch of at least two entries with equal keys in
+// [first, last).
+template <typename Iterator, typename Visit>
+void ForEachEqualKeys(Iterator first, Iterator last, Visit visit) {
+  while (first != last) {
+    const uint32_t key = KeyOf(*first);
+    const Iterator end =
+        std::find_if(first + 1, last, [key](const TKeptCount& entry) { return KeyOf(entry) != key; });
+    if (end - first > 1) visit(first, end);
+    first = end;
+  }
+}
+
+// Sorts entries by the collation of their texts, which form_of gives, using each entry's
+// Count for its keys (it ends as kNoKey for a text without keys); returns whether two
+// different texts tie. Texts with keys are sorted by their first four weights, stretches of
+// equal ones by the next four, and only stretches equal in all eight by their whole texts,
+// so that most texts are read twice at most and no array of keys is needed. A key whose last
+// weight is 0 holds the end of its texts: texts with equal keys of that kind tie. The texts
+// without keys are sorted by their whole texts and merged in.
+bool SortByCollation(std::vector<TKeptCount>& entries, const TKeptFormOf& form_of) {
+  const auto compare = [&form_of](const TKeptCount& a, const TKeptCount& b) {
+    return CompareKeptForms(form_of(a.Place), form_of(b.Place));
+  };
+  const auto before = [&compare](const TKeptCount& a, const TKeptCount& b) {
+    return compare(a, b) < 0;
+  };
+  const auto by_key = [](const TKeptCount& a, const TKeptCount& b) { return KeyOf(a) < KeyOf(b); };
+  for (TKeptCount& entry : entries) {
+    const uint64_t key = CollationKey(form_of(entry.Place));
+    SetKey(entry, key == kNoCollationKey ? kNoKey : static_cast<uint32_t>(key >> 32));
+  }
+  const auto keyless = std::partition(entries.begin(), entries.end(), [](const TKeptCount& e) {
+    return KeyOf(e) != kNoKey;
+  });
+  bool ties = false;
+  std::sort(entries.begin(), keyless, by_key);
+  ForEachEqualKeys(entries.begin(), keyless, [&](auto first, auto last) {
+    if ((KeyOf(*first) & 0xFF) == 0) {
+      ties = true;
+      return;
+    }
+    for (auto at = first; at != last; ++at) {
+      SetKey(*at, static_cast<uint32_t>(CollationKey(form_of(at->Place))));
+    }
+    std::sort(first, last, by_key);
+    ForEachEqualKeys(first, last, [&](auto equal_first, auto equal_last) {
+      if ((KeyOf(*equal_first) & 0xFF) == 0) {
+        ties = true;
+        return;
+      }
+      std::sort(equal_first, equal_last, before);
+      for (auto at = equal_first + 1; at != equal_last; ++at) {
+        if (compare(*(at - 1), *at) == 0) ties = true;
+      }
+    });
+  });
+  if (keyless == entries.end()) return ties;
+  std::sort(keyless, entries.end(), before);
+  std::inplace_merge(entries.begin(), keyless, entries.end(), before);
+  // A text without keys may tie with any other: its neighbours tell.
+  for (size_t k = 1; k < entries.size() && !ties; ++k) {
+    if (KeyOf(entries[k - 1]) == kNoKey || KeyOf(entries[k]) == kNoKey) {
+      ties = compare(entries[k - 1], entries[k]) == 0;
+    }
+  }
+  return ties;
+}
+
 }  // namespace
 
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages) {
@@ -104,32 +181,16 @@ bool SortLikeTheList(std::vector<TKeptCount>& entries, const TKeptFormOf& form_o
                      const std::function<std::vector<uint32_t>()>& sequence) {
   const size_t count = entries.size();
   if (count < 2) return false;  // nothing to compare
-  // While the entries are sorted, each one's count holds its text's collation key, so that
-  // most comparisons read no text and no array of keys is needed; the counts other than 1
-  // wait aside, by Place.
+  // The counts other than 1 wait aside, by Place, while the sort uses the entries' counts.
   std::vector<TKeptCount> counts_aside;
-  for (TKeptCount& entry : entries) {
+  for (const TKeptCount& entry : entries) {
     if (entry.Count != 1) counts_aside.push_back(entry);
-    entry.Count = std::bit_cast<int32_t>(CollationKey(form_of(entry.Place)));
   }
   const auto by_place = [](const TKeptCount& a, const TKeptCount& b) { return a.Place < b.Place; };
   if (!std::is_sorted(counts_aside.begin(), counts_aside.end(), by_place)) {
     std::sort(counts_aside.begin(), counts_aside.end(), by_place);
   }
-  const auto compare = [&form_of](const TKeptCount& a, const TKeptCount& b) {
-    const auto key_a = std::bit_cast<uint32_t>(a.Count);
-    const auto key_b = std::bit_cast<uint32_t>(b.Count);
-    if (key_a != key_b && key_a != kNoCollationKey && key_b != kNoCollationKey) {
-      return key_a < key_b ? -1 : 1;
-    }
-    return CompareKeptForms(form_of(a.Place), form_of(b.Place));
-  };
-  std::sort(entries.begin(), entries.end(),
-            [&](const TKeptCount& a, const TKeptCount& b) { return compare(a, b) < 0; });
-  // Ties are neighbours in any sorted order, so one look at each pair of neighbours finds them.
-  size_t k = 1;
-  while (k < count && compare(entries[k - 1], entries[k]) != 0) ++k;
-  if (k == count) {
+  if (!SortByCollation(entries, form_of)) {
     for (TKeptCount& entry : entries) {
       const auto aside =
           std::lower_bound(counts_aside.begin(), counts_aside.end(), entry, by_place);
@@ -144,8 +205,9 @@ bool SortLikeTheList(std::vector<TKeptCount>& entries, const TKeptFormOf& form_o
     uint32_t Rank;
   };
   std::vector<TRanked> ranked(count);
-  for (k = 0; k < count; ++k) {
-    const bool ties = k > 0 && compare(entries[k - 1], entries[k]) == 0;
+  for (size_t k = 0; k < count; ++k) {
+    const bool ties =
+        k > 0 && CompareKeptForms(form_of(entries[k - 1].Place), form_of(entries[k].Place)) == 0;
     ranked[k] = {entries[k].Place, k == 0 ? 0 : ranked[k - 1].Rank + (ties ? 0 : 1)};
   }
   std::vector<TKeptCount>().swap(entries);

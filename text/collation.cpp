@@ -91,11 +91,9 @@ int CompareKeptForms(std::string_view a, std::string_view b) {
   return Collate(Collator(false), first, second);
 }
 
-uint32_t CollationKey(std::string_view kept) {
+uint64_t CollationKey(std::string_view kept) {
   const TAsciiCollation* table = AsciiCollation();
-  if (table == nullptr || !TAsciiCollation::Covers(kept)) return kNoCollationKey;
-  // The first weight is at most 128, so no key is kNoCollationKey.
-  return static_cast<uint32_t>(table->Prefix(kept) >> 32);
+  return table != nullptr && TAsciiCollation::Covers(kept) ? table->Prefix(kept) : kNoCollationKey;
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {

@@ -31,11 +31,11 @@ int CompareKeptForms(std::string_view a, std::string_view b);
 
 // A text's sort key under CompareKeptForms, for the many comparisons of a sort: where the
 // keys of two texts differ and neither is kNoCollationKey, the texts compare as their keys
-// do; otherwise CompareKeptForms decides. An ASCII text's key is its first four weights under
-// the table, one byte each from the most significant; other texts, and every text where the
-// locale allows no table, have none.
-inline constexpr uint32_t kNoCollationKey = ~uint32_t{0};
-uint32_t CollationKey(std::string_view kept);
+// do; otherwise CompareKeptForms decides. An ASCII text's key is its first eight weights under
+// the table, one byte each from the most significant, 0 after its end (a weight is at most
+// 128); other texts, and every text where the locale allows no table, have none.
+inline constexpr uint64_t kNoCollationKey = ~uint64_t{0};
+uint64_t CollationKey(std::string_view kept);
 
 }  // namespace farrowdale
 

@@ -48,8 +48,8 @@ TEST(CollationTest, KeptFormsAndTheirKeysCompareAsCompareText) {
     const auto b = random() % texts.size();
     const int expected = CompareText(texts[a], texts[b], false);
     ASSERT_EQ(CompareKeptForms(forms[a], forms[b]), expected) << round;
-    const uint32_t key_a = CollationKey(forms[a]);
-    const uint32_t key_b = CollationKey(forms[b]);
+    const uint64_t key_a = CollationKey(forms[a]);
+    const uint64_t key_b = CollationKey(forms[b]);
     if (key_a != key_b && key_a != kNoCollationKey && key_b != kNoCollationKey) {
       ++decided_by_keys;
       ASSERT_EQ(key_a < key_b ? -1 : 1, expected) << round;
