@@ -45,7 +45,8 @@ uint32_t TPassageTable::Intern(std::u16string_view text) {
 
 void TPassageTable::StopInterning() {
   interning_ = false;
-  std::vector<uint32_t>().swap(slots_);
+  slots_ = {};
+  slot_bytes_ = TMappedBytes();
   std::deque<uint32_t>().swap(group_places_);
   std::deque<uint8_t>().swap(kept_bytes_);
   std::vector<std::pair<uint32_t, uint32_t>>().swap(far_places_);
@@ -93,8 +94,10 @@ size_t TPassageTable::FindSlot(std::string_view stored, size_t hash) const {
 
 void TPassageTable::Rehash() {
   const size_t slot_count = std::max<size_t>(64, 2 * slots_.size());
-  std::vector<uint32_t>().swap(slots_);
-  slots_.assign(slot_count, 0);
+  slots_ = {};
+  slot_bytes_ = TMappedBytes();
+  slot_bytes_ = TMappedBytes(slot_count * sizeof(uint32_t));  // every slot 0, free
+  slots_ = std::span<uint32_t>(reinterpret_cast<uint32_t*>(slot_bytes_.data()), slot_count);
   id_bits_ = std::countr_zero(slot_count);
   const size_t mask = slot_count - 1;
   for (uint32_t id = 0; id < size_; ++id) {

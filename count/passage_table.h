@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "text/mapped_bytes.h"
 #include "text/text_blocks.h"
 
 namespace farrowdale {
@@ -67,7 +69,8 @@ class TPassageTable {
   // A power of two of them, or none; 0 when free, else the id of a text + 1 in the low
   // id_bits_ bits (ids stay below three quarters of the slots) and, in the bits left, the top
   // bits of the text's hash, so that most probes need not read a text. 4 bytes a slot.
-  std::vector<uint32_t> slots_;
+  std::span<uint32_t> slots_;
+  TMappedBytes slot_bytes_;  // the memory of slots_
   int id_bits_ = 0;
   std::shared_ptr<TTextBlocks> blocks_ = std::make_shared<TTextBlocks>();
   bool interning_ = true;
