@@ -67,6 +67,7 @@ void TPassageTable::AddPlace(uint32_t place, size_t form_bytes) {
 }
 
 uint32_t TPassageTable::Kept(uint32_t id) const {
+  if (id + 1 == size_) return last_place_;
   uint32_t place = group_places_[id / kGroup];
   for (uint32_t before = id - id % kGroup; before < id; ++before) {
     const uint8_t bytes = kept_bytes_[before];
@@ -100,9 +101,18 @@ void TPassageTable::Rehash() {
   slots_ = std::span<uint32_t>(reinterpret_cast<uint32_t*>(slot_bytes_.data()), slot_count);
   id_bits_ = std::countr_zero(slot_count);
   const size_t mask = slot_count - 1;
+  uint32_t place = 0;
   for (uint32_t id = 0; id < size_; ++id) {
+    // The places are read one after another, as Kept reads them.
+    if (id % kGroup == 0) {
+      place = group_places_[id / kGroup];
+    } else if (const uint8_t bytes = kept_bytes_[id - 1]; bytes != kFar) {
+      place += bytes;
+    } else {
+      place = Kept(id);
+    }
     // Every text is different: the first free slot is its own, with no text to compare.
-    const size_t hash = HashOf(Form(id));
+    const size_t hash = HashOf(blocks_->FormAt(place));
     size_t slot = hash & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
     slots_[slot] = SlotValue(id, hash);

@@ -103,18 +103,19 @@ TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
   // own when it had passages.
   size_t run_count = 0;
   ForEachRun(pooled, [&run_count](uint32_t, int32_t, size_t) { ++run_count; });
-  std::vector<TKeptCount> entries;
-  entries.reserve(run_count + 1);
-  ForEachRun(pooled, [&entries](uint32_t place, int32_t count, size_t) {
-    entries.push_back({place, count});
-  });
   int32_t empties = 0;
   size_t first = 0;
   for (const size_t end : pooled.file_ends) {
     empties += end > first ? 2 : 1;
     first = end;
   }
+  // The empty text was kept first of all, so that the entries come in place order.
+  std::vector<TKeptCount> entries;
+  entries.reserve(run_count + 1);
   entries.push_back({empty_place_, empties});
+  ForEachRun(pooled, [&entries](uint32_t place, int32_t count, size_t) {
+    entries.push_back({place, count});
+  });
   // In place order already when no file met a passage of an earlier one.
   const auto by_place = [](const TKeptCount& a, const TKeptCount& b) { return a.Place < b.Place; };
   if (!std::is_sorted(entries.begin(), entries.end(), by_place)) {
