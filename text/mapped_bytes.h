@@ -6,7 +6,9 @@
 // from which it maps blocks and the amount of free memory it keeps at the heap's top. Large
 // arrays that live for a whole run, placed in the heap among each file's temporaries, then
 // pin the heap's top above freed temporaries that stay resident: megabytes on a run over
-// many files. Small arrays (below kMappedFrom) come from the heap as usual. Move-only.
+// many files. Smaller arrays (below kMappedFrom) come from the heap as usual: a file's own
+// kept texts, mapped and unmapped with each file, would cost more time than they save memory.
+// Move-only.
 #ifndef FARROWDALE_TEXT_MAPPED_BYTES_H_
 #define FARROWDALE_TEXT_MAPPED_BYTES_H_
 
@@ -16,7 +18,7 @@ namespace farrowdale {
 
 class TMappedBytes {
  public:
-  static constexpr size_t kMappedFrom = 64 * 1024;
+  static constexpr size_t kMappedFrom = 256 * 1024;
 
   TMappedBytes() = default;
   // size zero bytes. Throws std::bad_alloc when the system has no memory for them.
