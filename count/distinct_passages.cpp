@@ -52,7 +52,6 @@ bool NarrowTextRoundTrips() {
   return SystemCodePageKind() == ECodePageKind::kUtf8 || SystemCodePageName() == "windows-1252";
 }
 
-
 // A sort key's half: four weights of a text, one byte each, or kNoKey for a text without
 // keys (the first byte of a half is a weight, at most 128).
 constexpr uint32_t kNoKey = ~uint32_t{0};
@@ -66,8 +65,8 @@ template <typename Iterator, typename Visit>
 void ForEachEqualKeys(Iterator first, Iterator last, Visit visit) {
   while (first != last) {
     const uint32_t key = KeyOf(*first);
-    const Iterator end =
-        std::find_if(first + 1, last, [key](const TKeptCount& entry) { return KeyOf(entry) != key; });
+    const Iterator end = std::find_if(
+        first + 1, last, [key](const TKeptCount& entry) { return KeyOf(entry) != key; });
     if (end - first > 1) visit(first, end);
     first = end;
   }
@@ -92,9 +91,8 @@ bool SortByCollation(std::vector<TKeptCount>& entries, const TKeptFormOf& form_o
     const uint64_t key = CollationKey(form_of(entry.Place));
     SetKey(entry, key == kNoCollationKey ? kNoKey : static_cast<uint32_t>(key >> 32));
   }
-  const auto keyless = std::partition(entries.begin(), entries.end(), [](const TKeptCount& e) {
-    return KeyOf(e) != kNoKey;
-  });
+  const auto keyless = std::partition(entries.begin(), entries.end(),
+                                      [](const TKeptCount& e) { return KeyOf(e) != kNoKey; });
   bool ties = false;
   std::sort(entries.begin(), keyless, by_key);
   ForEachEqualKeys(entries.begin(), keyless, [&](auto first, auto last) {
