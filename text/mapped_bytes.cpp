@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -10,7 +11,9 @@ namespace farrowdale {
 TMappedBytes::TMappedBytes(size_t size) : size_(size) {
   if (size == 0) return;
   if (size < kMappedFrom) {
-    data_ = new char[size]();
+    // Raw storage, as from the system, so that it may hold an array of any type.
+    data_ = static_cast<char*>(::operator new(size));
+    std::memset(data_, 0, size);
     return;
   }
   void* pages = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -35,7 +38,7 @@ TMappedBytes::~TMappedBytes() { Release(); }
 void TMappedBytes::Release() {
   if (data_ == nullptr) return;
   if (size_ < kMappedFrom) {
-    delete[] data_;
+    ::operator delete(data_);
   } else {
     munmap(data_, size_);
   }
