@@ -1,8 +1,8 @@
 #include "count/distinct_passages.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <numeric>
 #include <utility>
 
 #include "text/code_page.h"
@@ -50,6 +50,81 @@ uint64_t PassageHash(std::string_view passage) {
 // (run texts are well-formed) and windows-1252 (every byte decodes and encodes back).
 bool NarrowTextRoundTrips() {
   return SystemCodePageKind() == ECodePageKind::kUtf8 || SystemCodePageName() == "windows-1252";
+}
+
+// A sort key's half: four weights of a text, one byte each, or kNoKey for a text without
+// keys (the first byte of a half is a weight, at most 128).
+constexpr uint32_t kNoKey = ~uint32_t{0};
+
+uint32_t KeyOf(const TKeptCount& entry) { return std::bit_cast<uint32_t>(entry.Count); }
+void SetKey(TKeptCount& entry, uint32_t key) { entry.Count = std::bit_cast<int32_t>(key); }
+
+// Calls visit(first, last) for each stretch of at least two entries with equal keys in
+// [first, last).
+template <typename Iterator, typename Visit>
+void ForEachEqualKeys(Iterator first, Iterator last, Visit visit) {
+  while (first != last) {
+    const uint32_t key = KeyOf(*first);
+    const Iterator end = std::find_if(
+        first + 1, last, [key](const TKeptCount& entry) { return KeyOf(entry) != key; });
+    if (end - first > 1) visit(first, end);
+    first = end;
+  }
+}
+
+// Sorts entries by the collation of their texts, which form_of gives, using each entry's
+// Count for its keys (it ends as kNoKey for a text without keys); returns whether two
+// different texts tie. Texts with keys are sorted by their first four weights, stretches of
+// equal ones by the next four, and only stretches equal in all eight by their whole texts,
+// so that most texts are read twice at most and no array of keys is needed. A key whose last
+// weight is 0 holds the end of its texts: texts with equal keys of that kind tie. The texts
+// without keys are sorted by their whole texts and merged in.
+bool SortByCollation(std::vector<TKeptCount>& entries, const TKeptFormOf& form_of) {
+  const auto compare = [&form_of](const TKeptCount& a, const TKeptCount& b) {
+    return CompareKeptForms(form_of(a.Place), form_of(b.Place));
+  };
+  const auto before = [&compare](const TKeptCount& a, const TKeptCount& b) {
+    return compare(a, b) < 0;
+  };
+  const auto by_key = [](const TKeptCount& a, const TKeptCount& b) { return KeyOf(a) < KeyOf(b); };
+  for (TKeptCount& entry : entries) {
+    const uint64_t key = CollationKey(form_of(entry.Place));
+    SetKey(entry, key == kNoCollationKey ? kNoKey : static_cast<uint32_t>(key >> 32));
+  }
+  const auto keyless = std::partition(entries.begin(), entries.end(),
+                                      [](const TKeptCount& e) { return KeyOf(e) != kNoKey; });
+  bool ties = false;
+  std::sort(entries.begin(), keyless, by_key);
+  ForEachEqualKeys(entries.begin(), keyless, [&](auto first, auto last) {
+    if ((KeyOf(*first) & 0xFF) == 0) {
+      ties = true;
+      return;
+    }
+    for (auto at = first; at != last; ++at) {
+      SetKey(*at, static_cast<uint32_t>(CollationKey(form_of(at->Place))));
+    }
+    std::sort(first, last, by_key);
+    ForEachEqualKeys(first, last, [&](auto equal_first, auto equal_last) {
+      if ((KeyOf(*equal_first) & 0xFF) == 0) {
+        ties = true;
+        return;
+      }
+      std::sort(equal_first, equal_last, before);
+      for (auto at = equal_first + 1; at != equal_last; ++at) {
+        if (compare(*(at - 1), *at) == 0) ties = true;
+      }
+    });
+  });
+  if (keyless == entries.end()) return ties;
+  std::sort(keyless, entries.end(), before);
+  std::inplace_merge(entries.begin(), keyless, entries.end(), before);
+  // A text without keys may tie with any other: its neighbours tell.
+  for (size_t k = 1; k < entries.size() && !ties; ++k) {
+    if (KeyOf(entries[k - 1]) == kNoKey || KeyOf(entries[k]) == kNoKey) {
+      ties = compare(entries[k - 1], entries[k]) == 0;
+    }
+  }
+  return ties;
 }
 
 }  // namespace
@@ -100,83 +175,95 @@ std::vector<std::u16string> TPassageTally::Texts() const {
   return texts;
 }
 
-std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence) {
-  const size_t count = occurrences.size();
-  if (count < 2) {  // nothing to compare
-    std::vector<TPassageRun> runs;
-    if (count == 1) runs.push_back({0, occurrences[0]});
-    return runs;
+bool SortLikeTheList(std::vector<TKeptCount>& entries, const TKeptFormOf& form_of,
+                     const std::function<std::vector<uint32_t>()>& sequence) {
+  const size_t count = entries.size();
+  if (count < 2) return false;  // nothing to compare
+  // The counts other than 1 wait aside, by Place, while the sort uses the entries' counts.
+  std::vector<TKeptCount> counts_aside;
+  for (const TKeptCount& entry : entries) {
+    if (entry.Count != 1) counts_aside.push_back(entry);
   }
-  std::vector<uint32_t> order(count);
-  std::iota(order.begin(), order.end(), 0);
-  // Each text's place in the collation order, texts that tie sharing one; made only when two
-  // texts tie. Ties are neighbours in any sorted order, so one look at each pair of
-  // neighbours finds them.
-  std::vector<uint32_t> rank;
-  {
-    const TCaseIgnoringListOrder collation(count, form_of);
-    const auto compare = [&](uint32_t a, uint32_t b) { return collation.Compare(a, b); };
-    std::sort(order.begin(), order.end(),
-              [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; });
-    size_t k = 1;
-    while (k < count && compare(order[k - 1], order[k]) != 0) ++k;
-    if (k < count) {
-      rank.assign(count, 0);
-      for (k = 1; k < count; ++k) {
-        rank[order[k]] = rank[order[k - 1]] + (compare(order[k - 1], order[k]) == 0 ? 0 : 1);
-      }
+  const auto by_place = [](const TKeptCount& a, const TKeptCount& b) { return a.Place < b.Place; };
+  if (!std::is_sorted(counts_aside.begin(), counts_aside.end(), by_place)) {
+    std::sort(counts_aside.begin(), counts_aside.end(), by_place);
+  }
+  if (!SortByCollation(entries, form_of)) {
+    for (TKeptCount& entry : entries) {
+      const auto aside =
+          std::lower_bound(counts_aside.begin(), counts_aside.end(), entry, by_place);
+      const bool kept_aside = aside != counts_aside.end() && aside->Place == entry.Place;
+      entry.Count = kept_aside ? aside->Count : 1;
     }
-  }  // the collation's keys are freed before the runs are made
-  if (rank.empty()) {
-    std::vector<TPassageRun> runs;
-    runs.reserve(count);
-    for (const uint32_t id : order) runs.push_back({id, occurrences[id]});
-    return runs;
+    return false;
   }
-  std::vector<uint32_t>().swap(order);
-  std::vector<uint32_t> entries = sequence();
+  // Each text's place in the collation order, texts that tie sharing one, looked up by Place.
+  struct TRanked {
+    uint32_t Place;
+    uint32_t Rank;
+  };
+  std::vector<TRanked> ranked(count);
+  for (size_t k = 0; k < count; ++k) {
+    const bool ties =
+        k > 0 && CompareKeptForms(form_of(entries[k - 1].Place), form_of(entries[k].Place)) == 0;
+    ranked[k] = {entries[k].Place, k == 0 ? 0 : ranked[k - 1].Rank + (ties ? 0 : 1)};
+  }
+  std::vector<TKeptCount>().swap(entries);
+  std::vector<TKeptCount>().swap(counts_aside);
+  std::sort(ranked.begin(), ranked.end(),
+            [](const TRanked& a, const TRanked& b) { return a.Place < b.Place; });
+  // The list's entries, each the index of its text in ranked, sorted as the list sorts them.
+  std::vector<uint32_t> list = sequence();
+  for (uint32_t& entry : list) {
+    entry = static_cast<uint32_t>(
+        std::lower_bound(ranked.begin(), ranked.end(), entry,
+                         [](const TRanked& a, uint32_t place) { return a.Place < place; }) -
+        ranked.begin());
+  }
   ListQuicksort(
-      static_cast<int>(entries.size()),
+      static_cast<int>(list.size()),
       [&](int first, int second) {
-        const uint32_t a = rank[entries[first]];
-        const uint32_t b = rank[entries[second]];
+        const uint32_t a = ranked[list[first]].Rank;
+        const uint32_t b = ranked[list[second]].Rank;
         return (a > b) - (a < b);
       },
-      [&](int first, int second) { std::swap(entries[first], entries[second]); });
-  return RunsOf(entries);
+      [&](int first, int second) { std::swap(list[first], list[second]); });
+  for (const TPassageRun& run : RunsOf(list)) {
+    entries.push_back({ranked[run.Id].Place, run.Entries});
+  }
+  return true;
 }
 
 std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie) {
-  return SortLikeTheList([&tally](uint32_t id) { return tally.blocks->FormAt(tally.places[id]); },
-                         tally.occurrences,
-                         [&] {
-                           texts_tie = true;
-                           return std::move(tally.sequence);
-                         });
+  std::vector<TKeptCount> entries;
+  entries.reserve(tally.occurrences.size());
+  for (uint32_t id = 0; id < tally.occurrences.size(); ++id) {
+    entries.push_back({id, tally.occurrences[id]});
+  }
+  texts_tie = SortLikeTheList(
+      entries, [&tally](uint32_t id) { return tally.blocks->FormAt(tally.places[id]); },
+      [&tally] { return std::move(tally.sequence); });
+  std::vector<TPassageRun> runs;
+  runs.reserve(entries.size());
+  for (const TKeptCount& entry : entries) runs.push_back({entry.Place, entry.Count});
+  return runs;
 }
 
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs, const TPassageTally& tally,
                                 bool texts_tie, ELetterCase letter_case) {
-  return GroupKeptPassageRuns(
-      runs, [&tally](uint32_t id, std::u16string& scratch) { return tally.TextOf(id, scratch); },
-      [&tally](uint32_t id) { return tally.places[id]; }, tally.blocks, texts_tie, letter_case);
+  std::vector<TKeptCount> kept;
+  kept.reserve(runs.size());
+  for (const TPassageRun& run : runs) kept.push_back({tally.places[run.Id], run.Entries});
+  return GroupKeptPassageRuns(std::move(kept), tally.blocks, texts_tie, letter_case);
 }
 
-TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
-                                    const std::function<uint32_t(uint32_t id)>& kept_of,
+TFrequencyList GroupKeptPassageRuns(std::vector<TKeptCount> runs,
                                     std::shared_ptr<TTextBlocks> blocks, bool texts_tie,
                                     ELetterCase letter_case) {
-  std::u16string scratch;
-  const auto text = [&](uint32_t id) {
-    scratch.clear();
-    return text_of(id, scratch);
-  };
   // A kept form starts and ends with a byte below 0x80 exactly where the text starts and ends
   // with an ASCII character, so the trimming is read from the form's two ends.
-  const auto is_trimmed = [&](uint32_t id) {
-    const std::string_view form = blocks->FormAt(kept_of(id));
+  const auto is_trimmed = [&](const TKeptCount& run) {
+    const std::string_view form = blocks->FormAt(run.Place);
     const auto trims = [](char byte) { return static_cast<unsigned char>(byte) <= 32; };
     return form.empty() || (!trims(form.front()) && !trims(form.back()));
   };
@@ -185,30 +272,34 @@ TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const 
   // (in A-Z, or in any alphabet under simple case folding), and such texts tie under the
   // collation, which ignores case at every letter: without ties each run is a group of its own
   // (empty texts form none), and no key needs to be made.
-  const bool own_groups = !texts_tie && NarrowTextRoundTrips() &&
-                          std::all_of(runs.begin(), runs.end(),
-                                      [&](const TPassageRun& run) { return is_trimmed(run.Id); });
+  if (!texts_tie && NarrowTextRoundTrips() && std::all_of(runs.begin(), runs.end(), is_trimmed)) {
+    std::erase_if(runs, [&](const TKeptCount& run) { return blocks->FormAt(run.Place).empty(); });
+    TFrequencyList freq(std::move(blocks), std::move(runs));
+    SortByCount(freq);
+    return freq;
+  }
+  std::vector<TPassageRun> numbered;
+  numbered.reserve(runs.size());
+  for (const TKeptCount& run : runs) numbered.push_back({run.Place, run.Count});
+  std::vector<TKeptCount>().swap(runs);
+  const auto text_of = [&blocks](uint32_t place, std::u16string& scratch) {
+    AppendFromKeptForm(blocks->FormAt(place), scratch);
+    return std::u16string_view(scratch);
+  };
+  const std::vector<TRunGroup> groups =
+      GroupRunsOfTexts(numbered, text_of, /*fold_case=*/true, letter_case,
+                       [&blocks](uint32_t place) { return blocks->FormAt(place); });
   TFrequencyList freq(blocks);
-  if (own_groups) {
-    freq.Reserve(runs.size());
-    for (const TPassageRun& run : runs) {
-      // Without ties each text has one run.
-      const uint32_t kept = kept_of(run.Id);
-      if (!blocks->FormAt(kept).empty()) freq.AddKept(kept, run.Entries);
-    }
-  } else {
-    const std::vector<TRunGroup> groups =
-        GroupRunsOfTexts(runs, text_of, /*fold_case=*/true, letter_case,
-                         [&](uint32_t id) { return blocks->FormAt(kept_of(id)); });
-    freq.Reserve(groups.size());
-    for (const TRunGroup& group : groups) {
-      const uint32_t id = runs[group.Run].Id;
-      const std::u16string_view shown = text(id);
-      if (Trim(shown).size() == shown.size()) {
-        freq.AddKept(kept_of(id), group.Entries);
-      } else {
-        freq.Add(Trim(shown), group.Entries);
-      }
+  freq.Reserve(groups.size());
+  std::u16string scratch;
+  for (const TRunGroup& group : groups) {
+    const uint32_t place = numbered[group.Run].Id;
+    scratch.clear();
+    const std::u16string_view shown = text_of(place, scratch);
+    if (Trim(shown).size() == shown.size()) {
+      freq.AddKept(place, group.Entries);
+    } else {
+      freq.Add(Trim(shown), group.Entries);
     }
   }
   SortByCount(freq);

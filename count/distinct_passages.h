@@ -43,18 +43,19 @@ struct TPassageTally {
 // one piece by piece, never held whole as UTF-16).
 TPassageTally TallyPassages(const std::vector<std::string_view>& passages);
 
-// What the list's quicksort by collation (letter case ignored, as SortByText without
-// MatchCase) gives for a list holding text i (in the kept form form_of gives, so that the
-// texts need not all be held as UTF-16 at once) occurrences[i] times, as runs of equal ids.
-// Only when two different texts tie is sequence called: it gives the number of every entry of
-// the list, in list order.
-// REQUIRES: sequence() holds each i exactly occurrences[i] times.
-std::vector<TPassageRun> SortLikeTheList(const TKeptFormOf& form_of,
-                                         const std::vector<int32_t>& occurrences,
-                                         const std::function<std::vector<uint32_t>()>& sequence);
+// Turns entries, one per distinct text (Place naming it for form_of, which gives its kept
+// form, and Count its occurrences), into what the list's quicksort by collation (letter case
+// ignored, as SortByText without MatchCase) gives for a list holding each text Count times,
+// as runs of equal texts. Only when two different texts tie is sequence called: it gives the
+// Place of every entry of the list, in list order. The sort needs no memory beyond entries
+// and the few counts other than 1, so that texts need not all be held as UTF-16 at once.
+// Returns whether two different texts tie.
+// REQUIRES: sequence() holds each entry's Place exactly Count times.
+bool SortLikeTheList(std::vector<TKeptCount>& entries, const TKeptFormOf& form_of,
+                     const std::function<std::vector<uint32_t>()>& sequence);
 
-// SortLikeTheList for a tally's passages, read from where they are kept; sets texts_tie when
-// two different texts tie (the tally's sequence is then taken).
+// SortLikeTheList for a tally's passages, read from where they are kept, as runs of its ids;
+// sets texts_tie when two different texts tie (the tally's sequence is then taken).
 std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie);
 
 // The frequency list, case folded as letter_case says, of a tally's passages sorted by
@@ -63,12 +64,11 @@ std::vector<TPassageRun> SortLikeTheList(TPassageTally& tally, bool& texts_tie);
 TFrequencyList GroupPassageRuns(const std::vector<TPassageRun>& runs, const TPassageTally& tally,
                                 bool texts_tie, ELetterCase letter_case = ELetterCase::kAsciiOnly);
 
-// The same for texts already kept: text_of gives them, kept_of where each is kept in blocks,
-// which the list shares (a look-up: texts whose kept form shows that they need no trimming
-// are not read whole). A representative whose trimmed text differs from its kept one is
-// kept in blocks as well.
-TFrequencyList GroupKeptPassageRuns(const std::vector<TPassageRun>& runs, const TTextOf& text_of,
-                                    const std::function<uint32_t(uint32_t id)>& kept_of,
+// The same for runs of texts kept in blocks, which the list shares: Place is where a run's
+// text is kept. Without ties, and when no text needs trimming (read from the ends of its kept
+// form), the list takes over runs' own memory. A representative whose trimmed text differs
+// from its kept one is kept in blocks as well.
+TFrequencyList GroupKeptPassageRuns(std::vector<TKeptCount> runs,
                                     std::shared_ptr<TTextBlocks> blocks, bool texts_tie,
                                     ELetterCase letter_case = ELetterCase::kAsciiOnly);
 

@@ -27,14 +27,15 @@ std::vector<std::u16string> QuicksortedOccurrences(const std::vector<std::string
 // Random multisets of passages, some with letters in both cases, accents and a no-break
 // space (which ties with nothing but is often taken for a space), some with a control
 // character, a zero-width space or U+FFFD from a broken byte (which the collation may
-// ignore, so that different texts tie): the runs, expanded, are the quicksort of every
+// ignore, so that different texts tie), some sharing a long beginning (so that the sort's
+// first eight weights do not tell them apart): the runs, expanded, are the quicksort of every
 // occurrence, tie order included; and the sequence of every occurrence is asked for only
 // when the quicksort puts two different texts that compare equal next to each other.
 TEST(DistinctPassagesTest, SortedRunsAreTheQuicksortOfEveryOccurrence) {
   SetSystemCodePage("UTF-8");
-  const std::vector<std::string> pieces = {"a", "A",  "b",           "\xc3\xa9", "\xc3\x89",
-                                           "e", " ",  "\xc2\xa0",    "\x01",     "\xff",
-                                           "z", "ab", "\xe2\x80\x8b"};
+  const std::vector<std::string> pieces = {
+      "a", "interview-", "A",    "b",    "\xc3\xa9", "\xc3\x89", "e",
+      " ", "\xc2\xa0",   "\x01", "\xff", "z",        "ab",       "\xe2\x80\x8b"};
   std::mt19937 rng(3);
   int without_ties = 0;
   for (int round = 0; round < 3000; ++round) {

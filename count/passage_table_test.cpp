@@ -11,8 +11,9 @@ namespace {
 
 // Texts of every kind of code unit: ASCII, two- and three-byte characters, surrogate pairs,
 // surrogates without their partner (first, last, reversed, doubled) and the zero unit; the
-// empty text; and texts far longer than a storage block, so that every stored form and its
-// length come back unchanged.
+// empty text; texts far longer than a storage block, texts of more than 255 bytes, and texts
+// kept in the same blocks by others between them, so that every stored form and its length
+// come back unchanged, wherever it was kept.
 TEST(PassageTableTest, EveryTextComesBackUnchangedUnderItsFirstId) {
   std::vector<std::u16string> texts = {u"",
                                        u"plain",
@@ -30,11 +31,15 @@ TEST(PassageTableTest, EveryTextComesBackUnchangedUnderItsFirstId) {
   for (int i = 0; i < 50000; ++i) {
     std::u16string text(rng() % 40, u' ');
     for (char16_t& unit : text) unit = static_cast<char16_t>(rng() % 4 == 0 ? rng() : rng() % 128);
+    if (i % 101 == 0) text.append(300, u'y');
     texts.push_back(text);
   }
   TPassageTable table;
   std::vector<uint32_t> ids;
-  for (const std::u16string& text : texts) ids.push_back(table.Intern(text));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    ids.push_back(table.Intern(texts[i]));
+    if (i % 997 == 0) table.blocks()->Keep(u"kept by another");
+  }
   // Dense ids by first sight; a text seen again keeps its id.
   uint32_t next = 0;
   for (size_t i = 0; i < texts.size(); ++i) {

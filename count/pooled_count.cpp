@@ -3,7 +3,6 @@
 #include "count/pooled_count.h"
 
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -12,47 +11,70 @@
 namespace farrowdale {
 namespace {
 
-// Calls visit(id, entries) for each run held in runs[first, end), as TTagRuns holds them.
-template <typename Visit>
-void ForEachRun(const std::deque<uint32_t>& runs, size_t first, size_t end, uint32_t count_follows,
-                Visit visit) {
-  for (size_t at = first; at < end; ++at) {
-    const uint32_t item = runs[at];
-    if (item & count_follows) {
-      visit(item & ~count_follows, static_cast<int32_t>(runs[++at]));
-    } else {
-      visit(item, 1);
-    }
+void AppendNumber(uint64_t number, std::deque<uint8_t>& out) {
+  while (number >= 0x80) {
+    out.push_back(static_cast<uint8_t>(0x80 | (number & 0x7F)));
+    number >>= 7;
   }
+  out.push_back(static_cast<uint8_t>(number));
+}
+
+template <typename Iterator>
+uint64_t ReadNumber(Iterator& at) {
+  uint64_t number = 0;
+  int shift = 0;
+  while (*at & 0x80) {
+    number |= static_cast<uint64_t>(*at++ & 0x7F) << shift;
+    shift += 7;
+  }
+  return number | (static_cast<uint64_t>(*at++) << shift);
 }
 
 }  // namespace
 
+void TPooledPassages::AddRun(TTagRuns& pooled, uint32_t place, int32_t entries) {
+  const int64_t step = int64_t{place} - int64_t{pooled.last_place};
+  const uint64_t zigzag = (static_cast<uint64_t>(step) << 1) ^ static_cast<uint64_t>(step >> 63);
+  AppendNumber(2 * zigzag + (entries > 1 ? 1 : 0), pooled.runs);
+  if (entries > 1) AppendNumber(static_cast<uint64_t>(entries), pooled.runs);
+  pooled.last_place = place;
+}
+
+template <typename Visit>
+void TPooledPassages::ForEachRun(const TTagRuns& pooled, Visit visit) {
+  uint32_t place = 0;
+  for (auto at = pooled.runs.begin(); at != pooled.runs.end();) {
+    const auto start = static_cast<size_t>(at - pooled.runs.begin());
+    const uint64_t head = ReadNumber(at);
+    const uint64_t zigzag = head >> 1;
+    const auto step = static_cast<int64_t>((zigzag >> 1) ^ (~(zigzag & 1) + 1));
+    place = static_cast<uint32_t>(int64_t{place} + step);
+    visit(place, (head & 1) != 0 ? static_cast<int32_t>(ReadNumber(at)) : 1, start);
+  }
+}
+
 void TPooledPassages::AddFile(TStatArray& file) {
   if (counted_) throw std::logic_error("TPooledPassages: a file added after CountTotals");
-  if (files_ == 0) tags_.resize(file.size());
+  if (files_ == 0) {
+    tags_.resize(file.size());
+    empty_place_ = table_.blocks()->KeepForm({});
+  }
   if (file.size() != tags_.size()) throw std::invalid_argument("files with different tag counts");
   ++files_;
-  std::vector<uint32_t> ids;
+  constexpr int64_t kNotKept = -1;
+  std::vector<int64_t> places;
   for (size_t tag = 0; tag < file.size(); ++tag) {
     TFilePassages passages = std::move(file[tag].Passages);
     file[tag].Passages = {};
     TTagRuns& pooled = tags_[tag];
     pooled.freq += file[tag].Freq;
-    ids.clear();
-    for (const std::u16string& text : passages.Texts) {
-      ids.push_back(table_.Intern(text));
-      if (ids.back() & kCountFollows) {
-        throw std::length_error("more distinct passages than the run can number");
-      }
-    }
+    // Texts are interned in the order of the runs, so that new ones are kept in that order.
+    places.assign(passages.Texts.size(), kNotKept);
     for (const TPassageRun& run : passages.Runs) {
-      if (run.Entries == 1) {
-        pooled.runs.push_back(ids[run.Id]);
-      } else {
-        pooled.runs.push_back(ids[run.Id] | kCountFollows);
-        pooled.runs.push_back(static_cast<uint32_t>(run.Entries));
+      if (places[run.Id] == kNotKept) {
+        places[run.Id] = table_.Kept(table_.Intern(passages.Texts[run.Id]));
       }
+      AddRun(pooled, static_cast<uint32_t>(places[run.Id]), run.Entries);
     }
     pooled.file_ends.push_back(pooled.runs.size());
   }
@@ -76,80 +98,63 @@ const TTagTotals& TPooledPassages::Totals(size_t tag) const {
 }
 
 TTagTotals TPooledPassages::CountTag(TTagRuns pooled) const {
-  // The tag's distinct passages, numbered here in the order of their ids in the table (4 bytes
-  // each, where a hash map would cost a node apiece), and the empty entry last. The numbering
-  // decides nothing: the sort below orders texts by collation alone.
-  const int64_t freq = pooled.freq;
-  const auto for_each_run = [&](size_t first, size_t end, auto visit) {
-    ForEachRun(pooled.runs, first, end, kCountFollows, visit);
-  };
-  std::vector<uint32_t> table_ids;
-  table_ids.reserve(pooled.runs.size());
-  for_each_run(0, pooled.runs.size(), [&](uint32_t id, int32_t) { table_ids.push_back(id); });
-  std::sort(table_ids.begin(), table_ids.end());
-  table_ids.erase(std::unique(table_ids.begin(), table_ids.end()), table_ids.end());
-  // When the tag has every text of the table (a run of one tag), the numbers are the ids.
-  const bool every_text = table_ids.size() == table_.size();
-  if (every_text) {
-    std::vector<uint32_t>().swap(table_ids);
-  } else {
-    table_ids.shrink_to_fit();
-  }
-  const size_t distinct = every_text ? table_.size() : table_ids.size();
-  const auto local_of = [&](uint32_t id) {
-    if (every_text) return id;
-    return static_cast<uint32_t>(std::lower_bound(table_ids.begin(), table_ids.end(), id) -
-                                 table_ids.begin());
-  };
-  const auto id_of = [&](uint32_t local) { return every_text ? local : table_ids[local]; };
-  std::vector<int32_t> occurrences(distinct + 1, 0);
-  for_each_run(0, pooled.runs.size(),
-               [&](uint32_t id, int32_t entries) { occurrences[local_of(id)] += entries; });
-  const auto empty = static_cast<uint32_t>(distinct);
-  // Each text is read from the table as it is needed: the tag's passages are never all held
-  // as UTF-16 at once.
-  const auto form_of = [&](uint32_t local) {
-    return local == empty ? std::string_view() : table_.Form(id_of(local));
-  };
-  size_t begin = 0;
+  // One entry per distinct passage of the tag, named by its place, with its occurrences, and
+  // one for the empty entries: every file's list ends with one, after an empty entry of its
+  // own when it had passages.
+  size_t run_count = 0;
+  ForEachRun(pooled, [&run_count](uint32_t, int32_t, size_t) { ++run_count; });
+  int32_t empties = 0;
+  size_t first = 0;
   for (const size_t end : pooled.file_ends) {
-    occurrences[empty] += end > begin ? 2 : 1;
-    begin = end;
+    empties += end > first ? 2 : 1;
+    first = end;
   }
-  bool texts_tie = false;
-  const auto sequence = [&] {
-    texts_tie = true;
-    std::vector<uint32_t> entries;
-    size_t first = 0;
-    for (const size_t end : pooled.file_ends) {
-      for_each_run(first, end, [&](uint32_t id, int32_t count) {
-        entries.insert(entries.end(), count, local_of(id));
-      });
-      if (end > first) entries.push_back(empty);
-      entries.push_back(empty);
-      first = end;
+  // The empty text was kept first of all, so that the entries come in place order.
+  std::vector<TKeptCount> entries;
+  entries.reserve(run_count + 1);
+  entries.push_back({empty_place_, empties});
+  ForEachRun(pooled, [&entries](uint32_t place, int32_t count, size_t) {
+    entries.push_back({place, count});
+  });
+  // In place order already when no file met a passage of an earlier one.
+  const auto by_place = [](const TKeptCount& a, const TKeptCount& b) { return a.Place < b.Place; };
+  if (!std::is_sorted(entries.begin(), entries.end(), by_place)) {
+    std::sort(entries.begin(), entries.end(), by_place);
+    size_t kept = 0;
+    for (size_t at = 1; at < entries.size(); ++at) {
+      if (entries[at].Place == entries[kept].Place) {
+        entries[kept].Count += entries[at].Count;
+      } else {
+        entries[++kept] = entries[at];
+      }
     }
-    return entries;
-  };
-  std::vector<TPassageRun> sorted = SortLikeTheList(form_of, occurrences, sequence);
-  // The runs name the table's texts from here on, and what numbered them locally is freed, as
-  // are the tag's runs of every file, before the frequency list is made.
-  constexpr uint32_t kEmpty = std::numeric_limits<uint32_t>::max();
-  for (TPassageRun& run : sorted) run.Id = run.Id == empty ? kEmpty : id_of(run.Id);
-  std::vector<uint32_t>().swap(table_ids);
-  std::vector<int32_t>().swap(occurrences);
+    entries.resize(kept + 1);
+    entries.shrink_to_fit();
+  }
+  const TTextBlocks& blocks = *table_.blocks();
+  const bool texts_tie = SortLikeTheList(
+      entries, [&blocks](uint32_t place) { return blocks.FormAt(place); },
+      [&] {
+        std::vector<uint32_t> list;
+        size_t file = 0;
+        // Ends the list of every file whose runs end by byte upto.
+        const auto end_files = [&](size_t upto) {
+          for (; file < pooled.file_ends.size() && pooled.file_ends[file] <= upto; ++file) {
+            const bool had_runs =
+                pooled.file_ends[file] > (file == 0 ? 0 : pooled.file_ends[file - 1]);
+            list.insert(list.end(), had_runs ? 2 : 1, empty_place_);
+          }
+        };
+        ForEachRun(pooled, [&](uint32_t place, int32_t count, size_t start) {
+          end_files(start);
+          list.insert(list.end(), count, place);
+        });
+        end_files(pooled.runs.size());
+        return list;
+      });
+  const int64_t freq = pooled.freq;
   pooled = TTagRuns();
-  const auto table_text_of = [&](uint32_t id, std::u16string& scratch) {
-    if (id == kEmpty) return std::u16string_view();
-    AppendFromKeptForm(table_.Form(id), scratch);
-    return std::u16string_view(scratch);
-  };
-  // The empty entries' runs are read as an empty text kept once.
-  const uint32_t empty_place = table_.blocks()->KeepForm({});
-  return {freq, GroupKeptPassageRuns(
-                    sorted, table_text_of,
-                    [&](uint32_t id) { return id == kEmpty ? empty_place : table_.Kept(id); },
-                    table_.blocks(), texts_tie, letter_case_)};
+  return {freq, GroupKeptPassageRuns(std::move(entries), table_.blocks(), texts_tie, letter_case_)};
 }
 
 }  // namespace farrowdale

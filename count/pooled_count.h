@@ -3,10 +3,12 @@
 //
 // The one-file mode adds each file's records as the run counts them. Each distinct passage
 // is kept once for the whole run (TPassageTable); per file and tag only the file's sorted
-// list as runs of ids. Memory is one copy of the distinct passages plus a few bytes per
-// distinct passage of each file, whatever the number of occurrences. Once every file is in,
+// list as runs naming where the passages are kept. Memory is one copy of the distinct
+// passages plus a few bytes per distinct passage of each file (one where a file brings
+// passages no file had before), whatever the number of occurrences. Once every file is in,
 // CountTotals turns the pool into every tag's totals and releases it, all but the texts: the
-// totals' frequency lists name the table's one copy of each distinct passage.
+// totals' frequency lists name the table's one copy of each distinct passage, and while a
+// tag is counted it holds 8 bytes per distinct passage besides.
 #ifndef FARROWDALE_COUNT_POOLED_COUNT_H_
 #define FARROWDALE_COUNT_POOLED_COUNT_H_
 
@@ -49,16 +51,26 @@ class TPooledPassages final : public TTagTotalsView {
  private:
   struct TTagRuns {
     int64_t freq = 0;
-    // Every file's runs, ids into table_, file after file, grown without copying; 4 bytes
-    // for a run of one entry, the id with kCountFollows set and the entries for a longer one.
-    std::deque<uint32_t> runs;
+    // Every file's runs, file after file, grown without copying. A run is the place of its
+    // text in the table's blocks less the place of the run before (zigzag coded, doubled, and
+    // 1 added when the run has more than one entry), then, for more than one, its entries;
+    // each number in 7-bit groups, low first, the high bit set on all but the last. A file's
+    // new passages are kept one after another in the order of its runs, so that each of
+    // their runs takes one or two bytes.
+    std::deque<uint8_t> runs;
+    uint32_t last_place = 0;        // the place of the last run added
     std::vector<size_t> file_ends;  // per file: the end of its runs in runs
   };
-  static constexpr uint32_t kCountFollows = uint32_t{1} << 31;
+  // Appends a run of entries of the text kept at place.
+  static void AddRun(TTagRuns& pooled, uint32_t place, int32_t entries);
+  // Calls visit(place, entries, the run's first byte in runs) for each run of pooled, in order.
+  template <typename Visit>
+  static void ForEachRun(const TTagRuns& pooled, Visit visit);
   TTagTotals CountTag(TTagRuns pooled) const;
 
   ELetterCase letter_case_;
   TPassageTable table_;
+  uint32_t empty_place_ = 0;  // the empty text, kept in the table's blocks with the first file
   std::vector<TTagRuns> tags_;
   size_t files_ = 0;
   bool counted_ = false;

@@ -25,6 +25,13 @@
 
 namespace farrowdale {
 
+// One entry of a list as the list holds it: where its text is kept in the list's blocks and
+// its count.
+struct TKeptCount {
+  uint32_t Place = 0;
+  int32_t Count = 0;
+};
+
 // One entry of a list, as read.
 struct TFrequencyEntry {
   std::u16string Text;  // the group's representative, trimmed, never empty
@@ -61,6 +68,10 @@ class TFrequencyList {
   TFrequencyList() = default;
   // Entries whose texts are kept in blocks (shared with whoever else keeps texts there).
   explicit TFrequencyList(std::shared_ptr<TTextBlocks> blocks) : blocks_(std::move(blocks)) {}
+  // The entries given, in their order, their texts kept in blocks: the vector is taken over,
+  // not copied.
+  TFrequencyList(std::shared_ptr<TTextBlocks> blocks, std::vector<TKeptCount> entries)
+      : blocks_(std::move(blocks)), entries_(std::move(entries)) {}
   TFrequencyList(std::initializer_list<TFrequencyEntry> entries) {
     for (const TFrequencyEntry& entry : entries) Add(entry.Text, entry.Count);
   }
@@ -74,10 +85,10 @@ class TFrequencyList {
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
   // REQUIRES: at < size() (for each of these).
-  std::u16string Text(size_t at) const { return blocks_->TextAt(entries_[at].place); }
-  int32_t Count(size_t at) const { return entries_[at].count; }
+  std::u16string Text(size_t at) const { return blocks_->TextAt(entries_[at].Place); }
+  int32_t Count(size_t at) const { return entries_[at].Count; }
   // The text's kept form (text/text_blocks.h), for reading a long text piece by piece.
-  std::string_view Form(size_t at) const { return blocks_->FormAt(entries_[at].place); }
+  std::string_view Form(size_t at) const { return blocks_->FormAt(entries_[at].Place); }
   TFrequencyEntry operator[](size_t at) const { return {Text(at), Count(at)}; }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size()); }
@@ -90,7 +101,7 @@ class TFrequencyList {
     if (a.size() != b.size()) return false;
     for (size_t at = 0; at < a.size(); ++at) {
       if (a.Count(at) != b.Count(at) ||
-          a.blocks_->FormAt(a.entries_[at].place) != b.blocks_->FormAt(b.entries_[at].place)) {
+          a.blocks_->FormAt(a.entries_[at].Place) != b.blocks_->FormAt(b.entries_[at].Place)) {
         return false;
       }
     }
@@ -103,13 +114,8 @@ class TFrequencyList {
     return *blocks_;
   }
 
-  struct TEntry {
-    uint32_t place;  // where the text is kept in blocks_
-    int32_t count;
-  };
-
   std::shared_ptr<TTextBlocks> blocks_;  // made with the first text added, when not given
-  std::vector<TEntry> entries_;
+  std::vector<TKeptCount> entries_;
 };
 
 }  // namespace farrowdale

@@ -78,43 +78,22 @@ const TAsciiCollation* AsciiCollation() {
 
 }  // namespace
 
-TCaseIgnoringListOrder::TCaseIgnoringListOrder(const std::vector<std::u16string>& texts)
-    : texts_(&texts), table_(AsciiCollation()) {
-  prefixes_.resize(texts.size(), kUnkeyed);
-  if (table_ == nullptr) return;
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (TAsciiCollation::Covers(texts[i])) prefixes_[i] = table_->Prefix(texts[i]);
+int CompareKeptForms(std::string_view a, std::string_view b) {
+  if (const TAsciiCollation* table = AsciiCollation();
+      table != nullptr && TAsciiCollation::Covers(a) && TAsciiCollation::Covers(b)) {
+    return table->Compare(a, b);  // an ASCII text's kept form is its text, a byte a character
   }
+  if (!HoldsSurrogate(a) && !HoldsSurrogate(b)) return CollateUtf8(Collator(false), a, b);
+  std::u16string first;
+  std::u16string second;
+  AppendFromKeptForm(a, first);
+  AppendFromKeptForm(b, second);
+  return Collate(Collator(false), first, second);
 }
 
-TCaseIgnoringListOrder::TCaseIgnoringListOrder(size_t count, TKeptFormOf form_of)
-    : form_of_(std::move(form_of)), table_(AsciiCollation()) {
-  prefixes_.resize(count, kUnkeyed);
-  if (table_ == nullptr) return;
-  for (size_t i = 0; i < count; ++i) {
-    // An ASCII text's kept form is its text, one byte a character.
-    const std::string_view form = form_of_(static_cast<uint32_t>(i));
-    if (TAsciiCollation::Covers(form)) prefixes_[i] = table_->Prefix(form);
-  }
-}
-
-int TCaseIgnoringListOrder::CompareWhole(uint32_t a, uint32_t b) const {
-  const bool both_keyed = prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed;
-  if (texts_ != nullptr) {
-    return both_keyed ? table_->Compare((*texts_)[a], (*texts_)[b])
-                      : CompareText((*texts_)[a], (*texts_)[b], false);
-  }
-  const std::string_view first = form_of_(a);
-  const std::string_view second = form_of_(b);
-  if (both_keyed) return table_->Compare(first, second);
-  if (!HoldsSurrogate(first) && !HoldsSurrogate(second)) {
-    return CollateUtf8(Collator(false), first, second);
-  }
-  first_scratch_.clear();
-  second_scratch_.clear();
-  AppendFromKeptForm(first, first_scratch_);
-  AppendFromKeptForm(second, second_scratch_);
-  return CompareText(first_scratch_, second_scratch_, false);
+uint64_t CollationKey(std::string_view kept) {
+  const TAsciiCollation* table = AsciiCollation();
+  return table != nullptr && TAsciiCollation::Covers(kept) ? table->Prefix(kept) : kNoCollationKey;
 }
 
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case) {

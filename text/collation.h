@@ -9,11 +9,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace farrowdale {
-
-class TAsciiCollation;
 
 // Negative, zero or positive as a sorts before, ties with or sorts after b.
 int CompareText(std::u16string_view a, std::u16string_view b, bool match_case);
@@ -26,40 +23,19 @@ using TTextOf = std::function<std::u16string_view(uint32_t id, std::u16string& s
 // The kept form (text/text_blocks.h) of the text numbered id among texts kept elsewhere.
 using TKeptFormOf = std::function<std::string_view(uint32_t id)>;
 
-// CompareText(a, b, false) among the texts of one list, made for the many comparisons of a
-// sort: texts of ASCII characters compare by a table of the collator's weights where the
-// locale allows (see TAsciiCollation), most of them by their first eight weights, held as
-// one number. The texts must outlive the order and stay as they are.
-class TCaseIgnoringListOrder {
- public:
-  explicit TCaseIgnoringListOrder(const std::vector<std::u16string>& texts);
-  // Texts 0 to count - 1 in the kept forms form_of gives, compared where they are kept (as
-  // UTF-8 where no weights decide; a text with a lone surrogate, which UTF-8 cannot carry, is
-  // converted to UTF-16 for the comparison), so that no text is ever copied whole.
-  TCaseIgnoringListOrder(size_t count, TKeptFormOf form_of);
+// CompareText(a, b, false) for two texts in their kept forms (text/text_blocks.h), compared
+// where they are kept: texts of ASCII characters by a table of the collator's weights where
+// the locale allows (see TAsciiCollation), others as UTF-8; a text with a lone surrogate,
+// which UTF-8 cannot carry, is converted to UTF-16 for the comparison.
+int CompareKeptForms(std::string_view a, std::string_view b);
 
-  // Negative, zero or positive as texts[a] sorts before, ties with or sorts after texts[b].
-  int Compare(uint32_t a, uint32_t b) const {
-    if (prefixes_[a] != kUnkeyed && prefixes_[b] != kUnkeyed && prefixes_[a] != prefixes_[b]) {
-      return prefixes_[a] < prefixes_[b] ? -1 : 1;
-    }
-    return CompareWhole(a, b);
-  }
-
- private:
-  int CompareWhole(uint32_t a, uint32_t b) const;
-
-  // The texts: held in a vector, or kept where form_of_ reads them.
-  const std::vector<std::u16string>* texts_ = nullptr;
-  TKeptFormOf form_of_;
-  mutable std::u16string first_scratch_;  // the texts being compared, converted from forms
-  mutable std::u16string second_scratch_;
-  const TAsciiCollation* table_;
-  // Each text's first eight weights, or kUnkeyed where it is not ASCII or there is no table
-  // (a weight is at most 128, so no prefix is kUnkeyed).
-  static constexpr uint64_t kUnkeyed = ~uint64_t{0};
-  std::vector<uint64_t> prefixes_;
-};
+// A text's sort key under CompareKeptForms, for the many comparisons of a sort: where the
+// keys of two texts differ and neither is kNoCollationKey, the texts compare as their keys
+// do; otherwise CompareKeptForms decides. An ASCII text's key is its first eight weights under
+// the table, one byte each from the most significant, 0 after its end (a weight is at most
+// 128); other texts, and every text where the locale allows no table, have none.
+inline constexpr uint64_t kNoCollationKey = ~uint64_t{0};
+uint64_t CollationKey(std::string_view kept);
 
 }  // namespace farrowdale
 

@@ -21,11 +21,11 @@ TEST(CollationTest, CaseCountsOnlyWhenAskedAndAccentsAlways) {
   EXPECT_LT(CompareText(u"", u"a", false), 0);
 }
 
-// A list long enough for the ASCII table, ASCII texts that share long beginnings and
+// ASCII texts that share long beginnings and
 // differ in case or ignorable characters only, and texts with accents, characters beyond the
-// BMP, an ignorable zero-width space or a lone surrogate among them: the order over the texts
-// and the order over their kept forms compare as CompareText.
-TEST(CollationTest, ListOrderComparesAsCompareText) {
+// BMP, an ignorable zero-width space or a lone surrogate among them: their kept forms compare
+// as CompareText, and so do their keys wherever two differ.
+TEST(CollationTest, KeptFormsAndTheirKeysCompareAsCompareText) {
   std::mt19937 random(3);
   std::vector<std::u16string> texts;
   for (int i = 0; i < 3000; ++i) {
@@ -42,16 +42,22 @@ TEST(CollationTest, ListOrderComparesAsCompareText) {
   }
   std::vector<std::string> forms;
   for (const std::u16string& text : texts) AppendKeptForm(text, forms.emplace_back());
-  const TCaseIgnoringListOrder order(texts);
-  const TCaseIgnoringListOrder kept_order(
-      forms.size(), [&forms](uint32_t id) { return std::string_view(forms[id]); });
+  int decided_by_keys = 0;
   for (int round = 0; round < 40000; ++round) {
-    const auto a = static_cast<uint32_t>(random() % texts.size());
-    const auto b = static_cast<uint32_t>(random() % texts.size());
+    const auto a = random() % texts.size();
+    const auto b = random() % texts.size();
     const int expected = CompareText(texts[a], texts[b], false);
-    ASSERT_EQ(order.Compare(a, b), expected) << round;
-    ASSERT_EQ(kept_order.Compare(a, b), expected) << round;
+    ASSERT_EQ(CompareKeptForms(forms[a], forms[b]), expected) << round;
+    const uint64_t key_a = CollationKey(forms[a]);
+    const uint64_t key_b = CollationKey(forms[b]);
+    if (key_a != key_b && key_a != kNoCollationKey && key_b != kNoCollationKey) {
+      ++decided_by_keys;
+      ASSERT_EQ(key_a < key_b ? -1 : 1, expected) << round;
+    }
   }
+  // The texts share their first ten characters but for a leading "Z": the keys decide
+  // between texts with and without one.
+  EXPECT_GT(decided_by_keys, 1000);
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ uint32_t TTextBlocks::KeepLong(const TPieces& pieces) {
   char length[16];
   const size_t length_bytes = WriteLength(kept_bytes, length);
   const uint32_t place = AddBlock(length_bytes + kept_bytes);
-  char* at = blocks_[place >> kPlaceBits].get();
+  char* at = blocks_[place >> kPlaceBits].data();
   std::memcpy(at, length, length_bytes);
   at += length_bytes;
   pieces([&](std::u16string_view piece) {
@@ -179,7 +179,7 @@ uint32_t TTextBlocks::KeepForm(std::string_view kept) {
     free_place_ += static_cast<uint32_t>(bytes);
     free_bytes_ -= bytes;
   }
-  char* at = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
+  char* at = blocks_[place >> kPlaceBits].data() + (place & kPlaceMask);
   std::memcpy(at, length, length_bytes);
   std::copy(kept.begin(), kept.end(), at + length_bytes);  // an empty view may hold no pointer
   return place;
@@ -191,13 +191,13 @@ uint32_t TTextBlocks::AddBlock(size_t bytes) {
     throw std::length_error("more than 4 GiB of passages to keep");
   }
   const auto place = static_cast<uint32_t>(blocks_.size() << kPlaceBits);
-  blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+  blocks_.emplace_back(bytes);
   blocks_.resize(blocks_.size() + numbers - 1);
   return place;
 }
 
 std::string_view TTextBlocks::FormAt(uint32_t place) const {
-  const char* kept = blocks_[place >> kPlaceBits].get() + (place & kPlaceMask);
+  const char* kept = blocks_[place >> kPlaceBits].data() + (place & kPlaceMask);
   size_t length = 0;
   int shift = 0;
   while (static_cast<unsigned char>(*kept) & 0x80) {

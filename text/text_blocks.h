@@ -7,16 +7,18 @@
 // 1 MiB, so that a handful of short texts costs a few KiB and millions cost no more than their
 // bytes; a long text gets a block of its own. A text is named by its place, 32 bits: each
 // block takes 1 MiB of places (a long one as many MiB as it needs), at least half of them
-// used, so that the blocks hold at least 2 GiB of text. Not thread-safe.
+// used, so that the blocks hold at least 2 GiB of text. Large blocks are pages of their own
+// (text/mapped_bytes.h), outside the heap. Not thread-safe.
 #ifndef FARROWDALE_TEXT_TEXT_BLOCKS_H_
 #define FARROWDALE_TEXT_TEXT_BLOCKS_H_
 
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/mapped_bytes.h"
 
 namespace farrowdale {
 
@@ -54,12 +56,12 @@ class TTextBlocks {
   // each piece converted on its own, so that the text is never held whole.
   uint32_t KeepLong(const TPieces& pieces);
 
-  std::vector<std::unique_ptr<char[]>> blocks_;  // by place / 1 MiB; null within a long block
-  size_t next_block_bytes_ = 4096;               // the size of the next shared block
-  uint32_t free_place_ = 0;                      // the free end of the block being filled
-  size_t free_bytes_ = 0;                        // and its size
-  std::string scratch_;                          // the kept form of the text being kept
-  std::u16string wide_scratch_;                  // a short narrow text being kept, decoded
+  std::vector<TMappedBytes> blocks_;  // by place / 1 MiB; empty within a long block
+  size_t next_block_bytes_ = 4096;    // the size of the next shared block
+  uint32_t free_place_ = 0;           // the free end of the block being filled
+  size_t free_bytes_ = 0;             // and its size
+  std::string scratch_;               // the kept form of the text being kept
+  std::u16string wide_scratch_;       // a short narrow text being kept, decoded
 };
 
 }  // namespace farrowdale
