@@ -293,14 +293,14 @@ TFrequencyList GroupKeptPassageRuns(std::vector<TKeptCount> runs,
   freq.Reserve(groups.size());
   std::u16string scratch;
   for (const TRunGroup& group : groups) {
+    // A trimmed text is shown as kept; only one that needs trimming is decoded.
     const uint32_t place = numbered[group.Run].Id;
-    scratch.clear();
-    const std::u16string_view shown = text_of(place, scratch);
-    if (Trim(shown).size() == shown.size()) {
+    if (is_trimmed(TKeptCount{place, group.Entries})) {
       freq.AddKept(place, group.Entries);
-    } else {
-      freq.Add(Trim(shown), group.Entries);
+      continue;
     }
+    scratch.clear();
+    freq.Add(Trim(text_of(place, scratch)), group.Entries);
   }
   SortByCount(freq);
   return freq;
