@@ -426,12 +426,12 @@ void TCodingRun::PlanGathering() {
                 .problems = &run_problems_};
   if (with_passages_ && !one_file_mode_) additions_.text_with_passages = &text_with_passages_;
   // The tables grow into their temporary files as the files are counted, so a folder that
-  // cannot take them stops the run here, before anything is read.
+  // cannot take them stops the run here, before any file is counted.
   std::optional<TAtomicFile> passages_table_file;
   if (request_.write_tables) {
     counts_table_.emplace(CountsTable(TAtomicFile(counts_table_path_)));
-    cooccurrence_table_.emplace(CooccurrenceTable(TAtomicFile(cooccurrence_table_path_)));
     passages_table_file.emplace(passages_table_path_);
+    cooccurrence_table_.emplace(CooccurrenceTable(TAtomicFile(cooccurrence_table_path_)));
   }
   places_.emplace(std::move(passages_table_file),
                   !with_passages_  ? TPassagesKept::kNone
