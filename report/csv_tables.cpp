@@ -1,14 +1,32 @@
 #include "report/csv_tables.h"
 
+#include <utility>
+
 #include "report/cooccurrence_section.h"
 #include "text/code_page.h"
 #include "text/utf8.h"
 
 namespace farrowdale {
 
-TCsvTable::TCsvTable(std::initializer_list<std::string_view> header) : bytes_("\xEF\xBB\xBF") {
+TCsvTable::TCsvTable(std::initializer_list<std::string_view> header,
+                     std::optional<TAtomicFile> file, size_t piece_bytes)
+    : bytes_("\xEF\xBB\xBF"), file_(std::move(file)), piece_bytes_(piece_bytes) {
   for (std::string_view name : header) AddUtf8(name);
   EndRecord();
+}
+
+void TCsvTable::AppendFullPiece() {
+  if (!file_ || bytes_.size() < piece_bytes_) return;
+  file_->Append(bytes_);
+  bytes_.clear();
+}
+
+TAtomicFile TCsvTable::TakeFile() {
+  file_->Append(bytes_);
+  bytes_.clear();
+  TAtomicFile file = std::move(*file_);
+  file_.reset();
+  return file;
 }
 
 void TCsvTable::StartField() {
@@ -20,6 +38,7 @@ void TCsvTable::AddUtf8(std::string_view field) {
   StartField();
   if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
     bytes_ += field;
+    AppendFullPiece();
     return;
   }
   bytes_ += '"';
@@ -28,6 +47,7 @@ void TCsvTable::AddUtf8(std::string_view field) {
     bytes_ += c;
   }
   bytes_ += '"';
+  AppendFullPiece();
 }
 
 void TCsvTable::AddText(std::u16string_view field) {
@@ -52,7 +72,9 @@ void TCsvTable::EndRecord() {
   record_started_ = false;
 }
 
-TCsvTable CountsTable() { return TCsvTable({"tag", "file", "passages", "distinct passages"}); }
+TCsvTable CountsTable(std::optional<TAtomicFile> file) {
+  return TCsvTable({"tag", "file", "passages", "distinct passages"}, std::move(file));
+}
 
 void AddCountsRecords(TCsvTable& table, const TStatArray& file_results,
                       std::string_view file_name) {
@@ -65,7 +87,9 @@ void AddCountsRecords(TCsvTable& table, const TStatArray& file_results,
   }
 }
 
-TCsvTable PassagesTable() { return TCsvTable({"tag", "file", "line", "column", "passage"}); }
+TCsvTable PassagesTable(std::optional<TAtomicFile> file) {
+  return TCsvTable({"tag", "file", "line", "column", "passage"}, std::move(file));
+}
 
 void AddPassageRecord(TCsvTable& table, std::string_view tag_name, std::string_view file_name,
                       const TTextPosition& position, std::u16string_view passage) {
@@ -77,9 +101,10 @@ void AddPassageRecord(TCsvTable& table, std::string_view tag_name, std::string_v
   table.EndRecord();
 }
 
-TCsvTable CooccurrenceTable() {
+TCsvTable CooccurrenceTable(std::optional<TAtomicFile> file) {
   return TCsvTable({"tag_a", "tag_b", "file", "a_passages", "b_passages", "cooccurring",
-                    "identical", "a_inside_b", "b_inside_a", "crossing", "c_coefficient"});
+                    "identical", "a_inside_b", "b_inside_a", "crossing", "c_coefficient"},
+                   std::move(file));
 }
 
 void AddCooccurrenceRecords(TCsvTable& table, const std::vector<std::string>& tag_names,

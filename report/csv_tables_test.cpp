@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <string>
 
 #include "testing/code_page_guard.h"
+#include "testing/file_bytes.h"
+#include "testing/scratch_folder.h"
 
 namespace farrowdale {
 namespace {
@@ -64,6 +68,35 @@ TEST(CsvTablesTest, CooccurrenceNamesThatAFormulaCouldStartGetAnApostrophe) {
   EXPECT_EQ(table.bytes().substr(header.size()),
             "'=a,b,'-f.txt,0,0,0,0,0,0,0,0.0000\r\n"
             "b,'=a,'-f.txt,0,0,0,0,0,0,0,0.0000\r\n");
+}
+
+// A table streamed into its file in pieces of any size, fields and records crossing the piece
+// boundaries, holds the bytes of the same table built in memory.
+TEST(CsvTablesTest, AStreamedTableHoldsTheBytesOfTheTableBuiltWhole) {
+  CodePageGuard code_page("UTF-8");
+  testing_support::ScratchFolder folder;
+  std::mt19937 random(20261208);
+  const std::u16string alphabet = u"ab ,\"\r\n=-+@\t\u00E9\U0001F600";
+  const auto random_text = [&](size_t max_length) {
+    std::u16string text(random() % (max_length + 1), u'a');
+    for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
+    return text;
+  };
+  for (const size_t piece_bytes : {size_t{1}, size_t{2}, size_t{7}, size_t{64}, size_t{1000}}) {
+    const std::filesystem::path path = folder / ("t" + std::to_string(piece_bytes) + ".csv");
+    TCsvTable whole = PassagesTable();
+    TCsvTable streamed({"tag", "file", "line", "column", "passage"}, TAtomicFile(path),
+                       piece_bytes);
+    for (int record = 0; record < 300; ++record) {
+      const std::u16string passage = random_text(record % 50 == 0 ? 3000 : 40);
+      const TTextPosition position{static_cast<int32_t>(random() % 100000), record};
+      for (TCsvTable* table : {&whole, &streamed}) {
+        AddPassageRecord(*table, "tag", "f,\"1\".txt", position, passage);
+      }
+    }
+    streamed.TakeFile().Commit();
+    EXPECT_EQ(testing_support::ReadBytes(path), whole.bytes()) << "pieces of " << piece_bytes;
+  }
 }
 
 }  // namespace

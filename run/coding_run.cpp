@@ -425,11 +425,15 @@ void TCodingRun::PlanGathering() {
                 .passages = with_passages_ ? &passages_ : nullptr,
                 .problems = &run_problems_};
   if (with_passages_ && !one_file_mode_) additions_.text_with_passages = &text_with_passages_;
+  // The tables grow into their temporary files as the files are counted, so a folder that
+  // cannot take them stops the run here, before any file is counted.
+  std::optional<TAtomicFile> passages_table_file;
   if (request_.write_tables) {
-    counts_table_.emplace(CountsTable());
-    cooccurrence_table_.emplace(CooccurrenceTable());
+    counts_table_.emplace(CountsTable(TAtomicFile(counts_table_path_)));
+    passages_table_file.emplace(passages_table_path_);
+    cooccurrence_table_.emplace(CooccurrenceTable(TAtomicFile(cooccurrence_table_path_)));
   }
-  places_.emplace(request_.write_tables,
+  places_.emplace(std::move(passages_table_file),
                   !with_passages_  ? TPassagesKept::kNone
                   : one_file_mode_ ? TPassagesKept::kOccurrencesInContext
                                    : TPassagesKept::kPlacesInText,
@@ -593,14 +597,9 @@ TRunSummary TCodingRun::Finish() {
   }
   if (counts_table_) {
     AddCooccurrenceRecords(*cooccurrence_table_, cooccurrence_.names, cooccurrence_.matrix, "*");
-    for (const auto& [path, bytes] :
-         {std::pair{&counts_table_path_, &counts_table_->bytes()},
-          std::pair{&passages_table_path_, &places_->table().bytes()},
-          std::pair{&cooccurrence_table_path_, &cooccurrence_table_->bytes()}}) {
-      TAtomicFile table(*path);
-      table.Append(*bytes);
-      batch_.Add(std::move(table));
-    }
+    batch_.Add(counts_table_->TakeFile());
+    batch_.Add(places_->TakeTableFile());
+    batch_.Add(cooccurrence_table_->TakeFile());
     summary_.tables = {counts_table_path_, passages_table_path_, cooccurrence_table_path_};
   }
   StopIfCancelled();

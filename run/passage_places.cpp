@@ -10,9 +10,10 @@
 
 namespace farrowdale {
 
-TPassagePlaces::TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping)
+TPassagePlaces::TPassagePlaces(std::optional<TAtomicFile> table_file, TPassagesKept kept,
+                               TPassageGrouping grouping)
     : kept_(kept), grouping_(grouping) {
-  if (with_table) table_.emplace(PassagesTable());
+  if (table_file) table_.emplace(PassagesTable(std::move(table_file)));
 }
 
 void TPassagePlaces::AddFile(const std::string& narrow_text,

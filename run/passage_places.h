@@ -25,6 +25,7 @@
 #include "report/passages_section.h"
 #include "results/stat_info.h"
 #include "tagset/tag_set.h"
+#include "text/atomic_file.h"
 #include "text/narrow_text_file.h"
 #include "text/passage_grouping.h"
 
@@ -39,9 +40,10 @@ enum class TPassagesKept {
 
 class TPassagePlaces {
  public:
-  // with_table: build the passages table. Passages are taken and keyed as the run's counts
-  // group them.
-  TPassagePlaces(bool with_table, TPassagesKept kept, TPassageGrouping grouping = {});
+  // table_file: stream the passages table into it. Passages are taken and keyed as the run's
+  // counts group them.
+  TPassagePlaces(std::optional<TAtomicFile> table_file, TPassagesKept kept,
+                 TPassageGrouping grouping = {});
 
   // Takes one file's passages of every tag that is not skipped, in tag order: spans[k] are
   // the matches of the k-th such tag of tag_set in narrow_text, as the run's scan gave them.
@@ -67,8 +69,8 @@ class TPassagePlaces {
   // order of distinct).
   std::vector<TTextHighlight> TakeHighlights(const std::vector<const TFrequencyList*>& distinct);
 
-  // REQUIRES: with_table.
-  const TCsvTable& table() const { return *table_; }
+  // The passages table complete in its file. REQUIRES: a table_file, and called once.
+  TAtomicFile TakeTableFile() { return table_->TakeFile(); }
 
  private:
   using TOccurrencesByKey = std::unordered_map<std::string, std::vector<TPassageOccurrence>>;
