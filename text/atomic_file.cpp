@@ -5,17 +5,25 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <condition_variable>
 #include <csignal>
+#include <deque>
+#include <exception>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "text/error.h"
@@ -28,9 +36,14 @@ constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr size_t kTemporaryRandomDigits = 16;
 
 // A batch hands the files it holds in memory over for writing once they reach this many
-// bytes or files: their write-back starts early, and each hand-over costs a thread start.
+// bytes or files, so that their write-back starts early.
 constexpr uint64_t kHandOverBytes = uint64_t{1} << 20;
 constexpr size_t kHandOverFiles = 32;
+
+// The smallest piece of a file's held bytes: later pieces grow with the bytes held (each as
+// large as all before it), so a file holds a few pieces and reserves at most about twice its
+// bytes, as one growing string would, without moving what it holds.
+constexpr size_t kFirstHeldPiece = 4096;
 
 // ".farrowdale-PID-XXXXXXXXXXXXXXXX.tmp" beside path: the process, then 64 random bits (a
 // counter mixed in, so two files of one thread never draw the same name).
@@ -206,13 +219,14 @@ void TAtomicFile::Drop() noexcept {
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
   holding_ = false;
-  held_ = std::string();
+  held_ = std::vector<std::string>();
 }
 
 void TAtomicFile::Append(std::string_view bytes) {
   if (holding_) {
-    if (held_.size() + bytes.size() <= kHeldBytesLimit) {
-      held_.append(bytes);
+    // While the file holds its bytes, size_ counts exactly the bytes held.
+    if (size_ + bytes.size() <= kHeldBytesLimit) {
+      Hold(bytes);
       size_ += bytes.size();
       return;
     }
@@ -222,11 +236,48 @@ void TAtomicFile::Append(std::string_view bytes) {
   size_ += bytes.size();
 }
 
+void TAtomicFile::Hold(std::string_view bytes) {
+  size_t held = size_;
+  if (!held_.empty()) {
+    std::string& last = held_.back();
+    const size_t room = std::min(bytes.size(), last.capacity() - last.size());
+    last.append(bytes.substr(0, room));
+    bytes.remove_prefix(room);
+    held += room;
+  }
+  if (bytes.empty()) return;
+  // Append keeps held + bytes within kHeldBytesLimit, so the bounds are in order.
+  const size_t piece =
+      std::clamp(std::max(held, kFirstHeldPiece), bytes.size(), kHeldBytesLimit - held);
+  held_.emplace_back().reserve(piece);
+  held_.back().append(bytes);
+}
+
 void TAtomicFile::WriteOutHeld() {
   fd_ = CreateTemporaryFile(path_, &temporary_);
   holding_ = false;
-  const std::string held = std::exchange(held_, std::string());
-  Write(held);
+  const std::vector<std::string> held = std::exchange(held_, {});
+  // All pieces in one system call where the file system takes them at once.
+  std::vector<iovec> pieces;
+  for (const std::string& piece : held) {
+    if (!piece.empty()) pieces.push_back({const_cast<char*>(piece.data()), piece.size()});
+  }
+  size_t next = 0;
+  while (next < pieces.size()) {
+    const int count = static_cast<int>(std::min<size_t>(pieces.size() - next, IOV_MAX));
+    const ssize_t written = ::writev(fd_, &pieces[next], count);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw FileCreateError(path_, errno);
+    }
+    // Past the pieces written whole; the rest of one written in part goes on from where it stopped.
+    size_t left = static_cast<size_t>(written);
+    while (next < pieces.size() && left >= pieces[next].iov_len) left -= pieces[next++].iov_len;
+    if (left > 0) {
+      pieces[next].iov_base = static_cast<char*>(pieces[next].iov_base) + left;
+      pieces[next].iov_len -= left;
+    }
+  }
 }
 
 void TAtomicFile::Write(std::string_view bytes) {
@@ -273,6 +324,84 @@ void TAtomicFile::Commit() {
   SyncFolder(FolderOf(path_));
 }
 
+// The thread a batch hands its held files over to. It writes out each hand-over's files, in
+// the order handed over, and keeps them for the commit. Race-free by ownership: a hand-over
+// passes through pending_ under mutex_ only, and written_ and error_ belong to the thread
+// alone until Finish has joined it. The first failure ends the thread; the files not yet
+// written out are dropped with it (removing any temporary file of theirs).
+class TAtomicFileBatch::THeldWriter {
+ public:
+  THeldWriter() : thread_([this] { Run(); }) {}
+  // The files not yet written out are dropped, unwritten.
+  ~THeldWriter() {
+    if (!thread_.joinable()) return;
+    std::deque<std::vector<TAtomicFile>> dropped;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      dropped.swap(pending_);
+      closed_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+  THeldWriter(const THeldWriter&) = delete;
+  THeldWriter& operator=(const THeldWriter&) = delete;
+
+  void HandOver(std::vector<TAtomicFile> files) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      pending_.push_back(std::move(files));
+    }
+    ready_.notify_one();
+  }
+
+  // Waits until every file handed over is written out and returns them in the order handed
+  // over; rethrows the first failure instead.
+  std::vector<TAtomicFile> Finish() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      closed_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+    if (error_) std::rethrow_exception(error_);
+    return std::move(written_);
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      ready_.wait(lock, [this] { return closed_ || !pending_.empty(); });
+      if (pending_.empty()) return;
+      std::vector<TAtomicFile> files = std::move(pending_.front());
+      pending_.pop_front();
+      lock.unlock();
+      try {
+        for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
+      } catch (...) {
+        error_ = std::current_exception();
+        return;
+      }
+      std::move(files.begin(), files.end(), std::back_inserter(written_));
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::vector<TAtomicFile>> pending_;  // guarded by mutex_
+  bool closed_ = false;                           // guarded by mutex_: no more hand-overs
+  std::vector<TAtomicFile> written_;
+  std::exception_ptr error_;
+  std::thread thread_;  // last: starts once the members it uses are built
+};
+
+TAtomicFileBatch::TAtomicFileBatch() = default;
+TAtomicFileBatch::~TAtomicFileBatch() = default;
+TAtomicFileBatch::TAtomicFileBatch(TAtomicFileBatch&& other) noexcept = default;
+TAtomicFileBatch& TAtomicFileBatch::operator=(TAtomicFileBatch&& other) noexcept = default;
+
 void TAtomicFileBatch::Add(TAtomicFile file) {
   // Beyond what the batch may hold in memory, a file is written out here.
   if (file.holding_ && held_bytes_ + file.size() > kHeldBatchBytes) file.WriteOutHeld();
@@ -291,19 +420,14 @@ void TAtomicFileBatch::HandOverForWriting() {
   if (unhanded_held_ == 0) return;
   handed_over_ += files_.size();
   unhanded_held_ = 0;
-  handed_ = std::async(std::launch::async, [files = std::exchange(files_, {}),
-                                            before = std::move(handed_)]() mutable {
-    std::vector<TAtomicFile> written = before.valid() ? before.get() : std::vector<TAtomicFile>();
-    for (TAtomicFile& file : files) WriteOutAndStartWriteBack(file);
-    std::move(files.begin(), files.end(), std::back_inserter(written));
-    return written;
-  });
+  if (!writer_) writer_ = std::make_unique<THeldWriter>();
+  writer_->HandOver(std::exchange(files_, {}));
 }
 
 std::vector<TAtomicFile> TAtomicFileBatch::TakeFiles() {
   std::vector<TAtomicFile> files;
   // Taken first: a failure of the files handed over leaves files_ to be removed with the batch.
-  if (handed_.valid()) files = handed_.get();
+  if (writer_) files = std::exchange(writer_, nullptr)->Finish();
   std::move(files_.begin(), files_.end(), std::back_inserter(files));
   files_.clear();
   handed_over_ = 0;
@@ -315,11 +439,6 @@ void TAtomicFileBatch::WriteOutAndStartWriteBack(TAtomicFile& file) {
   if (!file.holding_) return;
   file.WriteOutHeld();
   file.StartWriteBack();
-}
-
-void TAtomicFileBatch::WriteOutHeldFiles() {
-  for (TAtomicFile& file : files_) WriteOutAndStartWriteBack(file);
-  unhanded_held_ = 0;
 }
 
 void TAtomicFileBatch::Commit() {
@@ -377,16 +496,12 @@ TBatchCommitThread::~TBatchCommitThread() {
 }
 
 void TBatchCommitThread::Start(TAtomicFileBatch& batch) {
-  // Shared by the two threads, one after the other, and removed with its temporaries by the
-  // last one done with it (Wait below failing, the writing or the commit).
-  auto taken = std::make_shared<TAtomicFileBatch>(std::exchange(batch, {}));
-  std::future<void> written =
-      std::async(std::launch::async, [taken] { taken->WriteOutHeldFiles(); });
+  // Removed with its temporaries here when Wait below fails, else by the committing thread.
+  TAtomicFileBatch taken = std::exchange(batch, {});
+  taken.HandOverForWriting();
   Wait();
-  committing_ = std::async(std::launch::async, [taken, written = std::move(written)]() mutable {
-    written.get();
-    taken->Commit();
-  });
+  committing_ =
+      std::async(std::launch::async, [taken = std::move(taken)]() mutable { taken.Commit(); });
 }
 
 void TBatchCommitThread::Wait() {

@@ -33,14 +33,14 @@
 // next batch is written while the last one is made durable and put in place.
 //
 // A file may also hold its bytes in memory (EAtomicFileStart::kAtCommit) until a batch
-// writes it out: a batch hands the files it holds over to a thread of its own every few files
-// (each hand-over written after the one before, in order), which creates, writes and starts
-// the write-back of each, so the thread that rendered them spends no time on the file system
-// and the disk still gets the bytes early. Its bytes are the same either way; only the moment
-// a folder that cannot take the file shows its error moves to the batch's commit. A file that
-// grows past kHeldBytesLimit is written out as it grows, and a batch holds at most
-// kHeldBatchBytes in memory (files beyond are written out when added), so the memory held
-// stays bounded whatever the files' sizes.
+// writes it out: a batch hands the files it holds over to a writer thread of its own (one per
+// batch, started at the first hand-over) every few files; the writer takes the hand-overs in
+// order, each after the one before, and creates, writes and starts the write-back of each file, so
+// the thread that rendered them spends no time on the file system and the disk still gets the bytes
+// early. Its bytes are the same either way; only the moment a folder that cannot take the file
+// shows its error moves to the batch's commit. A file that grows past kHeldBytesLimit is written
+// out as it grows, and a batch holds at most kHeldBatchBytes in memory (files beyond are written
+// out when added), so the memory held stays bounded whatever the files' sizes.
 #ifndef FARROWDALE_TEXT_ATOMIC_FILE_H_
 #define FARROWDALE_TEXT_ATOMIC_FILE_H_
 
@@ -108,6 +108,8 @@ class TAtomicFile {
   friend class TAtomicFileBatch;
 
   void Drop() noexcept;
+  // Adds bytes to those held, which stay where they are (held_ is a chain of pieces).
+  void Hold(std::string_view bytes);
   // Creates the temporary file of a file holding its bytes and writes them there.
   void WriteOutHeld();
   void Write(std::string_view bytes);
@@ -118,8 +120,8 @@ class TAtomicFile {
   std::filesystem::path temporary_;  // empty once committed or moved from
   int fd_ = -1;                      // open for writing until synced or written back
   bool holding_ = false;             // no temporary file yet: the bytes are in held_
-  std::string held_;
-  bool durable_ = false;  // synced to the disk
+  std::vector<std::string> held_;    // pieces in order, each reserved once, never moved
+  bool durable_ = false;             // synced to the disk
   uint64_t size_ = 0;
 };
 
@@ -129,6 +131,12 @@ class TAtomicFile {
 // is removed.
 class TAtomicFileBatch {
  public:
+  TAtomicFileBatch();
+  // Waits for the writer thread, if any, which drops what it has not written yet.
+  ~TAtomicFileBatch();
+  TAtomicFileBatch(TAtomicFileBatch&& other) noexcept;
+  TAtomicFileBatch& operator=(TAtomicFileBatch&& other) noexcept;
+
   // file is complete (StartWriteBack called, or not yet: then it is called here).
   void Add(TAtomicFile file);
   size_t file_count() const { return handed_over_ + files_.size(); }
@@ -138,15 +146,15 @@ class TAtomicFileBatch {
   // the file-create Error of the file it met, before any rename when it is a write failure;
   // files not yet renamed are then removed. Afterwards the batch is empty.
   void Commit();
-  // Creates and writes the files still holding their bytes and starts their write-back, as
-  // Commit would first; on a thread of its own, that work overlaps another batch's commit.
-  void WriteOutHeldFiles();
+  // Hands the files added since the last hand-over, when any holds its bytes, to the batch's
+  // writer thread, which writes them out once those handed over before are and starts their
+  // write-back: that work overlaps whatever the caller does next (another batch's commit).
+  void HandOverForWriting();
 
  private:
+  class THeldWriter;
+
   static void WriteOutAndStartWriteBack(TAtomicFile& file);
-  // Hands files_ to a thread of its own that writes them out once those handed over before
-  // are, so that their write-back starts while the batch is still being added to.
-  void HandOverForWriting();
   // Every file in the order added, those handed over once they are written out.
   std::vector<TAtomicFile> TakeFiles();
 
@@ -154,16 +162,16 @@ class TAtomicFileBatch {
   uint64_t bytes_ = 0;
   uint64_t held_bytes_ = 0;     // of files holding their bytes when added, for the batch's cap
   uint64_t unhanded_held_ = 0;  // of those in files_
-  // The files handed over so far, in order, once written out; empty when none were.
-  std::future<std::vector<TAtomicFile>> handed_;
+  // Writes out the files handed over; null until the first hand-over.
+  std::unique_ptr<THeldWriter> writer_;
   size_t handed_over_ = 0;
 };
 
 // Batches committed in the order given, each on a thread of its own and whole before the next
 // one starts, while the caller goes on. A batch is committed exactly as its Commit would on the
 // calling thread; only the time at which a failure shows moves to the next Start or Wait. The
-// files a batch holds in memory are written out on one more thread while the batch before is
-// being committed.
+// files a batch holds in memory are written out by the batch's writer thread while the batch
+// before is being committed.
 class TBatchCommitThread {
  public:
   TBatchCommitThread() = default;

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <utility>
@@ -277,6 +279,41 @@ TEST_F(AtomicFileTest, FilesHeldUntilTheCommitEndAsFilesCreatedAtOnce) {
                                                     "\". No such file or directory");
   EXPECT_EQ(Read(dir_ / "a.htm"), "old a");
   EXPECT_EQ(Names(), std::vector<std::string>{"a.htm"});
+}
+
+// Held files of any pieces, over several hand-overs per batch and several batches committed
+// on their own thread, end as their bytes, and where files share a path the one added last
+// wins: the writer keeps the order in which files were added.
+TEST_F(AtomicFileTest, HeldFilesOfAnyPiecesTakeTheirPlacesInTheOrderAdded) {
+  std::mt19937 random(7);
+  auto piece_of = [&random](size_t size) {
+    std::string piece(size, '\0');
+    for (char& c : piece) c = static_cast<char>('a' + random() % 26);
+    return piece;
+  };
+  std::map<fs::path, std::string> expected;
+  TBatchCommitThread commits;
+  for (int round = 0; round < 3; ++round) {
+    TAtomicFileBatch batch;
+    for (int file = 0; file < 100; ++file) {
+      const fs::path path = dir_ / (std::to_string(random() % 7) + ".htm");
+      TAtomicFile held(path, EAtomicFileStart::kAtCommit);
+      std::string bytes;
+      // Now and then a file that outgrows what a file may hold.
+      const size_t pieces = file % 37 == 0 ? 40 : random() % 12;
+      for (size_t i = 0; i < pieces; ++i) {
+        const std::string piece = piece_of(random() % (file % 37 == 0 ? 60000 : 9000));
+        held.Append(piece);
+        bytes += piece;
+      }
+      batch.Add(std::move(held));
+      expected[path] = std::move(bytes);
+    }
+    commits.Start(batch);
+  }
+  commits.Wait();
+  for (const auto& [path, bytes] : expected) ASSERT_EQ(Read(path), bytes) << path;
+  EXPECT_EQ(Names().size(), expected.size());
 }
 
 }  // namespace
