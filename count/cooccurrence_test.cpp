@@ -8,6 +8,7 @@
 
 #include "count/stripped_text.h"
 #include "count/tag_scanner.h"
+#include "count/test_tags.h"
 #include "testing/code_page_guard.h"
 
 namespace farrowdale {
@@ -17,14 +18,6 @@ std::vector<TInterval> Intervals(std::initializer_list<std::pair<int64_t, int64_
   std::vector<TInterval> out;
   for (const auto& [start, end] : list) out.push_back({start, end});
   return out;
-}
-
-TTagInfo NamedTag(std::string name, std::string begin, std::string end) {
-  TTagInfo tag;
-  tag.Name = std::move(name);
-  tag.BeginMark = std::move(begin);
-  tag.EndMark = std::move(end);
-  return tag;
 }
 
 // The intervals the stripped text gives, without their passages.

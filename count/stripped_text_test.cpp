@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "count/tagged_text.h"
+#include "count/test_tags.h"
 #include "testing/code_page_guard.h"
 #include "text/code_page.h"
 #include "text/trim.h"
@@ -14,14 +15,6 @@
 
 namespace farrowdale {
 namespace {
-
-TTagInfo NamedTag(std::string name, std::string begin, std::string end) {
-  TTagInfo tag;
-  tag.Name = std::move(name);
-  tag.BeginMark = std::move(begin);
-  tag.EndMark = std::move(end);
-  return tag;
-}
 
 // Tags a and b with literal markers, a separator, and c whose begin marker is a pattern.
 TTagArray Tags() {

@@ -1,4 +1,4 @@
-// Test support for run/: a tag made from its two markers.
+// Test support for count/ and run/: a tag made from its markers.
 #ifndef FARROWDALE_COUNT_TEST_TAGS_H_
 #define FARROWDALE_COUNT_TEST_TAGS_H_
 
@@ -9,13 +9,18 @@
 
 namespace farrowdale {
 
-// A tag named "t" with the given markers and no colour.
-inline TTagInfo Tag(std::string begin, std::string end) {
+// A tag with the given name and markers and no colour.
+inline TTagInfo NamedTag(std::string name, std::string begin, std::string end) {
   TTagInfo tag;
-  tag.Name = "t";
+  tag.Name = std::move(name);
   tag.BeginMark = std::move(begin);
   tag.EndMark = std::move(end);
   return tag;
+}
+
+// A tag named "t" with the given markers and no colour.
+inline TTagInfo Tag(std::string begin, std::string end) {
+  return NamedTag("t", std::move(begin), std::move(end));
 }
 
 }  // namespace farrowdale
